@@ -1,0 +1,22 @@
+#pragma once
+// Path helpers. The program keeps Windows-style paths with backslashes in its
+// files and fields ("graphics\a.gif", "C:\Web"); they are turned into native
+// paths only where a file is actually touched.
+
+#include <QString>
+
+namespace wobbin {
+
+// Joins a folder and a name with exactly one backslash: a leading backslash of
+// the name is dropped, none is added when the folder already ends in one.
+QString JoinPath(const QString &folder, const QString &name);
+
+// A stored path as the file system here wants it: backslashes become slashes.
+QString ToNativePath(const QString &path);
+
+// Finds an existing file or folder whose path matches the given one without
+// regard to letter case, segment by segment. Returns the path as it is on disk,
+// or the given (native) path unchanged when nothing matches.
+QString FindPathNoCase(const QString &path);
+
+} // namespace wobbin

@@ -1,0 +1,20 @@
+#pragma once
+// Named resources compiled into the program: bitmaps (resources/bitmaps/NAME.png,
+// with NAME@2x.png for high-density screens), cursors (resources/cursors/NAME.png
+// with a NAME.hotspot text file "x y"), waves (resources/sounds/NAME.wav).
+// Names are looked up without regard to case.
+
+#include <QImage>
+#include <QString>
+
+namespace wobbin {
+
+// Path of the resource ":/bitmaps/Name.png" etc. for that name, "" when missing.
+QString BitmapResourcePath(const QString &name);
+QString CursorResourcePath(const QString &name);
+QString SoundResourcePath(const QString &name);
+
+// The bitmap (null image when missing; never throws).
+QImage LoadBitmapImage(const QString &name);
+
+} // namespace wobbin

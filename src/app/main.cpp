@@ -1,0 +1,21 @@
+// Wobbin Express: program entry.
+#include "app/CommandLine.h"
+
+#ifndef WOBBIN_NO_GUI
+#include "app/Application_gui.h"
+#endif
+
+#include <cstdio>
+
+int main(int argc, char **argv)
+{
+    int exitCode = 0;
+    if (wobbin::RunCommandLine(argc, argv, exitCode))
+        return exitCode;
+#ifdef WOBBIN_NO_GUI
+    std::fprintf(stderr, "wobbin-express: this build has no windows; see --help\n");
+    return 1;
+#else
+    return wobbin::RunApplication(argc, argv);
+#endif
+}

@@ -1,0 +1,1 @@
+// Keeps the support libraries non-empty while their folders are.
