@@ -1,5 +1,7 @@
 #include "page/Cp1252.h"
 
+#include <QList>
+
 namespace wobbin {
 namespace {
 
