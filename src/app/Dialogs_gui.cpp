@@ -1,0 +1,227 @@
+#include "app/Dialogs_gui.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QPushButton>
+#include <deque>
+
+namespace wobbin {
+
+namespace {
+
+struct DialogPreset {
+    enum Kind { File, Cancel, Colour } kind = Cancel;
+    QString path;
+    int filterIndex = 1;
+    QColor colour;
+};
+
+struct DialogState {
+    std::deque<QMessageBox::StandardButton> answers;
+    std::deque<DialogPreset> dialogs;
+    bool nonInteractive = false;
+    QStringList messages;
+    QMessageBox::Icon lastIcon = QMessageBox::NoIcon;
+    QStringList fileDialogs;
+};
+
+DialogState &State()
+{
+    static DialogState s;
+    return s;
+}
+
+QString ProgramTitle()
+{
+    const QString name = QApplication::applicationName();
+    return name.isEmpty() ? QStringLiteral("Wobbin Express") : name;
+}
+
+QMessageBox::StandardButton FallbackAnswer(QMessageBox::StandardButtons buttons,
+                                           QMessageBox::StandardButton defaultButton)
+{
+    if (defaultButton != QMessageBox::NoButton && buttons.testFlag(defaultButton))
+        return defaultButton;
+    for (auto b : {QMessageBox::Cancel, QMessageBox::No, QMessageBox::Ok})
+        if (buttons.testFlag(b))
+            return b;
+    return QMessageBox::NoButton;
+}
+
+// Takes the next file/colour preset, if any.
+bool TakeDialogPreset(DialogPreset &out)
+{
+    auto &s = State();
+    if (s.dialogs.empty())
+        return false;
+    out = s.dialogs.front();
+    s.dialogs.pop_front();
+    return true;
+}
+
+QString WithDefaultExt(const QString &path, const QString &defaultExt)
+{
+    if (path.isEmpty() || defaultExt.isEmpty())
+        return path;
+    if (!QFileInfo(path).suffix().isEmpty())
+        return path;
+    return path + QLatin1Char('.') + defaultExt;
+}
+
+} // namespace
+
+void TDialogs::PresetAnswer(QMessageBox::StandardButton button) { State().answers.push_back(button); }
+
+void TDialogs::PresetFile(const QString &path, int filterIndex)
+{
+    DialogPreset p;
+    p.kind = DialogPreset::File;
+    p.path = path;
+    p.filterIndex = filterIndex;
+    State().dialogs.push_back(p);
+}
+
+void TDialogs::PresetCancel() { State().dialogs.push_back(DialogPreset{}); }
+
+void TDialogs::PresetColour(const QColor &colour)
+{
+    DialogPreset p;
+    p.kind = DialogPreset::Colour;
+    p.colour = colour;
+    State().dialogs.push_back(p);
+}
+
+void TDialogs::ClearPresets()
+{
+    auto &s = State();
+    s.answers.clear();
+    s.dialogs.clear();
+    s.messages.clear();
+    s.fileDialogs.clear();
+    s.lastIcon = QMessageBox::NoIcon;
+}
+
+int TDialogs::PendingPresets() { return int(State().answers.size() + State().dialogs.size()); }
+void TDialogs::SetNonInteractive(bool on) { State().nonInteractive = on; }
+bool TDialogs::NonInteractive() { return State().nonInteractive; }
+QStringList TDialogs::ShownMessages() { return State().messages; }
+QString TDialogs::LastMessage() { return State().messages.isEmpty() ? QString() : State().messages.last(); }
+QMessageBox::Icon TDialogs::LastIcon() { return State().lastIcon; }
+QStringList TDialogs::ShownFileDialogs() { return State().fileDialogs; }
+
+QMessageBox::StandardButton MsgBox(QWidget *parent, const QString &text, QMessageBox::Icon icon,
+                                   QMessageBox::StandardButtons buttons,
+                                   QMessageBox::StandardButton defaultButton)
+{
+    auto &s = State();
+    s.messages << text;
+    s.lastIcon = icon;
+    if (!s.answers.empty()) {
+        const auto answer = s.answers.front();
+        s.answers.pop_front();
+        return answer;
+    }
+    if (s.nonInteractive)
+        return FallbackAnswer(buttons, defaultButton);
+
+    QMessageBox box(icon, ProgramTitle(), text, buttons, parent);
+    if (defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(defaultButton);
+    const int r = box.exec();
+    return static_cast<QMessageBox::StandardButton>(r);
+}
+
+QStringList ConvertFilter(const QString &filter)
+{
+    QStringList out;
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString desc = parts[i].trimmed();
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        // Qt reads the patterns from the parentheses: rebuild them from the pattern part.
+        const int paren = desc.indexOf(QLatin1Char('('));
+        if (paren >= 0)
+            desc = desc.left(paren).trimmed();
+        out << desc + QStringLiteral(" (") + patterns.simplified() + QLatin1Char(')');
+    }
+    return out;
+}
+
+static FileDialogResult RunFileDialog(QWidget *parent, const QString &title, const QString &initialDir,
+                                      const QString &fileName, const QString &filter, int filterIndex,
+                                      const QString &defaultExt, bool save)
+{
+    auto &s = State();
+    s.fileDialogs << title;
+    FileDialogResult result;
+    DialogPreset preset;
+    if (TakeDialogPreset(preset)) {
+        if (preset.kind == DialogPreset::File) {
+            result.Chosen = true;
+            result.FileName = save ? WithDefaultExt(preset.path, defaultExt) : preset.path;
+            result.FilterIndex = preset.filterIndex;
+        }
+        return result;
+    }
+    if (s.nonInteractive)
+        return result;
+
+    QFileDialog dlg(parent, title);
+    dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dlg.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    const QStringList filters = ConvertFilter(filter);
+    if (!filters.isEmpty()) {
+        dlg.setNameFilters(filters);
+        if (filterIndex >= 1 && filterIndex <= filters.size())
+            dlg.selectNameFilter(filters.at(filterIndex - 1));
+    }
+    if (!defaultExt.isEmpty())
+        dlg.setDefaultSuffix(defaultExt);
+    if (!initialDir.isEmpty() && QDir(initialDir).exists())
+        dlg.setDirectory(initialDir);
+    if (!fileName.isEmpty())
+        dlg.selectFile(QFileInfo(fileName).fileName());
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return result;
+    result.Chosen = true;
+    result.FileName = QDir::toNativeSeparators(dlg.selectedFiles().constFirst());
+    result.FilterIndex = std::max(1, int(filters.indexOf(dlg.selectedNameFilter())) + 1);
+    return result;
+}
+
+FileDialogResult OpenFileDialog(QWidget *parent, const QString &title, const QString &initialDir,
+                                const QString &fileName, const QString &filter, int filterIndex)
+{
+    return RunFileDialog(parent, title, initialDir, fileName, filter, filterIndex, QString(), false);
+}
+
+FileDialogResult SaveFileDialog(QWidget *parent, const QString &title, const QString &initialDir,
+                                const QString &fileName, const QString &filter,
+                                const QString &defaultExt, int filterIndex)
+{
+    return RunFileDialog(parent, title, initialDir, fileName, filter, filterIndex, defaultExt, true);
+}
+
+bool ColourDialog(QWidget *parent, const QColor &initial, QColor &chosen)
+{
+    DialogPreset preset;
+    if (TakeDialogPreset(preset)) {
+        if (preset.kind != DialogPreset::Colour)
+            return false;
+        chosen = preset.colour;
+        return true;
+    }
+    if (State().nonInteractive)
+        return false;
+    const QColor c = QColorDialog::getColor(initial, parent);
+    if (!c.isValid())
+        return false;
+    chosen = c;
+    return true;
+}
+
+} // namespace wobbin

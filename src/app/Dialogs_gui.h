@@ -1,0 +1,71 @@
+#pragma once
+// Message boxes and common dialogs of the program. Every window asks through
+// these functions, so that a test can preset the next answers instead of a
+// person clicking: presets are used first-in, first-out, one per dialog.
+
+#include <QColor>
+#include <QMessageBox>
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace wobbin {
+
+struct FileDialogResult {
+    bool Chosen = false;
+    QString FileName;     // full native path of the chosen file
+    int FilterIndex = 1;  // 1-based, as the program stores it
+};
+
+class TDialogs
+{
+public:
+    // The next message box answers with this button.
+    static void PresetAnswer(QMessageBox::StandardButton button);
+    // The next open or save dialog returns this file and filter index.
+    static void PresetFile(const QString &path, int filterIndex = 1);
+    // The next file or colour dialog is cancelled.
+    static void PresetCancel();
+    // The next colour dialog returns this colour.
+    static void PresetColour(const QColor &colour);
+    // Forgets all presets and the record of shown messages.
+    static void ClearPresets();
+    // Presets not yet used (a test can check that all were consumed).
+    static int PendingPresets();
+
+    // When set, a dialog without a preset does not open: a message box answers
+    // with its default button (or Cancel/No/OK, in that order of preference),
+    // and a file or colour dialog is cancelled. Tests switch this on.
+    static void SetNonInteractive(bool on);
+    static bool NonInteractive();
+
+    // Every message box shown (or answered by a preset), in order.
+    static QStringList ShownMessages();
+    static QString LastMessage();
+    static QMessageBox::Icon LastIcon();
+    // Titles of file dialogs asked for, in order.
+    static QStringList ShownFileDialogs();
+};
+
+// Shows a message box with the program's title and returns the button pressed.
+QMessageBox::StandardButton MsgBox(QWidget *parent, const QString &text, QMessageBox::Icon icon,
+                                   QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+                                   QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
+
+// Open and save dialogs. The filter is in the program's stored form
+// "Description (*.ext)|*.ext|Other|*.a;*.b"; filterIndex is 1-based;
+// defaultExt (without dot) is appended to a typed name that has none.
+FileDialogResult OpenFileDialog(QWidget *parent, const QString &title, const QString &initialDir,
+                                const QString &fileName, const QString &filter, int filterIndex = 1);
+FileDialogResult SaveFileDialog(QWidget *parent, const QString &title, const QString &initialDir,
+                                const QString &fileName, const QString &filter,
+                                const QString &defaultExt, int filterIndex = 1);
+
+// Colour dialog; returns false when cancelled.
+bool ColourDialog(QWidget *parent, const QColor &initial, QColor &chosen);
+
+// Converts "Desc|*.a|Desc2|*.b;*.c" into Qt's name-filter list.
+QStringList ConvertFilter(const QString &filter);
+
+} // namespace wobbin
