@@ -1,7 +1,10 @@
 #pragma once
 // Settings below the program's key: QSettings("Quorvex", "Wobbin Express").
-// Section/name pairs map to "Section/Name" keys; a name holding "/" or "\"
-// is stored without being split into groups and read back unchanged.
+// A key path is a list of subkey names below the program's key; in text form
+// the names are separated by "\" (as in "WWWServers\My Server"). Inside one
+// name, "/" and "\" are stored without being split into groups and are read
+// back unchanged (use the QStringList overloads for names holding "\").
+// The settings file is readable and writable by its owner only.
 
 #include <QString>
 #include <QStringList>
@@ -16,24 +19,37 @@ class TWobbinReg
 public:
     TWobbinReg();
     ~TWobbinReg();
+    TWobbinReg(const TWobbinReg &) = delete;
+    TWobbinReg &operator=(const TWobbinReg &) = delete;
 
     // Closes the current key, opens the program's key (creating it when
     // missing), then the subkey path below it (created only with create set).
+    // With an empty path the program's key itself is open and the result is true.
     bool OpenKey(const QString &subKeyPath, bool create);
+    bool OpenKey(const QStringList &subKeyNames, bool create);
     void CloseKey();
+    // The open key as "Name\Name" below the program's key ("" for the program's key).
     QString CurrentPath() const;
+    bool HasOpenKey() const;
 
     bool ProgramKeyExists() const;
     bool KeyExists(const QString &subKeyPath) const;
+    bool KeyExists(const QStringList &subKeyNames) const;
     bool ValueExists(const QString &name) const;          // in the open key
-    QString ReadString(const QString &name) const;        // in the open key
+    QString ReadString(const QString &name) const;        // in the open key; "" when missing
     void WriteString(const QString &name, const QString &value);
     bool DeleteValue(const QString &name);
     bool DeleteKey(const QString &subKeyPath);            // below the program's key
+    bool DeleteKey(const QStringList &subKeyNames);
     QStringList GetKeyNames() const;                      // subkeys of the open key
     QStringList GetValueNames() const;                    // values of the open key
+    // Removes the program's key with everything below it.
+    void DeleteProgramKey();
+    // Writes pending changes to disk (every write above already does).
     void Sync();
 
+    // The settings file on disk.
+    QString FileName() const;
     QSettings &Raw();
 
 private:
@@ -46,8 +62,12 @@ TWobbinReg &SettingsStore();
 void ReleaseSettingsStore();
 
 // Writes a string value; nothing is written when the program key is missing.
+// Leaves the key opened on SettingsStore() as it was.
 void WriteSetting(const QString &section, const QString &name, const QString &value);
 // The value, "ERROR" when section or value is missing, "" when the program key is missing.
 QString ReadSetting(const QString &section, const QString &name);
+
+// Splits a key path "A\B\C" into its names (empty names dropped).
+QStringList SplitKeyPath(const QString &subKeyPath);
 
 } // namespace wobbin

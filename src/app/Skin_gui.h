@@ -13,18 +13,26 @@ namespace wobbin {
 // The bitmap as a pixmap (uses NAME@2x when the screen is high-density).
 // A missing bitmap gives a null pixmap.
 QPixmap LoadBitmap(const QString &name);
-// Shows the bitmap in an image control (a QLabel); a missing bitmap leaves it as it was.
-void ShowBitmap(QLabel *image, const QString &name);
+// Shows the bitmap in an image control (a QLabel); a missing bitmap leaves it
+// as it was and raises nothing. Returns whether the bitmap was found.
+bool ShowBitmap(QLabel *image, const QString &name);
 
 // Registered cursors: 5 "Cursor_Hand", 12 "Hand_Open", 13 "Hand_Closed".
+// A number without a cursor, or a cursor whose picture is missing, gives the
+// nearest standard shape (pointing hand, open hand, closed hand, else arrow).
 QCursor LoadCursorNumber(int number);
+// The resource name registered under that number ("" for none).
+QString CursorNameForNumber(int number);
 
 // Plays the wave resource asynchronously when General "PlaySounds" is exactly
 // "Yes" (read on every call); a new sound cuts off the playing one. A missing
 // resource or no audio device plays nothing and reports nothing.
 void PlaySoundRes(const QString &name);
-// Name of the last sound started (for tests); empty when none.
+// Name of the last sound started (as the resource is named); empty when none.
 QString LastSoundPlayed();
+// How many sounds were started (only those that passed the switch and exist).
 int SoundsPlayedCount();
+// Stops whatever is playing (used when the program ends).
+void StopSounds();
 
 } // namespace wobbin
