@@ -156,13 +156,13 @@ private:
 
 // Geometry of a drag step of a palette image or a tile, shared by the window's
 // mouse handlers. In: the image's current top/left and the pointer movement.
+enum class TimerAction { Leave, Start, Stop };
 struct DragStep {
     int Top = 0;
     int Left = 0;
     bool EnteredLayout = false; // palette only: the entered-layout-zone flag after the step
-    bool TimUp = false;         // enable timUp
-    bool TimDown = false;       // enable timDown
-    bool TouchTimUp = true;     // false: leave timUp as it is
+    TimerAction TimUp = TimerAction::Leave;
+    TimerAction TimDown = TimerAction::Leave;
 };
 // Palette image: row := top div 32; while outside the layout zone only the left moves.
 DragStep PaletteDragStep(int top, int left, int dx, int dy, bool enteredLayout);

@@ -1,0 +1,348 @@
+#include "page/PageDocument.h"
+#include "page/PageHtml.h"
+
+#include <algorithm>
+
+namespace wobbin {
+
+using namespace layout;
+
+namespace {
+// Row of a top coordinate, rounding towards zero like the column arithmetic
+// always has (a top of 0 is row 0).
+int RowOfTop(int top)
+{
+    const int row = (top - kFirstTop) / kRowPitch;
+    return row < 0 ? 0 : row;
+}
+} // namespace
+
+int TileList::SlotOfBlock(int blockIndex) const
+{
+    for (const TileSlot &t : m_slots) {
+        if (t.BlockIndex == blockIndex)
+            return t.SlotIndex;
+    }
+    return -1;
+}
+
+TPageDocument::TPageDocument() : PageTitle(DefaultPageTitle()) {}
+
+bool TPageDocument::LayoutTiles(int slot, int blockIndex, bool addTile)
+{
+    const int count = m_tiles.Count() + (addTile ? 1 : 0);
+    if (count > kMaxTiles)
+        return false;
+    const int first = blockIndex - slot;
+    if (count > 0 && (first < 0 || first + count - 1 >= Blocks.Count()))
+        return false;
+    m_tiles.m_slots.resize(std::size_t(count));
+    for (int i = 0; i < count; ++i)
+        m_tiles.m_slots[std::size_t(i)] = TileSlot{first + i, i};
+    if (CurrentSlot >= count)
+        CurrentSlot = -1;
+    return true;
+}
+
+void TPageDocument::syncScrollBar()
+{
+    const int over = Blocks.Count() - kMaxTiles;
+    m_scroll.Visible = over > 0;
+    m_scroll.Maximum = std::max(0, over);
+    if (m_tiles.Count() == kMaxTiles) {
+        // max - (count - (b7 + 1)): the index of the first visible block.
+        const int b7 = m_tiles.At(kMaxTiles - 1).BlockIndex;
+        m_scroll.Position = m_scroll.Maximum - (Blocks.Count() - (b7 + 1));
+    }
+    m_scroll.Position = std::clamp(m_scroll.Position, 0, m_scroll.Maximum);
+    // The bar now shows where the column is; that is not a request to scroll.
+    m_lastScrollPosition = m_scroll.Position;
+}
+
+LayoutOutcome TPageDocument::highlightOutcome(int slot)
+{
+    LayoutOutcome o;
+    if (slot < 0 || slot >= m_tiles.Count())
+        return o;
+    CurrentSlot = slot;
+    CurrentBlockIndex = m_tiles.At(slot).BlockIndex;
+    o.HighlightSlot = slot;
+    o.ShowBlockIndex = CurrentBlockIndex;
+    return o;
+}
+
+LayoutOutcome TPageDocument::HighLightBlock(int slot)
+{
+    return highlightOutcome(slot);
+}
+
+void TPageDocument::ShowBlock(int index)
+{
+    CurrentBlockIndex = Blocks.IsValidIndex(index) ? index : -1;
+}
+
+LayoutOutcome TPageDocument::LoadChunk(int index)
+{
+    LayoutOutcome o;
+    if (!Blocks.IsValidIndex(index) || !IsBlockKind(Blocks.At(index).Kind))
+        return o;
+    if (index < kMaxTiles && m_tiles.Count() == index && m_tiles.FirstBlock() <= 0) {
+        m_tiles.m_slots.push_back(TileSlot{index, index});
+        o.TilesChanged = true;
+        o.FirstBlockShown = true;
+    }
+    syncScrollBar();
+    return o;
+}
+
+LayoutOutcome TPageDocument::DropPaletteBlock(int kind, int imageTop)
+{
+    LayoutOutcome o;
+    if (IsBlockKind(kind)) {
+        int slot = RowOfTop(imageTop);
+        int index = 0;
+        if (slot < m_tiles.Count()) {
+            index = m_tiles.At(slot).BlockIndex;
+            Blocks.Insert(index, NewBlock(kind));
+        } else {
+            slot = std::min(m_tiles.Count(), kMaxTiles - 1);
+            index = Blocks.Count();
+            Blocks.Append(NewBlock(kind));
+        }
+        if (m_tiles.Count() == kMaxTiles) {
+            LayoutTiles(slot, index, false);
+            if (slot == kMaxTiles - 1) {
+                // The bar advances one step: the new block moves up to slot 6
+                // and the block after it, now in slot 7, becomes current.
+                if (m_tiles.LastBlock() < Blocks.Count() - 1)
+                    LayoutTiles(0, m_tiles.FirstBlock() + 1, false);
+                index = m_tiles.At(kMaxTiles - 1).BlockIndex;
+            }
+        } else {
+            LayoutTiles(slot, index, true);
+        }
+        DocumentChanged = true;
+        ShowBlock(index);
+        o = highlightOutcome(slot);
+        o.TilesChanged = true;
+        o.FirstBlockShown = true;
+    }
+    syncScrollBar();
+    return o;
+}
+
+LayoutOutcome TPageDocument::MoveBlock(int slot, int top, int left)
+{
+    if (slot < 0 || slot >= m_tiles.Count())
+        return {};
+    int target = RowOfTop(top);
+    if (target >= kShredderRow && left < kLayoutEdge)
+        return RemoveBlock(slot);
+    LayoutOutcome o;
+    o.Sound = QStringLiteral("wavClick2");
+    target = std::min(target, m_tiles.Count() - 1);
+    const int to = m_tiles.At(target).BlockIndex;
+    const int from = m_tiles.At(slot).BlockIndex;
+    if (to != from) {
+        Blocks.Move(from, to);
+        LayoutTiles(target, to, false);
+        const QString sound = o.Sound;
+        o = highlightOutcome(target);
+        o.Sound = sound;
+        o.TilesChanged = true;
+        DocumentChanged = true;
+    }
+    return o;
+}
+
+LayoutOutcome TPageDocument::RemoveBlock(int slot)
+{
+    if (slot < 0 || slot >= m_tiles.Count())
+        return {};
+    const int n = m_tiles.Count();
+    const int s = slot;
+    const int b = m_tiles.At(s).BlockIndex;
+    m_tiles.m_slots.erase(m_tiles.m_slots.begin() + s);
+    Blocks.Take(b);
+    CurrentBlockIndex = -1;
+    CurrentSlot = -1;
+    DocumentChanged = true;
+
+    if (n == kMaxTiles && Blocks.Count() - 1 >= b + 7 - s) {
+        // The view keeps its first block and gains a tile at the bottom.
+        LayoutTiles(s, b, true);
+    } else if (n == kMaxTiles && b - s > 0) {
+        // Nothing left to fill the bottom row: the bar goes one step up,
+        // which scrolls the column up and brings back the eighth tile.
+        LayoutTiles(s, b, false);
+        LayoutTiles(0, m_tiles.FirstBlock() - 1, true);
+    } else if (!Blocks.IsEmpty()) {
+        LayoutTiles(m_tiles.Count() - 1, Blocks.Count() - 1, false);
+    }
+    syncScrollBar();
+
+    LayoutOutcome o;
+    if (!m_tiles.IsEmpty()) {
+        // The block that took the removed one's place, or the new last block.
+        const int keep = std::min(b, Blocks.Count() - 1);
+        o = highlightOutcome(m_tiles.SlotOfBlock(keep));
+    } else {
+        o.ShowBlank = true;
+    }
+    o.TilesChanged = true;
+    o.Shredded = true;
+    o.AnimateShredder = true;
+    o.Sound = QStringLiteral("wavShred");
+    return o;
+}
+
+LayoutOutcome TPageDocument::ScrollDown()
+{
+    LayoutOutcome o;
+    if (m_tiles.IsEmpty() || m_tiles.LastBlock() >= Blocks.Count() - 1)
+        return o;
+    const int first = m_tiles.FirstBlock() + 1;
+    if (!(m_tiles.Count() < kMaxTiles && LayoutTiles(0, first, true)))
+        LayoutTiles(0, first, false);
+    o.TilesChanged = true;
+    if (CurrentSlot >= 0 && CurrentBlockIndex >= 0) {
+        o = highlightOutcome(std::max(0, CurrentSlot - 1));
+        o.TilesChanged = true;
+    }
+    return o;
+}
+
+LayoutOutcome TPageDocument::ScrollUp()
+{
+    LayoutOutcome o;
+    if (m_tiles.IsEmpty() || m_tiles.FirstBlock() <= 0)
+        return o;
+    const int first = m_tiles.FirstBlock() - 1;
+    if (!(m_tiles.Count() < kMaxTiles && LayoutTiles(0, first, true)))
+        LayoutTiles(0, first, false);
+    o.TilesChanged = true;
+    if (CurrentSlot >= 0 && CurrentBlockIndex >= 0) {
+        const int slot = CurrentSlot < m_tiles.Count() - 1 ? CurrentSlot + 1 : CurrentSlot;
+        o = highlightOutcome(slot);
+        o.TilesChanged = true;
+    }
+    return o;
+}
+
+LayoutOutcome TPageDocument::ScrollBarChanged(int position)
+{
+    m_scroll.Position = std::clamp(position, 0, m_scroll.Maximum);
+    LayoutOutcome o;
+    if (m_scroll.Position > m_lastScrollPosition)
+        o = ScrollDown();
+    else if (m_scroll.Position < m_lastScrollPosition)
+        o = ScrollUp();
+    m_lastScrollPosition = m_scroll.Position;
+    return o;
+}
+
+void TPageDocument::FreeAllBlocks()
+{
+    m_tiles.m_slots.clear();
+    Blocks.Clear();
+    m_scroll = ScrollBarState{};
+    m_lastScrollPosition = 0;
+    CurrentBlockIndex = -1;
+    CurrentSlot = -1;
+    PageTitle = DefaultPageTitle();
+}
+
+QString TPageDocument::BuildPageHTML(bool bodyOnly, bool logoOn)
+{
+    return wobbin::BuildPageHTML(Blocks, PageTitle, bodyOnly, logoOn);
+}
+
+QString TPageDocument::CheckInvariant() const
+{
+    const int count = Blocks.Count();
+    const int tiles = m_tiles.Count();
+    if (tiles > kMaxTiles)
+        return QStringLiteral("more than eight tiles");
+    if (tiles != std::min(count, kMaxTiles))
+        return QStringLiteral("%1 tiles for %2 blocks").arg(tiles).arg(count);
+    const int first = m_tiles.FirstBlock();
+    for (int i = 0; i < tiles; ++i) {
+        const TileSlot &t = m_tiles.At(i);
+        if (t.SlotIndex != i)
+            return QStringLiteral("slot %1 has SlotIndex %2").arg(i).arg(t.SlotIndex);
+        if (t.BlockIndex != first + i)
+            return QStringLiteral("slot %1 shows block %2, not %3").arg(i).arg(t.BlockIndex).arg(first + i);
+        if (t.BlockIndex < 0 || t.BlockIndex >= count)
+            return QStringLiteral("slot %1 shows missing block %2").arg(i).arg(t.BlockIndex);
+    }
+    if (CurrentSlot < -1 || CurrentSlot >= tiles)
+        return QStringLiteral("highlight on slot %1 of %2").arg(CurrentSlot).arg(tiles);
+    if (CurrentSlot >= 0 && CurrentBlockIndex != m_tiles.At(CurrentSlot).BlockIndex)
+        return QStringLiteral("highlighted slot %1 shows block %2 but block %3 is current")
+            .arg(CurrentSlot).arg(m_tiles.At(CurrentSlot).BlockIndex).arg(CurrentBlockIndex);
+    if (CurrentBlockIndex < -1 || CurrentBlockIndex >= count)
+        return QStringLiteral("current block %1 of %2").arg(CurrentBlockIndex).arg(count);
+    if (m_scroll.Visible != (count > kMaxTiles) || m_scroll.Maximum != std::max(0, count - kMaxTiles))
+        return QStringLiteral("scroll bar visible %1 max %2 for %3 blocks")
+            .arg(m_scroll.Visible).arg(m_scroll.Maximum).arg(count);
+    if (m_scroll.Position < 0 || m_scroll.Position > m_scroll.Maximum)
+        return QStringLiteral("scroll position %1 outside 0..%2").arg(m_scroll.Position).arg(m_scroll.Maximum);
+    return QString();
+}
+
+DragStep PaletteDragStep(int top, int left, int dx, int dy, bool enteredLayout)
+{
+    DragStep st;
+    const int newTop = std::clamp(top + dy, 0, kDragTopMax);
+    int newLeft = left + dx;
+    if (newLeft > kLayoutEdge)
+        enteredLayout = true;
+    st.Top = top;
+    if (enteredLayout) {
+        newLeft = std::max(newLeft, kLayoutEdge);
+        const int row = std::max(0, newTop / (kRowPitch + kFirstTop));
+        if (row == 0) {
+            st.TimUp = TimerAction::Start;
+        } else if (row == kShredderRow) {
+            st.TimDown = left > kAutoScrollDownLeft ? TimerAction::Start : TimerAction::Stop;
+        } else {
+            st.TimUp = TimerAction::Stop;
+            st.TimDown = TimerAction::Stop;
+        }
+        st.Top = SlotTop(row);
+    }
+    st.Left = std::clamp(newLeft, kDragLeftMin, kDragLeftMax);
+    st.EnteredLayout = enteredLayout;
+    return st;
+}
+
+DragStep TileDragStep(int top, int left, int dx, int dy)
+{
+    DragStep st;
+    const int newTop = std::clamp(top + dy, 0, kDragTopMax);
+    const int row = RowOfTop(newTop);
+    if (row == 0) {
+        st.TimUp = TimerAction::Start;
+    } else if (row == kShredderRow) {
+        st.TimDown = left > kAutoScrollDownLeft ? TimerAction::Start : TimerAction::Stop;
+    } else {
+        st.TimUp = TimerAction::Stop;
+        st.TimDown = TimerAction::Stop;
+    }
+    st.Top = SlotTop(row);
+    const int minLeft = row == kShredderRow ? kDragLeftMin : kLayoutEdge;
+    st.Left = std::clamp(left + dx, minLeft, kDragLeftMax);
+    st.EnteredLayout = true;
+    return st;
+}
+
+PaletteRelease PaletteReleaseAt(int left)
+{
+    if (left >= kDropThreshold)
+        return PaletteRelease::Drop;
+    if (left < kLayoutEdge)
+        return PaletteRelease::SnapHome;
+    return PaletteRelease::SlideHome;
+}
+
+} // namespace wobbin

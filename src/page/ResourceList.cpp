@@ -1,0 +1,209 @@
+#include "page/ResourceList.h"
+#include "app/Paths.h"
+#include "page/Cp1252.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+
+#include <algorithm>
+
+namespace wobbin {
+namespace {
+const QString kRemote = QStringLiteral("http://");
+const QString kFileUrl = QStringLiteral("file:///");
+
+bool IsBlankOrControl(QChar c) { return c.unicode() <= 0x20; }
+
+// End (exclusive) of the raw attribute value starting at `start`.
+qsizetype RawValueEnd(QStringView text, qsizetype start)
+{
+    const qsizetype n = text.size();
+    if (start >= n)
+        return n;
+    if (text[start] == QLatin1Char('"')) {
+        for (qsizetype i = start + 1; i < n; ++i) {
+            if (text[i] == QLatin1Char('"'))
+                return i + 1; // the closing quote belongs to the raw value
+            if (text[i] == QLatin1Char('>'))
+                return i;
+        }
+        return n;
+    }
+    for (qsizetype i = start; i < n; ++i) {
+        const QChar c = text[i];
+        if (c == QLatin1Char(' ') || c == QLatin1Char('\r') || c == QLatin1Char('\n')
+            || c == QLatin1Char('>') || c == QLatin1Char('"'))
+            return i;
+    }
+    return n;
+}
+
+// Finds name= from `from`; returns the value and sets `next` past it, or
+// returns a null string when there is no further occurrence.
+bool NextAttr(QStringView text, const QString &key, qsizetype from, QString &value, qsizetype &next)
+{
+    const qsizetype at = text.indexOf(key, from, Qt::CaseInsensitive);
+    if (at < 0)
+        return false;
+    const qsizetype start = at + key.size();
+    const qsizetype end = RawValueEnd(text, start);
+    value = StripQuotes(text.mid(start, end - start).toString());
+    next = end > start ? end : start;
+    return true;
+}
+
+QString Backslashed(QString s)
+{
+    s.replace(QLatin1Char('/'), QLatin1Char('\\'));
+    return s;
+}
+
+} // namespace
+
+QString StripQuotes(const QString &text)
+{
+    qsizetype b = 0, e = text.size();
+    while (b < e && IsBlankOrControl(text[b]))
+        ++b;
+    while (e > b && IsBlankOrControl(text[e - 1]))
+        --e;
+    if (b < e && text[b] == QLatin1Char('"')) {
+        ++b;
+        if (e > b && text[e - 1] == QLatin1Char('"'))
+            --e;
+    }
+    return text.mid(b, e - b);
+}
+
+QString AttrValue(const QString &text, const QString &name)
+{
+    QString value;
+    qsizetype next = 0;
+    if (!NextAttr(text, name + QLatin1Char('='), 0, value, next))
+        return QString();
+    return value;
+}
+
+QString ResolvePath(const QString &value, const QString &htmlPath)
+{
+    const QString v = StripQuotes(Backslashed(value));
+    if (v.size() >= 2 && v[1] == QLatin1Char(':'))
+        return v;
+    const QString h = Backslashed(htmlPath);
+    QString base = h.left(h.lastIndexOf(QLatin1Char('\\')) + 1);
+    const qsizetype cut = v.lastIndexOf(QLatin1Char('\\'));
+    QString sub = v.left(cut + 1);
+    const QString name = v.mid(cut + 1);
+    for (;;) {
+        if (sub.startsWith(QLatin1String(".."))) {
+            sub.remove(0, 3);
+            // Drop the last folder of base ("C:\Web\" -> "C:\"); the root stays.
+            const qsizetype prev = base.size() >= 2 ? base.lastIndexOf(QLatin1Char('\\'), base.size() - 2) : -1;
+            if (prev >= 0)
+                base.truncate(prev + 1);
+        } else if (sub.startsWith(QLatin1String(".\\"))) {
+            sub.remove(0, 2);
+        } else {
+            break;
+        }
+    }
+    if (base.isEmpty())
+        return sub + name;
+    return JoinPath(JoinPath(base, sub), name);
+}
+
+QString FileUrlToPath(const QString &url)
+{
+    const qsizetype slashes = url.indexOf(QLatin1String("///"));
+    const QString s = slashes >= 0 ? url.mid(slashes + 3) : url;
+    const qsizetype bar = s.indexOf(QLatin1Char('|'));
+    if (bar >= 0)
+        return Backslashed(s.left(bar) + QStringLiteral(":/") + s.mid(bar + 2));
+    if (s.size() >= 2 && s[1] == QLatin1Char(':'))
+        return Backslashed(s); // file:///C:/pics/a.gif
+    return Backslashed(QLatin1Char('/') + s); // a path of this file system
+}
+
+QString RemoveCommentedMarkup(const QString &html)
+{
+    const QStringView text(html);
+    QString out;
+    out.reserve(html.size());
+    qsizetype pos = 0;
+    for (;;) {
+        const qsizetype open = text.indexOf(QLatin1String("<!--"), pos);
+        if (open < 0)
+            break;
+        const qsizetype close = text.indexOf(QLatin1String("-->"), open + 4);
+        if (close < 0)
+            break; // unterminated: left in place, and no later comment can close either
+        const QStringView inside = text.mid(open + 4, close - open - 4);
+        const qsizetype after = close + 3;
+        if (inside.contains(QLatin1Char('<')) && inside.contains(QLatin1Char('>')))
+            out += text.mid(pos, open - pos);
+        else
+            out += text.mid(pos, after - pos);
+        pos = after;
+    }
+    out += text.mid(pos);
+    return out;
+}
+
+QString PageHtmlPath(const QString &currentFileName, const QString &htmlFolder)
+{
+    const qsizetype slash = std::max(currentFileName.lastIndexOf(QLatin1Char('\\')),
+                                     currentFileName.lastIndexOf(QLatin1Char('/')));
+    QString base = currentFileName.mid(slash + 1);
+    const qsizetype dot = base.lastIndexOf(QLatin1Char('.'));
+    if (dot >= 0)
+        base.truncate(dot);
+    return JoinPath(htmlFolder, base) + QStringLiteral(".html");
+}
+
+UploadImageList LocaliseImagesInText(const QString &html, const QString &htmlPath)
+{
+    UploadImageList list;
+    QSet<QString> seen;
+    const QString text = RemoveCommentedMarkup(html);
+    const QStringView view(text);
+    for (const QString &key : {QStringLiteral("src="), QStringLiteral("background=")}) {
+        qsizetype pos = 0;
+        QString value;
+        qsizetype next = 0;
+        while (NextAttr(view, key, pos, value, next)) {
+            pos = next;
+            if (value.isEmpty() || value.contains(kRemote))
+                continue;
+            ResourceDetail d;
+            if (value.contains(kFileUrl)) {
+                d.SourcePath = Backslashed(FileUrlToPath(value));
+                d.RefName = d.SourcePath;
+                d.RefName.replace(QLatin1Char('\\'), QLatin1Char('/'));
+            } else {
+                d.SourcePath = ResolvePath(value, htmlPath);
+                d.RefName = value;
+            }
+            if (seen.contains(d.SourcePath))
+                continue;
+            seen.insert(d.SourcePath);
+            list.append(d);
+        }
+    }
+    return list;
+}
+
+UploadImageList LocaliseImages(const QString &currentFileName, const QString &htmlFolder,
+                               const UploadImageList &previous)
+{
+    if (currentFileName.isEmpty())
+        return previous;
+    const QString htmlPath = PageHtmlPath(currentFileName, htmlFolder);
+    QString text;
+    QFile file(FindPathNoCase(ToNativePath(htmlPath)));
+    if (file.open(QIODevice::ReadOnly))
+        text = FromCp1252(file.readAll());
+    return LocaliseImagesInText(text, htmlPath);
+}
+
+} // namespace wobbin
