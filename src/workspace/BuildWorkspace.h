@@ -29,6 +29,7 @@ namespace wobbin {
 class TPageDocument;
 class TWebBlock;
 struct TWebChunk;
+struct LayoutOutcome;
 
 // Result of the image file picker (see spdImgFileClick).
 struct TImagePickOutcome {
@@ -62,8 +63,9 @@ public:
     void ShowBlock(int index);
     // Highlights the tile in that slot and shows its block.
     void HighLightBlock(int slot);
-    // After the page-file reader appended block `index` to the document:
-    // attach it (tile for the first eight, scroll bar).
+    // After the page-file reader appended block `index` to the document (the
+    // document's own LoadChunk has bound its slot): shows its tile and the
+    // scroll bar.
     void LoadChunk(int index);
     // After the document emptied its blocks: no tiles, no scroll bar, blank panel.
     void FreeAllBlocksView();
@@ -74,6 +76,12 @@ public:
 
     // Image file picker of the Image panel; `chosenPath` non-empty skips the dialog.
     TImagePickOutcome PickImage(const QString &chosenPath = QString());
+
+    // Moving the pointer to the grabbed image's top centre on drag start. On by
+    // default where the platform can move the pointer; off, the actual grab
+    // point is used.
+    static void SetPointerWarp(bool on);
+    static bool PointerWarp();
 
     TPageDocument &Document() const { return m_doc; }
     int CurrentSlot() const { return m_currentSlot; }
@@ -149,6 +157,11 @@ private:
     void requestWhatsThis(QWidget *control, QPoint globalPos);
     void requestPaletteWhatsThis(QLabel *image, QPoint globalPos);
     TWebChunk *currentChunk() const;
+    bool panelHelpEvent(QObject *watched, QEvent *event);
+    void applyOutcome(const LayoutOutcome &outcome);
+    void syncScrollBarFromDocument();
+    void cancelPaletteDrag();
+    int slotOfDraggedBlock(TWebBlock *dragged);
     std::uint8_t *alignField(int kind) const;
     std::uint8_t *newLineField(int kind) const;
 
@@ -192,6 +205,8 @@ private:
     int m_currentSlot = -1;
     int m_shredFrame = 0;
     bool m_inScrollChange = false;
+    bool m_lastChanged = false;
+    TWebChunk *m_shownChunk = nullptr; // block whose values the panel shows
 
     // Property panels
     std::array<QFrame *, 6> m_kindPanels{};

@@ -37,7 +37,6 @@ private:
 QPixmap KindPicture(int kind);
 QPixmap KindHighlightPicture(int kind);
 // Palette image name of a kind ("imgBrPara".."imgBrLine"), "" for others.
-QString PaletteImageName(int kind);
-int KindFromPaletteName(const QString &name);
+QString TilePaletteName(int kind);
 
 } // namespace wobbin

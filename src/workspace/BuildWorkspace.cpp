@@ -1,0 +1,342 @@
+// The Build workspace: construction, flags, current block, the view's sync
+// with the document, event routing and the image file picker.
+
+#include "workspace/BuildWorkspace.h"
+#include "workspace/BuildWorkspace_p.h"
+#include "workspace/WebBlockTile.h"
+
+#include "app/Dialogs_gui.h"
+#include "app/Paths.h"
+#include "app/Skin_gui.h"
+#include "imaging/ImagePicker.h"
+#include "page/PageDocument.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QTimer>
+
+namespace wobbin {
+
+namespace {
+int g_pointerWarp = -1; // -1: decide by platform
+}
+
+void TBuildWorkspace::SetPointerWarp(bool on) { g_pointerWarp = on ? 1 : 0; }
+
+bool TBuildWorkspace::PointerWarp()
+{
+    if (g_pointerWarp >= 0)
+        return g_pointerWarp == 1;
+    const QString p = QGuiApplication::platformName();
+    return !(p == QLatin1String("offscreen") || p == QLatin1String("minimal")
+             || p.startsWith(QLatin1String("wayland")));
+}
+
+TBuildWorkspace::TBuildWorkspace(QWidget *pnlBuild, TPageDocument &document, QObject *parent)
+    : QObject(parent), m_doc(document), m_pnlBuild(pnlBuild)
+{
+    buildLayoutControls();
+    buildPanels();
+    AssignHelpContext();
+    m_lastChanged = m_doc.DocumentChanged;
+    SyncTiles();
+}
+
+TBuildWorkspace::~TBuildWorkspace()
+{
+    // The widgets belong to pnlBuild; drop the dragged tile that is in none.
+    if (m_draggedTile)
+        delete m_draggedTile.data();
+}
+
+void TBuildWorkspace::BindFlags(bool *suppressFieldEvents, bool *loadingDocument)
+{
+    m_suppress = suppressFieldEvents ? suppressFieldEvents : &m_ownSuppress;
+    m_loading = loadingDocument ? loadingDocument : &m_ownLoading;
+}
+
+bool TBuildWorkspace::SuppressFieldEvents() const { return *m_suppress; }
+bool TBuildWorkspace::LoadingDocument() const { return *m_loading; }
+void TBuildWorkspace::SetSuppressFieldEvents(bool on) { *m_suppress = on; }
+void TBuildWorkspace::SetLoadingDocument(bool on) { *m_loading = on; }
+
+void TBuildWorkspace::SetHTMLFolder(const QString &folder) { m_htmlFolder = folder; }
+QString TBuildWorkspace::HTMLFolder() const { return m_htmlFolder; }
+
+int TBuildWorkspace::CurrentBlockIndex() const { return m_doc.CurrentBlockIndex; }
+
+QWidget *TBuildWorkspace::PaletteImage(int kind) const
+{
+    return (kind >= 0 && kind < 6) ? m_palette[std::size_t(kind)] : nullptr;
+}
+
+TWebChunk *TBuildWorkspace::currentChunk() const
+{
+    if (!m_doc.Blocks.IsValidIndex(m_doc.CurrentBlockIndex))
+        return nullptr;
+    return &m_doc.Blocks.At(m_doc.CurrentBlockIndex);
+}
+
+void TBuildWorkspace::setDocumentChanged()
+{
+    m_doc.DocumentChanged = true;
+    m_lastChanged = true;
+    emit documentChanged();
+}
+
+void TBuildWorkspace::ShowBlock(int index)
+{
+    if (!m_doc.Blocks.IsValidIndex(index)) {
+        m_shownChunk = nullptr;
+        ShowPanel(-1);
+        return;
+    }
+    m_doc.ShowBlock(index);
+    m_shownChunk = currentChunk();
+    loadPanelFor(m_shownChunk ? m_shownChunk->Kind : -1);
+    // Filling the panel may have stored values back (a combo fallback, or
+    // texts that differ from the ones shown before).
+    if (m_doc.DocumentChanged && !m_lastChanged) {
+        m_lastChanged = true;
+        emit documentChanged();
+    }
+}
+
+void TBuildWorkspace::HighLightBlock(int slot)
+{
+    if (slot < 0 || slot >= m_doc.Tiles().Count())
+        return;
+    const LayoutOutcome o = m_doc.HighLightBlock(slot);
+    SyncTiles();
+    ShowBlock(o.ShowBlockIndex >= 0 ? o.ShowBlockIndex : m_doc.Tiles().At(slot).BlockIndex);
+}
+
+void TBuildWorkspace::LoadChunk(int index)
+{
+    SyncTiles();
+    syncScrollBarFromDocument();
+    if (index >= 0 && index < layout::kMaxTiles)
+        emit firstBlockDropped();
+}
+
+void TBuildWorkspace::FreeAllBlocksView()
+{
+    cancelStaleDrags();
+    m_timUp->stop();
+    m_timDown->stop();
+    m_shownChunk = nullptr;
+    m_currentSlot = -1;
+    SyncTiles();
+    syncScrollBarFromDocument();
+    m_lastScrollPosition = m_doc.LastScrollPosition();
+    ShowPanel(-1);
+    m_pnlBlank->raise();
+}
+
+// Makes the tile widgets mirror the document's slots: as many widgets as
+// slots, each with its slot's block, picture, place and highlight.
+void TBuildWorkspace::SyncTiles()
+{
+    const TileList &slotList = m_doc.Tiles();
+    while (int(m_tiles.size()) > slotList.Count()) {
+        delete m_tiles.back();
+        m_tiles.pop_back();
+    }
+    while (int(m_tiles.size()) < slotList.Count())
+        m_tiles.push_back(makeTileWidget());
+    for (int s = 0; s < slotList.Count(); ++s)
+        bindTileWidget(m_tiles[std::size_t(s)], s);
+    m_currentSlot = m_doc.CurrentSlot;
+    if (m_doc.DocumentChanged && !m_lastChanged) {
+        m_lastChanged = true;
+        emit documentChanged();
+    } else if (!m_doc.DocumentChanged) {
+        m_lastChanged = false;
+    }
+}
+
+void TBuildWorkspace::bindTileWidget(TWebBlock *tile, int slot)
+{
+    const TileSlot &ts = m_doc.Tiles().At(slot);
+    const int kind = m_doc.Blocks.IsValidIndex(ts.BlockIndex) ? m_doc.Blocks.At(ts.BlockIndex).Kind : -1;
+    const bool highlighted = (slot == m_doc.CurrentSlot);
+    tile->BlockIndex = ts.BlockIndex;
+    tile->SlotIndex = slot;
+    if (tile->Kind != kind || tile->Highlighted() != highlighted || tile->pixmap().isNull()) {
+        tile->Kind = kind;
+        if (highlighted)
+            tile->SetHighlight();
+        else
+            tile->ClearHighlight();
+    }
+    const QPoint pos(layout::kTileLeft, layout::SlotTop(slot));
+    if (tile->pos() != pos)
+        tile->move(pos);
+    if (!tile->isVisible())
+        tile->show();
+}
+
+TWebBlock *TBuildWorkspace::makeTileWidget()
+{
+    auto *tile = new TWebBlock(m_pnlToolBox);
+    tile->setObjectName(QStringLiteral("WebBlock"));
+    tile->installEventFilter(this);
+    // Tiles lie above the background and the palette, below the shredder and
+    // a dragged image.
+    tile->raise();
+    m_imgShredderBack->raise();
+    m_imgShredder->raise();
+    if (m_draggedImage)
+        m_draggedImage->raise();
+    if (m_draggedTile)
+        m_draggedTile->raise();
+    return tile;
+}
+
+void TBuildWorkspace::syncScrollBarFromDocument()
+{
+    const ScrollBarState &sb = m_doc.ScrollBar();
+    const QSignalBlocker block(m_scrollBar1);
+    m_scrollBar1->setMaximum(std::max(0, sb.Maximum));
+    if (m_scrollBar1->value() != sb.Position)
+        m_scrollBar1->setValue(sb.Position);
+    m_scrollBar1->setVisible(sb.Visible);
+    m_scrollBar1->setEnabled(sb.Visible);
+    m_lastScrollPosition = m_doc.LastScrollPosition();
+}
+
+// Does what a model operation asks of the window.
+void TBuildWorkspace::applyOutcome(const LayoutOutcome &o)
+{
+    SyncTiles();
+    syncScrollBarFromDocument();
+    if (!o.Sound.isEmpty())
+        PlaySoundRes(o.Sound);
+    if (o.AnimateShredder)
+        AnimateShredder();
+    if (o.ShowBlank || m_doc.Tiles().IsEmpty()) {
+        m_shownChunk = nullptr;
+        ShowPanel(-1);
+        m_pnlBlank->raise();
+    } else if (o.HighlightSlot >= 0) {
+        HighLightBlock(o.HighlightSlot);
+    } else if (o.ShowBlockIndex >= 0) {
+        ShowBlock(o.ShowBlockIndex);
+    } else if (m_shownChunk && m_shownChunk != currentChunk()) {
+        // The block shown is gone or no longer current.
+        if (currentChunk())
+            ShowBlock(m_doc.CurrentBlockIndex);
+        else {
+            m_shownChunk = nullptr;
+            ShowPanel(-1);
+        }
+    }
+    if (o.FirstBlockShown)
+        emit firstBlockDropped();
+}
+
+bool TBuildWorkspace::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type t = event->type();
+    const bool mouse = t == QEvent::MouseButtonPress || t == QEvent::MouseMove
+                       || t == QEvent::MouseButtonRelease || t == QEvent::MouseButtonDblClick;
+    if (!mouse)
+        return QObject::eventFilter(watched, event);
+    auto *me = static_cast<QMouseEvent *>(event);
+
+    if (auto *tile = qobject_cast<TWebBlock *>(watched)) {
+        switch (t) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            TileMouseDown(tile, me);
+            return true;
+        case QEvent::MouseMove:
+            TileMouseMove(tile, me);
+            return true;
+        case QEvent::MouseButtonRelease: {
+            QPointer<TWebBlock> guard(tile);
+            const bool click = me->button() == Qt::LeftButton && !m_tileDragging
+                               && tile->rect().contains(me->position().toPoint());
+            if (click)
+                TileClick(tile);
+            if (guard)
+                TileMouseUp(tile, me);
+            return true;
+        }
+        default:
+            break;
+        }
+    }
+    for (int k = 0; k < 6; ++k) {
+        if (watched != m_palette[std::size_t(k)])
+            continue;
+        QLabel *img = m_palette[std::size_t(k)];
+        switch (t) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            PaletteMouseDown(img, me);
+            return true;
+        case QEvent::MouseMove:
+            PaletteMouseMove(img, me);
+            return true;
+        case QEvent::MouseButtonRelease:
+            PaletteMouseUp(img, me);
+            return true;
+        default:
+            break;
+        }
+    }
+    if (watched == m_imgShredder || watched == m_imgShredderBack || watched == m_imgBackground) {
+        if (t == QEvent::MouseButtonRelease && me->button() == Qt::RightButton)
+            requestWhatsThis(static_cast<QWidget *>(watched), me->globalPosition().toPoint());
+        return false;
+    }
+    return panelHelpEvent(watched, event);
+}
+
+// The image file picker of the Image panel.
+TImagePickOutcome TBuildWorkspace::PickImage(const QString &chosenPath)
+{
+    TImagePickOutcome out;
+    QString path = chosenPath;
+    if (path.isEmpty()) {
+        const QString initial = FindPathNoCase(ToNativePath(JoinPath(m_htmlFolder, QStringLiteral("graphics"))));
+        const FileDialogResult r = OpenFileDialog(
+            m_pnlBuild->window(), QStringLiteral("Open"), initial, QString(),
+            QStringLiteral("All Graphic Files|*.jpg;*.bmp;*.gif;*.pcx;*.png;*.pcd;*.tif;*.tga;*.eps|"
+                           "jpeg|*.jpg|bmp|*.bmp|gif|*.gif|pcx|*.pcx|png|*.png|pcd|*.pcd|"
+                           "tif|*.tif|tga|*.tga|eps|*.eps"));
+        if (!r.Chosen || r.FileName.isEmpty())
+            return out;
+        path = r.FileName;
+    }
+    out.chosen = true;
+    // The block the panel shows when the picker starts is the one that gets the picture.
+    TWebChunk *target = m_shownChunk;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const ImagePickResult r = PickImageFile(path, m_htmlFolder);
+    QApplication::restoreOverrideCursor();
+    if (!r.ok) {
+        out.error = r.error;
+        MsgBox(m_pnlBuild->window(), r.error, QMessageBox::Critical);
+        return out;
+    }
+    if (!target || target != m_shownChunk || target != currentChunk() || target->Kind != bkImage) {
+        out.error = QStringLiteral("The picture block is no longer shown.");
+        return out;
+    }
+    m_txtImgFileName->setText(r.relativePath);
+    m_txtImgHeight->setText(r.height);
+    m_txtImgWidth->setText(r.width);
+    out.ok = true;
+    return out;
+}
+
+} // namespace wobbin
