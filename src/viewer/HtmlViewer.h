@@ -1,0 +1,116 @@
+#pragma once
+// THtmlViewer: the HTML preview control of the main window and the style
+// wizard. It renders an HTML file, or HTML text whose relative references
+// ("graphics\a.gif", "backgrnd\stars.gif") are resolved against a base
+// folder, finding files without regard to letter case. Links clicked in the
+// preview never navigate inside it; they are reported through linkClicked.
+
+#include <QFrame>
+#include <QImage>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+#include <functional>
+
+class QWebEngineView;
+class QWebEnginePage;
+
+namespace wobbin {
+
+class TViewerPage;
+
+class THtmlViewer : public QFrame
+{
+    Q_OBJECT
+
+public:
+    enum class Variant {
+        Preview,      // main window: Times New Roman, scroll bars, selection allowed
+        StyleSample   // style wizard: Arial 11, no scroll bars, no selection
+    };
+
+    explicit THtmlViewer(QWidget *parent = nullptr, Variant variant = Variant::Preview);
+    ~THtmlViewer() override;
+
+    // Registers the viewer's private URL scheme with the web engine. Must run
+    // before the first web engine object is made; the constructor calls it,
+    // and a program that makes other web engine objects first calls it early.
+    static void RegisterScheme();
+
+    // Renders an HTML file; its folder becomes the base folder.
+    void LoadFromFile(const QString &path);
+    // Renders HTML text (lines joined by CR LF) against the base folder.
+    void LoadFromLines(const QStringList &lines);
+    void LoadFromText(const QString &text);
+
+    // The folder relative references are resolved against (native or
+    // backslash path). Defaults to the current folder.
+    void SetBaseFolder(const QString &folder);
+    QString BaseFolder() const { return m_baseFolder; }
+
+    // Single border on or off.
+    void SetBorder(bool on);
+    bool HasBorder() const;
+    // Scroll bars on or off (takes effect with the next load).
+    void SetScrollBars(bool on);
+    bool ScrollBars() const { return m_scrollBars; }
+
+    Variant ViewerVariant() const { return m_variant; }
+
+    // True while a load has been started and has not finished.
+    bool IsLoading() const { return m_loading; }
+    // Waits (running the event loop) until the current load has finished and
+    // the page has been painted. Returns false on timeout.
+    bool WaitForRendered(int timeoutMs = 30000);
+
+    // The pixels of the client area once the current load is rendered. Runs
+    // the event loop while it waits; an empty image only if nothing could be
+    // grabbed.
+    QImage GrabClientArea(int timeoutMs = 30000);
+    // The same without blocking: calls done once rendering has finished (or
+    // the timeout passed). done is not called if the viewer is destroyed first.
+    void GrabClientAreaAsync(std::function<void(const QImage &)> done, int timeoutMs = 30000);
+
+    // The address shown, as a local file URL for loaded files and texts.
+    QUrl CurrentUrl() const;
+    // Number of back/forward entries (always 0: the viewer keeps no history).
+    int HistoryCount() const;
+
+    QWebEngineView *View() const { return m_view; }
+
+Q_SIGNALS:
+    // A link was clicked (or a page asked to open a window). Relative links
+    // are reported as local file URLs.
+    void linkClicked(const QUrl &url);
+    // A load finished (ok false when the page could not be loaded).
+    void loadFinished(bool ok);
+    // A load finished and its first frames have been painted.
+    void rendered();
+
+private:
+    friend class TViewerPage;
+    void ApplySettings();
+    void StartLoad(const QUrl &url);
+    void OnLoadFinished(bool ok);
+    void PollFrames();
+    void ReportLink(const QUrl &url);
+    QString NewDocumentPath() const;
+
+    Variant m_variant;
+    QWebEngineView *m_view = nullptr;
+    TViewerPage *m_page = nullptr;
+    QString m_baseFolder;
+    QString m_documentPath;    // in-memory document currently registered, if any
+    QUrl m_currentUrl;
+    bool m_scrollBars = true;
+    bool m_loading = false;
+    bool m_rendered = false;
+    int m_loadSerial = 0;
+};
+
+// Maps a viewer address back to the local file it stands for (other
+// addresses are returned unchanged).
+QUrl ViewerUrlToExternal(const QUrl &url);
+
+} // namespace wobbin
