@@ -1,17 +1,245 @@
 #include "app/Application_gui.h"
 
-#include <QApplication>
+#include "app/AppPaths.h"
+#include "app/Companion.h"
+#include "app/Settings.h"
+#include "app/Skin_gui.h"
+#include "app/frmSplash_gui.h"
+
+#include <QDBusConnection>
+#include <QDialog>
+#include <QEvent>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPointer>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <csignal>
+#include <cstdio>
+#include <exception>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace wobbin {
 
-int RunApplication(int argc, char **argv)
+namespace {
+
+bool g_debugMode = false;
+bool g_terminating = false;
+MainWindowFactory g_factory;
+int g_signalFds[2] = {-1, -1};
+
+void SignalHandler(int)
 {
-    QApplication app(argc, argv);
-    app.setApplicationName(QStringLiteral("Wobbin Express"));
-    QLabel placeholder(QStringLiteral("Wobbin Express"));
-    placeholder.show();
-    return app.exec();
+    const char byte = 1;
+    if (g_signalFds[0] >= 0) {
+        [[maybe_unused]] const ssize_t n = ::write(g_signalFds[0], &byte, 1);
+    }
+}
+
+// The object that receives messages posted from other programs over D-Bus.
+class MessageService : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.quorvex.WobbinExpress")
+public:
+    using QObject::QObject;
+public Q_SLOTS:
+    Q_NOREPLY void PostMessage(uint number)
+    {
+        if (number >= uint(QEvent::User) && number <= uint(QEvent::MaxUser))
+            QCoreApplication::postEvent(qApp, new QEvent(QEvent::Type(number)));
+    }
+};
+
+} // namespace
+
+bool DebugMode()
+{
+    return g_debugMode;
+}
+
+void SetDebugMode(bool on)
+{
+    g_debugMode = on;
+}
+
+bool TerminationRequested()
+{
+    return g_terminating;
+}
+
+void RequestTermination()
+{
+    if (!QCoreApplication::instance())
+        return;
+    const bool first = !g_terminating;
+    g_terminating = true;
+    StopSounds();
+    // Open dialogs go away without an answer.
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *dlg = qobject_cast<QDialog *>(w); dlg && dlg->isVisible())
+            dlg->reject();
+    QCoreApplication::exit(0);
+    if (first) {
+        // A handler may start a new local loop after the first exit; keep
+        // leaving loops until the main one has ended.
+        auto *again = new QTimer(QCoreApplication::instance());
+        QObject::connect(again, &QTimer::timeout, [] { QCoreApplication::exit(0); });
+        again->start(50);
+    }
+}
+
+void InstallTerminationSignals()
+{
+    if (g_signalFds[0] >= 0)
+        return;
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalFds) != 0) {
+        g_signalFds[0] = g_signalFds[1] = -1;
+        return;
+    }
+    auto *notifier = new QSocketNotifier(g_signalFds[1], QSocketNotifier::Read, qApp);
+    QObject::connect(notifier, &QSocketNotifier::activated, [] {
+        char buf[16];
+        [[maybe_unused]] const ssize_t n = ::read(g_signalFds[1], buf, sizeof buf);
+        RequestTermination();
+    });
+    struct sigaction sa = {};
+    sa.sa_handler = SignalHandler;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGINT, &sa, nullptr);
+}
+
+bool RegisterMessageService()
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return false;
+    auto *service = new MessageService(qApp);
+    if (!bus.registerObject(QStringLiteral("/WobbinExpress"), service, QDBusConnection::ExportAllSlots))
+        return false;
+    return bus.registerService(QStringLiteral("org.quorvex.WobbinExpress.Pid%1").arg(QCoreApplication::applicationPid()));
+}
+
+TWobbinApplication::TWobbinApplication(int &argc, char **argv) : QApplication(argc, argv) {}
+
+TWobbinApplication::~TWobbinApplication() = default;
+
+bool TWobbinApplication::notify(QObject *receiver, QEvent *event)
+{
+    if (event->type() == QEvent::Type(kTerminateMessage)) {
+        RequestTermination();
+        return true;
+    }
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception &ex) {
+        AppException(QString::fromLocal8Bit(ex.what()));
+    } catch (...) {
+        AppException(QStringLiteral("unknown exception"));
+    }
+    return false;
+}
+
+void TWobbinApplication::AppException(const QString &what)
+{
+    ++m_dropped;
+    m_lastException = what;
+    std::fprintf(stderr, "wobbin-express: exception dropped: %s\n", qPrintable(what));
+    std::fflush(stderr);
+    if (g_debugMode && !m_showing) {
+        m_showing = true;
+        try {
+            QMessageBox::critical(nullptr, QStringLiteral("Wobbin Express"), what);
+        } catch (...) {
+        }
+        m_showing = false;
+    }
+}
+
+void SetMainWindowFactory(MainWindowFactory factory)
+{
+    g_factory = std::move(factory);
+}
+
+QWidget *CreatePlaceholderMainWindow(const MainWindowArgs &args)
+{
+    auto *w = new QWidget;
+    w->setObjectName(QStringLiteral("frmMainPlaceholder"));
+    w->setWindowTitle(QStringLiteral("Wobbin Express"));
+    w->resize(631, 433);
+    auto *layout = new QVBoxLayout(w);
+    auto *label = new QLabel(QStringLiteral("Wobbin Express\n\nThe main window is not part of this build yet.\n"
+                                            "Data folder: %1")
+                                 .arg(args.appDir),
+                             w);
+    label->setObjectName(QStringLiteral("lblPlaceholder"));
+    label->setAlignment(Qt::AlignCenter);
+    layout->addWidget(label);
+    return w;
+}
+
+int RunApplication(int argc, char **argv, MainWindowFactory factory)
+{
+    TWobbinApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Quorvex"));
+    QCoreApplication::setApplicationName(QStringLiteral("Wobbin Express"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.07"));
+    InstallTerminationSignals();
+
+    const StartupOptions options = ParseStartupArguments(QCoreApplication::arguments());
+    SetDebugMode(options.debug);
+    if (factory)
+        g_factory = factory;
+
+    // The settings store with the program's key, and the data folders.
+    SettingsStore().OpenKey(QString(), true);
+    SettingsStore().CloseKey();
+    SetAppDir(ResolveAppDir(options.dataDir, QCoreApplication::applicationDirPath()));
+    WriteSetting(QStringLiteral("General"), QStringLiteral("Path"), QCoreApplication::applicationFilePath());
+    // Anything but "No" means sounds on, and is written back as "Yes".
+    if (ReadSetting(QStringLiteral("General"), QStringLiteral("PlaySounds")) != QLatin1String("No"))
+        WriteSetting(QStringLiteral("General"), QStringLiteral("PlaySounds"), QStringLiteral("Yes"));
+
+    MainWindowArgs args;
+    args.appDir = AppDir();
+    args.pageFile = options.pageFile;
+    args.companionRunning = CompanionIsRunning();
+    args.debugMode = options.debug;
+
+    QPointer<QWidget> mainWindow;
+    {
+        TfrmSplash splash;
+        const QPixmap icon = LoadBitmap(QStringLiteral("Icon"));
+        app.setWindowIcon(QIcon(icon.isNull() ? LoadBitmap(QStringLiteral("Splash")) : icon));
+        mainWindow = splash.RunStartup(AppDir(), args.companionRunning, [&]() -> QWidget * {
+            QWidget *w = nullptr;
+            if (g_factory)
+                w = g_factory(args);
+            if (!w)
+                w = CreatePlaceholderMainWindow(args);
+            return w;
+        });
+    }
+
+    int code = 0;
+    if (!TerminationRequested() && mainWindow) {
+        RegisterMessageService();
+        code = app.exec();
+    }
+    if (TerminationRequested())
+        code = 0;
+    delete mainWindow.data();
+    StopSounds();
+    SettingsStore().Sync();
+    ReleaseSettingsStore();
+    return code;
 }
 
 } // namespace wobbin
+
+#include "Application_gui.moc"

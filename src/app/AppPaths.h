@@ -1,0 +1,52 @@
+#pragma once
+// The program's folders. AppDir is the folder that holds the program's data
+// (Styles.data, HTMLFiles with graphics and backgrnd, save, template, servers,
+// Help, the optional splash.avi):
+//   - the folder given with --data-dir DIR, when given;
+//   - else the program's own folder when it holds the data (a portable install,
+//     or the build tree, where the build puts the shipped data beside the binary);
+//   - else the user's data folder (XDG_DATA_HOME/Quorvex/Wobbin Express), which
+//     the first start fills from the installed read-only copy of the data
+//     (<prefix>/share/wobbin-express/data) without overwriting anything there.
+// AppDir and HTMLFolder are native paths without a trailing separator.
+
+#include <QString>
+#include <QStringList>
+
+namespace wobbin {
+
+QString AppDir();
+void SetAppDir(const QString &dir);
+// AppDir joined with "HTMLFiles".
+QString HTMLFolder();
+// AppDir joined with a stored relative path ("Help\Wobbin Express.hlp"), as a native path.
+QString AppPath(const QString &relative);
+
+// The folders below AppDir that the program expects.
+QStringList DataSubfolders();
+// Creates the missing ones; returns false when one could not be created.
+bool EnsureDataFolders(const QString &appDir);
+
+// True when the folder holds the program's data (Styles.data, template or servers).
+bool HoldsProgramData(const QString &dir);
+// The installed read-only copy of the data for a program in programDir, "" when none.
+QString InstalledDataDir(const QString &programDir);
+// XDG_DATA_HOME/Quorvex/Wobbin Express.
+QString UserDataDir();
+// Copies every file of from into to that to does not have yet; never overwrites.
+bool SeedDataDir(const QString &from, const QString &to);
+
+// Chooses AppDir as described above (explicitDir from --data-dir, may be empty),
+// seeds the user's data folder on first use and creates missing subfolders.
+QString ResolveAppDir(const QString &explicitDir, const QString &programDir);
+
+// What the command line asks of the windowed program.
+struct StartupOptions
+{
+    QString dataDir;     // --data-dir DIR (or --data-dir=DIR)
+    QString pageFile;    // first argument that is not an option: a page file to open
+    bool debug = false;  // --debug: exceptions are shown in a message box
+};
+StartupOptions ParseStartupArguments(const QStringList &arguments);  // arguments[0] is the program
+
+} // namespace wobbin
