@@ -28,7 +28,7 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr double kMaxCoordinate = 1e12;
 // Guards against drawings whose block references multiply without end.
 constexpr int kMaxInsertDepth = 16;
-constexpr qint64 kMaxDrawnItems = 2000000;
+constexpr qint64 kMaxDrawnItems = 500000;
 constexpr int kMaxArrayCells = 10000;
 
 bool Finite(double v) { return std::isfinite(v) && std::fabs(v) < kMaxCoordinate; }
@@ -676,8 +676,10 @@ bool RenderDxf(const QByteArray &data, QImage *out, QString *error, int longestS
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing);
         // Drawing y grows upwards, picture rows downwards.
-        const QTransform toPixels(scale, 0, 0, -scale, margin - extents.left() * scale,
-                                  margin + extents.bottom() * scale);
+        // Drawing coordinates fall on pixel centres, so that thin lines along
+        // an axis stay crisp.
+        const QTransform toPixels(scale, 0, 0, -scale, margin + 0.5 - extents.left() * scale,
+                                  margin + 0.5 + extents.bottom() * scale);
         painter.setTransform(toPixels);
         for (const DrawnItem &item : items) {
             if (item.point) {

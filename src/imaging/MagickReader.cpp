@@ -43,8 +43,13 @@ bool ReadWithMagick(const QByteArray &data, const char *magickFormat, QImage *ou
     try {
         Magick::Blob blob(data.constData(), static_cast<size_t>(data.size()));
         image.quiet(true);
-        image.subRange(1);
         image.magick(magickFormat);
+        if (formatName == QLatin1String("PCD")) {
+            // A Photo CD holds several sizes; the third is the 768 x 512 base
+            // image (the first would be a 192 x 128 thumbnail).
+            image.subImage(3);
+            image.subRange(1);
+        }
         try {
             image.read(blob);
         } catch (const Magick::Warning &) {

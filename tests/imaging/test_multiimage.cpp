@@ -76,13 +76,16 @@ private slots:
     {
         // Photo CD files always hold a fixed set of sizes; the base image is read.
         const QString path = Path("a.pcd");
-        QVERIFY(WriteWithMagick(Quadrants(), path, "PCD"));
+        QVERIFY(WriteWithMagick(Quadrants(768, 512), path, "PCD"));
         TMultiImage img;
         QString error;
         QVERIFY2(img.LoadFromFile(path, &error), qPrintable(error));
         QCOMPARE(img.FormatName(), QStringLiteral("pcd"));
-        QVERIFY(img.Width() > 0 && img.Height() > 0);
-        QVERIFY(img.Width() > img.Height()); // landscape like the source
+        // The base resolution, not one of the thumbnails.
+        QCOMPARE(img.Width(), 768);
+        QCOMPARE(img.Height(), 512);
+        QVERIFY(Near(img.Image().pixel(100, 100), QColor(255, 0, 0), 60));
+        QVERIFY(Near(img.Image().pixel(700, 450), QColor(0, 0, 255), 60));
     }
 
     void readsEpsThroughGhostscript()
