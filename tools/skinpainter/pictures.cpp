@@ -119,9 +119,9 @@ void ToolbarScene(QPainter &p, bool companion, int highlight)
          Qt::AlignCenter, true);
     Text(p, QRectF(489, 51, 125, 22), QStringLiteral("Express"), 18, col::White, true,
          Qt::AlignCenter, true);
-    Text(p, QRectF(489, 72, 125, 14),
-         logoOn ? QStringLiteral("your page is on the web!") : QStringLiteral("web pages made easy"),
-         9.5, logoOn ? QColor(0xff, 0xdf, 0x5e) : QColor(0xbf, 0xd6, 0xff), true);
+    const QString tagline =
+        logoOn ? QStringLiteral("your page is on the web!") : QStringLiteral("web pages made easy");
+    Text(p, QRectF(489, 72, 125, 14), tagline, FitText(tagline, 9.5, 116), logoOn ? QColor(0xff, 0xdf, 0x5e) : QColor(0xbf, 0xd6, 0xff), true);
     if (logoOn) {
         Sparkle(p, QPointF(503, 40), 4, col::White);
         Sparkle(p, QPointF(606, 44), 5, QColor(0xff, 0xf0, 0xb8));
@@ -304,31 +304,32 @@ void ShredderMachine(QPainter &p, int frame)
 void ShredBlock(QPainter &p, int frame)
 {
     // Frames 1..8: a block sinks into the slot and is cut into strips; bits fly.
-    const QRectF block(8, 232 + (frame - 1) * 4.5, 62, 16);
     const double mouth = 250;
-    if (block.top() < mouth) {
+    if (frame <= 6) {
+        const QRectF block(8, 230 + (frame - 1) * 3, 62, 16);
         p.save();
         p.setClipRect(QRectF(-20, 200, 140, mouth - 200));
-        const double cut = frame >= 3 ? block.top() + std::max(0.0, 9.0 - (frame - 3) * 4.0) : mouth;
+        // Below the cut the block hangs in loose strips.
+        const double cut = frame == 1 ? block.bottom() : block.top() + std::max(1.0, 12.0 - (frame - 1) * 3.0);
         const int strips = 9;
         const double sw = block.width() / strips;
         for (int i = 0; i < strips; ++i) {
-            const Kind k = Kind(i % 6);
-            const QColor c = KindColour(k);
-            // Whole upper part.
-            QRectF upper(block.left() + i * sw, block.top(), sw + 0.4, cut - block.top());
+            const QColor c = KindColour(Kind(i % 6));
+            const QRectF upper(block.left() + i * sw, block.top(), sw + 0.4, cut - block.top());
             p.fillRect(upper, VGrad(block, Mix(c, col::White, 0.25), c));
-            // Cut strips below.
-            if (cut < mouth) {
-                const double spread = (i - (strips - 1) / 2.0) * 0.5 * (frame - 2);
-                QRectF strip(block.left() + i * sw + 0.7 + spread, cut + 0.6, sw - 1.4, mouth - cut);
-                p.fillRect(strip, c);
+            if (cut < block.bottom()) {
+                const double spread = (i - (strips - 1) / 2.0) * 0.45 * (frame - 1);
+                const double dangle = (i % 2) ? 1.5 : -0.5;
+                const QRectF strip(block.left() + i * sw + 1.0 + spread, cut + 1.0,
+                                   sw - 2.0, block.bottom() - cut + dangle);
+                p.fillRect(strip, c.darker(108));
+                p.fillRect(QRectF(strip.left(), strip.top(), 1.0, strip.height()),
+                           Mix(c, col::White, 0.35));
             }
         }
-        if (frame < 3) {
+        if (cut - block.top() > 8) {
             p.setPen(QPen(QColor(255, 255, 255, 200), 1.3));
             p.drawLine(QPointF(block.left() + 6, block.top() + 5), QPointF(block.right() - 10, block.top() + 5));
-            p.drawLine(QPointF(block.left() + 6, block.top() + 10), QPointF(block.right() - 22, block.top() + 10));
         }
         p.restore();
     }
@@ -472,8 +473,8 @@ void PaletteBlock(QPainter &p, Kind k, bool highlighted)
     KindIcon(p, QRectF(5, 4, 14, 14), k, c.darker(115));
     // Word.
     const QString w = KindWord(k);
-    const double px = FitText(w, 12.5, 60);
-    Text(p, QRectF(24, 0, 62, 22), w, px, col::White, true, Qt::AlignLeft | Qt::AlignVCenter, true);
+    const double px = FitText(w, 12.5, 57);
+    Text(p, QRectF(24, 0, 60, 22), w, px, col::White, true, Qt::AlignLeft | Qt::AlignVCenter, true);
     // Grip.
     p.setPen(Qt::NoPen);
     p.setBrush(highlighted ? col::Gold : QColor(255, 255, 255, 140));
@@ -850,9 +851,10 @@ void AboutPicture(QPainter &p)
     pose.waving = true;
     pose.hanging = true;
     Spider(p, QRectF(18, 22, 118, 108), pose);
-    Text(p, QRectF(140, 18, 220, 40), QStringLiteral("Wobbin Express"), 30, col::Gold, true,
+    Text(p, QRectF(140, 18, 220, 40), QStringLiteral("Wobbin Express"),
+         FitText(QStringLiteral("Wobbin Express"), 30, 216), col::Gold, true,
          Qt::AlignLeft | Qt::AlignVCenter, true);
-    Text(p, QRectF(142, 58, 220, 18), QStringLiteral("Your own web page, block by block."), 12.5,
+    Text(p, QRectF(142, 58, 220, 18), QStringLiteral("Your own web page, block by block."), 12,
          col::White, true, Qt::AlignLeft | Qt::AlignVCenter, true);
     // Three steps.
     const QString steps[3] = {QStringLiteral("build"), QStringLiteral("view"), QStringLiteral("send")};
