@@ -2,6 +2,7 @@
 // silver default background, DIV conversion, links and history.
 
 #include "page/ViewerText.h"
+#include "styles/StyleLibrary.h"
 #include "viewer/HtmlViewer.h"
 
 #include <QApplication>
@@ -130,6 +131,23 @@ private Q_SLOTS:
         QVERIFY(CountNear(shot, QColor(200, 30, 30)) > 40 * 30 / 2);
         QCOMPARE(m_viewer->HistoryCount(), 0);
         QVERIFY(!m_viewer->View()->pageAction(QWebEnginePage::Back)->isEnabled());
+    }
+
+    void styleBackgroundFoundWhateverTheCase()
+    {
+        // The BODY tag lower-cases the picture path; the file on disk keeps its case.
+        QVERIFY(WritePicture(m_dir.filePath(QStringLiteral("backgrnd/Tile.PNG")), QColor(200, 0, 200), "PNG"));
+        TStyleChunk style;
+        style.Name = QStringLiteral("Tiles");
+        style.Image = QStringLiteral("backgrnd\\Tile.PNG");
+        style.BackColour = 0x00FFFFFF;
+        const QString page = ReplaceBodyTag(QStringLiteral("<HTML><BODY><P>x</P></BODY></HTML>"),
+                                            BodyTagForEntry({style}, 1));
+        QVERIFY(page.contains(QLatin1String("backgrnd/tile.png")));
+        m_viewer->SetBaseFolder(m_dir.path());
+        m_viewer->LoadFromText(page);
+        const QImage shot = m_viewer->GrabClientArea();
+        QVERIFY(Near(shot.pixel(shot.width() - 30, shot.height() - 30), QColor(200, 0, 200), 2));
     }
 
     void centredDivRendersCentred()
