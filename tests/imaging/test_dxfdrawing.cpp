@@ -213,6 +213,46 @@ private slots:
         QVERIFY(!error.isEmpty());
     }
 
+    void drawsEllipsesSolidsAndMultiLineText()
+    {
+        Dxf d;
+        d.Section("ENTITIES");
+        // Full ellipse: centre 50,25, major axis 50 along x, minor 25.
+        d(0, QStringLiteral("ELLIPSE"))(8, QStringLiteral("0"))(10, 50)(20, 25)(11, 50)(21, 0)(40, 0.5)
+            (41, 0)(42, 6.283185307179586);
+        // A filled square 40..60 x 15..35 (corner order 1, 2, 4, 3).
+        d(0, QStringLiteral("SOLID"))(8, QStringLiteral("0"))(10, 40)(20, 15)(11, 60)(21, 15)
+            (12, 40)(22, 35)(13, 60)(23, 35);
+        // Two lines of text hanging from their top-left corner at 5,45.
+        d(0, QStringLiteral("MTEXT"))(8, QStringLiteral("0"))(10, 5)(20, 45)(40, 4)(71, 1)
+            (1, QStringLiteral("{\\fArial|b1;AB}\\PCD"));
+        d.EndSection();
+        QImage out;
+        QString error;
+        QVERIFY2(RenderDxf(d.Bytes(), &out, &error), qPrintable(error));
+        QCOMPARE(out.width(), 800);
+        QCOMPARE(out.height(), 384 + 2 * kDxfMargin); // 100 x 50 units
+        const double s = 768 / 100.0;
+        auto px = [&](double x, double y) {
+            return QPoint(qRound(kDxfMargin + x * s), qRound(kDxfMargin + (50 - y) * s));
+        };
+        QVERIFY(DarkNear(out, px(50, 50).x(), px(50, 50).y()));  // top of the ellipse
+        QVERIFY(DarkNear(out, px(100, 25).x(), px(100, 25).y())); // right end
+        QCOMPARE(out.pixel(px(50, 25)), qRgb(0, 0, 0));           // inside the solid
+        // Both text lines: ink below the top corner, in the first and second line.
+        auto ink = [&](double top, double bottom) {
+            int n = 0;
+            for (int y = px(0, top).y(); y <= px(0, bottom).y(); ++y)
+                for (int x = px(5, 0).x(); x <= px(15, 0).x(); ++x)
+                    n += qGray(out.pixel(x, y)) < 128;
+            return n;
+        };
+        QVERIFY(ink(45, 41) > 50);
+        QVERIFY(ink(39.5, 34) > 50);
+        // The formatting codes are not drawn as letters: the first line is short.
+        QVERIFY(WhiteAround(out, px(22, 43).x(), px(22, 43).y(), 2));
+    }
+
     void hiddenLayersAreNotDrawn()
     {
         Dxf d;

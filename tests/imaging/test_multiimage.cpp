@@ -103,6 +103,24 @@ private slots:
         QVERIFY(Near(img.Image().pixel(5, 5), QColor(255, 255, 255)));
     }
 
+    void turnsPhotosAsTheCameraSaysAndMeasuresThemSo()
+    {
+        // A photo taken upright is stored sideways with an orientation mark;
+        // browsers show it turned, so its size is reported turned too.
+        const QString path = Path("turned.jpg");
+        {
+            QImageWriter w(path, "jpeg");
+            if (!w.supportsOption(QImageIOHandler::ImageTransformation))
+                QSKIP("This JPEG writer cannot mark the orientation");
+            w.setTransformation(QImageIOHandler::TransformationRotate90);
+            QVERIFY(w.write(Quadrants()));
+        }
+        TMultiImage img;
+        QVERIFY(img.LoadFromFile(path));
+        QCOMPARE(img.Width(), 48);
+        QCOMPARE(img.Height(), 64);
+    }
+
     void refusesBrokenFiles_data()
     {
         QTest::addColumn<QString>("name");
