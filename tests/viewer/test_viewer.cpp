@@ -172,6 +172,7 @@ private Q_SLOTS:
             "<HTML><BODY style=\"margin:0\">"
             "<A HREF=\"http://example.invalid/x.html\"><IMG SRC=\"graphics/Green.PNG\" WIDTH=100 HEIGHT=80 BORDER=0></A>"
             "<BR><A HREF=\"other.html\" TARGET=\"_blank\" id=\"rel\">relative</A>"
+            "<BR><A HREF=\"mailto:sam@example.com\" id=\"mail\">write</A>"
             "</BODY></HTML>"));
         const QImage shot = m_viewer->GrabClientArea();
         const QRect box = BoxOf(shot, kPictureColour);
@@ -186,23 +187,50 @@ private Q_SLOTS:
         QCOMPARE(spy.at(0).at(0).toUrl(), QUrl(QStringLiteral("http://example.invalid/x.html")));
 
         // A link opening a new window is reported too, as a local file.
-        QVariant rect;
-        m_viewer->View()->page()->runJavaScript(
-            QStringLiteral("(function(){var r=document.getElementById('rel').getBoundingClientRect();"
-                           "return [r.left + r.width / 2, r.top + r.height / 2];})()"),
-            [&rect](const QVariant &v) { rect = v; });
-        QTRY_VERIFY_WITH_TIMEOUT(rect.isValid(), 10000);
-        const QList<QVariant> xy = rect.toList();
-        QCOMPARE(xy.size(), 2);
-        QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(xy.at(0).toInt(), xy.at(1).toInt()));
+        auto clickElement = [&](const QString &id) {
+            QVariant rect;
+            m_viewer->View()->page()->runJavaScript(
+                QStringLiteral("(function(){var r=document.getElementById('%1').getBoundingClientRect();"
+                               "return [r.left + r.width / 2, r.top + r.height / 2];})()").arg(id),
+                [&rect](const QVariant &v) { rect = v; });
+            QTRY_VERIFY_WITH_TIMEOUT(rect.isValid(), 10000);
+            const QList<QVariant> xy = rect.toList();
+            QCOMPARE(xy.size(), 2);
+            QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(xy.at(0).toInt(), xy.at(1).toInt()));
+        };
+        clickElement(QStringLiteral("rel"));
         QTRY_COMPARE_WITH_TIMEOUT(spy.count(), 2, 10000);
         QCOMPARE(spy.at(1).at(0).toUrl(), QUrl::fromLocalFile(m_dir.path() + QStringLiteral("/other.html")));
+
+        // An e-mail link is handed on as it is.
+        clickElement(QStringLiteral("mail"));
+        QTRY_COMPARE_WITH_TIMEOUT(spy.count(), 3, 10000);
+        QCOMPARE(spy.at(2).at(0).toUrl(), QUrl(QStringLiteral("mailto:sam@example.com")));
 
         // The preview stayed where it was.
         QTest::qWait(200);
         QCOMPARE(m_viewer->CurrentUrl(), before);
         QVERIFY(!m_viewer->IsLoading());
         QCOMPARE(m_viewer->HistoryCount(), 0);
+    }
+
+    void largeTextAndSelection()
+    {
+        // Far beyond what can be handed over in one piece as a data address.
+        QString big = QStringLiteral("<HTML><BODY BGCOLOR=\"#00FF00\"><P id=\"t\">end of a long page</P><!--");
+        big += QString(3 * 1024 * 1024, QLatin1Char('x'));
+        big += QStringLiteral("--></BODY></HTML>");
+        m_viewer->SetBaseFolder(m_dir.path());
+        m_viewer->LoadFromText(big);
+        const QImage shot = m_viewer->GrabClientArea();
+        QVERIFY(Near(shot.pixel(shot.width() / 2, shot.height() / 2), QColor(0, 255, 0), 2));
+        // The preview allows selecting text.
+        QVariant selected;
+        m_viewer->View()->page()->runJavaScript(
+            QStringLiteral("document.execCommand('selectAll'); window.getSelection().toString();"),
+            [&selected](const QVariant &v) { selected = v; });
+        QTRY_VERIFY_WITH_TIMEOUT(selected.isValid(), 10000);
+        QVERIFY(selected.toString().contains(QLatin1String("end of a long page")));
     }
 
     void wizardVariantAndControlOperations()
@@ -226,6 +254,13 @@ private Q_SLOTS:
         QCOMPARE(shot.size(), QSize(200, 120));
         // Blue to the right edge: no scroll bar is drawn.
         QVERIFY(Near(shot.pixel(shot.width() - 3, shot.height() / 2), QColor(0, 0, 255), 2));
+        // Its text cannot be selected.
+        QVariant selected;
+        sample->View()->page()->runJavaScript(
+            QStringLiteral("document.execCommand('selectAll'); window.getSelection().toString();"),
+            [&selected](const QVariant &v) { selected = v; });
+        QTRY_VERIFY_WITH_TIMEOUT(selected.isValid(), 10000);
+        QCOMPARE(selected.toString(), QString());
 
         // The asynchronous grab delivers the next page once it is painted.
         sample->LoadFromText(QStringLiteral("<HTML><BODY BGCOLOR=\"#FFFF00\"></BODY></HTML>"));
