@@ -3,6 +3,7 @@
 
 #ifndef WOBBIN_NO_GUI
 #include "app/Application_gui.h"
+#include "workspace/frmMain.h"
 #endif
 
 #include <cstdio>
@@ -16,6 +17,11 @@ int main(int argc, char **argv)
     std::fprintf(stderr, "wobbin-express: this build has no windows; see --help\n");
     return 1;
 #else
-    return wobbin::RunApplication(argc, argv);
+    return wobbin::RunApplication(argc, argv, [](const wobbin::MainWindowArgs &a) -> QWidget * {
+        wobbin::TfrmMain::Options o;
+        o.appDir = a.appDir;
+        o.commandLineFile = a.pageFile;
+        return new wobbin::TfrmMain(o);
+    });
 #endif
 }

@@ -1,0 +1,61 @@
+#pragma once
+// Small controls of the main window: an image control that reports its mouse
+// events, and helpers for the help context ("Tag") every control carries.
+
+#include <QLabel>
+#include <QMouseEvent>
+#include <QVariant>
+
+namespace wobbin {
+
+// The help context (or other small number) a control carries as its "Tag".
+inline int TagOf(const QObject *control)
+{
+    return control ? control->property("Tag").toInt() : 0;
+}
+inline void SetTag(QObject *control, int tag)
+{
+    if (control)
+        control->setProperty("Tag", tag);
+}
+
+// An image control: a label showing a bitmap, with mouse-down, mouse-up and
+// click notifications. The name of the bitmap shown last is kept in the
+// property "Bitmap" (see ShowImage).
+class TImage : public QLabel
+{
+    Q_OBJECT
+public:
+    explicit TImage(QWidget *parent = nullptr) : QLabel(parent) {}
+
+signals:
+    void mouseDown(Qt::MouseButton button, QPoint pos);
+    void mouseUp(Qt::MouseButton button, QPoint pos);
+    // Left button pressed and released over the control.
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent *e) override
+    {
+        m_pressed = e->button();
+        Q_EMIT mouseDown(e->button(), e->position().toPoint());
+    }
+    void mouseReleaseEvent(QMouseEvent *e) override
+    {
+        const bool click = e->button() == Qt::LeftButton && m_pressed == Qt::LeftButton
+                           && rect().contains(e->position().toPoint());
+        m_pressed = Qt::NoButton;
+        Q_EMIT mouseUp(e->button(), e->position().toPoint());
+        if (click)
+            Q_EMIT clicked();
+    }
+
+private:
+    Qt::MouseButton m_pressed = Qt::NoButton;
+};
+
+// Shows the named bitmap in an image control and records its name in the
+// control's "Bitmap" property. A missing bitmap leaves the picture as it was.
+void ShowImage(QLabel *image, const QString &bitmapName);
+
+} // namespace wobbin
