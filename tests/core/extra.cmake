@@ -1,0 +1,18 @@
+# The fake companion editor (a D-Bus service) used by the companion tests here
+# and by the main window's hand-over tests: WOBBIN_FAKE_COMPANION is its path.
+add_executable(app_fake_companion ${CMAKE_CURRENT_SOURCE_DIR}/support/app_fake_companion/main.cpp)
+target_link_libraries(app_fake_companion PRIVATE Qt6::Core Qt6::DBus)
+target_compile_definitions(wobbin_testsupport PUBLIC
+    WOBBIN_FAKE_COMPANION="$<TARGET_FILE:app_fake_companion>")
+
+# The companion tests need a session bus of their own.
+find_program(DBUS_RUN_SESSION dbus-run-session)
+if(TARGET core_test_app_companion)
+    add_dependencies(core_test_app_companion app_fake_companion)
+    if(DBUS_RUN_SESSION)
+        set_tests_properties(core_test_app_companion PROPERTIES DISABLED TRUE)
+        add_test(NAME core_test_app_companion_bus
+                 COMMAND ${DBUS_RUN_SESSION} -- $<TARGET_FILE:core_test_app_companion>)
+        wobbin_register_test(core_test_app_companion_bus core)
+    endif()
+endif()
