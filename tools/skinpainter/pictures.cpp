@@ -1170,13 +1170,18 @@ Picture Bitmap(const QString &name, int w, int h, bool opaque, std::function<voi
     return pic;
 }
 
-// Crop of a larger scene: the picture shows the scene's area at (x, y).
-std::function<void(QPainter &)> Crop(double x, double y, std::function<void(QPainter &)> scene)
+// A picture cut at (x, y) from a scene that covers sceneRect.
+Picture Cut(const QString &name, int w, int h, const QRectF &sceneRect, double x, double y,
+            std::function<void(QPainter &)> scene)
 {
-    return [x, y, scene](QPainter &p) {
-        p.translate(-x, -y);
-        scene(p);
-    };
+    Picture pic;
+    pic.name = name;
+    pic.size = QSize(w, h);
+    pic.opaque = true;
+    pic.scene = std::move(scene);
+    pic.sceneRect = sceneRect;
+    pic.cutAt = QPointF(x, y);
+    return pic;
 }
 
 } // namespace
@@ -1187,8 +1192,8 @@ std::vector<Picture> Catalogue()
     auto add = [&](Picture p) { out.push_back(std::move(p)); };
 
     // Toolbar and highlights.
-    add(Bitmap("Toolbar", 620, 96, true, [](QPainter &p) { ToolbarScene(p, false, -1); }));
-    add(Bitmap("QZ4Toolbar", 620, 96, true, [](QPainter &p) { ToolbarScene(p, true, -1); }));
+    add(Cut("Toolbar", 620, 96, QRectF(0, 0, 620, 96), 0, 0, [](QPainter &p) { ToolbarScene(p, false, -1); }));
+    add(Cut("QZ4Toolbar", 620, 96, QRectF(0, 0, 620, 96), 0, 0, [](QPainter &p) { ToolbarScene(p, true, -1); }));
     struct Hi { const char *name; int tab; int left; int width; bool companion; };
     const Hi highlights[] = {
         {"Toolbutt1", 0, 0, 146, false},   {"Toolbutt2", 1, 103, 170, false},
@@ -1199,8 +1204,8 @@ std::vector<Picture> Catalogue()
     for (const Hi &h : highlights) {
         const int tab = h.tab;
         const bool comp = h.companion;
-        add(Bitmap(h.name, h.width, 96, true,
-                   Crop(h.left, 0, [tab, comp](QPainter &p) { ToolbarScene(p, comp, tab); })));
+        add(Cut(h.name, h.width, 96, QRectF(0, 0, 620, 96), h.left, 0,
+                [tab, comp](QPainter &p) { ToolbarScene(p, comp, tab); }));
     }
 
     // Bottom strip.
@@ -1230,11 +1235,11 @@ std::vector<Picture> Catalogue()
     add(Bitmap("Exit_Dn", 51, 18, false, [](QPainter &p) { ExitButton(p, true); }));
 
     // Send panel.
-    add(Bitmap("Web_Back", 420, 210, true, [](QPainter &p) { WebScene(p, 0); }));
+    add(Cut("Web_Back", 420, 210, QRectF(0, 0, 420, 210), 0, 0, [](QPainter &p) { WebScene(p, 0); }));
     for (int i = 1; i <= 4; ++i) {
         const double angle = i * 45.0 / 5.0;  // a turn is one eighth; four in-between frames
-        add(Bitmap(QStringLiteral("Web_Rotate%1").arg(i), 276, 163, true,
-                   Crop(72, 0, [angle](QPainter &p) { WebScene(p, angle); })));
+        add(Cut(QStringLiteral("Web_Rotate%1").arg(i), 276, 163, QRectF(0, 0, 420, 210), 72, 0,
+                [angle](QPainter &p) { WebScene(p, angle); }));
     }
     add(Bitmap("Web_Page", 71, 93, false, [](QPainter &p) {
         PageSheet(p, QRectF(9, 6, 53, 78));
@@ -1297,11 +1302,12 @@ std::vector<Picture> Catalogue()
     add(Bitmap("Web_Your", 88, 66, false, LogoYourPage));
 
     // Build panel.
-    add(Bitmap("Page_Back", 300, 272, true, [](QPainter &p) { BuildScene(p, 0); }));
-    add(Bitmap("Page_BuzzBack", 96, 24, true, Crop(-10, 248, [](QPainter &p) { BuildScene(p, 0); })));
+    const QRectF buildRect(-20, 0, 320, 272);
+    add(Cut("Page_Back", 300, 272, buildRect, 0, 0, [](QPainter &p) { BuildScene(p, 0); }));
+    add(Cut("Page_BuzzBack", 96, 24, buildRect, -10, 248, [](QPainter &p) { BuildScene(p, 0); }));
     for (int f = 1; f <= 8; ++f)
-        add(Bitmap(QStringLiteral("Page_Buzz%1").arg(f), 78, 34, true,
-                   Crop(7, 238, [f](QPainter &p) { BuildScene(p, f); })));
+        add(Cut(QStringLiteral("Page_Buzz%1").arg(f), 78, 34, buildRect, 7, 238,
+                [f](QPainter &p) { BuildScene(p, f); }));
     const char *kindNames[6] = {"Para", "Link", "Image", "Heading", "Email", "Line"};
     for (int k = 0; k < 6; ++k) {
         const Kind kind = Kind(k);
@@ -1357,6 +1363,21 @@ std::vector<Picture> Catalogue()
 
 QImage Render(const Picture &pic, int scale)
 {
+    if (pic.scene) {
+        const QRectF sr = pic.sceneRect;
+        QImage whole(sr.size().toSize() * scale, QImage::Format_ARGB32_Premultiplied);
+        whole.fill(Qt::transparent);
+        {
+            QPainter p(&whole);
+            SetupPainter(p);
+            p.scale(scale, scale);
+            p.translate(-sr.topLeft());
+            pic.scene(p);
+        }
+        const QPoint at = ((pic.cutAt - sr.topLeft()) * scale).toPoint();
+        const QImage part = whole.copy(QRect(at, pic.size * scale));
+        return part.convertToFormat(pic.opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32);
+    }
     QImage img(pic.size * scale, QImage::Format_ARGB32_Premultiplied);
     img.fill(Qt::transparent);
     {

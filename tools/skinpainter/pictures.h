@@ -4,6 +4,7 @@
 
 #include <QPainter>
 #include <QPoint>
+#include <QRectF>
 #include <QSize>
 #include <QString>
 
@@ -22,6 +23,12 @@ struct Picture
     bool opaque = false;                       // written without an alpha channel
     QPoint hotSpot;                            // cursors only, at 1x
     std::function<void(QPainter &)> draw;
+    // Pictures cut from a larger scene: the scene is drawn whole over sceneRect
+    // (scene coordinates) and the picture is the part at cutAt. Cutting from one
+    // rendering keeps neighbouring pictures pixel-identical where they overlap.
+    std::function<void(QPainter &)> scene;
+    QRectF sceneRect;
+    QPointF cutAt;
 };
 
 std::vector<Picture> Catalogue();
