@@ -1,0 +1,189 @@
+// The command-line face run as a program: --export of hand-made page files.
+#include "styles/StyleLibrary.h"
+#include "support/PageBytes.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace wobbin;
+using wobbin::testing::PageBytes;
+
+namespace {
+const QString kProgram = QStringLiteral(WOBBIN_BINARY_DIR "/bin/wobbin-express");
+
+struct Run {
+    int code = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run Start(const QStringList &args, const QString &program = kProgram)
+{
+    QProcess p;
+    p.start(program, args);
+    Run r;
+    if (!p.waitForFinished(30000)) {
+        p.kill();
+        return r;
+    }
+    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
+}
+
+// Whole-page HTML for a page titled "Caf\xe9" holding the given body lines.
+QByteArray Expected(const QByteArray &body, const QByteArray &bodyTag = "<BODY>")
+{
+    return "<HTML>\r\n<HEAD>\r\n<TITLE>Caf\xe9</TITLE>\r\n"
+           "<META NAME=\"Generator\" CONTENT=\"Wobbin Express V1.0 (Win95)\">\r\n"
+           "<META NAME=\"Description\" CONTENT=\"Wobbin Express Document\">\r\n"
+           "</HEAD>\r\n" + bodyTag + "\r\n" + body
+        + "<CENTER><BR><BR><A HREF=\"http://www.wobbinexpress.com/\"><IMG SRC=\"graphics/button.gif\"></A></CENTER>\r\n"
+          "</BODY>\r\n</HTML>\r\n";
+}
+
+QByteArray GoodPage()
+{
+    PageBytes e;
+    e.Heading("2 (Larger)", "Welcome", 2);
+    e.Para("one\r\ntwo", 0, 1);
+    e.Line("50", "3 (Thin)");
+    return testing::SimplePage("Sky", "Caf\xe9", 3, e);
+}
+const QByteArray kGoodBody = "<H2 ALIGN=Center>Welcome</H2>\r\n\r\n"
+                             "one<BR>\r\ntwo<BR>\r\n\r\n"
+                             "<HR WIDTH=50% SIZE=3>\r\n\r\n";
+} // namespace
+
+class TestCliExport : public QObject
+{
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    QString Write(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = m_dir.filePath(name);
+        if (!testing::WriteBytes(path, bytes))
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY2(QFile::exists(kProgram), "build the wobbin-express target first");
+        QVERIFY(m_dir.isValid());
+    }
+
+    void versionAndHelp()
+    {
+        Run r = Start({"--version"});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.out, QByteArray("Wobbin Express Version 1.07\n"));
+        r = Start({"--help"});
+        QCOMPARE(r.code, 0);
+        QVERIFY(r.out.contains("--export PAGE [--out FILE]"));
+        QVERIFY(r.err.isEmpty());
+    }
+
+    void exportToStandardOutput()
+    {
+        const QString page = Write("Good.qze", GoodPage());
+        const Run r = Start({"--export", page});
+        QCOMPARE(r.err, QByteArray());
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.out, Expected(kGoodBody));
+    }
+
+    void exportToFile()
+    {
+        const QString page = Write("Good2.qzt", GoodPage());
+        const QString out = m_dir.filePath("out.html");
+        QVERIFY(testing::WriteBytes(out, "old contents"));
+        const Run r = Start({"--export", page, "--out", out});
+        QCOMPARE(r.code, 0);
+        QVERIFY(r.out.isEmpty());
+        QCOMPARE(testing::ReadBytes(out), Expected(kGoodBody));
+        // Unwritable output: exit 1, the message names the file.
+        const QString bad = m_dir.filePath("no/such/dir/out.html");
+        const Run w = Start({"--export", page, "--out", bad});
+        QCOMPARE(w.code, 1);
+        QVERIFY(w.err.contains(bad.toLocal8Bit()));
+    }
+
+    void damagedPagesStillGiveTheirBlocks()
+    {
+        PageBytes e;
+        e.Para("kept").Int(9).Para("lost");
+        const QString page = Write("Damaged.qze", testing::SimplePage("", "Caf\xe9", 3, e));
+        Run r = Start({"--export", page});
+        QCOMPARE(r.code, 2);
+        QCOMPARE(r.out, Expected("kept\r\n"));
+        QCOMPARE(r.err.count('\n'), 1);
+        QVERIFY(r.err.contains(page.toLocal8Bit()));
+        QVERIFY(r.err.contains("1 blocks read"));
+
+        QByteArray cut = GoodPage();
+        cut.truncate(cut.size() - 38 - 5); // inside the line block
+        const QString truncated = Write("Cut.qze", cut);
+        r = Start({"--export", truncated});
+        QCOMPARE(r.code, 2);
+        QVERIFY(r.err.contains("truncated in block 3 (2 blocks read)"));
+        QVERIFY(r.out.startsWith("<HTML>"));
+        QVERIFY(r.out.contains("one<BR>\r\ntwo"));
+        QVERIFY(!r.out.contains("<HR"));
+    }
+
+    void wrongFiles()
+    {
+        const QString text = Write("Text.qze", "Hello, this is not a page file.");
+        Run r = Start({"--export", text});
+        QCOMPARE(r.code, 2);
+        QVERIFY(r.out.isEmpty());
+        QVERIFY(r.err.contains("not a Wobbin Express page file"));
+        QVERIFY(r.err.contains(text.toLocal8Bit()));
+
+        QByteArray v2 = GoodPage();
+        v2.replace(19, 4, "2.00");
+        r = Start({"--export", Write("V2.qze", v2)});
+        QCOMPARE(r.code, 2);
+        QVERIFY(r.err.contains("version 2.00"));
+        QVERIFY(r.out.isEmpty());
+
+        r = Start({"--export", m_dir.filePath("Missing.qze")});
+        QCOMPARE(r.code, 1);
+        QVERIFY(r.err.contains("Missing.qze"));
+
+        r = Start({"--export"});
+        QCOMPARE(r.code, 1);
+        QVERIFY(!r.err.isEmpty());
+        r = Start({"--out", m_dir.filePath("x.html")});
+        QCOMPARE(r.code, 1);
+    }
+
+    void storedStyleGivesTheBodyTag()
+    {
+        // A copy of the program with a style library beside it.
+        QTemporaryDir install;
+        const QString copy = install.filePath("wobbin-express");
+        QVERIFY(QFile::copy(kProgram, copy));
+        QVERIFY(QFile::setPermissions(copy, QFile::permissions(kProgram)));
+        TStyleChunk sky;
+        sky.Name = QStringLiteral("Sky");
+        sky.Image = QStringLiteral("backgrnd\\Stars.GIF");
+        sky.TextColour = 0x00FFFFFF;
+        QVERIFY(WriteStyles(install.filePath("Styles.data"), StyleList{sky}));
+        const QString page = Write("Styled.qze", GoodPage());
+        const Run r = Start({"--export", page}, copy);
+        QCOMPARE(r.code, 0);
+        const QByteArray tag = BodyTagForEntry(StyleList{sky}, 1).toLatin1();
+        QVERIFY(tag.startsWith("<BODY BACKGROUND=\"backgrnd/stars.gif\""));
+        QCOMPARE(r.out, Expected(kGoodBody, tag));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliExport)
+#include "test_cli_export.moc"
