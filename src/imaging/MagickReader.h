@@ -16,4 +16,9 @@ void EnsureMagickInitialised();
 bool ReadWithMagick(const QByteArray &data, const char *magickFormat, QImage *out,
                     QString *error);
 
+// Longest time Ghostscript may take to draw one EPS/PostScript file before it is
+// stopped and the file refused (a PostScript program can loop for ever).
+// Default 30 seconds.
+void SetPostScriptTimeLimit(int milliseconds);
+
 } // namespace wobbin

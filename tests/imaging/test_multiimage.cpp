@@ -166,6 +166,22 @@ private slots:
         QCOMPARE(img.ErrorText(), error);
     }
 
+    void stopsPostScriptThatNeverEnds()
+    {
+        const QString path = Path("loop.eps");
+        QVERIFY(WriteBytes(path, "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 10 10\n{ } loop\n"));
+        SetPostScriptTimeLimit(1500);
+        TMultiImage img;
+        QString error;
+        const bool loaded = img.LoadFromFile(path, &error);
+        SetPostScriptTimeLimit(30000);
+        QVERIFY(!loaded);
+        QVERIFY2(error.contains(QStringLiteral("too long")), qPrintable(error));
+        // Ghostscript works as before afterwards.
+        QVERIFY(WriteBytes(Path("after.eps"), TinyEps()));
+        QVERIFY(img.LoadFromFile(Path("after.eps")));
+    }
+
     void refusesMissingFileAndFolder()
     {
         TMultiImage img;
