@@ -188,9 +188,10 @@ void Leg(QPainter &p, QPointF hip, QPointF knee, QPointF foot, const QColor &c, 
     p.setPen(QPen(c, w, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.setBrush(Qt::NoBrush);
     p.drawPath(path);
-    p.setPen(Qt::NoPen);
-    p.setBrush(c);
-    p.drawEllipse(foot, w * 0.75, w * 0.75);
+    // Little golden shoes.
+    p.setPen(QPen(c, 0.8));
+    p.setBrush(col::Gold);
+    p.drawEllipse(foot + QPointF(0, -0.4), w * 0.8, w * 0.65);
 }
 
 } // namespace
@@ -225,8 +226,8 @@ void Spider(QPainter &p, const QRectF &box, const SpiderPose &pose)
             const bool moving = ((i + ph) & 1) == 1;
             const double shift = ph ? (moving ? 4 : -3) : 0;
             const QPointF foot(fx[i] + shift, 57 - (ph && moving ? lift : 0));
-            const QPointF knee((hips[i].x() + foot.x()) / 2 + (i < 2 ? -3 : 3),
-                               18 + i % 2 * 2);
+            const QPointF knee((hips[i].x() + foot.x()) / 2 + (i < 2 ? -5 : 5),
+                               15 + i % 2 * 2);
             Leg(p, hips[i], knee, foot, farLeg, 2.2);
         }
     }
@@ -270,8 +271,8 @@ void Spider(QPainter &p, const QRectF &box, const SpiderPose &pose)
             const bool moving = ((i + ph) & 1) == 0;
             const double shift = ph ? (moving ? 4 : -3) : 0;
             const QPointF foot(fx[i] + shift, 57 - (ph && moving ? lift : 0));
-            const QPointF knee((hips[i].x() + foot.x()) / 2 + (i < 2 ? -4 : 4),
-                               22 + (i % 2) * 3);
+            const QPointF knee((hips[i].x() + foot.x()) / 2 + (i < 2 ? -6 : 6),
+                               19 + (i % 2) * 3);
             Leg(p, hips[i], knee, foot, nearLeg, 2.6);
         }
         if (pose.waving) {
