@@ -930,6 +930,9 @@ void Firework(QPainter &p, int frame)
     for (const auto &w : {QPointF(17, 141), QPointF(44, 136), QPointF(96, 138), QPointF(136, 138)})
         p.drawRect(QRectF(w, QSizeF(3, 3)));
 
+    // Windy Pip watches from a roof, waving now and then.
+    Spider(p, QRectF(100, 124, 24, 22), SpiderPose{false, 0, frame % 4 >= 2, false});
+
     const QColor gold(0xff, 0xc9, 0x3c), pink(0xff, 0x5c, 0x9a), cyan(0x5c, 0xe0, 0xff),
         green(0x7c, 0xf0, 0x6a);
     const QPointF b1(78, 52), b2(116, 74), b3(40, 70);
