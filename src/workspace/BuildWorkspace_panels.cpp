@@ -512,7 +512,7 @@ bool TBuildWorkspace::panelHelpEvent(QObject *watched, QEvent *event)
     if (!w || !w->property("Tag").isValid())
         return false;
     requestWhatsThis(w, me->globalPosition().toPoint());
-    return false;
+    return true; // handled here; the panel behind does not answer again
 }
 
 void TBuildWorkspace::requestWhatsThis(QWidget *control, QPoint globalPos)
