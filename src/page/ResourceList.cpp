@@ -39,11 +39,37 @@ qsizetype RawValueEnd(QStringView text, qsizetype start)
     return n;
 }
 
+char16_t Lower(char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c; }
+
+// Position of key (lower case ASCII) in text from `from`, ignoring the case of
+// ASCII letters; -1 when absent.
+qsizetype FindNoCase(QStringView text, QStringView key, qsizetype from)
+{
+    const qsizetype m = key.size();
+    const qsizetype n = text.size();
+    if (m == 0 || from < 0)
+        return -1;
+    const char16_t *d = text.utf16();
+    const char16_t *k = key.utf16();
+    const char16_t k0 = k[0];
+    const char16_t k0Upper = (k0 >= u'a' && k0 <= u'z') ? char16_t(k0 - 32) : k0;
+    for (qsizetype i = from; i + m <= n; ++i) {
+        if (d[i] != k0 && d[i] != k0Upper)
+            continue;
+        qsizetype j = 1;
+        while (j < m && Lower(d[i + j]) == k[j])
+            ++j;
+        if (j == m)
+            return i;
+    }
+    return -1;
+}
+
 // Finds name= from `from`; returns the value and sets `next` past it, or
 // returns a null string when there is no further occurrence.
 bool NextAttr(QStringView text, const QString &key, qsizetype from, QString &value, qsizetype &next)
 {
-    const qsizetype at = text.indexOf(key, from, Qt::CaseInsensitive);
+    const qsizetype at = FindNoCase(text, key, from);
     if (at < 0)
         return false;
     const qsizetype start = at + key.size();
@@ -80,7 +106,7 @@ QString AttrValue(const QString &text, const QString &name)
 {
     QString value;
     qsizetype next = 0;
-    if (!NextAttr(text, name + QLatin1Char('='), 0, value, next))
+    if (!NextAttr(text, name.toLower() + QLatin1Char('='), 0, value, next))
         return QString();
     return value;
 }
