@@ -62,7 +62,10 @@ bool EnsureDataFolders(const QString &appDir)
         const QString found = FindPathNoCase(root.filePath(sub));
         if (QFileInfo(found).isDir())
             continue;
-        ok = root.mkpath(sub) && ok;
+        // Create it below the parent as it is on disk.
+        const qsizetype slash = sub.lastIndexOf(QLatin1Char('/'));
+        const QString parent = slash < 0 ? root.path() : FindPathNoCase(root.filePath(sub.left(slash)));
+        ok = QDir().mkpath(QDir(parent).filePath(sub.mid(slash + 1))) && ok;
     }
     return ok;
 }

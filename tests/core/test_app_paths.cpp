@@ -1,0 +1,141 @@
+// AppDir choice, data folders, first-start seeding, JoinPath and the start-up arguments.
+#include "app/AppPaths.h"
+#include "app/Paths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace wobbin;
+
+namespace {
+void WriteFile(const QString &path, const QByteArray &data)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(data);
+}
+QByteArray ReadFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+} // namespace
+
+class TestAppPaths : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        qputenv("XDG_DATA_HOME", m_dir.filePath(QStringLiteral("xdg-data")).toUtf8());
+    }
+
+    void joinPath()
+    {
+        QCOMPARE(JoinPath(QStringLiteral("C:\\Web"), QStringLiteral("HTMLFiles")), QStringLiteral("C:\\Web\\HTMLFiles"));
+        QCOMPARE(JoinPath(QStringLiteral("C:\\"), QStringLiteral("HTMLFiles")), QStringLiteral("C:\\HTMLFiles"));
+        QCOMPARE(JoinPath(QStringLiteral("C:\\Web"), QStringLiteral("\\save")), QStringLiteral("C:\\Web\\save"));
+        QCOMPARE(JoinPath(QStringLiteral("C:\\Web\\"), QStringLiteral("\\save")), QStringLiteral("C:\\Web\\save"));
+        QCOMPARE(JoinPath(QStringLiteral("/opt/w"), QStringLiteral("Help\\Wobbin Express.hlp")),
+                 QStringLiteral("/opt/w\\Help\\Wobbin Express.hlp"));
+    }
+
+    void appDirAndHtmlFolder()
+    {
+        SetAppDir(m_dir.filePath(QStringLiteral("app/")));
+        QCOMPARE(AppDir(), m_dir.filePath(QStringLiteral("app")));
+        QCOMPARE(HTMLFolder(), m_dir.filePath(QStringLiteral("app/HTMLFiles")));
+        QCOMPARE(AppPath(QStringLiteral("Help\\Wobbin Express.hlp")),
+                 m_dir.filePath(QStringLiteral("app/Help/Wobbin Express.hlp")));
+        SetAppDir(QStringLiteral("/"));
+        QCOMPARE(AppDir(), QStringLiteral("/"));
+        QCOMPARE(HTMLFolder(), QStringLiteral("/HTMLFiles"));
+    }
+
+    void explicitDataDirGetsItsFolders()
+    {
+        const QString dir = m_dir.filePath(QStringLiteral("explicit"));
+        QCOMPARE(ResolveAppDir(dir, m_dir.filePath(QStringLiteral("bin"))), dir);
+        for (const QString &sub : DataSubfolders())
+            QVERIFY2(QFileInfo(dir + QLatin1Char('/') + sub).isDir(), qPrintable(sub));
+    }
+
+    void existingFolderInOtherCaseIsKept()
+    {
+        const QString dir = m_dir.filePath(QStringLiteral("cased"));
+        QDir().mkpath(dir + QStringLiteral("/Template"));
+        QDir().mkpath(dir + QStringLiteral("/htmlfiles/Graphics"));
+        QVERIFY(EnsureDataFolders(dir));
+        QVERIFY(!QFileInfo::exists(dir + QStringLiteral("/template")));
+        QVERIFY(!QFileInfo::exists(dir + QStringLiteral("/HTMLFiles")));
+        QVERIFY(QFileInfo(dir + QStringLiteral("/htmlfiles/backgrnd")).isDir()
+                || QFileInfo(dir + QStringLiteral("/HTMLFiles/backgrnd")).isDir());
+    }
+
+    void portableInstallUsesProgramFolder()
+    {
+        const QString prog = m_dir.filePath(QStringLiteral("portable"));
+        QDir().mkpath(prog + QStringLiteral("/template"));
+        QVERIFY(HoldsProgramData(prog));
+        QCOMPARE(ResolveAppDir(QString(), prog), prog);
+        QVERIFY(QFileInfo(prog + QStringLiteral("/HTMLFiles/graphics")).isDir());
+    }
+
+    void installedCopySeedsUserFolder()
+    {
+        const QString prefix = m_dir.filePath(QStringLiteral("usr"));
+        const QString bin = prefix + QStringLiteral("/bin");
+        const QString shared = prefix + QStringLiteral("/share/wobbin-express/data");
+        QDir().mkpath(bin);
+        WriteFile(shared + QStringLiteral("/Styles.data"), "installed styles");
+        WriteFile(shared + QStringLiteral("/template/Home.qzt"), "installed template");
+        WriteFile(shared + QStringLiteral("/servers/isp.inf"), "installed isp");
+        QFile::setPermissions(shared + QStringLiteral("/template/Home.qzt"), QFileDevice::ReadOwner);
+        QVERIFY(!HoldsProgramData(bin));
+        QCOMPARE(InstalledDataDir(bin), QDir::cleanPath(shared));
+
+        const QString user = UserDataDir();
+        QVERIFY(user.endsWith(QStringLiteral("xdg-data/Quorvex/Wobbin Express")));
+        // The user already changed the styles: that file is kept.
+        WriteFile(user + QStringLiteral("/Styles.data"), "my styles");
+        QCOMPARE(ResolveAppDir(QString(), bin), user);
+        QCOMPARE(ReadFile(user + QStringLiteral("/Styles.data")), QByteArray("my styles"));
+        QCOMPARE(ReadFile(user + QStringLiteral("/template/Home.qzt")), QByteArray("installed template"));
+        QVERIFY(QFile::permissions(user + QStringLiteral("/template/Home.qzt")) & QFileDevice::WriteOwner);
+        QVERIFY(QFileInfo(user + QStringLiteral("/save")).isDir());
+        // A second start changes nothing the user has.
+        WriteFile(user + QStringLiteral("/template/Home.qzt"), "edited");
+        QFile::remove(user + QStringLiteral("/servers/isp.inf"));
+        QCOMPARE(ResolveAppDir(QString(), bin), user);
+        QCOMPARE(ReadFile(user + QStringLiteral("/template/Home.qzt")), QByteArray("edited"));
+        QCOMPARE(ReadFile(user + QStringLiteral("/servers/isp.inf")), QByteArray("installed isp"));
+    }
+
+    void startupArguments()
+    {
+        StartupOptions o = ParseStartupArguments({QStringLiteral("prog")});
+        QVERIFY(o.dataDir.isEmpty() && o.pageFile.isEmpty() && !o.debug);
+        o = ParseStartupArguments({QStringLiteral("prog"), QStringLiteral("--data-dir"), QStringLiteral("/d"),
+                                   QStringLiteral("--debug"), QStringLiteral("my page.qze"), QStringLiteral("other")});
+        QCOMPARE(o.dataDir, QStringLiteral("/d"));
+        QVERIFY(o.debug);
+        QCOMPARE(o.pageFile, QStringLiteral("my page.qze"));
+        o = ParseStartupArguments({QStringLiteral("prog"), QStringLiteral("--data-dir=/x y"), QStringLiteral("--"),
+                                   QStringLiteral("--debug")});
+        QCOMPARE(o.dataDir, QStringLiteral("/x y"));
+        QVERIFY(!o.debug);
+        QCOMPARE(o.pageFile, QStringLiteral("--debug"));
+        // A trailing --data-dir without a folder is ignored.
+        o = ParseStartupArguments({QStringLiteral("prog"), QStringLiteral("--data-dir")});
+        QVERIFY(o.dataDir.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAppPaths)
+#include "test_app_paths.moc"
