@@ -104,7 +104,12 @@ void EnsureMagickInitialised()
 {
     static std::once_flag once;
     std::call_once(once, [] {
-        Magick::InitializeMagick(nullptr);
+        // The same start-up as Magick::InitializeMagick, without signal
+        // handlers: the program keeps its own handling of SIGTERM and SIGINT.
+        MagickLib::ExceptionInfo exception;
+        MagickLib::GetExceptionInfo(&exception);
+        MagickLib::InitializeMagickEx(nullptr, MAGICK_OPT_NO_SIGNAL_HANDER, &exception);
+        MagickLib::DestroyExceptionInfo(&exception);
         MagickLib::SetMagickResourceLimit(MagickLib::WidthResource, kMaxSide);
         MagickLib::SetMagickResourceLimit(MagickLib::HeightResource, kMaxSide);
         MagickLib::SetMagickResourceLimit(MagickLib::PixelsResource, kMaxPixels);

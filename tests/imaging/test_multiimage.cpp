@@ -5,6 +5,8 @@
 #include "imaging_files.h"
 
 #include <QTemporaryDir>
+
+#include <signal.h>
 #include <QtTest>
 
 using namespace wobbin;
@@ -31,6 +33,23 @@ private:
 
 private slots:
     void initTestCase() { QVERIFY(m_dir.isValid()); }
+
+    // Runs first, before anything has started GraphicsMagick.
+    void magickLeavesSignalHandlingToTheProgram()
+    {
+        QList<void (*)(int)> before;
+        for (int sig = 1; sig < 32; ++sig) {
+            struct sigaction sa = {};
+            sigaction(sig, nullptr, &sa);
+            before.append(sa.sa_handler);
+        }
+        EnsureMagickInitialised();
+        for (int sig = 1; sig < 32; ++sig) {
+            struct sigaction sa = {};
+            sigaction(sig, nullptr, &sa);
+            QVERIFY2(sa.sa_handler == before.at(sig - 1), qPrintable(QString::number(sig)));
+        }
+    }
 
     void readsEveryFormat_data()
     {
