@@ -53,7 +53,9 @@ const Expected kBitmaps[] = {
     {"Fire10", 160, 160},      {"Fire11", 160, 160},      {"WindyPip", 64, 59},
     {"WindyPipB", 64, 59},     {"WindyPip2", 64, 59},     {"WindyPipB2", 64, 59},
     {"Icon_Template", 32, 32}, {"Icon_Page", 32, 32},     {"ImgFile", 22, 22},
-    {"App", 64, 64},
+    {"App", 64, 64},           {"Icon", 64, 64},          {"Joy", 160, 160},
+    {"About_Secret", 366, 139}, {"Wizard_Style", 150, 260}, {"Wizard_Server", 150, 260},
+    {"Arrow_Up", 16, 16},      {"Arrow_Down", 16, 16},
 };
 
 const char *const kCursors[] = {"Cursor_Hand", "Hand_Open", "Hand_Closed"};

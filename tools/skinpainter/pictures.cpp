@@ -628,7 +628,8 @@ void LogoOrtex(QPainter &p)
     p.setPen(Qt::NoPen);
     p.setBrush(col::Gold);
     p.drawEllipse(QPointF(63, 22), 3.5, 3.5);
-    Text(p, QRectF(0, 42, 88, 18), QStringLiteral("Ortex"), 16, col::White, true, Qt::AlignCenter, true);
+    Text(p, QRectF(0, 39, 88, 16), QStringLiteral("Ortex"), 15, col::White, true, Qt::AlignCenter, true);
+    Text(p, QRectF(0, 52, 88, 11), QStringLiteral("software"), 8.5, QColor(0xd8, 0xff, 0xf4), true);
 }
 
 void LogoLanternet(QPainter &p)
@@ -1161,6 +1162,173 @@ void FooterButton(QPainter &p)
          col::Gold, true, Qt::AlignCenter, true);
 }
 
+
+// =====================================================================================
+// Extras for the dialogs: the congratulation's first picture, the About box's
+// hidden picture, the wizards' side pictures and small arrow glyphs.
+// =====================================================================================
+
+void JoyPicture(QPainter &p)
+{
+    const QRectF r(0, 0, 160, 160);
+    NightSky(p, r, 4242, 34);
+    Burst(p, QPointF(38, 40), 26, QColor(0xff, 0x5c, 0x9a), 0.9, 20, 2, 51);
+    Burst(p, QPointF(124, 34), 22, QColor(0x5c, 0xe0, 0xff), 0.9, 18, 2, 52);
+    {
+        QRadialGradient g(QPointF(80, 96), 60);
+        g.setColorAt(0, QColor(0xff, 0xe6, 0xa0, 110));
+        g.setColorAt(1, QColor(0xff, 0xe6, 0xa0, 0));
+        p.setPen(Qt::NoPen);
+        p.setBrush(g);
+        p.drawEllipse(QPointF(80, 96), 60, 60);
+    }
+    SpiderPose pose;
+    pose.waving = true;
+    Spider(p, QRectF(34, 62, 92, 84), pose);
+    Text(p, QRectF(0, 4, 160, 30), QStringLiteral("Hooray!"), 24, col::Gold, true, Qt::AlignCenter, true);
+    Sparkle(p, QPointF(18, 110), 5, col::Gold);
+    Sparkle(p, QPointF(142, 100), 4, col::White);
+    Sparkle(p, QPointF(132, 140), 3, col::Gold);
+}
+
+void AboutSecret(QPainter &p)
+{
+    const QRectF r(0, 0, 366, 139);
+    p.fillRect(r, col::Silver);
+    RoundPanel(p, r, 12, QColor(0xff, 0xe7, 0x9a), QColor(0xff, 0xb8, 0x4a), col::GoldDeep, 1.2);
+    p.save();
+    QPainterPath clip;
+    clip.addRoundedRect(r.adjusted(1, 1, -1, -1), 11, 11);
+    p.setClipPath(clip);
+    Web(p, QPointF(183, 70), 190, 0, 20, 12, QColor(255, 255, 255, 110), 1.0, true);
+    p.restore();
+    SpiderPose pose;
+    pose.waving = true;
+    Spider(p, QRectF(14, 30, 110, 100), pose);
+    // Hearts.
+    auto heart = [&](QPointF c, double s) {
+        QPainterPath h(c + QPointF(0, s * 0.9));
+        h.cubicTo(c + QPointF(-s * 1.4, -s * 0.1), c + QPointF(-s * 0.6, -s * 1.1), c + QPointF(0, -s * 0.35));
+        h.cubicTo(c + QPointF(s * 0.6, -s * 1.1), c + QPointF(s * 1.4, -s * 0.1), c + QPointF(0, s * 0.9));
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0xe8, 0x3c, 0x6a));
+        p.drawPath(h);
+    };
+    heart(QPointF(116, 30), 7);
+    heart(QPointF(132, 16), 4.5);
+    heart(QPointF(22, 24), 5);
+    Text(p, QRectF(130, 30, 226, 30), QStringLiteral("You found Windy\u2019s secret web!"),
+         FitText(QStringLiteral("You found Windy\u2019s secret web!"), 18, 224), col::Navy, true,
+         Qt::AlignLeft | Qt::AlignVCenter);
+    Text(p, QRectF(130, 62, 226, 40),
+         QStringLiteral("Pip spins a thread for everyone\nwho builds a page. Thank you!"), 12,
+         QColor(0x5a, 0x2a, 0x0a), true, Qt::AlignLeft | Qt::AlignVCenter);
+    Sparkle(p, QPointF(344, 112), 6, col::White);
+    Sparkle(p, QPointF(320, 122), 3.5, col::White);
+}
+
+void WizardSide(QPainter &p, const QSizeF &size, bool server)
+{
+    const QRectF r(QPointF(0, 0), size);
+    p.fillRect(r, VGrad(r, QColor(0x2c, 0x62, 0xc8), QColor(0x10, 0x2a, 0x66)));
+    Web(p, QPointF(r.width(), 0), r.width() * 0.9, 0, 12, 7, QColor(255, 255, 255, 50), 1.0, true);
+    const double cx = r.width() / 2;
+    if (server) {
+        // A server tower and the globe it serves.
+        const QRectF tower(cx - 30, 40, 44, 86);
+        RoundPanel(p, tower, 6, QColor(0xe4, 0xea, 0xf6), QColor(0x9c, 0xab, 0xc8), col::Navy, 1.2);
+        for (int i = 0; i < 4; ++i) {
+            const QRectF bay(tower.left() + 6, tower.top() + 8 + i * 18, tower.width() - 12, 12);
+            RoundPanel(p, bay, 2.5, QColor(0x3b, 0x46, 0x6e), QColor(0x1e, 0x25, 0x40));
+            p.setPen(Qt::NoPen);
+            p.setBrush(i % 2 ? QColor(0x4c, 0xd9, 0x64) : col::Gold);
+            p.drawEllipse(QPointF(bay.right() - 5, bay.center().y()), 2, 2);
+        }
+        p.setPen(QPen(col::Navy, 1.0));
+        p.setBrush(QColor(0x8c, 0xc4, 0xff));
+        const QPointF g(cx + 26, 128);
+        p.drawEllipse(g, 20, 20);
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(QRectF(g.x() - 9, g.y() - 20, 18, 40));
+        p.drawLine(g + QPointF(-20, 0), g + QPointF(20, 0));
+        p.drawArc(QRectF(g.x() - 18, g.y() - 15, 36, 10), 0, 180 * 16);
+        p.drawArc(QRectF(g.x() - 18, g.y() + 5, 36, 10), 180 * 16, 180 * 16);
+        p.setPen(QPen(col::Gold, 2, Qt::DashLine, Qt::RoundCap));
+        p.drawLine(QPointF(tower.right(), 70), g + QPointF(-8, -18));
+    } else {
+        // An artist's palette with the style colours and a brush.
+        QPainterPath pal;
+        pal.addEllipse(QRectF(cx - 50, 48, 100, 76));
+        QPainterPath hole;
+        hole.addEllipse(QRectF(cx + 16, 96, 16, 13));
+        pal = pal.subtracted(hole);
+        p.setPen(QPen(QColor(0x6a, 0x3c, 0x10), 1.4));
+        p.setBrush(QColor(0xf0, 0xc8, 0x8a));
+        p.drawPath(pal);
+        const QColor blobs[5] = {KindColour(Kind::Email), KindColour(Kind::Heading), col::Gold,
+                                 KindColour(Kind::Para), KindColour(Kind::Link)};
+        const QPointF at[5] = {{cx - 32, 84}, {cx - 20, 64}, {cx + 2, 58}, {cx + 24, 66}, {cx - 14, 104}};
+        p.setPen(Qt::NoPen);
+        for (int i = 0; i < 5; ++i) {
+            p.setBrush(blobs[i]);
+            p.drawEllipse(at[i], 8, 7);
+        }
+        p.save();
+        p.translate(cx + 30, 112);
+        p.rotate(-35);
+        p.setPen(QPen(col::Ink, 1));
+        p.setBrush(QColor(0x8a, 0x52, 0x20));
+        p.drawRoundedRect(QRectF(-3, -4, 6, 44), 3, 3);
+        p.setBrush(QColor(0xc8, 0xcc, 0xd6));
+        p.drawRect(QRectF(-3.5, -12, 7, 9));
+        p.setBrush(KindColour(Kind::Image));
+        QPainterPath tip(QPointF(-3.5, -12));
+        tip.quadTo(QPointF(-4, -22), QPointF(0, -26));
+        tip.quadTo(QPointF(4, -22), QPointF(3.5, -12));
+        tip.closeSubpath();
+        p.drawPath(tip);
+        p.restore();
+    }
+    SpiderPose pose;
+    pose.waving = true;
+    pose.hanging = false;
+    Spider(p, QRectF(cx - 34, size.height() - 96, 68, 62), pose);
+    Text(p, QRectF(0, 8, r.width(), 26), server ? QStringLiteral("Web Servers") : QStringLiteral("Styles"),
+         FitText(server ? QStringLiteral("Web Servers") : QStringLiteral("Styles"), 19, r.width() - 10),
+         col::Gold, true, Qt::AlignCenter, true);
+    Text(p, QRectF(0, size.height() - 30, r.width(), 22),
+         server ? QStringLiteral("where your page lives") : QStringLiteral("colours for your page"),
+         FitText(server ? QStringLiteral("where your page lives") : QStringLiteral("colours for your page"),
+                 11, r.width() - 10),
+         QColor(0xdc, 0xe8, 0xff), true, Qt::AlignCenter);
+}
+
+void ArrowGlyph(QPainter &p, bool up)
+{
+    QPainterPath a;
+    if (up) {
+        a.moveTo(8, 2.5);
+        a.lineTo(14, 10);
+        a.lineTo(10.2, 10);
+        a.lineTo(10.2, 14);
+        a.lineTo(5.8, 14);
+        a.lineTo(5.8, 10);
+        a.lineTo(2, 10);
+    } else {
+        a.moveTo(8, 13.5);
+        a.lineTo(14, 6);
+        a.lineTo(10.2, 6);
+        a.lineTo(10.2, 2);
+        a.lineTo(5.8, 2);
+        a.lineTo(5.8, 6);
+        a.lineTo(2, 6);
+    }
+    a.closeSubpath();
+    p.setPen(QPen(col::Navy, 1.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(VGrad(QRectF(0, 2, 16, 12), QColor(0x5a, 0x94, 0xf0), col::Blue));
+    p.drawPath(a);
+}
+
 // =====================================================================================
 
 Picture Bitmap(const QString &name, int w, int h, bool opaque, std::function<void(QPainter &)> f)
@@ -1345,6 +1513,15 @@ std::vector<Picture> Catalogue()
     add(Bitmap("Icon_Page", 32, 32, false, IconPage));
     add(Bitmap("ImgFile", 22, 22, false, IconImgFile));
     add(Bitmap("App", 64, 64, false, IconApp));
+    add(Bitmap("Icon", 64, 64, false, IconApp));  // the window icon, under the name the shell loads
+
+    // Dialog extras.
+    add(Bitmap("Joy", 160, 160, true, JoyPicture));
+    add(Bitmap("About_Secret", 366, 139, true, AboutSecret));
+    add(Bitmap("Wizard_Style", 150, 260, true, [](QPainter &p) { WizardSide(p, QSizeF(150, 260), false); }));
+    add(Bitmap("Wizard_Server", 150, 260, true, [](QPainter &p) { WizardSide(p, QSizeF(150, 260), true); }));
+    add(Bitmap("Arrow_Up", 16, 16, false, [](QPainter &p) { ArrowGlyph(p, true); }));
+    add(Bitmap("Arrow_Down", 16, 16, false, [](QPainter &p) { ArrowGlyph(p, false); }));
 
     // Cursors.
     auto cursor = [&](const QString &name, QPoint hot, std::function<void(QPainter &)> f) {
