@@ -288,7 +288,27 @@ bool THtmlViewer::HasBorder() const
 void THtmlViewer::SetScrollBars(bool on)
 {
     m_scrollBars = on;
-    m_page->settings()->setAttribute(QWebEngineSettings::ShowScrollBars, on);
+    // The engine's setting is applied with the next load (StartLoad); the
+    // page shown now is switched by a style sheet, or loaded again when it
+    // was loaded without scroll bars and they are wanted now.
+    if (on && !m_loadedWithScrollBars && m_currentUrl.isValid()) {
+        StartLoad(m_currentUrl);
+        return;
+    }
+    ApplyScrollBarStyle();
+}
+
+void THtmlViewer::ApplyScrollBarStyle()
+{
+    const QString js = QStringLiteral(
+        "(function(){var id='__wobbin_no_scroll_bars';var s=document.getElementById(id);"
+        "if(%1){if(s){s.remove();var d=document.documentElement;var o=d.style.overflow;"
+        "d.style.overflow='hidden';void d.offsetHeight;d.style.overflow=o;void d.offsetHeight;}return;}"
+        "if(!s){s=document.createElement('style');s.id=id;"
+        "s.textContent='::-webkit-scrollbar{display:none !important;width:0 !important;height:0 !important;}';"
+        "(document.head||document.documentElement).appendChild(s);}})();")
+                           .arg(m_scrollBars ? QStringLiteral("true") : QStringLiteral("false"));
+    m_page->runJavaScript(js, kFrameWorld);
 }
 
 void THtmlViewer::LoadFromFile(const QString &path)
@@ -335,6 +355,7 @@ void THtmlViewer::StartLoad(const QUrl &url)
     m_rendered = false;
     m_currentUrl = url;
     m_page->settings()->setAttribute(QWebEngineSettings::ShowScrollBars, m_scrollBars);
+    m_loadedWithScrollBars = m_scrollBars;
     m_page->load(url);
 }
 
@@ -345,6 +366,8 @@ void THtmlViewer::OnLoadFinished(bool ok)
     m_page->history()->clear();
     Q_EMIT loadFinished(ok);
     m_rendered = false;
+    if (!m_scrollBars)
+        ApplyScrollBarStyle();
     m_page->runJavaScript(QString::fromLatin1(kStartFrameCount), kFrameWorld);
     PollFrames();
 }
@@ -357,7 +380,9 @@ void THtmlViewer::PollFrames()
                           [self, serial](const QVariant &v) {
                               if (!self || self->m_loadSerial != serial || self->m_loading)
                                   return;
-                              if (v.toInt() >= 3) {
+                              // A hidden view paints nothing: it counts as rendered
+                              // once loaded, and a grab waits for frames anew.
+                              if (v.toInt() >= 3 || !self->m_view->isVisible()) {
                                   self->m_rendered = true;
                                   Q_EMIT self->rendered();
                                   return;

@@ -52,7 +52,7 @@ public:
     // Single border on or off.
     void SetBorder(bool on);
     bool HasBorder() const;
-    // Scroll bars on or off (takes effect with the next load).
+    // Scroll bars on or off, for the page shown and the pages loaded later.
     void SetScrollBars(bool on);
     bool ScrollBars() const { return m_scrollBars; }
 
@@ -91,6 +91,7 @@ Q_SIGNALS:
 private:
     friend class TViewerPage;
     void ApplySettings();
+    void ApplyScrollBarStyle();
     void StartLoad(const QUrl &url);
     void OnLoadFinished(bool ok);
     void PollFrames();
@@ -104,6 +105,7 @@ private:
     QString m_documentPath;    // in-memory document currently registered, if any
     QUrl m_currentUrl;
     bool m_scrollBars = true;
+    bool m_loadedWithScrollBars = true;
     bool m_loading = false;
     bool m_rendered = false;
     int m_loadSerial = 0;

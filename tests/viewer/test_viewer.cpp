@@ -214,6 +214,55 @@ private Q_SLOTS:
         QCOMPARE(m_viewer->HistoryCount(), 0);
     }
 
+    void scrollBarsAndBorderSwitchOnTheLoadedPage()
+    {
+        // The page picture is taken with scroll bars and border switched off
+        // on the page already shown, without loading it again.
+        QString tall = QStringLiteral("<HTML><BODY BGCOLOR=\"#0000FF\">");
+        for (int i = 0; i < 80; ++i)
+            tall += QStringLiteral("<P>line</P>");
+        m_viewer->SetBorder(true);
+        m_viewer->SetScrollBars(true);
+        m_viewer->LoadFromText(tall + QStringLiteral("</BODY></HTML>"));
+        QImage shot = m_viewer->GrabClientArea();
+        QVERIFY(!Near(shot.pixel(shot.width() - 4, shot.height() / 2), QColor(0, 0, 255), 2));
+        const QSize withBorder = shot.size();
+
+        m_viewer->SetScrollBars(false);
+        m_viewer->SetBorder(false);
+        shot = m_viewer->GrabClientArea();
+        QVERIFY(shot.width() > withBorder.width());
+        QVERIFY(Near(shot.pixel(shot.width() - 4, shot.height() / 2), QColor(0, 0, 255), 2));
+        m_viewer->SetScrollBars(true);
+        m_viewer->SetBorder(true);
+        shot = m_viewer->GrabClientArea();
+        QVERIFY(!Near(shot.pixel(shot.width() - 4, shot.height() / 2), QColor(0, 0, 255), 2));
+
+        // Loaded without scroll bars, then switched on: they come back.
+        m_viewer->SetScrollBars(false);
+        m_viewer->LoadFromText(tall + QStringLiteral("</BODY></HTML>"));
+        shot = m_viewer->GrabClientArea();
+        QVERIFY(Near(shot.pixel(shot.width() - 4, shot.height() / 2), QColor(0, 0, 255), 2));
+        m_viewer->SetScrollBars(true);
+        shot = m_viewer->GrabClientArea();
+        QVERIFY(!Near(shot.pixel(shot.width() - 4, shot.height() / 2), QColor(0, 0, 255), 2));
+        QCOMPARE(m_viewer->HistoryCount(), 0);
+    }
+
+    void hiddenViewerLoadsWithoutWaitingForFrames()
+    {
+        THtmlViewer hidden;
+        hidden.resize(100, 100);
+        hidden.SetBaseFolder(m_dir.path());
+        hidden.LoadFromText(QStringLiteral("<HTML><BODY BGCOLOR=\"#FF0000\"></BODY></HTML>"));
+        QVERIFY(hidden.WaitForRendered(60000));
+        QVERIFY(!hidden.IsLoading());
+        // Shown later, it paints before it is grabbed.
+        hidden.show();
+        const QImage shot = hidden.GrabClientArea();
+        QVERIFY(Near(shot.pixel(50, 50), QColor(255, 0, 0), 2));
+    }
+
     void largeTextAndSelection()
     {
         // Far beyond what can be handed over in one piece as a data address.
