@@ -154,6 +154,7 @@ void TBuildWorkspace::SyncTiles()
     for (int s = 0; s < slotList.Count(); ++s)
         bindTileWidget(m_tiles[std::size_t(s)], s);
     m_currentSlot = m_doc.CurrentSlot;
+    syncScrollBarFromDocument();
     if (m_doc.DocumentChanged && !m_lastChanged) {
         m_lastChanged = true;
         emit documentChanged();
