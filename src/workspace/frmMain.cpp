@@ -337,14 +337,14 @@ void TfrmMain::buildSend()
     SetTag(lstFiles, 41);
     lblUpDesc = MakeLabel(pnlSend, "lblUpDesc", 10, 250, 176, 42, true);
 
-    imgWebBack = MakeImage(pnlSend, "imgWebBack", 192, 70, 420, 210, 44);
+    imgWebBack = MakeImage(pnlSend, "imgWebBack", 192, 70, 420, 210, 46);
     // The seven partner logos and the user's page sit under the magnifier.
     const char *names[] = {"imgQuorPage", "imgOrtexPage", "imgPartner2Page", "imgPartner3Page",
                            "imgPartner4Page", "imgPartner5Page", "imgPartner6Page", "imgYourPage"};
     TImage **targets[] = {&imgQuorPage, &imgOrtexPage, &imgPartner2Page, &imgPartner3Page,
                         &imgPartner4Page, &imgPartner5Page, &imgPartner6Page, &imgYourPage};
     for (int i = 0; i < 8; ++i) {
-        *targets[i] = MakeImage(pnlSend, names[i], 192 + 152, 70 + 58, 116, 80, 44);
+        *targets[i] = MakeImage(pnlSend, names[i], 192 + 152, 70 + 58, 116, 80, 46);
         (*targets[i])->setAlignment(Qt::AlignCenter);
         (*targets[i])->hide();
     }
@@ -355,8 +355,8 @@ void TfrmMain::buildSend()
     lblUpRotate1 = MakeLabel(pnlSend, "lblUpRotate1", 196, 4, 80, 16);
     lblUpRotate2 = MakeLabel(pnlSend, "lblUpRotate2", 540, 4, 80, 16);
     lblUpRotate2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    imgUploadLeft = MakeImage(pnlSend, "imgUploadLeft", 196, 22, 44, 44, 44);
-    imgUploadRight = MakeImage(pnlSend, "imgUploadRight", 576, 22, 44, 44, 44);
+    imgUploadLeft = MakeImage(pnlSend, "imgUploadLeft", 196, 22, 44, 44, 46);
+    imgUploadRight = MakeImage(pnlSend, "imgUploadRight", 576, 22, 44, 44, 46);
 }
 
 void TfrmMain::buildBottom()

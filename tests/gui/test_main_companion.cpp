@@ -1,0 +1,210 @@
+// The Send tab with the companion editor running: the page goes to the editor
+// instead, against the fake companion on a private session bus.
+#include "app/Companion.h"
+#include "app/Dialogs_gui.h"
+#include "app/Settings.h"
+#include "app/StringTable.h"
+#include "page/PageDocument.h"
+#include "workspace/frmMain.h"
+
+#include <QDBusConnection>
+#include <QDirIterator>
+#include <QFile>
+#include <QListWidget>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace wobbin;
+
+class TestMainCompanion : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_app;
+    std::unique_ptr<QProcess> m_fake;
+
+    bool StartFake(const QStringList &args)
+    {
+        m_fake = std::make_unique<QProcess>();
+        m_fake->setProgram(QStringLiteral(WOBBIN_FAKE_COMPANION));
+        m_fake->setArguments(args);
+        m_fake->start();
+        if (!m_fake->waitForStarted(5000))
+            return false;
+        QElapsedTimer t;
+        t.start();
+        QByteArray out;
+        while (!out.contains("ready") && t.elapsed() < 10000) {
+            m_fake->waitForReadyRead(200);
+            out += m_fake->readAllStandardOutput();
+        }
+        return out.contains("ready");
+    }
+
+    std::unique_ptr<TfrmMain> Make()
+    {
+        TfrmMain::Options o;
+        o.appDir = m_app;
+        o.detectCompanion = true;
+        auto w = std::make_unique<TfrmMain>(o);
+        w->show();
+        // Something to hand over: a template's blocks, as Build shows them.
+        QListWidgetItem *tpl = w->lvTemplates->item(0);
+        w->lvTemplates->setCurrentItem(tpl);
+        tpl->setSelected(true);
+        QTest::mouseClick(w->picToolbar, Qt::LeftButton, {}, QPoint(150, 50));
+        return w;
+    }
+
+    void PresetSave(const QString &name)
+    {
+        TDialogs::PresetAnswer(QMessageBox::Ok); // message 100
+        TDialogs::PresetFile(m_app + QStringLiteral("/save/") + name);
+    }
+
+    QStringList CallLog() const
+    {
+        QFile f(m_dir->path() + QStringLiteral("/calls.log"));
+        if (!f.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (!QDBusConnection::sessionBus().isConnected())
+            QSKIP("no session bus (run under dbus-run-session)");
+        TDialogs::SetNonInteractive(true);
+    }
+
+    void init()
+    {
+        TDialogs::ClearPresets();
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_app = m_dir->path() + QStringLiteral("/app");
+        const QString from = QStringLiteral(WOBBIN_SOURCE_DIR "/data");
+        QDirIterator it(from, QDir::AllEntries | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+        QDir().mkpath(m_app);
+        while (it.hasNext()) {
+            const QString src = it.next();
+            const QString dst = m_app + src.mid(from.size());
+            if (it.fileInfo().isDir())
+                QDir().mkpath(dst);
+            else
+                QVERIFY(QFile::copy(src, dst));
+        }
+        SettingsStore().OpenKey(QString(), true);
+        SettingsStore().CloseKey();
+    }
+
+    void cleanup()
+    {
+        if (m_fake) {
+            m_fake->terminate();
+            if (!m_fake->waitForFinished(5000))
+                m_fake->kill();
+            m_fake->waitForFinished(2000);
+            m_fake.reset();
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!CompanionIsRunning(), 5000);
+        QCOMPARE(TDialogs::PendingPresets(), 0);
+    }
+
+    void withoutCompanionSendIsOrdinary()
+    {
+        auto w = Make();
+        QVERIFY(!w->CompanionRunning);
+        QCOMPARE(w->picToolbar->property("Bitmap").toString(), QStringLiteral("Toolbar"));
+    }
+
+    void pagePastedIntoTheEditor()
+    {
+        const QString paste = m_dir->path() + QStringLiteral("/pasted.html");
+        QVERIFY(StartFake({QStringLiteral("--open-doc"), QStringLiteral("no"), QStringLiteral("--paste-file"),
+                           paste, QStringLiteral("--log"), m_dir->path() + QStringLiteral("/calls.log")}));
+        auto w = Make();
+        QVERIFY(w->CompanionRunning);
+        QCOMPARE(w->picToolbar->property("Bitmap").toString(), QStringLiteral("QZ4Toolbar"));
+        QCOMPARE(w->WorkspaceState, 1);
+        QVERIFY(w->Document()->Blocks.Count() > 0);
+
+        PresetSave(QStringLiteral("Handed.qze"));
+        TDialogs::PresetAnswer(QMessageBox::Ok); // message 5083
+        QTest::mouseClick(w->picToolbar, Qt::LeftButton, {}, QPoint(430, 50));
+        QCOMPARE(TDialogs::LastMessage(), LoadStr(5083));
+        QCOMPARE(TDialogs::LastIcon(), QMessageBox::Information);
+        // Back to Choose, the highlight on the first tab.
+        QCOMPARE(w->WorkspaceState, 0);
+        QVERIFY(w->pnlChoose->isVisible() && !w->pnlSend->isVisible());
+        QCOMPARE(w->picRedPill->property("Bitmap").toString(), QStringLiteral("Toolbutt1"));
+        QVERIFY(!w->ToolbarBusy);
+        QCOMPARE(CallLog(), (QStringList{QStringLiteral("IsOpenDoc"), QStringLiteral("OpenNewFile"),
+                                         QStringLiteral("IsOpenDoc"),
+                                         CallLog().value(3)}));
+        QVERIFY(CallLog().value(3).startsWith(QStringLiteral("PutTextAtCursor")));
+        // The blocks alone: no head, no body tags, no logo.
+        QFile f(paste);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QString html = QString::fromUtf8(f.readAll());
+        QCOMPARE(html, w->Document()->BuildPageHTML(true, false));
+        QVERIFY(!html.isEmpty());
+        QVERIFY(!html.contains(QStringLiteral("<BODY"), Qt::CaseInsensitive));
+        QVERIFY(!html.contains(QStringLiteral("button.gif")));
+        QVERIFY(w->isVisible());
+    }
+
+    void editorWithoutDocumentShowsSend()
+    {
+        QVERIFY(StartFake({QStringLiteral("--open-doc"), QStringLiteral("never"), QStringLiteral("--log"),
+                           m_dir->path() + QStringLiteral("/calls.log")}));
+        auto w = Make();
+        QVERIFY(w->CompanionRunning);
+        PresetSave(QStringLiteral("Never.qze"));
+        QTest::mouseClick(w->picToolbar, Qt::LeftButton, {}, QPoint(430, 50));
+        QCOMPARE(w->WorkspaceState, 3);
+        QVERIFY(w->pnlSend->isVisible());
+        QCOMPARE(w->picRedPill->property("Bitmap").toString(), QStringLiteral("QZ4Toolbutt4"));
+        QCOMPARE(CallLog(), (QStringList{QStringLiteral("IsOpenDoc"), QStringLiteral("OpenNewFile"),
+                                         QStringLiteral("IsOpenDoc")}));
+        QVERIFY(!TDialogs::ShownMessages().contains(LoadStr(5083)));
+        QVERIFY(!TDialogs::ShownMessages().contains(LoadStr(5084)));
+    }
+
+    void failingEditorReportsAndCloses()
+    {
+        QVERIFY(StartFake({QStringLiteral("--open-doc"), QStringLiteral("fail")}));
+        auto w = Make();
+        QVERIFY(w->CompanionRunning);
+        PresetSave(QStringLiteral("Failed.qze"));
+        TDialogs::PresetAnswer(QMessageBox::Ok); // message 5084
+        QTest::mouseClick(w->picToolbar, Qt::LeftButton, {}, QPoint(430, 50));
+        QCOMPARE(TDialogs::LastMessage(), LoadStr(5084));
+        QCOMPARE(TDialogs::LastIcon(), QMessageBox::Critical);
+        // The selection went on to Send; then the window closes (the page is saved,
+        // so nothing is asked).
+        QCOMPARE(w->WorkspaceState, 3);
+        QTRY_VERIFY(!w->isVisible());
+    }
+
+    void failingEditorCloseCanBeCancelled()
+    {
+        QVERIFY(StartFake({QStringLiteral("--open-doc"), QStringLiteral("yes"), QStringLiteral("--fail-paste")}));
+        auto w = Make();
+        PresetSave(QStringLiteral("Cancelled.qze"));
+        TDialogs::PresetAnswer(QMessageBox::Ok); // message 5084
+        QTest::mouseClick(w->picToolbar, Qt::LeftButton, {}, QPoint(430, 50));
+        QCOMPARE(TDialogs::LastMessage(), LoadStr(5084));
+        QCOMPARE(w->WorkspaceState, 3);
+        // Changed meanwhile: the closing asks, and Cancel keeps the window open.
+        w->DocumentChanged = true;
+        TDialogs::PresetAnswer(QMessageBox::Cancel); // message 103
+        QTRY_COMPARE(TDialogs::LastMessage(), LoadStr(103));
+        QVERIFY(w->isVisible());
+    }
+};
+
+QTEST_MAIN(TestMainCompanion)
+#include "test_main_companion.moc"
