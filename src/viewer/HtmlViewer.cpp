@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEngineHistory>
+#include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -118,6 +119,12 @@ const char *kStartFrameCount =
     "0;";
 const char *kReadFrameCount = "window.__wobbinFrames === undefined ? -1 : window.__wobbinFrames;";
 constexpr quint32 kFrameWorld = QWebEngineScript::ApplicationWorld;
+
+bool SameAddress(const QUrl &a, const QUrl &b)
+{
+    return a.scheme() == b.scheme() && a.host() == b.host()
+        && QDir::cleanPath(a.path(QUrl::FullyDecoded)) == QDir::cleanPath(b.path(QUrl::FullyDecoded));
+}
 
 } // namespace
 
@@ -235,11 +242,35 @@ THtmlViewer::THtmlViewer(QWidget *parent, Variant variant)
         m_page->scripts().insert(noSelect);
     }
 
-    connect(m_page, &QWebEnginePage::loadFinished, this, &THtmlViewer::OnLoadFinished);
+    connect(m_page, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo &info) {
+        switch (info.status()) {
+        case QWebEngineLoadingInfo::LoadStartedStatus:
+            return;
+        case QWebEngineLoadingInfo::LoadSucceededStatus:
+            OnLoadFinished(true);
+            return;
+        default:
+            // A load given up for a newer one ends as failed or stopped:
+            // only the end of the load asked for last counts.
+            if (SameAddress(info.url(), m_currentUrl))
+                OnLoadFinished(false);
+            return;
+        }
+    });
+    // Jumps inside the page (to an anchor) leave no history either.
+    // (Queued: the engine must finish the navigation before its history is cut.)
+    connect(m_page, &QWebEnginePage::urlChanged, this, [this] { m_page->history()->clear(); },
+            Qt::QueuedConnection);
 }
 
 THtmlViewer::~THtmlViewer()
 {
+    // The page may still report on its loads while it goes: not to us.
+    disconnect(m_page, nullptr, this, nullptr);
+    delete m_view;
+    m_view = nullptr;
+    delete m_page;
+    m_page = nullptr;
     if (!m_documentPath.isEmpty() && g_handler)
         g_handler->RemoveDocument(m_documentPath);
 }

@@ -60,6 +60,19 @@ QRect BoxOf(const QImage &img, QColor colour)
     return box;
 }
 
+// Runs a script in the page and waits for its result.
+QVariant RunJs(THtmlViewer *viewer, const QString &script)
+{
+    auto result = std::make_shared<QVariant>();
+    auto done = std::make_shared<bool>(false);
+    viewer->View()->page()->runJavaScript(script, [result, done](const QVariant &v) {
+        *result = v;
+        *done = true;
+    });
+    QTest::qWaitFor([done] { return *done; }, 10000);
+    return *result;
+}
+
 const QColor kPictureColour(20, 160, 60);
 const QColor kSilver(192, 192, 192);
 
@@ -188,13 +201,9 @@ private Q_SLOTS:
 
         // A link opening a new window is reported too, as a local file.
         auto clickElement = [&](const QString &id) {
-            QVariant rect;
-            m_viewer->View()->page()->runJavaScript(
+            const QList<QVariant> xy = RunJs(m_viewer,
                 QStringLiteral("(function(){var r=document.getElementById('%1').getBoundingClientRect();"
-                               "return [r.left + r.width / 2, r.top + r.height / 2];})()").arg(id),
-                [&rect](const QVariant &v) { rect = v; });
-            QTRY_VERIFY_WITH_TIMEOUT(rect.isValid(), 10000);
-            const QList<QVariant> xy = rect.toList();
+                               "return [r.left + r.width / 2, r.top + r.height / 2];})()").arg(id)).toList();
             QCOMPARE(xy.size(), 2);
             QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(xy.at(0).toInt(), xy.at(1).toInt()));
         };
@@ -249,6 +258,29 @@ private Q_SLOTS:
         QCOMPARE(m_viewer->HistoryCount(), 0);
     }
 
+    void fileThenLinesRendersTheLines()
+    {
+        // The preview writes its file, loads it, then loads the converted
+        // lines at once: what is grabbed is the second page.
+        const QString file = m_dir.filePath(QStringLiteral("~tmpprvw.html"));
+        QVERIFY(WriteFile(file, "<HTML><BODY BGCOLOR=\"#FF0000\"></BODY></HTML>"));
+        m_viewer->LoadFromFile(file);
+        m_viewer->LoadFromLines({QStringLiteral("<HTML><BODY BGCOLOR=\"#00FFFF\">"),
+                                 QStringLiteral("<A HREF=\"#end\" id=\"jump\">down</A>"),
+                                 QStringLiteral("<DIV STYLE=\"height:3000px\"></DIV><A NAME=\"end\">end</A>"),
+                                 QStringLiteral("</BODY></HTML>")});
+        const QImage shot = m_viewer->GrabClientArea();
+        QVERIFY(Near(shot.pixel(shot.width() / 2, shot.height() / 2), QColor(0, 255, 255), 2));
+        QCOMPARE(QDir::cleanPath(m_viewer->BaseFolder()), QDir::cleanPath(m_dir.path()));
+
+        // A jump inside the page stays inside the preview and leaves no history.
+        QSignalSpy spy(m_viewer, &THtmlViewer::linkClicked);
+        m_viewer->View()->page()->runJavaScript(QStringLiteral("document.getElementById('jump').click();"));
+        QTRY_VERIFY_WITH_TIMEOUT(RunJs(m_viewer, QStringLiteral("window.scrollY")).toInt() > 1000, 10000);
+        QCOMPARE(spy.count(), 0);
+        QTRY_COMPARE(m_viewer->HistoryCount(), 0);
+    }
+
     void hiddenViewerLoadsWithoutWaitingForFrames()
     {
         THtmlViewer hidden;
@@ -274,11 +306,8 @@ private Q_SLOTS:
         const QImage shot = m_viewer->GrabClientArea();
         QVERIFY(Near(shot.pixel(shot.width() / 2, shot.height() / 2), QColor(0, 255, 0), 2));
         // The preview allows selecting text.
-        QVariant selected;
-        m_viewer->View()->page()->runJavaScript(
-            QStringLiteral("document.execCommand('selectAll'); window.getSelection().toString();"),
-            [&selected](const QVariant &v) { selected = v; });
-        QTRY_VERIFY_WITH_TIMEOUT(selected.isValid(), 10000);
+        const QVariant selected = RunJs(
+            m_viewer, QStringLiteral("document.execCommand('selectAll'); window.getSelection().toString();"));
         QVERIFY(selected.toString().contains(QLatin1String("end of a long page")));
     }
 
@@ -304,11 +333,9 @@ private Q_SLOTS:
         // Blue to the right edge: no scroll bar is drawn.
         QVERIFY(Near(shot.pixel(shot.width() - 3, shot.height() / 2), QColor(0, 0, 255), 2));
         // Its text cannot be selected.
-        QVariant selected;
-        sample->View()->page()->runJavaScript(
-            QStringLiteral("document.execCommand('selectAll'); window.getSelection().toString();"),
-            [&selected](const QVariant &v) { selected = v; });
-        QTRY_VERIFY_WITH_TIMEOUT(selected.isValid(), 10000);
+        const QVariant selected = RunJs(
+            sample, QStringLiteral("document.execCommand('selectAll'); window.getSelection().toString();"));
+        QVERIFY(selected.isValid());
         QCOMPARE(selected.toString(), QString());
 
         // The asynchronous grab delivers the next page once it is painted.
