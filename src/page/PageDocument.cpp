@@ -135,16 +135,22 @@ LayoutOutcome TPageDocument::MoveBlock(int slot, int top, int left)
 {
     if (slot < 0 || slot >= m_tiles.Count())
         return {};
+    return MoveBlockIndex(m_tiles.At(slot).BlockIndex, top, left);
+}
+
+LayoutOutcome TPageDocument::MoveBlockIndex(int blockIndex, int top, int left)
+{
+    if (!Blocks.IsValidIndex(blockIndex) || m_tiles.IsEmpty())
+        return {};
     int target = RowOfTop(top);
     if (target >= kShredderRow && left < kLayoutEdge)
-        return RemoveBlock(slot);
+        return RemoveBlockIndex(blockIndex);
     LayoutOutcome o;
     o.Sound = QStringLiteral("wavClick2");
     target = std::min(target, m_tiles.Count() - 1);
     const int to = m_tiles.At(target).BlockIndex;
-    const int from = m_tiles.At(slot).BlockIndex;
-    if (to != from) {
-        Blocks.Move(from, to);
+    if (to != blockIndex) {
+        Blocks.Move(blockIndex, to);
         LayoutTiles(target, to, false);
         const QString sound = o.Sound;
         o = highlightOutcome(target);
@@ -152,6 +158,45 @@ LayoutOutcome TPageDocument::MoveBlock(int slot, int top, int left)
         o.TilesChanged = true;
         DocumentChanged = true;
     }
+    return o;
+}
+
+LayoutOutcome TPageDocument::RemoveBlockIndex(int blockIndex)
+{
+    if (!Blocks.IsValidIndex(blockIndex))
+        return {};
+    const int visibleSlot = m_tiles.SlotOfBlock(blockIndex);
+    if (visibleSlot >= 0)
+        return RemoveBlock(visibleSlot);
+    // Out of view: the column keeps its blocks (their indices shift when the
+    // removed one stood above them).
+    int first = m_tiles.FirstBlock();
+    if (blockIndex < first)
+        --first;
+    Blocks.Take(blockIndex);
+    CurrentBlockIndex = -1;
+    CurrentSlot = -1;
+    DocumentChanged = true;
+    const int n = std::min(Blocks.Count(), kMaxTiles);
+    first = std::clamp(first, 0, Blocks.Count() - n);
+    m_tiles.m_slots.clear();
+    for (int i = 0; i < n; ++i)
+        m_tiles.m_slots.push_back(TileSlot{first + i, i});
+    syncScrollBar();
+    LayoutOutcome o;
+    if (!m_tiles.IsEmpty()) {
+        const int keep = std::min(blockIndex, Blocks.Count() - 1);
+        int slot = m_tiles.SlotOfBlock(keep);
+        if (slot < 0)
+            slot = keep < m_tiles.FirstBlock() ? 0 : m_tiles.Count() - 1;
+        o = highlightOutcome(slot);
+    } else {
+        o.ShowBlank = true;
+    }
+    o.TilesChanged = true;
+    o.Shredded = true;
+    o.AnimateShredder = true;
+    o.Sound = QStringLiteral("wavShred");
     return o;
 }
 

@@ -117,8 +117,16 @@ public:
     // or removes it in row 8 left of 97 (the shredder).
     LayoutOutcome MoveBlock(int slot, int top, int left);
 
+    // The same for a dragged block given by its index: while a tile is dragged
+    // the auto-scroll may take its block out of view; the block that was
+    // dragged is the one moved or shredded, wherever the column stands.
+    LayoutOutcome MoveBlockIndex(int blockIndex, int top, int left);
+
     // Removes the block of the tile in `slot` and re-lays the column.
     LayoutOutcome RemoveBlock(int slot);
+    // Removes a block by index, visible or not; the column keeps showing the
+    // blocks around where it stood.
+    LayoutOutcome RemoveBlockIndex(int blockIndex);
 
     // One block down / up; the highlight stays on its block where it can.
     LayoutOutcome ScrollDown();

@@ -243,6 +243,42 @@ private Q_SLOTS:
         QCOMPARE(big.ScrollBar(), (ScrollBarState{true, 3, 1}));
     }
 
+    void draggedBlockOutOfViewIsTheOneMovedOrShredded()
+    {
+        // The auto-scroll carried the column away from the dragged block (B1).
+        TPageDocument doc;
+        Load(doc, 14);
+        for (int p = 1; p <= 4; ++p)
+            doc.ScrollBarChanged(p);
+        QCOMPARE(Shown(doc), Range(4, 8));
+        LayoutOutcome o = doc.MoveBlockIndex(1, Top(2), 199); // onto the row of B6
+        QCOMPARE(Names(doc).mid(0, 7), (QStringList{"B0", "B2", "B3", "B4", "B5", "B6", "B1"}));
+        QCOMPARE(o.HighlightSlot, 2);
+        QCOMPARE(doc.CurrentBlockIndex, 6);
+        QCOMPARE(doc.CheckInvariant(), QString());
+        // Shredding it out of view removes that block, not the one in its slot.
+        o = doc.MoveBlockIndex(0, Top(8), 20);
+        QVERIFY(o.Shredded);
+        QCOMPARE(Names(doc).first(), QStringLiteral("B2"));
+        QCOMPARE(doc.Blocks.Count(), 13);
+        QCOMPARE(Shown(doc), Range(3, 8)); // the same blocks stay in view
+        QCOMPARE(doc.Blocks.At(doc.Tiles().At(0).BlockIndex).Para->Text, QStringLiteral("B5"));
+        QCOMPARE(o.HighlightSlot, 0);
+        QCOMPARE(doc.CheckInvariant(), QString());
+        // Below the view.
+        o = doc.RemoveBlockIndex(12);
+        QCOMPARE(Shown(doc), Range(3, 8));
+        QCOMPARE(o.HighlightSlot, 7);
+        QCOMPARE(doc.CheckInvariant(), QString());
+        // Above the view: the column follows its blocks up.
+        for (int i = 0; i < 3; ++i)
+            o = doc.RemoveBlockIndex(0);
+        QCOMPARE(doc.Blocks.Count(), 9);
+        QCOMPARE(Shown(doc), Range(0, 8));
+        QCOMPARE(doc.Blocks.At(0).Para->Text, QStringLiteral("B5"));
+        QCOMPARE(doc.CheckInvariant(), QString());
+    }
+
     void shreddingWithNineScrolledDownScrollsBack()
     {
         TPageDocument doc;
@@ -408,11 +444,19 @@ private Q_SLOTS:
                 o = doc.MoveBlock(slot, top, left);
                 if (o.Shredded)
                     --expected;
-            } else if (op < 60 && tiles > 0) {
+            } else if (op < 55 && tiles > 0) {
                 const int slot = int(rng.bounded(tiles));
                 what = QStringLiteral("remove %1").arg(slot);
                 o = doc.RemoveBlock(slot);
                 --expected;
+            } else if (op < 60 && tiles > 0) {
+                const int block = int(rng.bounded(doc.Blocks.Count()));
+                const int top = int(rng.bounded(266));
+                const int left = int(rng.bounded(1, 200));
+                what = QStringLiteral("move block %1 to %2,%3").arg(block).arg(top).arg(left);
+                o = doc.MoveBlockIndex(block, top, left);
+                if (o.Shredded)
+                    --expected;
             } else if (op < 70) {
                 what = QStringLiteral("down");
                 o = doc.ScrollDown();
