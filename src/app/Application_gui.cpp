@@ -185,6 +185,14 @@ QWidget *CreatePlaceholderMainWindow(const MainWindowArgs &args)
 
 int RunApplication(int argc, char **argv, MainWindowFactory factory)
 {
+    // The HTML viewer shares OpenGL contexts with the windows.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The viewer's browser engine refuses to start as root with its sandbox
+    // on; as root (a container, a build machine) it runs without it.
+    if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX")) {
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+        std::fprintf(stderr, "wobbin-express: running as root, the HTML viewer's sandbox is off\n");
+    }
     TWobbinApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Quorvex"));
     QCoreApplication::setApplicationName(QStringLiteral("Wobbin Express"));

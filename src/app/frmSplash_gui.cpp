@@ -66,16 +66,16 @@ TfrmSplash::TfrmSplash(QWidget *parent) : QWidget(parent, Qt::SplashScreen | Qt:
     medAVI->setObjectName(QStringLiteral("medAVI"));
 
     const QString arial = LoadStr(32);
-    QFont bold(arial, 16, QFont::Bold);
-    Label1 = MakeLabel(this, "Label1", QStringLiteral("Wobbin Express"), QRect(248, 40, 200, 30));
+    QFont bold(arial, 15, QFont::Bold);
+    Label1 = MakeLabel(this, "Label1", QStringLiteral("Wobbin Express"), QRect(262, 40, 186, 30));
     Label1->setFont(bold);
-    lblVersion = MakeLabel(this, "lblVersion", QStringLiteral("Version 1.07"), QRect(248, 74, 200, 20));
+    lblVersion = MakeLabel(this, "lblVersion", QStringLiteral("Version 1.07"), QRect(262, 74, 186, 20));
     lblVersion->setFont(QFont(arial, 9));
     Label2 = MakeLabel(this, "Label2",
                        QStringLiteral("Wobbin Express works hand in hand with the Wobbin Studio 4 HTML editor."),
-                       QRect(248, 110, 200, 48));
+                       QRect(262, 110, 186, 48));
     Label2->setFont(QFont(arial, 8));
-    lblNotice = MakeLabel(this, "lblNotice", LoadStr(1201), QRect(248, 200, 200, 40));
+    lblNotice = MakeLabel(this, "lblNotice", LoadStr(1201), QRect(262, 196, 186, 40));
     lblNotice->setFont(QFont(arial, 7));
 
     timWait = new QTimer(this);
