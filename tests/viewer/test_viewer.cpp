@@ -281,6 +281,37 @@ private Q_SLOTS:
         QTRY_COMPARE(m_viewer->HistoryCount(), 0);
     }
 
+    void movedToAnotherPanelStillGrabsThePage()
+    {
+        // The page picture is taken after moving the viewer onto another
+        // panel of the window with other bounds, and it goes back afterwards.
+        m_viewer->SetBaseFolder(m_dir.path());
+        m_viewer->LoadFromText(QStringLiteral("<HTML><BODY BGCOLOR=\"#FFFF00\">"
+                                              "<IMG SRC=\"graphics/green.png\" WIDTH=40 HEIGHT=30></BODY></HTML>"));
+        QVERIFY(!m_viewer->GrabClientArea().isNull());
+        auto *panel = new QWidget(m_window);
+        panel->setGeometry(0, 0, 420, 320);
+        panel->show();
+        m_viewer->setParent(panel);
+        m_viewer->SetBorder(false);
+        m_viewer->setGeometry(4, 0, 300, 250);
+        m_viewer->show();
+        m_viewer->raise();
+        QImage shot = m_viewer->GrabClientArea();
+        QCOMPARE(shot.size(), QSize(300, 250));
+        QVERIFY(Near(shot.pixel(290, 240), QColor(255, 255, 0), 2));
+        QVERIFY(CountNear(shot, kPictureColour) > 40 * 30 / 2);
+
+        m_viewer->setParent(m_window);
+        m_viewer->SetBorder(true);
+        m_viewer->setGeometry(0, 0, 400, 300);
+        m_viewer->show();
+        delete panel;
+        shot = m_viewer->GrabClientArea();
+        QVERIFY(Near(shot.pixel(shot.width() / 2, shot.height() - 20), QColor(255, 255, 0), 2));
+        QVERIFY(CountNear(shot, kPictureColour) > 40 * 30 / 2);
+    }
+
     void hiddenViewerLoadsWithoutWaitingForFrames()
     {
         THtmlViewer hidden;
