@@ -245,11 +245,14 @@ void TfrmMain::buildBuild()
     pnlBuild->hide();
     m_build = new TBuildWorkspace(pnlBuild, *m_doc, this);
     m_build->BindFlags(&SuppressFieldEvents, &LoadingDocument);
-    lblBuildRight = MakeLabel(pnlBuild, "lblBuildRight", 338, 1, 281, 18);
+    lblBuildRight = MakeLabel(pnlBuild, "lblBuildRight", 326, 1, 299, 18);
     lblBuildRight->setAlignment(Qt::AlignCenter);
-    QFont f = lblBuildRight->font();
-    f.setBold(true);
-    lblBuildRight->setFont(f);
+    QFont small = lblBuildRight->font();
+    small.setPointSizeF(7);
+    lblBuildRight->setFont(small);
+    QPalette hint = lblBuildRight->palette();
+    hint.setColor(QPalette::WindowText, QColor(0x00, 0x00, 0x80)); // navy, as the hints are
+    lblBuildRight->setPalette(hint);
     lblBuildRight->hide();
 }
 
@@ -321,19 +324,19 @@ void TfrmMain::buildSend()
     pnlSend = MakePanel(m_client, "pnlSend", 2, 96, 629, 294);
     pnlSend->hide();
 
-    lblUpServer = MakeLabel(pnlSend, "lblUpServer", 10, 6, 170, 16);
+    lblUpServer = MakeLabel(pnlSend, "lblUpServer", 10, 4, 176, 28, true);
     cmbServers = new QComboBox(pnlSend);
     cmbServers->setObjectName(QStringLiteral("cmbServers"));
-    cmbServers->setGeometry(10, 22, 172, 22);
+    cmbServers->setGeometry(10, 34, 172, 22);
     SetTag(cmbServers, 42);
     spdEditWWW = new QToolButton(pnlSend);
     spdEditWWW->setObjectName(QStringLiteral("spdEditWWW"));
-    spdEditWWW->setGeometry(10, 48, 172, 24);
+    spdEditWWW->setGeometry(10, 60, 172, 24);
     SetTag(spdEditWWW, 43);
-    lblUploadFiles = MakeLabel(pnlSend, "lblUploadFiles", 10, 80, 170, 16);
+    lblUploadFiles = MakeLabel(pnlSend, "lblUploadFiles", 10, 92, 170, 16);
     lstFiles = new QListWidget(pnlSend);
     lstFiles->setObjectName(QStringLiteral("lstFiles"));
-    lstFiles->setGeometry(10, 96, 172, 150);
+    lstFiles->setGeometry(10, 108, 172, 138);
     SetTag(lstFiles, 41);
     lblUpDesc = MakeLabel(pnlSend, "lblUpDesc", 10, 250, 176, 42, true);
 
@@ -344,7 +347,7 @@ void TfrmMain::buildSend()
     TImage **targets[] = {&imgQuorPage, &imgOrtexPage, &imgPartner2Page, &imgPartner3Page,
                         &imgPartner4Page, &imgPartner5Page, &imgPartner6Page, &imgYourPage};
     for (int i = 0; i < 8; ++i) {
-        *targets[i] = MakeImage(pnlSend, names[i], 192 + 152, 70 + 58, 116, 80, 46);
+        *targets[i] = MakeImage(pnlSend, names[i], 192 + 22, 70 + 91, 88, 66, 46);
         (*targets[i])->setAlignment(Qt::AlignCenter);
         (*targets[i])->hide();
     }
@@ -355,8 +358,8 @@ void TfrmMain::buildSend()
     lblUpRotate1 = MakeLabel(pnlSend, "lblUpRotate1", 196, 4, 80, 16);
     lblUpRotate2 = MakeLabel(pnlSend, "lblUpRotate2", 540, 4, 80, 16);
     lblUpRotate2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    imgUploadLeft = MakeImage(pnlSend, "imgUploadLeft", 196, 22, 44, 44, 46);
-    imgUploadRight = MakeImage(pnlSend, "imgUploadRight", 576, 22, 44, 44, 46);
+    imgUploadLeft = MakeImage(pnlSend, "imgUploadLeft", 200, 24, 32, 32, 46);
+    imgUploadRight = MakeImage(pnlSend, "imgUploadRight", 584, 24, 32, 32, 46);
 }
 
 void TfrmMain::buildBottom()
