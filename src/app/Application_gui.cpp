@@ -2,6 +2,7 @@
 
 #include "app/AppPaths.h"
 #include "app/Companion.h"
+#include "app/Resources.h"
 #include "app/Settings.h"
 #include "app/Skin_gui.h"
 #include "app/frmSplash_gui.h"
@@ -9,6 +10,7 @@
 #include <QDBusConnection>
 #include <QDialog>
 #include <QEvent>
+#include <QIcon>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
@@ -222,8 +224,17 @@ int RunApplication(int argc, char **argv, MainWindowFactory factory)
     QPointer<QWidget> mainWindow;
     {
         TfrmSplash splash;
-        const QPixmap icon = LoadBitmap(QStringLiteral("Icon"));
-        app.setWindowIcon(QIcon(icon.isNull() ? LoadBitmap(QStringLiteral("Splash")) : icon));
+        // The application's icon (with its high-density variant when there is one).
+        QIcon icon;
+        for (const QString &name : {QStringLiteral("Icon"), QStringLiteral("Splash")}) {
+            if (!BitmapResourcePath(name).isEmpty()) {
+                icon.addFile(BitmapResourcePath(name));
+                if (!Bitmap2xResourcePath(name).isEmpty())
+                    icon.addFile(Bitmap2xResourcePath(name));
+                break;
+            }
+        }
+        app.setWindowIcon(icon);
         mainWindow = splash.RunStartup(AppDir(), args.companionRunning, [&]() -> QWidget * {
             QWidget *w = nullptr;
             if (g_factory)
