@@ -1,5 +1,6 @@
 #include "styles/StyleLibrary.h"
 
+#include "app/Paths.h"
 #include "page/ByteIO.h"
 
 #include <QFile>
@@ -119,7 +120,7 @@ StyleList ParseStyles(const QByteArray &data, StyleLoadStatus *status)
 
 StyleList LoadStyles(const QString &path, StyleLoadStatus *status)
 {
-    QFile file(path);
+    QFile file(FindPathNoCase(path));
     if (!file.open(QIODevice::ReadOnly)) {
         if (status)
             *status = StyleLoadStatus::Missing;
@@ -148,7 +149,8 @@ QByteArray SerializeStyles(const StyleList &styles)
 
 bool WriteStyles(const QString &path, const StyleList &styles, QString *errorText)
 {
-    QSaveFile file(path);
+    // An existing library is replaced under the name it has on disk.
+    QSaveFile file(FindPathNoCase(path));
     if (!file.open(QIODevice::WriteOnly)) {
         if (errorText)
             *errorText = file.errorString();

@@ -49,15 +49,17 @@ enum class StyleLoadStatus {
 // a damaged one are kept. Never allocates more than the data holds.
 StyleList ParseStyles(const QByteArray &data, StyleLoadStatus *status = nullptr);
 
-// Reads the library file. A missing, empty, short or damaged file yields the
-// styles read so far (possibly none).
+// Reads the library file (a native path or a stored one with backslashes; the
+// file is found without regard to letter case). A missing, empty, short or
+// damaged file yields the styles read so far (possibly none).
 StyleList LoadStyles(const QString &path, StyleLoadStatus *status = nullptr);
 
 // The bytes of a library file holding these styles.
 QByteArray SerializeStyles(const StyleList &styles);
 
 // Writes the library file as a whole (written to a temporary file first and
-// then put in place, so a failed write leaves the old library intact).
+// then put in place, so a failed write leaves the old library intact). An
+// existing file whose name differs only in letter case is the one replaced.
 bool WriteStyles(const QString &path, const StyleList &styles, QString *errorText = nullptr);
 
 // Colour-name notation: the name of a named colour, otherwise "$" and eight

@@ -3,6 +3,7 @@
 
 #include "styles/StyleLibrary.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -258,6 +259,14 @@ private Q_SLOTS:
         QVERIFY(WriteStyles(path, styles));
         QCOMPARE(LoadStyles(path, &status), styles);
         QCOMPARE(status, StyleLoadStatus::Complete);
+
+        // The file is found, and replaced, whatever the letter case of its name.
+        QVERIFY(QFile::rename(path, dir.filePath(QStringLiteral("styles.DATA"))));
+        QCOMPARE(LoadStyles(path), styles);
+        styles.append(StarsStyle());
+        QVERIFY(WriteStyles(path, styles));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("styles.DATA")});
+        QCOMPARE(LoadStyles(dir.filePath(QStringLiteral("styles.DATA"))), styles);
 
         // Writing into a folder that does not exist fails and says so.
         QString error;
