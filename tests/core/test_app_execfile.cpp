@@ -221,6 +221,26 @@ private Q_SLOTS:
         QCOMPARE(e.LastError(), EACCES);
     }
 
+    void executableDocumentIsNotRun()
+    {
+        // A page that happens to carry the execute bit is still only a document.
+        const QString marker = m_dir.filePath(QStringLiteral("ran"));
+        const QString page = m_dir.filePath(QStringLiteral("exec.html"));
+        QFile f(page);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("touch \"" + marker.toUtf8() + "\"\n<HTML></HTML>\n");
+        f.close();
+        QFile::setPermissions(page, QFile::permissions(page) | QFileDevice::ExeOwner);
+        QFile::remove(m_dir.filePath(QStringLiteral("browser.txt")));
+        TExecFile e;
+        e.Associate = true;
+        e.SetCommandLine(page);
+        QVERIFY(e.Execute());
+        QTRY_COMPARE(ReadArgs(m_dir.filePath(QStringLiteral("browser.txt"))),
+                     QStringList({QStringLiteral("[--new-window]"), QStringLiteral("[") + page + QStringLiteral("]")}));
+        QVERIFY(!QFile::exists(marker));
+    }
+
     void noAssociatedProgramFailsOnce()
     {
         const QString doc = m_dir.filePath(QStringLiteral("data.wobtest"));
