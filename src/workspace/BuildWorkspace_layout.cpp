@@ -83,7 +83,7 @@ void TBuildWorkspace::buildLayoutControls()
     m_lblBuildBlocks = new QLabel(m_pnlToolBox);
     m_lblBuildBlocks->setObjectName(QStringLiteral("lblBuildBlocks"));
     m_lblBuildBlocks->setText(LoadStr(5052));
-    m_lblBuildBlocks->setGeometry(1, 136, 95, 14);
+    m_lblBuildBlocks->setGeometry(1, 200, 95, 14);
 
     m_lblDelete = new QLabel(m_pnlToolBox);
     m_lblDelete->setObjectName(QStringLiteral("lblDelete"));

@@ -9,6 +9,9 @@
 #include "page/WebBlock.h"
 
 #include <QAbstractItemView>
+#include <QIcon>
+#include <QPainter>
+#include <QPen>
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
@@ -38,6 +41,32 @@ constexpr int kPanelTag[6] = {50, 53, 56, 45, 62, 47};
 const char *const kAlignPrefix[5] = {"spdPara", "spdLink", "spdImage", "spdHead", "spdEmail"};
 
 void setTag(QWidget *w, int tag) { w->setProperty("Tag", tag); }
+
+// Glyphs of the alignment buttons (0 left, 1 center, 2 right) and of the
+// new-line button (3): lines of text set as the button does, or a return arrow.
+QIcon buttonGlyph(int which)
+{
+    QPixmap pm(16, 16);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setPen(QPen(QColor(32, 32, 96), 1.6));
+    if (which < 3) {
+        const int widths[4] = {14, 9, 12, 7};
+        for (int i = 0; i < 4; ++i) {
+            const int w = widths[i];
+            const int x = which == 0 ? 1 : which == 1 ? (16 - w) / 2 : 15 - w;
+            const int y = 3 + i * 3;
+            p.drawLine(x, y, x + w - 1, y);
+        }
+    } else {
+        p.setRenderHint(QPainter::Antialiasing);
+        p.drawLine(13, 2, 13, 10);
+        p.drawLine(13, 10, 3, 10);
+        p.drawLine(3, 10, 6, 7);
+        p.drawLine(3, 10, 6, 13);
+    }
+    return QIcon(pm);
+}
 
 } // namespace
 
@@ -96,6 +125,9 @@ QToolButton *TBuildWorkspace::makeSpeed(QWidget *parent, const QString &name, co
     b->setCheckable(true);
     b->setAutoRaise(false);
     b->setText(glyph);
+    b->setIcon(buttonGlyph(glyph == QLatin1String("L") ? 0 : glyph == QLatin1String("C") ? 1
+                           : glyph == QLatin1String("R") ? 2 : 3));
+    b->setToolButtonStyle(Qt::ToolButtonIconOnly);
     b->setToolTip(LoadStr(hintId));
     b->setGeometry(x, y, 25, 25);
     b->setFocusPolicy(Qt::NoFocus);
@@ -108,15 +140,15 @@ void TBuildWorkspace::makeAlignRow(QWidget *panel, const QString &prefix, int ki
 {
     const int tags[3] = {kTagLeft, kTagCenter, kTagRight};
     const char *const suffix[3] = {"Left", "Center", "Right"};
-    const char *const glyph[3] = {"\u2261L", "\u2261C", "\u2261R"};
+    const char *const glyph[3] = {"L", "C", "R"};
     for (int i = 0; i < 3; ++i) {
         QToolButton *b = makeSpeed(panel, prefix + QString::fromLatin1(suffix[i]),
-                                   QString::fromUtf8(glyph[i]), 5020 + i, tags[i], 8 + i * 27, y);
+                                   QString::fromLatin1(glyph[i]), 5020 + i, tags[i], 8 + i * 27, y);
         m_alignButtons[std::size_t(kind)][std::size_t(i)] = b;
         const int value = i + 1;
         connect(b, &QToolButton::clicked, this, [this, b, kind, value] { alignClicked(b, kind, value); });
     }
-    QToolButton *r = makeSpeed(panel, prefix + QStringLiteral("Return"), QString::fromUtf8("\u21b5"),
+    QToolButton *r = makeSpeed(panel, prefix + QStringLiteral("Return"), QStringLiteral("NL"),
                                5023, kTagReturn, 8 + 3 * 27 + 10, y);
     m_returnButtons[std::size_t(kind)] = r;
     connect(r, &QToolButton::clicked, this, [this, r, kind] { newLineClicked(r, kind); });
@@ -188,6 +220,10 @@ void TBuildWorkspace::buildImagePanel()
     m_spdImgFile->setObjectName(QStringLiteral("spdImgFile"));
     m_spdImgFile->setGeometry(8 + w - 24, 71, 24, 23);
     m_spdImgFile->setText(QStringLiteral("..."));
+    if (const QPixmap pm = LoadBitmap(QStringLiteral("ImgFile")); !pm.isNull()) {
+        m_spdImgFile->setIcon(QIcon(pm));
+        m_spdImgFile->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    }
     setTag(m_spdImgFile, 56);
     m_spdImgFile->installEventFilter(this);
     connect(m_spdImgFile, &QToolButton::clicked, this, [this] { PickImage(); });

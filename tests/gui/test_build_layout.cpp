@@ -114,6 +114,7 @@ private slots:
 
     void cleanup()
     {
+        TBuildWorkspace::SetPointerWarp(false);
         QApplication::restoreOverrideCursor();
         pnlBuild.reset();
         doc.reset();
@@ -510,6 +511,27 @@ private slots:
         MouseRelease(palette(bkLink), kGrab, Qt::RightButton);
         QCOMPARE(help.count(), 8);
         DropAt(palette(bkLink), kGrab);
+    }
+
+    void pointerWarpsToTopCentre()
+    {
+        QCursor::setPos(QPoint(3, 3));
+        if (QCursor::pos() != QPoint(3, 3))
+            QSKIP("this platform cannot move the pointer");
+        TBuildWorkspace::SetPointerWarp(true);
+        QLabel *img = palette(bkHeading);
+        MousePress(img, kGrab);
+        MouseMoveHeld(img, kGrab + QPoint(5, 0));
+        QVERIFY(ws->PaletteDragging());
+        QCOMPARE(QCursor::pos(), img->mapToGlobal(QPoint(47, 0)));
+        QCOMPARE(img->pos(), QPoint(1, 67)); // the warp itself moves nothing
+        // Later moves count from the top centre.
+        MouseMoveHeld(img, QPoint(47 + 150, 0));
+        QCOMPARE(img->pos(), QPoint(151, 63)); // inside the layout zone: row 67 div 32 = 2
+        MouseRelease(img, QPoint(47, 0));
+        TBuildWorkspace::SetPointerWarp(false);
+        QTRY_VERIFY(!ws->PaletteDragging());
+        QCOMPARE(doc->Blocks.Count(), 0);
     }
 
     void loadedPageShowsFirstEightTiles()
