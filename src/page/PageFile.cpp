@@ -290,11 +290,18 @@ PageReadResult ReadPageFile(const QString &fileName, TPageDocument &doc)
     return ReadPageBytes(data, doc);
 }
 
+namespace {
+QString BlocksText(int n)
+{
+    return n == 1 ? QStringLiteral("1 block") : QStringLiteral("%1 blocks").arg(n);
+}
+} // namespace
+
 QString DescribeReadResult(const PageReadResult &r)
 {
     switch (r.Stop) {
     case PageReadStop::Ok:
-        return QStringLiteral("%1 blocks read").arg(r.BlocksRead);
+        return BlocksText(r.BlocksRead) + QStringLiteral(" read");
     case PageReadStop::FileMissing:
         return QStringLiteral("file missing or unreadable");
     case PageReadStop::NotPageFile:
@@ -304,12 +311,12 @@ QString DescribeReadResult(const PageReadResult &r)
     case PageReadStop::BadVersionText:
         return QStringLiteral("unreadable version text \"%1\"").arg(r.VersionText);
     case PageReadStop::BadKind:
-        return QStringLiteral("damaged: unknown block kind in block %1 (%2 blocks read)")
-            .arg(r.StopBlock + 1).arg(r.BlocksRead);
+        return QStringLiteral("damaged: unknown block kind in block %1 (%2 read)")
+            .arg(r.StopBlock + 1).arg(BlocksText(r.BlocksRead));
     case PageReadStop::Truncated:
         if (r.StopBlock < 0)
             return QStringLiteral("truncated in the header (no blocks read)");
-        return QStringLiteral("truncated in block %1 (%2 blocks read)").arg(r.StopBlock + 1).arg(r.BlocksRead);
+        return QStringLiteral("truncated in block %1 (%2 read)").arg(r.StopBlock + 1).arg(BlocksText(r.BlocksRead));
     }
     return QString();
 }

@@ -124,7 +124,7 @@ private Q_SLOTS:
         QCOMPARE(r.out, Expected("kept\r\n"));
         QCOMPARE(r.err.count('\n'), 1);
         QVERIFY(r.err.contains(page.toLocal8Bit()));
-        QVERIFY(r.err.contains("1 blocks read"));
+        QVERIFY(r.err.contains("1 block read"));
 
         QByteArray cut = GoodPage();
         cut.truncate(cut.size() - 38 - 5); // inside the line block

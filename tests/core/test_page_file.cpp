@@ -190,7 +190,7 @@ private Q_SLOTS:
         QCOMPARE(r.ReadStopState, 3);
         QCOMPARE(early.Blocks.Count(), 1);
         QCOMPARE(DescribeReadResult(ReadPageBytes(SimplePage("", "", 3, entries), early)),
-                 QStringLiteral("damaged: unknown block kind in block 2 (1 blocks read)"));
+                 QStringLiteral("damaged: unknown block kind in block 2 (1 block read)"));
     }
 
     void hugeCountsAndLengthsStopAtTheEnd()
@@ -208,7 +208,7 @@ private Q_SLOTS:
         QCOMPARE(r.Stop, PageReadStop::Truncated);
         QCOMPARE(r.StopBlock, 1);
         QCOMPARE(d2.Blocks.Count(), 1);
-        QCOMPARE(DescribeReadResult(r), QStringLiteral("truncated in block 2 (1 blocks read)"));
+        QCOMPARE(DescribeReadResult(r), QStringLiteral("truncated in block 2 (1 block read)"));
 
         r = ReadPageBytes(PageBytes().Header().Int(0x7fffffff), d2);
         QCOMPARE(r.Stop, PageReadStop::Truncated);
