@@ -2,6 +2,7 @@
 // window-level handlers.
 #include "workspace/frmMain.h"
 
+#include "app/ExecFile.h"
 #include "app/Paths.h"
 #include "app/Settings.h"
 #include "app/Skin_gui.h"
@@ -390,6 +391,10 @@ void TfrmMain::buildHelpers()
     tmpMemo = new QPlainTextEdit(m_client);
     tmpMemo->setObjectName(QStringLiteral("tmpMemo"));
     tmpMemo->hide();
+    ExecFile = new TExecFile(this);
+    ExecFile->setObjectName(QStringLiteral("ExecFile"));
+    ExecFile->Associate = true;
+    ExecFile->OnFail = [this](TExecFile *) { ExecFileFail(); };
 }
 
 void TfrmMain::attachRightClickHelp(QWidget *control)
@@ -613,7 +618,7 @@ void TfrmMain::menFileExitClick() { close(); }
 
 void TfrmMain::timInitTimer()
 {
-    if (lblBuildRight->isVisible() || !lblBuildRight->isHidden()) {
+    if (!lblBuildRight->isHidden()) {
         lblBuildRight->hide();
         timInit->setInterval(500);
     } else {

@@ -32,6 +32,7 @@ class QToolButton;
 namespace wobbin {
 
 class TBuildWorkspace;
+class TExecFile;
 class TPageDocument;
 
 // Workspace states; the numbers are compared by other parts of the program.
@@ -218,6 +219,7 @@ public:
     QWidget *ctlHTML = nullptr;
     QPlainTextEdit *memHTML = nullptr;
     QPlainTextEdit *tmpMemo = nullptr;
+    TExecFile *ExecFile = nullptr;
     QLabel *lblPreStyle = nullptr, *lblPreDesc = nullptr;
     QListWidget *lstStyles = nullptr;
     QPushButton *btnEditStyle = nullptr;
@@ -285,6 +287,7 @@ public:
     void menFileSaveAsClick();
     void ExternalPreview1Click();
     void WhatsThis1Click();
+    void ExecFileFail();
 
 signals:
     // Emitted after every completed ChangeState.

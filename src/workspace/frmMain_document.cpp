@@ -3,6 +3,7 @@
 #include "workspace/frmMain.h"
 
 #include "app/Dialogs_gui.h"
+#include "app/ExecFile.h"
 #include "app/Paths.h"
 #include "app/Settings.h"
 #include "app/Skin_gui.h"
@@ -398,6 +399,15 @@ void TfrmMain::ExternalPreview1Click()
         target = pageHTMLPath();
     SaveFromHTML(target);
     setProperty("ExternalPreviewFile", target);
+    ExecFile->SetCommandLine(ToNativePath(target));
+    ExecFile->SetParameters(QString());
+    ExecFile->Wait = false;
+    ExecFile->Execute();
+}
+
+void TfrmMain::ExecFileFail()
+{
+    MsgBox(this, LoadStr(5079), QMessageBox::NoIcon, QMessageBox::Ok);
 }
 
 void TfrmMain::menHelpAboutClick()

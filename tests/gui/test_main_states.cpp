@@ -386,6 +386,40 @@ private Q_SLOTS:
         QCOMPARE(frames.at(29).at(0).toInt(), 284 + 120);
     }
 
+    void clicksAndClosingWaitForTheWalk()
+    {
+        auto w = Make();
+        // A click that arrives while the mascot walks is refused.
+        bool clicked = false;
+        auto once = connect(w.get(), &TfrmMain::pipFrameDrawn, w.get(), [&] {
+            if (clicked)
+                return;
+            clicked = true;
+            QVERIFY(w->ToolbarBusy);
+            ClickToolbar(*w, 0);
+        });
+        ClickToolbar(*w, 300);
+        disconnect(once);
+        QVERIFY(clicked);
+        QCOMPARE(w->WorkspaceState, 2);
+        QCOMPARE(w->PipTab, 2);
+        QVERIFY(!w->ToolbarBusy);
+
+        // Closing during a walk waits until the tab change has finished.
+        bool asked = false;
+        once = connect(w.get(), &TfrmMain::pipFrameDrawn, w.get(), [&] {
+            if (asked)
+                return;
+            asked = true;
+            w->close();
+            QVERIFY(w->isVisible());
+        });
+        ClickToolbar(*w, 150);
+        disconnect(once);
+        QCOMPARE(w->WorkspaceState, 1);
+        QTRY_VERIFY(!w->isVisible());
+    }
+
     void soundSwitch()
     {
         WriteSetting(QStringLiteral("General"), QStringLiteral("PlaySounds"), QStringLiteral("No"));
