@@ -45,7 +45,6 @@ TBuildWorkspace::TBuildWorkspace(QWidget *pnlBuild, TPageDocument &document, QOb
     buildLayoutControls();
     buildPanels();
     AssignHelpContext();
-    m_lastChanged = m_doc.DocumentChanged;
     SyncTiles();
 }
 
@@ -87,9 +86,9 @@ TWebChunk *TBuildWorkspace::currentChunk() const
 void TBuildWorkspace::setDocumentChanged()
 {
     m_doc.DocumentChanged = true;
-    m_lastChanged = true;
     emit documentChanged();
 }
+
 
 void TBuildWorkspace::ShowBlock(int index)
 {
@@ -100,20 +99,16 @@ void TBuildWorkspace::ShowBlock(int index)
     }
     m_doc.ShowBlock(index);
     m_shownChunk = currentChunk();
+    // Filling the panel may store values back (a combo fallback, or texts
+    // that differ from the ones shown before); the change handlers say so.
     loadPanelFor(m_shownChunk ? m_shownChunk->Kind : -1);
-    // Filling the panel may have stored values back (a combo fallback, or
-    // texts that differ from the ones shown before).
-    if (m_doc.DocumentChanged && !m_lastChanged) {
-        m_lastChanged = true;
-        emit documentChanged();
-    }
 }
 
 void TBuildWorkspace::HighLightBlock(int slot)
 {
     if (slot < 0 || slot >= m_doc.Tiles().Count())
         return;
-    const LayoutOutcome o = m_doc.HighLightBlock(slot);
+    const LayoutOutcome o = runDocumentOp([&] { return m_doc.HighLightBlock(slot); });
     SyncTiles();
     ShowBlock(o.ShowBlockIndex >= 0 ? o.ShowBlockIndex : m_doc.Tiles().At(slot).BlockIndex);
 }
@@ -155,12 +150,6 @@ void TBuildWorkspace::SyncTiles()
         bindTileWidget(m_tiles[std::size_t(s)], s);
     m_currentSlot = m_doc.CurrentSlot;
     syncScrollBarFromDocument();
-    if (m_doc.DocumentChanged && !m_lastChanged) {
-        m_lastChanged = true;
-        emit documentChanged();
-    } else if (!m_doc.DocumentChanged) {
-        m_lastChanged = false;
-    }
 }
 
 void TBuildWorkspace::bindTileWidget(TWebBlock *tile, int slot)

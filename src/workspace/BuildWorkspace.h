@@ -159,6 +159,7 @@ private:
     TWebChunk *currentChunk() const;
     bool panelHelpEvent(QObject *watched, QEvent *event);
     void applyOutcome(const LayoutOutcome &outcome);
+    template <class Op> LayoutOutcome runDocumentOp(Op op);
     void syncScrollBarFromDocument();
     void cancelPaletteDrag();
     int slotOfDraggedBlock(TWebBlock *dragged);
@@ -205,7 +206,6 @@ private:
     int m_currentSlot = -1;
     int m_shredFrame = 0;
     bool m_inScrollChange = false;
-    bool m_lastChanged = false;
     TWebChunk *m_shownChunk = nullptr; // block whose values the panel shows
 
     // Property panels

@@ -3,6 +3,7 @@
 // to the blocks and slots; this side moves the pictures and follows.
 
 #include "workspace/BuildWorkspace.h"
+#include "workspace/BuildWorkspace_p.h"
 #include "workspace/WebBlockTile.h"
 
 #include "app/Skin_gui.h"
@@ -265,9 +266,7 @@ void TBuildWorkspace::DropPaletteBlock(QLabel *image)
     m_timUp->stop();
     m_timDown->stop();
     const int kind = image->objectName().isEmpty() ? -1 : KindFromPaletteName(image->objectName());
-    const LayoutOutcome o = m_doc.DropPaletteBlock(kind, image->y());
-    if (kind >= 0)
-        setDocumentChanged();
+    const LayoutOutcome o = runDocumentOp([&] { return m_doc.DropPaletteBlock(kind, image->y()); });
     applyOutcome(o);
     SendPaletteImageHome(image);
 }
@@ -411,7 +410,7 @@ void TBuildWorkspace::ArrayDrop(TWebBlock *dragged)
     if (slot < 0 && shredZone)
         slot = slotOfDraggedBlock(dragged); // bring the dragged block back into view
     if (slot >= 0) {
-        o = m_doc.MoveBlock(slot, dragged->y(), dragged->x());
+        o = runDocumentOp([&] { return m_doc.MoveBlock(slot, dragged->y(), dragged->x()); });
     } else if (m_doc.Blocks.IsValidIndex(dragged->BlockIndex) && !m_doc.Tiles().IsEmpty()) {
         // The dragged block scrolled out of view: it moves before the block
         // shown in the row where it was dropped, as from a visible slot.
@@ -424,7 +423,7 @@ void TBuildWorkspace::ArrayDrop(TWebBlock *dragged)
         o.HighlightSlot = target;
         o.Sound = QStringLiteral("wavClick2");
         o.TilesChanged = true;
-        m_doc.DocumentChanged = true;
+        setDocumentChanged();
     }
     if (o.Shredded)
         ShredWebBlock(dragged);
@@ -432,8 +431,6 @@ void TBuildWorkspace::ArrayDrop(TWebBlock *dragged)
     dragged->deleteLater();
     m_draggedTile = nullptr;
     applyOutcome(o);
-    if (m_doc.DocumentChanged && !m_lastChanged)
-        setDocumentChanged();
 }
 
 void TBuildWorkspace::ShredWebBlock(TWebBlock *dragged)
@@ -479,7 +476,7 @@ void TBuildWorkspace::ScrollBar1Change(int position)
         return;
     m_inScrollChange = true;
     m_pnlToolBox->setUpdatesEnabled(false);
-    const LayoutOutcome o = m_doc.ScrollBarChanged(position);
+    const LayoutOutcome o = runDocumentOp([&] { return m_doc.ScrollBarChanged(position); });
     SyncTiles();
     m_lastScrollPosition = m_doc.LastScrollPosition();
     if (o.HighlightSlot >= 0 || o.ShowBlockIndex >= 0) {

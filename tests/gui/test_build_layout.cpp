@@ -282,9 +282,18 @@ private slots:
         QVERIFY(changed.count() >= 1);
         QCOMPARE(LastSoundPlayed().isEmpty() || LastSoundPlayed() == QLatin1String("wavClick2"), true);
         verifyMirror();
+        // After a save cleared the flag, the next move is reported again.
+        doc->DocumentChanged = false;
+        const int reported = changed.count();
         // Dropped below the column: the last tile's row.
         DragAndDrop(tileAt(0), kGrab, QPoint(199, 7 * 31 + 1));
         QCOMPARE(kinds(), (QList<int>{bkImage, bkPara, bkLink}));
+        QVERIFY(doc->DocumentChanged);
+        QVERIFY(changed.count() > reported);
+        // A drop on its own row changes nothing.
+        doc->DocumentChanged = false;
+        DragAndDrop(tileAt(1), kGrab, QPoint(199, 1 * 31 + 1));
+        QVERIFY(!doc->DocumentChanged);
         verifyMirror();
     }
 
