@@ -359,9 +359,16 @@ void TBuildWorkspace::selectCombo(QComboBox *combo, const QString &text)
 void TBuildWorkspace::loadPanelFor(int kind)
 {
     TWebChunk *c = m_shownChunk;
-    ShowPanel(c ? kind : -1);
-    if (!c)
+    // A block without the record of its kind has nothing to show.
+    const bool hasRecord = c
+                           && ((kind == bkPara && c->Para) || (kind == bkLink && c->Link)
+                               || (kind == bkImage && c->Image) || (kind == bkHeading && c->Heading)
+                               || (kind == bkEmail && c->Email) || (kind == bkLine && c->Line));
+    ShowPanel(hasRecord ? kind : -1);
+    if (!hasRecord) {
+        m_shownChunk = nullptr;
         return;
+    }
     QWidget *first = nullptr;
     auto setAlign = [this, kind](std::uint8_t align, std::uint8_t newLine) {
         if (align >= 1 && align <= 3)

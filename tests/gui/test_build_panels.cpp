@@ -337,6 +337,17 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), w("txtEmail"));
     }
 
+    void blockWithoutItsRecordShowsBlank()
+    {
+        const int p = add(bkPara);
+        doc->Blocks.At(p).Para.reset();
+        ws->HighLightBlock(p);
+        QVERIFY(w("pnlBlank")->isVisible());
+        QVERIFY(w("pnlPara")->isHidden());
+        typeInto(w("txtParagraph"), QStringLiteral("x")); // hidden, writes nowhere
+        QVERIFY(!doc->Blocks.At(p).Para);
+    }
+
     void boundFlagsAreTheWindowsFlags()
     {
         bool suppress = true, loading = false;
