@@ -451,6 +451,7 @@ void TfrmMain::connectHandlers()
 
     connect(lvTemplates, &QListWidget::itemClicked, this, [this] { lvTemplatesClick(); });
     connect(lvTemplates, &QListWidget::itemDoubleClicked, this, [this] { lvTemplatesDblClick(); });
+    connect(lstStyles, &QListWidget::itemClicked, this, [this] { lstStylesClick(); });
     connect(txtTitle, &QLineEdit::textChanged, this, &TfrmMain::txtTitleChange);
     connect(memHTML, &QPlainTextEdit::textChanged, this, &TfrmMain::memHTMLChange);
     connect(pagePreview, &QTabWidget::currentChanged, this, &TfrmMain::pagePreviewChange);
@@ -527,10 +528,9 @@ void TfrmMain::FormCreate()
     }
 
     // Style library and its list box.
-    const StyleList styles = LoadStyles(ToNativePath(JoinPath(AppDir, QStringLiteral("Styles.data"))));
+    Styles = LoadStyles(ToNativePath(JoinPath(AppDir, QStringLiteral("Styles.data"))));
     lstStyles->clear();
-    lstStyles->addItems(StyleListEntries(styles, LoadStr(31)));
-    setProperty("StyleCount", int(styles.size()));
+    lstStyles->addItems(StyleListEntries(Styles, LoadStr(31)));
 
     ShowRedPill(0);
     timInit->start();
@@ -633,6 +633,10 @@ void TfrmMain::showEvent(QShowEvent *event)
     if (m_shown)
         return;
     m_shown = true;
+    if (const QScreen *screen = this->screen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
+    }
     // Open a page named on the command line once the window is on screen.
     QTimer::singleShot(0, this, &TfrmMain::FormShow);
 }

@@ -6,6 +6,8 @@
 // preconditions and then ChangeState.
 
 #include "app/Dialogs_gui.h"
+#include "page/ResourceList.h"
+#include "styles/StyleLibrary.h"
 #include "workspace/frmMain_widgets.h"
 
 #include <QMainWindow>
@@ -115,7 +117,10 @@ public:
     QString Msg34, Msg35, Msg100, Msg101, Msg102, Msg103, Msg5082, Msg5083, Msg5084;
     QString AlignLeft, AlignCenter, AlignRight, Untitled;
 
-    // Files to upload (names shown in lstFiles).
+    // The style library (entries of lstStyles after "[None]"), the page's
+    // images to upload and the names shown in lstFiles.
+    StyleList Styles;
+    UploadImageList UploadImages;
     QStringList UploadFileNames;
 
     // ---- operations ----
@@ -158,6 +163,8 @@ public:
     void FileNew();
     QString BuildPageHTML(bool bodyOnly);
     void ShowRover();
+    void AddBodyDef();
+    void lstStylesClick();
     void SetHTMLView();
     void SetCaption();
     void ShowPreview(const QString &path);

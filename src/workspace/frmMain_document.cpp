@@ -232,8 +232,8 @@ void TfrmMain::UpdateFileList()
 {
     lstFiles->clear();
     UploadFileNames.clear();
-    const UploadImageList images = LocaliseImages(CurrentFileName, HTMLFolder);
-    for (const ResourceDetail &d : images)
+    UploadImages = LocaliseImages(CurrentFileName, HTMLFolder, UploadImages);
+    for (const ResourceDetail &d : UploadImages)
         UploadFileNames << d.RefName;
     if (!CurrentFileName.isEmpty())
         UploadFileNames << QFileInfo(ToNativePath(CurrentFileName)).completeBaseName() + QStringLiteral(".html");
@@ -273,18 +273,38 @@ void TfrmMain::ShowRover()
     RenderingPreview = true;
     if (lstStyles->count() > 0 && lstStyles->currentRow() < 0)
         lstStyles->setCurrentRow(0);
-    // The chosen style's BODY tag.
-    const StyleList styles = LoadStyles(ToNativePath(JoinPath(AppDir, QStringLiteral("Styles.data"))));
-    const QString tag = BodyTagForEntry(styles, lstStyles->currentRow());
-    if (!tag.isEmpty()) {
-        const QString withStyle = ReplaceBodyTag(memHTML->toPlainText(), tag);
-        if (withStyle != memHTML->toPlainText())
-            setHTMLText(withStyle);
-    }
+    AddBodyDef();
     SaveFromHTML(JoinPath(HTMLFolder, QStringLiteral("~tmpprvw.html")));
     loadViewerFromText(memHTML->toPlainText());
     HTMLEdited = false;
     RenderingPreview = false;
+}
+
+void TfrmMain::AddBodyDef()
+{
+    const int entry = lstStyles->currentRow();
+    if (entry < 0)
+        return;
+    const QString tag = BodyTagForEntry(Styles, entry);
+    if (!tag.isEmpty()) {
+        const QString text = memHTML->toPlainText();
+        const QString withStyle = ReplaceBodyTag(text, tag);
+        if (withStyle != text)
+            setHTMLText(withStyle);
+    }
+    if (!RenderingPreview)
+        ShowRover();
+}
+
+void TfrmMain::lstStylesClick()
+{
+    if (SuppressFieldEvents)
+        return;
+    lstStyles->setEnabled(false);
+    AddBodyDef();
+    DocumentChanged = true;
+    lstStyles->setEnabled(true);
+    lstStyles->setFocus();
 }
 
 void TfrmMain::SetHTMLView()

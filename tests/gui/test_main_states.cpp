@@ -282,6 +282,29 @@ private Q_SLOTS:
         QCOMPARE(TDialogs::ShownMessages().size(), asked);
     }
 
+    void styleClickRestylesThePage()
+    {
+        auto w = Make();
+        ClickToolbar(*w, 280);
+        QVERIFY(w->lstStyles->count() > 1);
+        QCOMPARE(w->lstStyles->currentRow(), 0);
+        QVERIFY(w->memHTML->toPlainText().contains(QStringLiteral("<BODY>")));
+        QVERIFY(!w->DocumentChanged);
+        const QRect second = w->lstStyles->visualItemRect(w->lstStyles->item(1));
+        QTest::mouseClick(w->lstStyles->viewport(), Qt::LeftButton, {}, second.center());
+        QCOMPARE(w->lstStyles->currentRow(), 1);
+        QVERIFY(w->memHTML->toPlainText().contains(QStringLiteral("<BODY BACKGROUND=")));
+        QVERIFY(w->DocumentChanged);
+        QVERIFY(!w->HTMLEdited);
+        QVERIFY(w->lstStyles->isEnabled());
+        // The style survives a new View; "[None]" puts the plain tag back.
+        ClickToolbar(*w, 280);
+        QVERIFY(w->memHTML->toPlainText().contains(QStringLiteral("<BODY BACKGROUND=")));
+        QTest::mouseClick(w->lstStyles->viewport(), Qt::LeftButton, {},
+                          w->lstStyles->visualItemRect(w->lstStyles->item(0)).center());
+        QVERIFY(w->memHTML->toPlainText().contains(QStringLiteral("<BODY>")));
+    }
+
     void sendWithBareBodyRegeneratesAndWritesTheFile()
     {
         auto w = Make();
