@@ -4,6 +4,7 @@
 #include "support_gui/mouse_drag.h"
 
 #include "app/Dialogs_gui.h"
+#include "app/Settings.h"
 #include "app/Skin_gui.h"
 #include "page/PageDocument.h"
 #include "workspace/BuildWorkspace.h"
@@ -488,6 +489,33 @@ private slots:
         QCOMPARE(doc->Blocks.Count(), 0);
         QVERIFY(child("pnlBlank")->isVisible());
         verifyMirror();
+    }
+
+    void soundsOfTheGestures()
+    {
+        SettingsStore().OpenKey(QStringLiteral("General"), true);
+        SettingsStore().WriteString(QStringLiteral("PlaySounds"), QStringLiteral("Yes"));
+        SettingsStore().CloseKey();
+        auto last = [] { return LastSoundPlayed().toLower(); };
+        QLabel *img = palette(bkPara);
+        MousePress(img, kGrab);
+        QCOMPARE(last(), QStringLiteral("wavclick1"));
+        DragBy(img, kGrab, paletteRow(0), 3);
+        DropAt(img, kGrab);
+        QCOMPARE(last(), QStringLiteral("wavclick2"));
+        QTRY_VERIFY(!ws->PaletteBusy() && !ws->PaletteDragging());
+        appendBlocks({bkLink});
+        TWebBlock *t = tileAt(0);
+        DragBy(t, kGrab, QPoint(199, 40));
+        QCOMPARE(last(), QStringLiteral("wavclick1"));
+        DropAt(t, kGrab);
+        QCOMPARE(last(), QStringLiteral("wavclick2"));
+        DragAndDrop(tileAt(1), kGrab, QPoint(30, 249));
+        QCOMPARE(last(), QStringLiteral("wavshred"));
+        QCOMPARE(doc->Blocks.Count(), 1);
+        SettingsStore().OpenKey(QStringLiteral("General"), true);
+        SettingsStore().WriteString(QStringLiteral("PlaySounds"), QStringLiteral("No"));
+        SettingsStore().CloseKey();
     }
 
     void otherButtonsAndModifiersDoNotDrag()
