@@ -353,4 +353,9 @@ QString ReadSetting(const QString &section, const QString &name)
     return s.value(key).toString();
 }
 
+bool GeneralSwitchIsOff(const QString &name)
+{
+    return ReadSetting(QStringLiteral("General"), name) == QLatin1String("No");
+}
+
 } // namespace wobbin

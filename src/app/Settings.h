@@ -67,6 +67,10 @@ void WriteSetting(const QString &section, const QString &name, const QString &va
 // The value, "ERROR" when section or value is missing, "" when the program key is missing.
 QString ReadSetting(const QString &section, const QString &name);
 
+// True only when the General switch holds exactly "No" (a dialog switched off);
+// "no", "ERROR" or a missing value leave the dialog on.
+bool GeneralSwitchIsOff(const QString &name);
+
 // Splits a key path "A\B\C" into its names (empty names dropped).
 QStringList SplitKeyPath(const QString &subKeyPath);
 

@@ -69,6 +69,19 @@ private Q_SLOTS:
         QCOMPARE(other.ReadString(QStringLiteral("ShowJoy")), QStringLiteral("No"));
     }
 
+    void onlyExactNoSwitchesADialogOff()
+    {
+        QVERIFY(SettingsStore().OpenKey(QString(), false));
+        const QString g = QStringLiteral("General"), k = QStringLiteral("ShowHTMLWarning");
+        QVERIFY(!GeneralSwitchIsOff(k));  // missing
+        for (const char *v : {"no", "NO", " No", "ERROR", "Yes", ""}) {
+            WriteSetting(g, k, QString::fromLatin1(v));
+            QVERIFY2(!GeneralSwitchIsOff(k), v);
+        }
+        WriteSetting(g, k, QStringLiteral("No"));
+        QVERIFY(GeneralSwitchIsOff(k));
+    }
+
     void writeSettingKeepsOpenKey()
     {
         TWobbinReg &reg = SettingsStore();
