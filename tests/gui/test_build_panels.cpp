@@ -171,7 +171,7 @@ private slots:
 
         ws->HighLightBlock(link);
         QCOMPARE(w<QLineEdit>("txtLinkURL")->text(), QStringLiteral("http://"));
-        QCOMPARE(QApplication::focusWidget(), w("txtLinkURL"));
+        QCOMPARE(pnlBuild->focusWidget(), w("txtLinkURL"));
         typeInto(w("txtLinkURL"), QStringLiteral("a.com"));
         typeInto(w("txtLinkPre"), QStringLiteral("See "));
         typeInto(w("txtLinkLink"), QStringLiteral("here"));
@@ -314,7 +314,7 @@ private slots:
         doc->Blocks.At(a).Email->Address = QStringLiteral("a@a");
         doc->Blocks.At(b).Email->Address = QStringLiteral("b@b");
         doc->Blocks.At(b).Email->Align = 2;
-        QWidget *focusBefore = QApplication::focusWidget();
+        QWidget *focusBefore = pnlBuild->focusWidget();
         ws->SetSuppressFieldEvents(true);
         ws->SetLoadingDocument(true);
         doc->DocumentChanged = false;
@@ -324,7 +324,7 @@ private slots:
         QVERIFY(w<QToolButton>("spdEmailCenter")->isChecked());
         QVERIFY(!doc->DocumentChanged);
         QCOMPARE(doc->Blocks.At(a).Email->Address, QStringLiteral("a@a"));
-        QCOMPARE(QApplication::focusWidget(), focusBefore); // no focus move while loading
+        QCOMPARE(pnlBuild->focusWidget(), focusBefore); // no focus move while loading
         // A click while suppressed writes nothing either.
         QTest::mouseClick(w<QToolButton>("spdEmailLeft"), Qt::LeftButton);
         QCOMPARE(doc->Blocks.At(b).Email->Align, 2);
@@ -334,7 +334,7 @@ private slots:
         // Selecting another block whose texts differ from those shown marks a change.
         ws->HighLightBlock(0);
         QVERIFY(doc->DocumentChanged);
-        QCOMPARE(QApplication::focusWidget(), w("txtEmail"));
+        QCOMPARE(pnlBuild->focusWidget(), w("txtEmail"));
     }
 
     void blockWithoutItsRecordShowsBlank()
