@@ -479,10 +479,15 @@ void TBuildWorkspace::ScrollBar1Change(int position)
     const LayoutOutcome o = runDocumentOp([&] { return m_doc.ScrollBarChanged(position); });
     SyncTiles();
     m_lastScrollPosition = m_doc.LastScrollPosition();
-    if (o.HighlightSlot >= 0 || o.ShowBlockIndex >= 0) {
-        const int index = o.ShowBlockIndex >= 0 ? o.ShowBlockIndex : m_doc.CurrentBlockIndex;
-        if (m_doc.Blocks.IsValidIndex(index) && &m_doc.Blocks.At(index) != m_shownChunk)
-            ShowBlock(index);
+    // The highlight may have moved onto another block: the panel follows the
+    // current block, so typing always goes where it is shown.
+    Q_UNUSED(o);
+    if (TWebChunk *current = currentChunk()) {
+        if (current != m_shownChunk)
+            ShowBlock(m_doc.CurrentBlockIndex);
+    } else if (m_shownChunk) {
+        m_shownChunk = nullptr;
+        ShowPanel(-1);
     }
     m_pnlToolBox->setUpdatesEnabled(true);
     m_inScrollChange = false;

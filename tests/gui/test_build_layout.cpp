@@ -389,6 +389,14 @@ private slots:
         QCOMPARE(doc->CurrentBlockIndex, block);
         QCOMPARE(doc->CurrentSlot, 2);
         verifyMirror();
+        // On slot 0 the highlight cannot move up: the next block becomes
+        // current and its panel is shown.
+        ws->HighLightBlock(0);
+        ws->ScrollBar()->setValue(2);
+        QCOMPARE(doc->CurrentSlot, 0);
+        QCOMPARE(doc->CurrentBlockIndex, 2);
+        QVERIFY(child("pnlImage")->isVisible());
+        verifyMirror();
     }
 
     void autoScrollDuringTileDragMovesTheDraggedBlock()
