@@ -684,6 +684,8 @@ void TfrmMain::placeBottomStrip()
     pnlLower->move((w - pnlLower->width()) / 2, pnlLower->y());
     if (pnlMain)
         pnlMain->setGeometry(0, 0, w, h - kBottomStripHeight);
+    if (m_previewEnlarged && ctlHTML && ctlHTML->parentWidget() == pnlMain)
+        ctlHTML->setGeometry(2, 2, pnlMain->width() - 4, pnlMain->height() - 2);
 }
 
 bool TfrmMain::eventFilter(QObject *watched, QEvent *event)

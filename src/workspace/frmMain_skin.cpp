@@ -13,6 +13,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEventLoop>
+#include <QLayout>
+#include <QScreen>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -387,20 +389,23 @@ void TfrmMain::togglePreviewSize()
         m_previewEnlarged = true;
         menFile->setEnabled(false);
         menFile->menuAction()->setEnabled(false);
-        // The fixed window grows to the whole screen; the bottom strip follows.
+        // The fixed window grows to the whole screen; the bottom strip and the
+        // enlarged viewer follow its size (placeBottomStrip).
+        layout()->setSizeConstraint(QLayout::SetDefaultConstraint);
         setMinimumSize(0, 0);
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-        m_client->setMinimumSize(0, 0);
+        m_client->setMinimumSize(631, 433);
         m_client->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-        showMaximized();
-        placeBottomStrip();
         pnlMain->show();
         pnlMain->raise();
         Panel3->raise();
         ctlHTML->setParent(pnlMain);
-        ctlHTML->setGeometry(2, 2, pnlMain->width() - 4, pnlMain->height() - 2);
         ctlHTML->show();
         ctlHTML->raise();
+        showMaximized();
+        if (const QScreen *s = screen())
+            resize(s->availableGeometry().size().expandedTo(QSize(631, 433)));
+        placeBottomStrip();
         ShowImage(imgView, QStringLiteral("Min_Up"));
     } else {
         m_previewEnlarged = false;
@@ -408,12 +413,12 @@ void TfrmMain::togglePreviewSize()
         menFile->menuAction()->setEnabled(true);
         showNormal();
         m_client->setFixedSize(631, 433);
+        layout()->setSizeConstraint(QLayout::SetFixedSize);
+        setFixedSize(sizeHint());
         pnlMain->hide();
         SetHTMLView();
-        ShowImage(imgView, QStringLiteral("Max_Up"));
-        adjustSize();
-        setFixedSize(sizeHint());
         placeBottomStrip();
+        ShowImage(imgView, QStringLiteral("Max_Up"));
     }
     imgView->repaint();
     ShowRover();

@@ -52,11 +52,26 @@ private Q_SLOTS:
         QCOMPARE(w.WorkspaceState, 1);
         Save(w, "screenshot-build");
 
+        // One frame of the mascot's walk, as it crosses the toolbar.
+        int frames = 0;
+        auto walk = connect(&w, &TfrmMain::pipFrameDrawn, &w, [&] {
+            if (++frames == 5)
+                w.grab().save(m_out + QStringLiteral("/screenshot-walk.png"));
+        });
         QTest::mouseClick(w.picToolbar, Qt::LeftButton, {}, QPoint(300, 50));
+        disconnect(walk);
         QCOMPARE(w.WorkspaceState, 2);
         if (auto *viewer = qobject_cast<THtmlViewer *>(w.ctlHTML))
             viewer->WaitForRendered(20000);
         Save(w, "screenshot-view");
+
+        QTest::mouseClick(w.imgView, Qt::LeftButton);
+        QVERIFY(w.PreviewEnlarged());
+        if (auto *viewer = qobject_cast<THtmlViewer *>(w.ctlHTML))
+            viewer->WaitForRendered(20000);
+        Save(w, "screenshot-view-enlarged");
+        QTest::mouseClick(w.imgView, Qt::LeftButton);
+        QVERIFY(!w.PreviewEnlarged());
 
         QTest::mouseClick(w.picToolbar, Qt::LeftButton, {}, QPoint(430, 50));
         QCOMPARE(w.WorkspaceState, 3);
