@@ -162,6 +162,11 @@ public:
     void UpdateFileList();
     void FileNew();
     QString BuildPageHTML(bool bodyOnly);
+    // The text of memHTML with every line break as CR LF (the editor itself
+    // keeps bare line feeds). Read the page text through this, never the editor.
+    QString HTMLText() const;
+    // Replaces memHTML's text as the program (not the user) does.
+    void SetHTMLText(const QString &text) { setHTMLText(text); }
     void ShowRover();
     void AddBodyDef();
     void lstStylesClick();

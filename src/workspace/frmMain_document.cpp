@@ -8,6 +8,7 @@
 #include "app/Settings.h"
 #include "app/Skin_gui.h"
 #include "app/StringTable.h"
+#include "page/Cp1252.h"
 #include "page/PageDocument.h"
 #include "page/PageFile.h"
 #include "page/PageHtml.h"
@@ -224,7 +225,7 @@ bool TfrmMain::SaveFromHTML(const QString &path)
     QSaveFile f(ToNativePath(path));
     if (!f.open(QIODevice::WriteOnly))
         return false;
-    f.write(memHTML->toPlainText().toLatin1());
+    f.write(ToCp1252(HTMLText()));
     return f.commit();
 }
 
@@ -261,6 +262,15 @@ QString TfrmMain::BuildPageHTML(bool bodyOnly)
     return m_doc->BuildPageHTML(bodyOnly, chkLogo->isChecked());
 }
 
+QString TfrmMain::HTMLText() const
+{
+    QString text = memHTML->toPlainText();
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return text;
+}
+
 void TfrmMain::loadViewerFromText(const QString &html)
 {
     tmpMemo->setPlainText(ToViewerText(html));
@@ -275,7 +285,7 @@ void TfrmMain::ShowRover()
         lstStyles->setCurrentRow(0);
     AddBodyDef();
     SaveFromHTML(JoinPath(HTMLFolder, QStringLiteral("~tmpprvw.html")));
-    loadViewerFromText(memHTML->toPlainText());
+    loadViewerFromText(HTMLText());
     HTMLEdited = false;
     RenderingPreview = false;
 }
@@ -287,7 +297,7 @@ void TfrmMain::AddBodyDef()
         return;
     const QString tag = BodyTagForEntry(Styles, entry);
     if (!tag.isEmpty()) {
-        const QString text = memHTML->toPlainText();
+        const QString text = HTMLText();
         const QString withStyle = ReplaceBodyTag(text, tag);
         if (withStyle != text)
             setHTMLText(withStyle);
@@ -351,7 +361,7 @@ void TfrmMain::txtTitleChange()
         return;
     SuppressHTMLChange = true;
     PageTitle = txtTitle->text();
-    setHTMLText(ReplaceTitle(memHTML->toPlainText(), PageTitle));
+    setHTMLText(ReplaceTitle(HTMLText(), PageTitle));
     SuppressHTMLChange = false;
     DocumentChanged = true;
 }
@@ -370,7 +380,7 @@ void TfrmMain::memHTMLChange()
 void TfrmMain::pagePreviewChange(int)
 {
     if (pagePreview->currentWidget() == tabWebView && !m_previewEnlarged)
-        loadViewerFromText(memHTML->toPlainText());
+        loadViewerFromText(HTMLText());
 }
 
 void TfrmMain::mnuFileNewClick()

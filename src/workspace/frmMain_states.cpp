@@ -177,7 +177,7 @@ bool TfrmMain::ChangeState(int state)
         pnlChoose->hide();
         if (previous == wsSend) {
             // Hand edits made before survive: show the text as it stands.
-            loadViewerFromText(memHTML->toPlainText());
+            loadViewerFromText(HTMLText());
         } else {
             SuppressHTMLChange = true;
             setHTMLText(BuildPageHTML(false));
@@ -191,7 +191,7 @@ bool TfrmMain::ChangeState(int state)
         break;
 
     case wsSend: {
-        const QString text = memHTML->toPlainText();
+        const QString text = HTMLText();
         if (text.isEmpty() || text == QLatin1String("<BODY>")) {
             SuppressHTMLChange = true;
             setHTMLText(BuildPageHTML(false));

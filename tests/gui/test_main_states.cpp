@@ -246,8 +246,10 @@ private Q_SLOTS:
     {
         auto w = Make();
         ClickToolbar(*w, 280);
-        const QString generated = w->memHTML->toPlainText();
+        const QString generated = w->HTMLText();
         QVERIFY(generated.contains(QStringLiteral("<TITLE>") + w->PageTitle + QStringLiteral("</TITLE>")));
+        // The page text as generated, line breaks included.
+        QCOMPARE(generated, w->Document()->BuildPageHTML(false, true));
         QCOMPARE(w->imgView->property("Bitmap").toString(), QStringLiteral("Max_Up"));
         QVERIFY(w->ExternalPreview1->isEnabled());
         QVERIFY(QFile::exists(m_app + QStringLiteral("/HTMLFiles/~tmpprvw.html")));
@@ -256,7 +258,7 @@ private Q_SLOTS:
         w->memHTML->setPlainText(generated + QStringLiteral("<!-- edit -->"));
         QVERIFY(w->HTMLEdited);
         ClickToolbar(*w, 280);
-        QCOMPARE(w->memHTML->toPlainText(), generated);
+        QCOMPARE(w->HTMLText(), generated);
         QVERIFY(!w->HTMLEdited);
 
         // View -> Send keeps the edit (the text is not empty), and so does Send -> View.
@@ -323,7 +325,11 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(html));
         QFile f(html);
         QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(QString::fromLatin1(f.readAll()), w->memHTML->toPlainText());
+        const QByteArray bytes = f.readAll();
+        QCOMPARE(QString::fromLatin1(bytes), w->HTMLText());
+        // Every line break written is CR LF.
+        QCOMPARE(bytes.count("\n"), bytes.count("\r\n"));
+        QVERIFY(bytes.contains("<HTML>\r\n"));
     }
 
     void chooseLoadsTheSelectedEntry()
