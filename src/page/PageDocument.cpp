@@ -79,6 +79,9 @@ LayoutOutcome TPageDocument::HighLightBlock(int slot)
 void TPageDocument::ShowBlock(int index)
 {
     CurrentBlockIndex = Blocks.IsValidIndex(index) ? index : -1;
+    // The highlight belongs to the current block; it follows it when visible.
+    if (CurrentSlot >= 0 && (CurrentSlot >= m_tiles.Count() || m_tiles.At(CurrentSlot).BlockIndex != CurrentBlockIndex))
+        CurrentSlot = CurrentBlockIndex >= 0 ? m_tiles.SlotOfBlock(CurrentBlockIndex) : -1;
 }
 
 LayoutOutcome TPageDocument::LoadChunk(int index)

@@ -138,7 +138,8 @@ public:
 
     // Highlights the slot and makes its block current.
     LayoutOutcome HighLightBlock(int slot);
-    // Makes the block current (its panel is shown) without touching the highlight.
+    // Makes the block current (its panel is shown); a highlight on another
+    // block moves to this one's slot (none when it is not visible).
     void ShowBlock(int index);
 
     // Empties everything: no tiles, no blocks, hidden scroll bar at 0, default title.

@@ -343,6 +343,13 @@ private Q_SLOTS:
         doc.ScrollDown();
         QVERIFY(!doc.ScrollDown().TilesChanged);
         QCOMPARE(Shown(doc), Range(2, 8));
+        // Showing another block takes the highlight along.
+        doc.HighLightBlock(2);
+        doc.ShowBlock(5);
+        QCOMPARE(doc.CurrentSlot, doc.Tiles().SlotOfBlock(5));
+        doc.ShowBlock(-1);
+        QCOMPARE(doc.CurrentSlot, -1);
+        QCOMPARE(doc.CheckInvariant(), QString());
         // Without a highlight nothing gets highlighted.
         TPageDocument plain;
         Load(plain, 10);
@@ -467,9 +474,12 @@ private Q_SLOTS:
                 const int pos = int(rng.bounded(doc.ScrollBar().Maximum + 3)) - 1;
                 what = QStringLiteral("bar %1").arg(pos);
                 o = doc.ScrollBarChanged(pos);
-            } else if (op < 97 && tiles > 0) {
+            } else if (op < 95 && tiles > 0) {
                 what = QStringLiteral("highlight");
                 o = doc.HighLightBlock(int(rng.bounded(tiles)));
+            } else if (op < 97) {
+                what = QStringLiteral("show");
+                doc.ShowBlock(int(rng.bounded(doc.Blocks.Count() + 2)) - 1);
             } else if (op < 99) {
                 what = QStringLiteral("load");
                 doc.Blocks.Append(NewBlock(int(rng.bounded(6))));
