@@ -194,16 +194,16 @@ void TBuildWorkspace::buildLinkPanel()
     makeLabel(p, QStringLiteral("lblLInkDesc"), 5028, 8, 28, 0, 28);
     makeLabel(p, QStringLiteral("lblLinkURL"), 5029, 8, 58);
     m_txtLinkURL = makeEdit(p, QStringLiteral("txtLinkURL"), 8, 72, w);
-    makeLabel(p, QStringLiteral("lblLinkEG1"), 5030, 8, 94);
-    makeLabel(p, QStringLiteral("lblLinkPre"), 5025, 8, 110);
-    m_txtLinkPre = makeEdit(p, QStringLiteral("txtLinkPre"), 8, 124, w);
-    makeLabel(p, QStringLiteral("lblLinkLink"), 5026, 8, 148);
-    m_txtLinkLink = makeEdit(p, QStringLiteral("txtLinkLink"), 8, 162, w);
-    makeLabel(p, QStringLiteral("lblLinkPost"), 5027, 8, 186);
-    m_txtLinkPost = makeEdit(p, QStringLiteral("txtLinkPost"), 8, 200, w);
-    QLabel *eg2 = makeLabel(p, QStringLiteral("lblLinkEG2"), 5031, 120, 230, 150);
+    makeLabel(p, QStringLiteral("lblLinkEG1"), 5030, 8, 95, 28);
+    QLabel *eg2 = makeLabel(p, QStringLiteral("lblLinkEG2"), 5031, 36, 95, 230);
     eg2->setFont(QFont(LoadStr(32).isEmpty() ? QStringLiteral("Arial") : LoadStr(32)));
-    makeLabel(p, QStringLiteral("lblLinkEG3"), 5032, 120, 246, 150);
+    makeLabel(p, QStringLiteral("lblLinkPre"), 5025, 8, 112);
+    m_txtLinkPre = makeEdit(p, QStringLiteral("txtLinkPre"), 8, 126, w);
+    makeLabel(p, QStringLiteral("lblLinkLink"), 5026, 8, 150);
+    m_txtLinkLink = makeEdit(p, QStringLiteral("txtLinkLink"), 8, 164, w);
+    makeLabel(p, QStringLiteral("lblLinkPost"), 5027, 8, 188);
+    m_txtLinkPost = makeEdit(p, QStringLiteral("txtLinkPost"), 8, 202, w);
+    makeLabel(p, QStringLiteral("lblLinkEG3"), 5032, 130, 234, 143, 34);
     makeAlignRow(p, QString::fromLatin1(kAlignPrefix[bkLink]), bkLink, 240);
 }
 
@@ -213,12 +213,12 @@ void TBuildWorkspace::buildImagePanel()
                           QStringLiteral("Image_T"), bkImage);
     m_kindPanels[bkImage] = p;
     const int w = kPanelWidth - 16;
-    makeLabel(p, QStringLiteral("lblImg"), 5039, 8, 28, 0, 28);
-    makeLabel(p, QStringLiteral("lblImgFilename"), 5033, 8, 58);
-    m_txtImgFileName = makeEdit(p, QStringLiteral("txtImgFileName"), 8, 72, w - 28);
+    makeLabel(p, QStringLiteral("lblImg"), 5039, 98, 9);
+    makeLabel(p, QStringLiteral("lblImgFilename"), 5033, 8, 40);
+    m_txtImgFileName = makeEdit(p, QStringLiteral("txtImgFileName"), 8, 54, w - 28);
     m_spdImgFile = new QToolButton(p);
     m_spdImgFile->setObjectName(QStringLiteral("spdImgFile"));
-    m_spdImgFile->setGeometry(8 + w - 24, 71, 24, 23);
+    m_spdImgFile->setGeometry(8 + w - 24, 53, 24, 23);
     m_spdImgFile->setText(QStringLiteral("..."));
     if (const QPixmap pm = LoadBitmap(QStringLiteral("ImgFile")); !pm.isNull()) {
         m_spdImgFile->setIcon(QIcon(pm));
@@ -227,15 +227,15 @@ void TBuildWorkspace::buildImagePanel()
     setTag(m_spdImgFile, 56);
     m_spdImgFile->installEventFilter(this);
     connect(m_spdImgFile, &QToolButton::clicked, this, [this] { PickImage(); });
-    makeLabel(p, QStringLiteral("lblImgHeight"), 5034, 8, 98, 60);
-    m_txtImgHeight = makeEdit(p, QStringLiteral("txtImgHeight"), 70, 96, 60);
-    makeLabel(p, QStringLiteral("lblImgWidth"), 5035, 140, 98, 60);
-    m_txtImgWidth = makeEdit(p, QStringLiteral("txtImgWidth"), 204, 96, 60);
-    makeLabel(p, QStringLiteral("lblImgAlt"), 5036, 8, 124);
-    m_txtImgDesc = makeEdit(p, QStringLiteral("txtImgDesc"), 8, 138, w);
-    makeLabel(p, QStringLiteral("lblImgURL"), 5037, 8, 164);
-    m_txtImgLink = makeEdit(p, QStringLiteral("txtImgLink"), 8, 178, w);
-    makeLabel(p, QStringLiteral("lblImgLink"), 5038, 8, 202, 0, 28);
+    makeLabel(p, QStringLiteral("lblImgHeight"), 5034, 8, 88, 60);
+    m_txtImgHeight = makeEdit(p, QStringLiteral("txtImgHeight"), 70, 86, 60);
+    makeLabel(p, QStringLiteral("lblImgWidth"), 5035, 140, 88, 60);
+    m_txtImgWidth = makeEdit(p, QStringLiteral("txtImgWidth"), 204, 86, 60);
+    makeLabel(p, QStringLiteral("lblImgAlt"), 5036, 8, 116);
+    m_txtImgDesc = makeEdit(p, QStringLiteral("txtImgDesc"), 8, 130, w);
+    makeLabel(p, QStringLiteral("lblImgLink"), 5038, 8, 160);
+    makeLabel(p, QStringLiteral("lblImgURL"), 5037, 8, 178);
+    m_txtImgLink = makeEdit(p, QStringLiteral("txtImgLink"), 8, 192, w);
     makeAlignRow(p, QString::fromLatin1(kAlignPrefix[bkImage]), bkImage, 240);
 }
 
@@ -245,7 +245,8 @@ void TBuildWorkspace::buildHeadingPanel()
                           QStringLiteral("Heading_T"), bkHeading);
     m_kindPanels[bkHeading] = p;
     const int w = kPanelWidth - 16;
-    makeLabel(p, QStringLiteral("lblHeadDesc"), 5040, 8, 28, 0, 40);
+    makeLabel(p, QStringLiteral("lblHead2"), 5043, 98, 9);
+    makeLabel(p, QStringLiteral("lblHeadDesc"), 5040, 8, 30, 0, 40);
     makeLabel(p, QStringLiteral("lblHeadHeading"), 5041, 8, 72);
     m_txtHeading = makeEdit(p, QStringLiteral("txtHeading"), 8, 86, w);
     makeLabel(p, QStringLiteral("lblHeadSize"), 5042, 8, 116);
@@ -255,7 +256,6 @@ void TBuildWorkspace::buildHeadingPanel()
     for (int id = 23; id <= 28; ++id)
         m_cmbHeadSize->addItem(LoadStr(id));
     connect(m_cmbHeadSize, &QComboBox::activated, this, [this] { writeField(m_cmbHeadSize); });
-    makeLabel(p, QStringLiteral("lblHead2"), 5043, 8, 162, 0, 40);
     makeAlignRow(p, QString::fromLatin1(kAlignPrefix[bkHeading]), bkHeading, 240);
 }
 
@@ -268,16 +268,16 @@ void TBuildWorkspace::buildEmailPanel()
     makeLabel(p, QStringLiteral("lblEmailDesc"), 5051, 8, 28, 0, 28);
     makeLabel(p, QStringLiteral("lblEmailAddr"), 5044, 8, 58);
     m_txtEmail = makeEdit(p, QStringLiteral("txtEmail"), 8, 72, w);
-    makeLabel(p, QStringLiteral("lblEmailEG1"), 5048, 8, 94);
-    makeLabel(p, QStringLiteral("lblEmailPre"), 5047, 8, 110);
-    m_txtEmailPre = makeEdit(p, QStringLiteral("txtEmailPre"), 8, 124, w);
-    makeLabel(p, QStringLiteral("lblEmailLink"), 5045, 8, 148);
-    m_txtEmailLink = makeEdit(p, QStringLiteral("txtEmailLink"), 8, 162, w);
-    makeLabel(p, QStringLiteral("lblEmailPost"), 5046, 8, 186);
-    m_txtEmailPost = makeEdit(p, QStringLiteral("txtEmailPost"), 8, 200, w);
-    QLabel *eg2 = makeLabel(p, QStringLiteral("lblEmailEG2"), 5049, 120, 230, 150);
+    makeLabel(p, QStringLiteral("lblEmailEG1"), 5048, 8, 95, 28);
+    QLabel *eg2 = makeLabel(p, QStringLiteral("lblEmailEG2"), 5049, 36, 95, 230);
     eg2->setFont(QFont(LoadStr(32).isEmpty() ? QStringLiteral("Arial") : LoadStr(32)));
-    makeLabel(p, QStringLiteral("lblEmailEG3"), 5050, 120, 246, 150);
+    makeLabel(p, QStringLiteral("lblEmailPre"), 5047, 8, 112);
+    m_txtEmailPre = makeEdit(p, QStringLiteral("txtEmailPre"), 8, 126, w);
+    makeLabel(p, QStringLiteral("lblEmailLink"), 5045, 8, 150);
+    m_txtEmailLink = makeEdit(p, QStringLiteral("txtEmailLink"), 8, 164, w);
+    makeLabel(p, QStringLiteral("lblEmailPost"), 5046, 8, 188);
+    m_txtEmailPost = makeEdit(p, QStringLiteral("txtEmailPost"), 8, 202, w);
+    makeLabel(p, QStringLiteral("lblEmailEG3"), 5050, 130, 234, 143, 34);
     // These four edits give right-click help instead of the edit menu.
     const std::pair<QLineEdit *, int> helpEdits[] = {
         {m_txtEmail, 62}, {m_txtEmailPre, 61}, {m_txtEmailLink, 63}, {m_txtEmailPost, 64}};
