@@ -110,10 +110,14 @@ TfrmMain::TfrmMain(const Options &options, QWidget *parent)
 
 TfrmMain::~TfrmMain()
 {
-    // The workspace's controls belong to pnlBuild; stop it from touching the
-    // document while Qt tears the widgets down.
-    if (m_build)
+    // The document is a member and goes before Qt deletes the child widgets:
+    // take down the workspace and the panels that refer to it first.
+    if (m_build) {
         m_build->disconnect(this);
+        delete m_build;
+        m_build = nullptr;
+    }
+    delete takeCentralWidget();
 }
 
 // ---------------------------------------------------------------- layout
