@@ -615,6 +615,20 @@ void TfrmMain::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
+    if (event->key() == Qt::Key_F1) {
+        // The help key opens the topic of the focused control (or of the
+        // nearest control around it that has one), else the contents.
+        int context = 0;
+        for (QWidget *w = focusWidget(); w && w != this && !context; w = w->parentWidget())
+            if (!w->objectName().startsWith(QStringLiteral("imgBr")))
+                context = TagOf(w);
+        if (context > 0)
+            THelp::ShowTopic(context, this);
+        else
+            THelp::ShowContents(this);
+        event->accept();
+        return;
+    }
     QMainWindow::keyPressEvent(event);
 }
 

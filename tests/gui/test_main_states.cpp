@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QDirIterator>
 #include <QFile>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -556,6 +557,29 @@ private Q_SLOTS:
         QCOMPARE(THelp::LastShown(), THelp::Shown::Topic);
         QVERIFY(THelp::HelpWindow() && THelp::HelpWindow()->isVisible());
         THelp::HelpWindow()->close();
+
+        // The help key opens the focused control's topic; the menu the contents.
+        w->txtTitle->setFocus();
+        QTest::keyClick(w->txtTitle, Qt::Key_F1);
+        QCOMPARE(THelp::LastShown(), THelp::Shown::Topic);
+        QCOMPARE(THelp::LastContext(), 30);
+        w->mnuHelpTopics->trigger();
+        QCOMPARE(THelp::LastShown(), THelp::Shown::Contents);
+        QVERIFY(THelp::LastText().contains(QStringLiteral("topic20.html")));
+        THelp::HelpWindow()->close();
+
+        // A right click on a selected page-list entry offers its own menu.
+        ClickToolbar(*w, 0);
+        QListWidgetItem *entry = w->lvTemplates->item(0);
+        w->lvTemplates->setCurrentItem(entry);
+        entry->setSelected(true);
+        QTest::mouseClick(w->lvTemplates->viewport(), Qt::RightButton, {},
+                          w->lvTemplates->visualItemRect(entry).center());
+        QVERIFY(w->popFiles->isVisible());
+        w->popFiles->hide();
+        w->WhatsThis1->trigger();
+        QCOMPARE(THelp::LastShown(), THelp::Shown::Popup);
+        QCOMPARE(THelp::LastContext(), 20);
 
         // Every context a control carries has a topic.
         for (QWidget *c : w->findChildren<QWidget *>()) {
