@@ -324,16 +324,21 @@ void TBuildWorkspace::AssignHelpContext()
 
 void TBuildWorkspace::ShowPanel(int kind)
 {
+    QFrame *show = (kind >= 0 && kind < 6) ? m_kindPanels[std::size_t(kind)] : m_pnlBlank;
+    // Every other panel is hidden; the one shown stays up if it already is
+    // (no flicker, and its field keeps the keyboard focus).
     for (QFrame *p : m_kindPanels)
-        p->hide();
-    m_pnlBlank->hide();
+        if (p != show && !p->isHidden())
+            p->hide();
+    if (m_pnlBlank != show && !m_pnlBlank->isHidden())
+        m_pnlBlank->hide();
     if (kind >= 0 && kind <= 4) {
         for (QToolButton *b : m_alignButtons[std::size_t(kind)])
             b->setChecked(false);
         m_returnButtons[std::size_t(kind)]->setChecked(false);
     }
-    QFrame *show = (kind >= 0 && kind < 6) ? m_kindPanels[std::size_t(kind)] : m_pnlBlank;
-    show->show();
+    if (show->isHidden())
+        show->show();
     show->raise();
 }
 
