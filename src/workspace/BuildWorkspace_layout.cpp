@@ -330,9 +330,7 @@ void TBuildWorkspace::TileMouseMove(TWebBlock *tile, QMouseEvent *e)
         tile->raise();
         m_imgShredderBack->raise();
         m_imgShredder->raise();
-        HighLightBlock(slot);
-        // The dragged tile keeps its own look: highlighted like its replacement.
-        tile->SetHighlight();
+        HighLightBlock(slot); // the replacement is highlighted; the dragged tile keeps its look
         setScreenCursor(LoadCursorNumber(13));
         m_tileDragging = true;
         PlaySoundRes(QStringLiteral("wavClick1"));
