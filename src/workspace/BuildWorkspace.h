@@ -162,7 +162,6 @@ private:
     template <class Op> LayoutOutcome runDocumentOp(Op op);
     void syncScrollBarFromDocument();
     void cancelPaletteDrag();
-    int slotOfDraggedBlock(TWebBlock *dragged);
     std::uint8_t *alignField(int kind) const;
     std::uint8_t *newLineField(int kind) const;
 

@@ -377,52 +377,16 @@ void TBuildWorkspace::TileClick(TWebBlock *tile)
     setScreenCursor(LoadCursorNumber(13));
 }
 
-// Slot that shows the dragged tile's block now. The column may have scrolled
-// during the drag (auto-scroll); when the block scrolled out of view, the
-// column is scrolled back one block at a time until it shows it again.
-int TBuildWorkspace::slotOfDraggedBlock(TWebBlock *dragged)
-{
-    const int block = dragged->BlockIndex;
-    if (!m_doc.Blocks.IsValidIndex(block) || m_doc.Tiles().IsEmpty())
-        return -1;
-    int slot = m_doc.Tiles().SlotOfBlock(block);
-    for (int guard = m_doc.Blocks.Count(); slot < 0 && guard > 0; --guard) {
-        const int before = m_doc.Tiles().FirstBlock();
-        const int position = m_doc.ScrollBar().Position;
-        m_doc.ScrollBarChanged(block < before ? position - 1 : position + 1);
-        if (m_doc.Tiles().FirstBlock() == before)
-            break;
-        slot = m_doc.Tiles().SlotOfBlock(block);
-    }
-    return slot;
-}
-
+// Tile drop. The block moved (or shredded) is the dragged tile's own block,
+// also when the auto-scroll took it out of view during the drag.
 void TBuildWorkspace::ArrayDrop(TWebBlock *dragged)
 {
     m_timUp->stop();
     m_timDown->stop();
-    LayoutOutcome o;
-    int slot = m_doc.Tiles().SlotOfBlock(dragged->BlockIndex);
-    const bool shredZone = dragged->y() >= layout::SlotTop(layout::kShredderRow)
-                           && dragged->x() < layout::kLayoutEdge;
-    if (slot < 0 && shredZone)
-        slot = slotOfDraggedBlock(dragged); // bring the dragged block back into view
-    if (slot >= 0) {
-        o = runDocumentOp([&] { return m_doc.MoveBlock(slot, dragged->y(), dragged->x()); });
-    } else if (m_doc.Blocks.IsValidIndex(dragged->BlockIndex) && !m_doc.Tiles().IsEmpty()) {
-        // The dragged block scrolled out of view: it moves before the block
-        // shown in the row where it was dropped, as from a visible slot.
-        const int target = std::min(std::max(0, (dragged->y() - layout::kFirstTop) / layout::kRowPitch),
-                                    m_doc.Tiles().Count() - 1);
-        const int to = m_doc.Tiles().At(target).BlockIndex;
-        m_doc.Blocks.Move(dragged->BlockIndex, to);
-        m_doc.LayoutTiles(target, to, false);
-        o = m_doc.HighLightBlock(target);
-        o.HighlightSlot = target;
-        o.Sound = QStringLiteral("wavClick2");
-        o.TilesChanged = true;
-        setDocumentChanged();
-    }
+    const int block = dragged->BlockIndex;
+    const int top = dragged->y();
+    const int left = dragged->x();
+    const LayoutOutcome o = runDocumentOp([&] { return m_doc.MoveBlockIndex(block, top, left); });
     if (o.Shredded)
         ShredWebBlock(dragged);
     dragged->hide();
