@@ -57,6 +57,10 @@ struct PipStep {
 PipStep PipWalkUp(int fromTab);   // walking right, fromTab 0..3
 PipStep PipWalkDown(int fromTab); // walking left, fromTab 1..3
 
+// Display name and home page of the site at a position of the web (0..6).
+QString PartnerDisplayName(int position);
+QString PartnerHomePage(int position);
+
 // Help context of a palette image from its Tag (its home top).
 int PaletteHelpContext(int tag);
 

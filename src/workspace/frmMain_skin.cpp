@@ -30,10 +30,21 @@ namespace wobbin {
 
 namespace {
 
-// Display names of the sites behind the partner logos, position 0..6.
-const char *const kPartnerNames[] = {"Quorvex",        "Ortex Software", "Partner Two",
-                                     "Partner Three",  "Partner Four",   "Partner Five",
-                                     "Partner Six"};
+// The sites behind the logos of the Send panel's web, positions 0..6: the
+// maker's and six partners' (names as their logos show them).
+struct PartnerSite {
+    const char *name;
+    const char *address;
+};
+const PartnerSite kPartners[] = {
+    {"Quorvex", "http://www.quorvex.example/"},
+    {"Ortex Software", "http://www.ortex.example/"},
+    {"Lanternet", "http://www.lanternet.example/"},
+    {"Harbourhost", "http://www.harbourhost.example/"},
+    {"Pixel Orchard", "http://www.pixelorchard.example/"},
+    {"Maplebrook School", "http://www.maplebrook.example/"},
+    {"Kettlewick Library", "http://www.kettlewick.example/"},
+};
 
 void SetText(QWidget *w, int id)
 {
@@ -45,6 +56,16 @@ void SetText(QWidget *w, int id)
 }
 
 } // namespace
+
+QString PartnerDisplayName(int position)
+{
+    return position >= 0 && position < 7 ? QString::fromLatin1(kPartners[position].name) : QString();
+}
+
+QString PartnerHomePage(int position)
+{
+    return position >= 0 && position < 7 ? QString::fromLatin1(kPartners[position].address) : QString();
+}
 
 PipStep PipWalkUp(int fromTab)
 {
@@ -152,8 +173,8 @@ void TfrmMain::StringEmUp()
     Untitled = LoadStr(33);
 
     m_partnerNames.clear();
-    for (const char *n : kPartnerNames)
-        m_partnerNames << QString::fromLatin1(n);
+    for (const PartnerSite &site : kPartners)
+        m_partnerNames << QString::fromLatin1(site.name);
 }
 
 // ---------------------------------------------------------------- mascot

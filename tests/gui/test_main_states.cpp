@@ -515,6 +515,8 @@ private Q_SLOTS:
                                     QStringLiteral("Web_Back")}));
         QCOMPARE(w->WebIndex, 6);
         QVERIFY(w->imgPartner6Page->isVisible() && w->imgQuorPage->isHidden());
+        // Message 5077 ends in a blank; a blank and the name follow it.
+        QCOMPARE(w->lblMag->text(), LoadStr(5077) + QStringLiteral(" Kettlewick Library"));
 
         // The right button turns it by the timer and plays its sound.
         const int sounds = SoundsPlayedCount();
