@@ -358,6 +358,51 @@ private Q_SLOTS:
         QVERIFY(w->lvTemplates->selectedItems().isEmpty());
     }
 
+    void changedPageAsksBeforeLoadingAnEntry()
+    {
+        auto w = Make();
+        ClickToolbar(*w, 140);
+        ClickToolbar(*w, 0);
+        w->DocumentChanged = true;
+        QListWidgetItem *tpl = w->lvTemplates->item(1);
+        w->lvTemplates->setCurrentItem(tpl);
+        tpl->setSelected(true);
+        // Cancel keeps the page as it is.
+        TDialogs::PresetAnswer(QMessageBox::Cancel);
+        ClickToolbar(*w, 0);
+        QCOMPARE(TDialogs::LastMessage(), LoadStr(103));
+        QVERIFY(w->DocumentChanged);
+        QCOMPARE(w->Document()->Blocks.Count(), 0);
+        QVERIFY(!w->LoadingDocument && !w->SuppressFieldEvents);
+        // No loads the entry without saving; double-clicking goes on to Build.
+        w->DocumentChanged = true;
+        tpl = w->lvTemplates->item(1);
+        w->lvTemplates->setCurrentItem(tpl);
+        tpl->setSelected(true);
+        TDialogs::PresetAnswer(QMessageBox::No);
+        w->lvTemplatesDblClick();
+        QCOMPARE(w->WorkspaceState, 1);
+        QVERIFY(w->Document()->Blocks.Count() > 0);
+        QVERIFY(!w->DocumentChanged);
+    }
+
+    void sentStateKeepsTheSendPanel()
+    {
+        auto w = Make();
+        PresetSaveAs(QStringLiteral("Sent.qze"));
+        ClickToolbar(*w, 420);
+        QCOMPARE(w->WorkspaceState, 3);
+        QSignalSpy frames(w.get(), &TfrmMain::pipFrameDrawn);
+        QVERIFY(w->ShowRedPill(4));
+        QCOMPARE(w->WorkspaceState, 4);
+        QCOMPARE(frames.count(), 10);
+        QCOMPARE(w->picRedPill->geometry(), QRect(481, 0, 140, 96));
+        QCOMPARE(w->picRedPill->property("Bitmap").toString(), QStringLiteral("Toolbutt5"));
+        QVERIFY(w->pnlSend->isVisible());
+        QVERIFY(w->imgYourPage->isHidden());
+        QVERIFY(!w->timFlashPage->isActive());
+    }
+
     void commandLineOpensThePageInBuild()
     {
         const QString page = m_app + QStringLiteral("/save/Example.qze");
