@@ -271,25 +271,6 @@ QString TfrmMain::HTMLText() const
     return text;
 }
 
-void TfrmMain::loadViewerFromText(const QString &html)
-{
-    tmpMemo->setPlainText(ToViewerText(html));
-    if (auto *viewer = qobject_cast<THtmlViewer *>(ctlHTML))
-        viewer->LoadFromText(tmpMemo->toPlainText());
-}
-
-void TfrmMain::ShowRover()
-{
-    RenderingPreview = true;
-    if (lstStyles->count() > 0 && lstStyles->currentRow() < 0)
-        lstStyles->setCurrentRow(0);
-    AddBodyDef();
-    SaveFromHTML(JoinPath(HTMLFolder, QStringLiteral("~tmpprvw.html")));
-    loadViewerFromText(HTMLText());
-    HTMLEdited = false;
-    RenderingPreview = false;
-}
-
 void TfrmMain::AddBodyDef()
 {
     const int entry = lstStyles->currentRow();
@@ -315,15 +296,6 @@ void TfrmMain::lstStylesClick()
     DocumentChanged = true;
     lstStyles->setEnabled(true);
     lstStyles->setFocus();
-}
-
-void TfrmMain::SetHTMLView()
-{
-    pagePreview->setCurrentWidget(tabWebView);
-    ctlHTML->setParent(tabWebView);
-    ctlHTML->setGeometry(0, 0, 609, 181);
-    ctlHTML->show();
-    ctlHTML->raise();
 }
 
 void TfrmMain::ShowPreview(const QString &path)
@@ -366,23 +338,6 @@ void TfrmMain::txtTitleChange()
     DocumentChanged = true;
 }
 
-void TfrmMain::memHTMLChange()
-{
-    if (SuppressHTMLChange || UndoingHTMLChange || HTMLEdited)
-        return;
-    // The warning dialog before the first hand edit is shown by the preview
-    // code; without it, the first edit simply marks the text as edited.
-    if (ReadSetting(QStringLiteral("General"), QStringLiteral("ShowHTMLWarning")) == QLatin1String("No"))
-        return;
-    HTMLEdited = true;
-}
-
-void TfrmMain::pagePreviewChange(int)
-{
-    if (pagePreview->currentWidget() == tabWebView && !m_previewEnlarged)
-        loadViewerFromText(HTMLText());
-}
-
 void TfrmMain::mnuFileNewClick()
 {
     const auto answer = AskForSave();
@@ -418,26 +373,6 @@ void TfrmMain::menFileSaveAsClick()
 {
     FileSaveAs();
     GetTemplates();
-}
-
-void TfrmMain::ExternalPreview1Click()
-{
-    QString target = JoinPath(HTMLFolder, QStringLiteral("~tmpprvw.html"));
-    if (WorkspaceState == wsChoose || WorkspaceState == wsBuild)
-        setHTMLText(BuildPageHTML(false));
-    else if (!CurrentFileName.isEmpty())
-        target = pageHTMLPath();
-    SaveFromHTML(target);
-    setProperty("ExternalPreviewFile", target);
-    ExecFile->SetCommandLine(ToNativePath(target));
-    ExecFile->SetParameters(QString());
-    ExecFile->Wait = false;
-    ExecFile->Execute();
-}
-
-void TfrmMain::ExecFileFail()
-{
-    MsgBox(this, LoadStr(5079), QMessageBox::NoIcon, QMessageBox::Ok);
 }
 
 void TfrmMain::menHelpAboutClick()
