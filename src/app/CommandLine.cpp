@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "app/AppPaths.h"
 #include "app/Paths.h"
 #include "page/Cp1252.h"
 #include "page/PageDocument.h"
@@ -9,6 +10,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QString>
+#include <QStringList>
 
 #include <cstdio>
 #include <cstring>
@@ -17,8 +19,8 @@ namespace wobbin {
 namespace {
 
 const char kUsage[] =
-    "Usage: wobbin-express [PAGE]\n"
-    "       wobbin-express --export PAGE [--out FILE]\n"
+    "Usage: wobbin-express [--data-dir DIR] [PAGE]\n"
+    "       wobbin-express --export PAGE [--out FILE] [--data-dir DIR]\n"
     "       wobbin-express --help | --version\n"
     "\n"
     "Without options the program opens its window, with PAGE (a .qze page or a\n"
@@ -28,6 +30,9 @@ const char kUsage[] =
     "  --export PAGE   write the page's HTML (as the program saves it) to\n"
     "                  standard output, or to FILE with --out\n"
     "  --out FILE      where --export writes (replaced as a whole)\n"
+    "  --data-dir DIR  the folder holding the pages, templates, styles and\n"
+    "                  generated HTML (Styles.data gives the page its style)\n"
+    "  --debug         (window) show unexpected errors in a message box\n"
     "  --help          show this help and exit\n"
     "  --version       show the version and exit\n"
     "\n"
@@ -42,7 +47,7 @@ void Message(const QString &text)
     std::fflush(stderr);
 }
 
-// Folder of the running program (where Styles.data lives).
+// Folder of the running program.
 QString ProgramFolder(const char *argv0)
 {
     const QFileInfo self(QStringLiteral("/proc/self/exe"));
@@ -52,10 +57,23 @@ QString ProgramFolder(const char *argv0)
     return QFileInfo(QString::fromLocal8Bit(argv0)).absolutePath();
 }
 
+// The program's data folder as the window would choose it, found without
+// creating or seeding anything: an export only reads.
+QString ExportAppDir(const QString &explicitDir, const QString &programDir)
+{
+    if (!explicitDir.isEmpty())
+        return explicitDir;
+    if (HoldsProgramData(programDir))
+        return programDir;
+    if (HoldsProgramData(UserDataDir()))
+        return UserDataDir();
+    return InstalledDataDir(programDir);
+}
+
 // The BODY tag of the page's stored style, as the window applies it.
 QString ApplyStoredStyle(const QString &html, const PageReadResult &read, const QString &appDir)
 {
-    if (!read.HasStyleName)
+    if (!read.HasStyleName || appDir.isEmpty())
         return html;
     const QString stylesPath = FindPathNoCase(ToNativePath(JoinPath(appDir, QStringLiteral("Styles.data"))));
     if (!QFileInfo::exists(stylesPath))
@@ -68,7 +86,7 @@ QString ApplyStoredStyle(const QString &html, const PageReadResult &read, const 
     return tag.isEmpty() ? html : ReplaceBodyTag(html, tag);
 }
 
-int Export(const QString &page, const QString &out, bool toFile, const char *argv0)
+int Export(const QString &page, const QString &out, bool toFile, const QString &appDir)
 {
     TPageDocument doc;
     const PageReadResult read = ReadPageFile(page, doc);
@@ -85,7 +103,7 @@ int Export(const QString &page, const QString &out, bool toFile, const char *arg
         break;
     }
     QString html = doc.BuildPageHTML(false, true);
-    html = ApplyStoredStyle(html, read, ProgramFolder(argv0));
+    html = ApplyStoredStyle(html, read, appDir);
     const QByteArray bytes = ToCp1252(html);
 
     if (toFile) {
@@ -112,11 +130,31 @@ int Export(const QString &page, const QString &out, bool toFile, const char *arg
 
 bool RunCommandLine(int argc, char **argv, int &exitCode)
 {
-    bool exportWanted = false, outWanted = false;
-    QString page, out;
-    bool handled = false;
+    bool exportWanted = false, outWanted = false, optionsEnded = false;
+    QString page, out, dataDir;
+    QStringList unexpected;
+    // Options that take a value: "--name VALUE" or "--name=VALUE".
+    auto value = [&](int &i, const char *name, QString &into) {
+        const std::size_t n = std::strlen(name);
+        const char *a = argv[i];
+        if (std::strcmp(a, name) == 0) {
+            if (i + 1 >= argc)
+                return -1;
+            into = QString::fromLocal8Bit(argv[++i]);
+            return 1;
+        }
+        if (std::strncmp(a, name, n) == 0 && a[n] == '=') {
+            into = QString::fromLocal8Bit(a + n + 1);
+            return 1;
+        }
+        return 0;
+    };
     for (int i = 1; i < argc; ++i) {
         const char *a = argv[i];
+        if (optionsEnded) {
+            unexpected << QString::fromLocal8Bit(a);
+            continue;
+        }
         if (std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0) {
             std::fputs(kUsage, stdout);
             exitCode = 0;
@@ -127,38 +165,35 @@ bool RunCommandLine(int argc, char **argv, int &exitCode)
             exitCode = 0;
             return true;
         }
-        if (std::strcmp(a, "--export") == 0 || std::strcmp(a, "--out") == 0) {
-            handled = true;
-            const bool isExport = a[2] == 'e';
-            if (i + 1 >= argc) {
-                Message(QStringLiteral("%1 needs a file name (see --help)").arg(QString::fromLocal8Bit(a)));
-                exitCode = 1;
-                return true;
-            }
-            const QString value = QString::fromLocal8Bit(argv[++i]);
-            if (isExport) {
-                exportWanted = true;
-                page = value;
-            } else {
-                outWanted = true;
-                out = value;
-            }
-        } else if (std::strncmp(a, "--export=", 9) == 0) {
-            handled = exportWanted = true;
-            page = QString::fromLocal8Bit(a + 9);
-        } else if (std::strncmp(a, "--out=", 6) == 0) {
-            handled = outWanted = true;
-            out = QString::fromLocal8Bit(a + 6);
-        } else if (handled || (a[0] == '-' && a[1] == '-' && a[2] != '\0')) {
-            if (handled || exportWanted) {
-                Message(QStringLiteral("unexpected argument \"%1\" (see --help)").arg(QString::fromLocal8Bit(a)));
-                exitCode = 1;
-                return true;
-            }
+        int got = 0;
+        const char *missing = nullptr;
+        if ((got = value(i, "--export", page)) != 0) {
+            exportWanted = true;
+            missing = "--export";
+        } else if ((got = value(i, "--out", out)) != 0) {
+            outWanted = true;
+            missing = "--out";
+        } else if ((got = value(i, "--data-dir", dataDir)) != 0) {
+            missing = "--data-dir";
+        } else if (std::strcmp(a, "--") == 0) {
+            optionsEnded = true;
+        } else if (std::strcmp(a, "--debug") != 0) {
+            unexpected << QString::fromLocal8Bit(a);
+        }
+        if (got < 0) {
+            Message(QStringLiteral("%1 needs a value (see --help)").arg(QString::fromLatin1(missing)));
+            exitCode = 1;
+            return true;
         }
     }
-    if (!handled)
+    // Without --export or --out the window starts (with its own options).
+    if (!exportWanted && !outWanted)
         return false;
+    if (!unexpected.isEmpty()) {
+        Message(QStringLiteral("unexpected argument \"%1\" (see --help)").arg(unexpected.first()));
+        exitCode = 1;
+        return true;
+    }
     if (!exportWanted || page.isEmpty()) {
         Message(QStringLiteral("--out needs --export PAGE (see --help)"));
         exitCode = 1;
@@ -169,7 +204,7 @@ bool RunCommandLine(int argc, char **argv, int &exitCode)
         exitCode = 1;
         return true;
     }
-    exitCode = Export(page, out, outWanted, argv[0]);
+    exitCode = Export(page, out, outWanted, ExportAppDir(dataDir, ProgramFolder(argv[0])));
     return true;
 }
 

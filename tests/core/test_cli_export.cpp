@@ -182,6 +182,20 @@ private Q_SLOTS:
         const QByteArray tag = BodyTagForEntry(StyleList{sky}, 1).toLatin1();
         QVERIFY(tag.startsWith("<BODY BACKGROUND=\"backgrnd/stars.gif\""));
         QCOMPARE(r.out, Expected(kGoodBody, tag));
+
+        // The same library named with --data-dir, for the program where it is.
+        const Run d = Start({"--data-dir", install.path(), "--export", page});
+        QCOMPARE(d.code, 0);
+        QCOMPARE(d.out, Expected(kGoodBody, tag));
+        const Run e = Start({"--export=" + page, "--data-dir=" + install.path()});
+        QCOMPARE(e.out, Expected(kGoodBody, tag));
+        // A folder without the style leaves the bare BODY tag.
+        const Run bare = Start({"--export", page, "--data-dir", m_dir.path()});
+        QCOMPARE(bare.code, 0);
+        QCOMPARE(bare.out, Expected(kGoodBody));
+        // Stray arguments with --export are refused.
+        QCOMPARE(Start({"--export", page, "extra.qze"}).code, 1);
+        QCOMPARE(Start({"--export", page, "--data-dir"}).code, 1);
     }
 };
 
