@@ -476,6 +476,7 @@ void TfrmMain::connectHandlers()
     lstStyles->viewport()->installEventFilter(this);
     lstFiles->viewport()->installEventFilter(this);
     lvTemplates->viewport()->installEventFilter(this);
+    connectPreviewHandlers();
 }
 
 // ---------------------------------------------------------------- start-up

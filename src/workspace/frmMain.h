@@ -61,6 +61,12 @@ PipStep PipWalkDown(int fromTab); // walking left, fromTab 1..3
 QString PartnerDisplayName(int position);
 QString PartnerHomePage(int position);
 
+// -- preview: the page the browser is handed an address through, and the
+// address of the user's uploaded page (server address joined with the page
+// file's name, ".html" in place of its extension, blanks removed).
+QString RedirectPageText(const QString &address);
+QString YourPageAddress(const QString &serverUrl, const QString &pageFileName);
+
 // Help context of a palette image from its Tag (its home top).
 int PaletteHelpContext(int tag);
 
@@ -191,6 +197,26 @@ public:
 
     // Escape cancels a running upload through this hook (set by the upload).
     void SetUploadCancel(std::function<void()> cancel) { m_uploadCancel = std::move(cancel); }
+
+    // -- preview: hand edits, the browser hand-off, the logo links --
+    void connectPreviewHandlers();
+    // Opens an address in the user's browser through the redirect page.
+    void ShowInBrowser(const QString &address);
+    // Asks before the first hand edit of the HTML; true keeps the edit.
+    bool ShowHTMLWarning();
+    // Stands in for the warning dialog when set (answer true keeps the edit).
+    std::function<bool()> HTMLWarningPrompt;
+    void imgQuorPageClick();
+    void imgOrtexPageClick();
+    void imgPartner2PageClick();
+    void imgPartner3PageClick();
+    void imgPartner4PageClick();
+    void imgPartner5PageClick();
+    void imgPartner6PageClick();
+    void imgYourPageClick();
+    void mnuHelpClick() {}
+    // The file last handed to the browser (external preview or redirect page).
+    QString LastBrowserFile;
 
     // Window controls, named as everywhere else in the program.
     QWidget *Client() const { return m_client; }
