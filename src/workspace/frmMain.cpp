@@ -477,6 +477,7 @@ void TfrmMain::connectHandlers()
     lstFiles->viewport()->installEventFilter(this);
     lvTemplates->viewport()->installEventFilter(this);
     connectPreviewHandlers();
+    connectDocumentHandlers();
 }
 
 // ---------------------------------------------------------------- start-up
@@ -672,14 +673,10 @@ void TfrmMain::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
-    const auto answer = AskForSave();
-    if (answer == QMessageBox::Cancel) {
+    if (!FormClose()) {
         event->ignore();
         return;
     }
-    if (answer == QMessageBox::Yes)
-        FileSaveAs();
-    QFile::remove(QDir(ToNativePath(HTMLFolder)).filePath(QStringLiteral("~tmpprvw.html")));
     timInit->stop();
     timWebAn->stop();
     timFlashPage->stop();

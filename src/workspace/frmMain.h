@@ -21,6 +21,7 @@ class QAction;
 class QCheckBox;
 class QComboBox;
 class QFrame;
+class QImage;
 class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
@@ -183,6 +184,26 @@ public:
     void SetHTMLView();
     void SetCaption();
     void ShowPreview(const QString &path);
+
+    // -- documents: page list, saving with the page picture, style list --
+    void ShowStyles();
+    void SelectStyleByName(const QString &name);
+    void btnEditStyleClick();
+    void menFileMakeClick();
+    void Delete1Click();
+    void Rename1Click();
+    // Finishes an in-place rename once the caption editor has closed.
+    void lvTemplatesEdited();
+    bool Renaming() const { return m_renaming; }
+    // The Save Information dialog before a save asks for a name (shows nothing
+    // while General "SaveInfo" is "No").
+    void ShowSaveInfo();
+    // The rendered page, 196 x 229, for the picture beside the page file.
+    QImage CapturePagePicture();
+    // The close question; false keeps the window open.
+    bool FormClose();
+    // The outcome of the last page read (a damaged file opens untitled).
+    QString LastReadProblem;
 
     // The three calls the hand-over makes on the companion editor. Each returns
     // false when the call failed (the editor did not answer or raised an error).
@@ -383,6 +404,13 @@ private:
     int m_lockDepth = 0;
     QString m_imgViewHint;
     QStringList m_partnerNames;
+    // -- documents: in-place rename of a page list entry --
+    void connectDocumentHandlers();
+    void dropBuiltText();
+    bool m_renaming = false;
+    int m_renameRow = -1;
+    QString m_renameCaption;
+    QString m_renamePath;
 };
 
 } // namespace wobbin

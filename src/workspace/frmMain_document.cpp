@@ -1,5 +1,6 @@
-// The document commands the workspace states rely on: the page list, loading
-// a page or template, saving before upload, the HTML text and its preview.
+// The document commands: loading a page or template, New, Open, Save, Save As,
+// Make Template, the save question, saving before upload, the page picture
+// and the style list.
 #include "workspace/frmMain.h"
 
 #include "app/Dialogs_gui.h"
@@ -21,7 +22,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -47,45 +50,19 @@ void TfrmMain::SetCaption()
     setWindowTitle(QApplication::applicationName() + QStringLiteral(" - ") + name);
 }
 
-void TfrmMain::GetTemplates()
-{
-    lvTemplates->clear();
-    const struct {
-        const char *folder;
-        const char *mask;
-        const char *icon;
-    } passes[] = {{"template", "*.qzt", "Icon_Template"}, {"save", "*.qze", "Icon_Page"}};
-    for (int pass = 0; pass < 2; ++pass) {
-        const QDir dir(NativeFolder(AppDir, QLatin1String(passes[pass].folder)));
-        if (!dir.exists())
-            continue;
-        const QPixmap icon = LoadBitmap(QLatin1String(passes[pass].icon));
-        const QFileInfoList files = dir.entryInfoList({QLatin1String(passes[pass].mask)},
-                                                      QDir::Files | QDir::Hidden | QDir::System,
-                                                      QDir::Unsorted);
-        for (const QFileInfo &fi : files) {
-            auto *item = new QListWidgetItem(QIcon(icon), fi.completeBaseName().isEmpty() ? fi.fileName() : fi.fileName().left(fi.fileName().lastIndexOf(QLatin1Char('.'))));
-            item->setData(Qt::UserRole, QDir::toNativeSeparators(fi.absoluteFilePath()));
-            item->setData(Qt::UserRole + 1, pass);
-            lvTemplates->addItem(item);
-        }
-    }
-    if (lvTemplates->count() > 0)
-        lvTemplates->scrollToItem(lvTemplates->item(0));
-    lvTemplates->setCurrentItem(nullptr);
-    lvTemplates->clearSelection();
-}
-
 void TfrmMain::DoTemplate(const QString &path, bool isPage)
 {
     LoadingDocument = true;
     SuppressFieldEvents = true;
-    if (lstStyles->count() > 0)
-        lstStyles->setCurrentRow(0);
     const auto answer = AskForSave();
-    if (answer == QMessageBox::Yes)
-        FileSaveAs();
-    if (answer != QMessageBox::Cancel) {
+    // Yes followed by a cancelled (or failed) save keeps the work on screen.
+    bool proceed = answer != QMessageBox::Cancel;
+    if (answer == QMessageBox::Yes && !FileSaveAs())
+        proceed = false;
+    if (proceed) {
+        // The style of the page being replaced is only reset once it is saved.
+        if (lstStyles->count() > 0)
+            lstStyles->setCurrentRow(0);
         if (isPage)
             LoadSavedPage(path);
         else
@@ -101,21 +78,32 @@ void TfrmMain::DoTemplate(const QString &path, bool isPage)
     SuppressFieldEvents = false;
 }
 
-static void ReadInto(TfrmMain *w, TPageDocument &doc, TBuildWorkspace *build, const QString &path)
+namespace {
+
+// Reads the page into the document and the window; returns how the read went.
+PageReadResult ReadInto(TfrmMain *w, TPageDocument &doc, TBuildWorkspace *build, const QString &path)
 {
     const PageReadResult r = ReadPageFile(path, doc);
-    (void)r;
     // The reader laid out the document's tile slots; the column mirrors them.
     build->SyncTiles();
-    if (r.HasStyleName) {
-        const QList<QListWidgetItem *> found = w->lstStyles->findItems(r.StyleName, Qt::MatchFixedString);
-        if (!found.isEmpty())
-            w->lstStyles->setCurrentItem(found.first());
-    }
+    if (r.HasStyleName)
+        w->SelectStyleByName(r.StyleName);
     w->TitleEcho = true;
     w->txtTitle->setText(doc.PageTitle);
     w->TitleEcho = false;
+    return r;
 }
+
+// A page that could not be read completely opens untitled, so that nothing is
+// written over the file unless the user saves it under a name.
+QString ReadProblemText(const QString &path, const PageReadResult &r)
+{
+    return QStringLiteral("The file \"%1\" could not be read completely: %2. It has been opened as an "
+                          "untitled page; the file itself is left as it is.")
+        .arg(QFileInfo(path).fileName(), DescribeReadResult(r));
+}
+
+} // namespace
 
 void TfrmMain::LoadSavedPage(const QString &path)
 {
@@ -125,11 +113,17 @@ void TfrmMain::LoadSavedPage(const QString &path)
     CurrentFileName.clear();
     SetCaption();
     DocumentChanged = false;
+    LastReadProblem.clear();
     const QString native = FindPathNoCase(ToNativePath(path));
     if (QFileInfo::exists(native)) {
-        ReadInto(this, *m_doc, m_build, native);
-        CurrentFileName = QDir::toNativeSeparators(QFileInfo(native).absoluteFilePath());
-        SetCaption();
+        const PageReadResult r = ReadInto(this, *m_doc, m_build, native);
+        if (r.IsOk()) {
+            CurrentFileName = QDir::toNativeSeparators(QFileInfo(native).absoluteFilePath());
+            SetCaption();
+        } else {
+            LastReadProblem = ReadProblemText(native, r);
+            MsgBox(this, LastReadProblem, QMessageBox::Warning, QMessageBox::Ok);
+        }
         DocumentChanged = false;
     }
 }
@@ -142,9 +136,14 @@ void TfrmMain::LoadTemplate(const QString &path)
     CurrentFileName.clear();
     SetCaption();
     DocumentChanged = false;
+    LastReadProblem.clear();
     const QString native = FindPathNoCase(ToNativePath(path));
     if (QFileInfo::exists(native)) {
-        ReadInto(this, *m_doc, m_build, native);
+        const PageReadResult r = ReadInto(this, *m_doc, m_build, native);
+        if (!r.IsOk()) {
+            LastReadProblem = ReadProblemText(native, r);
+            MsgBox(this, LastReadProblem, QMessageBox::Warning, QMessageBox::Ok);
+        }
         DocumentChanged = false;
     }
 }
@@ -157,11 +156,70 @@ QMessageBox::StandardButton TfrmMain::AskForSave()
                   QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
 }
 
+QImage TfrmMain::CapturePagePicture()
+{
+    auto *viewer = qobject_cast<THtmlViewer *>(ctlHTML);
+    if (!viewer || !pnlMain)
+        return QImage();
+    if (memHTML->toPlainText().isEmpty()) {
+        const bool was = SuppressHTMLChange;
+        SuppressHTMLChange = true;
+        setHTMLText(BuildPageHTML(false));
+        ShowRover();
+        SuppressHTMLChange = was;
+    }
+
+    QWidget *oldParent = viewer->parentWidget();
+    const QRect oldGeometry = viewer->geometry();
+    const bool wasVisible = viewer->isVisible();
+    const bool hadBorder = viewer->HasBorder();
+    const bool hadScrollBars = viewer->ScrollBars();
+
+    // The page drawn at the size of the workspace, without frame or scroll bars.
+    // The workspace area is only up while the enlarged preview shows; it is
+    // brought up for the capture and put back afterwards.
+    const bool mainWasVisible = pnlMain->isVisible();
+    pnlMain->show();
+    pnlMain->raise();
+    viewer->setParent(pnlMain);
+    viewer->SetBorder(false);
+    viewer->SetScrollBars(false);
+    viewer->setGeometry(4, 0, pnlMain->width() - 4, pnlMain->height() - 10);
+    viewer->show();
+    viewer->raise();
+    // Drawn afresh at this size, so the grab waits for this very rendering.
+    loadViewerFromText(HTMLText());
+    const QImage full = viewer->GrabClientArea();
+    QImage picture;
+    if (!full.isNull())
+        picture = full.scaled(kPagePictureWidth, kPagePictureHeight, Qt::IgnoreAspectRatio,
+                              Qt::SmoothTransformation);
+
+    viewer->hide();
+    if (!mainWasVisible)
+        pnlMain->hide();
+    viewer->setParent(oldParent);
+    viewer->SetBorder(hadBorder);
+    viewer->SetScrollBars(hadScrollBars);
+    if (oldParent == tabWebView) {
+        viewer->setGeometry(0, 0, 609, 181);
+        SetHTMLView();
+        viewer->setVisible(wasVisible);
+    } else {
+        viewer->setGeometry(oldGeometry);
+        viewer->setVisible(wasVisible);
+    }
+    return picture;
+}
+
 void TfrmMain::SaveBuilder(const QString &path)
 {
-    const QString styleName = lstStyles->currentRow() > 0 ? lstStyles->currentItem()->text() : QString();
+    const QString styleName = lstStyles->currentItem() ? lstStyles->currentItem()->text() : QString();
+    const QImage picture = CapturePagePicture();
+    if (!picture.isNull())
+        imgPreView->setPixmap(QPixmap::fromImage(picture));
     QString error;
-    if (!WritePageFile(ToNativePath(path), *m_doc, styleName, QImage(), &error)) {
+    if (!WritePageFile(ToNativePath(path), *m_doc, styleName, picture, &error)) {
         MsgBox(this, error, QMessageBox::Critical, QMessageBox::Ok);
         return;
     }
@@ -172,19 +230,51 @@ void TfrmMain::SaveBuilder(const QString &path)
         UpdateFileList();
 }
 
+void TfrmMain::ShowSaveInfo()
+{
+    if (GeneralSwitchIsOff(QStringLiteral("SaveInfo")))
+        return;
+    // The Save Information dialog opens here, modally, once it is part of the program.
+}
+
+namespace {
+
+// The folder a page is saved into when the current file gives none.
+QString SaveFolderFor(const QString &appDir, const QString &currentFileName)
+{
+    if (!currentFileName.isEmpty()) {
+        const QString dir = QFileInfo(FindPathNoCase(ToNativePath(currentFileName))).absolutePath();
+        if (QDir(dir).exists())
+            return dir;
+    }
+    return NativeFolder(appDir, QStringLiteral("save"));
+}
+
+} // namespace
+
+void TfrmMain::dropBuiltText()
+{
+    // Outside the View and Send states the HTML editor holds no text; a save
+    // there fills it for the picture and the HTML file only.
+    if (WorkspaceState == wsChoose || WorkspaceState == wsBuild)
+        setHTMLText(QString());
+}
+
 bool TfrmMain::FileSaveAs()
 {
-    QString dir = QFileInfo(ToNativePath(CurrentFileName)).absolutePath();
-    if (CurrentFileName.isEmpty() || !QDir(dir).exists())
-        dir = NativeFolder(AppDir, QStringLiteral("save"));
-    const FileDialogResult r = SaveFileDialog(this, LoadStr(5065).remove(QLatin1Char('&')), dir,
-                                              CurrentFileName, PageFilter(), QStringLiteral("qze"));
+    ShowSaveInfo();
+    const FileDialogResult r = SaveFileDialog(this, LoadStr(5065).remove(QLatin1Char('&')),
+                                              SaveFolderFor(AppDir, CurrentFileName), CurrentFileName,
+                                              PageFilter(), QStringLiteral("qze"));
     if (!r.Chosen)
         return false;
     SaveBuilder(r.FileName);
-    if (CurrentFileName != r.FileName)
+    if (CurrentFileName != r.FileName || DocumentChanged) {
+        dropBuiltText();
         return false; // the page file could not be written
+    }
     SaveFromHTML(pageHTMLPath());
+    dropBuiltText();
     UpdateFileList();
     return true;
 }
@@ -213,8 +303,9 @@ bool TfrmMain::SaveDocument()
                                    QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok);
         result = answer == QMessageBox::Ok && SaveChanges();
     }
-    if (result)
+    if (result && !HTMLText().isEmpty())
         SaveFromHTML(pageHTMLPath());
+    dropBuiltText();
     return result;
 }
 
@@ -250,11 +341,60 @@ void TfrmMain::FileNew()
     CurrentFileName.clear();
     SetCaption();
     DocumentChanged = false;
+    LastReadProblem.clear();
     if (lstStyles->count() > 0)
         lstStyles->setCurrentRow(0);
     SuppressFieldEvents = false;
     ShowRedPill(wsBuild);
     m_build->ShowPanel(-1);
+}
+
+bool TfrmMain::FormClose()
+{
+    const auto answer = AskForSave();
+    if (answer == QMessageBox::Cancel)
+        return false;
+    // Yes and then a cancelled Save As: the user wants the work kept.
+    if (answer == QMessageBox::Yes && !FileSaveAs())
+        return false;
+    const QString folder = FindPathNoCase(ToNativePath(HTMLFolder));
+    if (QDir(folder).exists())
+        QFile::remove(QDir(folder).filePath(QStringLiteral("~tmpprvw.html")));
+    return true;
+}
+
+// ---------------------------------------------------------------- styles
+
+void TfrmMain::ShowStyles()
+{
+    lstStyles->clear();
+    lstStyles->addItems(StyleListEntries(Styles, LoadStr(31)));
+}
+
+void TfrmMain::SelectStyleByName(const QString &name)
+{
+    QStringList entries;
+    for (int i = 0; i < lstStyles->count(); ++i)
+        entries << lstStyles->item(i)->text();
+    const int entry = FindStyleEntry(entries, name);
+    if (entry >= 0)
+        lstStyles->setCurrentRow(entry);
+}
+
+void TfrmMain::btnEditStyleClick()
+{
+    if (lstStyles->count() > 0 && lstStyles->currentRow() < 0)
+        lstStyles->setCurrentRow(0);
+    const QString remembered = lstStyles->currentItem() ? lstStyles->currentItem()->text() : QString();
+    // The style wizard runs here, modally; the library is read again afterwards.
+    Styles = LoadStyles(ToNativePath(JoinPath(AppDir, QStringLiteral("Styles.data"))));
+    const bool was = SuppressFieldEvents;
+    SuppressFieldEvents = true;
+    ShowStyles();
+    lstStyles->setCurrentRow(0);
+    SelectStyleByName(remembered);
+    SuppressFieldEvents = was;
+    AddBodyDef();
 }
 
 QString TfrmMain::BuildPageHTML(bool bodyOnly)
@@ -298,35 +438,6 @@ void TfrmMain::lstStylesClick()
     lstStyles->setFocus();
 }
 
-void TfrmMain::ShowPreview(const QString &path)
-{
-    const QString picture = ReadPreviewPicture(FindPathNoCase(ToNativePath(path)));
-    if (picture.isEmpty())
-        return;
-    const QPixmap pm(picture);
-    if (pm.isNull())
-        return;
-    imgPreView->setPixmap(pm);
-    imgPreView->show();
-    imgFrontPip->hide();
-}
-
-// ---------------------------------------------------------------- handlers
-
-void TfrmMain::lvTemplatesClick()
-{
-    QListWidgetItem *item = lvTemplates->currentItem();
-    if (item && item->isSelected())
-        ShowPreview(item->data(Qt::UserRole).toString());
-}
-
-void TfrmMain::lvTemplatesDblClick()
-{
-    QListWidgetItem *item = lvTemplates->currentItem();
-    if (item && item->isSelected())
-        DoTemplate(item->data(Qt::UserRole).toString(), item->data(Qt::UserRole + 1).toInt() == 1);
-}
-
 void TfrmMain::txtTitleChange()
 {
     if (SuppressFieldEvents || TitleEcho)
@@ -341,10 +452,11 @@ void TfrmMain::txtTitleChange()
 void TfrmMain::mnuFileNewClick()
 {
     const auto answer = AskForSave();
-    if (answer == QMessageBox::Yes)
-        FileSaveAs();
-    if (answer != QMessageBox::Cancel)
-        FileNew();
+    if (answer == QMessageBox::Cancel)
+        return;
+    if (answer == QMessageBox::Yes && !FileSaveAs())
+        return;
+    FileNew();
 }
 
 void TfrmMain::menFileOpenClick()
@@ -352,26 +464,41 @@ void TfrmMain::menFileOpenClick()
     const FileDialogResult r = OpenFileDialog(
         this, LoadStr(5063).remove(QLatin1Char('&')), NativeFolder(AppDir, QStringLiteral("save")), QString(),
         QStringLiteral("Wobbin Express Files (*.qze)|*.qze|Wobbin Express Template (*.qzt)|*.qzt"));
+    // The filter chosen decides the kind, not the file's extension.
     if (r.Chosen)
         DoTemplate(r.FileName, r.FilterIndex == 1);
 }
 
 void TfrmMain::menFileSaveClick()
 {
-    if (!CurrentFileName.isEmpty() && QFileInfo::exists(ToNativePath(CurrentFileName))) {
+    if (!CurrentFileName.isEmpty() && QFileInfo::exists(FindPathNoCase(ToNativePath(CurrentFileName)))) {
         SaveBuilder(CurrentFileName);
+        dropBuiltText();
         return;
     }
+    ShowSaveInfo();
     const FileDialogResult r = SaveFileDialog(this, LoadStr(5064).remove(QLatin1Char('&')),
-                                              NativeFolder(AppDir, QStringLiteral("save")), QString(),
+                                              SaveFolderFor(AppDir, CurrentFileName), QString(),
                                               PageFilter(), QStringLiteral("qze"));
     if (r.Chosen)
         SaveBuilder(r.FileName);
+    dropBuiltText();
 }
 
 void TfrmMain::menFileSaveAsClick()
 {
     FileSaveAs();
+    GetTemplates();
+}
+
+void TfrmMain::menFileMakeClick()
+{
+    const FileDialogResult r = SaveFileDialog(
+        this, LoadStr(5066).remove(QLatin1Char('&')), NativeFolder(AppDir, QStringLiteral("Template")), QString(),
+        QStringLiteral("Wobbin Express Template (*.qzt)|*.qzt"), QStringLiteral("qzt"));
+    if (r.Chosen)
+        SaveBuilder(r.FileName);
+    dropBuiltText();
     GetTemplates();
 }
 
