@@ -535,8 +535,7 @@ void TfrmMain::FormCreate()
 
     // Style library and its list box.
     Styles = LoadStyles(ToNativePath(JoinPath(AppDir, QStringLiteral("Styles.data"))));
-    lstStyles->clear();
-    lstStyles->addItems(StyleListEntries(Styles, LoadStr(31)));
+    ShowStyles();
 
     ShowRedPill(0);
     timInit->start();

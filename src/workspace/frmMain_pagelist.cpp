@@ -99,11 +99,13 @@ void TfrmMain::GetTemplates()
 void TfrmMain::ShowPreview(const QString &path)
 {
     const QString picture = ReadPreviewPicture(FindPathNoCase(ToNativePath(path)));
-    if (picture.isEmpty())
+    const QPixmap pm = picture.isEmpty() ? QPixmap() : QPixmap(picture);
+    if (pm.isNull()) {
+        // No picture of this entry: the mascot, not the picture of another entry.
+        imgPreView->hide();
+        imgFrontPip->show();
         return;
-    const QPixmap pm(picture);
-    if (pm.isNull())
-        return;
+    }
     imgPreView->setPixmap(pm);
     imgPreView->show();
     imgFrontPip->hide();

@@ -66,6 +66,16 @@ QStringList Captions(const QListWidget *list)
     return out;
 }
 
+void ClickToolbar(TfrmMain &w, int x) { QTest::mouseClick(w.picToolbar, Qt::LeftButton, {}, QPoint(x, 50)); }
+
+void ClickRow(QListWidget *list, int row, bool twice = false)
+{
+    const QPoint at = list->visualItemRect(list->item(row)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    if (twice)
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+}
+
 int RowOf(const QListWidget *list, const QString &caption)
 {
     for (int i = 0; i < list->count(); ++i)
@@ -223,6 +233,91 @@ private Q_SLOTS:
         QCOMPARE(RowOf(w->lvTemplates, "Mine"), 1);
         // The template is untouched.
         QCOMPARE(ReadBytes(tpl), Page("", "My page", {"Hello there"}));
+    }
+
+    // Template to page and back: Choose, Build, a style and a title in View,
+    // Save As, the page with its picture in the list, rename, reopen, delete.
+    void templateToSavedPageAndBack()
+    {
+        Put(m_template + "/Starter.qzt", Page("", "Starter", {"Hello", "World"}));
+        auto w = Make();
+        QCOMPARE(Captions(w->lvTemplates), QStringList({"Starter"}));
+        ClickRow(w->lvTemplates, 0);
+        ClickToolbar(*w, 140);
+        QCOMPARE(w->WorkspaceState, int(wsBuild));
+        QCOMPARE(w->Document()->Blocks.Count(), 2);
+        QVERIFY(w->CurrentFileName.isEmpty());
+
+        ClickToolbar(*w, 280);
+        QCOMPARE(w->WorkspaceState, int(wsView));
+        const QString style = w->lstStyles->item(1)->text();
+        ClickRow(w->lstStyles, 1);
+        QTest::keyClicks(w->txtTitle, QStringLiteral(" page"));
+        QVERIFY(w->DocumentChanged);
+
+        const QString path = m_save + "/Walk.qze";
+        TDialogs::PresetFile(path);
+        w->menFileSaveAs->trigger();
+        QCOMPARE(w->CurrentFileName, path);
+        TPageDocument back;
+        const PageReadResult r = ReadPageFile(path, back);
+        QCOMPARE(r.StyleName, style);
+        QCOMPARE(r.Title, QStringLiteral("Starter page"));
+        QVERIFY(ReadBytes(m_app + "/HTMLFiles/Walk.html").contains("Starter page"));
+
+        ClickToolbar(*w, 0);
+        QCOMPARE(Captions(w->lvTemplates), QStringList({"Starter", "Walk"}));
+        ClickRow(w->lvTemplates, 1);
+        QVERIFY(w->imgPreView->isVisible());
+        QCOMPARE(w->imgPreView->pixmap().size(), QSize(196, 229));
+        // An entry without a picture shows the mascot, not the last picture.
+        ClickRow(w->lvTemplates, 0);
+        QVERIFY(!w->imgPreView->isVisible());
+
+        w->lvTemplates->setCurrentRow(1);
+        RenameTo(*w, "Walked");
+        QVERIFY(QFileInfo::exists(m_save + "/Walked.qze.bmp"));
+        // The open page follows its file.
+        QCOMPARE(w->CurrentFileName, m_save + "/Walked.qze");
+        QVERIFY(w->windowTitle().endsWith(QStringLiteral(" - Walked.qze")));
+
+        ClickRow(w->lvTemplates, 1, true);
+        QCOMPARE(w->WorkspaceState, int(wsBuild));
+        QCOMPARE(w->lstStyles->currentRow(), 1);
+        QCOMPARE(w->PageTitle, QStringLiteral("Starter page"));
+        QVERIFY(!w->DocumentChanged);
+
+        ClickToolbar(*w, 0);
+        w->lvTemplates->setCurrentRow(1);
+        TDialogs::PresetAnswer(QMessageBox::Yes);
+        w->Delete1->trigger();
+        QCOMPARE(Captions(w->lvTemplates), QStringList({"Starter"}));
+        QVERIFY(QDir(m_save).entryList(QDir::Files).isEmpty());
+    }
+
+    void failedWriteKeepsTheDocumentChanged()
+    {
+        auto w = Make();
+        w->FileNew();
+        w->txtTitle->setText(QStringLiteral("unsaved"));
+        QVERIFY(w->DocumentChanged);
+        TDialogs::PresetFile(m_app + "/no such folder/x.qze");
+        QVERIFY(!w->FileSaveAs());
+        QCOMPARE(TDialogs::LastIcon(), QMessageBox::Critical);
+        QVERIFY(w->CurrentFileName.isEmpty());
+        QVERIFY(w->DocumentChanged);
+
+        // Saved, then deleted behind the program's back: Save asks for a name.
+        const QString path = m_save + "/Once.qze";
+        TDialogs::PresetFile(path);
+        QVERIFY(w->FileSaveAs());
+        QFile::remove(path);
+        const QString again = m_save + "/Again.qze";
+        TDialogs::PresetFile(again);
+        w->menFileSave->trigger();
+        QCOMPARE(TDialogs::ShownFileDialogs().size(), 3);
+        QVERIFY(QFileInfo::exists(again));
+        QCOMPARE(w->CurrentFileName, again);
     }
 
     void makeTemplateGoesToTemplateFolder()
