@@ -315,8 +315,22 @@ private Q_SLOTS:
         QVERIFY(w->memHTML->toPlainText().endsWith(QStringLiteral("<!-- by hand -->")));
         QVERIFY(TDialogs::ShownMessages().filter(LoadStr(5079)).isEmpty());
 
+        // A page that cannot be written is not opened from an old copy.
+        QFile::remove(m_browserOut);
+        const QString folder = w->HTMLFolder;
+        QFile blocker(m_app + QStringLiteral("/blocker"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        w->HTMLFolder = m_app + QStringLiteral("/blocker/HTMLFiles");
+        w->ExternalPreview1->trigger();
+        QCOMPARE(TDialogs::LastMessage(), LoadStr(5079));
+        QTest::qWait(300);
+        QVERIFY(!QFile::exists(m_browserOut));
+        w->HTMLFolder = folder;
+
         // No browser to start: message 5079, and nothing else changes.
         InstallBrowser(false);
+        TDialogs::ClearPresets();
         w->ExternalPreview1->trigger();
         QCOMPARE(TDialogs::LastMessage(), LoadStr(5079));
         QCOMPARE(w->WorkspaceState, 2);
