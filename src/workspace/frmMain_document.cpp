@@ -22,14 +22,18 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QSaveFile>
 #include <QTabWidget>
+#include <QTimer>
+#include <QWindow>
 
 namespace wobbin {
 
@@ -156,11 +160,77 @@ QMessageBox::StandardButton TfrmMain::AskForSave()
                   QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
 }
 
+namespace {
+
+// While the page picture is taken the event loop runs (the viewer renders
+// asynchronously); the user's clicks and keys wait until the save is done, so
+// that no second command starts half-way through this one.
+class TInputHold : public QObject
+{
+public:
+    TInputHold() { qApp->installEventFilter(this); }
+    ~TInputHold() override
+    {
+        qApp->removeEventFilter(this);
+        // A window asked to close meanwhile closes once the save is done.
+        for (const QPointer<QWidget> &w : m_closeLater)
+            if (w)
+                QTimer::singleShot(0, w, &QWidget::close);
+    }
+    static bool Active() { return s_depth > 0; }
+    struct Scope {
+        Scope() { ++s_depth; }
+        ~Scope() { --s_depth; }
+    };
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::Close:
+            // Seen first by the platform window, or by the widget itself.
+            if (QWidget *w = WindowWidget(watched); w && !m_closeLater.contains(w))
+                m_closeLater << w;
+            event->ignore();
+            return true;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::Wheel:
+            event->ignore();
+            return true;
+        default:
+            return false;
+        }
+    }
+
+private:
+    static inline int s_depth = 0;
+    static QWidget *WindowWidget(QObject *watched)
+    {
+        if (auto *w = qobject_cast<QWidget *>(watched))
+            return w->isWindow() ? w : nullptr;
+        if (auto *window = qobject_cast<QWindow *>(watched))
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (w->windowHandle() == window)
+                    return w;
+        return nullptr;
+    }
+
+    QList<QPointer<QWidget>> m_closeLater;
+};
+
+} // namespace
+
 QImage TfrmMain::CapturePagePicture()
 {
     auto *viewer = qobject_cast<THtmlViewer *>(ctlHTML);
-    if (!viewer || !pnlMain)
+    if (!viewer || !pnlMain || TInputHold::Active())
         return QImage();
+    TInputHold::Scope scope;
+    TInputHold hold;
     if (memHTML->toPlainText().isEmpty()) {
         const bool was = SuppressHTMLChange;
         SuppressHTMLChange = true;

@@ -20,6 +20,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 using namespace wobbin;
@@ -318,6 +319,23 @@ private Q_SLOTS:
         QCOMPARE(TDialogs::ShownFileDialogs().size(), 3);
         QVERIFY(QFileInfo::exists(again));
         QCOMPARE(w->CurrentFileName, again);
+    }
+
+    // The picture is rendered while the event loop runs: a close asked for
+    // meanwhile waits for the save and then finds nothing left to ask.
+    void closeDuringSaveWaitsForIt()
+    {
+        auto w = Make();
+        w->FileNew();
+        w->txtTitle->setText(QStringLiteral("changed"));
+        const int shown = TDialogs::ShownMessages().size();
+        const QString path = m_save + "/Closing.qze";
+        TDialogs::PresetFile(path);
+        QTimer::singleShot(0, w.get(), &QWidget::close);
+        QVERIFY(w->FileSaveAs());
+        QVERIFY(QFileInfo::exists(path + ".bmp"));
+        QTRY_VERIFY(!w->isVisible());
+        QCOMPARE(TDialogs::ShownMessages().size(), shown);
     }
 
     void makeTemplateGoesToTemplateFolder()
