@@ -46,6 +46,19 @@ QString NativeFolder(const QString &appDir, const QString &name)
     return FindPathNoCase(ToNativePath(JoinPath(appDir, name)));
 }
 
+// The folder pages or templates are saved into, made when it is missing (in
+// the spelling the page list looks for), so that a save dialog opens there.
+QString SaveIntoFolder(const QString &appDir, const QString &name)
+{
+    const QString folder = NativeFolder(appDir, name);
+    if (!QDir(folder).exists()) {
+        const QString made = ToNativePath(JoinPath(appDir, name.toLower()));
+        QDir().mkpath(made);
+        return made;
+    }
+    return folder;
+}
+
 } // namespace
 
 void TfrmMain::SetCaption()
@@ -317,7 +330,7 @@ QString SaveFolderFor(const QString &appDir, const QString &currentFileName)
         if (QDir(dir).exists())
             return dir;
     }
-    return NativeFolder(appDir, QStringLiteral("save"));
+    return SaveIntoFolder(appDir, QStringLiteral("save"));
 }
 
 } // namespace
@@ -352,7 +365,7 @@ bool TfrmMain::FileSaveAs()
 bool TfrmMain::SaveChanges()
 {
     const FileDialogResult r = SaveFileDialog(this, LoadStr(5064).remove(QLatin1Char('&')),
-                                              NativeFolder(AppDir, QStringLiteral("save")),
+                                              SaveIntoFolder(AppDir, QStringLiteral("save")),
                                               CurrentFileName, PageFilter(), QStringLiteral("qze"));
     if (!r.Chosen)
         return false;
@@ -564,7 +577,7 @@ void TfrmMain::menFileSaveAsClick()
 void TfrmMain::menFileMakeClick()
 {
     const FileDialogResult r = SaveFileDialog(
-        this, LoadStr(5066).remove(QLatin1Char('&')), NativeFolder(AppDir, QStringLiteral("Template")), QString(),
+        this, LoadStr(5066).remove(QLatin1Char('&')), SaveIntoFolder(AppDir, QStringLiteral("Template")), QString(),
         QStringLiteral("Wobbin Express Template (*.qzt)|*.qzt"), QStringLiteral("qzt"));
     if (r.Chosen)
         SaveBuilder(r.FileName);

@@ -350,6 +350,12 @@ private Q_SLOTS:
         QCOMPARE(w->CurrentFileName, path);
         QCOMPARE(RowOf(w->lvTemplates, "Mine"), 0);
         QCOMPARE(w->lvTemplates->item(0)->data(Qt::UserRole + 1).toInt(), 0);
+
+        // Without a template folder, Make Template makes the one the list reads.
+        QVERIFY(QDir(m_template).removeRecursively());
+        TDialogs::PresetCancel();
+        w->menFileMake->trigger();
+        QVERIFY(QDir(m_template).exists());
     }
 
     void deleteRemovesPageAndItsPicture()
