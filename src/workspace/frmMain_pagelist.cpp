@@ -11,10 +11,14 @@
 #include <QAbstractItemDelegate>
 #include <QAction>
 #include <QDir>
+#include <QEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTimer>
+
+#include <functional>
 
 namespace wobbin {
 
@@ -59,6 +63,35 @@ void MovePicture(const QString &from, const QString &to)
         QFile::remove(target);
     QFile::rename(source, target);
 }
+
+// Choosing a style with the arrow keys applies it as a click does: the row
+// before a key press is compared with the row once the list has handled it.
+class TStyleKeys : public QObject
+{
+public:
+    TStyleKeys(QListWidget *list, std::function<void()> chosen)
+        : QObject(list), m_list(list), m_chosen(std::move(chosen))
+    {
+        list->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress) {
+            const int before = m_list->currentRow();
+            QTimer::singleShot(0, this, [this, before] {
+                if (m_list->currentRow() != before && m_list->currentRow() >= 0)
+                    m_chosen();
+            });
+        }
+        return false;
+    }
+
+private:
+    QListWidget *m_list;
+    std::function<void()> m_chosen;
+};
 
 } // namespace
 
@@ -227,6 +260,7 @@ void TfrmMain::connectDocumentHandlers()
     connect(Rename1, &QAction::triggered, this, &TfrmMain::Rename1Click);
     connect(menFileMake, &QAction::triggered, this, &TfrmMain::menFileMakeClick);
     connect(btnEditStyle, &QPushButton::clicked, this, &TfrmMain::btnEditStyleClick);
+    new TStyleKeys(lstStyles, [this] { lstStylesClick(); });
     // The caption editor has written its text (or was cancelled) by the time
     // it closes; finish the rename after the view has taken the editor down.
     connect(lvTemplates->itemDelegate(), &QAbstractItemDelegate::closeEditor, this,

@@ -536,6 +536,13 @@ private Q_SLOTS:
         TPageDocument back;
         QCOMPARE(ReadPageFile(path, back).StyleName, first);
         QVERIFY(!w->DocumentChanged);
+
+        // The arrow keys choose a style as a click does.
+        w->lstStyles->setFocus();
+        QTest::keyClick(w->lstStyles, Qt::Key_Down);
+        QTRY_VERIFY(w->DocumentChanged);
+        QCOMPARE(w->lstStyles->currentRow(), 2);
+        QVERIFY(w->HTMLText().contains(BodyTagForEntry(w->Styles, 2)));
     }
 
     void editStyleRereadsLibrary()
