@@ -16,3 +16,8 @@ if(TARGET core_test_app_companion)
         wobbin_register_test(core_test_app_companion_bus core)
     endif()
 endif()
+
+# The export tests run the built program.
+if(TARGET core_test_cli_export AND TARGET wobbin-express)
+    add_dependencies(core_test_cli_export wobbin-express)
+endif()
