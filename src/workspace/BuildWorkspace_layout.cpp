@@ -122,7 +122,8 @@ void TBuildWorkspace::buildLayoutControls()
     m_lblBuildLeft = new QLabel(m_pnlBuild);
     m_lblBuildLeft->setObjectName(QStringLiteral("lblBuildLeft"));
     m_lblBuildLeft->setText(LoadStr(5012));
-    m_lblBuildLeft->setGeometry(15, 3, 300, 15);
+    // Above the property panels: the panels are where a clicked block's details show.
+    m_lblBuildLeft->setGeometry(338, 3, 281, 15);
 
     m_scrollBar1 = new QScrollBar(Qt::Vertical, m_pnlBuild);
     m_scrollBar1->setObjectName(QStringLiteral("ScrollBar1"));

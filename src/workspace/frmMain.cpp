@@ -250,7 +250,8 @@ void TfrmMain::buildBuild()
     pnlBuild->hide();
     m_build = new TBuildWorkspace(pnlBuild, *m_doc, this);
     m_build->BindFlags(&SuppressFieldEvents, &LoadingDocument);
-    lblBuildRight = MakeLabel(pnlBuild, "lblBuildRight", 326, 1, 299, 18);
+    // The blinking drag hint sits above the palette and the column it talks about.
+    lblBuildRight = MakeLabel(pnlBuild, "lblBuildRight", 4, 1, 326, 18);
     lblBuildRight->setAlignment(Qt::AlignCenter);
     QFont small = lblBuildRight->font();
     small.setPointSizeF(7);
