@@ -117,7 +117,7 @@ private:
     TPageDocument &m_doc;
 };
 
-struct PageSpec
+struct PagePlan
 {
     QString file;       // relative to the data folder
     QString style;      // name of a shipped style
@@ -411,7 +411,7 @@ int main(int argc, char **argv)
     }
     const QStringList entries = StyleListEntries(styles);
 
-    const QList<PageSpec> pages = {
+    const QList<PagePlan> pages = {
         {QStringLiteral("template/Personal Home Page.qzt"), QStringLiteral("Ocean Breeze"),
          QStringLiteral("My Home Page"), PersonalHomePage},
         {QStringLiteral("template/Family News.qzt"), QStringLiteral("Sunny Day"),
@@ -439,32 +439,32 @@ int main(int argc, char **argv)
     window.show();
 
     int failures = 0;
-    for (const PageSpec &spec : pages) {
-        const int entry = FindStyleEntry(entries, spec.style);
+    for (const PagePlan &plan : pages) {
+        const int entry = FindStyleEntry(entries, plan.style);
         if (entry < 0) {
-            QTextStream(stderr) << "no style named " << spec.style << "\n";
+            QTextStream(stderr) << "no style named " << plan.style << "\n";
             ++failures;
             continue;
         }
         TPageDocument doc;
-        doc.PageTitle = spec.title;
+        doc.PageTitle = plan.title;
         PageBuilder builder(doc);
-        spec.blocks(builder);
+        plan.blocks(builder);
         const QString html = ReplaceBodyTag(BuildPageHTML(doc.Blocks, doc.PageTitle, false, true),
                                             BodyTagForEntry(styles, entry));
         const QImage picture = RenderPicture(viewer, html);
         if (picture.isNull()) {
-            QTextStream(stderr) << "could not render " << spec.file << "\n";
+            QTextStream(stderr) << "could not render " << plan.file << "\n";
             ++failures;
             continue;
         }
         QString error;
-        if (!WritePageFile(data + QLatin1Char('/') + spec.file, doc, entries.at(entry), picture, &error)) {
+        if (!WritePageFile(data + QLatin1Char('/') + plan.file, doc, entries.at(entry), picture, &error)) {
             QTextStream(stderr) << error << "\n";
             ++failures;
             continue;
         }
-        QTextStream(stdout) << "wrote " << spec.file << "\n";
+        QTextStream(stdout) << "wrote " << plan.file << "\n";
     }
     return failures == 0 ? 0 : 1;
 }
