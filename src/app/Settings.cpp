@@ -250,7 +250,7 @@ bool TWobbinReg::DeleteKey(const QStringList &subKeyNames)
     return true;
 }
 
-QStringList TWobbinReg::GetKeyNames() const
+QStringList TWobbinReg::childNames(bool groups) const
 {
     QStringList out;
     if (!d->open)
@@ -258,29 +258,23 @@ QStringList TWobbinReg::GetKeyNames() const
     const QString g = GroupOf(d->current);
     if (!g.isEmpty())
         d->settings.beginGroup(g);
-    const QStringList groups = d->settings.childGroups();
+    const QStringList names = groups ? d->settings.childGroups() : d->settings.childKeys();
     if (!g.isEmpty())
         d->settings.endGroup();
-    for (const QString &k : groups)
-        out << DecodeName(k);
+    for (const QString &k : names)
+        if (groups || k != kKeyMarker)
+            out << DecodeName(k);
     return out;
+}
+
+QStringList TWobbinReg::GetKeyNames() const
+{
+    return childNames(true);
 }
 
 QStringList TWobbinReg::GetValueNames() const
 {
-    QStringList out;
-    if (!d->open)
-        return out;
-    const QString g = GroupOf(d->current);
-    if (!g.isEmpty())
-        d->settings.beginGroup(g);
-    const QStringList keys = d->settings.childKeys();
-    if (!g.isEmpty())
-        d->settings.endGroup();
-    for (const QString &k : keys)
-        if (k != kKeyMarker)
-            out << DecodeName(k);
-    return out;
+    return childNames(false);
 }
 
 void TWobbinReg::DeleteProgramKey()

@@ -53,6 +53,7 @@ public:
     QSettings &Raw();
 
 private:
+    QStringList childNames(bool groups) const; // subkeys or values of the open key
     struct Impl;
     std::unique_ptr<Impl> d;
 };

@@ -151,6 +151,7 @@ public:
     void MovePipDown(int fromTab, int toTab);
     void MoveWebRight();
     void MoveWebLeft();
+    void turnWebOneStep(bool left);
     void DisplayMagnifier();
     void SoundsClick();
 

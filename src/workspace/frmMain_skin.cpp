@@ -284,24 +284,17 @@ void TfrmMain::drawWebFrame(const QString &bitmap, int x, int y)
 
 void TfrmMain::MoveWebRight()
 {
-    LockWindow(this);
-    ++WebFrame;
-    if (WebFrame == 1)
-        for (TImage *img : magnifierImages())
-            img->hide();
-    if (WebFrame >= 1 && WebFrame <= 4) {
-        drawWebFrame(QStringLiteral("Web_Rotate%1").arg(WebFrame), 72, 0);
-    } else {
-        drawWebFrame(QStringLiteral("Web_Back"), 0, 0);
-        WebFrame = 0;
-        timWebAn->stop();
-        ++WebIndex;
-        DisplayMagnifier();
-    }
-    LockWindow(nullptr);
+    turnWebOneStep(false);
 }
 
 void TfrmMain::MoveWebLeft()
+{
+    turnWebOneStep(true);
+}
+
+// One tick of the turning web: four rotation frames (in reverse when turning
+// left), then the resting web and the next position under the magnifier.
+void TfrmMain::turnWebOneStep(bool left)
 {
     LockWindow(this);
     ++WebFrame;
@@ -309,12 +302,13 @@ void TfrmMain::MoveWebLeft()
         for (TImage *img : magnifierImages())
             img->hide();
     if (WebFrame >= 1 && WebFrame <= 4) {
-        drawWebFrame(QStringLiteral("Web_Rotate%1").arg(5 - WebFrame), 72, 0);
+        const int frame = left ? 5 - WebFrame : WebFrame;
+        drawWebFrame(QStringLiteral("Web_Rotate%1").arg(frame), 72, 0);
     } else {
         drawWebFrame(QStringLiteral("Web_Back"), 0, 0);
         WebFrame = 0;
         timWebAn->stop();
-        --WebIndex;
+        WebIndex += left ? -1 : 1;
         DisplayMagnifier();
     }
     LockWindow(nullptr);
