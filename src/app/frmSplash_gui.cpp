@@ -81,6 +81,7 @@ TfrmSplash::TfrmSplash(QWidget *parent) : QWidget(parent, Qt::SplashScreen | Qt:
     timWait = new QTimer(this);
     timWait->setObjectName(QStringLiteral("timWait"));
     timWait->setInterval(1000);
+    timWait->setTimerType(Qt::PreciseTimer); // a full second, never a little less
     connect(timWait, &QTimer::timeout, this, &TfrmSplash::timWaitTimer);
 
     // Centred on the screen.

@@ -1,3 +1,4 @@
+// ctest: needs-session-bus
 // Companion detection and the three calls, against a fake companion on a
 // private session bus (the test runs under dbus-run-session).
 #include "app/Companion.h"

@@ -1,3 +1,4 @@
+// ctest: needs-session-bus
 // The Send tab with the companion editor running: the page goes to the editor
 // instead, against the fake companion on a private session bus.
 #include "app/Companion.h"

@@ -1,3 +1,4 @@
+// ctest: needs-session-bus
 // The real program: first start, the settings it writes, and the two ways of
 // ending it in order from outside (event 1148 posted through its message
 // service, and SIGTERM).
