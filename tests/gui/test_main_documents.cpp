@@ -2,6 +2,7 @@
 // with its filter, Save As with the page picture and HTML file, Make Template,
 // Delete and Rename from the list, the save question and its cancellation,
 // damaged page files, and the style list's part in a page.
+#include "support/FileTree.h"
 #include "support/PageBytes.h"
 
 #include "app/Dialogs_gui.h"
@@ -28,20 +29,7 @@ using namespace wobbin::testing;
 
 namespace {
 
-bool CopyTree(const QString &from, const QString &to)
-{
-    QDir().mkpath(to);
-    QDirIterator it(from, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString src = it.next();
-        const QString dst = to + src.mid(from.size());
-        if (it.fileInfo().isDir())
-            QDir().mkpath(dst);
-        else if (!QFile::copy(src, dst))
-            return false;
-    }
-    return true;
-}
+using wobbin::testing::CopyTree;
 
 void EmptyFolder(const QString &folder)
 {

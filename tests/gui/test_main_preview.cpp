@@ -2,6 +2,7 @@
 // the question before hand edits, the external preview and the browser
 // hand-off (through a private MIME setup whose browser records its
 // arguments), the magnifier of the Send panel and the flashing upload picture.
+#include "support/FileTree.h"
 #include "app/Dialogs_gui.h"
 #include "app/ExecFile.h"
 #include "app/Settings.h"
@@ -27,20 +28,7 @@ using namespace wobbin;
 
 namespace {
 
-bool CopyTree(const QString &from, const QString &to)
-{
-    QDir().mkpath(to);
-    QDirIterator it(from, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString src = it.next();
-        const QString dst = to + src.mid(from.size());
-        if (it.fileInfo().isDir())
-            QDir().mkpath(dst);
-        else if (!QFile::copy(src, dst))
-            return false;
-    }
-    return true;
-}
+using wobbin::testing::CopyTree;
 
 void ClickToolbar(TfrmMain &w, int x) { QTest::mouseClick(w.picToolbar, Qt::LeftButton, {}, QPoint(x, 50)); }
 

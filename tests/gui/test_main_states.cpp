@@ -1,6 +1,7 @@
 // The main window driven as a user would: toolbar clicks, the preconditions of
 // a tab change, what each workspace state shows, the mascot, the web, the
 // sound switch, right-click help and a page named on the command line.
+#include "support/FileTree.h"
 #include "app/Dialogs_gui.h"
 #include "app/Settings.h"
 #include "app/Skin_gui.h"
@@ -26,22 +27,7 @@ using namespace wobbin;
 
 namespace {
 
-// A copy of the shipped data folder, so that saving never touches the source tree.
-bool CopyTree(const QString &from, const QString &to)
-{
-    QDir().mkpath(to);
-    QDirIterator it(from, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString src = it.next();
-        const QString dst = to + src.mid(from.size());
-        if (it.fileInfo().isDir()) {
-            QDir().mkpath(dst);
-        } else if (!QFile::copy(src, dst)) {
-            return false;
-        }
-    }
-    return true;
-}
+using wobbin::testing::CopyTree;
 
 void ClickToolbar(TfrmMain &w, int x, Qt::MouseButton button = Qt::LeftButton)
 {
