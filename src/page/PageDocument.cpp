@@ -338,6 +338,20 @@ QString TPageDocument::CheckInvariant() const
     return QString();
 }
 
+// Auto-scroll while dragging: the top row scrolls up, the row below the column
+// scrolls down when the image is right of the shredder, any other row stops both.
+void SetAutoScrollTimers(DragStep &st, int row, int left)
+{
+    if (row == 0) {
+        st.TimUp = TimerAction::Start;
+    } else if (row == kShredderRow) {
+        st.TimDown = left > kAutoScrollDownLeft ? TimerAction::Start : TimerAction::Stop;
+    } else {
+        st.TimUp = TimerAction::Stop;
+        st.TimDown = TimerAction::Stop;
+    }
+}
+
 DragStep PaletteDragStep(int top, int left, int dx, int dy, bool enteredLayout)
 {
     DragStep st;
@@ -349,14 +363,7 @@ DragStep PaletteDragStep(int top, int left, int dx, int dy, bool enteredLayout)
     if (enteredLayout) {
         newLeft = std::max(newLeft, kLayoutEdge);
         const int row = std::max(0, newTop / (kRowPitch + kFirstTop));
-        if (row == 0) {
-            st.TimUp = TimerAction::Start;
-        } else if (row == kShredderRow) {
-            st.TimDown = left > kAutoScrollDownLeft ? TimerAction::Start : TimerAction::Stop;
-        } else {
-            st.TimUp = TimerAction::Stop;
-            st.TimDown = TimerAction::Stop;
-        }
+        SetAutoScrollTimers(st, row, left);
         st.Top = SlotTop(row);
     }
     st.Left = std::clamp(newLeft, kDragLeftMin, kDragLeftMax);
@@ -369,14 +376,7 @@ DragStep TileDragStep(int top, int left, int dx, int dy)
     DragStep st;
     const int newTop = std::clamp(top + dy, 0, kDragTopMax);
     const int row = RowOfTop(newTop);
-    if (row == 0) {
-        st.TimUp = TimerAction::Start;
-    } else if (row == kShredderRow) {
-        st.TimDown = left > kAutoScrollDownLeft ? TimerAction::Start : TimerAction::Stop;
-    } else {
-        st.TimUp = TimerAction::Stop;
-        st.TimDown = TimerAction::Stop;
-    }
+    SetAutoScrollTimers(st, row, left);
     st.Top = SlotTop(row);
     const int minLeft = row == kShredderRow ? kDragLeftMin : kLayoutEdge;
     st.Left = std::clamp(left + dx, minLeft, kDragLeftMax);

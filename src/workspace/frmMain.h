@@ -163,6 +163,7 @@ public:
     // Document commands used by the state changes.
     void GetTemplates();
     void DoTemplate(const QString &path, bool isPage);
+    void emptyDocument();
     void LoadSavedPage(const QString &path);
     void LoadTemplate(const QString &path);
     bool SaveDocument();

@@ -122,7 +122,8 @@ QString ReadProblemText(const QString &path, const PageReadResult &r)
 
 } // namespace
 
-void TfrmMain::LoadSavedPage(const QString &path)
+// An empty, untitled, unchanged page with the logo footer on.
+void TfrmMain::emptyDocument()
 {
     chkLogo->setChecked(true);
     m_doc->FreeAllBlocks();
@@ -131,6 +132,11 @@ void TfrmMain::LoadSavedPage(const QString &path)
     SetCaption();
     DocumentChanged = false;
     LastReadProblem.clear();
+}
+
+void TfrmMain::LoadSavedPage(const QString &path)
+{
+    emptyDocument();
     const QString native = FindPathNoCase(ToNativePath(path));
     if (QFileInfo::exists(native)) {
         const PageReadResult r = ReadInto(this, *m_doc, m_build, native);
@@ -147,13 +153,7 @@ void TfrmMain::LoadSavedPage(const QString &path)
 
 void TfrmMain::LoadTemplate(const QString &path)
 {
-    m_doc->FreeAllBlocks();
-    m_build->FreeAllBlocksView();
-    chkLogo->setChecked(true);
-    CurrentFileName.clear();
-    SetCaption();
-    DocumentChanged = false;
-    LastReadProblem.clear();
+    emptyDocument();
     const QString native = FindPathNoCase(ToNativePath(path));
     if (QFileInfo::exists(native)) {
         const PageReadResult r = ReadInto(this, *m_doc, m_build, native);
@@ -418,13 +418,7 @@ void TfrmMain::UpdateFileList()
 void TfrmMain::FileNew()
 {
     SuppressFieldEvents = true;
-    chkLogo->setChecked(true);
-    m_doc->FreeAllBlocks();
-    m_build->FreeAllBlocksView();
-    CurrentFileName.clear();
-    SetCaption();
-    DocumentChanged = false;
-    LastReadProblem.clear();
+    emptyDocument();
     if (lstStyles->count() > 0)
         lstStyles->setCurrentRow(0);
     SuppressFieldEvents = false;
