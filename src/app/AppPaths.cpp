@@ -1,6 +1,6 @@
 #include "app/AppPaths.h"
 
-#include "app/Paths.h"
+#include "base/Paths.h"
 
 #include <QDir>
 #include <QDirIterator>

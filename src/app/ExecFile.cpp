@@ -1,6 +1,6 @@
 #include "app/ExecFile.h"
 
-#include "app/Paths.h"
+#include "base/Paths.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "app/frmSplash_gui.h"
 
 #include "app/Application_gui.h"
-#include "app/Paths.h"
+#include "base/Paths.h"
 #include "app/Skin_gui.h"
 #include "app/StringTable.h"
 

@@ -1,5 +1,5 @@
 // Wobbin Express: program entry.
-#include "app/CommandLine.h"
+#include "cli/CommandLine.h"
 
 #ifndef WOBBIN_NO_GUI
 #include "app/Application_gui.h"

@@ -1,6 +1,6 @@
 #include "imaging/ImagePicker.h"
 
-#include "app/Paths.h"
+#include "base/Paths.h"
 #include "imaging/MultiImage.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
 #include "page/PageFile.h"
-#include "app/Paths.h"
+#include "base/Paths.h"
 #include "page/ByteIO.h"
 #include "page/PageDocument.h"
 

@@ -1,5 +1,5 @@
 #include "page/ResourceList.h"
-#include "app/Paths.h"
+#include "base/Paths.h"
 #include "page/Cp1252.h"
 
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "styles/StyleLibrary.h"
 
-#include "app/Paths.h"
+#include "base/Paths.h"
 #include "page/ByteIO.h"
 
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "viewer/HtmlViewer.h"
 
-#include "app/Paths.h"
+#include "base/Paths.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

@@ -6,7 +6,7 @@
 #include "workspace/WebBlockTile.h"
 
 #include "app/Dialogs_gui.h"
-#include "app/Paths.h"
+#include "base/Paths.h"
 #include "app/Skin_gui.h"
 #include "imaging/ImagePicker.h"
 #include "page/PageDocument.h"

@@ -1,6 +1,6 @@
 #include "workspace/Help.h"
 
-#include "app/Paths.h"
+#include "base/Paths.h"
 
 #include <QApplication>
 #include <QDialog>

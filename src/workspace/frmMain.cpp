@@ -3,7 +3,7 @@
 #include "workspace/frmMain.h"
 
 #include "app/ExecFile.h"
-#include "app/Paths.h"
+#include "base/Paths.h"
 #include "app/Settings.h"
 #include "app/Skin_gui.h"
 #include "app/StringTable.h"

@@ -5,7 +5,7 @@
 
 #include "app/Dialogs_gui.h"
 #include "app/ExecFile.h"
-#include "app/Paths.h"
+#include "base/Paths.h"
 #include "app/Settings.h"
 #include "app/Skin_gui.h"
 #include "app/StringTable.h"

@@ -3,7 +3,7 @@
 #include "workspace/frmMain.h"
 
 #include "app/Dialogs_gui.h"
-#include "app/Paths.h"
+#include "base/Paths.h"
 #include "app/Skin_gui.h"
 #include "app/StringTable.h"
 #include "page/PageFile.h"

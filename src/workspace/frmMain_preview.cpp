@@ -6,7 +6,7 @@
 
 #include "app/Dialogs_gui.h"
 #include "app/ExecFile.h"
-#include "app/Paths.h"
+#include "base/Paths.h"
 #include "app/Settings.h"
 #include "app/StringTable.h"
 #include "page/Cp1252.h"

@@ -4,7 +4,7 @@
 
 #include "app/Companion.h"
 #include "app/Dialogs_gui.h"
-#include "app/Paths.h"
+#include "base/Paths.h"
 #include "app/Skin_gui.h"
 #include "app/StringTable.h"
 #include "page/PageDocument.h"

@@ -89,6 +89,21 @@ private Q_SLOTS:
         QVERIFY(r.err.isEmpty());
     }
 
+    void unknownOptionsFailWithUsage()
+    {
+        for (const QStringList &args : {QStringList{"--frobnicate"}, QStringList{"--export", "a.qze", "--frob=1"},
+                                        QStringList{"-x", "page.qze"}, QStringList{"one.qze", "two.qze"},
+                                        QStringList{"--version=2"}}) {
+            const Run r = Start(args);
+            QCOMPARE(r.code, 1);
+            QVERIFY2(r.err.startsWith("wobbin-express: "), r.err.constData());
+            QVERIFY(r.err.contains("Usage: wobbin-express"));
+            QVERIFY(r.out.isEmpty());
+        }
+        const Run named = Start({"--frobnicate"});
+        QVERIFY(named.err.contains("unknown option \"--frobnicate\""));
+    }
+
     void exportToStandardOutput()
     {
         const QString page = Write("Good.qze", GoodPage());

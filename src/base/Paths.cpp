@@ -1,4 +1,4 @@
-#include "app/Paths.h"
+#include "base/Paths.h"
 
 #include <QDir>
 #include <QFileInfo>

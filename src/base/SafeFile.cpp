@@ -1,0 +1,113 @@
+#include "base/SafeFile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
+namespace wobbin {
+
+namespace {
+QString ErrnoText(int code)
+{
+    return QString::fromLocal8Bit(std::strerror(code));
+}
+} // namespace
+
+TSafeFile::TSafeFile(const QString &nativePath) : m_path(nativePath), m_file(nativePath) {}
+
+TSafeFile::~TSafeFile()
+{
+    if (m_file.isOpen())
+        m_file.cancelWriting();
+}
+
+void TSafeFile::fail(const QString &cause)
+{
+    if (!m_failed) {
+        m_failed = true;
+        m_error = cause.isEmpty() ? QStringLiteral("Unknown error") : cause;
+    }
+}
+
+bool TSafeFile::open()
+{
+    // Unbuffered: a write that does not reach the file fails at once with its
+    // cause instead of being lost in a buffer flushed at commit.
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        fail(m_file.errorString());
+        return false;
+    }
+    return true;
+}
+
+bool TSafeFile::write(const QByteArray &bytes)
+{
+    if (m_failed || !m_file.isOpen()) {
+        fail(QStringLiteral("the file is not open"));
+        return false;
+    }
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        errno = 0;
+        const qint64 n = m_file.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0) {
+            const int code = errno;
+            fail(code != 0 ? ErrnoText(code) : m_file.errorString());
+            return false;
+        }
+        done += n;
+    }
+    return true;
+}
+
+bool TSafeFile::commit()
+{
+    if (!m_file.isOpen()) {
+        fail(QStringLiteral("the file is not open"));
+        return false;
+    }
+    if (!m_failed && m_file.error() != QFileDevice::NoError)
+        fail(m_file.errorString());
+    if (!m_failed && !m_file.flush())
+        fail(m_file.errorString());
+    if (!m_failed) {
+        const int fd = m_file.handle();
+        if (fd >= 0 && ::fsync(fd) != 0 && errno != EINVAL && errno != EROFS)
+            fail(ErrnoText(errno));
+    }
+    if (m_failed) {
+        m_file.cancelWriting();
+        if (m_file.isOpen())
+            m_file.commit(); // closes without replacing anything
+        return false;
+    }
+    if (!m_file.commit()) {
+        fail(m_file.errorString());
+        return false;
+    }
+    return true;
+}
+
+void TSafeFile::cancel()
+{
+    if (m_file.isOpen()) {
+        m_file.cancelWriting();
+        m_file.commit();
+    }
+}
+
+QString TSafeFile::errorString() const
+{
+    return m_error;
+}
+
+bool WriteFileSafely(const QString &nativePath, const QByteArray &bytes, QString *error)
+{
+    TSafeFile file(nativePath);
+    const bool ok = file.open() && file.write(bytes) && file.commit();
+    if (!ok && error)
+        *error = file.errorString();
+    return ok;
+}
+
+} // namespace wobbin

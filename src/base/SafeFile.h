@@ -1,0 +1,51 @@
+#pragma once
+// Every file the program writes goes through TSafeFile: the new content is
+// written beside the old file, checked to have reached the disk, and only then
+// put in the old file's place. On any failure the old file stays whole and
+// errorString() names the cause in words ("No space left on device").
+
+#include <QByteArray>
+#include <QSaveFile>
+#include <QString>
+
+namespace wobbin {
+
+class TSafeFile
+{
+public:
+    // nativePath: the path as the file system wants it (see ToNativePath).
+    explicit TSafeFile(const QString &nativePath);
+    ~TSafeFile();
+    TSafeFile(const TSafeFile &) = delete;
+    TSafeFile &operator=(const TSafeFile &) = delete;
+
+    bool open();
+    // Writes all of bytes; false at the first failure (later writes do nothing).
+    bool write(const QByteArray &bytes);
+    // For writers that take a device (QImage::save). Writes are unbuffered, so a
+    // failure shows at once; commit() checks the device's state as well.
+    QIODevice *device() { return &m_file; }
+    // Checks the data reached the disk, then replaces the old file. False
+    // leaves the old file as it was.
+    bool commit();
+    // Drops the new content; the old file stays.
+    void cancel();
+
+    QString fileName() const { return m_path; }
+    // The cause of the first failure, in words.
+    QString errorString() const;
+
+private:
+    void fail(const QString &cause);
+
+    QString m_path;
+    QSaveFile m_file;
+    QString m_error;
+    bool m_failed = false;
+};
+
+// Writes bytes as the whole content of the file. On failure the old file stays
+// and *error (when given) holds the cause in words.
+bool WriteFileSafely(const QString &nativePath, const QByteArray &bytes, QString *error = nullptr);
+
+} // namespace wobbin

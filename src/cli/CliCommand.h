@@ -1,0 +1,33 @@
+#pragma once
+// One command of the command-line face, as the dispatcher sees it. Each command
+// lives in a file of its own in this folder and has one row in the table of
+// CommandLine.cpp.
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+namespace wobbin {
+
+struct CliArgs {
+    QString operand;                // the value after the command's own option (PAGE)
+    QMap<QString, QString> values;  // other options with a value: "--out" -> FILE
+    QString programDir;             // folder of the running program
+
+    QString value(const char *option) const { return values.value(QString::fromLatin1(option)); }
+    bool has(const char *option) const { return values.contains(QString::fromLatin1(option)); }
+};
+
+// Writes "wobbin-express: TEXT" and a line break to stderr.
+void CliMessage(const QString &text);
+// Writes text to stdout as it is (local 8-bit encoding); false when it failed.
+bool CliPrint(const QByteArray &bytes);
+
+// The program's data folder as the window would choose it, found without
+// creating or seeding anything: a command only reads it.
+QString CliDataDir(const CliArgs &args);
+
+// The commands (one file each).
+int RunExportCommand(const CliArgs &args);
+
+} // namespace wobbin

@@ -1,0 +1,261 @@
+#include "cli/CommandLine.h"
+#include "cli/CliCommand.h"
+
+#include <QByteArray>
+#include <QFileInfo>
+#include <QString>
+#include <QStringList>
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace wobbin {
+namespace {
+
+// Options that take a value, shared by the commands that accept them.
+struct ValueOption {
+    const char *name;
+    const char *valueName;
+    const char *help;
+};
+const ValueOption kValueOptions[] = {
+    {"--out", "FILE", "where --export writes (replaced as a whole)"},
+    {"--data-dir", "DIR",
+     "the folder holding the pages, templates, styles and generated HTML\n"
+     "(Styles.data gives the page its style)"},
+};
+
+// A command: its option, what follows it, the value options it accepts.
+struct Command {
+    const char *name;
+    const char *operand;          // nullptr: the command takes no value
+    std::vector<const char *> options;
+    const char *help;
+    int (*run)(const CliArgs &);
+};
+const Command kCommands[] = {
+    {"--export", "PAGE", {"--out", "--data-dir"},
+     "write the page's HTML (as the program saves it) to standard output,\n"
+     "or to FILE with --out",
+     &RunExportCommand},
+};
+
+// Options the window takes besides a page file.
+const char *const kWindowFlags[] = {"--debug"};
+// Options of Qt itself, taken by the window: those with a value, then flags.
+const char *const kQtValueOptions[] = {"-platform", "-platformpluginpath", "-platformtheme", "-plugin",
+                                       "-qwindowgeometry", "-qwindowicon", "-qwindowtitle", "-style",
+                                       "-stylesheet", "-display", "-geometry", "-session", "-name"};
+const char *const kQtFlags[] = {"-reverse", "-widgetcount", "-nograb", "-dograb", "-sync"};
+
+const char kExitStatus[] =
+    "Exit status: 0 success; 1 missing page file, unwritable output or bad usage;\n"
+    "2 not a page file, an unsupported version, or a damaged or truncated page\n"
+    "(the blocks read before the damage are still written).\n";
+
+const ValueOption *FindValueOption(const QString &name)
+{
+    for (const ValueOption &o : kValueOptions)
+        if (name == QLatin1String(o.name))
+            return &o;
+    return nullptr;
+}
+
+const Command *FindCommand(const QString &name)
+{
+    for (const Command &c : kCommands)
+        if (name == QLatin1String(c.name))
+            return &c;
+    return nullptr;
+}
+
+template <std::size_t N>
+bool InList(const char *const (&list)[N], const QString &name)
+{
+    for (const char *s : list)
+        if (name == QLatin1String(s))
+            return true;
+    return false;
+}
+
+// "  --name VALUE    first line\n                  next line\n"
+void AppendHelp(QByteArray &text, const QByteArray &left, const char *help)
+{
+    const int column = 18;
+    QByteArray head = "  " + left;
+    const QList<QByteArray> lines = QByteArray(help).split('\n');
+    for (int i = 0; i < lines.size(); ++i) {
+        QByteArray lead = i == 0 ? head : QByteArray();
+        if (lead.size() + 1 > column) {
+            text += lead + '\n';
+            lead.clear();
+        }
+        text += lead.leftJustified(column, ' ') + lines.at(i) + '\n';
+    }
+}
+
+QByteArray BuildUsage()
+{
+    QByteArray text = "Usage: wobbin-express [--data-dir DIR] [PAGE]\n";
+    for (const Command &c : kCommands) {
+        QByteArray line = QByteArray("       wobbin-express ") + c.name;
+        if (c.operand)
+            line += QByteArray(" ") + c.operand;
+        for (const char *o : c.options)
+            line += QByteArray(" [") + o + ' ' + FindValueOption(QString::fromLatin1(o))->valueName + ']';
+        text += line + '\n';
+    }
+    text += "       wobbin-express --help | --version\n"
+            "\n"
+            "Without options the program opens its window, with PAGE (a .qze page or a\n"
+            ".qzt template) loaded when one is named.\n"
+            "\n"
+            "Options:\n";
+    for (const Command &c : kCommands)
+        AppendHelp(text, QByteArray(c.name) + (c.operand ? QByteArray(" ") + c.operand : QByteArray()), c.help);
+    for (const ValueOption &o : kValueOptions)
+        AppendHelp(text, QByteArray(o.name) + ' ' + o.valueName, o.help);
+    AppendHelp(text, "--debug", "(window) show unexpected errors in a message box");
+    AppendHelp(text, "--help", "show this help and exit");
+    AppendHelp(text, "--version", "show the version and exit");
+    text += '\n';
+    text += kExitStatus;
+    return text;
+}
+
+// Folder of the running program.
+QString ProgramFolder(const char *argv0)
+{
+    const QFileInfo self(QStringLiteral("/proc/self/exe"));
+    const QString target = self.symLinkTarget();
+    if (!target.isEmpty())
+        return QFileInfo(target).absolutePath();
+    return QFileInfo(QString::fromLocal8Bit(argv0)).absolutePath();
+}
+
+int UsageError(const QString &text)
+{
+    CliMessage(text);
+    std::fputs(UsageText(), stderr);
+    return 1;
+}
+
+} // namespace
+
+const char *UsageText()
+{
+    static const QByteArray usage = BuildUsage();
+    return usage.constData();
+}
+
+bool RunCommandLine(int argc, char **argv, int &exitCode)
+{
+    const Command *command = nullptr;
+    CliArgs args;
+    QStringList operands;
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        const QString a = QString::fromLocal8Bit(argv[i]);
+        if (optionsEnded || !a.startsWith(QLatin1Char('-')) || a == QLatin1String("-")) {
+            operands << a;
+            continue;
+        }
+        if (a == QLatin1String("--")) {
+            optionsEnded = true;
+            continue;
+        }
+        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            std::fputs(UsageText(), stdout);
+            exitCode = 0;
+            return true;
+        }
+        if (a == QLatin1String("--version")) {
+            std::printf("Wobbin Express Version %s\n", WOBBIN_VERSION_TEXT);
+            exitCode = 0;
+            return true;
+        }
+        if (InList(kWindowFlags, a) || InList(kQtFlags, a))
+            continue;
+        if (InList(kQtValueOptions, a)) {
+            ++i; // Qt takes the option and its value itself
+            continue;
+        }
+        // "--name VALUE" or "--name=VALUE"
+        const int eq = a.indexOf(QLatin1Char('='));
+        const QString name = eq > 0 ? a.left(eq) : a;
+        const Command *c = FindCommand(name);
+        const ValueOption *v = c ? nullptr : FindValueOption(name);
+        if (!c && !v) {
+            exitCode = UsageError(QStringLiteral("unknown option \"%1\"").arg(a));
+            return true;
+        }
+        const bool takesValue = v || c->operand;
+        QString value;
+        if (takesValue) {
+            if (eq > 0) {
+                value = a.mid(eq + 1);
+            } else if (i + 1 < argc) {
+                value = QString::fromLocal8Bit(argv[++i]);
+            } else {
+                exitCode = UsageError(QStringLiteral("%1 needs a value").arg(name));
+                return true;
+            }
+        } else if (eq > 0) {
+            exitCode = UsageError(QStringLiteral("%1 takes no value").arg(name));
+            return true;
+        }
+        if (c) {
+            if (command && command != c) {
+                exitCode = UsageError(QStringLiteral("%1 and %2 cannot be used together")
+                                          .arg(QLatin1String(command->name), name));
+                return true;
+            }
+            command = c;
+            args.operand = value;
+        } else {
+            args.values.insert(name, value);
+        }
+    }
+    args.programDir = ProgramFolder(argv[0]);
+
+    if (!command) {
+        // The window: at most one page file, and only options it knows.
+        for (auto it = args.values.cbegin(); it != args.values.cend(); ++it) {
+            if (it.key() != QLatin1String("--data-dir")) {
+                exitCode = UsageError(QStringLiteral("%1 needs a command such as --export").arg(it.key()));
+                return true;
+            }
+        }
+        if (operands.size() > 1) {
+            exitCode = UsageError(QStringLiteral("unexpected argument \"%1\"").arg(operands.at(1)));
+            return true;
+        }
+        return false;
+    }
+    if (!operands.isEmpty()) {
+        exitCode = UsageError(QStringLiteral("unexpected argument \"%1\"").arg(operands.first()));
+        return true;
+    }
+    for (auto it = args.values.cbegin(); it != args.values.cend(); ++it) {
+        bool allowed = false;
+        for (const char *o : command->options)
+            allowed = allowed || it.key() == QLatin1String(o);
+        if (!allowed) {
+            exitCode = UsageError(QStringLiteral("%1 cannot be used with %2").arg(it.key(), QLatin1String(command->name)));
+            return true;
+        }
+        if (it.value().isEmpty()) {
+            exitCode = UsageError(QStringLiteral("%1 needs a value").arg(it.key()));
+            return true;
+        }
+    }
+    if (command->operand && args.operand.isEmpty()) {
+        exitCode = UsageError(QStringLiteral("%1 needs a value").arg(QLatin1String(command->name)));
+        return true;
+    }
+    exitCode = command->run(args);
+    return true;
+}
+
+} // namespace wobbin

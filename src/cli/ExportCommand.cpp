@@ -1,0 +1,72 @@
+// --export PAGE [--out FILE]: the page's HTML exactly as the window saves it.
+#include "base/Paths.h"
+#include "base/SafeFile.h"
+#include "cli/CliCommand.h"
+#include "page/Cp1252.h"
+#include "page/PageDocument.h"
+#include "page/PageFile.h"
+#include "styles/StyleLibrary.h"
+
+#include <QFileInfo>
+
+namespace wobbin {
+namespace {
+
+// The BODY tag of the page's stored style, as the window applies it.
+QString ApplyStoredStyle(const QString &html, const PageReadResult &read, const QString &appDir)
+{
+    if (!read.HasStyleName || appDir.isEmpty())
+        return html;
+    const QString stylesPath = FindPathNoCase(ToNativePath(JoinPath(appDir, QStringLiteral("Styles.data"))));
+    if (!QFileInfo::exists(stylesPath))
+        return html;
+    const StyleList styles = LoadStyles(stylesPath);
+    const int entry = FindStyleEntry(StyleListEntries(styles), read.StyleName);
+    if (entry <= 0)
+        return html;
+    const QString tag = BodyTagForEntry(styles, entry);
+    return tag.isEmpty() ? html : ReplaceBodyTag(html, tag);
+}
+
+} // namespace
+
+int RunExportCommand(const CliArgs &args)
+{
+    const QString page = args.operand;
+    TPageDocument doc;
+    const PageReadResult read = ReadPageFile(page, doc);
+    switch (read.Stop) {
+    case PageReadStop::FileMissing:
+        CliMessage(QStringLiteral("%1: %2").arg(page, DescribeReadResult(read)));
+        return 1;
+    case PageReadStop::NotPageFile:
+    case PageReadStop::OtherMajorVersion:
+    case PageReadStop::BadVersionText:
+        CliMessage(QStringLiteral("%1: %2").arg(page, DescribeReadResult(read)));
+        return 2;
+    default:
+        break;
+    }
+    QString html = doc.BuildPageHTML(false, true);
+    html = ApplyStoredStyle(html, read, CliDataDir(args));
+    const QByteArray bytes = ToCp1252(html);
+
+    if (args.has("--out")) {
+        const QString out = args.value("--out");
+        QString error;
+        if (!WriteFileSafely(ToNativePath(out), bytes, &error)) {
+            CliMessage(QStringLiteral("%1: cannot write: %2").arg(out, error));
+            return 1;
+        }
+    } else if (!CliPrint(bytes)) {
+        CliMessage(QStringLiteral("cannot write to standard output"));
+        return 1;
+    }
+    if (!read.IsOk()) {
+        CliMessage(QStringLiteral("%1: %2").arg(page, DescribeReadResult(read)));
+        return 2;
+    }
+    return 0;
+}
+
+} // namespace wobbin
