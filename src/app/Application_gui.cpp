@@ -1,7 +1,7 @@
 #include "app/Application_gui.h"
 
 #include "app/AppPaths.h"
-#include "app/Companion.h"
+#include "app/Companion_bus.h"
 #include "app/Resources.h"
 #include "app/Settings.h"
 #include "app/Skin_gui.h"

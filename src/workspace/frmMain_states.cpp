@@ -2,7 +2,7 @@
 // change itself, and the hand-over of the page to the companion editor.
 #include "workspace/frmMain.h"
 
-#include "app/Companion.h"
+#include "app/Companion_bus.h"
 #include "app/Dialogs_gui.h"
 #include "base/Paths.h"
 #include "app/Skin_gui.h"

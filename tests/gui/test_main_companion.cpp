@@ -1,7 +1,7 @@
 // ctest: needs-session-bus
 // The Send tab with the companion editor running: the page goes to the editor
 // instead, against the fake companion on a private session bus.
-#include "app/Companion.h"
+#include "app/Companion_bus.h"
 #include "app/Dialogs_gui.h"
 #include "app/Settings.h"
 #include "app/StringTable.h"

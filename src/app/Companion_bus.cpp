@@ -1,4 +1,4 @@
-#include "app/Companion.h"
+#include "app/Companion_bus.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
