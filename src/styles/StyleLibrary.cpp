@@ -1,10 +1,10 @@
 #include "styles/StyleLibrary.h"
 
 #include "base/Paths.h"
+#include "base/SafeFile.h"
 #include "page/ByteIO.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <array>
 
@@ -150,20 +150,17 @@ QByteArray SerializeStyles(const StyleList &styles)
 bool WriteStyles(const QString &path, const StyleList &styles, QString *errorText)
 {
     // An existing library is replaced under the name it has on disk.
-    QSaveFile file(FindPathNoCase(path));
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (errorText)
-            *errorText = file.errorString();
-        return false;
-    }
-    const QByteArray bytes = SerializeStyles(styles);
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        if (errorText)
-            *errorText = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    return true;
+    return WriteFileSafely(FindPathNoCase(ToNativePath(path)), SerializeStyles(styles), errorText);
+}
+
+QString StylesFilePath(const QString &appDir)
+{
+    return ToNativePath(JoinPath(appDir, QStringLiteral("Styles.data")));
+}
+
+bool WriteStylesToFile(const QString &appDir, const StyleList &styles, QString *errorText)
+{
+    return WriteStyles(StylesFilePath(appDir), styles, errorText);
 }
 
 QString ColourToString(TColor colour)

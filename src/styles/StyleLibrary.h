@@ -57,10 +57,18 @@ StyleList LoadStyles(const QString &path, StyleLoadStatus *status = nullptr);
 // The bytes of a library file holding these styles.
 QByteArray SerializeStyles(const StyleList &styles);
 
-// Writes the library file as a whole (written to a temporary file first and
-// then put in place, so a failed write leaves the old library intact). An
+// Writes the library file as a whole through the checked writer: the new
+// library is written beside the old one, checked to have reached the disk and
+// only then put in its place, so a failed write (a full disk, a read-only
+// folder) leaves the old library whole and *errorText names the cause. An
 // existing file whose name differs only in letter case is the one replaced.
 bool WriteStyles(const QString &path, const StyleList &styles, QString *errorText = nullptr);
+
+// The library file of a program folder: appDir joined with "Styles.data".
+QString StylesFilePath(const QString &appDir);
+
+// Writes the whole list as the library of the program folder (see WriteStyles).
+bool WriteStylesToFile(const QString &appDir, const StyleList &styles, QString *errorText = nullptr);
 
 // Colour-name notation: the name of a named colour, otherwise "$" and eight
 // upper-case hexadecimal digits.
