@@ -25,6 +25,7 @@ struct DialogState {
     bool nonInteractive = false;
     QStringList messages;
     QMessageBox::Icon lastIcon = QMessageBox::NoIcon;
+    QString lastCaption;
     QStringList fileDialogs;
 };
 
@@ -102,6 +103,7 @@ void TDialogs::ClearPresets()
     s.messages.clear();
     s.fileDialogs.clear();
     s.lastIcon = QMessageBox::NoIcon;
+    s.lastCaption.clear();
 }
 
 int TDialogs::PendingPresets() { return int(State().answers.size() + State().dialogs.size()); }
@@ -110,15 +112,24 @@ bool TDialogs::NonInteractive() { return State().nonInteractive; }
 QStringList TDialogs::ShownMessages() { return State().messages; }
 QString TDialogs::LastMessage() { return State().messages.isEmpty() ? QString() : State().messages.last(); }
 QMessageBox::Icon TDialogs::LastIcon() { return State().lastIcon; }
+QString TDialogs::LastCaption() { return State().lastCaption; }
 QStringList TDialogs::ShownFileDialogs() { return State().fileDialogs; }
 
 QMessageBox::StandardButton MsgBox(QWidget *parent, const QString &text, QMessageBox::Icon icon,
                                    QMessageBox::StandardButtons buttons,
                                    QMessageBox::StandardButton defaultButton)
 {
+    return MsgBoxCaption(parent, ProgramTitle(), text, icon, buttons, defaultButton);
+}
+
+QMessageBox::StandardButton MsgBoxCaption(QWidget *parent, const QString &caption, const QString &text,
+                                          QMessageBox::Icon icon, QMessageBox::StandardButtons buttons,
+                                          QMessageBox::StandardButton defaultButton)
+{
     auto &s = State();
     s.messages << text;
     s.lastIcon = icon;
+    s.lastCaption = caption;
     if (!s.answers.empty()) {
         const auto answer = s.answers.front();
         s.answers.pop_front();
@@ -127,7 +138,7 @@ QMessageBox::StandardButton MsgBox(QWidget *parent, const QString &text, QMessag
     if (s.nonInteractive)
         return FallbackAnswer(buttons, defaultButton);
 
-    QMessageBox box(icon, ProgramTitle(), text, buttons, parent);
+    QMessageBox box(icon, caption, text, buttons, parent);
     if (defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(defaultButton);
     const int r = box.exec();

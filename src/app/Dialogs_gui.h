@@ -44,6 +44,8 @@ public:
     static QStringList ShownMessages();
     static QString LastMessage();
     static QMessageBox::Icon LastIcon();
+    // Caption of the last message box (the program's title unless one was given).
+    static QString LastCaption();
     // Titles of file dialogs asked for, in order.
     static QStringList ShownFileDialogs();
 };
@@ -52,6 +54,12 @@ public:
 QMessageBox::StandardButton MsgBox(QWidget *parent, const QString &text, QMessageBox::Icon icon,
                                    QMessageBox::StandardButtons buttons = QMessageBox::Ok,
                                    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
+
+// The same with a caption of its own instead of the program's title.
+QMessageBox::StandardButton MsgBoxCaption(QWidget *parent, const QString &caption, const QString &text,
+                                          QMessageBox::Icon icon,
+                                          QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+                                          QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
 
 // Open and save dialogs. The filter is in the program's stored form
 // "Description (*.ext)|*.ext|Other|*.a;*.b"; filterIndex is 1-based;
