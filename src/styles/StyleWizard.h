@@ -62,8 +62,8 @@ public:
     bool MoveDown();
 
     // ---- the start page
-    TWizardAction Action() const { return m_action; }
-    void SetAction(TWizardAction action) { m_action = action; }
+    TWizardAction WizardAction() const { return m_action; }
+    void SetWizardAction(TWizardAction action) { m_action = action; }
 
     // ---- page flow
     TWizardPage Page() const { return m_page; }

@@ -478,17 +478,17 @@ void TfrmStyleWiz::UpdateHTML()
 
 void TfrmStyleWiz::radAddClick()
 {
-    m_wizard.SetAction(TWizardAction::Add);
+    m_wizard.SetWizardAction(TWizardAction::Add);
 }
 
 void TfrmStyleWiz::radModifyClick()
 {
-    m_wizard.SetAction(TWizardAction::Modify);
+    m_wizard.SetWizardAction(TWizardAction::Modify);
 }
 
 void TfrmStyleWiz::radDeleteClick()
 {
-    m_wizard.SetAction(TWizardAction::Delete);
+    m_wizard.SetWizardAction(TWizardAction::Delete);
 }
 
 void TfrmStyleWiz::NextButtClick()
@@ -523,7 +523,7 @@ void TfrmStyleWiz::BackButtClick()
         ShowStyles();
     ShowState();
     if (m_wizard.Page() == TWizardPage::Start) {
-        switch (m_wizard.Action()) {
+        switch (m_wizard.WizardAction()) {
         case TWizardAction::Add: radAdd->setFocus(); break;
         case TWizardAction::Modify: radModify->setFocus(); break;
         case TWizardAction::Delete: radDelete->setFocus(); break;

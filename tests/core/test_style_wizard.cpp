@@ -255,7 +255,7 @@ private Q_SLOTS:
     {
         TStyleWizard w(ThreeStyles());
         QCOMPARE(w.Page(), TWizardPage::Start);
-        QCOMPARE(w.Action(), TWizardAction::Add);
+        QCOMPARE(w.WizardAction(), TWizardAction::Add);
         QVERIFY(!w.BackEnabled());
         QVERIFY(w.NextVisible());
 
@@ -307,7 +307,7 @@ private Q_SLOTS:
         // With no styles Next keeps asking for a selection, and the list page
         // stays as it was.
         TStyleWizard empty;
-        empty.SetAction(TWizardAction::Modify);
+        empty.SetWizardAction(TWizardAction::Modify);
         QCOMPARE(empty.Next(), TStyleWizard::TNextResult::Moved);
         QCOMPARE(empty.Page(), TWizardPage::List);
         QVERIFY(!empty.DeleteButtonVisible());
@@ -321,7 +321,7 @@ private Q_SLOTS:
         }
 
         TStyleWizard w(ThreeStyles());
-        w.SetAction(TWizardAction::Modify);
+        w.SetWizardAction(TWizardAction::Modify);
         w.Next();
         w.SelectStyle(1);
         QCOMPARE(w.EditStyle().Name, QStringLiteral("Ocean"));
@@ -346,11 +346,11 @@ private Q_SLOTS:
         // A style edited through Add in between does not take the place of
         // the one selected in the list.
         w.Back();
-        w.SetAction(TWizardAction::Add);
+        w.SetWizardAction(TWizardAction::Add);
         w.Next();
         QCOMPARE(w.EditIndex(), -1);
         w.Back();
-        w.SetAction(TWizardAction::Modify);
+        w.SetWizardAction(TWizardAction::Modify);
         w.Next();
         QCOMPARE(w.Selected(), 1);
         w.Next();
@@ -360,7 +360,7 @@ private Q_SLOTS:
     void deletingAndMoving()
     {
         TStyleWizard w(ThreeStyles());
-        w.SetAction(TWizardAction::Delete);
+        w.SetWizardAction(TWizardAction::Delete);
         w.Next();
         QCOMPARE(w.Page(), TWizardPage::List);
         QVERIFY(w.FinishVisible());
