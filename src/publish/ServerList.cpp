@@ -486,6 +486,25 @@ bool SaveServerList(TServerList &list, QString *error)
             for (int k = 0; k < written.size(); ++k)
                 inKeyring[written.at(k)] = k < answers.size() && answers.at(k).outcome == TVaultAnswer::Ok;
         }
+        // No password: no entry. Where the keyring answers, the settings need
+        // no value either.
+        QList<int> emptied;
+        QStringList emptiedNames;
+        for (int i = 0; i < work.size(); ++i) {
+            const tWWWServerType &r = work.at(i);
+            if (!r.Name.isEmpty() && r.PasswordKnown && r.Password.isEmpty()) {
+                emptied << i;
+                emptiedNames << r.Name;
+            }
+        }
+        if (!emptied.isEmpty()) {
+            const QList<TVaultAnswer> answers = vault->RemovePasswords(emptiedNames);
+            for (int k = 0; k < emptied.size(); ++k) {
+                const auto outcome = k < answers.size() ? answers.at(k).outcome : TVaultAnswer::Failed;
+                inKeyring[emptied.at(k)] = outcome == TVaultAnswer::Ok || outcome == TVaultAnswer::NotFound;
+            }
+            written << emptied;
+        }
     }
 
     // The whole key, in list order.
@@ -514,7 +533,7 @@ bool SaveServerList(TServerList &list, QString *error)
         for (int e = 0; e < 5; ++e)
             if (!extended[e].isEmpty())
                 put(extendedNames[e], extended[e]);
-        if (r.PasswordKnown && !inKeyring.at(i) && !(vault && r.Password.isEmpty())) {
+        if (r.PasswordKnown && !inKeyring.at(i)) {
             put("Password", CryptPassword(r.Password, QStringLiteral("ENC")));
             passwordInFile = passwordInFile || !r.Password.isEmpty();
         }
