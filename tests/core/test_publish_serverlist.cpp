@@ -5,6 +5,7 @@
 #include "app/StringTable.h"
 #include "publish/ProfileFile.h"
 #include "publish/ServerList.h"
+#include "publish/ServerWizard.h"
 
 #include <QDir>
 #include <QFile>
@@ -390,6 +391,21 @@ private Q_SLOTS:
         QCOMPARE(noLogin, 1);
         QVERIFY(createDir >= 1);
         SetAppDir(QString());
+    }
+
+    void sendPanelChoice()
+    {
+        ServerList() = {Server(QStringLiteral("Alpha")), Server(QStringLiteral("Beta"))};
+        QCOMPARE(ServerComboChoice().names, (QStringList{"Alpha", "Beta"}));
+        QCOMPARE(ServerComboChoice().selected, 0);
+        RememberLastServer(QStringLiteral("beta"));
+        QCOMPARE(ServerComboChoice().selected, 1);
+        QCOMPARE(ServerAtChoice(1)->Name, QStringLiteral("Beta"));
+        QCOMPARE(ServerAtChoice(2), nullptr);
+        RememberLastServer(QStringLiteral("Gone"));
+        QCOMPARE(ServerComboChoice().selected, 0);
+        ServerList().clear();
+        QCOMPARE(ServerComboChoice().selected, -1);
     }
 
     void writeFailureChangesNothing()
