@@ -293,9 +293,13 @@ bool IsGeoCities(const QString &providerName)
 QString BuildURL(const tWWWServerType &current, const ISPDetails *provider, const QString &login,
                  const QString &directory, const QString &url)
 {
-    if (!provider)
-        return QStringLiteral("http://") + current.Address + QStringLiteral("/~") + current.UserName
-               + QLatin1Char('/');
+    if (!provider) {
+        // The web site is on the host, not on the transfer port.
+        QString host = current.Host();
+        if (host.contains(QLatin1Char(':')))
+            host = QLatin1Char('[') + host + QLatin1Char(']');
+        return QStringLiteral("http://") + host + QStringLiteral("/~") + current.UserName + QLatin1Char('/');
+    }
     QString u = ReplaceText(provider->URL, QStringLiteral("%login%"), login);
     if (IsGeoCities(provider->Name)) {
         u = ReplaceText(u, QStringLiteral("%neighbourhood%"), directory);
@@ -426,10 +430,12 @@ void LoadServerList()
         for (int k = 0; k < pending.size(); ++k) {
             tWWWServerType &rec = list[pending.at(k)];
             const TVaultAnswer a = k < answers.size() ? answers.at(k) : TVaultAnswer{};
-            if (a.outcome == TVaultAnswer::Ok || a.outcome == TVaultAnswer::NotFound) {
-                rec.Password = a.outcome == TVaultAnswer::Ok ? a.password : QString();
+            // A keyring that is locked and stays so finds nothing either: a
+            // password not found stays unknown, so that no save removes it.
+            if (a.outcome == TVaultAnswer::Ok) {
+                rec.Password = a.password;
                 rec.PasswordKnown = true;
-            } else {
+            } else if (a.outcome != TVaultAnswer::NotFound) {
                 silent = true;
             }
         }
@@ -461,8 +467,8 @@ bool SaveServerList(TServerList &list, QString *error)
             const QList<TVaultAnswer> answers = vault->ReadPasswords(names);
             for (int k = 0; k < unknown.size() && k < answers.size(); ++k) {
                 const TVaultAnswer &a = answers.at(k);
-                if (a.outcome == TVaultAnswer::Ok || a.outcome == TVaultAnswer::NotFound) {
-                    work[unknown.at(k)].Password = a.outcome == TVaultAnswer::Ok ? a.password : QString();
+                if (a.outcome == TVaultAnswer::Ok) {
+                    work[unknown.at(k)].Password = a.password;
                     work[unknown.at(k)].PasswordKnown = true;
                 }
             }

@@ -46,9 +46,10 @@ struct tWWWServerType
     // SHA-256 fingerprint of the server certificate or host key the user accepted.
     QString TrustedFingerprint;
 
-    // Where the password stands. False when the keyring holding it did not
-    // answer: the password is then unknown (Password is empty) and saving the
-    // list leaves the keyring entry alone.
+    // Where the password stands. False when the keyring did not answer or
+    // found no password (a locked keyring finds none either): the password is
+    // then unknown (Password is empty) and saving the list leaves the keyring
+    // entry alone. Typing a password makes it known.
     bool PasswordKnown = true;
     // The description the record was last read or saved under ("" for a new
     // record): its keyring entry's name until the list is saved again.
@@ -132,7 +133,7 @@ QString CryptPassword(const QString &text, const QString &mode, bool *damaged = 
 QString ReplaceText(const QString &text, const QString &pattern, const QString &replacement);
 
 // The site's address. With no provider (Common): "http://" + Address + "/~" +
-// UserName + "/" of the record. With a provider: its URL template with
+// UserName + "/" of the record (of Address the host only, without a port). With a provider: its URL template with
 // "%login%" replaced by login; for GeoCities also "%neighbourhood%" by
 // directory and "%geonumber%" by url (the texts of the wizard's fields).
 QString BuildURL(const tWWWServerType &current, const ISPDetails *provider, const QString &login,

@@ -99,9 +99,27 @@ private Q_SLOTS:
         LoadServerList();
         QCOMPARE(ServerList().size(), 3);
         QCOMPARE(ServerList().at(0).Password, secret);
-        QVERIFY(ServerList().at(1).PasswordKnown);
         QCOMPARE(ServerList().at(1).Password, QString());
         QCOMPARE(ServerList().at(2).Password, QStringLiteral("x"));
+    }
+
+    void aPasswordNotFoundIsLeftAlone()
+    {
+        // A locked keyring finds nothing either: a save must not remove what
+        // it could not see.
+        ServerList() = {Server(QStringLiteral("Quiet"), QString())};
+        QVERIFY(SaveServerList());
+        LoadServerList();
+        QVERIFY(!ServerList().at(0).PasswordKnown);
+        m_probe.WritePasswords({{QStringLiteral("Quiet"), QStringLiteral("seen later")}});
+        QVERIFY(SaveServerList());
+        QCOMPARE(Entry(QStringLiteral("Quiet")).password, QStringLiteral("seen later"));
+        QVERIFY(!ServerHasStoredPassword(QStringLiteral("Quiet")));
+        // Typing a password makes it known and it is written.
+        ServerList()[0].Password = QStringLiteral("typed");
+        ServerList()[0].PasswordKnown = true;
+        QVERIFY(SaveServerList());
+        QCOMPARE(Entry(QStringLiteral("Quiet")).password, QStringLiteral("typed"));
     }
 
     void oldPasswordsMoveIntoTheKeyring()

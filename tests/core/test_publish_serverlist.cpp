@@ -278,6 +278,11 @@ private Q_SLOTS:
         cur.UserName = QStringLiteral("stored");
         // Common: the record's fields, not the typed login.
         QCOMPARE(BuildURL(cur, nullptr, "typed", "d", "u"), QStringLiteral("http://ftp.home.example/~stored/"));
+        // A transfer port is not the web site's.
+        cur.Address = QStringLiteral("ftp.home.example:2121");
+        QCOMPARE(BuildURL(cur, nullptr, "typed", "d", "u"), QStringLiteral("http://ftp.home.example/~stored/"));
+        cur.Address = QStringLiteral("[::1]:2121");
+        QCOMPARE(BuildURL(cur, nullptr, "typed", "d", "u"), QStringLiteral("http://[::1]/~stored/"));
         ISPDetails p;
         p.Name = QStringLiteral("Provider");
         p.URL = QStringLiteral("http://%LOGIN%.provider.example/%login%/%neighbourhood%");

@@ -182,7 +182,7 @@ private Q_SLOTS:
         Click("butAdvanced");
         QCOMPARE(Page(), QStringLiteral("tab3"));
         QVERIFY(W<QGroupBox>("grpAdvanced")->isEnabled());
-        QCOMPARE(W<QLineEdit>("txtURL")->text(), QStringLiteral("http://ftp.home.example:2121/~bob/"));
+        QCOMPARE(W<QLineEdit>("txtURL")->text(), QStringLiteral("http://ftp.home.example/~bob/"));
         QCOMPARE(W<QLineEdit>("txtDirectory")->text(), QStringLiteral("public_html"));
         Type("txtDirectory", QStringLiteral("htdocs"));
         Click("chkDir");
@@ -201,7 +201,7 @@ private Q_SLOTS:
         QCOMPARE(r.UserName, QStringLiteral("bob"));
         QCOMPARE(r.Password, QStringLiteral("p@ss, word"));
         QCOMPARE(r.Directory, QStringLiteral("htdocs"));
-        QCOMPARE(r.URL, QStringLiteral("http://ftp.home.example:2121/~bob/"));
+        QCOMPARE(r.URL, QStringLiteral("http://ftp.home.example/~bob/"));
         QVERIFY(r.FlatDir);
         QCOMPARE(r.TransferProtocol(), TTransferProtocol::FTPS);
         QCOMPARE(r.ISP, QString());
