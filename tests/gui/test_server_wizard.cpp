@@ -25,6 +25,10 @@
 
 #include <memory>
 
+#include <sched.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
 using namespace wobbin;
 
 namespace {
@@ -447,6 +451,40 @@ private Q_SLOTS:
         Click("FinishButt");
         QCOMPARE(Names(ServerList()), (QStringList{"Alpha", "Fresh"}));
         QCOMPARE(ServerList().at(0).Address, QStringLiteral("ftp.alpha.example"));
+    }
+
+    void failedWriteKeepsTheWizardOpen()
+    {
+        if (geteuid() != 0)
+            QSKIP("needs root to make a read-only mount in a private mount namespace");
+        SaveList({Server("Alpha"), Server("Beta")});
+        LoadServerList();
+        Open();
+        Click("RadioButton3");
+        Click("NextButt");
+        ClickRow(0);
+        Click("butDelete");
+        // The settings folder becomes read-only (in this test's own mount namespace).
+        const QByteArray folder = QFileInfo(SettingsStore().FileName()).absolutePath().toLocal8Bit();
+        QCOMPARE(unshare(CLONE_NEWNS), 0);
+        QCOMPARE(mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr), 0);
+        QCOMPARE(mount(folder.constData(), folder.constData(), nullptr, MS_BIND, nullptr), 0);
+        QCOMPARE(mount("none", folder.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr), 0);
+        TDialogs::PresetAnswer(QMessageBox::Yes);
+        Click("FinishButt");
+        QVERIFY(TDialogs::LastMessage().startsWith(LoadStr(631)));
+        QVERIFY(TDialogs::LastMessage().contains(QStringLiteral("Read-only file system")));
+        QCOMPARE(TDialogs::LastIcon(), QMessageBox::Critical);
+        QVERIFY(m_wizard->isVisible());
+        QVERIFY(!m_wizard->Saved());
+        QCOMPARE(Names(ServerList()), (QStringList{"Alpha", "Beta"}));
+        QCOMPARE(ListBox(), QStringList{"Beta"});
+        // Once the disk takes it again, Finish writes the list.
+        QCOMPARE(umount(folder.constData()), 0);
+        TDialogs::PresetAnswer(QMessageBox::Yes);
+        Click("FinishButt");
+        QVERIFY(!m_wizard->isVisible());
+        QCOMPARE(GetServerNames(), QStringList{"Beta"});
     }
 
     void helpAndWhatsThis()
