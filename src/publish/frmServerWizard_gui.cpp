@@ -419,6 +419,12 @@ void TfrmServerWizard::BackButtClick()
         } else {
             lblModDesc->show();
             lblModify->show();
+            // A description changed meanwhile shows in the list.
+            const int row = m_state.ListNames().indexOf(m_state.Current().Name);
+            LoadWWWList();
+            FieldsLoading = true;
+            lstServers->setCurrentRow(m_state.CurrentIndex() >= 0 ? row : -1);
+            FieldsLoading = false;
             ShowPage(tab4);
         }
     } else if (page == tab3) {

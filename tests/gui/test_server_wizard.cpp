@@ -331,6 +331,14 @@ private Q_SLOTS:
         QCOMPARE(W<QLineEdit>("txtPassword")->text(), QStringLiteral("pw-Beta"));
         Type("txtAddress", QStringLiteral("ftp.new.example"));
         Type("txtName", QStringLiteral("Beta moved"));
+        // Back on the list the new description shows; Next goes on with the same server.
+        Click("BackButt");
+        Click("BackButt");
+        QCOMPARE(Page(), QStringLiteral("tab4"));
+        QCOMPARE(ListBox(), (QStringList{"Alpha", "Beta moved"}));
+        Click("NextButt");
+        Click("NextButt");
+        QCOMPARE(W<QLineEdit>("txtName")->text(), QStringLiteral("Beta moved"));
         TDialogs::PresetAnswer(QMessageBox::Yes);
         Click("FinishButt");
         QCOMPARE(Names(ServerList()), (QStringList{"Alpha", "Beta moved"}));
