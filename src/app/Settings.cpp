@@ -3,7 +3,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QSettings>
+
+#include "base/SafeFile.h"
 
 namespace wobbin {
 
@@ -275,6 +278,75 @@ QStringList TWobbinReg::GetKeyNames() const
 QStringList TWobbinReg::GetValueNames() const
 {
     return childNames(false);
+}
+
+bool TWobbinReg::ReplaceKey(const QStringList &subKeyNames, const QList<TKeyValue> &values, QString *error)
+{
+    if (subKeyNames.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("no key named");
+        return false;
+    }
+    // A settings object of its own, so that its status tells of this write
+    // alone (a settings object remembers its first error for good). It shares
+    // the file's contents with the store's object.
+    const QString file = d->settings.fileName();
+    if (!QFileInfo::exists(file))
+        d->write(kKeyMarker, QString());
+    QSettings s(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Quorvex"),
+                QStringLiteral("Wobbin Express"));
+    s.setFallbacksEnabled(false);
+    s.sync();
+
+    const QString group = GroupOf(subKeyNames);
+    QList<QPair<QString, QVariant>> old;
+    s.beginGroup(group);
+    const QStringList keys = s.allKeys();
+    s.endGroup();
+    for (const QString &k : keys)
+        old.append({group + QLatin1Char('/') + k, s.value(group + QLatin1Char('/') + k)});
+    const bool hadProgramMarker = s.contains(kKeyMarker);
+
+    s.remove(group);
+    if (!hadProgramMarker)
+        s.setValue(kKeyMarker, QString());
+    s.setValue(MarkerOf(subKeyNames), QString());
+    QSet<QString> marked;
+    for (const TKeyValue &v : values) {
+        const QStringList path = subKeyNames + v.subKeys;
+        const QString g = GroupOf(path);
+        if (!marked.contains(g)) {
+            marked.insert(g);
+            s.setValue(MarkerOf(path), QString());
+        }
+        s.setValue(KeyOf(path, v.name), v.value);
+    }
+    s.sync();
+    if (s.status() == QSettings::NoError) {
+        RestrictToOwner(file);
+        d->settings.sync();
+        return true;
+    }
+
+    // Put the old content back, so that no later write of any setting carries
+    // the new content to the disk.
+    s.remove(group);
+    for (const auto &kv : old)
+        s.setValue(kv.first, kv.second);
+    if (!hadProgramMarker)
+        s.remove(kKeyMarker);
+    if (error) {
+        // The settings object does not say why; a checked write of a small file
+        // beside the settings file names the cause.
+        QString cause;
+        const QString probe = file + QStringLiteral(".probe");
+        if (!WriteFileSafely(probe, QByteArray(4096, '\0'), &cause))
+            *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(file), cause);
+        else
+            *error = QStringLiteral("%1 could not be written").arg(QDir::toNativeSeparators(file));
+        QFile::remove(probe);
+    }
+    return false;
 }
 
 void TWobbinReg::DeleteProgramKey()

@@ -14,6 +14,15 @@ class QSettings;
 
 namespace wobbin {
 
+// One value of a key tree written by TWobbinReg::ReplaceKey: the subkey path
+// below the replaced key (empty for the key itself), the value's name and text.
+struct TKeyValue
+{
+    QStringList subKeys;
+    QString name;
+    QString value;
+};
+
 class TWobbinReg
 {
 public:
@@ -43,6 +52,11 @@ public:
     bool DeleteKey(const QStringList &subKeyNames);
     QStringList GetKeyNames() const;                      // subkeys of the open key
     QStringList GetValueNames() const;                    // values of the open key
+    // Replaces the key below the program's key, with everything below it, by
+    // exactly these values (their subkeys are created) in one write of the
+    // settings file. On failure the settings stay as they were, on disk and in
+    // this store, and *error names the cause.
+    bool ReplaceKey(const QStringList &subKeyNames, const QList<TKeyValue> &values, QString *error = nullptr);
     // Removes the program's key with everything below it.
     void DeleteProgramKey();
     // Writes pending changes to disk (every write above already does).

@@ -29,5 +29,6 @@ QString CliDataDir(const CliArgs &args);
 
 // The commands (one file each).
 int RunExportCommand(const CliArgs &args);
+int RunListServersCommand(const CliArgs &args);
 
 } // namespace wobbin

@@ -39,6 +39,11 @@ const Command kCommands[] = {
      "write the page's HTML (as the program saves it) to standard output,\n"
      "or to FILE with --out",
      &RunExportCommand},
+    {"--list-servers", nullptr, {"--data-dir"},
+     "print the server list in its order, one server a line: description,\n"
+     "address, folder, login name, URL, provider and flat-folder flag (0 or 1),\n"
+     "separated by tabs (never the password)",
+     &RunListServersCommand},
 };
 
 // Options the window takes besides a page file.

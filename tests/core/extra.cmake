@@ -15,3 +15,8 @@ endif()
 if(TARGET core_test_cli_export AND TARGET wobbin-express)
     add_dependencies(core_test_cli_export wobbin-express)
 endif()
+
+# The server-list command runs the built program too.
+if(TARGET core_test_publish_cli AND TARGET wobbin-express)
+    add_dependencies(core_test_publish_cli wobbin-express)
+endif()

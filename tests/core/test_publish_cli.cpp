@@ -1,0 +1,67 @@
+// wobbin-express --list-servers: the list in its order, tab-separated, never a password.
+#include "app/Settings.h"
+#include "publish/ServerList.h"
+
+#include <QProcess>
+#include <QtTest>
+
+using namespace wobbin;
+
+namespace {
+const QString kProgram = QStringLiteral(WOBBIN_BINARY_DIR "/bin/wobbin-express");
+
+struct Run { int code = -1; QByteArray out, err; };
+
+Run Start(const QStringList &args)
+{
+    QProcess p;
+    p.start(kProgram, args);
+    p.waitForFinished(60000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+            p.readAllStandardError()};
+}
+} // namespace
+
+class TestPublishCli : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { SettingsStore().DeleteProgramKey(); }
+
+    void emptyListPrintsNothing()
+    {
+        const Run r = Start({QStringLiteral("--list-servers")});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.out, QByteArray());
+        QCOMPARE(r.err, QByteArray());
+    }
+
+    void listInOrderWithoutPasswords()
+    {
+        tWWWServerType a;
+        a.Name = QStringLiteral("Zulu site");
+        a.Address = QStringLiteral("ftp.zulu.example:2121");
+        a.Directory = QStringLiteral("www");
+        a.UserName = QStringLiteral("zed");
+        a.Password = QStringLiteral("TopSecret99");
+        a.URL = QStringLiteral("http://zulu.example/");
+        a.ISP = QStringLiteral("Kestrel Net");
+        a.FlatDir = true;
+        tWWWServerType b;
+        b.Name = QStringLiteral("Alpha\tsite");
+        b.Password = QStringLiteral("AlsoSecret");
+        TServerList list{a, b};
+        QVERIFY(SaveServerList(list));
+        const Run r = Start({QStringLiteral("--list-servers"), QStringLiteral("--data-dir"), QStringLiteral("/nowhere")});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.out, QByteArray("Zulu site\tftp.zulu.example:2121\twww\tzed\thttp://zulu.example/\tKestrel Net\t1\n"
+                                   "Alpha site\t\t\t\t\t\t0\n"));
+        QVERIFY(!r.err.contains("Secret"));
+        // The command takes no value and no other option.
+        QCOMPARE(Start({QStringLiteral("--list-servers=x")}).code, 1);
+        QCOMPARE(Start({QStringLiteral("--list-servers"), QStringLiteral("--out"), QStringLiteral("f")}).code, 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPublishCli)
+#include "test_publish_cli.moc"
