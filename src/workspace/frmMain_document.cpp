@@ -11,7 +11,7 @@
 #include "app/StringTable.h"
 #include "page/Cp1252.h"
 #include "page/PageDocument.h"
-#include "page/PageFile.h"
+#include "page/PagePicture_gfx.h"
 #include "page/PageHtml.h"
 #include "page/ResourceList.h"
 #include "page/ViewerText.h"
