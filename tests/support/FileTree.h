@@ -2,10 +2,12 @@
 // File helpers shared by the tests.
 
 #include <QString>
+#include <QStringList>
 
 namespace wobbin::testing {
 
-// Copies a folder with everything below it (hidden files too) into another.
-bool CopyTree(const QString &from, const QString &to);
+// Copies a folder with everything below it (hidden files too) into another;
+// with names given, only those entries of the folder (and what is below them).
+bool CopyTree(const QString &from, const QString &to, const QStringList &only = {});
 
 } // namespace wobbin::testing
