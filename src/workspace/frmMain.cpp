@@ -243,11 +243,7 @@ void TfrmMain::FormCreate()
     m_view->SetHTMLFolder(m_doc->HTMLFolder());
     m_build->SetHTMLFolder(m_doc->HTMLFolder());
 
-    // A missing setting reads "ERROR" and so turns sounds on.
-    const bool sounds = ReadSetting(QStringLiteral("General"), QStringLiteral("PlaySounds")) != QLatin1String("No");
-    if (sounds)
-        WriteSetting(QStringLiteral("General"), QStringLiteral("PlaySounds"), QStringLiteral("Yes"));
-    Sounds->setChecked(sounds);
+    Sounds->setChecked(StartSoundSwitch());
 
     m_build->AssignHelpContext();
     StringEmUp();
@@ -520,8 +516,7 @@ void TfrmMain::ExecFileFail()
 void TfrmMain::SoundsClick()
 {
     // The action has toggled its check mark already; the setting follows it.
-    WriteSetting(QStringLiteral("General"), QStringLiteral("PlaySounds"),
-                 Sounds->isChecked() ? QStringLiteral("Yes") : QStringLiteral("No"));
+    SetSoundSwitch(Sounds->isChecked());
 }
 
 void TfrmMain::menHelpAboutClick()
