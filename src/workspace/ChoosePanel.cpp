@@ -221,12 +221,9 @@ void TChoosePanel::WhatsThis1Click() { THelp::ShowPopup(TagOf(lvTemplates), popF
 
 bool TChoosePanel::eventFilter(QObject *, QEvent *event)
 {
-    if (event->type() != QEvent::MouseButtonRelease)
+    QPoint at;
+    if (!IsRightRelease(event, &at))
         return false;
-    auto *me = static_cast<QMouseEvent *>(event);
-    if (me->button() != Qt::RightButton)
-        return false;
-    const QPoint at = me->globalPosition().toPoint();
     PageListEntry entry;
     if (SelectedEntry(entry))
         popFiles->popup(at);

@@ -68,6 +68,19 @@ QFrame *MakePanel(QWidget *parent, const char *name, int x, int y, int w, int h,
 TImage *MakeImage(QWidget *parent, const char *name, int x, int y, int w, int h, int tag = 0);
 QLabel *MakeLabel(QWidget *parent, const char *name, int x, int y, int w, int h, bool wrap = false);
 QTimer *MakeTimer(QObject *parent, const char *name, int interval);
+// True for the release of the right button (where right-click help pops up),
+// with the pointer's screen position.
+inline bool IsRightRelease(const QEvent *event, QPoint *globalPos)
+{
+    if (event->type() != QEvent::MouseButtonRelease)
+        return false;
+    const auto *me = static_cast<const QMouseEvent *>(event);
+    if (me->button() != Qt::RightButton)
+        return false;
+    *globalPos = me->globalPosition().toPoint();
+    return true;
+}
+
 // Sets a label's or button's text from the string table.
 void SetText(QWidget *control, int stringId);
 

@@ -35,17 +35,15 @@ void TWhatsThis::PopUp(int context, QPoint globalPos)
 
 bool TWhatsThis::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() != QEvent::MouseButtonRelease)
-        return false;
-    auto *me = static_cast<QMouseEvent *>(event);
-    if (me->button() != Qt::RightButton)
+    QPoint at;
+    if (!IsRightRelease(event, &at))
         return false;
     auto *w = qobject_cast<QWidget *>(watched);
     if (w && !w->property("Tag").isValid() && w->parentWidget() && w->parentWidget()->property("Tag").isValid())
         w = w->parentWidget();
     if (!w)
         return false;
-    PopUp(TagOf(w), me->globalPosition().toPoint());
+    PopUp(TagOf(w), at);
     return true;
 }
 

@@ -25,13 +25,6 @@ using namespace wobbin::testing;
 
 namespace {
 
-QByteArray Page(const QByteArray &style, const QByteArray &title, const QList<QByteArray> &paras)
-{
-    PageBytes entries;
-    for (const QByteArray &p : paras)
-        entries.Para(p);
-    return SimplePage(style, title, int(paras.size()), entries);
-}
 
 } // namespace
 
@@ -61,10 +54,9 @@ private Q_SLOTS:
     {
         m_dir = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dir->isValid());
-        m_app = m_dir->path() + QStringLiteral("/app");
         // What a document needs: styles, templates, saved pages, an HTML folder.
-        QVERIFY(CopyTree(QStringLiteral(WOBBIN_SOURCE_DIR "/data"), m_app, {"Styles.data", "save", "template"}));
-        QVERIFY(QDir().mkpath(m_app + QStringLiteral("/HTMLFiles")));
+        m_app = CopyProgramData(m_dir->path(), {"Styles.data", "save", "template"});
+        QVERIFY(!m_app.isEmpty());
         m_save = m_app + QStringLiteral("/save");
         m_template = m_app + QStringLiteral("/template");
         m_html = m_app + QStringLiteral("/HTMLFiles");
@@ -102,7 +94,7 @@ private Q_SLOTS:
     void loadingPagesAndTemplates()
     {
         const QString style = m_doc->StyleEntries().value(2);
-        Put(m_save + "/Club.qze", Page(style.toLower().toLatin1(), "Club", {"one", "two"}));
+        Put(m_save + "/Club.qze", ParagraphPage(style.toLower().toLatin1(), "Club", {"one", "two"}));
         QSignalSpy titles(m_doc.get(), &TDocument::titleChanged);
         QSignalSpy read(m_doc.get(), &TDocument::blocksRead);
 

@@ -46,10 +46,9 @@ private Q_SLOTS:
     {
         m_dir = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dir->isValid());
-        m_app = m_dir->path() + QStringLiteral("/app");
         // What a document needs: styles, templates, saved pages, an HTML folder.
-        QVERIFY(CopyTree(QStringLiteral(WOBBIN_SOURCE_DIR "/data"), m_app, {"Styles.data", "save", "template"}));
-        QVERIFY(QDir().mkpath(m_app + QStringLiteral("/HTMLFiles")));
+        m_app = CopyProgramData(m_dir->path(), {"Styles.data", "save", "template"});
+        QVERIFY(!m_app.isEmpty());
         SettingsStore().OpenKey(QString(), true);
         SettingsStore().CloseKey();
         SettingsStore().Raw().remove(QStringLiteral("General"));

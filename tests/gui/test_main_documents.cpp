@@ -36,14 +36,6 @@ void EmptyFolder(const QString &folder)
         dir.remove(name);
 }
 
-// A page of one paragraph per text.
-QByteArray Page(const QByteArray &style, const QByteArray &title, const QList<QByteArray> &paras)
-{
-    PageBytes entries;
-    for (const QByteArray &p : paras)
-        entries.Para(p);
-    return SimplePage(style, title, int(paras.size()), entries);
-}
 
 } // namespace
 
@@ -92,7 +84,7 @@ private Q_SLOTS:
     void openFilterDecidesPageOrTemplate()
     {
         const QString path = m_save + "/Club.qze";
-        Put(path, Page("", "Club", {"one", "two"}));
+        Put(path, ParagraphPage("", "Club", {"one", "two"}));
         auto w = MakeMainWindow(m_app);
 
         // The template filter opens even a saved page as an untitled template.
@@ -114,7 +106,7 @@ private Q_SLOTS:
     void saveAsWritesTheRenderedPicture()
     {
         const QString tpl = m_template + "/Start.qzt";
-        Put(tpl, Page("", "My page", {"Hello there"}));
+        Put(tpl, ParagraphPage("", "My page", {"Hello there"}));
         auto w = MakeMainWindow(m_app);
         w->Workspace().OpenPage(tpl, false);
         QTRY_COMPARE(w->Workspace().State(), int(wsBuild));
@@ -139,14 +131,14 @@ private Q_SLOTS:
         QVERIFY(ReadBytes(m_app + "/HTMLFiles/Mine.html").contains("Hello there"));
         // The page list shows the new page; the template is untouched.
         QCOMPARE(Captions(Named<QListWidget>(w.get(), "lvTemplates")), (QStringList{"Start", "Mine"}));
-        QCOMPARE(ReadBytes(tpl), Page("", "My page", {"Hello there"}));
+        QCOMPARE(ReadBytes(tpl), ParagraphPage("", "My page", {"Hello there"}));
     }
 
     // Template to page and back: Choose, Build, a style and a title in View,
     // Save As, the page with its picture in the list, rename, reopen, delete.
     void templateToSavedPageAndBack()
     {
-        Put(m_template + "/Starter.qzt", Page("", "Starter", {"Hello", "World"}));
+        Put(m_template + "/Starter.qzt", ParagraphPage("", "Starter", {"Hello", "World"}));
         auto w = MakeMainWindow(m_app);
         auto *list = Named<QListWidget>(w.get(), "lvTemplates");
         QCOMPARE(Captions(list), QStringList({"Starter"}));
@@ -262,7 +254,7 @@ private Q_SLOTS:
         QCOMPARE(styles->item(0)->text(), LoadStr(31));
         const QString second = styles->item(2)->text();
         const QString path = m_save + "/Styled.qze";
-        Put(path, Page(second.toLower().toLatin1(), "s", {"x"}));
+        Put(path, ParagraphPage(second.toLower().toLatin1(), "s", {"x"}));
         w->Workspace().OpenPage(path, true);
         QCOMPARE(styles->currentRow(), 2);
 

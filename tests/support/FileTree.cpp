@@ -24,4 +24,13 @@ bool CopyTree(const QString &from, const QString &to, const QStringList &only)
     return true;
 }
 
+QString CopyProgramData(const QString &dir, const QStringList &only)
+{
+    const QString app = dir + QStringLiteral("/app");
+    if (!CopyTree(QStringLiteral(WOBBIN_SOURCE_DIR "/data"), app, only)
+        || !QDir().mkpath(app + QStringLiteral("/HTMLFiles")))
+        return QString();
+    return app;
+}
+
 } // namespace wobbin::testing

@@ -19,9 +19,9 @@ QObject *FindNamed(const QObject *root, const QString &name, const char *type)
 
 QString CopyAppData(const QTemporaryDir &dir)
 {
-    const QString app = dir.path() + QStringLiteral("/app");
-    if (!CopyTree(QStringLiteral(WOBBIN_SOURCE_DIR "/data"), app))
-        qFatal("cannot copy the program's data to %s", qPrintable(app));
+    const QString app = CopyProgramData(dir.path());
+    if (app.isEmpty())
+        qFatal("cannot copy the program's data to %s", qPrintable(dir.path()));
     return app;
 }
 
