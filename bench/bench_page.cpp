@@ -60,7 +60,7 @@ void BM_PageFileOnDisk(benchmark::State &state)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Bench.qze"));
     for (auto _ : state) {
-        WritePageFile(path, doc, QStringLiteral("Sky"), QImage());
+        WritePageFile(path, doc, QStringLiteral("Sky"), QByteArray());
         TPageDocument back;
         PageReadResult r = ReadPageFile(path, back);
         benchmark::DoNotOptimize(r);

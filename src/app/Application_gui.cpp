@@ -211,9 +211,7 @@ int RunApplication(int argc, char **argv, MainWindowFactory factory)
     SettingsStore().CloseKey();
     SetAppDir(ResolveAppDir(options.dataDir, QCoreApplication::applicationDirPath()));
     WriteSetting(QStringLiteral("General"), QStringLiteral("Path"), QCoreApplication::applicationFilePath());
-    // Anything but "No" means sounds on, and is written back as "Yes".
-    if (ReadSetting(QStringLiteral("General"), QStringLiteral("PlaySounds")) != QLatin1String("No"))
-        WriteSetting(QStringLiteral("General"), QStringLiteral("PlaySounds"), QStringLiteral("Yes"));
+    StartSoundSwitch();
 
     MainWindowArgs args;
     args.appDir = AppDir();

@@ -87,14 +87,6 @@ QString SoundResourcePath(const QString &name)
     return Sounds().byName.value(name.toLower());
 }
 
-QImage LoadBitmapImage(const QString &name)
-{
-    const QString path = BitmapResourcePath(name);
-    if (path.isEmpty())
-        return QImage();
-    return QImage(path);
-}
-
 QPoint CursorHotSpot(const QString &name)
 {
     const QString path = Cursors().extra.value(name.toLower());

@@ -4,7 +4,6 @@
 // with a NAME.hotspot text file "x y"), waves (resources/sounds/NAME.wav).
 // Names are looked up without regard to case.
 
-#include <QImage>
 #include <QPoint>
 #include <QString>
 #include <QStringList>
@@ -18,8 +17,6 @@ QString Bitmap2xResourcePath(const QString &name);
 QString CursorResourcePath(const QString &name);
 QString SoundResourcePath(const QString &name);
 
-// The bitmap (null image when missing; never throws).
-QImage LoadBitmapImage(const QString &name);
 // The cursor's hot spot from NAME.hotspot ("x y"); (0, 0) when absent or unreadable.
 QPoint CursorHotSpot(const QString &name);
 

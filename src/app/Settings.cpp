@@ -424,4 +424,17 @@ bool GeneralSwitchIsOff(const QString &name)
     return ReadSetting(QStringLiteral("General"), name) == QLatin1String("No");
 }
 
+bool StartSoundSwitch()
+{
+    const bool on = !GeneralSwitchIsOff(QStringLiteral("PlaySounds"));
+    if (on)
+        SetSoundSwitch(true);
+    return on;
+}
+
+void SetSoundSwitch(bool on)
+{
+    WriteSetting(QStringLiteral("General"), QStringLiteral("PlaySounds"), on ? QStringLiteral("Yes") : QStringLiteral("No"));
+}
+
 } // namespace wobbin

@@ -86,6 +86,12 @@ QString ReadSetting(const QString &section, const QString &name);
 // "no", "ERROR" or a missing value leave the dialog on.
 bool GeneralSwitchIsOff(const QString &name);
 
+// The sound switch General "PlaySounds" as the program starts: anything but
+// "No" means on and is written back as "Yes". Returns whether sounds are on.
+bool StartSoundSwitch();
+// The user switched sounds on or off.
+void SetSoundSwitch(bool on);
+
 // Splits a key path "A\B\C" into its names (empty names dropped).
 QStringList SplitKeyPath(const QString &subKeyPath);
 

@@ -5,6 +5,14 @@
 
 namespace wobbin {
 
+int PaletteHelpContext(int tag)
+{
+    for (int kind = 0; kind < 6; ++kind)
+        if (layout::kPaletteHomeTop[kind] == tag)
+            return 12 + kind;
+    return 0;
+}
+
 using namespace layout;
 
 namespace {

@@ -34,7 +34,14 @@ constexpr int kAutoScrollDownLeft = 194; // row 8 scrolls down only right of thi
 constexpr int kSlideStartLeft = -99;
 constexpr int kSlideStep = 10;
 inline constexpr int SlotTop(int slot) { return slot * kRowPitch + kFirstTop; }
+// Home tops of the six palette images, by block kind; each image carries its
+// home top as its Tag.
+constexpr int kPaletteHomeTop[6] = {1, 23, 45, 67, 89, 111};
 } // namespace layout
+
+// Help context of a palette image from its Tag (its home top): 12 for the
+// paragraph image to 17 for the line; 0 for any other tag.
+int PaletteHelpContext(int tag);
 
 // One visible tile: the block it shows and its row.
 struct TileSlot {

@@ -3,7 +3,6 @@
 #include "page/ByteIO.h"
 #include "page/PageDocument.h"
 
-#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -164,7 +163,7 @@ QByteArray PageFileBytes(const TPageDocument &doc, const QString &styleName)
 }
 
 bool WritePageFile(const QString &fileName, const TPageDocument &doc, const QString &styleName,
-                   const QImage &picture, QString *error)
+                   const QByteArray &pictureBmp, QString *error)
 {
     const QString path = ToNativePath(fileName);
     QSaveFile file(path);
@@ -180,16 +179,10 @@ bool WritePageFile(const QString &fileName, const TPageDocument &doc, const QStr
         file.cancelWriting();
         return false;
     }
-    if (picture.isNull())
+    if (pictureBmp.isEmpty())
         return true;
-    QImage scaled = picture;
-    if (scaled.size() != QSize(kPagePictureWidth, kPagePictureHeight))
-        scaled = picture.scaled(kPagePictureWidth, kPagePictureHeight, Qt::IgnoreAspectRatio,
-                                Qt::SmoothTransformation);
-    if (scaled.hasAlphaChannel() || scaled.format() != QImage::Format_RGB32)
-        scaled = scaled.convertToFormat(QImage::Format_RGB32);
     QSaveFile bmp(path + QStringLiteral(".bmp"));
-    if (!bmp.open(QIODevice::WriteOnly) || !scaled.save(&bmp, "BMP") || !bmp.commit()) {
+    if (!bmp.open(QIODevice::WriteOnly) || bmp.write(pictureBmp) != pictureBmp.size() || !bmp.commit()) {
         if (error)
             *error = QStringLiteral("cannot write %1.bmp: %2").arg(path, bmp.errorString());
         return false;

@@ -7,7 +7,6 @@
 // N entries of Kind + kind record, 4, -1, "End of Wobbin Express File >=)".
 
 #include <QByteArray>
-#include <QImage>
 #include <QString>
 
 namespace wobbin {
@@ -23,12 +22,13 @@ QByteArray PageFileTrailer(); // "End of Wobbin Express File >=)"
 // The bytes of the document as a page file.
 QByteArray PageFileBytes(const TPageDocument &doc, const QString &styleName);
 
-// Writes the page file and, when the picture is not null, the picture scaled
-// to 196 x 229 as fileName + ".bmp". Both are written atomically: an existing
-// file stays whole until its replacement is complete. Returns false (and an
-// explanation in *error) when a file could not be written.
+// Writes the page file and, when pictureBmp is not empty, the page picture
+// (the bytes of a BMP file, see PagePictureBytes in page/PagePicture_gfx.h) as
+// fileName + ".bmp". Both are written atomically: an existing file stays whole
+// until its replacement is complete. Returns false (and an explanation in
+// *error) when a file could not be written.
 bool WritePageFile(const QString &fileName, const TPageDocument &doc, const QString &styleName,
-                   const QImage &picture, QString *error = nullptr);
+                   const QByteArray &pictureBmp, QString *error = nullptr);
 
 // Why a read stopped.
 enum class PageReadStop {

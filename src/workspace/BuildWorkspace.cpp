@@ -173,6 +173,12 @@ void TBuildWorkspace::bindTileWidget(TWebBlock *tile, int slot)
         tile->show();
 }
 
+void TBuildWorkspace::RaiseShredder()
+{
+    m_imgShredderBack->raise();
+    m_imgShredder->raise();
+}
+
 TWebBlock *TBuildWorkspace::makeTileWidget()
 {
     auto *tile = new TWebBlock(m_pnlToolBox);
@@ -181,8 +187,7 @@ TWebBlock *TBuildWorkspace::makeTileWidget()
     // Tiles lie above the background and the palette, below the shredder and
     // a dragged image.
     tile->raise();
-    m_imgShredderBack->raise();
-    m_imgShredder->raise();
+    RaiseShredder();
     if (m_draggedImage)
         m_draggedImage->raise();
     if (m_draggedTile)

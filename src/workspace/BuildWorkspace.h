@@ -73,6 +73,8 @@ public:
     void SyncTiles();
     void ShowPanel(int kind);
     void AssignHelpContext();
+    // The shredder images in front of the tiles (on entering Build).
+    void RaiseShredder();
 
     // Image file picker of the Image panel; `chosenPath` non-empty skips the dialog.
     TImagePickOutcome PickImage(const QString &chosenPath = QString());

@@ -23,22 +23,6 @@ namespace wobbin {
 
 namespace {
 
-const int kPaletteHomeTop[6] = {1, 23, 45, 67, 89, 111};
-
-// Help topics of the palette images, found from their tags (home tops).
-int PaletteTopicFromTag(int tag)
-{
-    switch (tag) {
-    case 1: return 12;
-    case 23: return 13;
-    case 45: return 14;
-    case 67: return 15;
-    case 89: return 16;
-    case 111: return 17;
-    default: return 0;
-    }
-}
-
 bool exactlyLeft(const QMouseEvent *e)
 {
     return e->buttons() == Qt::LeftButton && e->modifiers() == Qt::NoModifier;
@@ -95,11 +79,11 @@ void TBuildWorkspace::buildLayoutControls()
     for (int k = 0; k < 6; ++k) {
         auto *img = new QLabel(m_pnlToolBox);
         img->setObjectName(TilePaletteName(k));
-        img->setGeometry(layout::kPaletteHomeLeft, kPaletteHomeTop[k], layout::kTileWidth,
+        img->setGeometry(layout::kPaletteHomeLeft, layout::kPaletteHomeTop[k], layout::kTileWidth,
                          layout::kTileHeight);
         img->setScaledContents(true);
         img->setPixmap(KindPicture(k));
-        img->setProperty("Tag", kPaletteHomeTop[k]);
+        img->setProperty("Tag", layout::kPaletteHomeTop[k]);
         img->setCursor(handOpen);
         img->installEventFilter(this);
         m_palette[std::size_t(k)] = img;
@@ -253,7 +237,7 @@ void TBuildWorkspace::timAnimTimer()
         image->move(image->x() + layout::kSlideStep, image->y());
     if (!image || image->x() >= layout::kPaletteHomeLeft) {
         for (int k = 0; k < 6; ++k)
-            m_palette[std::size_t(k)]->move(layout::kPaletteHomeLeft, kPaletteHomeTop[k]);
+            m_palette[std::size_t(k)]->move(layout::kPaletteHomeLeft, layout::kPaletteHomeTop[k]);
         m_timAnim->stop();
         m_paletteBusy = false;
         m_paletteDragging = false;
@@ -458,7 +442,7 @@ void TBuildWorkspace::ScrollBar1Change(int position)
 
 void TBuildWorkspace::requestPaletteWhatsThis(QLabel *image, QPoint globalPos)
 {
-    emit whatsThisRequested(image, globalPos, PaletteTopicFromTag(image->property("Tag").toInt()));
+    emit whatsThisRequested(image, globalPos, PaletteHelpContext(image->property("Tag").toInt()));
 }
 
 } // namespace wobbin

@@ -3,6 +3,7 @@
 
 #include "workspace/BuildWorkspace.h"
 #include "workspace/BuildWorkspace_p.h"
+#include "workspace/Controls.h"
 
 #include "app/Skin_gui.h"
 #include "app/StringTable.h"
@@ -551,15 +552,13 @@ void TBuildWorkspace::newLineClicked(QToolButton *button, int kind)
 // Right-click help of panels, labels, banners, buttons and the e-mail edits.
 bool TBuildWorkspace::panelHelpEvent(QObject *watched, QEvent *event)
 {
-    if (event->type() != QEvent::MouseButtonRelease)
-        return false;
-    auto *me = static_cast<QMouseEvent *>(event);
-    if (me->button() != Qt::RightButton)
+    QPoint at;
+    if (!IsRightRelease(event, &at))
         return false;
     auto *w = qobject_cast<QWidget *>(watched);
     if (!w || !w->property("Tag").isValid())
         return false;
-    requestWhatsThis(w, me->globalPosition().toPoint());
+    requestWhatsThis(w, at);
     return true; // handled here; the panel behind does not answer again
 }
 

@@ -1,11 +1,14 @@
 // ctest: needs-session-bus
 // The Send tab with the companion editor running: the page goes to the editor
 // instead, against the fake companion on a private session bus.
+#include "support_gui/MainWindowDriver.h"
+
 #include "app/Companion_bus.h"
 #include "app/Dialogs_gui.h"
 #include "app/Settings.h"
 #include "app/StringTable.h"
-#include "page/PageDocument.h"
+#include "document/Document.h"
+#include "document/Workspace.h"
 #include "workspace/frmMain.h"
 
 #include <QDBusConnection>
@@ -17,6 +20,7 @@
 #include <QtTest>
 
 using namespace wobbin;
+using namespace wobbin::testing;
 
 class TestMainCompanion : public QObject
 {
@@ -46,18 +50,13 @@ class TestMainCompanion : public QObject
 
     std::unique_ptr<TfrmMain> Make()
     {
-        TfrmMain::Options o;
-        o.appDir = m_app;
-        o.detectCompanion = true;
-        auto w = std::make_unique<TfrmMain>(o);
-        w->show();
+        auto w = MakeMainWindow(m_app, QString(), true);
         // Something to hand over: a template's blocks, as Build shows them.
-        QListWidgetItem *tpl = w->lvTemplates->item(0);
-        w->lvTemplates->setCurrentItem(tpl);
-        tpl->setSelected(true);
-        QTest::mouseClick(w->picToolbar, Qt::LeftButton, {}, QPoint(150, 50));
+        ClickRow(Named<QListWidget>(w.get(), "lvTemplates"), 0);
+        ClickToolbar(w.get(), 150);
         return w;
     }
+    QString Highlight(const TfrmMain &w) const { return Named(&w, "picRedPill")->property("Bitmap").toString(); }
 
     void PresetSave(const QString &name)
     {
@@ -85,18 +84,7 @@ private Q_SLOTS:
     {
         TDialogs::ClearPresets();
         m_dir = std::make_unique<QTemporaryDir>();
-        m_app = m_dir->path() + QStringLiteral("/app");
-        const QString from = QStringLiteral(WOBBIN_SOURCE_DIR "/data");
-        QDirIterator it(from, QDir::AllEntries | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-        QDir().mkpath(m_app);
-        while (it.hasNext()) {
-            const QString src = it.next();
-            const QString dst = m_app + src.mid(from.size());
-            if (it.fileInfo().isDir())
-                QDir().mkpath(dst);
-            else
-                QVERIFY(QFile::copy(src, dst));
-        }
+        m_app = CopyAppData(*m_dir);
         SettingsStore().OpenKey(QString(), true);
         SettingsStore().CloseKey();
     }
@@ -117,8 +105,8 @@ private Q_SLOTS:
     void withoutCompanionSendIsOrdinary()
     {
         auto w = Make();
-        QVERIFY(!w->CompanionRunning);
-        QCOMPARE(w->picToolbar->property("Bitmap").toString(), QStringLiteral("Toolbar"));
+        QVERIFY(!w->Workspace().CompanionRunning());
+        QCOMPARE(Named(w.get(), "picToolbar")->property("Bitmap").toString(), QStringLiteral("Toolbar"));
     }
 
     void pagePastedIntoTheEditor()
@@ -127,21 +115,21 @@ private Q_SLOTS:
         QVERIFY(StartFake({QStringLiteral("--open-doc"), QStringLiteral("no"), QStringLiteral("--paste-file"),
                            paste, QStringLiteral("--log"), m_dir->path() + QStringLiteral("/calls.log")}));
         auto w = Make();
-        QVERIFY(w->CompanionRunning);
-        QCOMPARE(w->picToolbar->property("Bitmap").toString(), QStringLiteral("QZ4Toolbar"));
-        QCOMPARE(w->WorkspaceState, 1);
-        QVERIFY(w->Document()->Blocks.Count() > 0);
+        QVERIFY(w->Workspace().CompanionRunning());
+        QCOMPARE(Named(w.get(), "picToolbar")->property("Bitmap").toString(), QStringLiteral("QZ4Toolbar"));
+        QCOMPARE(w->Workspace().State(), int(wsBuild));
+        QVERIFY(w->Document().Page().Blocks.Count() > 0);
 
         PresetSave(QStringLiteral("Handed.qze"));
         TDialogs::PresetAnswer(QMessageBox::Ok); // message 5083
-        QTest::mouseClick(w->picToolbar, Qt::LeftButton, {}, QPoint(430, 50));
+        ClickToolbar(w.get(), 430);
         QCOMPARE(TDialogs::LastMessage(), LoadStr(5083));
         QCOMPARE(TDialogs::LastIcon(), QMessageBox::Information);
         // Back to Choose, the highlight on the first tab.
-        QCOMPARE(w->WorkspaceState, 0);
-        QVERIFY(w->pnlChoose->isVisible() && !w->pnlSend->isVisible());
-        QCOMPARE(w->picRedPill->property("Bitmap").toString(), QStringLiteral("Toolbutt1"));
-        QVERIFY(!w->ToolbarBusy);
+        QCOMPARE(w->Workspace().State(), int(wsChoose));
+        QVERIFY(Named(w.get(), "pnlChoose")->isVisible() && !Named(w.get(), "pnlSend")->isVisible());
+        QCOMPARE(Highlight(*w), QStringLiteral("Toolbutt1"));
+        QVERIFY(!w->Workspace().ToolbarBusy());
         QCOMPARE(CallLog(), (QStringList{QStringLiteral("IsOpenDoc"), QStringLiteral("OpenNewFile"),
                                          QStringLiteral("IsOpenDoc"),
                                          CallLog().value(3)}));
@@ -150,7 +138,7 @@ private Q_SLOTS:
         QFile f(paste);
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QString html = QString::fromUtf8(f.readAll());
-        QCOMPARE(html, w->Document()->BuildPageHTML(true, false));
+        QCOMPARE(html, w->Document().Page().BuildPageHTML(true, false));
         QVERIFY(!html.isEmpty());
         QVERIFY(!html.contains(QStringLiteral("<BODY"), Qt::CaseInsensitive));
         QVERIFY(!html.contains(QStringLiteral("button.gif")));
@@ -162,12 +150,12 @@ private Q_SLOTS:
         QVERIFY(StartFake({QStringLiteral("--open-doc"), QStringLiteral("never"), QStringLiteral("--log"),
                            m_dir->path() + QStringLiteral("/calls.log")}));
         auto w = Make();
-        QVERIFY(w->CompanionRunning);
+        QVERIFY(w->Workspace().CompanionRunning());
         PresetSave(QStringLiteral("Never.qze"));
-        QTest::mouseClick(w->picToolbar, Qt::LeftButton, {}, QPoint(430, 50));
-        QCOMPARE(w->WorkspaceState, 3);
-        QVERIFY(w->pnlSend->isVisible());
-        QCOMPARE(w->picRedPill->property("Bitmap").toString(), QStringLiteral("QZ4Toolbutt4"));
+        ClickToolbar(w.get(), 430);
+        QCOMPARE(w->Workspace().State(), int(wsSend));
+        QVERIFY(Named(w.get(), "pnlSend")->isVisible());
+        QCOMPARE(Highlight(*w), QStringLiteral("QZ4Toolbutt4"));
         QCOMPARE(CallLog(), (QStringList{QStringLiteral("IsOpenDoc"), QStringLiteral("OpenNewFile"),
                                          QStringLiteral("IsOpenDoc")}));
         QVERIFY(!TDialogs::ShownMessages().contains(LoadStr(5083)));
@@ -178,15 +166,15 @@ private Q_SLOTS:
     {
         QVERIFY(StartFake({QStringLiteral("--open-doc"), QStringLiteral("fail")}));
         auto w = Make();
-        QVERIFY(w->CompanionRunning);
+        QVERIFY(w->Workspace().CompanionRunning());
         PresetSave(QStringLiteral("Failed.qze"));
         TDialogs::PresetAnswer(QMessageBox::Ok); // message 5084
-        QTest::mouseClick(w->picToolbar, Qt::LeftButton, {}, QPoint(430, 50));
+        ClickToolbar(w.get(), 430);
         QCOMPARE(TDialogs::LastMessage(), LoadStr(5084));
         QCOMPARE(TDialogs::LastIcon(), QMessageBox::Critical);
         // The selection went on to Send; then the window closes (the page is saved,
         // so nothing is asked).
-        QCOMPARE(w->WorkspaceState, 3);
+        QCOMPARE(w->Workspace().State(), int(wsSend));
         QTRY_VERIFY(!w->isVisible());
     }
 
@@ -196,11 +184,11 @@ private Q_SLOTS:
         auto w = Make();
         PresetSave(QStringLiteral("Cancelled.qze"));
         TDialogs::PresetAnswer(QMessageBox::Ok); // message 5084
-        QTest::mouseClick(w->picToolbar, Qt::LeftButton, {}, QPoint(430, 50));
+        ClickToolbar(w.get(), 430);
         QCOMPARE(TDialogs::LastMessage(), LoadStr(5084));
-        QCOMPARE(w->WorkspaceState, 3);
+        QCOMPARE(w->Workspace().State(), int(wsSend));
         // Changed meanwhile: the closing asks, and Cancel keeps the window open.
-        w->DocumentChanged = true;
+        w->Document().SetDocumentChanged(true);
         TDialogs::PresetAnswer(QMessageBox::Cancel); // message 103
         QTRY_COMPARE(TDialogs::LastMessage(), LoadStr(103));
         QVERIFY(w->isVisible());

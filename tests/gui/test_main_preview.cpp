@@ -2,19 +2,24 @@
 // the question before hand edits, the external preview and the browser
 // hand-off (through a private MIME setup whose browser records its
 // arguments), the magnifier of the Send panel and the flashing upload picture.
-#include "support/FileTree.h"
+// Which file and which text each rule picks is tested without a window in
+// tests/core/test_document.cpp and test_workspace.cpp.
+#include "support_gui/MainWindowDriver.h"
+
 #include "app/Dialogs_gui.h"
-#include "app/ExecFile.h"
 #include "app/Settings.h"
+#include "app/Skin_gui.h"
 #include "app/StringTable.h"
-#include "page/PageDocument.h"
+#include "document/Document.h"
+#include "document/WebLinks.h"
+#include "document/Workspace.h"
 #include "viewer/HtmlViewer.h"
+#include "workspace/Controls.h"
+#include "workspace/SendPanel.h"
+#include "workspace/ViewPanel.h"
 #include "workspace/frmMain.h"
 
-#include <QAction>
-#include <QDirIterator>
 #include <QFile>
-#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QSet>
 #include <QTabWidget>
@@ -25,12 +30,9 @@
 #include <QtTest>
 
 using namespace wobbin;
+using namespace wobbin::testing;
 
 namespace {
-
-using wobbin::testing::CopyTree;
-
-void ClickToolbar(TfrmMain &w, int x) { QTest::mouseClick(w.picToolbar, Qt::LeftButton, {}, QPoint(x, 50)); }
 
 QByteArray ReadBytes(const QString &path)
 {
@@ -38,6 +40,8 @@ QByteArray ReadBytes(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
+// The result of a script in the viewer's page; a script that gives no answer
+// in time is a failure, not an empty result.
 QVariant RunJs(THtmlViewer *viewer, const QString &script)
 {
     auto result = std::make_shared<QVariant>();
@@ -46,7 +50,10 @@ QVariant RunJs(THtmlViewer *viewer, const QString &script)
         *result = v;
         *done = true;
     });
-    QTest::qWaitFor([done] { return *done; }, 10000);
+    if (!QTest::qWaitFor([done] { return *done; }, 10000)) {
+        qWarning("no answer from the viewer's page to: %s", qPrintable(script));
+        return QStringLiteral("<no answer>");
+    }
     return *result;
 }
 
@@ -70,17 +77,12 @@ class TestMainPreview : public QObject
     QString m_desktop;
     QString m_browser;
 
-    std::unique_ptr<TfrmMain> Make()
+    THtmlViewer *Viewer(TfrmMain &w) { return Named<THtmlViewer>(&w, "ctlHTML"); }
+    QPlainTextEdit *Memo(TfrmMain &w, const char *name = "memHTML") { return Named<QPlainTextEdit>(&w, name); }
+    void ShowTab(TfrmMain &w, const char *tab)
     {
-        TfrmMain::Options o;
-        o.appDir = m_app;
-        o.detectCompanion = false;
-        auto w = std::make_unique<TfrmMain>(o);
-        w->show();
-        return w;
+        Named<QTabWidget>(&w, "pagePreview")->setCurrentWidget(Named(&w, tab));
     }
-
-    THtmlViewer *Viewer(TfrmMain &w) { return qobject_cast<THtmlViewer *>(w.ctlHTML); }
 
     // The arguments the recording browser was started with.
     QStringList BrowserArgs()
@@ -143,8 +145,7 @@ private Q_SLOTS:
         QFile::remove(m_browserOut);
         m_dir = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dir->isValid());
-        m_app = m_dir->path() + QStringLiteral("/app");
-        QVERIFY(CopyTree(QStringLiteral(WOBBIN_SOURCE_DIR "/data"), m_app));
+        m_app = CopyAppData(*m_dir);
         SettingsStore().OpenKey(QString(), true);
         SettingsStore().CloseKey();
         SettingsStore().Raw().remove(QStringLiteral("General"));
@@ -152,27 +153,14 @@ private Q_SLOTS:
 
     void cleanup() { QCOMPARE(TDialogs::PendingPresets(), 0); }
 
-    void previewKeepsDivsInFilesAndShowsParagraphs()
+    void viewerShowsParagraphsWhereTheFileKeepsDivs()
     {
-        auto w = Make();
-        ClickToolbar(*w, 280);
-        QCOMPARE(w->WorkspaceState, 2);
-        // A style chosen in the list goes into the file's BODY tag.
-        w->lstStyles->setCurrentRow(1);
-        w->SetHTMLText(QString::fromLatin1(kCentredPage));
-        w->HTMLEdited = true;
-        w->ShowRover();
-        QVERIFY(!w->HTMLEdited && !w->RenderingPreview);
-        const QString file = QString::fromLatin1(ReadBytes(m_app + QStringLiteral("/HTMLFiles/~tmpprvw.html")));
-        QVERIFY(file.contains(QStringLiteral("<BODY BACKGROUND=")));
-        QVERIFY(file.contains(QStringLiteral("<DIV ALIGN=Center>\r\n")));
-        QVERIFY(!file.contains(QStringLiteral("<P ALIGN")));
-        QVERIFY(w->HTMLText().contains(QStringLiteral("</DIV><BR>")));
-        // The viewer is given paragraphs; "</DIV><BR>" is one closing tag.
-        const QString shown = w->tmpMemo->toPlainText();
-        QVERIFY(shown.contains(QStringLiteral("<P ALIGN=Center>")));
-        QVERIFY(shown.contains(QStringLiteral("</P>\n</BODY>")) || shown.contains(QStringLiteral("</P>\r\n</BODY>")));
-        QVERIFY(!shown.contains(QStringLiteral("DIV"), Qt::CaseInsensitive));
+        auto w = MakeMainWindow(m_app);
+        ClickToolbar(w.get(), 280);
+        w->Document().SetHtmlText(QString::fromLatin1(kCentredPage));
+        w->Document().ShowRover();
+        QVERIFY(ReadBytes(m_app + QStringLiteral("/HTMLFiles/~tmpprvw.html")).contains("<DIV ALIGN=Center>\r\n"));
+        QVERIFY(Memo(*w, "tmpMemo")->toPlainText().contains(QStringLiteral("<P ALIGN=Center>")));
 
         THtmlViewer *viewer = Viewer(*w);
         QVERIFY(viewer->WaitForRendered());
@@ -180,214 +168,156 @@ private Q_SLOTS:
         QVERIFY(!viewer->CurrentUrl().path().endsWith(QStringLiteral("~tmpprvw.html")));
         QCOMPARE(RunJs(viewer, QStringLiteral("document.getElementById('go').parentElement.tagName")).toString(),
                  QStringLiteral("P"));
-        QCOMPARE(RunJs(viewer, QStringLiteral("document.getElementById('go').parentElement.getAttribute('align')")).toString()
+        QCOMPARE(RunJs(viewer, QStringLiteral("document.getElementById('go').parentElement.getAttribute('align')"))
+                     .toString()
                      .toLower(),
                  QStringLiteral("center"));
         QCOMPARE(RunJs(viewer, QStringLiteral("document.getElementsByTagName('div').length")).toInt(), 0);
 
-        // Entering the Web tab again renders from the memo without writing a file.
+        // Entering the Web tab again renders from the text without writing a file.
         QFile::remove(m_app + QStringLiteral("/HTMLFiles/~tmpprvw.html"));
-        w->pagePreview->setCurrentWidget(w->tabHTML);
-        w->SetHTMLText(w->HTMLText().replace(QStringLiteral("Next page"), QStringLiteral("Onwards")));
-        w->pagePreview->setCurrentWidget(w->tabWebView);
-        QVERIFY(w->tmpMemo->toPlainText().contains(QStringLiteral("Onwards")));
+        ShowTab(*w, "tabHTML");
+        w->Document().SetHtmlText(w->Document().HtmlText().replace(QStringLiteral("Next page"), QStringLiteral("Onwards")));
+        QVERIFY(Memo(*w)->toPlainText().contains(QStringLiteral("Onwards")));
+        ShowTab(*w, "tabWebView");
         QVERIFY(!QFile::exists(m_app + QStringLiteral("/HTMLFiles/~tmpprvw.html")));
         QVERIFY(viewer->WaitForRendered());
         QTRY_COMPARE_WITH_TIMEOUT(RunJs(viewer, QStringLiteral("document.getElementById('go').textContent")).toString(),
                                   QStringLiteral("Onwards"), 10000);
     }
 
-    void handEditQuestion()
+    void handEditQuestionTakesTheKeystrokeBack()
     {
-        auto w = Make();
-        ClickToolbar(*w, 280);
-        w->pagePreview->setCurrentWidget(w->tabHTML);
-        const QString before = w->memHTML->toPlainText();
+        auto w = MakeMainWindow(m_app);
+        ClickToolbar(w.get(), 280);
+        ShowTab(*w, "tabHTML");
+        QPlainTextEdit *memo = Memo(*w);
+        const QString before = memo->toPlainText();
 
         // Answered No: the keystroke is taken back, and the next one asks again.
         int asked = 0;
-        w->HTMLWarningPrompt = [&] {
+        w->ViewPanel().HandEditPrompt = [&] {
             ++asked;
             return false;
         };
-        w->memHTML->moveCursor(QTextCursor::End);
-        QTest::keyClick(w->memHTML, Qt::Key_X);
+        memo->moveCursor(QTextCursor::End);
+        QTest::keyClick(memo, Qt::Key_X);
         QCOMPARE(asked, 1);
-        QCOMPARE(w->memHTML->toPlainText(), before);
-        QVERIFY(!w->HTMLEdited && !w->UndoingHTMLChange);
-        QTest::keyClick(w->memHTML, Qt::Key_Y);
+        QCOMPARE(memo->toPlainText(), before);
+        QVERIFY(!w->Document().HTMLEdited());
+        QTest::keyClick(memo, Qt::Key_Y);
         QCOMPARE(asked, 2);
-        QCOMPARE(w->memHTML->toPlainText(), before);
+        QCOMPARE(memo->toPlainText(), before);
 
-        // Answered Yes: edited, and further keys pass unasked.
-        w->HTMLWarningPrompt = [&] {
+        // Answered Yes: edited, and further keys pass unasked into the document.
+        w->ViewPanel().HandEditPrompt = [&] {
             ++asked;
             return true;
         };
-        QTest::keyClicks(w->memHTML, QStringLiteral("<!--a-->"));
+        QTest::keyClicks(memo, QStringLiteral("<!--a-->"));
         QCOMPARE(asked, 3);
-        QVERIFY(w->HTMLEdited);
-        QVERIFY(w->memHTML->toPlainText().endsWith(QStringLiteral("<!--a-->")));
-        // The program's own writes never ask.
-        w->HTMLEdited = false;
-        w->SetHTMLText(before);
-        QCOMPARE(asked, 3);
-        QVERIFY(!w->HTMLEdited);
-    }
-
-    void handEditWithoutWarningAsksNothing()
-    {
-        WriteSetting(QStringLiteral("General"), QStringLiteral("ShowHTMLWarning"), QStringLiteral("No"));
-        auto w = Make();
-        int asked = 0;
-        w->HTMLWarningPrompt = [&] {
-            ++asked;
-            return true;
-        };
-        ClickToolbar(*w, 280);
-        w->pagePreview->setCurrentWidget(w->tabHTML);
-        w->memHTML->moveCursor(QTextCursor::End);
-        QTest::keyClicks(w->memHTML, QStringLiteral("<!-- mine -->"));
-        QCOMPARE(asked, 0);
-        QVERIFY(!w->HTMLEdited);
-        const int shown = TDialogs::ShownMessages().size();
-        ClickToolbar(*w, 140);
-        QCOMPARE(w->WorkspaceState, 1);
-        QCOMPARE(TDialogs::ShownMessages().size(), shown);
+        QVERIFY(w->Document().HTMLEdited());
+        QVERIFY(w->Document().HtmlText().endsWith(QStringLiteral("<!--a-->")));
     }
 
     void sendAndBackKeepsHandEditsInThePreview()
     {
-        auto w = Make();
-        ClickToolbar(*w, 280);
-        const QString edited = w->HTMLText().replace(QStringLiteral("</BODY>"), QStringLiteral("<P id=\"mine\">Mine</P>\r\n</BODY>"));
-        w->pagePreview->setCurrentWidget(w->tabHTML);
-        w->memHTML->setPlainText(edited);
-        QVERIFY(w->HTMLEdited);
+        auto w = MakeMainWindow(m_app);
+        ClickToolbar(w.get(), 280);
+        ShowTab(*w, "tabHTML");
+        QPlainTextEdit *memo = Memo(*w);
+        memo->moveCursor(QTextCursor::End);
+        memo->find(QStringLiteral("</BODY>"), QTextDocument::FindBackward);
+        memo->moveCursor(QTextCursor::StartOfLine);
+        QTest::keyClicks(memo, QStringLiteral("<P id=\"mine\">Mine</P>"));
+        const QString edited = w->Document().HtmlText();
+        QVERIFY(w->Document().HTMLEdited());
         TDialogs::PresetAnswer(QMessageBox::Ok); // message 100
         TDialogs::PresetFile(m_app + QStringLiteral("/save/Kept.qze"));
-        ClickToolbar(*w, 420);
-        QCOMPARE(w->WorkspaceState, 3);
-        ClickToolbar(*w, 280);
-        QCOMPARE(w->WorkspaceState, 2);
-        QCOMPARE(w->HTMLText(), edited);
-        QCOMPARE(w->pagePreview->currentWidget(), w->tabWebView);
-        QVERIFY(w->tmpMemo->toPlainText().contains(QStringLiteral("id=\"mine\"")));
+        ClickToolbar(w.get(), 420);
+        QCOMPARE(w->Workspace().State(), int(wsSend));
+        ClickToolbar(w.get(), 280);
+        QCOMPARE(w->Workspace().State(), int(wsView));
+        QCOMPARE(w->Document().HtmlText(), edited);
+        QCOMPARE(Named<QTabWidget>(w.get(), "pagePreview")->currentWidget(), Named(w.get(), "tabWebView"));
         QVERIFY(Viewer(*w)->WaitForRendered());
         QTRY_COMPARE_WITH_TIMEOUT(RunJs(Viewer(*w), QStringLiteral("document.getElementById('mine') ? 'yes' : 'no'")).toString(),
                                   QStringLiteral("yes"), 10000);
         QVERIFY(ReadBytes(m_app + QStringLiteral("/HTMLFiles/Kept.html")).contains("id=\"mine\""));
     }
 
-    void externalPreviewWritesTheRightFile()
+    void externalPreviewOpensTheBrowser()
     {
-        auto w = Make();
-        ClickToolbar(*w, 140);
-        QCOMPARE(w->WorkspaceState, 1);
+        auto w = MakeMainWindow(m_app);
+        ClickToolbar(w.get(), 140);
         const QString temp = QDir::toNativeSeparators(m_app + QStringLiteral("/HTMLFiles/~tmpprvw.html"));
         QFile::remove(temp);
-        w->ExternalPreview1->trigger();
+        Trigger(w.get(), "ExternalPreview1");
         QTRY_COMPARE(BrowserArgs(), QStringList{QLatin1Char('[') + temp + QLatin1Char(']')});
-        QCOMPARE(ReadBytes(temp), w->Document()->BuildPageHTML(false, true).toLatin1());
-        QCOMPARE(w->HTMLText(), w->Document()->BuildPageHTML(false, true));
-
-        // In View with a titled page: the page's own file, with the hand edit.
-        w->CurrentFileName = m_app + QStringLiteral("/save/My Page.qze");
-        ClickToolbar(*w, 280);
-        w->memHTML->setPlainText(w->HTMLText() + QStringLiteral("<!-- by hand -->"));
-        QFile::remove(m_browserOut);
-        w->ExternalPreview1->trigger();
-        const QString own = QDir::toNativeSeparators(m_app + QStringLiteral("/HTMLFiles/My Page.html"));
-        QTRY_COMPARE(BrowserArgs(), QStringList{QLatin1Char('[') + own + QLatin1Char(']')});
-        QVERIFY(ReadBytes(own).endsWith("<!-- by hand -->"));
-        QVERIFY(w->memHTML->toPlainText().endsWith(QStringLiteral("<!-- by hand -->")));
+        QCOMPARE(ReadBytes(temp), w->Document().BuildPageHTML(false).toLatin1());
         QVERIFY(TDialogs::ShownMessages().filter(LoadStr(5079)).isEmpty());
 
         // A page that cannot be written is not opened from an old copy.
         QFile::remove(m_browserOut);
-        const QString folder = w->HTMLFolder;
         QFile blocker(m_app + QStringLiteral("/blocker"));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        w->HTMLFolder = m_app + QStringLiteral("/blocker/HTMLFiles");
-        w->ExternalPreview1->trigger();
+        w->Document().SetAppDir(m_app + QStringLiteral("/blocker"));
+        Trigger(w.get(), "ExternalPreview1");
         QCOMPARE(TDialogs::LastMessage(), LoadStr(5079));
         QTest::qWait(300);
         QVERIFY(!QFile::exists(m_browserOut));
-        w->HTMLFolder = folder;
+        w->Document().SetAppDir(m_app);
 
         // No browser to start: message 5079, and nothing else changes.
         InstallBrowser(false);
         TDialogs::ClearPresets();
-        w->ExternalPreview1->trigger();
+        Trigger(w.get(), "ExternalPreview1");
         QCOMPARE(TDialogs::LastMessage(), LoadStr(5079));
-        QCOMPARE(w->WorkspaceState, 2);
-        QVERIFY(w->memHTML->toPlainText().endsWith(QStringLiteral("<!-- by hand -->")));
+        QCOMPARE(w->Workspace().State(), int(wsBuild));
     }
 
-    void browserHandOffThroughTheRedirectPage()
+    void logosOpenTheirSitesThroughTheRedirectPage()
     {
-        auto w = Make();
+        auto w = MakeMainWindow(m_app);
         const QString redirect = QDir(QDir::tempPath()).filePath(QStringLiteral("~qzxpreview.html"));
-        w->ShowInBrowser(QStringLiteral("http://www.lanternet.example/"));
-        QCOMPARE(ReadBytes(redirect),
-                 QByteArray("<html>\r\n"
-                            "<head><meta http-equiv=\"refresh\" content=\"0; URL=http://www.lanternet.example/\">\r\n"
-                            "<title>Preview</title>\r\n</head>\r\n<BODY>\r\n</body>\r\n</html>\r\n\r\n"));
-        QTRY_COMPARE(BrowserArgs(), QStringList{QLatin1Char('[') + redirect + QLatin1Char(']')});
-        // An address cannot break out of the attribute or the line.
-        QVERIFY(RedirectPageText(QStringLiteral("http://a.example/x\"><b>\r\n"))
-                    .contains(QStringLiteral("URL=http://a.example/x%22><b>\">\r\n<title>")));
-
-        // Each logo opens its own site.
         TDialogs::PresetAnswer(QMessageBox::Ok); // message 100
         TDialogs::PresetFile(m_app + QStringLiteral("/save/Logo.qze"));
-        ClickToolbar(*w, 420);
-        QCOMPARE(w->WorkspaceState, 3);
-        const QList<TImage *> logos = {w->imgQuorPage,     w->imgOrtexPage,    w->imgPartner2Page,
-                                       w->imgPartner3Page, w->imgPartner4Page, w->imgPartner5Page,
-                                       w->imgPartner6Page};
-        QSet<QString> addresses;
-        for (int i = 0; i < logos.size(); ++i) {
-            w->WebIndex = i;
-            w->DisplayMagnifier();
-            QVERIFY(logos[i]->isVisible());
-            QCOMPARE(logos[i]->geometry(), QRect(214, 161, 88, 66));
+        ClickToolbar(w.get(), 420);
+        QCOMPARE(w->Workspace().State(), int(wsSend));
+        const char *logos[] = {"imgQuorPage",     "imgOrtexPage",    "imgPartner2Page", "imgPartner3Page",
+                               "imgPartner4Page", "imgPartner5Page", "imgPartner6Page"};
+        TRotatingWeb &web = w->SendPanel().Web();
+        for (int i = 0; i < 7; ++i) {
+            web.Index = i;
+            w->SendPanel().DisplayMagnifier();
+            QWidget *logo = Named(w.get(), logos[i]);
+            QVERIFY(logo->isVisible());
+            QCOMPARE(logo->geometry(), QRect(214, 161, 88, 66));
             QFile::remove(redirect);
-            QTest::mouseClick(logos[i], Qt::LeftButton);
+            QFile::remove(m_browserOut);
+            QTest::mouseClick(logo, Qt::LeftButton);
             QVERIFY(ReadBytes(redirect).contains("URL=" + PartnerHomePage(i).toLatin1() + "\">"));
-            addresses << PartnerHomePage(i);
+            QTRY_COMPARE(BrowserArgs(), QStringList{QLatin1Char('[') + redirect + QLatin1Char(']')});
         }
-        QCOMPARE(addresses.size(), 7);
 
         // The user's page before an upload does nothing.
         QFile::remove(redirect);
-        QTest::mouseClick(w->imgYourPage, Qt::LeftButton);
+        QTest::mouseClick(Named(w.get(), "imgYourPage"), Qt::LeftButton);
         QVERIFY(!QFile::exists(redirect));
 
         // A failing browser start reports 5079.
         InstallBrowser(false);
-        QTest::mouseClick(w->imgPartner6Page, Qt::LeftButton);
+        QTest::mouseClick(Named(w.get(), "imgPartner6Page"), Qt::LeftButton);
         QCOMPARE(TDialogs::LastMessage(), LoadStr(5079));
-    }
-
-    void yourPageAddress()
-    {
-        QCOMPARE(YourPageAddress(QStringLiteral("http://www.host.example/~sam"), QStringLiteral("C:\\pages\\My Page.qze")),
-                 QStringLiteral("http://www.host.example/~sam/MyPage.html"));
-        QCOMPARE(YourPageAddress(QStringLiteral("http://www.host.example/"), QStringLiteral("/home/sam/save/a.b.qze")),
-                 QStringLiteral("http://www.host.example/a.b.html"));
-        // A name without extension keeps the host's dots.
-        QCOMPARE(YourPageAddress(QStringLiteral("http://www.host.example"), QStringLiteral("page")),
-                 QStringLiteral("http://www.host.example/page.html"));
     }
 
     void linkInPreviewGoesToTheBrowser()
     {
-        auto w = Make();
-        ClickToolbar(*w, 280);
-        w->SetHTMLText(QString::fromLatin1(kCentredPage));
-        w->ShowRover();
+        auto w = MakeMainWindow(m_app);
+        ClickToolbar(w.get(), 280);
+        w->Document().SetHtmlText(QString::fromLatin1(kCentredPage));
+        w->Document().ShowRover();
         THtmlViewer *viewer = Viewer(*w);
         QVERIFY(viewer->WaitForRendered());
         const QUrl before = viewer->CurrentUrl();
@@ -405,63 +335,60 @@ private Q_SLOTS:
         QCOMPARE(viewer->CurrentUrl(), before);
     }
 
-    void magnifierAndFlashingPage()
+    void webTurnsAndThePageFlashes()
     {
-        auto w = Make();
-        // Without an upload: left of 0 is 6, right of 6 is 0.
-        w->WebIndex = -1;
-        w->DisplayMagnifier();
-        QCOMPARE(w->WebIndex, 6);
-        QVERIFY(w->imgPartner6Page->isVisibleTo(w->pnlSend) && w->imgQuorPage->isHidden());
-        ++w->WebIndex;
-        w->DisplayMagnifier();
-        QCOMPARE(w->WebIndex, 0);
-        QCOMPARE(w->lblMag->text(), LoadStr(5077) + QStringLiteral(" Quorvex"));
-        QVERIFY(w->imgPartner6Page->isHidden() && w->imgQuorPage->isVisibleTo(w->pnlSend));
-        w->WebIndex = 3;
-        w->DisplayMagnifier();
-        QCOMPARE(w->lblMag->text(), LoadStr(5077) + QStringLiteral(" Harbourhost"));
-        // After an upload the user's page is reached both ways.
-        w->PageUploaded = true;
-        w->WebIndex = -1;
-        w->DisplayMagnifier();
-        QCOMPARE(w->WebIndex, 7);
-        QCOMPARE(w->lblMag->text(), LoadStr(5078));
-        ++w->WebIndex;
-        w->DisplayMagnifier();
-        QCOMPARE(w->WebIndex, 0);
-        int shown = 0;
-        for (TImage *img : {w->imgQuorPage, w->imgOrtexPage, w->imgPartner2Page, w->imgPartner3Page,
-                            w->imgPartner4Page, w->imgPartner5Page, w->imgPartner6Page, w->imgYourPage})
-            shown += img->isHidden() ? 0 : 1;
-        QCOMPARE(shown, 1);
+        auto w = MakeMainWindow(m_app);
+        TDialogs::PresetAnswer(QMessageBox::Ok); // message 100
+        TDialogs::PresetFile(m_app + QStringLiteral("/save/Web.qze"));
+        ClickToolbar(w.get(), 420);
+        TRotatingWeb &web = w->SendPanel().Web();
+        QCOMPARE(web.Index, -1);
+
+        // The right button turns the web by its timer, with its sound.
+        const int sounds = SoundsPlayedCount();
+        QTest::mouseClick(Named(w.get(), "imgUploadRight"), Qt::LeftButton);
+        QVERIFY(Named<QTimer>(w.get(), "timWebAn")->isActive());
+        QCOMPARE(LastSoundPlayed(), QStringLiteral("wavWebTurn"));
+        QCOMPARE(SoundsPlayedCount(), sounds + 1);
+        QTRY_COMPARE(web.Index, 0);
+        QVERIFY(!Named<QTimer>(w.get(), "timWebAn")->isActive());
+        QCOMPARE(Named(w.get(), "imgWebBack")->property("Bitmap").toString(), QStringLiteral("Web_Back"));
+        QVERIFY(Named(w.get(), "imgQuorPage")->isVisible());
+        QCOMPARE(Named<QLabel>(w.get(), "lblMag")->text(), LoadStr(5077) + QStringLiteral(" Quorvex"));
+        // The left button: back past 0 to the last logo.
+        QTest::mouseClick(Named(w.get(), "imgUploadLeft"), Qt::LeftButton);
+        QTRY_COMPARE(web.Index, 6);
+        QVERIFY(Named(w.get(), "imgPartner6Page")->isVisible() && Named(w.get(), "imgQuorPage")->isHidden());
+        // After an upload the user's page shows, with its own text.
+        web.PageUploaded = true;
+        web.Index = 7;
+        w->SendPanel().DisplayMagnifier();
+        QVERIFY(Named(w.get(), "imgYourPage")->isVisible());
+        QCOMPARE(Named<QLabel>(w.get(), "lblMag")->text(), LoadStr(5078));
 
         // The upload picture flashes by its tag.
-        SetTag(w->imgUpload, 1);
-        w->timFlashPageTimer();
-        QCOMPARE(w->imgUpload->property("Bitmap").toString(), QStringLiteral("Web_PageFlash"));
-        QCOMPARE(TagOf(w->imgUpload), 0);
-        w->timFlashPageTimer();
-        QCOMPARE(w->imgUpload->property("Bitmap").toString(), QStringLiteral("Web_Page"));
-        QCOMPARE(TagOf(w->imgUpload), 1);
-        w->timFlashPageTimer();
-        QCOMPARE(w->imgUpload->property("Bitmap").toString(), QStringLiteral("Web_PageFlash"));
+        QWidget *upload = Named(w.get(), "imgUpload");
+        auto *flash = Named<QTimer>(w.get(), "timFlashPage");
+        QVERIFY(flash->isActive());
+        const QString shown = upload->property("Bitmap").toString();
+        QTRY_VERIFY_WITH_TIMEOUT(upload->property("Bitmap").toString() != shown, 2000);
+        QCOMPARE(TagOf(upload), upload->property("Bitmap").toString() == QStringLiteral("Web_PageFlash") ? 0 : 1);
     }
 
     void enlargedPreviewRendersAgain()
     {
-        auto w = Make();
-        ClickToolbar(*w, 280);
+        auto w = MakeMainWindow(m_app);
+        ClickToolbar(w.get(), 280);
         QFile::remove(m_app + QStringLiteral("/HTMLFiles/~tmpprvw.html"));
-        QTest::mouseClick(w->imgView, Qt::LeftButton);
+        QTest::mouseClick(Named(w.get(), "imgView"), Qt::LeftButton);
         QVERIFY(w->PreviewEnlarged());
-        QCOMPARE(w->ctlHTML->parentWidget(), w->pnlMain);
+        QCOMPARE(Named(w.get(), "ctlHTML")->parentWidget(), Named(w.get(), "pnlMain"));
         QVERIFY(QFile::exists(m_app + QStringLiteral("/HTMLFiles/~tmpprvw.html")));
         QVERIFY(Viewer(*w)->WaitForRendered());
-        QTest::mouseClick(w->imgView, Qt::LeftButton);
+        QTest::mouseClick(Named(w.get(), "imgView"), Qt::LeftButton);
         QVERIFY(!w->PreviewEnlarged());
-        QCOMPARE(w->ctlHTML->parentWidget(), w->tabWebView);
-        QCOMPARE(w->ctlHTML->geometry(), QRect(0, 0, 609, 181));
+        QCOMPARE(Named(w.get(), "ctlHTML")->parentWidget(), Named(w.get(), "tabWebView"));
+        QCOMPARE(Named(w.get(), "ctlHTML")->geometry(), QRect(0, 0, 609, 181));
     }
 };
 

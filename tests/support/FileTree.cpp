@@ -6,12 +6,15 @@
 
 namespace wobbin::testing {
 
-bool CopyTree(const QString &from, const QString &to)
+bool CopyTree(const QString &from, const QString &to, const QStringList &only)
 {
     QDir().mkpath(to);
     QDirIterator it(from, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString src = it.next();
+        const QString relative = src.mid(from.size() + 1);
+        if (!only.isEmpty() && !only.contains(relative.section(QLatin1Char('/'), 0, 0)))
+            continue;
         const QString dst = to + src.mid(from.size());
         if (it.fileInfo().isDir())
             QDir().mkpath(dst);
@@ -19,6 +22,15 @@ bool CopyTree(const QString &from, const QString &to)
             return false;
     }
     return true;
+}
+
+QString CopyProgramData(const QString &dir, const QStringList &only)
+{
+    const QString app = dir + QStringLiteral("/app");
+    if (!CopyTree(QStringLiteral(WOBBIN_SOURCE_DIR "/data"), app, only)
+        || !QDir().mkpath(app + QStringLiteral("/HTMLFiles")))
+        return QString();
+    return app;
 }
 
 } // namespace wobbin::testing

@@ -57,6 +57,14 @@ QByteArray SimplePage(const QByteArray &style, const QByteArray &title, int coun
     return b;
 }
 
+QByteArray ParagraphPage(const QByteArray &style, const QByteArray &title, const QList<QByteArray> &paras)
+{
+    PageBytes entries;
+    for (const QByteArray &p : paras)
+        entries.Para(p);
+    return SimplePage(style, title, int(paras.size()), entries);
+}
+
 bool WriteBytes(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);

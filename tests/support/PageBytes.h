@@ -3,6 +3,7 @@
 // rely on the writer they check.
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <cstdint>
 
@@ -34,6 +35,9 @@ private:
 // A version 1.07 page: style, title, and the given block entries (count first).
 QByteArray SimplePage(const QByteArray &style, const QByteArray &title, int count,
                       const QByteArray &entries);
+
+// A version 1.07 page of one paragraph per text.
+QByteArray ParagraphPage(const QByteArray &style, const QByteArray &title, const QList<QByteArray> &paras);
 
 // Writes bytes to a file; false when it cannot.
 bool WriteBytes(const QString &path, const QByteArray &bytes);

@@ -1,10 +1,14 @@
 #pragma once
-// Small controls of the main window: an image control that reports its mouse
-// events, and helpers for the help context ("Tag") every control carries.
+// Small controls of the main window and its panels: an image control that
+// reports its mouse events, helpers for the help context ("Tag") every control
+// carries, and makers of the controls placed at fixed positions.
 
+#include <QFrame>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QVariant>
+
+class QTimer;
 
 namespace wobbin {
 
@@ -57,5 +61,27 @@ private:
 // Shows the named bitmap in an image control and records its name in the
 // control's "Bitmap" property. A missing bitmap leaves the picture as it was.
 void ShowImage(QLabel *image, const QString &bitmapName);
+
+// Controls named as the program names them, at fixed positions.
+QFrame *MakePanel(QWidget *parent, const char *name, int x, int y, int w, int h,
+                  QFrame::Shape shape = QFrame::NoFrame);
+TImage *MakeImage(QWidget *parent, const char *name, int x, int y, int w, int h, int tag = 0);
+QLabel *MakeLabel(QWidget *parent, const char *name, int x, int y, int w, int h, bool wrap = false);
+QTimer *MakeTimer(QObject *parent, const char *name, int interval);
+// True for the release of the right button (where right-click help pops up),
+// with the pointer's screen position.
+inline bool IsRightRelease(const QEvent *event, QPoint *globalPos)
+{
+    if (event->type() != QEvent::MouseButtonRelease)
+        return false;
+    const auto *me = static_cast<const QMouseEvent *>(event);
+    if (me->button() != Qt::RightButton)
+        return false;
+    *globalPos = me->globalPosition().toPoint();
+    return true;
+}
+
+// Sets a label's or button's text from the string table.
+void SetText(QWidget *control, int stringId);
 
 } // namespace wobbin

@@ -1,0 +1,212 @@
+#include "workspace/SendPanel.h"
+
+#include "app/Skin_gui.h"
+#include "app/StringTable.h"
+#include "workspace/Controls.h"
+#include "workspace/WhatsThis.h"
+
+#include <QComboBox>
+#include <QListWidget>
+#include <QPainter>
+#include <QTimer>
+#include <QToolButton>
+
+namespace wobbin {
+
+TSendPanel::TSendPanel(QWidget *pnlSend, TWhatsThis &whatsThis, QObject *parent) : QObject(parent)
+{
+    lblUpServer = MakeLabel(pnlSend, "lblUpServer", 10, 4, 176, 28, true);
+    cmbServers = new QComboBox(pnlSend);
+    cmbServers->setObjectName(QStringLiteral("cmbServers"));
+    cmbServers->setGeometry(10, 34, 172, 22);
+    SetTag(cmbServers, 42);
+    spdEditWWW = new QToolButton(pnlSend);
+    spdEditWWW->setObjectName(QStringLiteral("spdEditWWW"));
+    spdEditWWW->setGeometry(10, 60, 172, 24);
+    SetTag(spdEditWWW, 43);
+    lblUploadFiles = MakeLabel(pnlSend, "lblUploadFiles", 10, 92, 170, 16);
+    lstFiles = new QListWidget(pnlSend);
+    lstFiles->setObjectName(QStringLiteral("lstFiles"));
+    lstFiles->setGeometry(10, 108, 172, 138);
+    SetTag(lstFiles, 41);
+    lblUpDesc = MakeLabel(pnlSend, "lblUpDesc", 10, 250, 176, 42, true);
+
+    imgWebBack = MakeImage(pnlSend, "imgWebBack", 192, 70, 420, 210, 46);
+    // The seven logos and the user's page sit under the magnifier.
+    const char *names[] = {"imgQuorPage",     "imgOrtexPage",    "imgPartner2Page", "imgPartner3Page",
+                           "imgPartner4Page", "imgPartner5Page", "imgPartner6Page", "imgYourPage"};
+    for (int i = 0; i < 8; ++i) {
+        TImage *img = MakeImage(pnlSend, names[i], 192 + 22, 70 + 91, 88, 66, 46);
+        img->setAlignment(Qt::AlignCenter);
+        img->hide();
+        if (i < 7) {
+            m_logos << img;
+            connect(img, &TImage::clicked, this, [this, i] { Q_EMIT openAddress(PartnerHomePage(i)); });
+        } else {
+            imgYourPage = img;
+            connect(img, &TImage::clicked, this, &TSendPanel::imgYourPageClick);
+        }
+    }
+    lblMag = MakeLabel(pnlSend, "lblMag", 192, 278, 420, 16);
+    lblMag->setAlignment(Qt::AlignCenter);
+
+    imgUpload = MakeImage(pnlSend, "imgUpload", 518, 98, 71, 93, 40);
+    lblUpRotate1 = MakeLabel(pnlSend, "lblUpRotate1", 196, 4, 80, 16);
+    lblUpRotate2 = MakeLabel(pnlSend, "lblUpRotate2", 540, 4, 80, 16);
+    lblUpRotate2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    imgUploadLeft = MakeImage(pnlSend, "imgUploadLeft", 200, 24, 32, 32, 46);
+    imgUploadRight = MakeImage(pnlSend, "imgUploadRight", 584, 24, 32, 32, 46);
+
+    timWebAn = MakeTimer(this, "timWebAn", 250);
+    timFlashPage = MakeTimer(this, "timFlashPage", 500);
+    timUpload = MakeTimer(this, "timUpload", 50);
+
+    for (QWidget *w : std::initializer_list<QWidget *>{lstFiles, imgWebBack, imgUpload})
+        whatsThis.Watch(w);
+
+    connect(timWebAn, &QTimer::timeout, this, &TSendPanel::timWebAnTimer);
+    connect(timFlashPage, &QTimer::timeout, this, &TSendPanel::timFlashPageTimer);
+    connect(imgUpload, &TImage::clicked, this, &TSendPanel::uploadClicked);
+    connect(spdEditWWW, &QToolButton::clicked, this, &TSendPanel::editServersClicked);
+    connect(imgUploadLeft, &TImage::clicked, this, &TSendPanel::imgUploadLeftClick);
+    connect(imgUploadRight, &TImage::clicked, this, &TSendPanel::imgUploadRightClick);
+    // The turn buttons show pressed while the left button is down.
+    const struct {
+        TImage *button;
+        const char *up;
+        const char *down;
+    } buttons[] = {{imgUploadLeft, "Web_LeftUp", "Web_LeftDn"}, {imgUploadRight, "Web_RightUp", "Web_RightDn"}};
+    for (const auto &b : buttons) {
+        connect(b.button, &TImage::mouseDown, this, [b](Qt::MouseButton button, QPoint) {
+            if (button == Qt::LeftButton)
+                ShowImage(b.button, QLatin1String(b.down));
+        });
+        connect(b.button, &TImage::mouseUp, this, [b](Qt::MouseButton button, QPoint) {
+            if (button == Qt::LeftButton)
+                ShowImage(b.button, QLatin1String(b.up));
+        });
+    }
+}
+
+void TSendPanel::StringEmUp()
+{
+    spdEditWWW->setText(LoadStr(5001));
+    SetText(lblUpServer, 5002);
+    SetText(lblUpRotate1, 5003);
+    SetText(lblUpRotate2, 5003);
+    SetText(lblUpDesc, 5004);
+    SetText(lblUploadFiles, 5005);
+}
+
+void TSendPanel::PaintEmAll()
+{
+    ShowImage(imgWebBack, QStringLiteral("Web_Back"));
+    ShowImage(imgUploadLeft, QStringLiteral("Web_LeftUp"));
+    ShowImage(imgUploadRight, QStringLiteral("Web_RightUp"));
+    ShowImage(imgUpload, QStringLiteral("Web_Page"));
+    const char *bitmaps[] = {"Web_Quor",     "Web_Ortex",    "Web_Partner2", "Web_Partner3",
+                             "Web_Partner4", "Web_Partner5", "Web_Partner6", "Web_Your"};
+    const QList<TImage *> images = magnifierImages();
+    for (int i = 0; i < images.size(); ++i) {
+        ShowImage(images[i], QLatin1String(bitmaps[i]));
+        images[i]->setCursor(LoadCursorNumber(5));
+    }
+}
+
+QList<TImage *> TSendPanel::magnifierImages() const { return QList<TImage *>(m_logos) << imgYourPage; }
+
+void TSendPanel::Enter()
+{
+    m_web.Reset();
+    imgUpload->show();
+    imgUpload->raise();
+    // The server list fills cmbServers here once it is part of the program.
+    timFlashPage->start();
+}
+
+void TSendPanel::StopFlashing() { timFlashPage->stop(); }
+
+void TSendPanel::HideYourPage() { imgYourPage->hide(); }
+
+void TSendPanel::SetFiles(const QStringList &names)
+{
+    lstFiles->clear();
+    lstFiles->addItems(names);
+}
+
+// ---------------------------------------------------------------- the rotating web
+
+void TSendPanel::drawWebFrame(const QString &bitmap, int x, int y)
+{
+    QPixmap back = LoadBitmap(QStringLiteral("Web_Back"));
+    const QPixmap frame = LoadBitmap(bitmap);
+    if (!back.isNull() && !frame.isNull() && (x != 0 || y != 0)) {
+        QPainter p(&back);
+        p.drawPixmap(x, y, frame);
+    } else if (!frame.isNull()) {
+        back = frame;
+    }
+    if (!back.isNull())
+        imgWebBack->setPixmap(back);
+    imgWebBack->setProperty("Bitmap", bitmap);
+    imgWebBack->update();
+}
+
+void TSendPanel::timWebAnTimer()
+{
+    imgWebBack->setUpdatesEnabled(false);
+    const TRotatingWeb::Tick tick = m_web.NextTick();
+    if (tick.HideLogos)
+        for (TImage *img : magnifierImages())
+            img->hide();
+    drawWebFrame(tick.Bitmap, tick.X, tick.Y);
+    if (tick.Finished) {
+        timWebAn->stop();
+        DisplayMagnifier();
+    }
+    imgWebBack->setUpdatesEnabled(true);
+}
+
+void TSendPanel::DisplayMagnifier()
+{
+    m_web.Normalise();
+    const QList<TImage *> images = magnifierImages();
+    for (TImage *img : images)
+        img->hide();
+    TImage *shown = images.at(m_web.Index);
+    shown->show();
+    shown->raise();
+    lblMag->setText(m_web.Label());
+}
+
+void TSendPanel::turn(bool left)
+{
+    m_web.TurnsLeft = left;
+    timWebAn->start();
+    PlaySoundRes(QStringLiteral("wavWebTurn"));
+}
+
+void TSendPanel::imgUploadLeftClick() { turn(true); }
+void TSendPanel::imgUploadRightClick() { turn(false); }
+
+void TSendPanel::imgYourPageClick()
+{
+    if (!m_web.PageUploaded)
+        return;
+    // The address is the selected server's URL joined with the page's file
+    // name (YourPageAddress); until the server list is part of the window
+    // there is no server to take it from, so nothing opens.
+}
+
+void TSendPanel::timFlashPageTimer()
+{
+    if (TagOf(imgUpload) != 0) {
+        ShowImage(imgUpload, QStringLiteral("Web_PageFlash"));
+        SetTag(imgUpload, 0);
+    } else {
+        ShowImage(imgUpload, QStringLiteral("Web_Page"));
+        SetTag(imgUpload, 1);
+    }
+}
+
+} // namespace wobbin
