@@ -2,6 +2,7 @@
 
 #include "imaging/DxfDrawing.h"
 #include "imaging/MagickReader.h"
+#include "imaging/PostScriptReader.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -202,7 +203,7 @@ bool TMultiImage::LoadFromFile(const QString &path, QString *error)
             format = QStringLiteral("pcd");
             break;
         case Decoder::Eps:
-            ok = ReadWithMagick(data, "EPS", &image, &why);
+            ok = RenderPostScript(data, &image, &why);
             format = QStringLiteral("eps");
             break;
         case Decoder::Qt: {

@@ -2,6 +2,7 @@
 // saving JPEG copies.
 
 #include "imaging/MultiImage.h"
+#include "imaging/PostScriptReader.h"
 #include "imaging_files.h"
 
 #include <QTemporaryDir>
