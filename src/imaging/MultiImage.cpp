@@ -19,6 +19,13 @@ namespace {
 // Larger files are refused before reading: no picture a web page can use is
 // anywhere near this.
 constexpr qint64 kMaxFileBytes = 512LL * 1024 * 1024;
+// Largest picture loaded: photos of today's cameras (50 megapixels and more)
+// pass; a file that claims absurd dimensions (a "picture bomb") is refused
+// before anything is allocated for it.
+constexpr qint64 kMaxPixels = 64LL * 1000 * 1000;
+constexpr int kMaxSide = 32768;
+// Room for the largest picture at 8 bytes a pixel (16-bit colour channels).
+constexpr int kAllocationLimitMB = int(kMaxPixels * 8 / (1024 * 1024)) + 16;
 
 enum class Decoder { Qt, Dxf, Pcx, Pcd, Eps, Tga };
 
@@ -222,10 +229,23 @@ bool TMultiImage::LoadFromFile(const QString &path, QString *error)
             buffer.seek(0);
             QImageReader reader(&buffer, qtFormat);
             reader.setAutoTransform(true);
+            reader.setAllocationLimit(kAllocationLimitMB);
             format = QString::fromLatin1(qtFormat);
+            const QSize size = reader.size();
+            if (size.isValid()
+                && (size.width() > kMaxSide || size.height() > kMaxSide
+                    || qint64(size.width()) * size.height() > kMaxPixels)) {
+                why = QStringLiteral("The picture \"%1\" is too large (%2 \u00d7 %3 pixels; at most %4 megapixels "
+                                     "can be loaded).")
+                          .arg(label)
+                          .arg(size.width())
+                          .arg(size.height())
+                          .arg(kMaxPixels / 1000000);
+                break;
+            }
             ok = reader.read(&image);
             if (!ok) {
-                why = QStringLiteral("The file \"%1\" is no picture that can be read (%2).")
+                why = QStringLiteral("The file \"%1\" is not a picture that can be read (%2).")
                           .arg(label, reader.errorString());
             } else if (format == QLatin1String("jpeg") && !JpegLooksComplete(data)) {
                 ok = false;
