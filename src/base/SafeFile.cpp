@@ -85,6 +85,14 @@ bool TSafeFile::write(const QByteArray &bytes)
     return true;
 }
 
+void TSafeFile::markDeviceFailure(const QString &otherwise)
+{
+    if (m_file.error() != QFileDevice::NoError)
+        fail(m_file.errorString());
+    else
+        fail(otherwise);
+}
+
 bool TSafeFile::commit()
 {
     if (!m_file.isOpen()) {

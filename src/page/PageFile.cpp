@@ -1,12 +1,13 @@
 #include "page/PageFile.h"
 #include "base/Paths.h"
+#include "base/SafeFile.h"
 #include "page/ByteIO.h"
 #include "page/PageDocument.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <memory>
 
 namespace wobbin {
 namespace {
@@ -167,33 +168,45 @@ bool WritePageFile(const QString &fileName, const TPageDocument &doc, const QStr
                    const QImage &picture, QString *error)
 {
     const QString path = ToNativePath(fileName);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    const QString picturePath = path + QStringLiteral(".bmp");
+    auto fail = [&](const QString &file, const TSafeFile &writer) {
         if (error)
-            *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+            *error = QStringLiteral("The page file \"%1\" cannot be written: %2").arg(file, writer.errorString());
         return false;
+    };
+    // Both files are written in full beside the old ones before either
+    // replaces its old one: a failure leaves the old page and picture as
+    // they were.
+    TSafeFile page(path);
+    if (!page.open() || !page.write(PageFileBytes(doc, styleName)))
+        return fail(path, page);
+    std::unique_ptr<TSafeFile> bmp;
+    if (!picture.isNull()) {
+        QImage scaled = picture;
+        if (scaled.size() != QSize(kPagePictureWidth, kPagePictureHeight))
+            scaled = picture.scaled(kPagePictureWidth, kPagePictureHeight, Qt::IgnoreAspectRatio,
+                                    Qt::SmoothTransformation);
+        if (scaled.hasAlphaChannel() || scaled.format() != QImage::Format_RGB32)
+            scaled = scaled.convertToFormat(QImage::Format_RGB32);
+        bmp = std::make_unique<TSafeFile>(picturePath);
+        if (!bmp->open()) {
+            page.cancel();
+            return fail(path, *bmp);
+        }
+        if (!scaled.save(bmp->device(), "BMP")) {
+            bmp->markDeviceFailure(QStringLiteral("the page picture could not be made"));
+            page.cancel();
+            bmp->cancel();
+            return fail(path, *bmp);
+        }
     }
-    const QByteArray bytes = PageFileBytes(doc, styleName);
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error)
-            *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
-        file.cancelWriting();
-        return false;
+    if (!page.commit()) {
+        if (bmp)
+            bmp->cancel();
+        return fail(path, page);
     }
-    if (picture.isNull())
-        return true;
-    QImage scaled = picture;
-    if (scaled.size() != QSize(kPagePictureWidth, kPagePictureHeight))
-        scaled = picture.scaled(kPagePictureWidth, kPagePictureHeight, Qt::IgnoreAspectRatio,
-                                Qt::SmoothTransformation);
-    if (scaled.hasAlphaChannel() || scaled.format() != QImage::Format_RGB32)
-        scaled = scaled.convertToFormat(QImage::Format_RGB32);
-    QSaveFile bmp(path + QStringLiteral(".bmp"));
-    if (!bmp.open(QIODevice::WriteOnly) || !scaled.save(&bmp, "BMP") || !bmp.commit()) {
-        if (error)
-            *error = QStringLiteral("cannot write %1.bmp: %2").arg(path, bmp.errorString());
-        return false;
-    }
+    if (bmp && !bmp->commit())
+        return fail(path, *bmp);
     return true;
 }
 

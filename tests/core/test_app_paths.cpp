@@ -74,8 +74,10 @@ private Q_SLOTS:
         QVERIFY(EnsureDataFolders(dir));
         QVERIFY(!QFileInfo::exists(dir + QStringLiteral("/template")));
         QVERIFY(!QFileInfo::exists(dir + QStringLiteral("/HTMLFiles")));
-        QVERIFY(QFileInfo(dir + QStringLiteral("/htmlfiles/backgrnd")).isDir()
-                || QFileInfo(dir + QStringLiteral("/HTMLFiles/backgrnd")).isDir());
+        // The missing subfolder goes below the folder as it is on disk.
+        QVERIFY(QFileInfo(dir + QStringLiteral("/htmlfiles/backgrnd")).isDir());
+        QVERIFY(QFileInfo(dir + QStringLiteral("/htmlfiles/Graphics")).isDir());
+        QVERIFY(!QFileInfo::exists(dir + QStringLiteral("/htmlfiles/graphics")));
     }
 
     void portableInstallUsesProgramFolder()
