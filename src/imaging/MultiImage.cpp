@@ -1,5 +1,7 @@
 #include "imaging/MultiImage.h"
 
+#include "base/SafeFile.h"
+
 #include "imaging/DxfDrawing.h"
 #include "imaging/MagickReader.h"
 #include "imaging/PostScriptReader.h"
@@ -10,7 +12,6 @@
 #include <QImageReader>
 #include <QImageWriter>
 #include <QPainter>
-#include <QSaveFile>
 
 namespace wobbin {
 
@@ -287,22 +288,20 @@ bool TMultiImage::SaveAsJpeg(const QString &path, QString *error)
     }
 
     const QString label = FileLabel(path);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return Fail(QStringLiteral("The JPEG file \"%1\" cannot be created: %2")
-                        .arg(label, file.errorString()),
+    TSafeFile file(path);
+    if (!file.open())
+        return Fail(QStringLiteral("The JPEG file \"%1\" cannot be created: %2").arg(label, file.errorString()),
                     error);
-    QImageWriter writer(&file, "jpeg");
+    QImageWriter writer(file.device(), "jpeg");
     writer.setQuality(m_quality);
     if (!writer.write(rgb)) {
-        file.cancelWriting();
-        return Fail(QStringLiteral("The JPEG file \"%1\" cannot be written: %2")
-                        .arg(label, writer.errorString()),
+        file.markDeviceFailure(writer.errorString());
+        file.cancel();
+        return Fail(QStringLiteral("The JPEG file \"%1\" cannot be written: %2").arg(label, file.errorString()),
                     error);
     }
     if (!file.commit())
-        return Fail(QStringLiteral("The JPEG file \"%1\" cannot be written: %2")
-                        .arg(label, file.errorString()),
+        return Fail(QStringLiteral("The JPEG file \"%1\" cannot be written: %2").arg(label, file.errorString()),
                     error);
     return true;
 }
