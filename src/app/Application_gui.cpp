@@ -2,9 +2,11 @@
 
 #include "app/AppPaths.h"
 #include "app/Companion_bus.h"
+#include "app/Dialogs_gui.h"
 #include "app/Resources.h"
 #include "app/Settings.h"
 #include "app/Skin_gui.h"
+#include "app/StartupCheck.h"
 #include "app/frmSplash_gui.h"
 
 #include <QDBusConnection>
@@ -163,6 +165,15 @@ void TWobbinApplication::AppException(const QString &what)
     }
 }
 
+bool ReportStartupProblems(const QString &appDir)
+{
+    const QStringList problems = StartupProblems(appDir);
+    if (problems.isEmpty())
+        return false;
+    MsgBox(nullptr, StartupMessage(problems), QMessageBox::Warning);
+    return true;
+}
+
 void SetMainWindowFactory(MainWindowFactory factory)
 {
     g_factory = std::move(factory);
@@ -214,6 +225,10 @@ int RunApplication(int argc, char **argv, MainWindowFactory factory)
     // Anything but "No" means sounds on, and is written back as "Yes".
     if (ReadSetting(QStringLiteral("General"), QStringLiteral("PlaySounds")) != QLatin1String("No"))
         WriteSetting(QStringLiteral("General"), QStringLiteral("PlaySounds"), QStringLiteral("Yes"));
+
+    // Settings that cannot be saved and a data folder that cannot be used are
+    // said once, before anything is lost.
+    ReportStartupProblems(AppDir());
 
     MainWindowArgs args;
     args.appDir = AppDir();
