@@ -138,11 +138,15 @@ void PlaySoundRes(const QString &name)
     QCoreApplication *app = QCoreApplication::instance();
     if (!app)
         return;
+
+    Player &p = ThePlayer();
+    // The sound the program asked for is recorded (and counted) even when
+    // there is nothing to play it on.
+    p.last = QFileInfo(path).completeBaseName();
+    ++p.count;
     // Without an audio device nothing is tried (and nothing said) per sound.
     if (!AudioOutputAvailable())
         return;
-
-    Player &p = ThePlayer();
     const QString key = name.toLower();
     QSoundEffect *effect = p.effects.value(key);
     if (!effect) {
@@ -156,8 +160,6 @@ void PlaySoundRes(const QString &name)
     effect->stop();
     effect->play();  // plays once loaded
     p.playing = effect;
-    p.last = QFileInfo(path).completeBaseName();
-    ++p.count;
 }
 
 QString LastSoundPlayed()

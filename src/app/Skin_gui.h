@@ -37,8 +37,8 @@ bool AudioOutputAvailable();
 bool SoundPlaying();
 // Name of the last sound started (as the resource is named); empty when none.
 QString LastSoundPlayed();
-// How many sounds were started (only those that passed the switch, exist and
-// had a device to play on).
+// How many sounds were asked for and passed the switch and exist (counted
+// with or without a device to play them on; SoundPlaying tells the playing).
 int SoundsPlayedCount();
 // Stops whatever is playing (used when the program ends).
 void StopSounds();
