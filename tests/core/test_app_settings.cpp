@@ -207,6 +207,12 @@ private Q_SLOTS:
         WriteSetting(QStringLiteral("General"), QStringLiteral("Path"), QString(5000, QLatin1Char('x')));
         QCOMPARE(SettingsWriteProblem(),
                  QStringLiteral("The settings cannot be saved in \"%1\": No space left on device.").arg(file));
+        // The file on disk keeps the values it had.
+        {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QCOMPARE(f.readAll(), before);
+        }
         testing::UnmountSmallFileSystem(folder);
         SettingsStore().Raw().sync();
     }
