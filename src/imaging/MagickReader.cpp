@@ -1,5 +1,7 @@
 #include "imaging/MagickReader.h"
 
+#include "base/PrivateTemp.h"
+
 #include <Magick++.h>
 
 #include <QFile>
@@ -22,6 +24,11 @@ void EnsureMagickInitialised()
 {
     static std::once_flag once;
     std::call_once(once, [] {
+        // GraphicsMagick's work files go into the program's private folder,
+        // not the shared temporary folder.
+        const QString temp = PrivateTempFolder();
+        if (!temp.isEmpty())
+            qputenv("MAGICK_TMPDIR", QFile::encodeName(temp));
         // The same start-up as Magick::InitializeMagick, without signal
         // handlers: the program keeps its own handling of SIGTERM and SIGINT.
         MagickLib::ExceptionInfo exception;
