@@ -1,5 +1,5 @@
 // The image list over arbitrary HTML text: no crash, no quadratic blow-up,
-// no remote or repeated entries.
+// no remote or repeated entries, nothing outside the HTML folder.
 #include "page/Cp1252.h"
 #include "page/ResourceList.h"
 
@@ -11,10 +11,15 @@ using namespace wobbin;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const QString text = FromCp1252(reinterpret_cast<const char *>(data), qsizetype(size));
-    const UploadImageList list = LocaliseImagesInText(text, QStringLiteral("C:\\Web\\Index.html"));
+    RefusedReferenceList refused;
+    const UploadImageList list = LocaliseImagesInText(text, QStringLiteral("C:\\Web\\Index.html"), &refused);
     QSet<QString> seen;
     for (const ResourceDetail &d : list) {
         if (d.SourcePath.isEmpty() || d.RefName.contains(QLatin1String("http://")) || seen.contains(d.SourcePath))
+            std::abort();
+        // Nothing outside the HTML folder is ever listed for upload.
+        if (!WhyOutsideFolder(d.RefName, d.SourcePath, QStringLiteral("C:\\Web")).isEmpty()
+            || !d.SourcePath.startsWith(QLatin1String("C:\\Web\\"), Qt::CaseInsensitive))
             std::abort();
         seen.insert(d.SourcePath);
     }

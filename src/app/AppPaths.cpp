@@ -1,12 +1,18 @@
 #include "app/AppPaths.h"
 
 #include "base/Paths.h"
+#include "base/SafeFile.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 namespace wobbin {
 
@@ -70,6 +76,35 @@ bool EnsureDataFolders(const QString &appDir)
     return ok;
 }
 
+QString DataFolderProblem(const QString &appDir)
+{
+    if (appDir.isEmpty())
+        return QStringLiteral("No data folder was found.");
+    EnsureDataFolders(appDir);
+    QStringList folders{appDir};
+    for (const QString &sub : DataSubfolders()) {
+        if (sub != QLatin1String("servers") && sub != QLatin1String("Help"))
+            folders << FindPathNoCase(QDir(appDir).filePath(sub));
+    }
+    for (const QString &folder : folders) {
+        QString cause;
+        if (!QFileInfo(folder).isDir())
+            cause = QStringLiteral("the folder \"%1\" is missing and cannot be made").arg(folder);
+        else if (::access(QFile::encodeName(folder).constData(), W_OK | X_OK) != 0)
+            cause = QString::fromLocal8Bit(std::strerror(errno));
+        else {
+            struct statvfs st = {};
+            if (::statvfs(QFile::encodeName(folder).constData(), &st) == 0 && st.f_bavail == 0)
+                cause = QString::fromLocal8Bit(std::strerror(ENOSPC));
+        }
+        if (!cause.isEmpty())
+            return QStringLiteral("The data folder \"%1\" cannot be used: %2. Pages and pictures cannot be "
+                                  "saved there.")
+                .arg(appDir, cause);
+    }
+    return QString();
+}
+
 bool HoldsProgramData(const QString &dir)
 {
     if (dir.isEmpty())
@@ -114,9 +149,10 @@ bool SeedDataDir(const QString &from, const QString &to)
         if (info.isDir()) {
             ok = QDir().mkpath(target) && ok;
         } else if (!QFileInfo::exists(target) && !QFileInfo(target).isSymLink()) {
-            if (QFile::copy(path, target)) {
+            QFile in(path);
+            if (in.open(QIODevice::ReadOnly) && WriteFileSafely(target, in.readAll())) {
                 // The installed copy is read-only; the user's copy must not be.
-                QFile::setPermissions(target, QFile::permissions(target) | QFileDevice::WriteOwner);
+                QFile::setPermissions(target, info.permissions() | QFileDevice::WriteOwner | QFileDevice::ReadOwner);
             } else {
                 ok = false;
             }

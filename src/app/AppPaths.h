@@ -27,6 +27,12 @@ QStringList DataSubfolders();
 // Creates the missing ones; returns false when one could not be created.
 bool EnsureDataFolders(const QString &appDir);
 
+// Why the data folder cannot be used (AppDir, or one of the folders the
+// program writes into: HTMLFiles with graphics and backgrnd, save, template,
+// cannot be made or written), in plain words naming the folder; empty when
+// it can be used.
+QString DataFolderProblem(const QString &appDir);
+
 // True when the folder holds the program's data (Styles.data, template or servers).
 bool HoldsProgramData(const QString &dir);
 // The installed read-only copy of the data for a program in programDir, "" when none.

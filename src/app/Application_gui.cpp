@@ -2,9 +2,11 @@
 
 #include "app/AppPaths.h"
 #include "app/Companion_bus.h"
+#include "app/Dialogs_gui.h"
 #include "app/Resources.h"
 #include "app/Settings.h"
 #include "app/Skin_gui.h"
+#include "app/StartupCheck.h"
 #include "app/frmSplash_gui.h"
 
 #include <QDBusConnection>
@@ -20,6 +22,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -32,6 +35,18 @@ bool g_debugMode = false;
 bool g_terminating = false;
 MainWindowFactory g_factory;
 int g_signalFds[2] = {-1, -1};
+
+// Without --debug the program says nothing on standard error in normal use:
+// the notes and warnings of Qt and its parts (the browser engine's start-up,
+// a missing audio device) are dropped; errors still show.
+void QuietMessages(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (!g_debugMode && (type == QtDebugMsg || type == QtInfoMsg || type == QtWarningMsg))
+        return;
+    const QByteArray text = qFormatLogMessage(type, context, message).toLocal8Bit();
+    std::fprintf(stderr, "%s\n", text.constData());
+    std::fflush(stderr);
+}
 
 void SignalHandler(int)
 {
@@ -151,8 +166,10 @@ void TWobbinApplication::AppException(const QString &what)
 {
     ++m_dropped;
     m_lastException = what;
-    std::fprintf(stderr, "wobbin-express: exception dropped: %s\n", qPrintable(what));
-    std::fflush(stderr);
+    if (g_debugMode) {
+        std::fprintf(stderr, "wobbin-express: exception dropped: %s\n", qPrintable(what));
+        std::fflush(stderr);
+    }
     if (g_debugMode && !m_showing) {
         m_showing = true;
         try {
@@ -161,6 +178,15 @@ void TWobbinApplication::AppException(const QString &what)
         }
         m_showing = false;
     }
+}
+
+bool ReportStartupProblems(const QString &appDir)
+{
+    const QStringList problems = StartupProblems(appDir);
+    if (problems.isEmpty())
+        return false;
+    MsgBox(nullptr, StartupMessage(problems), QMessageBox::Warning);
+    return true;
 }
 
 void SetMainWindowFactory(MainWindowFactory factory)
@@ -187,13 +213,30 @@ QWidget *CreatePlaceholderMainWindow(const MainWindowArgs &args)
 
 int RunApplication(int argc, char **argv, MainWindowFactory factory)
 {
+    // --debug is known before anything can print.
+    bool debug = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--") == 0)
+            break;
+        if (std::strcmp(argv[i], "--debug") == 0)
+            debug = true;
+    }
+    SetDebugMode(debug);
+    qInstallMessageHandler(QuietMessages);
+    if (!debug) {
+        // The browser engine's own log (its start-up notes) only with --debug.
+        QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+        if (!flags.contains("--log-level"))
+            qputenv("QTWEBENGINE_CHROMIUM_FLAGS", (flags + " --log-level=3").trimmed());
+    }
     // The HTML viewer shares OpenGL contexts with the windows.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     // The viewer's browser engine refuses to start as root with its sandbox
     // on; as root (a container, a build machine) it runs without it.
     if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX")) {
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-        std::fprintf(stderr, "wobbin-express: running as root, the HTML viewer's sandbox is off\n");
+        if (debug)
+            std::fprintf(stderr, "wobbin-express: running as root, the HTML viewer's sandbox is off\n");
     }
     TWobbinApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Quorvex"));
@@ -212,6 +255,10 @@ int RunApplication(int argc, char **argv, MainWindowFactory factory)
     SetAppDir(ResolveAppDir(options.dataDir, QCoreApplication::applicationDirPath()));
     WriteSetting(QStringLiteral("General"), QStringLiteral("Path"), QCoreApplication::applicationFilePath());
     StartSoundSwitch();
+
+    // Settings that cannot be saved and a data folder that cannot be used are
+    // said once, before anything is lost.
+    ReportStartupProblems(AppDir());
 
     MainWindowArgs args;
     args.appDir = AppDir();

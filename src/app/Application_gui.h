@@ -82,6 +82,11 @@ void InstallTerminationSignals();
 // Offers PostMessage(uint) on the session bus (see above); false without a bus.
 bool RegisterMessageService();
 
+// Shows one warning naming what keeps the program from keeping its work
+// (settings that cannot be saved, a data folder that cannot be used); true
+// when there was something to say.
+bool ReportStartupProblems(const QString &appDir);
+
 // The placeholder that stands in for the main window when there is none.
 QWidget *CreatePlaceholderMainWindow(const MainWindowArgs &args);
 

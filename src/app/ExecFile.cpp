@@ -32,8 +32,43 @@ QString ResolveFile(const QString &text)
     return FindPathNoCase(ToNativePath(text));
 }
 
+// True when the file starts like a compiled program (ELF).
+bool IsCompiledProgram(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    return f.read(4) == QByteArrayLiteral("\x7f" "ELF");
+}
+
+// True when the file's name says it is a document (a page, a picture, a
+// text...): its extension belongs to a known type that is not a program or a
+// script. Such a file is never started, whatever its bits and first line.
+bool NamedLikeDocument(const QString &path)
+{
+    const QMimeDatabase db;
+    const QList<QMimeType> types = db.mimeTypesForFileName(QFileInfo(path).fileName());
+    if (types.isEmpty())
+        return false;
+    for (const QMimeType &t : types) {
+        if (t.inherits(QStringLiteral("application/x-executable"))
+            || t.inherits(QStringLiteral("application/x-sharedlib"))
+            || t.inherits(QStringLiteral("application/x-shellscript"))
+            || t.name() == QLatin1String("application/x-desktop"))
+            return false;
+    }
+    return true;
+}
+
+// How CommandLine may be started directly.
+enum class DirectStart {
+    AnyProgram,      // the caller names a program: compiled or a script
+    CompiledOnly     // the caller may name a document: only a compiled program
+};
+
 // The program to run for CommandLine: a path, or a name looked up in PATH.
-QString ResolveProgram(const QString &text, int *error)
+// A document is never a program, whatever its bits.
+QString ResolveProgram(const QString &text, DirectStart rule, int *error)
 {
     *error = 0;
     if (text.isEmpty()) {
@@ -41,19 +76,22 @@ QString ResolveProgram(const QString &text, int *error)
         return QString();
     }
     QString path;
-    if (text.contains(QLatin1Char('/')) || text.contains(QLatin1Char('\\'))) {
+    const bool named = text.contains(QLatin1Char('/')) || text.contains(QLatin1Char('\\'));
+    if (named)
         path = ResolveFile(text);
-    } else {
-        path = QStandardPaths::findExecutable(text);
-        if (path.isEmpty() && QFileInfo::exists(text))
-            path = QDir::current().absoluteFilePath(text);
-    }
+    else
+        path = QStandardPaths::findExecutable(text); // never the current folder
     const QFileInfo info(path);
     if (path.isEmpty() || !info.exists()) {
         *error = ENOENT;
         return QString();
     }
-    if (info.isDir() || !info.isExecutable()) {
+    if (info.isDir() || !info.isFile() || !info.isExecutable()) {
+        *error = EACCES;
+        return QString();
+    }
+    if (named && (NamedLikeDocument(info.fileName())
+                  || (rule == DirectStart::CompiledOnly && !IsCompiledProgram(info.absoluteFilePath())))) {
         *error = EACCES;
         return QString();
     }
@@ -267,13 +305,27 @@ void TExecFile::Fail(int error, const QString &text)
     m_lastErrorText = text;
 }
 
-bool TExecFile::Start(const QString &programText, const QStringList &arguments)
+bool TExecFile::Start(const QString &programText, const QStringList &arguments, bool fromAssociation)
 {
     m_lastProgram = programText;
     m_lastArguments = arguments;
     m_lastPid = 0;
     int error = 0;
-    const QString program = ResolveProgram(programText, &error);
+    // The program found for a document by the desktop's association is
+    // started as the desktop says (it may well be a script); CommandLine is
+    // started directly only when it is a program, never a document.
+    QString program;
+    if (fromAssociation) {
+        program = programText.contains(QLatin1Char('/')) ? programText
+                                                         : QStandardPaths::findExecutable(programText);
+        if (program.isEmpty() || !QFileInfo(program).isExecutable() || QFileInfo(program).isDir()) {
+            error = ENOENT;
+            program.clear();
+        }
+    } else {
+        program = ResolveProgram(programText, Associate ? DirectStart::CompiledOnly : DirectStart::AnyProgram,
+                                 &error);
+    }
     if (program.isEmpty()) {
         Fail(error, QStringLiteral("cannot start %1: %2").arg(programText, QString::fromLocal8Bit(strerror(error))));
         return false;
@@ -342,7 +394,7 @@ bool TExecFile::Execute()
     QStringList params;
     if (!m_parameters.isEmpty())
         params << m_parameters;
-    bool started = Start(m_commandLine, params);
+    bool started = Start(m_commandLine, params, false);
 
     if (!started && Associate && !m_commandLine.isEmpty()) {
         const int directError = m_lastError;
@@ -353,9 +405,9 @@ bool TExecFile::Execute()
         bool unavailable = false;
         const AssociatedCommand cmd = FindAssociatedCommand(document, &unavailable);
         if (cmd.isValid()) {
-            started = Start(cmd.program, cmd.arguments + params);
+            started = Start(cmd.program, cmd.arguments + params, true);
         } else if (unavailable && !QStandardPaths::findExecutable(QStringLiteral("xdg-open")).isEmpty()) {
-            started = Start(QStringLiteral("xdg-open"), QStringList{document});
+            started = Start(QStringLiteral("xdg-open"), QStringList{document}, true);
         } else {
             Fail(directError, QStringLiteral("no program is associated with %1").arg(document));
         }

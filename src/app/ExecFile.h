@@ -4,7 +4,11 @@
 //
 // Execute first starts CommandLine as a program, with Parameters as its one
 // argument (none when empty). No shell ever sees the text: a path with blanks
-// or shell characters is one argument and never run as a command. When that
+// or shell characters is one argument and never run as a command. A document
+// is never run, whatever its execute bit or "#!" line: a file whose name says
+// it is a document (page.html, a.jpg) is never started directly, and with
+// Associate set a path is started directly only when it is a compiled
+// program (a script given with Associate set is a document). When that
 // start fails and Associate is set, CommandLine is opened as a document: its
 // MIME type's default application is found through the freedesktop MIME
 // database (xdg-mime) and started with the document's path (and Parameters);
@@ -87,7 +91,7 @@ Q_SIGNALS:
     void Failed();
 
 private:
-    bool Start(const QString &program, const QStringList &arguments);
+    bool Start(const QString &program, const QStringList &arguments, bool fromAssociation);
     void Fail(int error, const QString &text);
 
     QString m_commandLine;

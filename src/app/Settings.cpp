@@ -1,21 +1,26 @@
 #include "app/Settings.h"
 
+#include "base/SafeFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
 #include <QSettings>
 
-#include "base/SafeFile.h"
+#include <cerrno>
+#include <cstring>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 namespace wobbin {
 
 namespace {
 
-// Every key that exists carries this value, so that an empty key is still
-// there after a restart. Encoded names never contain a bare "%k", so the
-// marker cannot collide with a value the program writes.
-const QString kKeyMarker = QStringLiteral("%key");
+// Earlier versions kept this value in every key so that an empty key stayed
+// on disk; such entries are removed when the file is opened. Encoded names
+// never contain a bare "%k", so no value of the program has this name.
+const QString kOldKeyMarker = QStringLiteral("%key");
 
 // QSettings splits names at "/" and "\"; encode those (and "%", so that the
 // encoding can be undone) as %XX.
@@ -62,10 +67,18 @@ QString GroupOf(const QStringList &names)
     return enc.join(QLatin1Char('/'));
 }
 
-QString MarkerOf(const QStringList &names)
+// Keys made empty (OpenKey with create, the last value deleted) exist for
+// every store of the process; a key with values exists in the file. (The
+// file holds only the program's values: an empty key is not written.)
+QSet<QString> &EmptyKeys()
 {
-    const QString g = GroupOf(names);
-    return g.isEmpty() ? kKeyMarker : g + QLatin1Char('/') + kKeyMarker;
+    static QSet<QString> keys;
+    return keys;
+}
+
+bool IsOldMarker(const QString &key)
+{
+    return key == kOldKeyMarker || key.endsWith(QLatin1Char('/') + kOldKeyMarker);
 }
 
 QString KeyOf(const QStringList &names, const QString &valueName)
@@ -99,28 +112,43 @@ struct TWobbinReg::Impl
     {
         if (names.isEmpty())
             return programKeyExists();
+        if (!programKeyExists())
+            return false;
+        if (EmptyKeys().contains(GroupOf(names)))
+            return true;
         settings.beginGroup(GroupOf(names));
         const bool any = !settings.allKeys().isEmpty();
         settings.endGroup();
         return any;
     }
-    bool programKeyExists() { return !settings.allKeys().isEmpty(); }
+    // The program's key is the settings file.
+    bool programKeyExists() { return QFileInfo::exists(settings.fileName()); }
     void ensureProgramKey()
     {
-        if (!settings.contains(kKeyMarker))
-            write(kKeyMarker, QString());
+        const QString file = settings.fileName();
+        if (QFileInfo::exists(file))
+            return;
+        // A new file is created for the owner alone before anything goes into it.
+        QDir().mkpath(QFileInfo(file).absolutePath());
+        if (WriteFileSafely(file, QByteArray()))
+            RestrictToOwner(file);
+        settings.sync();
+    }
+    void dropOldMarkers()
+    {
+        bool changed = false;
+        for (const QString &key : settings.allKeys()) {
+            if (IsOldMarker(key)) {
+                settings.remove(key);
+                changed = true;
+            }
+        }
+        if (changed)
+            sync();
     }
     void write(const QString &key, const QString &value)
     {
-        // A new file is created for the owner alone before anything goes into it.
-        const QString file = settings.fileName();
-        if (!QFileInfo::exists(file)) {
-            QDir().mkpath(QFileInfo(file).absolutePath());
-            QFile f(file);
-            if (f.open(QIODevice::WriteOnly))
-                f.close();
-            RestrictToOwner(file);
-        }
+        ensureProgramKey();
         settings.setValue(key, value);
         sync();
     }
@@ -129,11 +157,23 @@ struct TWobbinReg::Impl
         settings.sync();
         RestrictToOwner(settings.fileName());
     }
+    // Forgets empty keys at and below a key path.
+    static void forgetEmptyKeys(const QString &group)
+    {
+        QSet<QString> &keys = EmptyKeys();
+        for (auto it = keys.begin(); it != keys.end();) {
+            if (group.isEmpty() || *it == group || it->startsWith(group + QLatin1Char('/')))
+                it = keys.erase(it);
+            else
+                ++it;
+        }
+    }
 };
 
 TWobbinReg::TWobbinReg() : d(std::make_unique<Impl>())
 {
     d->settings.setFallbacksEnabled(false);
+    d->dropOldMarkers();
 }
 
 TWobbinReg::~TWobbinReg()
@@ -163,7 +203,9 @@ bool TWobbinReg::OpenKey(const QStringList &subKeyNames, bool create)
     if (!d->groupExists(names)) {
         if (!create)
             return false;
-        d->write(MarkerOf(names), QString());
+        // The key and every key above it exist from now on.
+        for (qsizetype i = 1; i <= names.size(); ++i)
+            EmptyKeys().insert(GroupOf(names.mid(0, i)));
     }
     d->open = true;
     d->current = names;
@@ -233,8 +275,8 @@ bool TWobbinReg::DeleteValue(const QString &name)
         return false;
     d->settings.remove(key);
     // Keep the key itself when its last value goes.
-    if (!d->groupExists(d->current))
-        d->settings.setValue(MarkerOf(d->current), QString());
+    if (!d->current.isEmpty())
+        EmptyKeys().insert(GroupOf(d->current));
     d->sync();
     return true;
 }
@@ -249,6 +291,7 @@ bool TWobbinReg::DeleteKey(const QStringList &subKeyNames)
     if (subKeyNames.isEmpty() || !KeyExists(subKeyNames))
         return false;
     d->settings.remove(GroupOf(subKeyNames));
+    Impl::forgetEmptyKeys(GroupOf(subKeyNames));
     d->sync();
     return true;
 }
@@ -261,12 +304,23 @@ QStringList TWobbinReg::childNames(bool groups) const
     const QString g = GroupOf(d->current);
     if (!g.isEmpty())
         d->settings.beginGroup(g);
-    const QStringList names = groups ? d->settings.childGroups() : d->settings.childKeys();
+    QStringList names = groups ? d->settings.childGroups() : d->settings.childKeys();
     if (!g.isEmpty())
         d->settings.endGroup();
+    if (groups) {
+        // Empty keys directly below the open one.
+        const QString prefix = g.isEmpty() ? QString() : g + QLatin1Char('/');
+        for (const QString &key : EmptyKeys()) {
+            if (!key.startsWith(prefix))
+                continue;
+            const QString rest = key.mid(prefix.size());
+            if (!rest.isEmpty() && !rest.contains(QLatin1Char('/')) && !names.contains(rest))
+                names << rest;
+        }
+        names.sort();
+    }
     for (const QString &k : names)
-        if (groups || k != kKeyMarker)
-            out << DecodeName(k);
+        out << DecodeName(k);
     return out;
 }
 
@@ -291,8 +345,7 @@ bool TWobbinReg::ReplaceKey(const QStringList &subKeyNames, const QList<TKeyValu
     // alone (a settings object remembers its first error for good). It shares
     // the file's contents with the store's object.
     const QString file = d->settings.fileName();
-    if (!QFileInfo::exists(file))
-        d->write(kKeyMarker, QString());
+    d->ensureProgramKey();
     QSettings s(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Quorvex"),
                 QStringLiteral("Wobbin Express"));
     s.setFallbacksEnabled(false);
@@ -305,26 +358,18 @@ bool TWobbinReg::ReplaceKey(const QStringList &subKeyNames, const QList<TKeyValu
     s.endGroup();
     for (const QString &k : keys)
         old.append({group + QLatin1Char('/') + k, s.value(group + QLatin1Char('/') + k)});
-    const bool hadProgramMarker = s.contains(kKeyMarker);
 
     s.remove(group);
-    if (!hadProgramMarker)
-        s.setValue(kKeyMarker, QString());
-    s.setValue(MarkerOf(subKeyNames), QString());
-    QSet<QString> marked;
-    for (const TKeyValue &v : values) {
-        const QStringList path = subKeyNames + v.subKeys;
-        const QString g = GroupOf(path);
-        if (!marked.contains(g)) {
-            marked.insert(g);
-            s.setValue(MarkerOf(path), QString());
-        }
-        s.setValue(KeyOf(path, v.name), v.value);
-    }
+    for (const TKeyValue &v : values)
+        s.setValue(KeyOf(subKeyNames + v.subKeys, v.name), v.value);
     s.sync();
     if (s.status() == QSettings::NoError) {
         RestrictToOwner(file);
         d->settings.sync();
+        // The key itself (and the keys above it) exist even without values.
+        Impl::forgetEmptyKeys(group);
+        for (qsizetype i = 1; i <= subKeyNames.size(); ++i)
+            EmptyKeys().insert(GroupOf(subKeyNames.mid(0, i)));
         return true;
     }
 
@@ -333,8 +378,6 @@ bool TWobbinReg::ReplaceKey(const QStringList &subKeyNames, const QList<TKeyValu
     s.remove(group);
     for (const auto &kv : old)
         s.setValue(kv.first, kv.second);
-    if (!hadProgramMarker)
-        s.remove(kKeyMarker);
     if (error) {
         // The settings object does not say why; a checked write of a small file
         // beside the settings file names the cause.
@@ -353,7 +396,10 @@ void TWobbinReg::DeleteProgramKey()
 {
     CloseKey();
     d->settings.clear();
-    d->sync();
+    d->settings.sync();
+    QFile::remove(d->settings.fileName());
+    d->settings.sync();
+    Impl::forgetEmptyKeys(QString());
 }
 
 void TWobbinReg::Sync()
@@ -396,13 +442,9 @@ void WriteSetting(const QString &section, const QString &name, const QString &va
 {
     QSettings &s = SettingsStore().Raw();
     s.sync();
-    if (s.allKeys().isEmpty())
+    if (!SettingsStore().ProgramKeyExists())
         return;  // the program's key is gone: write nothing
-    QStringList names = SplitKeyPath(section);
-    // Writing the value creates the section; the section's own marker keeps
-    // it when the value is deleted later.
-    if (!names.isEmpty() && !SettingsStore().KeyExists(names))
-        s.setValue(MarkerOf(names), QString());
+    const QStringList names = SplitKeyPath(section);
     s.setValue(KeyOf(names, name), value);
     SettingsStore().Sync();
 }
@@ -411,12 +453,46 @@ QString ReadSetting(const QString &section, const QString &name)
 {
     QSettings &s = SettingsStore().Raw();
     s.sync();
-    if (s.allKeys().isEmpty())
+    if (!SettingsStore().ProgramKeyExists())
         return QString();
     const QString key = KeyOf(SplitKeyPath(section), name);
     if (!s.contains(key))
         return QStringLiteral("ERROR");
     return s.value(key).toString();
+}
+
+namespace {
+QString ErrnoText(int code)
+{
+    return QString::fromLocal8Bit(std::strerror(code));
+}
+
+bool DiskFull(const QString &folder)
+{
+    struct statvfs st = {};
+    return ::statvfs(QFile::encodeName(folder).constData(), &st) == 0 && st.f_bavail == 0;
+}
+} // namespace
+
+QString SettingsWriteProblem()
+{
+    QSettings &s = SettingsStore().Raw();
+    s.sync();
+    const QString file = s.fileName();
+    const QString folder = QFileInfo(file).absolutePath();
+    QString cause;
+    if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder)) {
+        cause = ErrnoText(errno);
+    } else if (::access(QFile::encodeName(folder).constData(), W_OK) != 0) {
+        cause = ErrnoText(errno);
+    } else if (QFileInfo::exists(file) && ::access(QFile::encodeName(file).constData(), W_OK) != 0) {
+        cause = ErrnoText(errno);
+    } else if (s.status() == QSettings::AccessError) {
+        cause = DiskFull(folder) ? ErrnoText(ENOSPC) : QStringLiteral("the file cannot be written");
+    }
+    if (cause.isEmpty())
+        return QString();
+    return QStringLiteral("The settings cannot be saved in \"%1\": %2.").arg(file, cause);
 }
 
 bool GeneralSwitchIsOff(const QString &name)

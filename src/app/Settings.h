@@ -4,7 +4,9 @@
 // the names are separated by "\" (as in "WWWServers\My Server"). Inside one
 // name, "/" and "\" are stored without being split into groups and are read
 // back unchanged (use the QStringList overloads for names holding "\").
-// The settings file is readable and writable by its owner only.
+// The settings file is readable and writable by its owner only, and holds
+// only the program's values: a key without values exists while the program
+// runs (for every store of the process) but is not written to the file.
 
 #include <QString>
 #include <QStringList>
@@ -91,6 +93,10 @@ bool GeneralSwitchIsOff(const QString &name);
 bool StartSoundSwitch();
 // The user switched sounds on or off.
 void SetSoundSwitch(bool on);
+// Why the settings cannot be kept (their folder or file cannot be written, a
+// read-only or full disk), in plain words naming the file; empty when they
+// can. Start-up asks once, after its first writes.
+QString SettingsWriteProblem();
 
 // Splits a key path "A\B\C" into its names (empty names dropped).
 QStringList SplitKeyPath(const QString &subKeyPath);

@@ -8,6 +8,8 @@
 #include <QGuiApplication>
 #include <QHash>
 #include <QLabel>
+#include <QAudioDevice>
+#include <QMediaDevices>
 #include <QPointer>
 #include <QScreen>
 #include <QSoundEffect>
@@ -96,6 +98,7 @@ struct Player
     QPointer<QSoundEffect> playing;
     QString last;
     int count = 0;
+    int audioChecked = -1;  // -1 not yet asked, 0 no device, 1 a device
 };
 
 Player &ThePlayer()
@@ -105,6 +108,23 @@ Player &ThePlayer()
 }
 
 } // namespace
+
+bool AudioOutputAvailable()
+{
+    Player &p = ThePlayer();
+    if (p.audioChecked < 0) {
+        p.audioChecked = QMediaDevices::audioOutputs().isEmpty() ? 0 : 1;
+        if (p.audioChecked == 0)
+            qInfo("Wobbin Express: no audio device was found; the program plays no sounds.");
+    }
+    return p.audioChecked == 1;
+}
+
+bool SoundPlaying()
+{
+    const Player &p = ThePlayer();
+    return p.playing && p.playing->isPlaying();
+}
 
 void PlaySoundRes(const QString &name)
 {
@@ -120,6 +140,13 @@ void PlaySoundRes(const QString &name)
         return;
 
     Player &p = ThePlayer();
+    // The sound the program asked for is recorded (and counted) even when
+    // there is nothing to play it on.
+    p.last = QFileInfo(path).completeBaseName();
+    ++p.count;
+    // Without an audio device nothing is tried (and nothing said) per sound.
+    if (!AudioOutputAvailable())
+        return;
     const QString key = name.toLower();
     QSoundEffect *effect = p.effects.value(key);
     if (!effect) {
@@ -131,10 +158,8 @@ void PlaySoundRes(const QString &name)
     if (p.playing && p.playing != effect)
         p.playing->stop();
     effect->stop();
-    effect->play();  // plays once loaded; does nothing without an audio device
+    effect->play();  // plays once loaded
     p.playing = effect;
-    p.last = QFileInfo(path).completeBaseName();
-    ++p.count;
 }
 
 QString LastSoundPlayed()

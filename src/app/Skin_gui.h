@@ -26,11 +26,19 @@ QString CursorNameForNumber(int number);
 
 // Plays the wave resource asynchronously when General "PlaySounds" is exactly
 // "Yes" (read on every call); a new sound cuts off the playing one. A missing
-// resource or no audio device plays nothing and reports nothing.
+// resource plays nothing; without an audio device nothing is played and
+// nothing said per sound (the lack is noticed once, see AudioOutputAvailable).
 void PlaySoundRes(const QString &name);
+// Whether the machine has an audio output; asked once, the first time a
+// sound would play. A missing device is noted once as an information message
+// (shown with --debug only).
+bool AudioOutputAvailable();
+// True while the last sound started is really being played.
+bool SoundPlaying();
 // Name of the last sound started (as the resource is named); empty when none.
 QString LastSoundPlayed();
-// How many sounds were started (only those that passed the switch and exist).
+// How many sounds were asked for and passed the switch and exist (counted
+// with or without a device to play them on; SoundPlaying tells the playing).
 int SoundsPlayedCount();
 // Stops whatever is playing (used when the program ends).
 void StopSounds();

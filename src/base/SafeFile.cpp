@@ -1,5 +1,8 @@
 #include "base/SafeFile.h"
 
+#include <QFile>
+#include <QFileInfo>
+
 #include <cerrno>
 #include <cstring>
 #include <unistd.h>
@@ -29,12 +32,34 @@ void TSafeFile::fail(const QString &cause)
     }
 }
 
+namespace {
+// Why a file cannot be written, in the system's words ("Read-only file
+// system", "Permission denied"); empty when the system sees no reason.
+QString CauseOfNoWrite(const QString &path)
+{
+    const QByteArray file = QFile::encodeName(path);
+    if (::access(file.constData(), F_OK) == 0) {
+        if (::access(file.constData(), W_OK) != 0)
+            return ErrnoText(errno);
+    }
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    if (::access(folder.constData(), W_OK) != 0)
+        return ErrnoText(errno);
+    return QString();
+}
+} // namespace
+
 bool TSafeFile::open()
 {
     // Unbuffered: a write that does not reach the file fails at once with its
     // cause instead of being lost in a buffer flushed at commit.
+    errno = 0;
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        fail(m_file.errorString());
+        const int code = errno;
+        QString cause = CauseOfNoWrite(m_path);
+        if (cause.isEmpty() && code != 0)
+            cause = ErrnoText(code);
+        fail(cause.isEmpty() ? m_file.errorString() : cause);
         return false;
     }
     return true;
@@ -58,6 +83,14 @@ bool TSafeFile::write(const QByteArray &bytes)
         done += n;
     }
     return true;
+}
+
+void TSafeFile::markDeviceFailure(const QString &otherwise)
+{
+    if (m_file.error() != QFileDevice::NoError)
+        fail(m_file.errorString());
+    else
+        fail(otherwise);
 }
 
 bool TSafeFile::commit()

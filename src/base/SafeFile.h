@@ -25,6 +25,9 @@ public:
     // For writers that take a device (QImage::save). Writes are unbuffered, so a
     // failure shows at once; commit() checks the device's state as well.
     QIODevice *device() { return &m_file; }
+    // For those writers: records that writing through device() failed, with
+    // the device's cause when it has one, otherwise the cause given.
+    void markDeviceFailure(const QString &otherwise);
     // Checks the data reached the disk, then replaces the old file. False
     // leaves the old file as it was.
     bool commit();

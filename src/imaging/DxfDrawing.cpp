@@ -13,6 +13,7 @@
 #include <QStringDecoder>
 #include <QTransform>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <sstream>
@@ -28,7 +29,7 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr double kMaxCoordinate = 1e12;
 // Guards against drawings whose block references multiply without end.
 constexpr int kMaxInsertDepth = 16;
-constexpr qint64 kMaxDrawnItems = 500000;
+constexpr qint64 kMaxDrawnItems = kDxfMaxDrawnElements;
 constexpr int kMaxArrayCells = 10000;
 
 bool Finite(double v) { return std::isfinite(v) && std::fabs(v) < kMaxCoordinate; }
@@ -558,10 +559,10 @@ struct DrawnItem
 };
 
 // Resolves block references into one list of items in model coordinates. The
-// budget counts items and references alike, so that blocks that refer to
-// themselves many times end in bounded time.
+// budget counts items and references alike; a block that refers to itself
+// (directly or through others) is not entered again.
 void Flatten(const Collector &c, const Container &container, const QTransform &t, int depth,
-             std::vector<DrawnItem> &out, qint64 &budget)
+             std::vector<DrawnItem> &out, qint64 &budget, std::vector<const Container *> &open)
 {
     for (const Item &item : container.items) {
         if (--budget < 0)
@@ -570,19 +571,47 @@ void Flatten(const Collector &c, const Container &container, const QTransform &t
     }
     if (depth >= kMaxInsertDepth)
         return;
+    open.push_back(&container);
     for (const Insert &ins : container.inserts) {
-        if (--budget < 0)
-            return;
+        if (budget < 0)
+            break;
         auto it = c.blocks.find(ins.block);
         if (it == c.blocks.end())
             continue;
+        if (std::find(open.begin(), open.end(), &it->second) != open.end())
+            continue; // a block inside itself draws nothing more
         QTransform local;
         local.translate(-it->second.baseX, -it->second.baseY);
-        Flatten(c, it->second, local * ins.transform * t, depth + 1, out, budget);
+        Flatten(c, it->second, local * ins.transform * t, depth + 1, out, budget, open);
     }
+    open.pop_back();
 }
 
 } // namespace
+
+qint64 CountDxfElements(const QByteArray &data)
+{
+    qint64 count = 0;
+    qsizetype pos = 0;
+    bool codeLine = true;
+    bool zeroCode = false;
+    const qsizetype n = data.size();
+    while (pos < n) {
+        qsizetype end = data.indexOf('\n', pos);
+        if (end < 0)
+            end = n;
+        QByteArrayView line(data.constData() + pos, end - pos);
+        line = line.trimmed();
+        if (codeLine) {
+            zeroCode = line == "0";
+        } else if (zeroCode && line != "SECTION" && line != "ENDSEC" && line != "EOF") {
+            ++count;
+        }
+        codeLine = !codeLine;
+        pos = end + 1;
+    }
+    return count;
+}
 
 bool LooksLikeDxf(const QByteArray &head)
 {
@@ -618,6 +647,11 @@ bool RenderDxf(const QByteArray &data, QImage *out, QString *error, int longestS
         return fail(QStringLiteral("Binary DXF drawings cannot be read; save the drawing as ASCII DXF."));
     if (!LooksLikeDxf(data))
         return fail(QStringLiteral("The file is not a DXF drawing."));
+    const qint64 elements = CountDxfElements(data);
+    if (elements > kDxfMaxElements)
+        return fail(QStringLiteral("The DXF drawing is too large: it has %1 elements, at most %2 can be drawn.")
+                        .arg(elements)
+                        .arg(kDxfMaxElements));
 
     Collector collector;
     collector.canDrawText = qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr;
@@ -635,12 +669,17 @@ bool RenderDxf(const QByteArray &data, QImage *out, QString *error, int longestS
     collector.Finish();
 
     std::vector<DrawnItem> items;
+    std::vector<const Container *> open;
     qint64 budget = kMaxDrawnItems;
-    Flatten(collector, collector.model, QTransform(), 0, items, budget);
+    Flatten(collector, collector.model, QTransform(), 0, items, budget, open);
     if (items.empty()) { // a drawing kept in paper space only
         budget = kMaxDrawnItems;
-        Flatten(collector, collector.paper, QTransform(), 0, items, budget);
+        Flatten(collector, collector.paper, QTransform(), 0, items, budget, open);
     }
+    if (budget < 0)
+        return fail(QStringLiteral("The DXF drawing is too large: its block references make more than %1 "
+                                   "elements to draw.")
+                        .arg(kDxfMaxDrawnElements));
     if (items.empty())
         return fail(QStringLiteral("The DXF drawing contains nothing that can be shown."));
 

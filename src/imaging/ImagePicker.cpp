@@ -1,12 +1,12 @@
 #include "imaging/ImagePicker.h"
 
 #include "base/Paths.h"
+#include "base/SafeFile.h"
 #include "imaging/MultiImage.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace wobbin {
 
@@ -58,22 +58,22 @@ bool CopyReplacing(const QString &from, const QString &to, QString *error)
         *error = QStringLiteral("The file \"%1\" cannot be opened: %2").arg(from, in.errorString());
         return false;
     }
-    QSaveFile out(to);
-    if (!out.open(QIODevice::WriteOnly)) {
+    TSafeFile out(to);
+    if (!out.open()) {
         *error = QStringLiteral("The file \"%1\" cannot be created: %2").arg(to, out.errorString());
         return false;
     }
     QByteArray chunk;
     while (!(chunk = in.read(1 << 20)).isEmpty()) {
-        if (out.write(chunk) != chunk.size()) {
+        if (!out.write(chunk)) {
             *error = QStringLiteral("The file \"%1\" cannot be written: %2").arg(to, out.errorString());
-            out.cancelWriting();
+            out.cancel();
             return false;
         }
     }
     if (in.error() != QFileDevice::NoError) {
         *error = QStringLiteral("The file \"%1\" cannot be read: %2").arg(from, in.errorString());
-        out.cancelWriting();
+        out.cancel();
         return false;
     }
     if (!out.commit()) {

@@ -1,5 +1,6 @@
 #pragma once
-// Reading pictures through GraphicsMagick (PCX, Photo CD, EPS/PostScript).
+// Reading pictures through GraphicsMagick (PCX, Photo CD, TGA). PostScript is
+// never read here: see PostScriptReader.h.
 
 #include <QByteArray>
 #include <QImage>
@@ -11,14 +12,9 @@ namespace wobbin {
 void EnsureMagickInitialised();
 
 // Decodes the bytes of a picture in the named GraphicsMagick format ("PCX",
-// "PCD", "EPS"); the format is forced, never guessed from the content. The
+// "PCD", "TGA"); the format is forced, never guessed from the content. The
 // first frame is returned. Returns false with a message on any failure.
 bool ReadWithMagick(const QByteArray &data, const char *magickFormat, QImage *out,
                     QString *error);
-
-// Longest time Ghostscript may take to draw one EPS/PostScript file before it is
-// stopped and the file refused (a PostScript program can loop for ever).
-// Default 30 seconds.
-void SetPostScriptTimeLimit(int milliseconds);
 
 } // namespace wobbin

@@ -1,7 +1,10 @@
 #include "imaging/MultiImage.h"
 
+#include "base/SafeFile.h"
+
 #include "imaging/DxfDrawing.h"
 #include "imaging/MagickReader.h"
+#include "imaging/PostScriptReader.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -9,7 +12,6 @@
 #include <QImageReader>
 #include <QImageWriter>
 #include <QPainter>
-#include <QSaveFile>
 
 namespace wobbin {
 
@@ -18,6 +20,13 @@ namespace {
 // Larger files are refused before reading: no picture a web page can use is
 // anywhere near this.
 constexpr qint64 kMaxFileBytes = 512LL * 1024 * 1024;
+// Largest picture loaded: photos of today's cameras (50 megapixels and more)
+// pass; a file that claims absurd dimensions (a "picture bomb") is refused
+// before anything is allocated for it.
+constexpr qint64 kMaxPixels = 64LL * 1000 * 1000;
+constexpr int kMaxSide = 32768;
+// Room for the largest picture at 8 bytes a pixel (16-bit colour channels).
+constexpr int kAllocationLimitMB = int(kMaxPixels * 8 / (1024 * 1024)) + 16;
 
 enum class Decoder { Qt, Dxf, Pcx, Pcd, Eps, Tga };
 
@@ -202,7 +211,7 @@ bool TMultiImage::LoadFromFile(const QString &path, QString *error)
             format = QStringLiteral("pcd");
             break;
         case Decoder::Eps:
-            ok = ReadWithMagick(data, "EPS", &image, &why);
+            ok = RenderPostScript(data, &image, &why);
             format = QStringLiteral("eps");
             break;
         case Decoder::Qt: {
@@ -221,10 +230,23 @@ bool TMultiImage::LoadFromFile(const QString &path, QString *error)
             buffer.seek(0);
             QImageReader reader(&buffer, qtFormat);
             reader.setAutoTransform(true);
+            reader.setAllocationLimit(kAllocationLimitMB);
             format = QString::fromLatin1(qtFormat);
+            const QSize size = reader.size();
+            if (size.isValid()
+                && (size.width() > kMaxSide || size.height() > kMaxSide
+                    || qint64(size.width()) * size.height() > kMaxPixels)) {
+                why = QStringLiteral("The picture \"%1\" is too large (%2 \u00d7 %3 pixels; at most %4 megapixels "
+                                     "can be loaded).")
+                          .arg(label)
+                          .arg(size.width())
+                          .arg(size.height())
+                          .arg(kMaxPixels / 1000000);
+                break;
+            }
             ok = reader.read(&image);
             if (!ok) {
-                why = QStringLiteral("The file \"%1\" is no picture that can be read (%2).")
+                why = QStringLiteral("The file \"%1\" is not a picture that can be read (%2).")
                           .arg(label, reader.errorString());
             } else if (format == QLatin1String("jpeg") && !JpegLooksComplete(data)) {
                 ok = false;
@@ -266,22 +288,20 @@ bool TMultiImage::SaveAsJpeg(const QString &path, QString *error)
     }
 
     const QString label = FileLabel(path);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return Fail(QStringLiteral("The JPEG file \"%1\" cannot be created: %2")
-                        .arg(label, file.errorString()),
+    TSafeFile file(path);
+    if (!file.open())
+        return Fail(QStringLiteral("The JPEG file \"%1\" cannot be created: %2").arg(label, file.errorString()),
                     error);
-    QImageWriter writer(&file, "jpeg");
+    QImageWriter writer(file.device(), "jpeg");
     writer.setQuality(m_quality);
     if (!writer.write(rgb)) {
-        file.cancelWriting();
-        return Fail(QStringLiteral("The JPEG file \"%1\" cannot be written: %2")
-                        .arg(label, writer.errorString()),
+        file.markDeviceFailure(writer.errorString());
+        file.cancel();
+        return Fail(QStringLiteral("The JPEG file \"%1\" cannot be written: %2").arg(label, file.errorString()),
                     error);
     }
     if (!file.commit())
-        return Fail(QStringLiteral("The JPEG file \"%1\" cannot be written: %2")
-                        .arg(label, file.errorString()),
+        return Fail(QStringLiteral("The JPEG file \"%1\" cannot be written: %2").arg(label, file.errorString()),
                     error);
     return true;
 }

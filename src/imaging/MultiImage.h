@@ -7,8 +7,9 @@
 // by its extension:
 //   - Qt's image readers with the installed format plugins: JPEG, GIF, BMP, PNG,
 //     TIFF, TGA, WebP, ICO, PBM/PGM/PPM, XBM/XPM, SVG ...
-//   - GraphicsMagick for PCX, PCD (Photo CD) and EPS/PostScript (through
-//     Ghostscript)
+//   - GraphicsMagick for PCX, PCD (Photo CD) and compressed TGA
+//   - Ghostscript in safe mode, in a child process with a private work
+//     folder and limits, for EPS/PostScript (PostScriptReader.h)
 //   - dxflib for DXF drawings, drawn black on white at their extents
 
 #include <QImage>

@@ -1,11 +1,12 @@
 #include "page/PageFile.h"
 #include "base/Paths.h"
+#include "base/SafeFile.h"
 #include "page/ByteIO.h"
 #include "page/PageDocument.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <memory>
 
 namespace wobbin {
 namespace {
@@ -166,27 +167,34 @@ bool WritePageFile(const QString &fileName, const TPageDocument &doc, const QStr
                    const QByteArray &pictureBmp, QString *error)
 {
     const QString path = ToNativePath(fileName);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    const QString picturePath = path + QStringLiteral(".bmp");
+    auto fail = [&](const QString &file, const TSafeFile &writer) {
         if (error)
-            *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+            *error = QStringLiteral("The page file \"%1\" cannot be written: %2").arg(file, writer.errorString());
         return false;
+    };
+    // Both files are written in full beside the old ones before either
+    // replaces its old one: a failure leaves the old page and picture as
+    // they were.
+    TSafeFile page(path);
+    if (!page.open() || !page.write(PageFileBytes(doc, styleName)))
+        return fail(path, page);
+    std::unique_ptr<TSafeFile> bmp;
+    if (!pictureBmp.isEmpty()) {
+        bmp = std::make_unique<TSafeFile>(picturePath);
+        if (!bmp->open() || !bmp->write(pictureBmp)) {
+            page.cancel();
+            bmp->cancel();
+            return fail(picturePath, *bmp);
+        }
     }
-    const QByteArray bytes = PageFileBytes(doc, styleName);
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error)
-            *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
-        file.cancelWriting();
-        return false;
+    if (!page.commit()) {
+        if (bmp)
+            bmp->cancel();
+        return fail(path, page);
     }
-    if (pictureBmp.isEmpty())
-        return true;
-    QSaveFile bmp(path + QStringLiteral(".bmp"));
-    if (!bmp.open(QIODevice::WriteOnly) || bmp.write(pictureBmp) != pictureBmp.size() || !bmp.commit()) {
-        if (error)
-            *error = QStringLiteral("cannot write %1.bmp: %2").arg(path, bmp.errorString());
-        return false;
-    }
+    if (bmp && !bmp->commit())
+        return fail(picturePath, *bmp);
     return true;
 }
 

@@ -2,6 +2,7 @@
 #include "base/Paths.h"
 #include "page/Cp1252.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
@@ -85,7 +86,123 @@ QString Backslashed(QString s)
     return s;
 }
 
+// The path with "." and ".." segments worked out, "\" separators; a ".."
+// above the root is kept as "..", so that such a path never looks inside
+// anything. Empty segments (doubled separators) are dropped, except a leading
+// one that marks a path from the root.
+QString NormalisedPath(const QString &path)
+{
+    const QStringList parts = Backslashed(path).split(QLatin1Char('\\'));
+    QStringList out;
+    const bool fromRoot = path.startsWith(QLatin1Char('\\')) || path.startsWith(QLatin1Char('/'));
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        const QString &p = parts.at(i);
+        if (p.isEmpty() || p == QLatin1String("."))
+            continue;
+        if (p == QLatin1String("..")) {
+            // Never above a drive ("C:") or the root.
+            if (!out.isEmpty() && out.constLast() != QLatin1String("..")
+                && !(out.size() == 1 && out.constFirst().endsWith(QLatin1Char(':'))))
+                out.removeLast();
+            else
+                out << p;
+            continue;
+        }
+        out << p;
+    }
+    return (fromRoot ? QStringLiteral("\\") : QString()) + out.join(QLatin1Char('\\'));
+}
+
+// True when path lies inside folder (both normalised, "\" separators);
+// letter case does not count, as files are found without regard to it.
+bool InsideFolder(const QString &path, const QString &folder)
+{
+    QString f = folder;
+    if (!f.endsWith(QLatin1Char('\\')))
+        f += QLatin1Char('\\');
+    return path.size() > f.size() && path.startsWith(f, Qt::CaseInsensitive)
+        && !path.split(QLatin1Char('\\')).contains(QLatin1String(".."));
+}
+
+// The folder part of a path ("\" separators), without the last separator.
+QString FolderOf(const QString &path)
+{
+    const QString b = Backslashed(path);
+    const qsizetype cut = b.lastIndexOf(QLatin1Char('\\'));
+    return cut < 0 ? QString() : b.left(cut);
+}
+
+bool IsNativeAbsolute(const QString &path)
+{
+    return path.startsWith(QLatin1Char('/')) || path.startsWith(QLatin1Char('\\'));
+}
+
+// For a path of this file system: whether following symbolic links keeps it
+// inside folder. Parts that do not exist yet cannot lead anywhere.
+bool LinksStayInside(const QString &backslashPath, const QString &backslashFolder)
+{
+    const QString folder = QFileInfo(FindPathNoCase(ToNativePath(backslashFolder))).canonicalFilePath();
+    if (folder.isEmpty())
+        return true; // no folder on disk: nothing on disk to follow
+    // The longest part of the path that exists, found without regard to
+    // letter case (a missing file is listed all the same; only what exists
+    // can be a link).
+    QString existing = ToNativePath(backslashPath);
+    QString rest;
+    for (;;) {
+        const QString onDisk = FindPathNoCase(existing);
+        const QFileInfo fi(onDisk);
+        if (fi.isSymLink() || fi.exists()) {
+            existing = onDisk;
+            break;
+        }
+        const qsizetype cut = existing.lastIndexOf(QLatin1Char('/'));
+        if (cut <= 0)
+            return true;
+        rest = existing.mid(cut) + rest;
+        existing.truncate(cut);
+    }
+    const QFileInfo info(existing);
+    QString real = info.canonicalFilePath();
+    if (real.isEmpty()) {
+        // A link to nothing: where it points decides.
+        if (!info.isSymLink())
+            return true;
+        real = QDir::cleanPath(QDir(info.absolutePath()).absoluteFilePath(info.symLinkTarget()));
+    }
+    real = QDir::cleanPath(real + rest);
+    return real.startsWith(folder + QLatin1Char('/'));
+}
+
 } // namespace
+
+QString WhyOutsideFolder(const QString &reference, const QString &sourcePath, const QString &folder)
+{
+    for (QChar c : reference) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            return c.unicode() == 0 ? QStringLiteral("The name holds a NUL character, which no file name can hold.")
+                                    : QStringLiteral("The name holds a control character, which no file name should hold.");
+    }
+    const QString normalFolder = NormalisedPath(folder);
+    const QString normalPath = NormalisedPath(sourcePath);
+    if ((reference.startsWith(QLatin1Char('/')) || reference.startsWith(QLatin1Char('\\')))
+        && !reference.startsWith(QLatin1String("//")))
+        return QStringLiteral("The picture is named by a full path outside the HTML folder.");
+    if (normalPath.compare(normalFolder, Qt::CaseInsensitive) == 0)
+        return QStringLiteral("The name is the HTML folder itself, not a picture.");
+    if (!InsideFolder(normalPath, normalFolder)) {
+        if (reference.contains(QLatin1String("file:"), Qt::CaseInsensitive))
+            return QStringLiteral("The address points to a file outside the HTML folder.");
+        if (reference.size() >= 2 && reference.at(1) == QLatin1Char(':'))
+            return QStringLiteral("The picture is on another drive or outside the HTML folder.");
+        if (IsNativeAbsolute(reference) || reference.startsWith(QLatin1Char('\\')))
+            return QStringLiteral("The picture is named by a full path outside the HTML folder.");
+        return QStringLiteral("The name climbs out of the HTML folder with \"..\".");
+    }
+    if (IsNativeAbsolute(normalFolder) && !LinksStayInside(normalPath, normalFolder))
+        return QStringLiteral("The picture is a link to a file outside the HTML folder.");
+    return QString();
+}
 
 QString StripQuotes(const QString &text)
 {
@@ -187,10 +304,15 @@ QString PageHtmlPath(const QString &currentFileName, const QString &htmlFolder)
     return JoinPath(htmlFolder, base) + QStringLiteral(".html");
 }
 
-UploadImageList LocaliseImagesInText(const QString &html, const QString &htmlPath)
+UploadImageList LocaliseImagesInText(const QString &html, const QString &htmlPath,
+                                     RefusedReferenceList *refused)
 {
     UploadImageList list;
     QSet<QString> seen;
+    QSet<QString> refusedSeen;
+    const QString folder = FolderOf(htmlPath);
+    if (refused)
+        refused->clear();
     const QString text = RemoveCommentedMarkup(html);
     const QStringView view(text);
     for (const QString &key : {QStringLiteral("src="), QStringLiteral("background=")}) {
@@ -212,6 +334,14 @@ UploadImageList LocaliseImagesInText(const QString &html, const QString &htmlPat
             }
             if (seen.contains(d.SourcePath))
                 continue;
+            const QString why = WhyOutsideFolder(value, d.SourcePath, folder);
+            if (!why.isEmpty()) {
+                if (refused && !refusedSeen.contains(value)) {
+                    refusedSeen.insert(value);
+                    refused->append({value, why});
+                }
+                continue;
+            }
             seen.insert(d.SourcePath);
             list.append(d);
         }
@@ -220,7 +350,7 @@ UploadImageList LocaliseImagesInText(const QString &html, const QString &htmlPat
 }
 
 UploadImageList LocaliseImages(const QString &currentFileName, const QString &htmlFolder,
-                               const UploadImageList &previous)
+                               const UploadImageList &previous, RefusedReferenceList *refused)
 {
     if (currentFileName.isEmpty())
         return previous;
@@ -229,7 +359,7 @@ UploadImageList LocaliseImages(const QString &currentFileName, const QString &ht
     QFile file(FindPathNoCase(ToNativePath(htmlPath)));
     if (file.open(QIODevice::ReadOnly))
         text = FromCp1252(file.readAll());
-    return LocaliseImagesInText(text, htmlPath);
+    return LocaliseImagesInText(text, htmlPath, refused);
 }
 
 } // namespace wobbin

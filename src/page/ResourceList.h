@@ -16,16 +16,42 @@ struct ResourceDetail {
 
 using UploadImageList = QList<ResourceDetail>;
 
+// A picture reference of the page that is not uploaded because it reaches
+// outside the HTML folder (or cannot be a file name at all). The HTML keeps
+// the reference as written; the window shows these apart from the upload list.
+struct RefusedReference {
+    QString Reference; // as written in the HTML
+    QString Reason;    // why, in plain words
+    bool operator==(const RefusedReference &) const = default;
+};
+using RefusedReferenceList = QList<RefusedReference>;
+
 // The page's HTML file: JoinPath(htmlFolder, page file name without folder and
 // extension) + ".html".
 QString PageHtmlPath(const QString &currentFileName, const QString &htmlFolder);
 
 // Rebuilds the list from the page's saved HTML file. With no page file name
-// the previous list is returned unchanged; a missing HTML file gives an empty list.
+// the previous list is returned unchanged (and *refused is left as it was); a
+// missing HTML file gives an empty list.
+//
+// The list never names a file outside the HTML folder: a reference that
+// climbs out with "..", is an absolute path or a file URL to another place,
+// names another drive, holds a NUL or other control character, or leads out
+// through a symbolic link is left out and, when refused is given, put there
+// with its reason.
 UploadImageList LocaliseImages(const QString &currentFileName, const QString &htmlFolder,
-                               const UploadImageList &previous = {});
-// The same over HTML text already read; htmlPath is the HTML file's path.
-UploadImageList LocaliseImagesInText(const QString &html, const QString &htmlPath);
+                               const UploadImageList &previous = {},
+                               RefusedReferenceList *refused = nullptr);
+// The same over HTML text already read; htmlPath is the HTML file's path, and
+// its folder is the HTML folder. Links on disk are followed only when
+// htmlPath is a path of this file system.
+UploadImageList LocaliseImagesInText(const QString &html, const QString &htmlPath,
+                                     RefusedReferenceList *refused = nullptr);
+
+// Why a resolved reference may not be uploaded from the HTML folder; empty
+// when it may. reference is the value as written, sourcePath its resolved
+// absolute path ("\" separators), folder the HTML folder.
+QString WhyOutsideFolder(const QString &reference, const QString &sourcePath, const QString &folder);
 
 // Cuts out every comment whose inside holds both "<" and ">".
 QString RemoveCommentedMarkup(const QString &html);

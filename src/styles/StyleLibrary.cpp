@@ -231,12 +231,101 @@ QString BuildBodyWithStyle(const TStyleChunk &style)
     return tag;
 }
 
+namespace {
+
+bool IsTagNameChar(QChar c)
+{
+    return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) || (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+        || (c >= QLatin1Char('0') && c <= QLatin1Char('9'));
+}
+
+// End (index of the closing ">") of the tag that opens at start, passing over
+// quoted attribute values; -1 when the text ends first.
+qsizetype TagEnd(const QString &html, qsizetype start)
+{
+    QChar quote;
+    for (qsizetype i = start + 1; i < html.size(); ++i) {
+        const QChar c = html.at(i);
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+        } else if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
+            // A quote opens a value only after "=" (blanks allowed between).
+            qsizetype j = i - 1;
+            while (j > start && html.at(j).isSpace())
+                --j;
+            if (html.at(j) == QLatin1Char('='))
+                quote = c;
+        } else if (c == QLatin1Char('>')) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+// Where the page's BODY tag opens: the first "<BODY" (case-sensitive) that is
+// a tag of the page, not text in a comment, in the title, in a script or
+// style, or inside the attributes of another tag. -1 when there is none.
+qsizetype FindBodyTag(const QString &html)
+{
+    static const QStringList rawTextElements = {QStringLiteral("title"), QStringLiteral("script"),
+                                                QStringLiteral("style"), QStringLiteral("textarea"),
+                                                QStringLiteral("xmp")};
+    const qsizetype n = html.size();
+    qsizetype i = 0;
+    while (i < n) {
+        i = html.indexOf(QLatin1Char('<'), i);
+        if (i < 0)
+            return -1;
+        if (QStringView(html).mid(i, 4) == QLatin1String("<!--")) {
+            const qsizetype close = html.indexOf(QLatin1String("-->"), i + 4);
+            if (close < 0)
+                return -1;
+            i = close + 3;
+            continue;
+        }
+        qsizetype nameStart = i + 1;
+        if (nameStart < n && html.at(nameStart) == QLatin1Char('/'))
+            ++nameStart;
+        qsizetype nameEnd = nameStart;
+        while (nameEnd < n && IsTagNameChar(html.at(nameEnd)))
+            ++nameEnd;
+        if (nameEnd == nameStart) {
+            ++i; // a "<" that opens no tag is text
+            continue;
+        }
+        const QString name = html.mid(nameStart, nameEnd - nameStart);
+        if (nameStart == i + 1 && name == QLatin1String("BODY"))
+            return i;
+        const bool closing = nameStart != i + 1;
+        qsizetype end = TagEnd(html, i);
+        if (end < 0)
+            end = html.indexOf(QLatin1Char('>'), i); // a quote left open
+        if (end < 0)
+            return -1;
+        i = end + 1;
+        const QString lower = name.toLower();
+        if (!closing && rawTextElements.contains(lower)) {
+            // The text of a title, script or style runs to its closing tag.
+            const qsizetype close = html.indexOf(QStringLiteral("</") + lower, i, Qt::CaseInsensitive);
+            if (close < 0)
+                return -1;
+            i = close;
+        }
+    }
+    return -1;
+}
+
+} // namespace
+
 QString ReplaceBodyTag(const QString &html, const QString &tag)
 {
-    const qsizetype start = html.indexOf(QLatin1String("<BODY"), 0, Qt::CaseSensitive);
+    const qsizetype start = FindBodyTag(html);
     if (start < 0)
         return html;
-    const qsizetype close = html.indexOf(QLatin1Char('>'), start);
+    qsizetype close = TagEnd(html, start);
+    if (close < 0)
+        close = html.indexOf(QLatin1Char('>'), start); // a quote left open
     if (close < 0)
         return html.left(start) + tag;
     return html.left(start) + tag + html.mid(close + 1);

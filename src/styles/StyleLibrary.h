@@ -85,9 +85,11 @@ QString ColourToHTML(TColor colour);
 // The BODY tag for a style, ended by CR LF.
 QString BuildBodyWithStyle(const TStyleChunk &style);
 
-// Replaces the first "<BODY" (case-sensitive) and everything up to and
-// including the next ">" by the tag. Without "<BODY" the text is returned
-// unchanged; without a ">" after it, the tag replaces everything to the end.
+// Replaces the page's BODY tag (from its "<BODY", case-sensitive, up to and
+// including its ">") by the tag. Only a real tag counts: "<BODY" written in a
+// comment, the title, a script or style, or inside another tag's attribute
+// value is left alone. Without a BODY tag the text is returned unchanged;
+// without a ">" after it, the tag replaces everything to the end.
 QString ReplaceBodyTag(const QString &html, const QString &tag);
 
 // The tag for an entry of the style list box: "<BODY>" for entry 0 ("[None]"),

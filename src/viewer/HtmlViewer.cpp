@@ -1,5 +1,6 @@
 #include "viewer/HtmlViewer.h"
 
+#include "app/AppPaths.h"
 #include "base/Paths.h"
 
 #include <QBuffer>
@@ -10,7 +11,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QDateTime>
 #include <QMimeDatabase>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -21,6 +25,8 @@
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
+#include <QWebEngineUrlRequestInfo>
+#include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineUrlRequestJob>
 #include <QWebEngineUrlScheme>
 #include <QWebEngineUrlSchemeHandler>
@@ -38,7 +44,8 @@ const QColor kSilver(192, 192, 192);
 
 // Serves the viewer's documents: texts handed to the viewer are kept in
 // memory under a name in their base folder; everything else is a file, found
-// without regard to letter case.
+// without regard to letter case, and only when it lies inside a folder the
+// viewers show (the base folders of their pages and the HTML folder).
 class TViewerSchemeHandler : public QWebEngineUrlSchemeHandler
 {
 public:
@@ -46,19 +53,31 @@ public:
 
     void SetDocument(const QString &path, const QByteArray &html) { m_documents.insert(path, html); }
     void RemoveDocument(const QString &path) { m_documents.remove(path); }
+    void SetFolder(const void *viewer, const QString &folder) { m_folders.insert(viewer, folder); }
+    void RemoveFolder(const void *viewer) { m_folders.remove(viewer); }
+
+    QStringList AllowedFolders() const
+    {
+        QStringList folders = m_folders.values();
+        if (!AppDir().isEmpty())
+            folders << HTMLFolder();
+        return folders;
+    }
 
     void requestStarted(QWebEngineUrlRequestJob *job) override
     {
-        const QString path = QDir::cleanPath(job->requestUrl().path());
+        const QString raw = job->requestUrl().path(QUrl::FullyDecoded);
+        const QString path = QDir::cleanPath(raw);
         const auto doc = m_documents.constFind(path);
-        if (doc != m_documents.constEnd()) {
+        if (!raw.contains(QChar(0)) && doc != m_documents.constEnd()) {
             Reply(job, QByteArrayLiteral("text/html;charset=utf-8"), *doc);
             return;
         }
-        const QString found = FindPathNoCase(path);
+        const QString found = ViewerFileFor(raw, AllowedFolders());
         QFile file(found);
-        if (QFileInfo(found).isDir() || !file.open(QIODevice::ReadOnly)) {
-            job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+        if (found.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+            job->fail(found.isEmpty() ? QWebEngineUrlRequestJob::RequestDenied
+                                      : QWebEngineUrlRequestJob::UrlNotFound);
             return;
         }
         const QByteArray data = file.readAll();
@@ -78,7 +97,23 @@ private:
     }
 
     QHash<QString, QByteArray> m_documents;
+    QHash<const void *, QString> m_folders;
     QMimeDatabase m_mimes;
+};
+
+// The viewers show the user's own page, not a web application: from the
+// network only pictures and style sheets, no local files by "file:", and
+// nothing that a script or a plug-in would fetch.
+class TViewerRequestGuard : public QWebEngineUrlRequestInterceptor
+{
+public:
+    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
+
+    void interceptRequest(QWebEngineUrlRequestInfo &info) override
+    {
+        if (!ViewerMayRequest(info.requestUrl(), int(info.resourceType())))
+            info.block(true);
+    }
 };
 
 TViewerSchemeHandler *g_handler = nullptr;
@@ -93,6 +128,7 @@ QWebEngineProfile *SharedProfile()
         g_profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
         g_handler = new TViewerSchemeHandler(g_profile);
         g_profile->installUrlSchemeHandler(kScheme, g_handler);
+        g_profile->setUrlRequestInterceptor(new TViewerRequestGuard(g_profile));
         QObject::connect(g_profile, &QObject::destroyed, [] {
             g_profile = nullptr;
             g_handler = nullptr;
@@ -138,6 +174,52 @@ QUrl ViewerUrlToExternal(const QUrl &url)
     return local;
 }
 
+QString ViewerFileFor(const QString &decodedPath, const QStringList &allowedFolders)
+{
+    if (decodedPath.isEmpty() || decodedPath.contains(QChar(0)) || !decodedPath.startsWith(QLatin1Char('/')))
+        return QString();
+    // Backslashes of stored paths ("graphics\a.gif") are separators too.
+    QString path = decodedPath;
+    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    path = QDir::cleanPath(path);
+    const QString found = FindPathNoCase(path);
+    const QFileInfo info(found);
+    if (!info.isFile())
+        return QString();
+    // Where it really is, after every link: it must lie inside an allowed folder.
+    const QString real = info.canonicalFilePath();
+    if (real.isEmpty())
+        return QString();
+    for (const QString &folder : allowedFolders) {
+        if (folder.isEmpty())
+            continue;
+        const QString root = QFileInfo(FindPathNoCase(ToNativePath(folder))).canonicalFilePath();
+        if (!root.isEmpty() && real.startsWith(root == QLatin1String("/") ? root : root + QLatin1Char('/')))
+            return found;
+    }
+    return QString();
+}
+
+bool ViewerMayRequest(const QUrl &url, int resourceType)
+{
+    using Info = QWebEngineUrlRequestInfo;
+    const QString scheme = url.scheme().toLower();
+    const auto type = Info::ResourceType(resourceType);
+    if (scheme == QLatin1String(kScheme)) {
+        // The viewer's own pages, their frames, pictures, style sheets and fonts.
+        return type == Info::ResourceTypeMainFrame || type == Info::ResourceTypeSubFrame
+            || type == Info::ResourceTypeImage || type == Info::ResourceTypeStylesheet
+            || type == Info::ResourceTypeFontResource || type == Info::ResourceTypeFavicon;
+    }
+    if (scheme == QLatin1String("data"))
+        return type == Info::ResourceTypeImage || type == Info::ResourceTypeStylesheet
+            || type == Info::ResourceTypeFontResource;
+    if (scheme == QLatin1String("http") || scheme == QLatin1String("https"))
+        return type == Info::ResourceTypeImage || type == Info::ResourceTypeStylesheet;
+    // "file:" and everything else: never.
+    return false;
+}
+
 // The page of a viewer: hands link clicks and new-window requests to the
 // viewer instead of navigating.
 class TViewerPage : public QWebEnginePage
@@ -152,11 +234,15 @@ protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override
     {
         if (type == NavigationTypeLinkClicked) {
-            m_viewer->ReportLink(url);
+            // Handed on only after a real click (or key) of the user on the
+            // view; nothing a page does by itself gets out.
+            if (isMainFrame && m_viewer->UserJustActed())
+                m_viewer->ReportLink(url);
             return false;
         }
         if (!isMainFrame)
-            return true;   // frames of the page itself
+            return url.scheme() == QLatin1String(kScheme) || url.scheme() == QLatin1String("about")
+                || url.scheme() == QLatin1String("data");   // frames of the page itself
         // Only the viewer's own loads; a page redirecting elsewhere or
         // submitting a form stays where it is.
         return url.scheme() == QLatin1String(kScheme) || url.scheme() == QLatin1String("about")
@@ -181,9 +267,10 @@ private:
         }
 
     protected:
-        bool acceptNavigationRequest(const QUrl &url, NavigationType, bool) override
+        bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool) override
         {
-            if (!m_reported && !url.isEmpty() && url.scheme() != QLatin1String("about")) {
+            if (!m_reported && !url.isEmpty() && url.scheme() != QLatin1String("about")
+                && type == NavigationTypeLinkClicked && m_viewer->UserJustActed()) {
                 m_reported = true;
                 m_viewer->ReportLink(url);
             }
@@ -218,6 +305,9 @@ THtmlViewer::THtmlViewer(QWidget *parent, Variant variant)
     RegisterScheme();
     m_baseFolder = QDir::currentPath();
     m_scrollBars = variant == Variant::Preview;
+    // Clicks and keys of the user on the view: a link is handed on only
+    // right after one of them.
+    qApp->installEventFilter(this);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -229,6 +319,7 @@ THtmlViewer::THtmlViewer(QWidget *parent, Variant variant)
     layout->addWidget(m_view);
     SetBorder(variant == Variant::Preview);
     ApplySettings();
+    PublishFolder();
 
     if (variant == Variant::StyleSample) {
         QWebEngineScript noSelect;
@@ -273,6 +364,37 @@ THtmlViewer::~THtmlViewer()
     m_page = nullptr;
     if (!m_documentPath.isEmpty() && g_handler)
         g_handler->RemoveDocument(m_documentPath);
+    if (g_handler)
+        g_handler->RemoveFolder(this);
+}
+
+void THtmlViewer::PublishFolder()
+{
+    if (g_handler)
+        g_handler->SetFolder(this, m_baseFolder);
+}
+
+bool THtmlViewer::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type t = event->type();
+    if (t == QEvent::MouseButtonRelease || t == QEvent::KeyPress) {
+        auto *w = qobject_cast<QWidget *>(watched);
+        if (w && m_view && (w == m_view || m_view->isAncestorOf(w))) {
+            bool counts = t == QEvent::MouseButtonRelease;
+            if (t == QEvent::KeyPress) {
+                const int key = static_cast<QKeyEvent *>(event)->key();
+                counts = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
+            }
+            if (counts && event->spontaneous())
+                m_userAction.start();
+        }
+    }
+    return QFrame::eventFilter(watched, event);
+}
+
+bool THtmlViewer::UserJustActed() const
+{
+    return m_userAction.isValid() && m_userAction.elapsed() < 2000;
 }
 
 void THtmlViewer::ApplySettings()
@@ -290,9 +412,20 @@ void THtmlViewer::ApplySettings()
     s->setDefaultTextEncoding(QStringLiteral("windows-1252"));
     s->setAttribute(QWebEngineSettings::AutoLoadImages, true);
     s->setAttribute(QWebEngineSettings::ShowScrollBars, m_scrollBars);
+    // The preview shows the user's page, not a web application: no script runs.
+    s->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
     s->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+    s->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, false);
+    s->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+    s->setAttribute(QWebEngineSettings::AllowRunningInsecureContent, false);
+    s->setAttribute(QWebEngineSettings::WebGLEnabled, false);
+    s->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
+    s->setAttribute(QWebEngineSettings::DnsPrefetchEnabled, false);
+    s->setAttribute(QWebEngineSettings::PdfViewerEnabled, false);
     s->setAttribute(QWebEngineSettings::PluginsEnabled, false);
-    s->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    // Pictures and style sheets of the web may be shown; the request guard
+    // of the profile refuses everything else.
+    s->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
     s->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
     s->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
 }
@@ -300,6 +433,7 @@ void THtmlViewer::ApplySettings()
 void THtmlViewer::SetBaseFolder(const QString &folder)
 {
     m_baseFolder = ToNativePath(folder);
+    PublishFolder();
 }
 
 void THtmlViewer::SetBorder(bool on)
@@ -347,6 +481,7 @@ void THtmlViewer::LoadFromFile(const QString &path)
     const QString native = FindPathNoCase(path);
     const QFileInfo info(native);
     m_baseFolder = info.absolutePath();
+    PublishFolder();
     if (!m_documentPath.isEmpty() && g_handler) {
         g_handler->RemoveDocument(m_documentPath);
         m_documentPath.clear();

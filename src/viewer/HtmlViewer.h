@@ -4,7 +4,14 @@
 // ("graphics\a.gif", "backgrnd\stars.gif") are resolved against a base
 // folder, finding files without regard to letter case. Links clicked in the
 // preview never navigate inside it; they are reported through linkClicked.
+//
+// The viewer is a sandbox for a page that may be hostile: no script runs, no
+// "file:" address is loaded, from the network only pictures and style sheets
+// come, the viewer's own addresses serve only files inside the folder of the
+// page shown and the HTML folder, and an address is reported only after a
+// real click (or Enter) of the user, never because the page asked for it.
 
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QImage>
 #include <QString>
@@ -79,6 +86,9 @@ public:
 
     QWebEngineView *View() const { return m_view; }
 
+    // True right after the user clicked or pressed Enter on the view.
+    bool UserJustActed() const;
+
 Q_SIGNALS:
     // A link was clicked (or a page asked to open a window). Relative links
     // are reported as local file URLs.
@@ -88,8 +98,12 @@ Q_SIGNALS:
     // A load finished and its first frames have been painted.
     void rendered();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     friend class TViewerPage;
+    void PublishFolder();
     void ApplySettings();
     void ApplyScrollBarStyle();
     void StartLoad(const QUrl &url);
@@ -109,10 +123,24 @@ private:
     bool m_loading = false;
     bool m_rendered = false;
     int m_loadSerial = 0;
+    QElapsedTimer m_userAction;
 };
 
 // Maps a viewer address back to the local file it stands for (other
 // addresses are returned unchanged).
 QUrl ViewerUrlToExternal(const QUrl &url);
+
+// The file that a path of the viewer's own addresses (decoded) stands for,
+// found without regard to letter case, when it may be served: a file lying,
+// after "..", encoded slashes and symbolic links are worked out, inside one
+// of the allowed folders. Empty otherwise (also for a NUL in the path).
+QString ViewerFileFor(const QString &decodedPath, const QStringList &allowedFolders);
+
+// Whether the viewer lets a page request this address for this kind of
+// resource (a QWebEngineUrlRequestInfo::ResourceType): its own addresses for
+// pages, frames, pictures, style sheets and fonts; "data:" pictures, style
+// sheets and fonts; http and https pictures and style sheets only; never
+// "file:" or anything else.
+bool ViewerMayRequest(const QUrl &url, int resourceType);
 
 } // namespace wobbin

@@ -223,12 +223,13 @@ private Q_SLOTS:
 
     void executableDocumentIsNotRun()
     {
-        // A page that happens to carry the execute bit is still only a document.
+        // A page in the page folder that carries the execute bit and a "#!"
+        // line is still only a document: it goes to the browser, never runs.
         const QString marker = m_dir.filePath(QStringLiteral("ran"));
         const QString page = m_dir.filePath(QStringLiteral("exec.html"));
         QFile f(page);
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("touch \"" + marker.toUtf8() + "\"\n<HTML></HTML>\n");
+        f.write("#!/bin/sh\ntouch \"" + marker.toUtf8() + "\"\nexit 0\n<HTML></HTML>\n");
         f.close();
         QFile::setPermissions(page, QFile::permissions(page) | QFileDevice::ExeOwner);
         QFile::remove(m_dir.filePath(QStringLiteral("browser.txt")));
@@ -238,6 +239,44 @@ private Q_SLOTS:
         QVERIFY(e.Execute());
         QTRY_COMPARE(ReadArgs(m_dir.filePath(QStringLiteral("browser.txt"))),
                      QStringList({QStringLiteral("[--new-window]"), QStringLiteral("[") + page + QStringLiteral("]")}));
+        QTest::qWait(300);
+        QVERIFY(!QFile::exists(marker));
+
+        // Without Associate the document is refused, not run.
+        int fails = 0;
+        e.Associate = false;
+        e.OnFail = [&](TExecFile *) { ++fails; };
+        QVERIFY(!e.Execute());
+        QCOMPARE(fails, 1);
+        QCOMPARE(e.LastError(), EACCES);
+        QTest::qWait(300);
+        QVERIFY(!QFile::exists(marker));
+
+        // The same with a Windows-style path and another letter case.
+        QString stored = m_dir.filePath(QStringLiteral("EXEC.HTML"));
+        stored.replace(QLatin1Char('/'), QLatin1Char('\\'));
+        e.SetCommandLine(stored);
+        QVERIFY(!e.Execute());
+        QTest::qWait(300);
+        QVERIFY(!QFile::exists(marker));
+    }
+
+    void scriptWithoutExtensionInDocumentFolderIsNotRunAsPage()
+    {
+        // With Associate set, a path is started directly only when it is a
+        // compiled program; a script is a document there and is not run.
+        const QString marker = m_dir.filePath(QStringLiteral("ran2"));
+        const QString script = m_dir.filePath(QStringLiteral("readme"));
+        QFile f(script);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("#!/bin/sh\ntouch \"" + marker.toUtf8() + "\"\n");
+        f.close();
+        QFile::setPermissions(script, QFile::permissions(script) | QFileDevice::ExeOwner);
+        TExecFile e;
+        e.Associate = true;
+        e.SetCommandLine(script);
+        e.Execute();
+        QTest::qWait(500);
         QVERIFY(!QFile::exists(marker));
     }
 

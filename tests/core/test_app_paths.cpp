@@ -1,6 +1,8 @@
 // AppDir choice, data folders, first-start seeding, JoinPath and the start-up arguments.
 #include "app/AppPaths.h"
+#include "app/StartupCheck.h"
 #include "base/Paths.h"
+#include "support/SmallFileSystem.h"
 
 #include <QDir>
 #include <QFile>
@@ -74,8 +76,10 @@ private Q_SLOTS:
         QVERIFY(EnsureDataFolders(dir));
         QVERIFY(!QFileInfo::exists(dir + QStringLiteral("/template")));
         QVERIFY(!QFileInfo::exists(dir + QStringLiteral("/HTMLFiles")));
-        QVERIFY(QFileInfo(dir + QStringLiteral("/htmlfiles/backgrnd")).isDir()
-                || QFileInfo(dir + QStringLiteral("/HTMLFiles/backgrnd")).isDir());
+        // The missing subfolder goes below the folder as it is on disk.
+        QVERIFY(QFileInfo(dir + QStringLiteral("/htmlfiles/backgrnd")).isDir());
+        QVERIFY(QFileInfo(dir + QStringLiteral("/htmlfiles/Graphics")).isDir());
+        QVERIFY(!QFileInfo::exists(dir + QStringLiteral("/htmlfiles/graphics")));
     }
 
     void portableInstallUsesProgramFolder()
@@ -117,6 +121,53 @@ private Q_SLOTS:
         QCOMPARE(ReadFile(user + QStringLiteral("/servers/isp.inf")), QByteArray("installed isp"));
     }
 
+    void unusableDataFolderIsNoticed()
+    {
+        const QString good = m_dir.filePath(QStringLiteral("usable"));
+        QCOMPARE(ResolveAppDir(good, QString()), good);
+        QCOMPARE(DataFolderProblem(good), QString());
+
+        WOBBIN_NEED_SMALL_FILE_SYSTEMS();
+        const QString dir = m_dir.filePath(QStringLiteral("readonly"));
+        QString error;
+        QVERIFY2(testing::MountSmallFileSystem(dir, 64, &error), qPrintable(error));
+        QVERIFY(QDir().mkpath(dir + QStringLiteral("/template")));
+        QVERIFY2(testing::RemountReadOnly(dir, &error), qPrintable(error));
+        QCOMPARE(DataFolderProblem(dir),
+                 QStringLiteral("The data folder \"%1\" cannot be used: Read-only file system. Pages and "
+                                "pictures cannot be saved there.").arg(dir));
+        QCOMPARE(StartupMessage({QStringLiteral("A."), DataFolderProblem(dir)}),
+                 QStringLiteral("A.\n\n") + DataFolderProblem(dir));
+        testing::UnmountSmallFileSystem(dir);
+    }
+
+    void damagedStyleLibraryIsDescribed()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("Styles.data"));
+        QCOMPARE(CheckStyleLibrary(path),
+                 QStringLiteral("The style library \"Styles.data\" is missing or cannot be read; only \"[None]\" "
+                                "can be chosen."));
+        // Two styles announced, one complete record, then the file ends.
+        QByteArray data("\x02\x00\x00\x00", 4);
+        const auto str = [&](const QByteArray &t) {
+            const qint32 n = qint32(t.size()) - 1;
+            data += QByteArray(reinterpret_cast<const char *>(&n), 4) + t;
+        };
+        str("Sky");
+        str("");
+        for (int i = 0; i < 5; ++i)
+            str("clBlack");
+        str("Broken");
+        WriteFile(path, data);
+        QCOMPARE(CheckStyleLibrary(path),
+                 QStringLiteral("The style library \"Styles.data\" is damaged; only its first style could be read."));
+        WriteFile(path, QByteArray("\x01\x00", 2));
+        QCOMPARE(CheckStyleLibrary(path),
+                 QStringLiteral("The style library \"Styles.data\" is damaged; none of its styles could be read."));
+        WriteFile(path, QByteArray("\x00\x00\x00\x00", 4));
+        QCOMPARE(CheckStyleLibrary(path), QString());
+    }
+
     void startupArguments()
     {
         StartupOptions o = ParseStartupArguments({QStringLiteral("prog")});
@@ -137,5 +188,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestAppPaths)
+WOBBIN_TEST_MAIN_WITH_SMALL_FILE_SYSTEMS(TestAppPaths, QCoreApplication)
 #include "test_app_paths.moc"

@@ -1,5 +1,6 @@
 // The settings store: program key, sections, values, odd names, file rights.
 #include "app/Settings.h"
+#include "support/SmallFileSystem.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -39,7 +40,7 @@ private Q_SLOTS:
         QVERIFY(reg.OpenKey(QStringLiteral("WWWServers"), true));
         QCOMPARE(reg.CurrentPath(), QStringLiteral("WWWServers"));
         reg.CloseKey();
-        // An empty key survives: a fresh store still finds it.
+        // An empty key is there for every store of the program while it runs.
         TWobbinReg other;
         QVERIFY(other.KeyExists(QStringLiteral("WWWServers")));
         QVERIFY(other.OpenKey(QStringLiteral("WWWServers"), false));
@@ -146,6 +147,76 @@ private Q_SLOTS:
         QVERIFY(p & QFileDevice::ReadOwner);
     }
 
+    void fileHoldsOnlyTheProgramsValues()
+    {
+        TWobbinReg &reg = SettingsStore();
+        QVERIFY(reg.OpenKey(QStringLiteral("WWWServers\\Empty"), true));
+        QVERIFY(reg.OpenKey(QStringLiteral("WWWServers\\Mine"), true));
+        reg.WriteString(QStringLiteral("Address"), QStringLiteral("ftp.example.com"));
+        WriteSetting(QStringLiteral("General"), QStringLiteral("PlaySounds"), QStringLiteral("Yes"));
+        QVERIFY(reg.OpenKey(QStringLiteral("WWWServers"), false));
+        QCOMPARE(reg.GetKeyNames(), (QStringList{QStringLiteral("Empty"), QStringLiteral("Mine")}));
+        reg.Sync();
+        QSettings file(reg.FileName(), QSettings::IniFormat);
+        QStringList keys = file.allKeys();
+        keys.sort();
+        QCOMPARE(keys, (QStringList{QStringLiteral("General/PlaySounds"), QStringLiteral("WWWServers/Mine/Address")}));
+
+        // Marker entries of an older file are dropped when it is opened.
+        file.setValue(QStringLiteral("%key"), QString());
+        file.setValue(QStringLiteral("General/%key"), QString());
+        file.sync();
+        TWobbinReg other;
+        QVERIFY(other.OpenKey(QStringLiteral("General"), false));
+        QCOMPARE(other.GetValueNames(), QStringList{QStringLiteral("PlaySounds")});
+        QSettings again(reg.FileName(), QSettings::IniFormat);
+        QVERIFY(!again.allKeys().contains(QStringLiteral("%key")));
+        QVERIFY(!again.allKeys().contains(QStringLiteral("General/%key")));
+    }
+
+    void unwritableSettingsAreNoticed()
+    {
+        WOBBIN_NEED_SMALL_FILE_SYSTEMS();
+        QVERIFY(SettingsStore().OpenKey(QString(), true));
+        WriteSetting(QStringLiteral("General"), QStringLiteral("PlaySounds"), QStringLiteral("Yes"));
+        QCOMPARE(SettingsWriteProblem(), QString());
+        const QString file = SettingsStore().FileName();
+        const QString folder = QFileInfo(file).absolutePath();
+        const QByteArray before = [&] { QFile f(file); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+        QString error;
+        // The settings folder on a small file system of its own: first read-only...
+        QVERIFY2(testing::MountSmallFileSystem(folder, 64, &error), qPrintable(error));
+        {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(before);
+        }
+        QVERIFY2(testing::RemountReadOnly(folder, &error), qPrintable(error));
+        QCOMPARE(SettingsWriteProblem(),
+                 QStringLiteral("The settings cannot be saved in \"%1\": Read-only file system.").arg(file));
+        testing::UnmountSmallFileSystem(folder);
+        // ...then full.
+        QVERIFY2(testing::MountSmallFileSystem(folder, 64, &error), qPrintable(error));
+        {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(before);
+        }
+        QVERIFY(testing::FillFileSystem(folder));
+        SettingsStore().Raw().sync();
+        WriteSetting(QStringLiteral("General"), QStringLiteral("Path"), QString(5000, QLatin1Char('x')));
+        QCOMPARE(SettingsWriteProblem(),
+                 QStringLiteral("The settings cannot be saved in \"%1\": No space left on device.").arg(file));
+        // The file on disk keeps the values it had.
+        {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QCOMPARE(f.readAll(), before);
+        }
+        testing::UnmountSmallFileSystem(folder);
+        SettingsStore().Raw().sync();
+    }
+
     void programKeyRemovedWhileRunning()
     {
         QVERIFY(SettingsStore().OpenKey(QStringLiteral("General"), true));
@@ -161,5 +232,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestAppSettings)
+WOBBIN_TEST_MAIN_WITH_SMALL_FILE_SYSTEMS(TestAppSettings, QCoreApplication)
 #include "test_app_settings.moc"

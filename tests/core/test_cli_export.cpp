@@ -1,6 +1,7 @@
 // The command-line face run as a program: --export of hand-made page files.
 #include "styles/StyleLibrary.h"
 #include "support/PageBytes.h"
+#include "support/SmallFileSystem.h"
 
 #include <QFile>
 #include <QProcess>
@@ -129,6 +130,30 @@ private Q_SLOTS:
         QVERIFY(w.err.contains(bad.toLocal8Bit()));
     }
 
+    void exportToAFullOrReadOnlyDisk()
+    {
+        WOBBIN_NEED_SMALL_FILE_SYSTEMS();
+        const QString page = Write("Full.qze", GoodPage());
+        const QString mount = m_dir.filePath("small");
+        QString error;
+        QVERIFY2(testing::MountSmallFileSystem(mount, 64, &error), qPrintable(error));
+        const QString out = mount + "/page.html";
+        const QByteArray old(670, 'o');
+        QVERIFY(testing::WriteBytes(out, old));
+        QVERIFY(testing::FillFileSystem(mount));
+        Run r = Start({"--export", page, "--out", out});
+        QCOMPARE(r.code, 1);
+        QCOMPARE(r.err, ("wobbin-express: " + out + ": cannot write: No space left on device\n").toLocal8Bit());
+        QCOMPARE(testing::ReadBytes(out), old);
+
+        QVERIFY2(testing::RemountReadOnly(mount, &error), qPrintable(error));
+        r = Start({"--export", page, "--out", out});
+        QCOMPARE(r.code, 1);
+        QCOMPARE(r.err, ("wobbin-express: " + out + ": cannot write: Read-only file system\n").toLocal8Bit());
+        QCOMPARE(testing::ReadBytes(out), old);
+        testing::UnmountSmallFileSystem(mount);
+    }
+
     void damagedPagesStillGiveTheirBlocks()
     {
         PageBytes e;
@@ -214,5 +239,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCliExport)
+WOBBIN_TEST_MAIN_WITH_SMALL_FILE_SYSTEMS(TestCliExport, QCoreApplication)
 #include "test_cli_export.moc"

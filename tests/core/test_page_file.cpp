@@ -3,6 +3,7 @@
 #include "page/PageDocument.h"
 #include "page/PagePicture_gfx.h"
 #include "support/PageBytes.h"
+#include "support/SmallFileSystem.h"
 
 #include <QFile>
 #include <QImage>
@@ -197,11 +198,13 @@ private Q_SLOTS:
     {
         TPageDocument doc;
         PageReadResult r = ReadPageBytes(SimplePage("", "", 0x7fffffff, PageBytes().Para("a")), doc);
-        // Past the real block the trailer is taken for entries; the reader stops
-        // where the data ends or stops making sense, never beyond it.
-        QVERIFY(r.BlocksRead >= 1);
+        // Past the real block the trailer is taken for entries: the 4 reads as
+        // an e-mail block whose address is the -1 (empty) and whose next text
+        // claims a length far beyond the data. The reader stops there.
+        QCOMPARE(r.BlocksRead, 1);
         QCOMPARE(doc.Blocks.At(0).Para->Text, QStringLiteral("a"));
-        QVERIFY(r.Stop == PageReadStop::Truncated || r.Stop == PageReadStop::BadKind);
+        QCOMPARE(r.Stop, PageReadStop::Truncated);
+        QCOMPARE(r.StopBlock, 1);
 
         TPageDocument d2;
         r = ReadPageBytes(PageBytes().Header().Str("").Str("").Int(2).Para("ok").Int(0).Int(0x7ffffff0), d2);
@@ -308,6 +311,46 @@ private Q_SLOTS:
         QCOMPARE(ReadPageFile(dir.path(), back).Stop, PageReadStop::FileMissing);
     }
 
+    void fullOrReadOnlyDiskKeepsPageAndPicture()
+    {
+        WOBBIN_NEED_SMALL_FILE_SYSTEMS();
+        QTemporaryDir dir;
+        const QString mount = dir.filePath("small");
+        QString error;
+        QVERIFY2(testing::MountSmallFileSystem(mount, 256, &error), qPrintable(error));
+        TPageDocument doc;
+        FillAllKinds(doc);
+        const QString path = mount + "/Index.qze";
+        QImage shot(640, 480, QImage::Format_RGB32);
+        shot.fill(Qt::blue);
+        QVERIFY2(WritePageFile(path, doc, "Sky", shot, &error), qPrintable(error));
+        const QByteArray oldPage = testing::ReadBytes(path);
+        const QByteArray oldPicture = testing::ReadBytes(path + ".bmp");
+        QVERIFY(oldPage.size() > 100);
+        QVERIFY(oldPicture.size() > 1000);
+
+        QVERIFY(testing::FillFileSystem(mount));
+        FillAllKinds(doc);
+        shot.fill(Qt::red);
+        QVERIFY(!WritePageFile(path, doc, "Sky", shot, &error));
+        QCOMPARE(error, QStringLiteral("The page file \"%1\" cannot be written: No space left on device").arg(path));
+        QCOMPARE(testing::ReadBytes(path), oldPage);
+        QCOMPARE(testing::ReadBytes(path + ".bmp"), oldPicture);
+
+        // Room for the page but not for a second picture beside the old
+        // one: neither is replaced.
+        QFile::remove(mount + "/.filler");
+        QVERIFY(!WritePageFile(path, doc, "Sky", shot, &error));
+        QCOMPARE(testing::ReadBytes(path), oldPage);
+        QCOMPARE(testing::ReadBytes(path + ".bmp"), oldPicture);
+
+        QVERIFY2(testing::RemountReadOnly(mount, &error), qPrintable(error));
+        QVERIFY(!WritePageFile(path, doc, "Sky", shot, &error));
+        QCOMPARE(error, QStringLiteral("The page file \"%1\" cannot be written: Read-only file system").arg(path));
+        QCOMPARE(testing::ReadBytes(path), oldPage);
+        testing::UnmountSmallFileSystem(mount);
+    }
+
     void previewNeedsMagicAndMajorOne()
     {
         QTemporaryDir dir;
@@ -326,5 +369,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPageFile)
+WOBBIN_TEST_MAIN_WITH_SMALL_FILE_SYSTEMS(TestPageFile, QCoreApplication)
 #include "test_page_file.moc"

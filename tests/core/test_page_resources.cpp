@@ -1,8 +1,11 @@
 // The list of local images a saved page refers to.
+#include "page/PageDocument.h"
+#include "page/PageHtml.h"
 #include "page/ResourceList.h"
 #include "support/PageBytes.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -79,15 +82,101 @@ private Q_SLOTS:
             "<IMG SRC=\"\">\r\n"
             "<CENTER><BR><BR><A HREF=\"http://www.wobbinexpress.com/\"><IMG SRC=\"graphics/button.gif\"></A></CENTER>\r\n",
             kWebHtml);
+        // The file URL names a picture outside the HTML folder: not uploaded.
         QCOMPARE(Sources(list), (QStringList{"C:\\Web\\graphics\\a.gif", "C:\\Web\\pics\\HTTP:\\\\x.gif",
-                                             "C:\\pics\\b.gif", "C:\\Web\\graphics\\button.gif",
-                                             "C:\\Web\\backgrnd\\sky.jpg"}));
-        QCOMPARE(Refs(list), (QStringList{"graphics/a.gif", "pics/HTTP://x.gif", "C:/pics/b.gif",
-                                          "graphics/button.gif", "backgrnd/sky.jpg"}));
+                                             "C:\\Web\\graphics\\button.gif", "C:\\Web\\backgrnd\\sky.jpg"}));
+        QCOMPARE(Refs(list), (QStringList{"graphics/a.gif", "pics/HTTP://x.gif", "graphics/button.gif",
+                                          "backgrnd/sky.jpg"}));
         for (const ResourceDetail &d : list) {
             QCOMPARE(d.FileTypes, QStringLiteral("gif/jpg"));
             QVERIFY(d.RemoteDir.isEmpty());
         }
+    }
+
+    void outsideReferencesAreRefusedWithTheirReason()
+    {
+        RefusedReferenceList refused;
+        const QString html = QString::fromUtf8(
+            "<IMG SRC=\"../../../../etc/passwd\">"
+            "<IMG SRC=\"file:///home/user/.ssh/id_rsa\">"
+            "<IMG SRC=\"file:///C|/pics/b.gif\">"
+            "<IMG SRC=\"graphics/../../secret.gif\">"
+            "<IMG SRC=\"graphics\\..\\..\\win.ini\">"
+            "<IMG SRC=\"D:/x/a.gif\">"
+            "<IMG SRC=\"/etc/shadow\">"
+            "<IMG SRC=\"graphics/ok.gif\">"
+            "<IMG SRC=\"graphics/./sub/../fine.gif\">"
+            "<IMG SRC=\"C:\\Web\\graphics\\inside.gif\">"
+            "<IMG SRC=\"../../../../etc/passwd\">");    // the same again: listed once
+        QString withNul = html + QStringLiteral("<IMG SRC=\"graphics/a.gif") + QChar(0)
+            + QStringLiteral("../../../x\"><BODY BACKGROUND=\"..\\sky.jpg\">");
+        const UploadImageList list = LocaliseImagesInText(withNul, kWebHtml, &refused);
+        QCOMPARE(Refs(list), (QStringList{"graphics/ok.gif", "graphics/./sub/../fine.gif",
+                                          "C:\\Web\\graphics\\inside.gif"}));
+        QStringList refs, reasons;
+        for (const RefusedReference &r : refused) {
+            refs << r.Reference;
+            reasons << r.Reason;
+        }
+        QCOMPARE(refs, (QStringList{"../../../../etc/passwd", "file:///home/user/.ssh/id_rsa",
+                                    "file:///C|/pics/b.gif", "graphics/../../secret.gif",
+                                    "graphics\\..\\..\\win.ini", "D:/x/a.gif", "/etc/shadow",
+                                    QStringLiteral("graphics/a.gif") + QChar(0) + QStringLiteral("../../../x"),
+                                    "..\\sky.jpg"}));
+        QCOMPARE(reasons.at(0), QStringLiteral("The name climbs out of the HTML folder with \"..\"."));
+        QCOMPARE(reasons.at(1), QStringLiteral("The address points to a file outside the HTML folder."));
+        QCOMPARE(reasons.at(5), QStringLiteral("The picture is on another drive or outside the HTML folder."));
+        QCOMPARE(reasons.at(6), QStringLiteral("The picture is named by a full path outside the HTML folder."));
+        QCOMPARE(reasons.at(7), QStringLiteral("The name holds a NUL character, which no file name can hold."));
+        // Without a place for them the refused ones are still left out.
+        QCOMPARE(LocaliseImagesInText(withNul, kWebHtml), list);
+    }
+
+    void imageBlockFileNameOutsideIsRefused()
+    {
+        // An image block's file name goes into the page as it is; the upload
+        // list leaves it out all the same.
+        TPageDocument doc;
+        auto &block = doc.Blocks.Append(NewBlock(bkImage));
+        block.Image->FileName = QStringLiteral("..\\..\\..\\..\\etc\\passwd");
+        auto &good = doc.Blocks.Append(NewBlock(bkImage));
+        good.Image->FileName = QStringLiteral("graphics\\photo.jpg");
+        const QString html = doc.BuildPageHTML(false, false);
+        QVERIFY(html.contains(QLatin1String("SRC=\"../../../../etc/passwd\"")));
+        RefusedReferenceList refused;
+        const UploadImageList list = LocaliseImagesInText(html, kWebHtml, &refused);
+        QCOMPARE(Sources(list), QStringList{"C:\\Web\\graphics\\photo.jpg"});
+        QCOMPARE(refused.size(), 1);
+        QCOMPARE(refused.at(0).Reference, QStringLiteral("../../../../etc/passwd"));
+    }
+
+    void symbolicLinksLeadingOutAreRefused()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath("HTMLFiles");
+        QVERIFY(QDir().mkpath(folder + "/graphics"));
+        QVERIFY(QDir().mkpath(dir.filePath("outside")));
+        QVERIFY(testing::WriteBytes(dir.filePath("outside/secret.gif"), "GIF89a"));
+        QVERIFY(testing::WriteBytes(folder + "/graphics/real.gif", "GIF89a"));
+        QVERIFY(QFile::link(dir.filePath("outside/secret.gif"), folder + "/graphics/link.gif"));
+        QVERIFY(QFile::link(dir.filePath("outside"), folder + "/pics"));
+        QVERIFY(QFile::link(folder + "/graphics/real.gif", folder + "/graphics/alias.gif"));
+        QVERIFY(QFile::link(dir.filePath("outside/gone.gif"), folder + "/graphics/dangling.gif"));
+        QVERIFY(testing::WriteBytes(folder + "/Index.html",
+                                    "<IMG SRC=\"graphics/link.gif\"><IMG SRC=\"pics/secret.gif\">"
+                                    "<IMG SRC=\"PICS/new.gif\"><IMG SRC=\"graphics/alias.gif\">"
+                                    "<IMG SRC=\"graphics/dangling.gif\"><IMG SRC=\"graphics/missing.gif\">"));
+        RefusedReferenceList refused;
+        const UploadImageList list = LocaliseImages("Index.qze", folder, {}, &refused);
+        // A link inside the folder and a missing file stay; links out do not.
+        QCOMPARE(Refs(list), (QStringList{"graphics/alias.gif", "graphics/missing.gif"}));
+        QStringList refs;
+        for (const RefusedReference &r : refused) {
+            refs << r.Reference;
+            QCOMPARE(r.Reason, QStringLiteral("The picture is a link to a file outside the HTML folder."));
+        }
+        QCOMPARE(refs, (QStringList{"graphics/link.gif", "pics/secret.gif", "PICS/new.gif",
+                                    "graphics/dangling.gif"}));
     }
 
     void comments()

@@ -228,6 +228,26 @@ private Q_SLOTS:
         // No closing ">": the tag replaces the rest.
         QCOMPARE(ReplaceBodyTag(QStringLiteral("ab<BODY bgcolor="), QStringLiteral("<BODY>")),
                  QStringLiteral("ab<BODY>"));
+        // Only the page's own BODY tag changes: not "<BODY" in the title, a
+        // comment, a script, another tag's attribute or the text after it.
+        const QString tricky = QStringLiteral(
+            "<HTML><HEAD><TITLE>Put <BODY> here</TITLE>\r\n"
+            "<!-- old <BODY bgcolor=\"red\"> -->\r\n"
+            "<SCRIPT>var s = \"<BODY>\";</SCRIPT>\r\n"
+            "<META NAME=\"x\" CONTENT=\"<BODY>\"></HEAD>\r\n"
+            "<BODY onload=\"a>b\">\r\n<P>Write <BODY> like this</P></BODY></HTML>");
+        QCOMPARE(ReplaceBodyTag(tricky, QStringLiteral("<BODY>")),
+                 QStringLiteral("<HTML><HEAD><TITLE>Put <BODY> here</TITLE>\r\n"
+                                "<!-- old <BODY bgcolor=\"red\"> -->\r\n"
+                                "<SCRIPT>var s = \"<BODY>\";</SCRIPT>\r\n"
+                                "<META NAME=\"x\" CONTENT=\"<BODY>\"></HEAD>\r\n"
+                                "<BODY>\r\n<P>Write <BODY> like this</P></BODY></HTML>"));
+        // A page without a BODY tag keeps "<BODY" of its title as it is.
+        QCOMPARE(ReplaceBodyTag(QStringLiteral("<TITLE><BODY></TITLE>x"), tag),
+                 QStringLiteral("<TITLE><BODY></TITLE>x"));
+        // "<BODYGUARD>" is another tag.
+        QCOMPARE(ReplaceBodyTag(QStringLiteral("<BODYGUARD><BODY>"), QStringLiteral("<BODY X>")),
+                 QStringLiteral("<BODYGUARD><BODY X>"));
         // Entries outside the list apply nothing.
         QVERIFY(BodyTagForEntry({StarsStyle()}, 2).isEmpty());
         QVERIFY(BodyTagForEntry({StarsStyle()}, -1).isEmpty());

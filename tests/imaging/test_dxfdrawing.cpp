@@ -189,6 +189,55 @@ private slots:
         QVERIFY(!out.isNull());
     }
 
+    void hugeDrawingsAreRefusedSayingWhatWasTooLarge()
+    {
+        // Two million points: refused at once, naming the count.
+        QByteArray body;
+        body.reserve(2000000 * 26);
+        body += "0\nSECTION\n2\nENTITIES\n";
+        for (int i = 0; i < 2000000; ++i)
+            body += "0\nPOINT\n8\n0\n10\n1\n20\n2\n";
+        body += "0\nENDSEC\n0\nEOF\n";
+        QVERIFY(WriteBytes(m_dir.filePath("huge.dxf"), body));
+        body.clear();
+        TMultiImage img;
+        QString error;
+        QVERIFY(!img.LoadFromFile(m_dir.filePath("huge.dxf"), &error));
+        QCOMPARE(error, QStringLiteral("\"huge.dxf\": The DXF drawing is too large: it has 2000000 elements, "
+                                       "at most %1 can be drawn.").arg(kDxfMaxElements));
+
+        // One at the limit is drawn.
+        Dxf d;
+        d.Section("ENTITIES");
+        for (int i = 0; i < kDxfMaxElements - 1; ++i)
+            d.Line(i % 100, i / 100, i % 100 + 1, i / 100);
+        d.EndSection();
+        QVERIFY(WriteBytes(m_dir.filePath("limit.dxf"), d.Bytes()));
+        QVERIFY2(img.LoadFromFile(m_dir.filePath("limit.dxf"), &error), qPrintable(error));
+    }
+
+    void blockReferencesThatMultiplyTooFarAreRefused()
+    {
+        // A block of 1000 lines placed 1000 times: a million lines to draw.
+        Dxf d;
+        d.Section("BLOCKS");
+        d(0, QStringLiteral("BLOCK"))(8, QStringLiteral("0"))(2, QStringLiteral("MANY"))(70, 0)(10, 0)(20, 0);
+        for (int i = 0; i < 1000; ++i)
+            d.Line(0, i, 10, i);
+        d(0, QStringLiteral("ENDBLK"));
+        d.EndSection();
+        d.Section("ENTITIES");
+        for (int i = 0; i < 1000; ++i)
+            d(0, QStringLiteral("INSERT"))(8, QStringLiteral("0"))(2, QStringLiteral("MANY"))(10, i * 20.0)(20, 0);
+        d.EndSection();
+        QVERIFY(WriteBytes(m_dir.filePath("many.dxf"), d.Bytes()));
+        TMultiImage img;
+        QString error;
+        QVERIFY(!img.LoadFromFile(m_dir.filePath("many.dxf"), &error));
+        QCOMPARE(error, QStringLiteral("\"many.dxf\": The DXF drawing is too large: its block references "
+                                       "make more than %1 elements to draw.").arg(kDxfMaxDrawnElements));
+    }
+
     void refusesDrawingsWithNothingToShow_data()
     {
         QTest::addColumn<QByteArray>("data");

@@ -4,8 +4,10 @@
 #include "imaging/ImagePicker.h"
 #include "imaging/MultiImage.h"
 #include "imaging_files.h"
+#include "support/SmallFileSystem.h"
 
 #include <QDir>
+#include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -196,6 +198,43 @@ private slots:
         QVERIFY(!QFileInfo::exists(upper + QStringLiteral("/graphics")));
     }
 
+    void fullOrReadOnlyDiskKeepsTheOldPicture()
+    {
+        WOBBIN_NEED_SMALL_FILE_SYSTEMS();
+        QTemporaryDir dir;
+        const QString html = dir.filePath("small");
+        QString error;
+        QVERIFY2(wobbin::testing::MountSmallFileSystem(html, 512, &error), qPrintable(error));
+        QVERIFY(QDir().mkpath(html + "/graphics"));
+        // The picture chosen before, and a new one of the same name.
+        QImage noisy(300, 300, QImage::Format_RGB32);
+        for (int y = 0; y < noisy.height(); ++y)
+            for (int x = 0; x < noisy.width(); ++x)
+                noisy.setPixel(x, y, qRgb((x * 37 + y * 11) % 256, (x * y) % 256, (x + y * 53) % 256));
+        QVERIFY(noisy.save(dir.filePath("photo.png"), "PNG"));
+        const ImagePickResult first = PickImageFile(dir.filePath("photo.png"), html);
+        QVERIFY2(first.ok, qPrintable(first.error));
+        const QByteArray oldJpeg = ReadBytes(html + "/graphics/photo.jpg");
+        QVERIFY(!oldJpeg.isEmpty());
+
+        noisy.fill(Qt::red);
+        QVERIFY(noisy.save(dir.filePath("photo.png"), "PNG"));
+        QVERIFY(wobbin::testing::FillFileSystem(html));
+        const ImagePickResult full = PickImageFile(dir.filePath("photo.png"), html);
+        QVERIFY(!full.ok);
+        QVERIFY2(full.error.endsWith(QStringLiteral("No space left on device")), qPrintable(full.error));
+        QCOMPARE(ReadBytes(html + "/graphics/photo.jpg"), oldJpeg);
+
+        // The JPEG writer alone, on a read-only disk.
+        TMultiImage image;
+        QVERIFY(image.LoadFromFile(dir.filePath("photo.png")));
+        QVERIFY2(wobbin::testing::RemountReadOnly(html, &error), qPrintable(error));
+        QVERIFY(!image.SaveAsJpeg(html + "/graphics/photo.jpg", &error));
+        QCOMPARE(error, QStringLiteral("The JPEG file \"photo.jpg\" cannot be created: Read-only file system"));
+        QCOMPARE(ReadBytes(html + "/graphics/photo.jpg"), oldJpeg);
+        wobbin::testing::UnmountSmallFileSystem(html);
+    }
+
     void extensionlessNameGetsJpg()
     {
         // A dot in a folder name must not be taken for the extension.
@@ -211,5 +250,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestImagePicker)
+WOBBIN_TEST_MAIN_WITH_SMALL_FILE_SYSTEMS(TestImagePicker, QGuiApplication)
 #include "test_imagepicker.moc"

@@ -2,6 +2,7 @@
 // saving JPEG copies.
 
 #include "imaging/MultiImage.h"
+#include "imaging/PostScriptReader.h"
 #include "imaging_files.h"
 
 #include <QTemporaryDir>
@@ -199,6 +200,74 @@ private slots:
         // Ghostscript works as before afterwards.
         QVERIFY(WriteBytes(Path("after.eps"), TinyEps()));
         QVERIFY(img.LoadFromFile(Path("after.eps")));
+    }
+
+    void photosOfTodaysCamerasLoad()
+    {
+        // 36 and 48 megapixels: beyond Qt's default allocation limit, well
+        // within what a camera makes.
+        QImage big(6000, 6000, QImage::Format_RGB32);
+        big.fill(QColor(10, 120, 200));
+        QVERIFY(big.save(Path("big.png"), "PNG"));
+        TMultiImage img;
+        QString error;
+        QVERIFY2(img.LoadFromFile(Path("big.png"), &error), qPrintable(error));
+        QCOMPARE(img.Width(), 6000);
+        QCOMPARE(img.Height(), 6000);
+        big = QImage(8000, 6000, QImage::Format_RGB32);
+        big.fill(QColor(200, 60, 10));
+        QVERIFY(big.save(Path("camera.jpg"), "JPEG", 80));
+        big = QImage();
+        QVERIFY2(img.LoadFromFile(Path("camera.jpg"), &error), qPrintable(error));
+        QCOMPARE(img.Width(), 8000);
+        QCOMPARE(img.Height(), 6000);
+        QVERIFY(Near(img.Image().pixel(4000, 3000), QColor(200, 60, 10), 8));
+    }
+
+    void pictureBombsAreRefusedByTheirSize()
+    {
+        // A PNG header that claims 100000 x 100000 pixels.
+        QByteArray png = ReadBytes(Path("big.png"));
+        if (png.isEmpty()) {
+            QImage small(8, 8, QImage::Format_RGB32);
+            small.fill(Qt::red);
+            QVERIFY(small.save(Path("small.png"), "PNG"));
+            png = ReadBytes(Path("small.png"));
+        }
+        QVERIFY(png.size() > 33);
+        const auto put32 = [&](int at, quint32 v) {
+            png[at] = char(v >> 24);
+            png[at + 1] = char(v >> 16);
+            png[at + 2] = char(v >> 8);
+            png[at + 3] = char(v);
+        };
+        put32(16, 100000);
+        put32(20, 100000);
+        // The header's checksum, so that the reader believes it.
+        const QByteArray ihdr = png.mid(12, 17);
+        quint32 crc = 0xFFFFFFFFu;
+        for (char c : ihdr) {
+            crc ^= quint8(c);
+            for (int k = 0; k < 8; ++k)
+                crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        }
+        put32(29, ~crc);
+        QVERIFY(WriteBytes(Path("bomb.png"), png));
+        TMultiImage img;
+        QString error;
+        QVERIFY(!img.LoadFromFile(Path("bomb.png"), &error));
+        QCOMPARE(error, QStringLiteral("The picture \"bomb.png\" is too large (100000 \u00d7 100000 pixels; "
+                                       "at most 64 megapixels can be loaded)."));
+    }
+
+    void unreadableFileIsSaidInPlainWords()
+    {
+        QVERIFY(WriteBytes(Path("words.png"), "This is not a picture.\n"));
+        TMultiImage img;
+        QString error;
+        QVERIFY(!img.LoadFromFile(Path("words.png"), &error));
+        QVERIFY2(error.startsWith(QStringLiteral("The file \"words.png\" is not a picture that can be read")),
+                 qPrintable(error));
     }
 
     void refusesMissingFileAndFolder()

@@ -2,9 +2,13 @@
 // dropped and the program goes on; event 1148 ends the event loop in order.
 #include "app/AppException.h"
 #include "app/Application_gui.h"
+#include "app/Dialogs_gui.h"
+#include "support/SmallFileSystem.h"
 
 #include <QMessageBox>
 #include <QPushButton>
+#include <QDir>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -78,6 +82,30 @@ private Q_SLOTS:
         SetDebugMode(false);
     }
 
+    void unusableDataFolderIsToldOnce()
+    {
+        WOBBIN_NEED_SMALL_FILE_SYSTEMS();
+        QTemporaryDir dir;
+        const QString data = dir.filePath(QStringLiteral("data"));
+        QString error;
+        QVERIFY2(wobbin::testing::MountSmallFileSystem(data, 64, &error), qPrintable(error));
+        QVERIFY(QDir().mkpath(data + QStringLiteral("/template")));
+        QVERIFY2(wobbin::testing::RemountReadOnly(data, &error), qPrintable(error));
+        TDialogs::ClearPresets();
+        TDialogs::SetNonInteractive(true);
+        QVERIFY(ReportStartupProblems(data));
+        QCOMPARE(TDialogs::ShownMessages().size(), 1);
+        QCOMPARE(TDialogs::LastIcon(), QMessageBox::Warning);
+        QVERIFY2(TDialogs::LastMessage().contains(
+                     QStringLiteral("The data folder \"%1\" cannot be used: Read-only file system.").arg(data)),
+                 qPrintable(TDialogs::LastMessage()));
+        wobbin::testing::UnmountSmallFileSystem(data);
+        // A usable folder: nothing is said.
+        QVERIFY(!ReportStartupProblems(dir.path()));
+        QCOMPARE(TDialogs::ShownMessages().size(), 1);
+        TDialogs::SetNonInteractive(false);
+    }
+
     void message1148EndsTheLoop()
     {
         // A nested loop stands in for the main loop and a dialog's loop.
@@ -104,6 +132,7 @@ private Q_SLOTS:
 
 int main(int argc, char **argv)
 {
+    wobbin::testing::EnterPrivateMountNamespace();
     TWobbinApplication app(argc, argv);
     TestAppApplication test;
     return QTest::qExec(&test, argc, argv);

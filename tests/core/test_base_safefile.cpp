@@ -1,0 +1,114 @@
+// The checked file writer on real full and read-only file systems: the old
+// file stays byte for byte, the message names the cause, nothing is left
+// behind.
+#include "base/SafeFile.h"
+#include "support/SmallFileSystem.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace wobbin;
+using namespace wobbin::testing;
+
+namespace {
+QByteArray ReadAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+QByteArray OldPage()
+{
+    QByteArray old;
+    for (int i = 0; i < 670; ++i)
+        old += char('a' + i % 26);
+    return old;
+}
+} // namespace
+
+class TestBaseSafeFile : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString m_mount;
+
+private Q_SLOTS:
+    void init()
+    {
+        QVERIFY(m_dir.isValid());
+        m_mount = m_dir.filePath(QStringLiteral("small"));
+    }
+
+    void cleanup()
+    {
+        if (SmallFileSystemsUnavailable().isEmpty())
+            UnmountSmallFileSystem(m_mount);
+    }
+
+    void writesAndReplaces()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("a.txt"));
+        QString error;
+        QVERIFY(WriteFileSafely(path, "one", &error));
+        QVERIFY(WriteFileSafely(path, "two!", &error));
+        QCOMPARE(ReadAll(path), QByteArray("two!"));
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("a.txt")});
+        // A folder that does not exist: the cause in words.
+        QVERIFY(!WriteFileSafely(m_dir.filePath(QStringLiteral("no/such/a.txt")), "x", &error));
+        QVERIFY2(error.contains(QStringLiteral("No such file or directory")), qPrintable(error));
+    }
+
+    void fullDiskKeepsTheOldFile()
+    {
+        WOBBIN_NEED_SMALL_FILE_SYSTEMS();
+        QString error;
+        QVERIFY2(MountSmallFileSystem(m_mount, 64, &error), qPrintable(error));
+        const QString page = m_mount + QStringLiteral("/Index.qze");
+        QVERIFY(WriteFileSafely(page, OldPage(), &error));
+        QVERIFY(FillFileSystem(m_mount));
+
+        // A larger new content: the disk is full.
+        QVERIFY(!WriteFileSafely(page, QByteArray(20000, 'n'), &error));
+        QCOMPARE(error, QStringLiteral("No space left on device"));
+        QCOMPARE(ReadAll(page), OldPage());
+        // A small one, that a write buffer would hide, fails as well.
+        QVERIFY(!WriteFileSafely(page, QByteArray(100, 's'), &error));
+        QCOMPARE(error, QStringLiteral("No space left on device"));
+        QCOMPARE(ReadAll(page), OldPage());
+
+        // Writers that take a device (pictures) fail the same way.
+        TSafeFile picture(m_mount + QStringLiteral("/Index.qze.bmp"));
+        QVERIFY(picture.open());
+        QImage image(196, 229, QImage::Format_RGB32);
+        image.fill(Qt::blue);
+        image.save(picture.device(), "BMP");
+        QVERIFY(!picture.commit());
+        QCOMPARE(picture.errorString(), QStringLiteral("No space left on device"));
+        QVERIFY(!QFile::exists(m_mount + QStringLiteral("/Index.qze.bmp")));
+
+        // Nothing is left behind beside the old file.
+        QCOMPARE(QDir(m_mount).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{QStringLiteral(".filler"), QStringLiteral("Index.qze")}));
+    }
+
+    void readOnlyDiskKeepsTheOldFile()
+    {
+        WOBBIN_NEED_SMALL_FILE_SYSTEMS();
+        QString error;
+        QVERIFY2(MountSmallFileSystem(m_mount, 64, &error), qPrintable(error));
+        const QString page = m_mount + QStringLiteral("/Index.qze");
+        QVERIFY(WriteFileSafely(page, OldPage(), &error));
+        QVERIFY2(RemountReadOnly(m_mount, &error), qPrintable(error));
+        QVERIFY(!WriteFileSafely(page, "new", &error));
+        QCOMPARE(error, QStringLiteral("Read-only file system"));
+        QCOMPARE(ReadAll(page), OldPage());
+        QVERIFY(!WriteFileSafely(m_mount + QStringLiteral("/New.qze"), "new", &error));
+        QCOMPARE(error, QStringLiteral("Read-only file system"));
+    }
+};
+
+WOBBIN_TEST_MAIN_WITH_SMALL_FILE_SYSTEMS(TestBaseSafeFile, QCoreApplication)
+#include "test_base_safefile.moc"
