@@ -1,0 +1,140 @@
+// --publish PAGE --server NAME: the page's HTML (as the window saves it) and its
+// pictures uploaded to a server of the server list, without a window.
+#include "app/AppPaths.h"
+#include "app/Settings.h"
+#include "base/Paths.h"
+#include "base/SafeFile.h"
+#include "cli/CliCommand.h"
+#include "page/Cp1252.h"
+#include "page/PageDocument.h"
+#include "page/PageFile.h"
+#include "page/ResourceList.h"
+#include "publish/Upload.h"
+
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+namespace wobbin {
+namespace {
+
+// Unscrambles a stored password ("12,34,56" XOR the program's key).
+QString UnscramblePassword(const QString &stored)
+{
+    if (!stored.contains(QLatin1Char(',')))
+        return stored;
+    static const QByteArray key = "Fox garden lanterns";
+    QByteArray bytes;
+    for (const QString &piece : stored.split(QLatin1Char(',')))
+        bytes += char(piece.trimmed().toInt());
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        bytes[i] = char(bytes[i] ^ key[i % key.size()]);
+    return QString::fromLatin1(bytes);
+}
+
+// The server of that description in the stored server list (letter case ignored).
+bool FindServer(const QString &name, TUploadTarget &target)
+{
+    TWobbinReg &reg = SettingsStore();
+    const QString keep = reg.CurrentPath();
+    bool found = false;
+    if (reg.OpenKey(QStringList{QStringLiteral("WWWServers")}, false)) {
+        for (const QString &server : reg.GetKeyNames()) {
+            if (server.compare(name, Qt::CaseInsensitive) != 0)
+                continue;
+            if (!reg.OpenKey(QStringList{QStringLiteral("WWWServers"), server}, false))
+                break;
+            target.Name = server;
+            target.Address = reg.ReadString(QStringLiteral("Address"));
+            target.Directory = reg.ReadString(QStringLiteral("Directory"));
+            target.UserName = reg.ReadString(QStringLiteral("UserName"));
+            target.Password = UnscramblePassword(reg.ReadString(QStringLiteral("Password")));
+            target.URL = reg.ReadString(QStringLiteral("URL"));
+            const QString flat = reg.ReadString(QStringLiteral("FlatDir"));
+            target.FlatDir = flat == QLatin1String("1") || flat.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
+            target.GeoCities = reg.ReadString(QStringLiteral("ISP")).toLower() == QLatin1String("geocities");
+            target.Protocol = ProtocolFromText(reg.ReadString(QStringLiteral("Protocol")));
+            target.TrustedFingerprint = reg.ReadString(QStringLiteral("TrustedFingerprint"));
+            found = true;
+            break;
+        }
+    }
+    reg.OpenKey(keep, false);
+    return found;
+}
+
+QString OneLine(QString text)
+{
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    return text;
+}
+
+} // namespace
+
+int RunPublishCommand(const CliArgs &args)
+{
+    const QString page = args.operand;
+    const QString serverName = args.value("--server");
+    if (serverName.isEmpty()) {
+        CliMessage(QStringLiteral("--publish needs --server NAME"));
+        return 1;
+    }
+    TPageDocument doc;
+    const PageReadResult read = ReadPageFile(page, doc);
+    if (read.Stop == PageReadStop::FileMissing) {
+        CliMessage(QStringLiteral("%1: %2").arg(page, DescribeReadResult(read)));
+        return 1;
+    }
+    if (!read.IsOk()) {
+        // A damaged page is never published half.
+        CliMessage(QStringLiteral("%1: %2; nothing was sent").arg(page, DescribeReadResult(read)));
+        return 2;
+    }
+    TUploadTarget target;
+    if (!FindServer(serverName, target)) {
+        CliMessage(QStringLiteral("no server \"%1\" in the server list").arg(serverName));
+        return 1;
+    }
+
+    // The page's HTML as Save writes it, into a private folder (the page's
+    // own files stay as they are); its pictures come from the HTML folder.
+    const QString dataDir = CliDataDir(args);
+    const QString htmlFolder = ToNativePath(JoinPath(dataDir, QStringLiteral("HTMLFiles")));
+    const QString html = PageHtmlAsSaved(doc, read, dataDir);
+    QTemporaryDir scratch;
+    const QString htmlName = QFileInfo(ToNativePath(page)).completeBaseName() + QStringLiteral(".html");
+    QString error;
+    if (!scratch.isValid() || !WriteFileSafely(scratch.filePath(htmlName), ToCp1252(html), &error)) {
+        CliMessage(QStringLiteral("cannot write the page's HTML: %1").arg(error));
+        return 3;
+    }
+    TUploadPage upload;
+    upload.PageFile = page;
+    upload.HtmlFolder = htmlFolder;
+    upload.HtmlFile = scratch.filePath(htmlName);
+    upload.Images = LocaliseImagesInText(html, PageHtmlPath(page, htmlFolder));
+
+    TUploadJob job(upload, target);
+    job.OnStatus = [](const QString &text) { CliPrint(text.toLocal8Bit() + '\n'); };
+    const TUploadOutcome outcome = job.DoUpload();
+    switch (outcome.Result) {
+    case UploadResult::Succeeded:
+        return 0;
+    case UploadResult::NeedsTrust:
+        if (outcome.Trust == TrustKind::HostKey)
+            CliMessage(QStringLiteral("%1: the server's host key is not known here (fingerprint %2); nothing was sent. "
+                                      "Accept it once in the program's window, or add it to ~/.ssh/known_hosts.")
+                           .arg(target.Name, outcome.Fingerprint));
+        else
+            CliMessage(QStringLiteral("%1: the server's certificate is not trusted here (SHA-256 fingerprint %2); "
+                                      "nothing was sent. Accept it once in the program's window.")
+                           .arg(target.Name, outcome.Fingerprint));
+        return 3;
+    case UploadResult::Cancelled:
+    case UploadResult::Failed:
+        break;
+    }
+    CliMessage(OneLine(outcome.Message));
+    return 3;
+}
+
+} // namespace wobbin
