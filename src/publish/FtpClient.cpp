@@ -147,6 +147,7 @@ struct TFtpClient::Impl {
     std::atomic<bool> running{false};
     std::atomic<qint64> deadline{0};   // ms (steady clock) when the running operation gives up
     std::atomic<bool> deadlineSlides{false}; // activity moves the deadline on
+    std::mutex multiLock;   // guards the pointer multi against Cancel from another thread
     std::mutex socketLock;
     std::set<curl_socket_t> sockets;
     curl_socket_t control = CURL_SOCKET_BAD; // the control (or SSH) connection
@@ -269,8 +270,11 @@ struct TFtpClient::Impl {
 
     CURLcode perform(OpKind kind)
     {
-        if (!multi)
-            multi = curl_multi_init();
+        if (!multi) {
+            CURLM *created = curl_multi_init();
+            std::lock_guard<std::mutex> g(multiLock);
+            multi = created;
+        }
         errorBuffer[0] = 0;
         timedOut = false;
         lastSent = -1;
@@ -345,6 +349,7 @@ struct TFtpClient::Impl {
     void abortNow()
     {
         shutdownSockets();
+        std::lock_guard<std::mutex> g(multiLock);
         if (multi)
             curl_multi_wakeup(multi);
     }
@@ -373,9 +378,14 @@ struct TFtpClient::Impl {
         deadlineSlides = false;
         timedOut = false;
         running = true;
-        curl_multi_cleanup(multi);
+        CURLM *closing = nullptr;
+        {
+            std::lock_guard<std::mutex> g(multiLock);
+            closing = multi;
+            multi = nullptr;
+        }
+        curl_multi_cleanup(closing);
         running = false;
-        multi = nullptr;
     }
 
     // ---- outcome of an operation
@@ -729,15 +739,17 @@ bool TFtpClient::Connect(const TFtpLogOn &logOn)
 bool TFtpClient::MakeFolder(const QString &path)
 {
     QStringList names;
-    if (!SplitRelative(path, names)) {
+    const bool absolute = path.startsWith(QLatin1Char('/'));
+    if (!SplitRelative(absolute ? path.mid(1) : path, names)) {
         d->setFailure(FtpFailure::BadName, 0, QStringLiteral("The folder name is not allowed."));
         return false;
     }
     if (d->sftp()) {
-        CommandList commands(QStringList{QStringLiteral("mkdir ") + SftpQuoted(d->sftpPath(d->folder + names, d->folderAbsolute))});
+        const QString full = absolute ? d->sftpPath(names, true) : d->sftpPath(d->folder + names, d->folderAbsolute);
+        CommandList commands(QStringList{QStringLiteral("mkdir ") + SftpQuoted(full)});
         return d->runCommands(d->folderUrl({}, false), commands);
     }
-    CommandList commands(QStringList{QStringLiteral("MKD ") + names.join(QLatin1Char('/'))});
+    CommandList commands(QStringList{QStringLiteral("MKD ") + (absolute ? QStringLiteral("/") : QString()) + names.join(QLatin1Char('/'))});
     return d->runCommands(d->folderUrl(d->folder, d->folderAbsolute), commands);
 }
 

@@ -68,7 +68,7 @@ public:
 
     // Logs on and stays in the log-on folder.
     bool Connect(const TFtpLogOn &logOn);
-    // Creates a folder (path relative to the current folder, "/" separated).
+    // Creates a folder (path relative to the current folder or absolute, "/" separated).
     bool MakeFolder(const QString &path);
     // Makes path (relative to the current folder, or absolute) the current folder,
     // after checking the server lets us in.

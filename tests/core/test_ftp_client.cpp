@@ -208,6 +208,12 @@ private Q_SLOTS:
         QCOMPARE(c.CurrentFolder(), QString());
         QVERIFY(c.Connected());
         QVERIFY(c.SendFile(m_local + QStringLiteral("/a.gif"), QStringLiteral("a.gif")));
+        // Folders named from the server's root.
+        QVERIFY2(c.MakeFolder(QStringLiteral("/top")), qPrintable(c.ErrorText()));
+        QVERIFY(c.ChangeFolder(QStringLiteral("/top")));
+        QCOMPARE(c.CurrentFolder(), QStringLiteral("/top"));
+        QVERIFY(c.SendFile(m_local + QStringLiteral("/a.gif"), QStringLiteral("b.gif")));
+        QCOMPARE(FilesBelow(root), (QStringList{QStringLiteral("a.gif"), QStringLiteral("afile"), QStringLiteral("top/b.gif")}));
         QCOMPARE(c.ConnectionsMade(), 1);
     }
 
