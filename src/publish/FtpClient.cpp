@@ -249,6 +249,10 @@ struct TFtpClient::Impl {
                 curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 0L);
                 curl_easy_setopt(easy, CURLOPT_SSL_CTX_FUNCTION, &Impl::sslContext);
                 curl_easy_setopt(easy, CURLOPT_SSL_CTX_DATA, this);
+                if (!logOn.TrustStore.isEmpty()) {
+                    curl_easy_setopt(easy, CURLOPT_CAINFO, logOn.TrustStore.toLocal8Bit().constData());
+                    curl_easy_setopt(easy, CURLOPT_CAPATH, nullptr);
+                }
             }
         }
     }

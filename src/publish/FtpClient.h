@@ -50,6 +50,7 @@ struct TFtpLogOn {
     QString Password;
     QString TrustedFingerprint;   // "SHA256:..." (host key) or "AB:CD:..." (certificate)
     QString KnownHostsFile;       // SFTP; empty: ~/.ssh/known_hosts
+    QString TrustStore;           // FTPS; empty: the system's (another file of CA certificates for tests)
 };
 
 class TFtpClient

@@ -400,6 +400,40 @@ private Q_SLOTS:
         QVERIFY(c.SendFile(m_local + QStringLiteral("/a.gif"), QStringLiteral("a.gif")));
     }
 
+    // A certificate from a trusted authority for the server's name needs no
+    // question; one made out to another name does.
+    void certificateFromTheTrustStore()
+    {
+        const QString root = m_tmp.filePath(QStringLiteral("srv"));
+        QTemporaryDir pki;
+        TTestCertificate authority, good, other;
+        QString error;
+        QVERIFY2(MakeTestAuthority(pki.path(), authority, &error), qPrintable(error));
+        QVERIFY2(MakeSignedCertificate(pki.path(), authority, QStringLiteral("localhost"), good, &error), qPrintable(error));
+        QVERIFY2(MakeSignedCertificate(pki.path(), authority, QStringLiteral("other.example"), other, &error), qPrintable(error));
+        TFtpTestServer::Options o;
+        o.Certificate = good;
+        auto server = StartServer(TransferProtocol::Ftps, root, o);
+        TFtpLogOn l = LogOn(TransferProtocol::Ftps, *server, false);
+        l.TrustStore = authority.CertFile;
+        TFtpClient c;
+        QVERIFY2(c.Connect(l), qPrintable(c.ErrorText()));
+        QVERIFY(c.SendFile(m_local + QStringLiteral("/a.gif"), QStringLiteral("a.gif")));
+        l.Host = QStringLiteral("localhost");
+        QVERIFY2(c.Connect(l), qPrintable(c.ErrorText()));
+        // Made out to another name: asked about, with its fingerprint.
+        l.Host = QStringLiteral("127.0.0.1");
+        server->Stop();
+        o.Certificate = other;
+        server = StartServer(TransferProtocol::Ftps, root, o);
+        l.Port = server->Port();
+        QVERIFY(!c.Connect(l));
+        QCOMPARE(c.Failure(), FtpFailure::UnknownCertificate);
+        QCOMPARE(c.PeerFingerprint(), other.Fingerprint);
+        l.TrustedFingerprint = other.Fingerprint;
+        QVERIFY2(c.Connect(l), qPrintable(c.ErrorText()));
+    }
+
     // An unknown host key stops the log-on with its fingerprint; accepted, it
     // goes into known_hosts; a changed key is refused whatever was accepted.
     void unknownAndChangedHostKey()

@@ -11,6 +11,7 @@
 #include <netinet/in.h>
 #include <pwd.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -116,6 +117,63 @@ bool MakeTestCertificate(const QString &folder, TTestCertificate &out, QString *
     return !der.isEmpty();
 }
 
+namespace {
+QString FingerprintOf(const QString &certFile)
+{
+    const QByteArray der = PemBody(ReadAll(certFile));
+    return QString::fromLatin1(QCryptographicHash::hash(der, QCryptographicHash::Sha256).toHex(':').toUpper());
+}
+} // namespace
+
+bool MakeTestAuthority(const QString &folder, TTestCertificate &out, QString *error)
+{
+    out.CertFile = QDir(folder).filePath(QStringLiteral("ca.pem"));
+    out.KeyFile = QDir(folder).filePath(QStringLiteral("ca-key.pem"));
+    if (!RunTool(QStringLiteral("openssl"),
+                 {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("ec"),
+                  QStringLiteral("-pkeyopt"), QStringLiteral("ec_paramgen_curve:prime256v1"), QStringLiteral("-nodes"),
+                  QStringLiteral("-keyout"), out.KeyFile, QStringLiteral("-out"), out.CertFile,
+                  QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-subj"), QStringLiteral("/CN=Test Authority"),
+                  QStringLiteral("-addext"), QStringLiteral("basicConstraints=critical,CA:TRUE"),
+                  QStringLiteral("-addext"), QStringLiteral("keyUsage=critical,keyCertSign,cRLSign")},
+                 error))
+        return false;
+    out.Fingerprint = FingerprintOf(out.CertFile);
+    return true;
+}
+
+bool MakeSignedCertificate(const QString &folder, const TTestCertificate &authority, const QString &name,
+                           TTestCertificate &out, QString *error)
+{
+    const QString base = QDir(folder).filePath(name);
+    out.CertFile = base + QStringLiteral(".pem");
+    out.KeyFile = base + QStringLiteral("-key.pem");
+    const QString request = base + QStringLiteral(".csr");
+    const QString extensions = base + QStringLiteral(".ext");
+    QFile ext(extensions);
+    const QByteArray alt = "subjectAltName=DNS:" + name.toLatin1()
+        + (name == QLatin1String("localhost") ? ",IP:127.0.0.1\n" : "\n");
+    if (!ext.open(QIODevice::WriteOnly) || ext.write(alt) != alt.size())
+        return false;
+    ext.close();
+    if (!RunTool(QStringLiteral("openssl"),
+                 {QStringLiteral("req"), QStringLiteral("-new"), QStringLiteral("-newkey"), QStringLiteral("ec"),
+                  QStringLiteral("-pkeyopt"), QStringLiteral("ec_paramgen_curve:prime256v1"), QStringLiteral("-nodes"),
+                  QStringLiteral("-keyout"), out.KeyFile, QStringLiteral("-out"), request,
+                  QStringLiteral("-subj"), QStringLiteral("/CN=") + name},
+                 error))
+        return false;
+    if (!RunTool(QStringLiteral("openssl"),
+                 {QStringLiteral("x509"), QStringLiteral("-req"), QStringLiteral("-in"), request,
+                  QStringLiteral("-CA"), authority.CertFile, QStringLiteral("-CAkey"), authority.KeyFile,
+                  QStringLiteral("-CAcreateserial"), QStringLiteral("-days"), QStringLiteral("2"),
+                  QStringLiteral("-extfile"), extensions, QStringLiteral("-out"), out.CertFile},
+                 error))
+        return false;
+    out.Fingerprint = FingerprintOf(out.CertFile);
+    return true;
+}
+
 // ---------------------------------------------------------------------------
 
 TTestServer::~TTestServer()
@@ -132,7 +190,11 @@ bool TTestServer::Launch(const QString &program, const QStringList &arguments)
 {
     m_process = std::make_unique<QProcess>();
     m_process->setProcessChannelMode(QProcess::SeparateChannels);
-    m_process->setChildProcessModifier([] { ::setpgid(0, 0); });
+    // A group of its own (Pause, Kill), and gone with the test should the test die.
+    m_process->setChildProcessModifier([] {
+        ::setpgid(0, 0);
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    });
     m_process->start(program, arguments);
     if (!m_process->waitForStarted(10000)) {
         m_error = program + QStringLiteral(": cannot start");
@@ -194,7 +256,9 @@ bool TFtpTestServer::Start(const Options &options)
                      QStringLiteral("--root"), options.Root, QStringLiteral("--user"), options.User,
                      QStringLiteral("--password"), options.Password};
     if (options.Tls) {
-        if (!m_dir.isValid() || !MakeTestCertificate(m_dir.path(), m_certificate, &m_error))
+        m_certificate = options.Certificate;
+        if (m_certificate.CertFile.isEmpty()
+            && (!m_dir.isValid() || !MakeTestCertificate(m_dir.path(), m_certificate, &m_error)))
             return false;
         args << QStringLiteral("--tls-cert") << m_certificate.CertFile << QStringLiteral("--tls-key") << m_certificate.KeyFile;
         if (options.TlsRequired)

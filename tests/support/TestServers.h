@@ -26,6 +26,11 @@ struct TTestCertificate {
     QString Fingerprint; // SHA-256 of the DER form, "AB:CD:..."
 };
 bool MakeTestCertificate(const QString &folder, TTestCertificate &out, QString *error = nullptr);
+// A certificate authority (its CertFile is the trust store to name) and a
+// certificate it signed for the name (DNS name and 127.0.0.1 when name is "localhost").
+bool MakeTestAuthority(const QString &folder, TTestCertificate &out, QString *error = nullptr);
+bool MakeSignedCertificate(const QString &folder, const TTestCertificate &authority, const QString &name,
+                           TTestCertificate &out, QString *error = nullptr);
 
 class TTestServer
 {
@@ -62,6 +67,7 @@ public:
         QStringList ReadOnly;         // folders below Root where nothing may be written
         bool NoRename = false;        // a server that refuses RNFR
         qint64 Throttle = 0;          // bytes a second the server takes at most
+        TTestCertificate Certificate; // with Tls: this one instead of a self-signed one
     };
     ~TFtpTestServer() override;
     bool Start(const Options &options);
