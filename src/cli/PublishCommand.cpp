@@ -1,7 +1,6 @@
 // --publish PAGE --server NAME: the page's HTML (as the window saves it) and its
 // pictures uploaded to a server of the server list, without a window.
 #include "app/AppPaths.h"
-#include "app/Settings.h"
 #include "base/Paths.h"
 #include "base/SafeFile.h"
 #include "cli/CliCommand.h"
@@ -11,56 +10,14 @@
 #include "page/ResourceList.h"
 #include "publish/Upload.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <memory>
+
 namespace wobbin {
 namespace {
-
-// Unscrambles a stored password ("12,34,56" XOR the program's key).
-QString UnscramblePassword(const QString &stored)
-{
-    if (!stored.contains(QLatin1Char(',')))
-        return stored;
-    static const QByteArray key = "Fox garden lanterns";
-    QByteArray bytes;
-    for (const QString &piece : stored.split(QLatin1Char(',')))
-        bytes += char(piece.trimmed().toInt());
-    for (qsizetype i = 0; i < bytes.size(); ++i)
-        bytes[i] = char(bytes[i] ^ key[i % key.size()]);
-    return QString::fromLatin1(bytes);
-}
-
-// The server of that description in the stored server list (letter case ignored).
-bool FindServer(const QString &name, TUploadTarget &target)
-{
-    TWobbinReg &reg = SettingsStore();
-    const QString keep = reg.CurrentPath();
-    bool found = false;
-    if (reg.OpenKey(QStringList{QStringLiteral("WWWServers")}, false)) {
-        for (const QString &server : reg.GetKeyNames()) {
-            if (server.compare(name, Qt::CaseInsensitive) != 0)
-                continue;
-            if (!reg.OpenKey(QStringList{QStringLiteral("WWWServers"), server}, false))
-                break;
-            target.Name = server;
-            target.Address = reg.ReadString(QStringLiteral("Address"));
-            target.Directory = reg.ReadString(QStringLiteral("Directory"));
-            target.UserName = reg.ReadString(QStringLiteral("UserName"));
-            target.Password = UnscramblePassword(reg.ReadString(QStringLiteral("Password")));
-            target.URL = reg.ReadString(QStringLiteral("URL"));
-            const QString flat = reg.ReadString(QStringLiteral("FlatDir"));
-            target.FlatDir = flat == QLatin1String("1") || flat.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
-            target.GeoCities = reg.ReadString(QStringLiteral("ISP")).toLower() == QLatin1String("geocities");
-            target.Protocol = ProtocolFromText(reg.ReadString(QStringLiteral("Protocol")));
-            target.TrustedFingerprint = reg.ReadString(QStringLiteral("TrustedFingerprint"));
-            found = true;
-            break;
-        }
-    }
-    reg.OpenKey(keep, false);
-    return found;
-}
 
 QString OneLine(QString text)
 {
@@ -89,15 +46,28 @@ int RunPublishCommand(const CliArgs &args)
         CliMessage(QStringLiteral("%1: %2; nothing was sent").arg(page, DescribeReadResult(read)));
         return 2;
     }
-    TUploadTarget target;
-    if (!FindServer(serverName, target)) {
+    // The server list as the window reads it (passwords from the keyring when
+    // a vault is in use, else from the settings), provider files from the data folder.
+    const QString dataDir = CliDataDir(args);
+    // The keyring's answers come as events: an application object for the command.
+    int argc = 1;
+    char name[] = "wobbin-express";
+    char *argv[] = {name, nullptr};
+    std::unique_ptr<QCoreApplication> app;
+    if (!QCoreApplication::instance())
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    if (!dataDir.isEmpty())
+        SetAppDir(dataDir);
+    LoadServerList();
+    const int server = FindServerNoCase(serverName);
+    if (server < 0) {
         CliMessage(QStringLiteral("no server \"%1\" in the server list").arg(serverName));
         return 1;
     }
+    const TUploadTarget target = UploadTargetFor(ServerList().at(server));
 
     // The page's HTML as Save writes it, into a private folder (the page's
     // own files stay as they are); its pictures come from the HTML folder.
-    const QString dataDir = CliDataDir(args);
     const QString htmlFolder = ToNativePath(JoinPath(dataDir, QStringLiteral("HTMLFiles")));
     const QString html = PageHtmlAsSaved(doc, read, dataDir);
     QTemporaryDir scratch;

@@ -185,7 +185,7 @@ struct TFtpClient::Impl {
         return logOn.Host;
     }
     int port() const { return logOn.Port > 0 ? logOn.Port : DefaultPort(logOn.Protocol); }
-    bool sftp() const { return logOn.Protocol == TransferProtocol::Sftp; }
+    bool sftp() const { return logOn.Protocol == TTransferProtocol::SFTP; }
 
     // URL of a folder (names below the log-on folder, or below the root when absolute).
     QString folderUrl(const QStringList &names, bool absolute) const
@@ -241,7 +241,7 @@ struct TFtpClient::Impl {
             curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "ftp");
             curl_easy_setopt(easy, CURLOPT_FTP_USE_EPSV, 1L);
             curl_easy_setopt(easy, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_MULTICWD));
-            if (logOn.Protocol == TransferProtocol::Ftps) {
+            if (logOn.Protocol == TTransferProtocol::FTPS) {
                 curl_easy_setopt(easy, CURLOPT_USE_SSL, long(CURLUSESSL_ALL));
                 curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
                 // The name is checked in checkCertificate, where an accepted

@@ -43,7 +43,7 @@ enum class FtpFailure {
 };
 
 struct TFtpLogOn {
-    TransferProtocol Protocol = TransferProtocol::Ftp;
+    TTransferProtocol Protocol = TTransferProtocol::FTP;
     QString Host;
     int Port = 0;                 // 0: the protocol's default
     QString UserName;

@@ -212,7 +212,7 @@ void TUploadJob::SetKnownHostsFile(const QString &path)
 void TUploadJob::AcceptFingerprint(const QString &fingerprint)
 {
     m_target.TrustedFingerprint = fingerprint;
-    if (m_target.Protocol == TransferProtocol::Ftps)
+    if (m_target.Protocol == TTransferProtocol::FTPS)
         m_outcome.AcceptedFingerprint = fingerprint;
 }
 

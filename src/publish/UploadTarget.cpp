@@ -2,34 +2,6 @@
 
 namespace wobbin {
 
-TransferProtocol ProtocolFromText(const QString &text)
-{
-    const QString t = text.trimmed().toUpper();
-    if (t == QLatin1String("FTPS"))
-        return TransferProtocol::Ftps;
-    if (t == QLatin1String("SFTP"))
-        return TransferProtocol::Sftp;
-    return TransferProtocol::Ftp;
-}
-
-QString ProtocolText(TransferProtocol protocol)
-{
-    switch (protocol) {
-    case TransferProtocol::Ftps:
-        return QStringLiteral("FTPS");
-    case TransferProtocol::Sftp:
-        return QStringLiteral("SFTP");
-    case TransferProtocol::Ftp:
-        break;
-    }
-    return QStringLiteral("FTP");
-}
-
-int DefaultPort(TransferProtocol protocol)
-{
-    return protocol == TransferProtocol::Sftp ? 22 : 21;
-}
-
 bool SplitHostPort(const QString &address, QString &host, int &port)
 {
     host.clear();
@@ -76,6 +48,46 @@ bool SplitHostPort(const QString &address, QString &host, int &port)
             return false;
         port = p;
     }
+    return true;
+}
+
+TUploadTarget UploadTargetFor(const tWWWServerType &server)
+{
+    TUploadTarget t;
+    t.Name = server.Name;
+    t.Protocol = server.TransferProtocol();
+    t.Address = server.Address;
+    t.Directory = server.Directory;
+    t.UserName = server.UserName;
+    t.Password = server.Password;
+    t.FlatDir = server.FlatDir;
+    const int provider = FindISP(server.ISP);
+    t.GeoCities = provider >= 0 && IsGeoCities(ISPList().at(provider).Name);
+    t.URL = server.URL;
+    t.TrustedFingerprint = server.TrustedFingerprint;
+    return t;
+}
+
+int FindServerNoCase(const QString &name)
+{
+    const TServerList &list = ServerList();
+    for (int i = 0; i < list.size(); ++i) {
+        if (!list.at(i).Name.isEmpty() && list.at(i).Name.compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+bool RememberTrustedFingerprint(const QString &serverName, const QString &fingerprint, QString *error)
+{
+    const int i = FindServerNoCase(serverName);
+    if (i < 0 || fingerprint.isEmpty())
+        return false;
+    TServerList changed = ServerList();
+    changed[i].TrustedFingerprint = fingerprint;
+    if (!SaveServerList(changed, error))
+        return false;
+    ServerList() = changed;
     return true;
 }
 

@@ -2,22 +2,15 @@
 // Where a page is uploaded to: everything the upload needs of a server of the
 // server list, in one small record (filled from the server list by its owner).
 
+#include "publish/ServerList.h"
+
 #include <QString>
 
 namespace wobbin {
 
-enum class TransferProtocol { Ftp, Ftps, Sftp };
-
-// "FTP", "FTPS" or "SFTP" (letter case ignored); anything else, an empty
-// value included, is FTP, so lists written before the choice existed read as before.
-TransferProtocol ProtocolFromText(const QString &text);
-QString ProtocolText(TransferProtocol protocol);
-// 21 for FTP and FTPS (explicit TLS on the FTP port), 22 for SFTP.
-int DefaultPort(TransferProtocol protocol);
-
 struct TUploadTarget {
     QString Name;                // the server's description
-    TransferProtocol Protocol = TransferProtocol::Ftp;
+    TTransferProtocol Protocol = TTransferProtocol::FTP;
     QString Address;             // host as the user typed it, may carry ":port"
     QString Directory;           // remote folder for the page ("" = the log-on folder)
     QString UserName;
@@ -33,5 +26,16 @@ struct TUploadTarget {
 // port is not a number from 1 to 65535. A login written into the address
 // ("user:pw@host") is dropped, never used.
 bool SplitHostPort(const QString &address, QString &host, int &port);
+
+// What the upload needs of a server of the server list: its fields, the
+// transfer protocol, and GeoCities when the server's provider definition
+// (found by FindISP) is GeoCities.
+TUploadTarget UploadTargetFor(const tWWWServerType &server);
+// The server of that description in ServerList(), letter case ignored; -1 when none.
+int FindServerNoCase(const QString &name);
+// Keeps a certificate the user accepted during an upload with the server of
+// that description (its TrustedFingerprint) and saves the server list; false
+// (with *error) when the list could not be saved.
+bool RememberTrustedFingerprint(const QString &serverName, const QString &fingerprint, QString *error = nullptr);
 
 } // namespace wobbin

@@ -17,7 +17,7 @@
 using namespace wobbin;
 using namespace wobbin::testing;
 
-Q_DECLARE_METATYPE(wobbin::TransferProtocol)
+Q_DECLARE_METATYPE(wobbin::TTransferProtocol)
 
 namespace {
 
@@ -77,12 +77,12 @@ private:
     QString m_knownHosts;
 
     // One server of the protocol, its home folder emptied.
-    std::unique_ptr<TTestServer> StartServer(TransferProtocol protocol, const QString &root,
+    std::unique_ptr<TTestServer> StartServer(TTransferProtocol protocol, const QString &root,
                                              TFtpTestServer::Options options = {})
     {
         QDir(root).removeRecursively();
         QDir().mkpath(root);
-        if (protocol == TransferProtocol::Sftp) {
+        if (protocol == TTransferProtocol::SFTP) {
             auto s = std::make_unique<TSftpTestServer>();
             s->SetThrottle(options.Throttle);
             if (!s->Start(root))
@@ -90,7 +90,7 @@ private:
             return s;
         }
         options.Root = root;
-        options.Tls = protocol == TransferProtocol::Ftps;
+        options.Tls = protocol == TTransferProtocol::FTPS;
         auto s = std::make_unique<TFtpTestServer>();
         if (!s->Start(options))
             qWarning("%s", qPrintable(s->Error()));
@@ -98,7 +98,7 @@ private:
     }
 
     // The log-on for a server started above, trusting its certificate or key.
-    TFtpLogOn LogOn(TransferProtocol protocol, TTestServer &server, bool trust = true)
+    TFtpLogOn LogOn(TTransferProtocol protocol, TTestServer &server, bool trust = true)
     {
         TFtpLogOn l;
         l.Protocol = protocol;
@@ -108,19 +108,19 @@ private:
         l.Password = QStringLiteral("secret");
         l.KnownHostsFile = m_knownHosts;
         QFile::remove(m_knownHosts);
-        if (trust && protocol == TransferProtocol::Ftps)
+        if (trust && protocol == TTransferProtocol::FTPS)
             l.TrustedFingerprint = static_cast<TFtpTestServer &>(server).Certificate().Fingerprint;
-        if (trust && protocol == TransferProtocol::Sftp)
+        if (trust && protocol == TTransferProtocol::SFTP)
             WriteFile(m_knownHosts, static_cast<TSftpTestServer &>(server).KnownHostsLine().toLatin1() + '\n');
         return l;
     }
 
     static void AddProtocols()
     {
-        QTest::addColumn<TransferProtocol>("protocol");
-        QTest::newRow("FTP") << TransferProtocol::Ftp;
-        QTest::newRow("FTPS") << TransferProtocol::Ftps;
-        QTest::newRow("SFTP") << TransferProtocol::Sftp;
+        QTest::addColumn<TTransferProtocol>("protocol");
+        QTest::newRow("FTP") << TTransferProtocol::FTP;
+        QTest::newRow("FTPS") << TTransferProtocol::FTPS;
+        QTest::newRow("SFTP") << TTransferProtocol::SFTP;
     }
 
 private Q_SLOTS:
@@ -140,7 +140,7 @@ private Q_SLOTS:
     void sendsOverOneConnection_data() { AddProtocols(); }
     void sendsOverOneConnection()
     {
-        QFETCH(TransferProtocol, protocol);
+        QFETCH(TTransferProtocol, protocol);
         const QString root = m_tmp.filePath(QStringLiteral("srv"));
         auto server = StartServer(protocol, root);
         QVERIFY(server->Running());
@@ -178,7 +178,7 @@ private Q_SLOTS:
     void wrongPassword_data() { AddProtocols(); }
     void wrongPassword()
     {
-        QFETCH(TransferProtocol, protocol);
+        QFETCH(TTransferProtocol, protocol);
         auto server = StartServer(protocol, m_tmp.filePath(QStringLiteral("srv")));
         QVERIFY(server->Running());
         TFtpLogOn l = LogOn(protocol, *server);
@@ -195,7 +195,7 @@ private Q_SLOTS:
     void folderCannotBeEntered_data() { AddProtocols(); }
     void folderCannotBeEntered()
     {
-        QFETCH(TransferProtocol, protocol);
+        QFETCH(TTransferProtocol, protocol);
         const QString root = m_tmp.filePath(QStringLiteral("srv"));
         auto server = StartServer(protocol, root);
         WriteFile(root + QStringLiteral("/afile"), "x");
@@ -221,9 +221,9 @@ private Q_SLOTS:
     void namesStayInTheFolder()
     {
         const QString root = m_tmp.filePath(QStringLiteral("srv"));
-        auto server = StartServer(TransferProtocol::Ftp, root);
+        auto server = StartServer(TTransferProtocol::FTP, root);
         TFtpClient c;
-        QVERIFY(c.Connect(LogOn(TransferProtocol::Ftp, *server)));
+        QVERIFY(c.Connect(LogOn(TTransferProtocol::FTP, *server)));
         for (const char *bad : {"../x.gif", "/etc/x.gif", "a/../../x.gif", "graphics/./x.gif", "", "a\r\nDELE b"}) {
             QVERIFY2(!c.SendFile(m_local + QStringLiteral("/a.gif"), QString::fromLatin1(bad)), bad);
             QCOMPARE(c.Failure(), FtpFailure::BadName);
@@ -239,13 +239,13 @@ private Q_SLOTS:
     void uploadRefused_data() { AddProtocols(); }
     void uploadRefused()
     {
-        QFETCH(TransferProtocol, protocol);
+        QFETCH(TTransferProtocol, protocol);
         const QString root = m_tmp.filePath(QStringLiteral("srv"));
         QDir(root).removeRecursively();
         QDir().mkpath(root + QStringLiteral("/ro"));
         WriteFile(root + QStringLiteral("/ro/a.gif"), "old");
         std::unique_ptr<TTestServer> server;
-        if (protocol == TransferProtocol::Sftp) {
+        if (protocol == TTransferProtocol::SFTP) {
             auto s = std::make_unique<TSftpTestServer>();
             s->SetReadOnly({QStringLiteral("ro")});
             QVERIFY2(s->Start(root), qPrintable(s->Error()));
@@ -253,7 +253,7 @@ private Q_SLOTS:
         } else {
             TFtpTestServer::Options o;
             o.Root = root;
-            o.Tls = protocol == TransferProtocol::Ftps;
+            o.Tls = protocol == TTransferProtocol::FTPS;
             o.ReadOnly = {QStringLiteral("ro")};
             auto s = std::make_unique<TFtpTestServer>();
             QVERIFY2(s->Start(o), qPrintable(s->Error()));
@@ -276,10 +276,10 @@ private Q_SLOTS:
         const QString root = m_tmp.filePath(QStringLiteral("srv"));
         TFtpTestServer::Options o;
         o.NoRename = true;
-        auto server = StartServer(TransferProtocol::Ftp, root, o);
+        auto server = StartServer(TTransferProtocol::FTP, root, o);
         WriteFile(root + QStringLiteral("/a.gif"), "old");
         TFtpClient c;
-        QVERIFY(c.Connect(LogOn(TransferProtocol::Ftp, *server)));
+        QVERIFY(c.Connect(LogOn(TTransferProtocol::FTP, *server)));
         QVERIFY2(c.SendFile(m_local + QStringLiteral("/a.gif"), QStringLiteral("a.gif")), qPrintable(c.ErrorText()));
         QCOMPARE(FilesBelow(root), QStringList{QStringLiteral("a.gif")});
         QCOMPARE(ReadAll(root + QStringLiteral("/a.gif")), ReadAll(m_local + QStringLiteral("/a.gif")));
@@ -290,7 +290,7 @@ private Q_SLOTS:
     void cancelInTheMiddleOfAFile_data() { AddProtocols(); }
     void cancelInTheMiddleOfAFile()
     {
-        QFETCH(TransferProtocol, protocol);
+        QFETCH(TTransferProtocol, protocol);
         const QString root = m_tmp.filePath(QStringLiteral("srv"));
         TFtpTestServer::Options o;
         o.Throttle = 4 * 1024 * 1024;
@@ -319,7 +319,7 @@ private Q_SLOTS:
     void connectionDroppedInTheMiddle_data() { AddProtocols(); }
     void connectionDroppedInTheMiddle()
     {
-        QFETCH(TransferProtocol, protocol);
+        QFETCH(TTransferProtocol, protocol);
         const QString root = m_tmp.filePath(QStringLiteral("srv"));
         TFtpTestServer::Options o;
         o.Throttle = 4 * 1024 * 1024;
@@ -345,7 +345,7 @@ private Q_SLOTS:
     void serverStopsAnswering_data() { AddProtocols(); }
     void serverStopsAnswering()
     {
-        QFETCH(TransferProtocol, protocol);
+        QFETCH(TTransferProtocol, protocol);
         const QString root = m_tmp.filePath(QStringLiteral("srv"));
         TFtpTestServer::Options o;
         o.Throttle = 4 * 1024 * 1024;
@@ -384,9 +384,9 @@ private Q_SLOTS:
     // fingerprint the user accepted lets it through.
     void unknownCertificate()
     {
-        auto server = StartServer(TransferProtocol::Ftps, m_tmp.filePath(QStringLiteral("srv")));
+        auto server = StartServer(TTransferProtocol::FTPS, m_tmp.filePath(QStringLiteral("srv")));
         auto &ftps = static_cast<TFtpTestServer &>(*server);
-        TFtpLogOn l = LogOn(TransferProtocol::Ftps, *server, false);
+        TFtpLogOn l = LogOn(TTransferProtocol::FTPS, *server, false);
         TFtpClient c;
         QVERIFY(!c.Connect(l));
         QCOMPARE(c.Failure(), FtpFailure::UnknownCertificate);
@@ -413,8 +413,8 @@ private Q_SLOTS:
         QVERIFY2(MakeSignedCertificate(pki.path(), authority, QStringLiteral("other.example"), other, &error), qPrintable(error));
         TFtpTestServer::Options o;
         o.Certificate = good;
-        auto server = StartServer(TransferProtocol::Ftps, root, o);
-        TFtpLogOn l = LogOn(TransferProtocol::Ftps, *server, false);
+        auto server = StartServer(TTransferProtocol::FTPS, root, o);
+        TFtpLogOn l = LogOn(TTransferProtocol::FTPS, *server, false);
         l.TrustStore = authority.CertFile;
         TFtpClient c;
         QVERIFY2(c.Connect(l), qPrintable(c.ErrorText()));
@@ -425,7 +425,7 @@ private Q_SLOTS:
         l.Host = QStringLiteral("127.0.0.1");
         server->Stop();
         o.Certificate = other;
-        server = StartServer(TransferProtocol::Ftps, root, o);
+        server = StartServer(TTransferProtocol::FTPS, root, o);
         l.Port = server->Port();
         QVERIFY(!c.Connect(l));
         QCOMPARE(c.Failure(), FtpFailure::UnknownCertificate);
@@ -439,9 +439,9 @@ private Q_SLOTS:
     void unknownAndChangedHostKey()
     {
         const QString root = m_tmp.filePath(QStringLiteral("srv"));
-        auto server = StartServer(TransferProtocol::Sftp, root);
+        auto server = StartServer(TTransferProtocol::SFTP, root);
         auto &sftp = static_cast<TSftpTestServer &>(*server);
-        TFtpLogOn l = LogOn(TransferProtocol::Sftp, *server, false);
+        TFtpLogOn l = LogOn(TTransferProtocol::SFTP, *server, false);
         {
             TFtpClient c;
             QVERIFY(!c.Connect(l));

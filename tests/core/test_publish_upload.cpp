@@ -18,7 +18,7 @@
 using namespace wobbin;
 using namespace wobbin::testing;
 
-Q_DECLARE_METATYPE(wobbin::TransferProtocol)
+Q_DECLARE_METATYPE(wobbin::TTransferProtocol)
 
 namespace {
 
@@ -86,14 +86,14 @@ private:
         return p;
     }
 
-    std::unique_ptr<TTestServer> StartServer(TransferProtocol protocol, TFtpTestServer::Options o = {},
+    std::unique_ptr<TTestServer> StartServer(TTransferProtocol protocol, TFtpTestServer::Options o = {},
                                              const QStringList &readOnly = {})
     {
         QDir(m_root).removeRecursively();
         QDir().mkpath(m_root);
         for (const QString &d : readOnly)
             QDir().mkpath(m_root + QLatin1Char('/') + d);
-        if (protocol == TransferProtocol::Sftp) {
+        if (protocol == TTransferProtocol::SFTP) {
             auto s = std::make_unique<TSftpTestServer>();
             s->SetReadOnly(readOnly);
             s->SetThrottle(o.Throttle);
@@ -103,7 +103,7 @@ private:
         }
         o.Root = m_root;
         o.Password = kPassword;
-        o.Tls = protocol == TransferProtocol::Ftps;
+        o.Tls = protocol == TTransferProtocol::FTPS;
         o.ReadOnly = readOnly;
         auto s = std::make_unique<TFtpTestServer>();
         if (!s->Start(o))
@@ -112,7 +112,7 @@ private:
     }
 
     // The server above as the server list would give it, trusted.
-    TUploadTarget Target(TransferProtocol protocol, TTestServer &server, bool trust = true)
+    TUploadTarget Target(TTransferProtocol protocol, TTestServer &server, bool trust = true)
     {
         TUploadTarget t;
         t.Name = QStringLiteral("Test Server");
@@ -122,9 +122,9 @@ private:
         t.UserName = QStringLiteral("user");
         t.Password = kPassword;
         QFile::remove(m_knownHosts);
-        if (trust && protocol == TransferProtocol::Ftps)
+        if (trust && protocol == TTransferProtocol::FTPS)
             t.TrustedFingerprint = static_cast<TFtpTestServer &>(server).Certificate().Fingerprint;
-        if (trust && protocol == TransferProtocol::Sftp)
+        if (trust && protocol == TTransferProtocol::SFTP)
             WriteFile(m_knownHosts, static_cast<TSftpTestServer &>(server).KnownHostsLine().toLatin1() + '\n');
         return t;
     }
@@ -138,10 +138,10 @@ private:
 
     static void AddProtocols()
     {
-        QTest::addColumn<TransferProtocol>("protocol");
-        QTest::newRow("FTP") << TransferProtocol::Ftp;
-        QTest::newRow("FTPS") << TransferProtocol::Ftps;
-        QTest::newRow("SFTP") << TransferProtocol::Sftp;
+        QTest::addColumn<TTransferProtocol>("protocol");
+        QTest::newRow("FTP") << TTransferProtocol::FTP;
+        QTest::newRow("FTPS") << TTransferProtocol::FTPS;
+        QTest::newRow("SFTP") << TTransferProtocol::SFTP;
     }
 
 private Q_SLOTS:
@@ -212,8 +212,8 @@ private Q_SLOTS:
         QCOMPARE(plan.Problem, LoadStr(232) + kCrLf + bad.join(kCrLf) + kCrLf + LoadStr(233));
 
         // Through the whole upload: nothing goes over the network.
-        auto server = StartServer(TransferProtocol::Ftp);
-        TUploadJob job(p, Target(TransferProtocol::Ftp, *server));
+        auto server = StartServer(TTransferProtocol::FTP);
+        TUploadJob job(p, Target(TTransferProtocol::FTP, *server));
         Shown s;
         s.Attach(job);
         const TUploadOutcome o = job.DoUpload();
@@ -246,7 +246,7 @@ private Q_SLOTS:
     void uploadsPageAndPictures_data() { AddProtocols(); }
     void uploadsPageAndPictures()
     {
-        QFETCH(TransferProtocol, protocol);
+        QFETCH(TTransferProtocol, protocol);
         auto server = StartServer(protocol);
         QVERIFY(server->Running());
         TUploadTarget t = Target(protocol, *server);
@@ -278,9 +278,9 @@ private Q_SLOTS:
     // often the page is sent; the local page never changes.
     void noDirectoriesAndGeoCities()
     {
-        auto server = StartServer(TransferProtocol::Ftp);
+        auto server = StartServer(TTransferProtocol::FTP);
         QDir().mkpath(m_root + QStringLiteral("/public_html"));
-        TUploadTarget t = Target(TransferProtocol::Ftp, *server);
+        TUploadTarget t = Target(TTransferProtocol::FTP, *server);
         t.FlatDir = true;
         t.GeoCities = true;
         for (int round = 0; round < 2; ++round) {
@@ -311,7 +311,7 @@ private Q_SLOTS:
     void wrongPassword_data() { AddProtocols(); }
     void wrongPassword()
     {
-        QFETCH(TransferProtocol, protocol);
+        QFETCH(TTransferProtocol, protocol);
         auto server = StartServer(protocol);
         TUploadTarget t = Target(protocol, *server);
         t.Password = QStringLiteral("not-") + kPassword;
@@ -340,9 +340,9 @@ private Q_SLOTS:
 
     void folderCannotBeEntered()
     {
-        auto server = StartServer(TransferProtocol::Ftp);
+        auto server = StartServer(TTransferProtocol::FTP);
         WriteFile(m_root + QStringLiteral("/public_html"), "a file, not a folder");
-        TUploadJob job(Page(), Target(TransferProtocol::Ftp, *server));
+        TUploadJob job(Page(), Target(TTransferProtocol::FTP, *server));
         Shown s;
         s.Attach(job);
         const TUploadOutcome o = job.DoUpload();
@@ -357,7 +357,7 @@ private Q_SLOTS:
     void failedPicturesAreNamed_data() { AddProtocols(); }
     void failedPicturesAreNamed()
     {
-        QFETCH(TransferProtocol, protocol);
+        QFETCH(TTransferProtocol, protocol);
         auto server = StartServer(protocol, {}, {QStringLiteral("public_html/backgrnd")});
         TUploadPage p = Page();
         ResourceDetail missing;
@@ -378,8 +378,8 @@ private Q_SLOTS:
     // The page itself refused: message 208 names it, no picture is tried.
     void pageRefused()
     {
-        auto server = StartServer(TransferProtocol::Ftp, {}, {QStringLiteral("public_html")});
-        TUploadJob job(Page(), Target(TransferProtocol::Ftp, *server));
+        auto server = StartServer(TTransferProtocol::FTP, {}, {QStringLiteral("public_html")});
+        TUploadJob job(Page(), Target(TTransferProtocol::FTP, *server));
         Shown s;
         s.Attach(job);
         const TUploadOutcome o = job.DoUpload();
@@ -394,9 +394,9 @@ private Q_SLOTS:
     {
         TFtpTestServer::Options o;
         o.Throttle = 2 * 1024 * 1024;
-        auto server = StartServer(TransferProtocol::Ftp, o);
+        auto server = StartServer(TTransferProtocol::FTP, o);
         QVERIFY(WriteFile(m_html + QStringLiteral("/graphics/a.gif"), Pattern(30 * 1024 * 1024, 'a')));
-        TUploadRunner runner(Page(), Target(TransferProtocol::Ftp, *server));
+        TUploadRunner runner(Page(), Target(TTransferProtocol::FTP, *server));
         runner.Job().SetTimeLimits(2000, 1500);
         QSignalSpy finished(&runner, &TUploadRunner::Finished);
         qint64 value = 0;
@@ -419,7 +419,7 @@ private Q_SLOTS:
     void cancelInTheMiddleOfALargePicture_data() { AddProtocols(); }
     void cancelInTheMiddleOfALargePicture()
     {
-        QFETCH(TransferProtocol, protocol);
+        QFETCH(TTransferProtocol, protocol);
         TFtpTestServer::Options o;
         o.Throttle = 4 * 1024 * 1024;
         auto server = StartServer(protocol, o);
@@ -453,22 +453,22 @@ private Q_SLOTS:
     // fingerprint before logging on; trusted, it goes through.
     void unknownCertificateAndHostKey_data()
     {
-        QTest::addColumn<TransferProtocol>("protocol");
-        QTest::newRow("FTPS") << TransferProtocol::Ftps;
-        QTest::newRow("SFTP") << TransferProtocol::Sftp;
+        QTest::addColumn<TTransferProtocol>("protocol");
+        QTest::newRow("FTPS") << TTransferProtocol::FTPS;
+        QTest::newRow("SFTP") << TTransferProtocol::SFTP;
     }
     void unknownCertificateAndHostKey()
     {
-        QFETCH(TransferProtocol, protocol);
+        QFETCH(TTransferProtocol, protocol);
         auto server = StartServer(protocol);
-        const QString fingerprint = protocol == TransferProtocol::Ftps
+        const QString fingerprint = protocol == TTransferProtocol::FTPS
             ? static_cast<TFtpTestServer &>(*server).Certificate().Fingerprint
             : static_cast<TSftpTestServer &>(*server).HostKeyFingerprint();
         TUploadJob job(Page(), Target(protocol, *server, false));
         job.SetKnownHostsFile(m_knownHosts);
         TUploadOutcome o = job.DoUpload();
         QCOMPARE(o.Result, UploadResult::NeedsTrust);
-        QCOMPARE(o.Trust, protocol == TransferProtocol::Ftps ? TrustKind::Certificate : TrustKind::HostKey);
+        QCOMPARE(o.Trust, protocol == TTransferProtocol::FTPS ? TrustKind::Certificate : TrustKind::HostKey);
         QCOMPARE(o.Fingerprint, fingerprint);
         QVERIFY(TrustQuestion(o).contains(fingerprint));
         QCOMPARE(FilesBelow(m_root), QStringList());
@@ -477,7 +477,7 @@ private Q_SLOTS:
         o = job.DoUpload();
         QVERIFY2(o.Result == UploadResult::Succeeded, qPrintable(o.Message));
         QVERIFY(QFile::exists(m_root + QStringLiteral("/public_html/MyPage.html")));
-        if (protocol == TransferProtocol::Ftps) {
+        if (protocol == TTransferProtocol::FTPS) {
             QCOMPARE(o.AcceptedFingerprint, fingerprint); // for the server list to keep
         } else {
             QCOMPARE(o.AcceptedFingerprint, QString()); // known_hosts keeps it

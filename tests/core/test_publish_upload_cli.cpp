@@ -2,6 +2,7 @@
 // HTML as Save writes it and its pictures, status lines on stdout, exit codes,
 // and no question ever asked.
 #include "app/Settings.h"
+#include "publish/ServerList.h"
 #include "app/StringTable.h"
 #include "support/FileTree.h"
 #include "support/TestServers.h"
@@ -38,17 +39,6 @@ QStringList FilesBelow(const QString &root)
     return out;
 }
 
-// The stored (scrambled) form of a password.
-QString Scramble(const QString &password)
-{
-    static const QByteArray key = "Fox garden lanterns";
-    const QByteArray bytes = password.toLatin1();
-    QStringList parts;
-    for (qsizetype i = 0; i < bytes.size(); ++i)
-        parts << QString::number(uchar(bytes[i] ^ key[i % key.size()]));
-    return parts.join(QLatin1Char(','));
-}
-
 } // namespace
 
 class TestPublishUploadCli : public QObject
@@ -81,20 +71,21 @@ private:
 
     Run Publish(const QString &server) { return Start({"--publish", m_page, "--server", server, "--data-dir", m_data}); }
 
-    void StoreServer(const QString &name, const QString &protocol, int port, const QString &trusted = QString())
+    void StoreServer(const QString &name, const QString &protocol, int port, const QString &trusted = QString(),
+                     const QString &provider = QString())
     {
-        TWobbinReg &reg = SettingsStore();
-        reg.DeleteKey(QStringLiteral("WWWServers"));
-        QVERIFY(reg.OpenKey(QStringList{QStringLiteral("WWWServers"), name}, true));
-        reg.WriteString(QStringLiteral("Address"), QStringLiteral("127.0.0.1:%1").arg(port));
-        reg.WriteString(QStringLiteral("Directory"), QStringLiteral("www"));
-        reg.WriteString(QStringLiteral("UserName"), QStringLiteral("user"));
-        reg.WriteString(QStringLiteral("Password"), Scramble(kPassword));
-        reg.WriteString(QStringLiteral("Protocol"), protocol);
-        if (!trusted.isEmpty())
-            reg.WriteString(QStringLiteral("TrustedFingerprint"), trusted);
-        reg.CloseKey();
-        reg.Sync();
+        tWWWServerType r;
+        r.Name = name;
+        r.Address = QStringLiteral("127.0.0.1:%1").arg(port);
+        r.Directory = QStringLiteral("www");
+        r.UserName = QStringLiteral("user");
+        r.Password = kPassword;
+        r.Protocol = protocol;
+        r.TrustedFingerprint = trusted;
+        r.ISP = provider;
+        TServerList list{r};
+        QString error;
+        QVERIFY2(SaveServerList(list, &error), qPrintable(error));
     }
 
     void Clean(const Run &r)
@@ -143,6 +134,25 @@ private Q_SLOTS:
         // The data folder got nothing new.
         QVERIFY(!QFile::exists(m_data + QStringLiteral("/HTMLFiles/Example.html")));
         Clean(r);
+    }
+
+    // A server made from the GeoCities provider file gets the hosting footer
+    // in the page it is sent; nothing changes locally.
+    void geoCitiesFooter()
+    {
+        QDir(m_root).removeRecursively();
+        QDir().mkpath(m_root + QStringLiteral("/www"));
+        TFtpTestServer::Options o;
+        o.Root = m_root;
+        o.Password = kPassword;
+        TFtpTestServer server;
+        QVERIFY(server.Start(o));
+        StoreServer(QStringLiteral("Geo"), QStringLiteral("FTP"), server.Port(), QString(), QStringLiteral("GeoCities"));
+        const Run r = Publish(QStringLiteral("geo"));
+        QCOMPARE(r.code, 0);
+        const QByteArray page = ReadAll(m_root + QStringLiteral("/www/Example.html"));
+        QCOMPARE(page.count("This page hosted by"), 1);
+        QVERIFY(page.contains("Free Home Page</a></b></center>\r\n</BODY>"));
     }
 
     void missingPageOrServer()

@@ -74,7 +74,7 @@ private:
         return p;
     }
 
-    TUploadTarget Target(TransferProtocol protocol, int port) const
+    TUploadTarget Target(TTransferProtocol protocol, int port) const
     {
         TUploadTarget t;
         t.Name = QStringLiteral("Test");
@@ -126,7 +126,7 @@ private Q_SLOTS:
         o.Throttle = 8 * 1024 * 1024;
         QVERIFY2(server.Start(o), qPrintable(server.Error()));
 
-        TfrmUpload dialog(Page(), Target(TransferProtocol::Ftp, server.Port()));
+        TfrmUpload dialog(Page(), Target(TTransferProtocol::FTP, server.Port()));
         QCOMPARE(dialog.windowTitle(), LoadStr(200));
         QCOMPARE(dialog.lblUpProgress->text(), LoadStr(201));
         QCOMPARE(dialog.lblUpFTPStat->text(), LoadStr(202));
@@ -172,7 +172,7 @@ private Q_SLOTS:
         o.Root = m_root;
         o.Throttle = 4 * 1024 * 1024;
         QVERIFY(server.Start(o));
-        TfrmUpload dialog(Page(), Target(TransferProtocol::Ftp, server.Port()));
+        TfrmUpload dialog(Page(), Target(TTransferProtocol::FTP, server.Port()));
         QSignalSpy finished(&dialog, &QDialog::finished);
         dialog.show();
         QTRY_VERIFY_WITH_TIMEOUT(dialog.pbProgress->value() > 1200, 20000);
@@ -199,7 +199,7 @@ private Q_SLOTS:
         TFtpTestServer::Options o;
         o.Root = m_root;
         QVERIFY(server.Start(o));
-        TUploadTarget t = Target(TransferProtocol::Ftp, server.Port());
+        TUploadTarget t = Target(TTransferProtocol::FTP, server.Port());
         t.Password = QStringLiteral("wrong");
         const TUploadOutcome outcome = RunUploadDialog(nullptr, Page(), t);
         QCOMPARE(outcome.Result, UploadResult::Failed);
@@ -236,7 +236,7 @@ private Q_SLOTS:
             fingerprint = s->Certificate().Fingerprint;
             server = std::move(s);
         }
-        const TUploadTarget target = Target(sftp ? TransferProtocol::Sftp : TransferProtocol::Ftps, server->Port());
+        const TUploadTarget target = Target(sftp ? TTransferProtocol::SFTP : TTransferProtocol::FTPS, server->Port());
 
         TDialogs::PresetAnswer(QMessageBox::No);
         TUploadOutcome outcome = RunUploadDialog(nullptr, Page(), target);
