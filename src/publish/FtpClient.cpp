@@ -793,7 +793,7 @@ bool TFtpClient::SendFile(const QString &localPath, const QString &remotePath)
         return false;
     }
     QFile file(localPath);
-    if (!QFileInfo(localPath).isFile() || !file.open(QIODevice::ReadOnly)) {
+    if (!QFileInfo(localPath).isFile() || !file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         d->setFailure(FtpFailure::LocalFile, 0, QStringLiteral("The file could not be read."));
         return false;
     }
