@@ -9,6 +9,9 @@
 
 namespace wobbin {
 
+class TPageDocument;
+struct PageReadResult;
+
 struct CliArgs {
     QString operand;                // the value after the command's own option (PAGE)
     QMap<QString, QString> values;  // other options with a value: "--out" -> FILE
@@ -27,8 +30,13 @@ bool CliPrint(const QByteArray &bytes);
 // creating or seeding anything: a command only reads it.
 QString CliDataDir(const CliArgs &args);
 
+// The page's whole HTML exactly as the window saves it: blocks, logo footer,
+// and the BODY tag of the page's stored style from appDir's Styles.data.
+QString PageHtmlAsSaved(TPageDocument &doc, const PageReadResult &read, const QString &appDir);
+
 // The commands (one file each).
 int RunExportCommand(const CliArgs &args);
 int RunListServersCommand(const CliArgs &args);
+int RunPublishCommand(const CliArgs &args);
 
 } // namespace wobbin

@@ -1,5 +1,11 @@
 #include "app/AppPaths.h"
+#include "base/Paths.h"
 #include "cli/CliCommand.h"
+#include "page/PageDocument.h"
+#include "page/PageFile.h"
+#include "styles/StyleLibrary.h"
+
+#include <QFileInfo>
 
 #include <cstdio>
 
@@ -16,6 +22,23 @@ bool CliPrint(const QByteArray &bytes)
 {
     return std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout) == std::size_t(bytes.size())
         && std::fflush(stdout) == 0;
+}
+
+QString PageHtmlAsSaved(TPageDocument &doc, const PageReadResult &read, const QString &appDir)
+{
+    const QString html = doc.BuildPageHTML(false, true);
+    // The BODY tag of the page's stored style, as the window applies it.
+    if (!read.HasStyleName || appDir.isEmpty())
+        return html;
+    const QString stylesPath = FindPathNoCase(ToNativePath(JoinPath(appDir, QStringLiteral("Styles.data"))));
+    if (!QFileInfo::exists(stylesPath))
+        return html;
+    const StyleList styles = LoadStyles(stylesPath);
+    const int entry = FindStyleEntry(StyleListEntries(styles), read.StyleName);
+    if (entry <= 0)
+        return html;
+    const QString tag = BodyTagForEntry(styles, entry);
+    return tag.isEmpty() ? html : ReplaceBodyTag(html, tag);
 }
 
 QString CliDataDir(const CliArgs &args)

@@ -21,6 +21,7 @@ struct ValueOption {
 };
 const ValueOption kValueOptions[] = {
     {"--out", "FILE", "where --export writes (replaced as a whole)"},
+    {"--server", "NAME", "the server (its description in the server list; letter case ignored)"},
     {"--data-dir", "DIR",
      "the folder holding the pages, templates, styles and generated HTML\n"
      "(Styles.data gives the page its style)"},
@@ -33,6 +34,7 @@ struct Command {
     std::vector<const char *> options;
     const char *help;
     int (*run)(const CliArgs &);
+    std::vector<const char *> required = {}; // of the options: those the command cannot do without
 };
 const Command kCommands[] = {
     {"--export", "PAGE", {"--out", "--data-dir"},
@@ -44,6 +46,10 @@ const Command kCommands[] = {
      "address, folder, login name, URL, provider and flat-folder flag (0 or 1),\n"
      "separated by tabs (never the password)",
      &RunListServersCommand},
+    {"--publish", "PAGE", {"--server", "--data-dir"},
+     "upload the page's HTML (as the program saves it) and its pictures to\n"
+     "the server NAME, printing each status line; never asks a question",
+     &RunPublishCommand, {"--server"}},
 };
 
 // Options the window takes besides a page file.
@@ -57,7 +63,8 @@ const char *const kQtFlags[] = {"-reverse", "-widgetcount", "-nograb", "-dograb"
 const char kExitStatus[] =
     "Exit status: 0 success; 1 missing page file, unwritable output or bad usage;\n"
     "2 not a page file, an unsupported version, or a damaged or truncated page\n"
-    "(the blocks read before the damage are still written).\n";
+    "(the blocks read before the damage are still written);\n"
+    "3 the upload failed (--publish; the message on standard error).\n";
 
 const ValueOption *FindValueOption(const QString &name)
 {
@@ -107,8 +114,13 @@ QByteArray BuildUsage()
         QByteArray line = QByteArray("       wobbin-express ") + c.name;
         if (c.operand)
             line += QByteArray(" ") + c.operand;
-        for (const char *o : c.options)
-            line += QByteArray(" [") + o + ' ' + FindValueOption(QString::fromLatin1(o))->valueName + ']';
+        for (const char *o : c.options) {
+            const QByteArray option = QByteArray(o) + ' ' + FindValueOption(QString::fromLatin1(o))->valueName;
+            bool needed = false;
+            for (const char *r : c.required)
+                needed = needed || qstrcmp(r, o) == 0;
+            line += needed ? ' ' + option : " [" + option + ']';
+        }
         text += line + '\n';
     }
     text += "       wobbin-express --help | --version\n"
@@ -258,6 +270,12 @@ bool RunCommandLine(int argc, char **argv, int &exitCode)
     if (command->operand && args.operand.isEmpty()) {
         exitCode = UsageError(QStringLiteral("%1 needs a value").arg(QLatin1String(command->name)));
         return true;
+    }
+    for (const char *r : command->required) {
+        if (!args.values.contains(QString::fromLatin1(r))) {
+            exitCode = UsageError(QStringLiteral("%1 needs %2").arg(QLatin1String(command->name), QLatin1String(r)));
+            return true;
+        }
     }
     exitCode = command->run(args);
     return true;

@@ -5,30 +5,8 @@
 #include "page/Cp1252.h"
 #include "page/PageDocument.h"
 #include "page/PageFile.h"
-#include "styles/StyleLibrary.h"
-
-#include <QFileInfo>
 
 namespace wobbin {
-namespace {
-
-// The BODY tag of the page's stored style, as the window applies it.
-QString ApplyStoredStyle(const QString &html, const PageReadResult &read, const QString &appDir)
-{
-    if (!read.HasStyleName || appDir.isEmpty())
-        return html;
-    const QString stylesPath = FindPathNoCase(ToNativePath(JoinPath(appDir, QStringLiteral("Styles.data"))));
-    if (!QFileInfo::exists(stylesPath))
-        return html;
-    const StyleList styles = LoadStyles(stylesPath);
-    const int entry = FindStyleEntry(StyleListEntries(styles), read.StyleName);
-    if (entry <= 0)
-        return html;
-    const QString tag = BodyTagForEntry(styles, entry);
-    return tag.isEmpty() ? html : ReplaceBodyTag(html, tag);
-}
-
-} // namespace
 
 int RunExportCommand(const CliArgs &args)
 {
@@ -47,9 +25,7 @@ int RunExportCommand(const CliArgs &args)
     default:
         break;
     }
-    QString html = doc.BuildPageHTML(false, true);
-    html = ApplyStoredStyle(html, read, CliDataDir(args));
-    const QByteArray bytes = ToCp1252(html);
+    const QByteArray bytes = ToCp1252(PageHtmlAsSaved(doc, read, CliDataDir(args)));
 
     if (args.has("--out")) {
         const QString out = args.value("--out");

@@ -20,3 +20,8 @@ endif()
 if(TARGET core_test_publish_cli AND TARGET wobbin-express)
     add_dependencies(core_test_publish_cli wobbin-express)
 endif()
+
+# The publish tests run the built program.
+if(TARGET core_test_publish_upload_cli AND TARGET wobbin-express)
+    add_dependencies(core_test_publish_upload_cli wobbin-express)
+endif()

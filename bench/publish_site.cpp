@@ -1,0 +1,80 @@
+// Makes the site the publish benchmark sends: a data folder whose page refers
+// to PICTURES pictures of SIZE bytes each (the logo footer's button.gif adds
+// one more), and the server BENCH in the settings (127.0.0.1:PORT, folder www).
+// Usage: publish_site DATA_DIR PICTURES SIZE PORT
+#include "app/Settings.h"
+#include "page/BlockList.h"
+#include "page/PageDocument.h"
+#include "page/PageFile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+
+#include <cstdio>
+
+using namespace wobbin;
+
+namespace {
+bool WriteRandom(const QString &path, qint64 size)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return false;
+    QByteArray chunk(1 << 20, Qt::Uninitialized);
+    QRandomGenerator rng(size);
+    rng.fillRange(reinterpret_cast<quint32 *>(chunk.data()), chunk.size() / 4);
+    for (qint64 left = size; left > 0;) {
+        const qint64 n = qMin<qint64>(left, chunk.size());
+        if (f.write(chunk.constData(), n) != n)
+            return false;
+        left -= n;
+    }
+    return true;
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList a = app.arguments();
+    if (a.size() != 5) {
+        std::fputs("usage: publish_site DATA_DIR PICTURES SIZE PORT\n", stderr);
+        return 1;
+    }
+    const QString data = a.at(1);
+    const int pictures = a.at(2).toInt();
+    const qint64 size = a.at(3).toLongLong();
+    const QString graphics = data + QStringLiteral("/HTMLFiles/graphics");
+    QDir().mkpath(graphics);
+    QDir().mkpath(data + QStringLiteral("/save"));
+    TPageDocument doc;
+    doc.PageTitle = QStringLiteral("Benchmark");
+    for (int i = 0; i < pictures; ++i) {
+        const QString name = QStringLiteral("pic%1.jpg").arg(i, 3, 10, QLatin1Char('0'));
+        if (!WriteRandom(graphics + QLatin1Char('/') + name, size))
+            return 2;
+        auto b = NewBlock(bkImage);
+        b->Image->FileName = QStringLiteral("graphics\\") + name;
+        doc.Blocks.Append(std::move(b));
+    }
+    if (!WriteRandom(graphics + QStringLiteral("/button.gif"), qMin<qint64>(size, 50 * 1024)))
+        return 2;
+    QFile page(data + QStringLiteral("/save/Bench.qze"));
+    const QByteArray bytes = PageFileBytes(doc, QString());
+    if (!page.open(QIODevice::WriteOnly) || page.write(bytes) != bytes.size())
+        return 2;
+
+    TWobbinReg &reg = SettingsStore();
+    reg.DeleteKey(QStringLiteral("WWWServers"));
+    reg.OpenKey(QStringList{QStringLiteral("WWWServers"), QStringLiteral("Bench")}, true);
+    reg.WriteString(QStringLiteral("Address"), QStringLiteral("127.0.0.1:") + a.at(4));
+    reg.WriteString(QStringLiteral("Directory"), QStringLiteral("www"));
+    reg.WriteString(QStringLiteral("UserName"), QStringLiteral("user"));
+    reg.WriteString(QStringLiteral("Password"), QStringLiteral("secret"));
+    reg.WriteString(QStringLiteral("Protocol"), QStringLiteral("FTP"));
+    reg.CloseKey();
+    reg.Sync();
+    return 0;
+}

@@ -1,0 +1,128 @@
+#pragma once
+// The file-transfer client the upload works with: log on, make folder, change
+// folder, send a file in text or binary mode, cancel, disconnect, the error
+// code and the connected state, over FTP, FTP with explicit TLS, or SFTP.
+//
+// Every operation blocks until done (run it off the user-interface thread);
+// Cancel() may be called from any thread and stops the running operation at
+// once, in the middle of a file too. One connection serves the whole session:
+// it logs on once and every file goes over it.
+//
+// Safety: a certificate is checked against the system's trust store and the
+// server's name, an SFTP host key against known_hosts; an unknown one stops the
+// log-on with its fingerprint (PeerFingerprint) unless it is the one the user
+// accepted before (TrustedFingerprint). The password goes to the server only,
+// never into an error text.
+
+#include "publish/UploadTarget.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace wobbin {
+
+enum class FtpFailure {
+    None = 0,
+    LogOnRefused,       // the server did not accept the login name or password
+    Unreachable,        // the host is unknown or does not take connections
+    LogOnTimeout,       // no log-on within the log-on time limit
+    UnknownCertificate, // FTPS: certificate not trusted here and not accepted before
+    UnknownHostKey,     // SFTP: host key not in known_hosts and not accepted before
+    ChangedHostKey,     // SFTP: known_hosts holds another key for this server
+    TlsFailed,          // no secure connection could be set up
+    Refused,            // the server said no (folder, file, rename)
+    Stalled,            // nothing moved within the stall time limit
+    ConnectionLost,     // the connection broke
+    LocalFile,          // the local file could not be read
+    BadName,            // a remote name that would leave the server's folder
+    Cancelled,
+    NotConnected,
+    Other
+};
+
+struct TFtpLogOn {
+    TTransferProtocol Protocol = TTransferProtocol::FTP;
+    QString Host;
+    int Port = 0;                 // 0: the protocol's default
+    QString UserName;
+    QString Password;
+    QString TrustedFingerprint;   // "SHA256:..." (host key) or "AB:CD:..." (certificate)
+    QString KnownHostsFile;       // SFTP; empty: ~/.ssh/known_hosts
+    QString TrustStore;           // FTPS; empty: the system's (another file of CA certificates for tests)
+};
+
+class TFtpClient
+{
+public:
+    TFtpClient();
+    ~TFtpClient();
+    TFtpClient(const TFtpClient &) = delete;
+    TFtpClient &operator=(const TFtpClient &) = delete;
+
+    // Time limits in milliseconds: the log-on must be done within logOnMs; any
+    // other operation fails as Stalled when nothing moves for stallMs.
+    void SetTimeLimits(int logOnMs, int stallMs);
+    int LogOnLimit() const;
+    int StallLimit() const;
+
+    // Logs on and stays in the log-on folder.
+    bool Connect(const TFtpLogOn &logOn);
+    // Creates a folder (path relative to the current folder or absolute, "/" separated).
+    bool MakeFolder(const QString &path);
+    // Makes path (relative to the current folder, or absolute) the current folder,
+    // after checking the server lets us in.
+    bool ChangeFolder(const QString &path);
+    // The transfer switch: true binary (TYPE I), false text (TYPE A).
+    void SetBinary(bool binary) { m_binary = binary; }
+    bool Binary() const { return m_binary; }
+    // Sends the local file under remotePath (relative to the current folder, may
+    // hold subfolders). The file goes up under a temporary name beside its
+    // place and is renamed into place once it arrived whole, so the server's
+    // old copy is replaced only by a whole new one; where the server refuses the
+    // rename, it is sent directly. On failure or cancel the temporary file is removed.
+    bool SendFile(const QString &localPath, const QString &remotePath);
+    // Removes a remote file (relative to the current folder).
+    bool DeleteFile(const QString &remotePath);
+    // Logs off and closes the connection (OnDisconnect follows when connected).
+    void Disconnect();
+
+    // Stops the running operation at once and every later one until ClearCancel.
+    // Safe from any thread.
+    void Cancel();
+    void ClearCancel();
+    bool CancelRequested() const;
+
+    int ErrorCode() const;           // 0: the last operation succeeded
+    void SetErrorCode(int code);     // the sequence sets it to 0 to ignore a failure
+    FtpFailure Failure() const;
+    QString ErrorText() const;       // the cause in words (English)
+    bool Connected() const;          // logged on and the connection open
+    QString CurrentFolder() const;   // "" for the log-on folder
+    // The fingerprint of the certificate or host key that stopped the log-on.
+    QString PeerFingerprint() const;
+    // Control connections opened so far (one for a healthy session).
+    int ConnectionsMade() const;
+
+    // Bytes of the current file sent so far and its size (called on the thread
+    // doing the work).
+    std::function<void(qint64 sent, qint64 total)> OnProgress;
+    // Called when a connection that was logged on is closed by Disconnect.
+    std::function<void()> OnDisconnect;
+
+    // "SHA256:base64" of an SSH host key blob; "AB:CD:..." of a certificate (DER).
+    static QString HostKeyFingerprint(const QByteArray &keyBlob);
+    static QString CertificateFingerprint(const QByteArray &der);
+    // Whether two fingerprints are the same (letter case and ":" ignored for
+    // certificate fingerprints).
+    static bool SameFingerprint(const QString &a, const QString &b);
+
+    struct Impl;
+
+private:
+    std::unique_ptr<Impl> d;
+    bool m_binary = true;
+};
+
+} // namespace wobbin

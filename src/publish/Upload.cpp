@@ -1,0 +1,430 @@
+#include "publish/Upload.h"
+
+#include "app/StringTable.h"
+#include "base/Paths.h"
+#include "base/SafeFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+namespace wobbin {
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+// The reference with "/" separators and without "." steps.
+QString NormalisedReference(const QString &refName)
+{
+    QString r = refName;
+    r.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    QStringList parts = r.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    parts.removeAll(QStringLiteral("."));
+    return parts.join(QLatin1Char('/'));
+}
+
+bool InsideFolder(const QString &path, const QString &folder)
+{
+    const QString canonicalFolder = QFileInfo(folder).canonicalFilePath();
+    const QString canonicalPath = QFileInfo(path).canonicalFilePath();
+    if (canonicalFolder.isEmpty() || canonicalPath.isEmpty())
+        return true; // nothing there to read: it fails as a missing file
+    return canonicalPath.startsWith(canonicalFolder + QLatin1Char('/'));
+}
+
+QByteArray ReadWhole(const QString &path, bool *ok)
+{
+    QFile f(path);
+    *ok = f.open(QIODevice::ReadOnly);
+    return *ok ? f.readAll() : QByteArray();
+}
+
+QString ExtensionOf(const QString &path)
+{
+    return QFileInfo(path).suffix();
+}
+
+} // namespace
+
+QString RemotePageName(const QString &pageFile)
+{
+    QString name = QFileInfo(ToNativePath(pageFile)).completeBaseName() + QStringLiteral(".html");
+    name.remove(QLatin1Char(' '));
+    return name;
+}
+
+bool SafeReference(const QString &refName)
+{
+    QString r = refName;
+    r.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    if (r.trimmed().isEmpty() || r.startsWith(QLatin1Char('/')) || r.contains(QLatin1Char(':')))
+        return false;
+    for (const QChar c : std::as_const(r)) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            return false;
+    }
+    const QStringList parts = r.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    if (parts.contains(QStringLiteral("..")))
+        return false;
+    return !NormalisedReference(r).isEmpty();
+}
+
+QByteArray ReplaceNoCase(const QByteArray &text, const QByteArray &pattern, const QByteArray &replacement)
+{
+    const qsizetype m = pattern.size();
+    if (m == 0)
+        return text;
+    QByteArray out;
+    out.reserve(text.size());
+    qsizetype from = 0;
+    qsizetype i = 0;
+    while (i + m <= text.size()) {
+        if (qstrnicmp(text.constData() + i, pattern.constData(), size_t(m)) == 0) {
+            out += text.mid(from, i - from);
+            out += replacement;
+            i += m;
+            from = i;
+        } else {
+            ++i;
+        }
+    }
+    out += text.mid(from);
+    return out;
+}
+
+QByteArray GeoCitiesFooter()
+{
+    return "<hr><center><b>This page hosted by<a href=\"/\"><img src=\"/pictures/gc_icon.gif\" border=0 align=middle></a>"
+           "Get your own <a href=\"/\">Free Home Page</a></b></center>\r\n";
+}
+
+TUploadPlan PlanUpload(const TUploadPage &page, const TUploadTarget &target)
+{
+    TUploadPlan plan;
+    const QString htmlFolder = FindPathNoCase(ToNativePath(page.HtmlFolder));
+    const QString localName = QFileInfo(ToNativePath(page.PageFile)).completeBaseName() + QStringLiteral(".html");
+    const QString html = page.HtmlFile.isEmpty() ? FindPathNoCase(ToNativePath(JoinPath(page.HtmlFolder, localName)))
+                                                 : ToNativePath(page.HtmlFile);
+    if (page.PageFile.isEmpty() || !QFileInfo(html).isFile()) {
+        plan.Problem = LoadStr(230) + kCrLf + html + kCrLf + LoadStr(231);
+        return plan;
+    }
+
+    // The pictures: only files below the HTML folder are ever read.
+    QStringList refused;
+    for (const ResourceDetail &r : page.Images) {
+        bool ok = SafeReference(r.RefName);
+        const QString normalised = NormalisedReference(r.RefName);
+        TUploadFile f;
+        f.Shown = r.RefName;
+        if (ok) {
+            f.LocalPath = FindPathNoCase(ToNativePath(JoinPath(htmlFolder, normalised)));
+            ok = InsideFolder(f.LocalPath, htmlFolder);
+        }
+        if (ok) {
+            QByteArray remote = normalised.toLower().toUtf8();
+            if (target.FlatDir) {
+                remote = ReplaceNoCase(remote, "backgrnd/", QByteArray());
+                remote = ReplaceNoCase(remote, "graphics/", QByteArray());
+            }
+            f.RemotePath = QString::fromUtf8(remote);
+            ok = SafeReference(f.RemotePath);
+        }
+        if (!ok)
+            refused << r.RefName;
+        else
+            plan.Images << f;
+    }
+    if (!refused.isEmpty()) {
+        plan.Problem = LoadStr(232) + kCrLf + refused.join(kCrLf) + kCrLf + LoadStr(233);
+        plan.Images.clear();
+        return plan;
+    }
+
+    // The page, rewritten into a private copy when the server needs it.
+    plan.Page.Shown = localName;
+    plan.Page.RemotePath = RemotePageName(page.PageFile);
+    plan.Page.LocalPath = html;
+    if (target.FlatDir || target.GeoCities) {
+        bool ok = false;
+        QByteArray text = ReadWhole(html, &ok);
+        if (!ok) {
+            plan.Problem = LoadStr(230) + kCrLf + html + kCrLf + LoadStr(231);
+            return plan;
+        }
+        QString copyName = localName;
+        if (target.FlatDir) {
+            text = ReplaceNoCase(text, "graphics/", QByteArray());
+            text = ReplaceNoCase(text, "backgrnd/", QByteArray());
+            copyName = QFileInfo(localName).completeBaseName() + QStringLiteral(".nodir.html");
+        }
+        if (target.GeoCities)
+            text = ReplaceNoCase(text, "</BODY>", GeoCitiesFooter() + "</BODY>");
+        plan.Scratch = std::make_shared<QTemporaryDir>();
+        QString error;
+        if (!plan.Scratch->isValid()
+            || !WriteFileSafely(plan.Scratch->filePath(copyName), text, &error)) {
+            plan.Problem = LoadStr(208) + kCrLf + localName + QStringLiteral(": ") + error;
+            return plan;
+        }
+        plan.Page.LocalPath = plan.Scratch->filePath(copyName);
+    }
+    return plan;
+}
+
+QString TrustQuestion(const TUploadOutcome &outcome)
+{
+    if (outcome.Trust == TrustKind::HostKey)
+        return LoadStr(245) + kCrLf + kCrLf + LoadStr(246) + kCrLf + outcome.Fingerprint + kCrLf + kCrLf + LoadStr(247);
+    return LoadStr(242) + kCrLf + kCrLf + LoadStr(243) + kCrLf + outcome.Fingerprint + kCrLf + kCrLf + LoadStr(244);
+}
+
+// ---------------------------------------------------------------------------
+
+TUploadJob::TUploadJob(const TUploadPage &page, const TUploadTarget &target) : m_page(page), m_target(target)
+{
+    m_ftp.OnDisconnect = [this] { SetStatus(LoadStr(210)); };
+    m_ftp.OnProgress = [this](qint64 sent, qint64 total) {
+        if (!OnProgress || total <= 0 || m_files <= 0)
+            return;
+        // Files done so far, and the part of the current one, in thousandths.
+        const qint64 value = m_lastValue - m_lastValue % 1000 + qMin<qint64>(999, sent * 1000 / total);
+        if (value != m_lastValue) {
+            m_lastValue = value;
+            OnProgress(value, qint64(m_files) * 1000);
+        }
+    };
+}
+
+TUploadJob::~TUploadJob() = default;
+
+void TUploadJob::SetTimeLimits(int logOnMs, int stallMs)
+{
+    m_ftp.SetTimeLimits(logOnMs, stallMs);
+}
+
+void TUploadJob::SetKnownHostsFile(const QString &path)
+{
+    m_knownHosts = path;
+}
+
+void TUploadJob::AcceptFingerprint(const QString &fingerprint)
+{
+    m_target.TrustedFingerprint = fingerprint;
+    if (m_target.Protocol == TTransferProtocol::FTPS)
+        m_outcome.AcceptedFingerprint = fingerprint;
+}
+
+void TUploadJob::Cancel()
+{
+    m_cancelled = true;
+    m_ftp.Cancel();
+}
+
+void TUploadJob::SetStatus(const QString &text)
+{
+    if (OnStatus)
+        OnStatus(text);
+}
+
+QString TUploadJob::AddressShown() const
+{
+    QString host;
+    int port = 0;
+    if (!SplitHostPort(m_target.Address, host, port))
+        return m_target.Address.section(QLatin1Char('@'), -1).trimmed();
+    if (host.contains(QLatin1Char(':')))
+        host = QLatin1Char('[') + host + QLatin1Char(']');
+    return port > 0 ? host + QLatin1Char(':') + QString::number(port) : host;
+}
+
+// Why the last operation failed, in the user's words.
+QString TUploadJob::CauseText() const
+{
+    switch (m_ftp.Failure()) {
+    case FtpFailure::Unreachable:
+        return LoadStr(234);
+    case FtpFailure::LogOnTimeout:
+        return LoadStr(235);
+    case FtpFailure::Stalled:
+        return LoadStr(237).arg(m_ftp.StallLimit() / 1000);
+    case FtpFailure::LocalFile:
+        return LoadStr(239);
+    case FtpFailure::TlsFailed:
+        return LoadStr(241);
+    case FtpFailure::Refused:
+    case FtpFailure::BadName:
+        return LoadStr(238);
+    case FtpFailure::LogOnRefused:
+        return LoadStr(212);
+    case FtpFailure::None:
+    case FtpFailure::Cancelled:
+        return QString();
+    default:
+        break;
+    }
+    return LoadStr(236);
+}
+
+TUploadOutcome TUploadJob::DoUpload()
+{
+    const QString accepted = m_outcome.AcceptedFingerprint;
+    m_outcome = TUploadOutcome();
+    m_outcome.AcceptedFingerprint = accepted;
+    m_plan = PlanUpload(m_page, m_target);
+    if (!m_plan.Problem.isEmpty()) {
+        m_outcome.Message = m_plan.Problem;
+        return m_outcome;
+    }
+    m_files = 1 + int(m_plan.Images.size());
+    m_lastValue = -1;
+    bool succeeded = false;
+    if (ConnectToServer() && !m_cancelled && UploadAll())
+        succeeded = true;
+    // Closing: whatever is still open is closed.
+    if (m_ftp.Connected())
+        m_ftp.Disconnect();
+    if (m_cancelled) {
+        SetStatus(LoadStr(203));
+        m_outcome.Result = UploadResult::Cancelled;
+        m_outcome.Message.clear();
+    } else if (succeeded) {
+        m_outcome.Result = UploadResult::Succeeded;
+    } else if (m_outcome.Result != UploadResult::NeedsTrust) {
+        m_outcome.Result = UploadResult::Failed;
+    }
+    return m_outcome;
+}
+
+bool TUploadJob::ConnectToServer()
+{
+    m_ftp.SetErrorCode(0);
+    SetStatus(LoadStr(204) + AddressShown());
+    TFtpLogOn logOn;
+    logOn.Protocol = m_target.Protocol;
+    logOn.Host = m_target.Address;
+    logOn.UserName = m_target.UserName;
+    logOn.Password = m_target.Password;
+    logOn.TrustedFingerprint = m_target.TrustedFingerprint;
+    logOn.KnownHostsFile = m_knownHosts;
+    m_ftp.Connect(logOn);
+    if (m_ftp.ErrorCode() > 0 && !m_cancelled) {
+        switch (m_ftp.Failure()) {
+        case FtpFailure::UnknownCertificate:
+        case FtpFailure::UnknownHostKey:
+            m_outcome.Result = UploadResult::NeedsTrust;
+            m_outcome.Trust = m_ftp.Failure() == FtpFailure::UnknownHostKey ? TrustKind::HostKey : TrustKind::Certificate;
+            m_outcome.Fingerprint = m_ftp.PeerFingerprint();
+            break;
+        case FtpFailure::ChangedHostKey: {
+            const QString knownHosts = m_knownHosts.isEmpty() ? QDir::homePath() + QStringLiteral("/.ssh/known_hosts") : m_knownHosts;
+            m_outcome.Message = LoadStr(248).arg(knownHosts) + kCrLf + kCrLf + LoadStr(249) + kCrLf + m_ftp.PeerFingerprint();
+            break;
+        }
+        case FtpFailure::LogOnRefused:
+            m_outcome.Message = LoadStr(212);
+            break;
+        default:
+            m_outcome.Message = LoadStr(212) + kCrLf + CauseText();
+            break;
+        }
+        m_ftp.SetErrorCode(0);
+        return false;
+    }
+    if (m_ftp.ErrorCode() > 0)
+        return false; // cancelled while logging on
+    SetStatus(LoadStr(204) + AddressShown());
+    if (!m_target.Directory.isEmpty() && !m_cancelled) {
+        if (!m_target.FlatDir) {
+            m_ftp.MakeFolder(m_target.Directory);
+            m_ftp.SetErrorCode(0); // it may exist already
+        }
+        m_ftp.ChangeFolder(m_target.Directory);
+    }
+    if (m_ftp.ErrorCode() > 0 && !m_cancelled) {
+        m_outcome.Message = LoadStr(205) + kCrLf + LoadStr(206);
+        return false;
+    }
+    return !m_cancelled;
+}
+
+void TUploadJob::SetTransferMode(const QString &extension)
+{
+    const QString e = extension.startsWith(QLatin1Char('.')) ? extension.mid(1).toLower() : extension.toLower();
+    static const QStringList text{QStringLiteral("html"), QStringLiteral("htm"), QStringLiteral("txt"),
+                                  QStringLiteral("doc"), QStringLiteral("shtml")};
+    const bool binary = !text.contains(e);
+    if (m_ftp.Binary() != binary)
+        m_ftp.SetBinary(binary);
+}
+
+// Sends one file (index 0 is the page) with the progress bar before it.
+bool TUploadJob::SendOne(const TUploadFile &file, int index)
+{
+    m_lastValue = qint64(index) * 1000;
+    if (OnProgress)
+        OnProgress(m_lastValue, qint64(m_files) * 1000);
+    SetTransferMode(ExtensionOf(file.LocalPath));
+    return m_ftp.SendFile(file.LocalPath, file.RemotePath);
+}
+
+bool TUploadJob::UploadAll()
+{
+    bool result = false;
+    m_lastValue = 0;
+    if (OnProgress)
+        OnProgress(0, qint64(m_files) * 1000);
+    SetStatus(LoadStr(207));
+    if (!m_target.FlatDir) {
+        m_ftp.MakeFolder(QStringLiteral("graphics"));
+        m_ftp.MakeFolder(QStringLiteral("backgrnd"));
+        m_ftp.SetErrorCode(0); // they may exist already
+    }
+    if (!SendOne(m_plan.Page, 0)) {
+        if (!m_cancelled) {
+            m_outcome.FailedFiles << m_plan.Page.Shown;
+            m_outcome.Message = LoadStr(208) + kCrLf + kCrLf + m_plan.Page.Shown + QStringLiteral(": ") + CauseText();
+        }
+    } else {
+        // Every picture is tried; a broken connection ends the round, and
+        // the files not sent are named with the ones that failed.
+        QStringList failed;
+        QString lastCause;
+        bool connectionGone = false;
+        for (int i = 0; i < m_plan.Images.size() && !m_cancelled; ++i) {
+            const TUploadFile &f = m_plan.Images.at(i);
+            if (connectionGone) {
+                failed << f.Shown;
+                continue;
+            }
+            if (!SendOne(f, i + 1) && !m_cancelled) {
+                lastCause = CauseText();
+                failed << f.Shown + QStringLiteral(": ") + lastCause;
+                const FtpFailure why = m_ftp.Failure();
+                connectionGone = why == FtpFailure::ConnectionLost || why == FtpFailure::Stalled
+                    || why == FtpFailure::NotConnected || why == FtpFailure::Unreachable || why == FtpFailure::LogOnTimeout;
+            }
+        }
+        if (!m_cancelled) {
+            if (failed.isEmpty()) {
+                result = true;
+                m_lastValue = qint64(m_files) * 1000;
+                if (OnProgress)
+                    OnProgress(m_lastValue, m_lastValue);
+            } else {
+                for (const QString &f : std::as_const(failed))
+                    m_outcome.FailedFiles << f.section(QStringLiteral(": "), 0, 0);
+                m_outcome.Message = LoadStr(208) + kCrLf + kCrLf + LoadStr(240) + kCrLf + failed.join(kCrLf);
+            }
+        }
+    }
+    if (m_cancelled)
+        return false;
+    SetStatus(LoadStr(209));
+    m_ftp.Disconnect();
+    SetStatus(LoadStr(211));
+    return result;
+}
+
+} // namespace wobbin

@@ -1,0 +1,126 @@
+#pragma once
+// The upload of a saved page and its pictures to a server: the sequence the
+// upload dialog and the command line both run (log on, change to the server's
+// folder, make the picture folders, send the page in text mode and every
+// picture, disconnect), with its status lines, progress and messages.
+//
+// DoUpload blocks until done; run it off the user-interface thread (see
+// TUploadRunner). Cancel() may come from any thread and takes effect at once.
+// Nothing is ever written into the page's own files: the no-directories and
+// GeoCities rewrites go into private copies in a temporary folder.
+
+#include "page/ResourceList.h"
+#include "publish/FtpClient.h"
+#include "publish/UploadTarget.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+
+class QTemporaryDir;
+
+namespace wobbin {
+
+// The page to send.
+struct TUploadPage {
+    QString PageFile;        // the page file (CurrentFileName); its name names the page
+    QString HtmlFolder;      // HTMLFolder: the page's HTML file and its pictures
+    QString HtmlFile;        // the HTML file to send; empty: HTMLFolder joined with the page's name + ".html"
+    UploadImageList Images;  // the pictures the page refers to (UploadImageList)
+};
+
+// One file of the upload.
+struct TUploadFile {
+    QString LocalPath;   // the file sent (native path)
+    QString RemotePath;  // its name on the server, below the server's folder
+    QString Shown;       // how messages name it (the reference as written)
+};
+
+// What will be sent, worked out before anything goes over the network.
+struct TUploadPlan {
+    QString Problem;              // when not empty: the message, and nothing is sent
+    TUploadFile Page;
+    QList<TUploadFile> Images;
+    std::shared_ptr<QTemporaryDir> Scratch; // private copies of the rewritten page
+};
+
+// The page name without blanks ("My Page.qze" -> "MyPage.html").
+QString RemotePageName(const QString &pageFile);
+// Every remote name below the server's folder (no "..", no absolute path, no
+// drive, no address, no control character): the reference refused otherwise.
+bool SafeReference(const QString &refName);
+// Replaces every occurrence of pattern (letter case ignored) from left to right;
+// the replacement is never searched again.
+QByteArray ReplaceNoCase(const QByteArray &text, const QByteArray &pattern, const QByteArray &replacement);
+// The hosting footer a GeoCities page gets before its closing body tag.
+QByteArray GeoCitiesFooter();
+
+// Checks the page and its pictures and writes the rewritten copies.
+TUploadPlan PlanUpload(const TUploadPage &page, const TUploadTarget &target);
+
+enum class UploadResult { Succeeded, Failed, Cancelled, NeedsTrust };
+enum class TrustKind { None, Certificate, HostKey };
+
+struct TUploadOutcome {
+    UploadResult Result = UploadResult::Failed;
+    QString Message;           // the message to show ("" none)
+    TrustKind Trust = TrustKind::None;  // NeedsTrust: what to ask about
+    QString Fingerprint;       // NeedsTrust: of the certificate or host key
+    QStringList FailedFiles;   // files that did not arrive (as shown)
+    QString AcceptedFingerprint; // a certificate the user accepted during this upload (to store with the server)
+};
+
+// The question to ask for a NeedsTrust outcome (with the fingerprint).
+QString TrustQuestion(const TUploadOutcome &outcome);
+
+class TUploadJob
+{
+public:
+    TUploadJob(const TUploadPage &page, const TUploadTarget &target);
+    ~TUploadJob();
+    TUploadJob(const TUploadJob &) = delete;
+    TUploadJob &operator=(const TUploadJob &) = delete;
+
+    // Where the dialog's status line and progress bar go (called on the thread
+    // running DoUpload). The status texts come without the leading blank.
+    std::function<void(const QString &text)> OnStatus;
+    std::function<void(qint64 value, qint64 maximum)> OnProgress;
+
+    void SetTimeLimits(int logOnMs, int stallMs);
+    void SetKnownHostsFile(const QString &path);
+    // The user trusts this certificate or host key: the next DoUpload accepts it.
+    void AcceptFingerprint(const QString &fingerprint);
+
+    // The whole upload; returns when it is over.
+    TUploadOutcome DoUpload();
+    // Stops the upload at once (any thread); later steps are skipped quietly.
+    void Cancel();
+    bool Cancelled() const { return m_cancelled; }
+
+    TFtpClient &Client() { return m_ftp; }
+
+private:
+    bool ConnectToServer();
+    bool UploadAll();
+    void SetTransferMode(const QString &extension);
+    void SetStatus(const QString &text);
+    bool SendOne(const TUploadFile &file, int index);
+    QString AddressShown() const;
+    QString CauseText() const;
+
+    TUploadPage m_page;
+    TUploadTarget m_target;
+    TUploadPlan m_plan;
+    TFtpClient m_ftp;
+    QString m_knownHosts;
+    TUploadOutcome m_outcome;
+    std::atomic<bool> m_cancelled{false};
+    int m_files = 0;        // files in this upload (page included)
+    qint64 m_lastValue = -1;
+};
+
+} // namespace wobbin

@@ -1,0 +1,41 @@
+#pragma once
+// Where a page is uploaded to: everything the upload needs of a server of the
+// server list, in one small record (filled from the server list by its owner).
+
+#include "publish/ServerList.h"
+
+#include <QString>
+
+namespace wobbin {
+
+struct TUploadTarget {
+    QString Name;                // the server's description
+    TTransferProtocol Protocol = TTransferProtocol::FTP;
+    QString Address;             // host as the user typed it, may carry ":port"
+    QString Directory;           // remote folder for the page ("" = the log-on folder)
+    QString UserName;
+    QString Password;            // never shown, logged or printed
+    bool FlatDir = false;        // "Don't create directories.": everything into one folder
+    bool GeoCities = false;      // the provider's hosting footer goes into the page
+    QString URL;                 // the site's web address
+    QString TrustedFingerprint;  // a certificate or host key the user accepted for this server
+};
+
+// Splits "host", "host:2121", "[::1]:2121" or "ftp://host:21/" into the host
+// and the port (0 when none is given). False when the address is empty or the
+// port is not a number from 1 to 65535. A login written into the address
+// ("user:pw@host") is dropped, never used.
+bool SplitHostPort(const QString &address, QString &host, int &port);
+
+// What the upload needs of a server of the server list: its fields, the
+// transfer protocol, and GeoCities when the server's provider definition
+// (found by FindISP) is GeoCities.
+TUploadTarget UploadTargetFor(const tWWWServerType &server);
+// The server of that description in ServerList(), letter case ignored; -1 when none.
+int FindServerNoCase(const QString &name);
+// Keeps a certificate the user accepted during an upload with the server of
+// that description (its TrustedFingerprint) and saves the server list; false
+// (with *error) when the list could not be saved.
+bool RememberTrustedFingerprint(const QString &serverName, const QString &fingerprint, QString *error = nullptr);
+
+} // namespace wobbin

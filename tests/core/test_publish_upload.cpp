@@ -1,0 +1,490 @@
+// The upload sequence (log on, folder, page, pictures, disconnect) with its
+// status lines and messages, against real servers on 127.0.0.1.
+#include "app/StringTable.h"
+#include "publish/Upload.h"
+#include "publish/UploadRunner.h"
+#include "support/TestServers.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+using namespace wobbin;
+using namespace wobbin::testing;
+
+Q_DECLARE_METATYPE(wobbin::TTransferProtocol)
+
+namespace {
+
+const QString kPassword = QStringLiteral("s3cr3t-Pa55");
+const QString kCrLf = QStringLiteral("\r\n");
+
+bool WriteFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+QStringList FilesBelow(const QString &root)
+{
+    QStringList out;
+    QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        out << QDir(root).relativeFilePath(it.next());
+    out.sort();
+    return out;
+}
+
+QByteArray Pattern(qint64 size, char seed)
+{
+    QByteArray b(size, Qt::Uninitialized);
+    quint32 x = quint32(uchar(seed)) * 2654435761u + 7;
+    for (qint64 i = 0; i < size; ++i) {
+        x = x * 1103515245u + 12345u;
+        b[i] = char(x >> 16);
+    }
+    return b;
+}
+
+// Records what the dialog would show.
+struct Shown {
+    QStringList statuses;
+    qint64 value = -1, maximum = -1;
+    void Attach(TUploadJob &job)
+    {
+        job.OnStatus = [this](const QString &t) { statuses << t; };
+        job.OnProgress = [this](qint64 v, qint64 m) { value = v; maximum = m; };
+    }
+};
+
+} // namespace
+
+class TestPublishUpload : public QObject
+{
+    Q_OBJECT
+private:
+    QTemporaryDir m_tmp;
+    QString m_html;       // HTMLFolder
+    QString m_pageFile;   // the page file (its name names the page)
+    QString m_root;       // the server's side
+    QString m_knownHosts;
+    QByteArray m_pageBytes;
+
+    TUploadPage Page() const
+    {
+        TUploadPage p;
+        p.PageFile = m_pageFile;
+        p.HtmlFolder = m_html;
+        p.Images = LocaliseImages(m_pageFile, m_html);
+        return p;
+    }
+
+    std::unique_ptr<TTestServer> StartServer(TTransferProtocol protocol, TFtpTestServer::Options o = {},
+                                             const QStringList &readOnly = {})
+    {
+        QDir(m_root).removeRecursively();
+        QDir().mkpath(m_root);
+        for (const QString &d : readOnly)
+            QDir().mkpath(m_root + QLatin1Char('/') + d);
+        if (protocol == TTransferProtocol::SFTP) {
+            auto s = std::make_unique<TSftpTestServer>();
+            s->SetReadOnly(readOnly);
+            s->SetThrottle(o.Throttle);
+            if (!s->Start(m_root, QStringLiteral("user"), kPassword))
+                qWarning("%s", qPrintable(s->Error()));
+            return s;
+        }
+        o.Root = m_root;
+        o.Password = kPassword;
+        o.Tls = protocol == TTransferProtocol::FTPS;
+        o.ReadOnly = readOnly;
+        auto s = std::make_unique<TFtpTestServer>();
+        if (!s->Start(o))
+            qWarning("%s", qPrintable(s->Error()));
+        return s;
+    }
+
+    // The server above as the server list would give it, trusted.
+    TUploadTarget Target(TTransferProtocol protocol, TTestServer &server, bool trust = true)
+    {
+        TUploadTarget t;
+        t.Name = QStringLiteral("Test Server");
+        t.Protocol = protocol;
+        t.Address = QStringLiteral("127.0.0.1:%1").arg(server.Port());
+        t.Directory = QStringLiteral("public_html");
+        t.UserName = QStringLiteral("user");
+        t.Password = kPassword;
+        QFile::remove(m_knownHosts);
+        if (trust && protocol == TTransferProtocol::FTPS)
+            t.TrustedFingerprint = static_cast<TFtpTestServer &>(server).Certificate().Fingerprint;
+        if (trust && protocol == TTransferProtocol::SFTP)
+            WriteFile(m_knownHosts, static_cast<TSftpTestServer &>(server).KnownHostsLine().toLatin1() + '\n');
+        return t;
+    }
+
+    void NoPassword(const TUploadOutcome &o, const Shown &s)
+    {
+        QVERIFY(!o.Message.contains(kPassword));
+        for (const QString &t : s.statuses)
+            QVERIFY(!t.contains(kPassword));
+    }
+
+    static void AddProtocols()
+    {
+        QTest::addColumn<TTransferProtocol>("protocol");
+        QTest::newRow("FTP") << TTransferProtocol::FTP;
+        QTest::newRow("FTPS") << TTransferProtocol::FTPS;
+        QTest::newRow("SFTP") << TTransferProtocol::SFTP;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_tmp.isValid());
+        qputenv("HOME", m_tmp.filePath(QStringLiteral("home")).toLocal8Bit());
+        m_knownHosts = m_tmp.filePath(QStringLiteral("home/.ssh/known_hosts"));
+        m_html = m_tmp.filePath(QStringLiteral("HTMLFiles"));
+        m_root = m_tmp.filePath(QStringLiteral("server"));
+        m_pageFile = m_tmp.filePath(QStringLiteral("save/My Page.qze"));
+        m_pageBytes = "<HTML>\r\n<BODY BACKGROUND=\"backgrnd/Sky.jpg\">\r\n"
+                      "<IMG SRC=\"graphics/A.gif\">\r\n<IMG SRC=\"Graphics/b.GIF\">\r\n"
+                      "</body>\r\n</HTML>\r\n";
+        QVERIFY(WriteFile(m_html + QStringLiteral("/My Page.html"), m_pageBytes));
+        QVERIFY(WriteFile(m_html + QStringLiteral("/graphics/a.gif"), Pattern(60000, 'a')));
+        QVERIFY(WriteFile(m_html + QStringLiteral("/graphics/b.gif"), Pattern(50000, 'b')));
+        QVERIFY(WriteFile(m_html + QStringLiteral("/backgrnd/sky.jpg"), Pattern(70000, 's')));
+    }
+
+    // ---- before anything is sent
+
+    void pageNameAndRewrites()
+    {
+        QCOMPARE(RemotePageName(QStringLiteral("/x/My Big Page.v2.qze")), QStringLiteral("MyBigPage.v2.html"));
+        QCOMPARE(ReplaceNoCase("aAa", "a", "aa"), QByteArray("aaaaaa"));
+        QCOMPARE(ReplaceNoCase("x</body>y</BoDy>", "</BODY>", "F</BODY>"), QByteArray("xF</BODY>yF</BODY>"));
+
+        TUploadTarget t;
+        t.FlatDir = true;
+        t.GeoCities = true;
+        const TUploadPlan plan = PlanUpload(Page(), t);
+        QVERIFY2(plan.Problem.isEmpty(), qPrintable(plan.Problem));
+        QCOMPARE(plan.Page.RemotePath, QStringLiteral("MyPage.html"));
+        QCOMPARE(QFileInfo(plan.Page.LocalPath).fileName(), QStringLiteral("My Page.nodir.html"));
+        QVERIFY(!plan.Page.LocalPath.startsWith(m_html)); // a private copy
+        QCOMPARE(ReadAll(plan.Page.LocalPath),
+                 "<HTML>\r\n<BODY BACKGROUND=\"Sky.jpg\">\r\n<IMG SRC=\"A.gif\">\r\n<IMG SRC=\"b.GIF\">\r\n"
+                     + GeoCitiesFooter() + "</BODY>\r\n</HTML>\r\n");
+        QCOMPARE(ReadAll(m_html + QStringLiteral("/My Page.html")), m_pageBytes); // untouched
+        QStringList remote;
+        for (const TUploadFile &f : plan.Images)
+            remote << f.RemotePath;
+        QCOMPARE(remote, (QStringList{QStringLiteral("a.gif"), QStringLiteral("b.gif"), QStringLiteral("sky.jpg")}));
+        QCOMPARE(plan.Images.at(1).LocalPath, QDir(m_html).filePath(QStringLiteral("graphics/b.gif")));
+
+        const TUploadPlan plain = PlanUpload(Page(), TUploadTarget());
+        QCOMPARE(plain.Page.LocalPath, QDir(m_html).filePath(QStringLiteral("My Page.html")));
+        QCOMPARE(plain.Images.at(0).RemotePath, QStringLiteral("graphics/a.gif"));
+        QCOMPARE(plain.Images.at(2).RemotePath, QStringLiteral("backgrnd/sky.jpg"));
+    }
+
+    // Only files below the HTML folder are ever read; the upload does not start.
+    void referencesLeavingTheHtmlFolderAreRefused()
+    {
+        QVERIFY(QFile::link(QStringLiteral("/etc/hostname"), m_html + QStringLiteral("/graphics/link.gif")));
+        TUploadPage p = Page();
+        const QStringList bad{QStringLiteral("../secret.gif"), QStringLiteral("/etc/passwd"),
+                              QStringLiteral("C:\\Windows\\win.ini"), QStringLiteral("C:/pics/a.gif"),
+                              QStringLiteral("HTTP://example.com/a.gif"), QStringLiteral("graphics/../../x.gif"),
+                              QStringLiteral("graphics/link.gif")};
+        for (const QString &r : bad) {
+            ResourceDetail d;
+            d.RefName = r;
+            p.Images << d;
+        }
+        const TUploadPlan plan = PlanUpload(p, TUploadTarget());
+        QCOMPARE(plan.Problem, LoadStr(232) + kCrLf + bad.join(kCrLf) + kCrLf + LoadStr(233));
+
+        // Through the whole upload: nothing goes over the network.
+        auto server = StartServer(TTransferProtocol::FTP);
+        TUploadJob job(p, Target(TTransferProtocol::FTP, *server));
+        Shown s;
+        s.Attach(job);
+        const TUploadOutcome o = job.DoUpload();
+        QCOMPARE(o.Result, UploadResult::Failed);
+        QCOMPARE(o.Message, plan.Problem);
+        QCOMPARE(s.statuses, QStringList());
+        QCOMPARE(job.Client().ConnectionsMade(), 0);
+        QFile::remove(m_html + QStringLiteral("/graphics/link.gif"));
+    }
+
+    void missingHtmlFileStartsNothing()
+    {
+        TUploadPage p = Page();
+        p.PageFile = m_tmp.filePath(QStringLiteral("save/Never Saved.qze"));
+        TUploadJob job(p, TUploadTarget());
+        Shown s;
+        s.Attach(job);
+        const TUploadOutcome o = job.DoUpload();
+        QCOMPARE(o.Result, UploadResult::Failed);
+        QVERIFY(o.Message.startsWith(LoadStr(230) + kCrLf));
+        QVERIFY(o.Message.contains(QStringLiteral("Never Saved.html")));
+        QVERIFY(o.Message.endsWith(LoadStr(231)));
+        QCOMPARE(s.statuses, QStringList());
+    }
+
+    // ---- over the network
+
+    // The whole sequence: the files on the server are byte for byte those of
+    // the HTML folder, over one connection, with the status lines in order.
+    void uploadsPageAndPictures_data() { AddProtocols(); }
+    void uploadsPageAndPictures()
+    {
+        QFETCH(TTransferProtocol, protocol);
+        auto server = StartServer(protocol);
+        QVERIFY(server->Running());
+        TUploadTarget t = Target(protocol, *server);
+        TUploadJob job(Page(), t);
+        job.SetKnownHostsFile(m_knownHosts);
+        Shown s;
+        s.Attach(job);
+        const TUploadOutcome o = job.DoUpload();
+        QVERIFY2(o.Result == UploadResult::Succeeded, qPrintable(o.Message));
+        QCOMPARE(o.Message, QString());
+        const QString address = LoadStr(204) + QStringLiteral("127.0.0.1:%1").arg(server->Port());
+        QCOMPARE(s.statuses, (QStringList{address, address, LoadStr(207), LoadStr(209), LoadStr(210), LoadStr(211)}));
+        QCOMPARE(s.value, s.maximum);
+        QCOMPARE(s.maximum, 4 * 1000);
+        QCOMPARE(job.Client().ConnectionsMade(), 1);
+        QCOMPARE(FilesBelow(m_root), (QStringList{QStringLiteral("public_html/MyPage.html"),
+                                                  QStringLiteral("public_html/backgrnd/sky.jpg"),
+                                                  QStringLiteral("public_html/graphics/a.gif"),
+                                                  QStringLiteral("public_html/graphics/b.gif")}));
+        QCOMPARE(ReadAll(m_root + QStringLiteral("/public_html/MyPage.html")), m_pageBytes);
+        QCOMPARE(ReadAll(m_root + QStringLiteral("/public_html/graphics/a.gif")), ReadAll(m_html + QStringLiteral("/graphics/a.gif")));
+        QCOMPARE(ReadAll(m_root + QStringLiteral("/public_html/graphics/b.gif")), ReadAll(m_html + QStringLiteral("/graphics/b.gif")));
+        QCOMPARE(ReadAll(m_root + QStringLiteral("/public_html/backgrnd/sky.jpg")), ReadAll(m_html + QStringLiteral("/backgrnd/sky.jpg")));
+        NoPassword(o, s);
+    }
+
+    // No directories: nothing is created, everything lands in the server's
+    // folder, the page without its folder parts. GeoCities: one footer, however
+    // often the page is sent; the local page never changes.
+    void noDirectoriesAndGeoCities()
+    {
+        auto server = StartServer(TTransferProtocol::FTP);
+        QDir().mkpath(m_root + QStringLiteral("/public_html"));
+        TUploadTarget t = Target(TTransferProtocol::FTP, *server);
+        t.FlatDir = true;
+        t.GeoCities = true;
+        for (int round = 0; round < 2; ++round) {
+            TUploadJob job(Page(), t);
+            QCOMPARE(job.DoUpload().Result, UploadResult::Succeeded);
+        }
+        QCOMPARE(FilesBelow(m_root), (QStringList{QStringLiteral("public_html/MyPage.html"), QStringLiteral("public_html/a.gif"),
+                                                  QStringLiteral("public_html/b.gif"), QStringLiteral("public_html/sky.jpg")}));
+        const QByteArray sent = ReadAll(m_root + QStringLiteral("/public_html/MyPage.html"));
+        QCOMPARE(sent.count(GeoCitiesFooter()), 1);
+        QVERIFY(!sent.contains("graphics/"));
+        QCOMPARE(ReadAll(m_html + QStringLiteral("/My Page.html")), m_pageBytes);
+
+        // Without no-directories the missing server folder is made.
+        t.FlatDir = false;
+        t.GeoCities = false;
+        t.Directory = QStringLiteral("new");
+        TUploadJob job(Page(), t);
+        QCOMPARE(job.DoUpload().Result, UploadResult::Succeeded);
+        QVERIFY(QFile::exists(m_root + QStringLiteral("/new/graphics/a.gif")));
+        // An empty folder: the log-on folder.
+        t.Directory.clear();
+        TUploadJob job2(Page(), t);
+        QCOMPARE(job2.DoUpload().Result, UploadResult::Succeeded);
+        QVERIFY(QFile::exists(m_root + QStringLiteral("/MyPage.html")));
+    }
+
+    void wrongPassword_data() { AddProtocols(); }
+    void wrongPassword()
+    {
+        QFETCH(TTransferProtocol, protocol);
+        auto server = StartServer(protocol);
+        TUploadTarget t = Target(protocol, *server);
+        t.Password = QStringLiteral("not-") + kPassword;
+        TUploadJob job(Page(), t);
+        job.SetKnownHostsFile(m_knownHosts);
+        Shown s;
+        s.Attach(job);
+        const TUploadOutcome o = job.DoUpload();
+        QCOMPARE(o.Result, UploadResult::Failed);
+        QCOMPARE(o.Message, LoadStr(212));
+        QCOMPARE(s.statuses, QStringList{LoadStr(204) + QStringLiteral("127.0.0.1:%1").arg(server->Port())});
+        QCOMPARE(FilesBelow(m_root), QStringList());
+        NoPassword(o, s);
+    }
+
+    void unreachableServerSaysWhy()
+    {
+        TUploadTarget t;
+        t.Address = QStringLiteral("127.0.0.1:%1").arg(FreePort());
+        t.UserName = QStringLiteral("user");
+        t.Password = kPassword;
+        TUploadJob job(Page(), t);
+        const TUploadOutcome o = job.DoUpload();
+        QCOMPARE(o.Message, LoadStr(212) + kCrLf + LoadStr(234));
+    }
+
+    void folderCannotBeEntered()
+    {
+        auto server = StartServer(TTransferProtocol::FTP);
+        WriteFile(m_root + QStringLiteral("/public_html"), "a file, not a folder");
+        TUploadJob job(Page(), Target(TTransferProtocol::FTP, *server));
+        Shown s;
+        s.Attach(job);
+        const TUploadOutcome o = job.DoUpload();
+        QCOMPARE(o.Result, UploadResult::Failed);
+        QCOMPARE(o.Message, LoadStr(205) + kCrLf + LoadStr(206));
+        QCOMPARE(s.statuses.last(), LoadStr(210));
+        QCOMPARE(FilesBelow(m_root), QStringList{QStringLiteral("public_html")});
+    }
+
+    // A picture the server refuses and one missing here: every other file
+    // arrives, and message 208 names the two.
+    void failedPicturesAreNamed_data() { AddProtocols(); }
+    void failedPicturesAreNamed()
+    {
+        QFETCH(TTransferProtocol, protocol);
+        auto server = StartServer(protocol, {}, {QStringLiteral("public_html/backgrnd")});
+        TUploadPage p = Page();
+        ResourceDetail missing;
+        missing.RefName = QStringLiteral("graphics/gone.gif");
+        p.Images.insert(1, missing);
+        TUploadJob job(p, Target(protocol, *server));
+        job.SetKnownHostsFile(m_knownHosts);
+        const TUploadOutcome o = job.DoUpload();
+        QCOMPARE(o.Result, UploadResult::Failed);
+        QCOMPARE(o.FailedFiles, (QStringList{QStringLiteral("graphics/gone.gif"), QStringLiteral("backgrnd/Sky.jpg")}));
+        QCOMPARE(o.Message, LoadStr(208) + kCrLf + kCrLf + LoadStr(240) + kCrLf + QStringLiteral("graphics/gone.gif: ")
+                     + LoadStr(239) + kCrLf + QStringLiteral("backgrnd/Sky.jpg: ") + LoadStr(238));
+        QCOMPARE(FilesBelow(m_root), (QStringList{QStringLiteral("public_html/MyPage.html"),
+                                                  QStringLiteral("public_html/graphics/a.gif"),
+                                                  QStringLiteral("public_html/graphics/b.gif")}));
+    }
+
+    // The page itself refused: message 208 names it, no picture is tried.
+    void pageRefused()
+    {
+        auto server = StartServer(TTransferProtocol::FTP, {}, {QStringLiteral("public_html")});
+        TUploadJob job(Page(), Target(TTransferProtocol::FTP, *server));
+        Shown s;
+        s.Attach(job);
+        const TUploadOutcome o = job.DoUpload();
+        QCOMPARE(o.Message, LoadStr(208) + kCrLf + kCrLf + QStringLiteral("My Page.html: ") + LoadStr(238));
+        QCOMPARE(s.statuses.mid(2), (QStringList{LoadStr(207), LoadStr(209), LoadStr(210), LoadStr(211)}));
+        QCOMPARE(FilesBelow(m_root), QStringList());
+    }
+
+    // The server stops answering in the middle of a picture: the upload gives
+    // up within the time limit and names what did not arrive.
+    void serverStopsAnsweringMidPicture()
+    {
+        TFtpTestServer::Options o;
+        o.Throttle = 2 * 1024 * 1024;
+        auto server = StartServer(TTransferProtocol::FTP, o);
+        QVERIFY(WriteFile(m_html + QStringLiteral("/graphics/a.gif"), Pattern(30 * 1024 * 1024, 'a')));
+        TUploadRunner runner(Page(), Target(TTransferProtocol::FTP, *server));
+        runner.Job().SetTimeLimits(2000, 1500);
+        QSignalSpy finished(&runner, &TUploadRunner::Finished);
+        qint64 value = 0;
+        connect(&runner, &TUploadRunner::Progress, this, [&](qint64 v, qint64) { value = v; });
+        runner.Start();
+        QTRY_VERIFY_WITH_TIMEOUT(value > 1200, 20000); // well into the first picture
+        server->Pause();
+        QVERIFY(finished.wait(8000));
+        server->Resume();
+        const TUploadOutcome out = runner.Outcome();
+        QCOMPARE(out.Result, UploadResult::Failed);
+        QCOMPARE(out.FailedFiles, (QStringList{QStringLiteral("graphics/A.gif"), QStringLiteral("Graphics/b.GIF"),
+                                               QStringLiteral("backgrnd/Sky.jpg")}));
+        QVERIFY(out.Message.contains(LoadStr(237).arg(1)));
+        QVERIFY(WriteFile(m_html + QStringLiteral("/graphics/a.gif"), Pattern(60000, 'a')));
+    }
+
+    // Cancel in the middle of a large picture: over within a second, status
+    // 203, the server's old copy in place, no partial file left.
+    void cancelInTheMiddleOfALargePicture_data() { AddProtocols(); }
+    void cancelInTheMiddleOfALargePicture()
+    {
+        QFETCH(TTransferProtocol, protocol);
+        TFtpTestServer::Options o;
+        o.Throttle = 4 * 1024 * 1024;
+        auto server = StartServer(protocol, o);
+        WriteFile(m_root + QStringLiteral("/public_html/graphics/a.gif"), "old copy");
+        QVERIFY(WriteFile(m_html + QStringLiteral("/graphics/a.gif"), Pattern(40 * 1024 * 1024, 'a')));
+        TUploadRunner runner(Page(), Target(protocol, *server));
+        runner.Job().SetKnownHostsFile(m_knownHosts);
+        QStringList statuses;
+        qint64 value = 0;
+        connect(&runner, &TUploadRunner::Status, this, [&](const QString &t) { statuses << t; });
+        connect(&runner, &TUploadRunner::Progress, this, [&](qint64 v, qint64) { value = v; });
+        QSignalSpy finished(&runner, &TUploadRunner::Finished);
+        runner.Start();
+        QTRY_VERIFY_WITH_TIMEOUT(value > 1300, 20000);
+        QVERIFY(value < 1900);
+        QElapsedTimer t;
+        t.start();
+        runner.Cancel();
+        QVERIFY(finished.wait(5000));
+        QVERIFY2(t.elapsed() < 1000, qPrintable(QString::number(t.elapsed())));
+        QCOMPARE(runner.Outcome().Result, UploadResult::Cancelled);
+        QCOMPARE(runner.Outcome().Message, QString());
+        QCOMPARE(statuses.last(), LoadStr(203));
+        QCOMPARE(ReadAll(m_root + QStringLiteral("/public_html/graphics/a.gif")), QByteArray("old copy"));
+        QCOMPARE(FilesBelow(m_root), (QStringList{QStringLiteral("public_html/MyPage.html"),
+                                                  QStringLiteral("public_html/graphics/a.gif")}));
+        QVERIFY(WriteFile(m_html + QStringLiteral("/graphics/a.gif"), Pattern(60000, 'a')));
+    }
+
+    // An unknown certificate or host key: the upload stops with its
+    // fingerprint before logging on; trusted, it goes through.
+    void unknownCertificateAndHostKey_data()
+    {
+        QTest::addColumn<TTransferProtocol>("protocol");
+        QTest::newRow("FTPS") << TTransferProtocol::FTPS;
+        QTest::newRow("SFTP") << TTransferProtocol::SFTP;
+    }
+    void unknownCertificateAndHostKey()
+    {
+        QFETCH(TTransferProtocol, protocol);
+        auto server = StartServer(protocol);
+        const QString fingerprint = protocol == TTransferProtocol::FTPS
+            ? static_cast<TFtpTestServer &>(*server).Certificate().Fingerprint
+            : static_cast<TSftpTestServer &>(*server).HostKeyFingerprint();
+        TUploadJob job(Page(), Target(protocol, *server, false));
+        job.SetKnownHostsFile(m_knownHosts);
+        TUploadOutcome o = job.DoUpload();
+        QCOMPARE(o.Result, UploadResult::NeedsTrust);
+        QCOMPARE(o.Trust, protocol == TTransferProtocol::FTPS ? TrustKind::Certificate : TrustKind::HostKey);
+        QCOMPARE(o.Fingerprint, fingerprint);
+        QVERIFY(TrustQuestion(o).contains(fingerprint));
+        QCOMPARE(FilesBelow(m_root), QStringList());
+
+        job.AcceptFingerprint(o.Fingerprint);
+        o = job.DoUpload();
+        QVERIFY2(o.Result == UploadResult::Succeeded, qPrintable(o.Message));
+        QVERIFY(QFile::exists(m_root + QStringLiteral("/public_html/MyPage.html")));
+        if (protocol == TTransferProtocol::FTPS) {
+            QCOMPARE(o.AcceptedFingerprint, fingerprint); // for the server list to keep
+        } else {
+            QCOMPARE(o.AcceptedFingerprint, QString()); // known_hosts keeps it
+            QCOMPARE(ReadAll(m_knownHosts), static_cast<TSftpTestServer &>(*server).KnownHostsLine().toLatin1() + '\n');
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPublishUpload)
+#include "test_publish_upload.moc"

@@ -1,0 +1,303 @@
+// The upload dialog driven like a user would, against real servers on
+// 127.0.0.1, and the congratulation dialog with its fireworks.
+#include "app/Dialogs_gui.h"
+#include "app/Settings.h"
+#include "app/Skin_gui.h"
+#include "app/StringTable.h"
+#include "publish/frmJoy_gui.h"
+#include "publish/frmUpload_gui.h"
+#include "support/TestServers.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSet>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+using namespace wobbin;
+using namespace wobbin::testing;
+
+namespace {
+
+bool WriteFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+QStringList FilesBelow(const QString &root)
+{
+    QStringList out;
+    QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        out << QDir(root).relativeFilePath(it.next());
+    out.sort();
+    return out;
+}
+
+QByteArray Pattern(qint64 size)
+{
+    QByteArray b(size, Qt::Uninitialized);
+    quint32 x = 99;
+    for (qint64 i = 0; i < size; ++i) {
+        x = x * 1103515245u + 12345u;
+        b[i] = char(x >> 16);
+    }
+    return b;
+}
+
+} // namespace
+
+class TestUploadDialog : public QObject
+{
+    Q_OBJECT
+private:
+    QTemporaryDir m_tmp;
+    QString m_html, m_root, m_pageFile, m_knownHosts;
+
+    TUploadPage Page() const
+    {
+        TUploadPage p;
+        p.PageFile = m_pageFile;
+        p.HtmlFolder = m_html;
+        p.Images = LocaliseImages(m_pageFile, m_html);
+        return p;
+    }
+
+    TUploadTarget Target(TTransferProtocol protocol, int port) const
+    {
+        TUploadTarget t;
+        t.Name = QStringLiteral("Test");
+        t.Protocol = protocol;
+        t.Address = QStringLiteral("127.0.0.1:%1").arg(port);
+        t.Directory = QStringLiteral("www");
+        t.UserName = QStringLiteral("user");
+        t.Password = QStringLiteral("secret");
+        return t;
+    }
+
+    void ResetServerSide()
+    {
+        QDir(m_root).removeRecursively();
+        QDir().mkpath(m_root);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_tmp.isValid());
+        qputenv("HOME", m_tmp.filePath(QStringLiteral("home")).toLocal8Bit());
+        m_knownHosts = m_tmp.filePath(QStringLiteral("home/.ssh/known_hosts"));
+        m_html = m_tmp.filePath(QStringLiteral("HTMLFiles"));
+        m_root = m_tmp.filePath(QStringLiteral("server"));
+        m_pageFile = m_tmp.filePath(QStringLiteral("save/Index.qze"));
+        QVERIFY(WriteFile(m_html + QStringLiteral("/Index.html"),
+                          "<HTML><BODY><IMG SRC=\"graphics/big.jpg\"><IMG SRC=\"graphics/small.gif\"></BODY></HTML>\r\n"));
+        QVERIFY(WriteFile(m_html + QStringLiteral("/graphics/big.jpg"), Pattern(24 * 1024 * 1024)));
+        QVERIFY(WriteFile(m_html + QStringLiteral("/graphics/small.gif"), Pattern(3000)));
+        SettingsStore().OpenKey(QString(), true);
+    }
+
+    void init()
+    {
+        TDialogs::ClearPresets();
+        TDialogs::SetNonInteractive(true);
+    }
+
+    // The dialog as the user sees it: its texts, a status line with one blank
+    // in front, a bar that moves within the large picture, and the files on
+    // the server byte for byte.
+    void uploadShowsProgressAndStatus()
+    {
+        ResetServerSide();
+        TFtpTestServer server;
+        TFtpTestServer::Options o;
+        o.Root = m_root;
+        o.Throttle = 8 * 1024 * 1024;
+        QVERIFY2(server.Start(o), qPrintable(server.Error()));
+
+        TfrmUpload dialog(Page(), Target(TTransferProtocol::FTP, server.Port()));
+        QCOMPARE(dialog.windowTitle(), LoadStr(200));
+        QCOMPARE(dialog.lblUpProgress->text(), LoadStr(201));
+        QCOMPARE(dialog.lblUpFTPStat->text(), LoadStr(202));
+        QCOMPARE(dialog.butCancel->text(), LoadStr(7));
+        QVERIFY(!dialog.imgLogo->pixmap().isNull());
+        QVERIFY(!(dialog.windowFlags() & Qt::WindowCloseButtonHint));
+        QSignalSpy finished(&dialog, &QDialog::finished);
+        dialog.show();
+        // Positions shown while the large picture (the second of three files) goes up.
+        QSet<int> within;
+        connect(dialog.pbProgress, &QProgressBar::valueChanged, this, [&](int v) {
+            if (v > 1000 && v < 2000)
+                within.insert(v);
+        });
+        QElapsedTimer t;
+        t.start();
+        while (finished.isEmpty() && t.elapsed() < 30000) {
+            QTest::qWait(20);
+            if (dialog.lblFTPStatus->text().size() > 1)
+                QVERIFY(dialog.lblFTPStatus->text().startsWith(QLatin1Char(' ')));
+        }
+        QCOMPARE(finished.size(), 1);
+        QCOMPARE(finished.first().first().toInt(), int(QDialog::Accepted));
+        QVERIFY2(within.size() >= 20, qPrintable(QString::number(within.size())));
+        QCOMPARE(dialog.pbProgress->value(), dialog.pbProgress->maximum());
+        QCOMPARE(dialog.lblFTPStatus->text(), QLatin1Char(' ') + LoadStr(211));
+        QVERIFY(dialog.Succeeded());
+        QCOMPARE(TDialogs::ShownMessages(), QStringList());
+        QCOMPARE(FilesBelow(m_root), (QStringList{QStringLiteral("www/Index.html"), QStringLiteral("www/graphics/big.jpg"),
+                                                  QStringLiteral("www/graphics/small.gif")}));
+        QCOMPARE(ReadAll(m_root + QStringLiteral("/www/graphics/big.jpg")), ReadAll(m_html + QStringLiteral("/graphics/big.jpg")));
+        QCOMPARE(ReadAll(m_root + QStringLiteral("/www/Index.html")), ReadAll(m_html + QStringLiteral("/Index.html")));
+    }
+
+    // Cancel clicked in the middle of the large picture: the dialog closes
+    // within a second, says so, shows no message; the old copy stays online.
+    void cancelInTheMiddleOfALargePicture()
+    {
+        ResetServerSide();
+        WriteFile(m_root + QStringLiteral("/www/graphics/big.jpg"), "old copy");
+        TFtpTestServer server;
+        TFtpTestServer::Options o;
+        o.Root = m_root;
+        o.Throttle = 4 * 1024 * 1024;
+        QVERIFY(server.Start(o));
+        TfrmUpload dialog(Page(), Target(TTransferProtocol::FTP, server.Port()));
+        QSignalSpy finished(&dialog, &QDialog::finished);
+        dialog.show();
+        QTRY_VERIFY_WITH_TIMEOUT(dialog.pbProgress->value() > 1200, 20000);
+        QElapsedTimer t;
+        t.start();
+        QTest::mouseClick(dialog.butCancel, Qt::LeftButton);
+        QCOMPARE(dialog.lblFTPStatus->text(), QLatin1Char(' ') + LoadStr(203));
+        QVERIFY(finished.wait(2000));
+        QVERIFY2(t.elapsed() < 1000, qPrintable(QString::number(t.elapsed())));
+        QCOMPARE(finished.first().first().toInt(), int(QDialog::Rejected));
+        QVERIFY(dialog.Cancelled());
+        QVERIFY(!dialog.Succeeded());
+        QCOMPARE(dialog.lblFTPStatus->text(), QLatin1Char(' ') + LoadStr(203));
+        QCOMPARE(TDialogs::ShownMessages(), QStringList());
+        QCOMPARE(ReadAll(m_root + QStringLiteral("/www/graphics/big.jpg")), QByteArray("old copy"));
+        QCOMPARE(FilesBelow(m_root), (QStringList{QStringLiteral("www/Index.html"), QStringLiteral("www/graphics/big.jpg")}));
+    }
+
+    // A failure ends in its message box; the dialog closes without success.
+    void failureShowsItsMessage()
+    {
+        ResetServerSide();
+        TFtpTestServer server;
+        TFtpTestServer::Options o;
+        o.Root = m_root;
+        QVERIFY(server.Start(o));
+        TUploadTarget t = Target(TTransferProtocol::FTP, server.Port());
+        t.Password = QStringLiteral("wrong");
+        const TUploadOutcome outcome = RunUploadDialog(nullptr, Page(), t);
+        QCOMPARE(outcome.Result, UploadResult::Failed);
+        QCOMPARE(TDialogs::ShownMessages(), QStringList{LoadStr(212)});
+    }
+
+    // An unknown certificate or host key: the question shows the fingerprint;
+    // No sends nothing, Yes uploads and the decision is kept.
+    void unknownCertificateAndHostKeyAreAsked_data()
+    {
+        QTest::addColumn<bool>("sftp");
+        QTest::newRow("FTPS") << false;
+        QTest::newRow("SFTP") << true;
+    }
+    void unknownCertificateAndHostKeyAreAsked()
+    {
+        QFETCH(bool, sftp);
+        ResetServerSide();
+        QFile::remove(m_knownHosts);
+        std::unique_ptr<TTestServer> server;
+        QString fingerprint, knownLine;
+        if (sftp) {
+            auto s = std::make_unique<TSftpTestServer>();
+            QVERIFY2(s->Start(m_root), qPrintable(s->Error()));
+            fingerprint = s->HostKeyFingerprint();
+            knownLine = s->KnownHostsLine();
+            server = std::move(s);
+        } else {
+            auto s = std::make_unique<TFtpTestServer>();
+            TFtpTestServer::Options o;
+            o.Root = m_root;
+            o.Tls = true;
+            QVERIFY2(s->Start(o), qPrintable(s->Error()));
+            fingerprint = s->Certificate().Fingerprint;
+            server = std::move(s);
+        }
+        const TUploadTarget target = Target(sftp ? TTransferProtocol::SFTP : TTransferProtocol::FTPS, server->Port());
+
+        TDialogs::PresetAnswer(QMessageBox::No);
+        TUploadOutcome outcome = RunUploadDialog(nullptr, Page(), target);
+        QCOMPARE(outcome.Result, UploadResult::Failed);
+        QCOMPARE(TDialogs::ShownMessages().size(), 1);
+        QVERIFY(TDialogs::ShownMessages().first().contains(fingerprint));
+        QCOMPARE(FilesBelow(m_root), QStringList());
+
+        TDialogs::ClearPresets();
+        TDialogs::PresetAnswer(QMessageBox::Yes);
+        outcome = RunUploadDialog(nullptr, Page(), target);
+        QCOMPARE(outcome.Result, UploadResult::Succeeded);
+        QCOMPARE(TDialogs::PendingPresets(), 0);
+        QVERIFY(QFile::exists(m_root + QStringLiteral("/www/graphics/big.jpg")));
+        if (sftp)
+            QCOMPARE(ReadAll(m_knownHosts), knownLine.toLatin1() + '\n');
+        else
+            QCOMPARE(outcome.AcceptedFingerprint, fingerprint);
+    }
+
+    // The fireworks: eleven frames every 200 ms, the sound at the first, then
+    // round again; the check box switches the dialog off for good.
+    void joyPlaysFireworks()
+    {
+        WriteSetting(QStringLiteral("General"), QStringLiteral("PlaySounds"), QStringLiteral("Yes"));
+        WriteSetting(QStringLiteral("General"), QStringLiteral("ShowJoy"), QStringLiteral("Yes"));
+        TfrmJoy joy;
+        QCOMPARE(joy.windowTitle(), LoadStr(1000));
+        QCOMPARE(joy.lbl2->text(), LoadStr(1002));
+        QCOMPARE(joy.chkJoy->text(), QStringLiteral("Don''t show this screen again."));
+        QCOMPARE(joy.btnJoy->text(), LoadStr(6));
+        QCOMPARE(joy.timAnimation->interval(), 200);
+        QCOMPARE(joy.imgJoy->pixmap().toImage(), LoadBitmap(QStringLiteral("Joy")).toImage());
+        const int before = SoundsPlayedCount();
+        joy.timAnimationTimer();
+        QCOMPARE(joy.JoyFrame, 1);
+        QCOMPARE(joy.imgJoy->pixmap().toImage(), LoadBitmap(QStringLiteral("Fire1")).toImage());
+        QCOMPARE(LastSoundPlayed(), QStringLiteral("wavWorks"));
+        QCOMPARE(SoundsPlayedCount(), before + 1);
+        for (int i = 2; i <= 11; ++i)
+            joy.timAnimationTimer();
+        QCOMPARE(joy.imgJoy->pixmap().toImage(), LoadBitmap(QStringLiteral("Fire11")).toImage());
+        QCOMPARE(joy.JoyFrame, 0);
+        QCOMPARE(SoundsPlayedCount(), before + 1);
+        joy.timAnimationTimer();
+        QCOMPARE(SoundsPlayedCount(), before + 2);
+
+        // Shown while not switched off; OK with the box ticked switches it off.
+        QTimer::singleShot(300, this, [] {
+            auto *shown = qobject_cast<TfrmJoy *>(QApplication::activeModalWidget());
+            QVERIFY(shown);
+            QVERIFY(shown->JoyFrame > 0); // the fireworks run while it is open
+            QTest::mouseClick(shown->chkJoy, Qt::LeftButton);
+            QTest::mouseClick(shown->btnJoy, Qt::LeftButton);
+        });
+        QVERIFY(ShowJoyUnlessSwitchedOff(nullptr));
+        QCOMPARE(ReadSetting(QStringLiteral("General"), QStringLiteral("ShowJoy")), QStringLiteral("No"));
+        QVERIFY(!ShowJoyUnlessSwitchedOff(nullptr));
+        WriteSetting(QStringLiteral("General"), QStringLiteral("PlaySounds"), QStringLiteral("No"));
+    }
+};
+
+QTEST_MAIN(TestUploadDialog)
+#include "test_upload_dialog.moc"
