@@ -2,6 +2,7 @@
 
 #include "app/StringTable.h"
 #include "base/Paths.h"
+#include "publish/UploadManifest.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -412,6 +413,33 @@ QString SlowLineTimeInWords(qint64 bytes)
 QList<TPageProblem> CheckPage(const TPageCheckInput &input)
 {
     return Checker(input).Run();
+}
+
+QList<TPageProblem> CheckPageForSend(const BlockList &blocks, const QString &pageTitle, const QString &pageFile,
+                                     const QString &htmlFolder, const UploadImageList &images,
+                                     const tWWWServerType *server, const QString &manifestFolder)
+{
+    TPageCheckInput in;
+    in.Blocks = &blocks;
+    in.PageTitle = pageTitle;
+    in.PageFile = pageFile;
+    in.HtmlFolder = htmlFolder;
+    in.Resources = images;
+    if (server) {
+        TUploadManifest sent;
+        sent.Load(manifestFolder.isEmpty() ? TUploadManifest::DefaultFolder() : manifestFolder, IdentityOf(*server));
+        in.FirstPageOfSite = sent.IsEmpty();
+    }
+    return CheckPage(in);
+}
+
+int WorkspaceStateFor(const TPageProblem &problem)
+{
+    if (problem.BlockIndex >= 0)
+        return 1;
+    if (problem.Field == QLatin1String("txtTitle"))
+        return 2;
+    return -1;
 }
 
 } // namespace wobbin

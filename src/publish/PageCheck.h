@@ -18,6 +18,8 @@
 
 namespace wobbin {
 
+struct tWWWServerType;
+
 enum class PageProblemKind {
     NoPicture,            // an image block without a picture file
     MissingPicture,       // a picture the page refers to is not in the HTML folder
@@ -64,6 +66,19 @@ constexpr qint64 kSlowLineBitsPerSecond = 1000 * 1000;
 
 // Every problem, in page order (blocks first, then the page as a whole).
 QList<TPageProblem> CheckPage(const TPageCheckInput &input);
+
+// The Send panel's one call, on entering Send and before an upload starts: the
+// page as it stands, for the server chosen in the panel (nullptr: none yet).
+// Whether this is the first page of the site comes from what was last sent to
+// that server (UploadManifest.h, in manifestFolder; empty: the usual folder).
+QList<TPageProblem> CheckPageForSend(const BlockList &blocks, const QString &pageTitle, const QString &pageFile,
+                                     const QString &htmlFolder, const UploadImageList &images,
+                                     const tWWWServerType *server, const QString &manifestFolder = QString());
+
+// Where a double-click on the entry leads: the workspace state (1 Build for a
+// block's field, 2 View for the title) and the control to focus (Field);
+// -1 when the entry leads nowhere (the page's name: it is changed by Save As).
+int WorkspaceStateFor(const TPageProblem &problem);
 
 // Parts the check and the window share.
 QString BlockKindName(int kind);                 // "Paragraph", "Link", "Image", ...

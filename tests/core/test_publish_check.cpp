@@ -1,6 +1,8 @@
 // The page check of the Send panel and the picture header reader behind it.
 #include "publish/PageCheck.h"
 #include "publish/PictureHeader.h"
+#include "publish/ServerList.h"
+#include "publish/UploadManifest.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -321,6 +323,40 @@ private Q_SLOTS:
         QCOMPARE(calls, 1);
         QCOMPARE(p.size(), 6);
         QVERIFY2(p[0].Text.contains(QStringLiteral("(3.0 MB) takes about 25 seconds")), qPrintable(p[0].Text));
+    }
+
+    // The Send panel's call: the first page sent to a server should be the index.
+    void sendPanelCall()
+    {
+        BlockList blocks;
+        blocks.Append(Image(QStringLiteral("graphics\\gone.jpg")));
+        tWWWServerType server;
+        server.Address = QStringLiteral("ftp.example.com");
+        server.Directory = QStringLiteral("www");
+        server.UserName = QStringLiteral("ann");
+        const QString sent = m_dir.filePath(QStringLiteral("sent"));
+        const QString page = m_dir.filePath(QStringLiteral("save/holiday.qze"));
+        auto check = [&](const tWWWServerType *s) {
+            return Kinds(CheckPageForSend(blocks, QStringLiteral("Mine"), page, m_html, {}, s, sent));
+        };
+        QCOMPARE(check(nullptr), QList<PageProblemKind>{PageProblemKind::MissingPicture});
+        QCOMPARE(check(&server), (QList<PageProblemKind>{PageProblemKind::MissingPicture,
+                                                         PageProblemKind::FirstPageNotIndex}));
+        TUploadManifest m(IdentityOf(server));
+        m.Record(QStringLiteral("index.html"), FingerprintBytes("<html>"));
+        QVERIFY(m.Save(sent));
+        QCOMPARE(check(&server), QList<PageProblemKind>{PageProblemKind::MissingPicture});
+
+        // Where a double-click leads.
+        TPageProblem p;
+        p.BlockIndex = 0;
+        p.Field = QStringLiteral("txtImgDesc");
+        QCOMPARE(WorkspaceStateFor(p), 1);
+        p.BlockIndex = -1;
+        p.Field = QStringLiteral("txtTitle");
+        QCOMPARE(WorkspaceStateFor(p), 2);
+        p.Field.clear();
+        QCOMPARE(WorkspaceStateFor(p), -1);
     }
 
     void wordsForSizesAndTimes()
