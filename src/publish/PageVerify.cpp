@@ -284,13 +284,6 @@ QString PageAddress(const QString &siteUrl, const QString &remotePageName)
     return site + QString::fromUtf8(QUrl::toPercentEncoding(remotePageName, "/"));
 }
 
-TFileFingerprint FingerprintText(const QByteArray &bytes)
-{
-    QByteArray text = bytes;
-    text.replace("\r\n", "\n");
-    return FingerprintBytes(text);
-}
-
 TVerifyResult VerifyPage(const TVerifyInput &input, const std::atomic<bool> *cancel)
 {
     TVerifyResult r;

@@ -78,10 +78,6 @@ struct TVerifyResult {
 // are so that the check reports them.
 QString PageAddress(const QString &siteUrl, const QString &remotePageName);
 
-// The size and SHA-256 of a page as text: line ends as a bare LF, as servers
-// store text sent in text mode.
-TFileFingerprint FingerprintText(const QByteArray &bytes);
-
 // The whole check; returns when done, cancelled (*cancel set) or out of time.
 TVerifyResult VerifyPage(const TVerifyInput &input, const std::atomic<bool> *cancel = nullptr);
 

@@ -73,6 +73,13 @@ TFileFingerprint FingerprintBytes(const QByteArray &bytes)
     return f;
 }
 
+TFileFingerprint FingerprintText(const QByteArray &bytes)
+{
+    QByteArray text = bytes;
+    text.replace("\r\n", "\n");
+    return FingerprintBytes(text);
+}
+
 TFileFingerprint FingerprintFile(const QString &nativePath, const std::atomic<bool> *cancel)
 {
     TFileFingerprint f;
@@ -222,6 +229,56 @@ TSendDecision DecideSend(const TUploadManifest &manifest, const QString &remoteN
         break;
     }
     return {true, SendReason::Unsure};
+}
+
+TUploadChanges::TUploadChanges(const TServerIdentity &server, bool sendEverything, const QString &folder)
+    : m_folder(folder.isEmpty() ? TUploadManifest::DefaultFolder() : folder), m_sendEverything(sendEverything)
+{
+    m_before.Load(m_folder, server);
+    m_now = m_before;
+}
+
+TFileFingerprint TUploadChanges::PreviousPage(const QString &remoteName) const
+{
+    TFileFingerprint f;
+    if (const TManifestEntry *e = m_before.Find(remoteName)) {
+        f.Size = e->Size;
+        f.Sha256 = e->Sha256;
+    }
+    return f;
+}
+
+TSendDecision TUploadChanges::Picture(const QString &localPath, const QString &remoteName,
+                                      const RemoteSizeQuery &query, const std::atomic<bool> *cancel)
+{
+    const TFileFingerprint local = FingerprintFile(localPath, cancel);
+    const TSendDecision d = DecideSend(m_before, remoteName, local, false, m_sendEverything, query);
+    if (d.Send)
+        m_pending.insert(remoteName, local);
+    else
+        m_skipped << remoteName;
+    return d;
+}
+
+void TUploadChanges::PageSent(const QString &remoteName, const QByteArray &sentBytes)
+{
+    m_now.Record(remoteName, FingerprintText(sentBytes));
+}
+
+void TUploadChanges::Sent(const QString &remoteName)
+{
+    m_now.Record(remoteName, m_pending.take(remoteName));
+}
+
+void TUploadChanges::NotSent(const QString &remoteName)
+{
+    m_pending.remove(remoteName);
+    m_now.Forget(remoteName);
+}
+
+bool TUploadChanges::Save(QString *error) const
+{
+    return m_now.Save(m_folder, error);
 }
 
 } // namespace wobbin

@@ -17,6 +17,7 @@
 #include <QList>
 #include <QMap>
 #include <QString>
+#include <QStringList>
 
 #include <atomic>
 #include <functional>
@@ -53,6 +54,9 @@ struct TFileFingerprint {
 // Reads the whole file; stops early (invalid result) when *cancel becomes true.
 TFileFingerprint FingerprintFile(const QString &nativePath, const std::atomic<bool> *cancel = nullptr);
 TFileFingerprint FingerprintBytes(const QByteArray &bytes);
+// The size and SHA-256 of a page as text: line ends as a bare LF, as servers
+// store text sent in text mode.
+TFileFingerprint FingerprintText(const QByteArray &bytes);
 
 class TUploadManifest
 {
@@ -129,5 +133,43 @@ struct TSendDecision {
 // trusted to still hold what was sent.
 TSendDecision DecideSend(const TUploadManifest &manifest, const QString &remoteName, const TFileFingerprint &local,
                          bool isPage, bool sendEverything, const RemoteSizeQuery &query);
+
+// The manifest's part in one upload: what was last sent to the server is read
+// at the start; each picture is asked about before it goes up; what arrived is
+// recorded, what failed forgotten; the result is saved at the end.
+class TUploadChanges
+{
+public:
+    // folder: where the manifests live (empty: TUploadManifest::DefaultFolder()).
+    TUploadChanges(const TServerIdentity &server, bool sendEverything, const QString &folder = QString());
+
+    // What was known before this upload (empty for a first upload or a damaged file).
+    const TUploadManifest &Before() const { return m_before; }
+    // The page as sent the time before (its text fingerprint); invalid when unknown.
+    TFileFingerprint PreviousPage(const QString &remoteName) const;
+
+    // Whether the picture goes up (reads the local file to fingerprint it).
+    TSendDecision Picture(const QString &localPath, const QString &remoteName, const RemoteSizeQuery &query,
+                          const std::atomic<bool> *cancel = nullptr);
+    // The page arrived (recorded by its text: line ends as LF).
+    void PageSent(const QString &remoteName, const QByteArray &sentBytes);
+    // A picture asked about arrived / did not arrive.
+    void Sent(const QString &remoteName);
+    void NotSent(const QString &remoteName);
+
+    int Skipped() const { return int(m_skipped.size()); }
+    const QStringList &SkippedNames() const { return m_skipped; }
+
+    // Writes what is known now; false with the cause (the next upload then sends more).
+    bool Save(QString *error = nullptr) const;
+
+private:
+    QString m_folder;
+    bool m_sendEverything = false;
+    TUploadManifest m_before;
+    TUploadManifest m_now;
+    QMap<QString, TFileFingerprint> m_pending; // asked about, not yet sent
+    QStringList m_skipped;
+};
 
 } // namespace wobbin

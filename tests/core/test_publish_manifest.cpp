@@ -291,6 +291,66 @@ private Q_SLOTS:
         QVERIFY(!FingerprintFile(path, &cancel).Valid());
     }
 
+    // Three uploads as the upload runs them: the first sends all, the second
+    // only what changed here or went missing there, "send everything" all once.
+    void uploadsOneAfterAnother()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("sent"));
+        auto write = [&](const QString &name, const QByteArray &bytes) {
+            QFile f(dir.filePath(name));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(bytes);
+        };
+        write(QStringLiteral("a.gif"), "picture a");
+        write(QStringLiteral("b.gif"), "picture b");
+        QMap<QString, TRemoteSize> there; // the server's files, as its size query answers
+        auto upload = [&](bool everything, QStringList *sent) -> int {
+            TUploadChanges changes(Identity(), everything, folder);
+            changes.PageSent(QStringLiteral("index.html"), "<html>\r\n</html>\r\n");
+            for (const QString &name : {QStringLiteral("a.gif"), QStringLiteral("b.gif")}) {
+                const QString remote = QStringLiteral("graphics/") + name;
+                if (!changes.Picture(dir.filePath(name), remote, Server(there)).Send)
+                    continue;
+                *sent << remote;
+                there.insert(remote, TRemoteSize{TRemoteSize::Known, QFileInfo(dir.filePath(name)).size()});
+                changes.Sent(remote);
+            }
+            return changes.Save() ? changes.Skipped() : -1;
+        };
+        QStringList sent;
+        QCOMPARE(upload(false, &sent), 0);
+        QCOMPARE(sent.size(), 2);
+        sent.clear();
+        QCOMPARE(upload(false, &sent), 2);
+        QVERIFY(sent.isEmpty());
+        // Changed here, deleted there.
+        write(QStringLiteral("a.gif"), "picture a, retouched");
+        there.remove(QStringLiteral("graphics/b.gif"));
+        QCOMPARE(upload(false, &sent), 0);
+        QCOMPARE(sent, (QStringList{QStringLiteral("graphics/a.gif"), QStringLiteral("graphics/b.gif")}));
+        sent.clear();
+        QCOMPARE(upload(true, &sent), 0);
+        QCOMPARE(sent.size(), 2);
+        sent.clear();
+        QCOMPARE(upload(false, &sent), 2);
+
+        // The page is recorded by its text, so the check after an upload can
+        // recognise it whatever line ends the server gave it.
+        TUploadChanges later(Identity(), false, folder);
+        QCOMPARE(later.PreviousPage(QStringLiteral("index.html")).Sha256, FingerprintBytes("<html>\n</html>\n").Sha256);
+        QVERIFY(!later.PreviousPage(QStringLiteral("other.html")).Valid());
+        // A picture that failed is forgotten.
+        QVERIFY(later.Picture(dir.filePath(QStringLiteral("a.gif")), QStringLiteral("graphics/a.gif"), {}).Send == false);
+        TUploadChanges failing(Identity(), true, folder);
+        failing.Picture(dir.filePath(QStringLiteral("a.gif")), QStringLiteral("graphics/a.gif"), {});
+        failing.NotSent(QStringLiteral("graphics/a.gif"));
+        QVERIFY(failing.Save());
+        TUploadChanges after(Identity(), false, folder);
+        QCOMPARE(after.Picture(dir.filePath(QStringLiteral("a.gif")), QStringLiteral("graphics/a.gif"), {}).Reason,
+                 SendReason::NotSentBefore);
+    }
+
     void whatIsSent()
     {
         TUploadManifest m(Identity());
