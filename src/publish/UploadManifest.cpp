@@ -3,6 +3,7 @@
 #include "app/AppPaths.h"
 #include "base/SafeFile.h"
 #include "publish/ServerList.h"
+#include "publish/UploadTarget.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -62,6 +63,20 @@ TServerIdentity IdentityOf(const tWWWServerType &server)
     id.Port = server.EffectivePort();
     id.Directory = NormalFolder(server.Directory);
     id.UserName = server.UserName;
+    return id;
+}
+
+TServerIdentity IdentityOf(const TUploadTarget &target)
+{
+    TServerIdentity id;
+    QString host;
+    int port = 0;
+    SplitHostPort(target.Address, host, port);
+    id.Protocol = ProtocolName(target.Protocol);
+    id.Host = host.toLower();
+    id.Port = port > 0 ? port : DefaultPort(target.Protocol);
+    id.Directory = NormalFolder(target.Directory);
+    id.UserName = target.UserName;
     return id;
 }
 
@@ -253,6 +268,7 @@ TSendDecision TUploadChanges::Picture(const QString &localPath, const QString &r
 {
     const TFileFingerprint local = FingerprintFile(localPath, cancel);
     const TSendDecision d = DecideSend(m_before, remoteName, local, false, m_sendEverything, query);
+    m_seen.insert(remoteName, local);
     if (d.Send)
         m_pending.insert(remoteName, local);
     else

@@ -25,6 +25,7 @@
 namespace wobbin {
 
 struct tWWWServerType;
+struct TUploadTarget;
 
 // Which server a manifest belongs to.
 struct TServerIdentity {
@@ -37,6 +38,7 @@ struct TServerIdentity {
 };
 
 TServerIdentity IdentityOf(const tWWWServerType &server);
+TServerIdentity IdentityOf(const TUploadTarget &target);
 
 struct TManifestEntry {
     QString RemoteName;  // below the server's folder, as the upload names it
@@ -157,6 +159,9 @@ public:
     void Sent(const QString &remoteName);
     void NotSent(const QString &remoteName);
 
+    // The fingerprint of a picture asked about (invalid when it was not).
+    TFileFingerprint FingerprintOf(const QString &remoteName) const { return m_seen.value(remoteName); }
+
     int Skipped() const { return int(m_skipped.size()); }
     const QStringList &SkippedNames() const { return m_skipped; }
 
@@ -169,6 +174,7 @@ private:
     TUploadManifest m_before;
     TUploadManifest m_now;
     QMap<QString, TFileFingerprint> m_pending; // asked about, not yet sent
+    QMap<QString, TFileFingerprint> m_seen;    // every picture asked about
     QStringList m_skipped;
 };
 
