@@ -173,6 +173,31 @@ TUploadPlan PlanUpload(const TUploadPage &page, const TUploadTarget &target)
     return plan;
 }
 
+TVerifyInput PlannedCheck(const TUploadPlan &plan, const TUploadTarget &target,
+                          const std::function<TFileFingerprint(const QString &remoteName)> &fingerprint)
+{
+    TVerifyInput c;
+    c.SiteUrl = target.URL;
+    c.RemotePageName = plan.Page.RemotePath;
+    bool read = false;
+    c.SentPage = ReadWhole(plan.Page.LocalPath, &read);
+    c.ServerFolder = target.Directory;
+    for (const TUploadFile &f : plan.Images) {
+        // The sent page names the picture as written, without its folder when
+        // the server has none.
+        QByteArray reference = NormalisedReference(f.Shown).toUtf8();
+        if (target.FlatDir) {
+            reference = ReplaceNoCase(reference, "graphics/", QByteArray());
+            reference = ReplaceNoCase(reference, "backgrnd/", QByteArray());
+        }
+        TFileFingerprint known = fingerprint ? fingerprint(f.RemotePath) : TFileFingerprint();
+        if (!known.Valid())
+            known = FingerprintFile(f.LocalPath);
+        c.Pictures << TVerifyPicture{QString::fromUtf8(reference), known};
+    }
+    return c;
+}
+
 QString TrustQuestion(const TUploadOutcome &outcome)
 {
     if (outcome.Trust == TrustKind::HostKey)
@@ -371,26 +396,11 @@ bool TUploadJob::SendOne(const TUploadFile &file, int index)
     return m_ftp.SendFile(file.LocalPath, file.RemotePath);
 }
 
-// What the check after the upload looks for: the page as sent at its address
-// and each picture under the name the sent page gives it.
 void TUploadJob::PrepareCheck()
 {
-    TVerifyInput &c = m_outcome.Check;
-    c.SiteUrl = m_target.URL;
-    c.RemotePageName = m_plan.Page.RemotePath;
-    bool read = false;
-    c.SentPage = ReadWhole(m_plan.Page.LocalPath, &read);
-    c.ServerFolder = m_target.Directory;
-    c.PreviousPage = m_changes->PreviousPage(c.RemotePageName);
-    c.Pictures.clear();
-    for (const TUploadFile &f : std::as_const(m_plan.Images)) {
-        QByteArray reference = NormalisedReference(f.Shown).toUtf8();
-        if (m_target.FlatDir) {
-            reference = ReplaceNoCase(reference, "graphics/", QByteArray());
-            reference = ReplaceNoCase(reference, "backgrnd/", QByteArray());
-        }
-        c.Pictures << TVerifyPicture{QString::fromUtf8(reference), m_changes->FingerprintOf(f.RemotePath)};
-    }
+    m_outcome.Check = PlannedCheck(m_plan, m_target,
+                                   [this](const QString &remote) { return m_changes->FingerprintOf(remote); });
+    m_outcome.Check.PreviousPage = m_changes->PreviousPage(m_plan.Page.RemotePath);
 }
 
 bool TUploadJob::UploadAll()

@@ -67,6 +67,12 @@ QByteArray GeoCitiesFooter();
 // Checks the page and its pictures and writes the rewritten copies.
 TUploadPlan PlanUpload(const TUploadPage &page, const TUploadTarget &target);
 
+// What the check after an upload looks for: the page as the plan sends it, at
+// the site's web address, and each picture under the name the sent page gives
+// it. fingerprint (may be empty: the files are read) gives a picture's by its remote name.
+TVerifyInput PlannedCheck(const TUploadPlan &plan, const TUploadTarget &target,
+                          const std::function<TFileFingerprint(const QString &remoteName)> &fingerprint = {});
+
 enum class UploadResult { Succeeded, Failed, Cancelled, NeedsTrust };
 enum class TrustKind { None, Certificate, HostKey };
 
