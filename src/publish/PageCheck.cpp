@@ -2,6 +2,7 @@
 
 #include "app/StringTable.h"
 #include "base/Paths.h"
+#include "publish/Upload.h"
 #include "publish/UploadManifest.h"
 
 #include <QDir>
@@ -63,20 +64,6 @@ bool IsWebAddress(const QString &reference)
     const QString r = reference.trimmed();
     return r.contains(QLatin1String("://")) || r.startsWith(QLatin1String("//"))
         || r.startsWith(QLatin1String("data:"), Qt::CaseInsensitive);
-}
-
-// A reference that stays inside the HTML folder: relative, no drive, no "..".
-bool InsideFolder(const QString &reference)
-{
-    QString r = reference.trimmed();
-    r.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    if (r.isEmpty() || r.startsWith(QLatin1Char('/')) || (r.size() >= 2 && r.at(1) == QLatin1Char(':')))
-        return false;
-    const QStringList parts = r.split(QLatin1Char('/'));
-    for (const QString &p : parts)
-        if (p == QLatin1String(".."))
-            return false;
-    return true;
 }
 
 // A link address that is no address yet.
@@ -241,7 +228,7 @@ private:
     // A picture file of the HTML folder: inside it, there, and not too big.
     void CheckPictureFile(int index, int kind, const QString &field, const QString &reference)
     {
-        if (!InsideFolder(reference)) {
+        if (!SafeReference(reference)) { // the upload refuses it
             Add(PageProblemKind::PictureOutsideFolder, index, kind, field, reference,
                 Wrap(index, LoadStr(sOutsidePicture).arg(reference)), true);
             return;
@@ -319,7 +306,7 @@ private:
     {
         if (m_in.PageFile.isEmpty())
             return;
-        const QString remote = RemotePageNameOf(m_in.PageFile);
+        const QString remote = RemotePageName(m_in.PageFile);
         const QString base = QFileInfo(ToNativePath(m_in.PageFile)).completeBaseName();
         if (HasBlank(base))
             Add(PageProblemKind::PageNameChanged, -1, bkNone, QString(), remote,
@@ -381,13 +368,6 @@ bool LooksLikeEmailAddress(const QString &address)
             if (!c.isLetter())
                 return false;
     return true;
-}
-
-QString RemotePageNameOf(const QString &pageFile)
-{
-    QString base = QFileInfo(ToNativePath(pageFile)).completeBaseName();
-    base.remove(QLatin1Char(' '));
-    return base + QStringLiteral(".html");
 }
 
 QString SizeInWords(qint64 bytes)

@@ -83,9 +83,6 @@ int WorkspaceStateFor(const TPageProblem &problem);
 // Parts the check and the window share.
 QString BlockKindName(int kind);                 // "Paragraph", "Link", "Image", ...
 bool LooksLikeEmailAddress(const QString &address);
-// The name the server stores the page under: the page file's name without
-// folder and extension, blanks removed, plus ".html".
-QString RemotePageNameOf(const QString &pageFile);
 // "850 KB", "2.4 MB"; "about 20 seconds", "about 2 minutes".
 QString SizeInWords(qint64 bytes);
 QString SlowLineTimeInWords(qint64 bytes);

@@ -366,8 +366,6 @@ private Q_SLOTS:
         QCOMPARE(SizeInWords(qint64(2.4 * 1024 * 1024)), QStringLiteral("2.4 MB"));
         QCOMPARE(SlowLineTimeInWords(100 * 1024), QStringLiteral("about a second"));
         QCOMPARE(SlowLineTimeInWords(20 * 1000 * 1000), QStringLiteral("about 3 minutes"));
-        QCOMPARE(RemotePageNameOf(QStringLiteral("C:\\Pages\\My Big Page.qze")), QStringLiteral("MyBigPage.html"));
-        QCOMPARE(RemotePageNameOf(QStringLiteral("/home/a/my.page.qze")), QStringLiteral("my.page.html"));
     }
 
     // Dimensions of real files written by Qt, and of a GIF header.
