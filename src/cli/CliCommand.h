@@ -38,5 +38,6 @@ QString PageHtmlAsSaved(TPageDocument &doc, const PageReadResult &read, const QS
 int RunExportCommand(const CliArgs &args);
 int RunListServersCommand(const CliArgs &args);
 int RunPublishCommand(const CliArgs &args);
+int RunVerifyCommand(const CliArgs &args);
 
 } // namespace wobbin

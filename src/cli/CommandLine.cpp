@@ -50,6 +50,11 @@ const Command kCommands[] = {
      "upload the page's HTML (as the program saves it) and its pictures to\n"
      "the server NAME, printing each status line; never asks a question",
      &RunPublishCommand, {"--server"}},
+    {"--verify", "PAGE", {"--server", "--data-dir"},
+     "check that the page is live: fetch it from the web address of\n"
+     "the server NAME and compare it and its pictures with what an\n"
+     "upload sends; the diagnosis on standard output",
+     &RunVerifyCommand, {"--server"}},
 };
 
 // Options the window takes besides a page file.
@@ -64,7 +69,8 @@ const char kExitStatus[] =
     "Exit status: 0 success; 1 missing page file, unwritable output or bad usage;\n"
     "2 not a page file, an unsupported version, or a damaged or truncated page\n"
     "(the blocks read before the damage are still written);\n"
-    "3 the upload failed (--publish; the message on standard error).\n";
+    "3 the upload failed (--publish; the message on standard error);\n"
+    "4 the page is not live as sent (--verify; the diagnosis on standard output).\n";
 
 const ValueOption *FindValueOption(const QString &name)
 {

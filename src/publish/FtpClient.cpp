@@ -877,6 +877,33 @@ bool TFtpClient::DeleteFile(const QString &remotePath)
     return d->runCommands(d->folderUrl(dir, d->folderAbsolute), commands);
 }
 
+TRemoteSize TFtpClient::RemoteSize(const QString &remotePath)
+{
+    TRemoteSize answer{TRemoteSize::Unknown, -1};
+    QStringList names;
+    if (!SplitRelative(remotePath, names)) {
+        d->setFailure(FtpFailure::BadName, 0, QStringLiteral("The remote name %1 is not allowed.").arg(remotePath));
+        return answer;
+    }
+    const QString name = names.takeLast();
+    const QString url = d->folderUrl(d->folder + names, d->folderAbsolute)
+        + QString::fromLatin1(QUrl::toPercentEncoding(name));
+    curl_easy_setopt(d->easy, CURLOPT_URL, url.toUtf8().constData());
+    // No body: FTP asks SIZE (in binary mode), SFTP asks the file's attributes.
+    curl_easy_setopt(d->easy, CURLOPT_NOBODY, 1L);
+    curl_easy_setopt(d->easy, CURLOPT_TRANSFERTEXT, 0L);
+    if (d->run()) {
+        curl_off_t length = -1;
+        if (curl_easy_getinfo(d->easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK && length >= 0)
+            answer = TRemoteSize{TRemoteSize::Known, qint64(length)};
+        else
+            answer.Answer = TRemoteSize::NotOffered;
+    } else if (d->errorCode == int(CURLE_REMOTE_FILE_NOT_FOUND)) {
+        answer.Answer = TRemoteSize::Missing;
+    }
+    return answer;
+}
+
 void TFtpClient::Disconnect()
 {
     const bool was = Connected();

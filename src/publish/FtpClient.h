@@ -14,6 +14,7 @@
 // accepted before (TrustedFingerprint). The password goes to the server only,
 // never into an error text.
 
+#include "publish/UploadManifest.h"
 #include "publish/UploadTarget.h"
 
 #include <QString>
@@ -85,6 +86,11 @@ public:
     bool SendFile(const QString &localPath, const QString &remotePath);
     // Removes a remote file (relative to the current folder).
     bool DeleteFile(const QString &remotePath);
+    // The size of a remote file (relative to the current folder) by the
+    // protocol's size query: Known, Missing (no such file), NotOffered (the
+    // server has no size query) or Unknown (it failed otherwise). The error
+    // code tells about the query like any operation's.
+    TRemoteSize RemoteSize(const QString &remotePath);
     // Logs off and closes the connection (OnDisconnect follows when connected).
     void Disconnect();
 

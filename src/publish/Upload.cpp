@@ -173,6 +173,31 @@ TUploadPlan PlanUpload(const TUploadPage &page, const TUploadTarget &target)
     return plan;
 }
 
+TVerifyInput PlannedCheck(const TUploadPlan &plan, const TUploadTarget &target,
+                          const std::function<TFileFingerprint(const QString &remoteName)> &fingerprint)
+{
+    TVerifyInput c;
+    c.SiteUrl = target.URL;
+    c.RemotePageName = plan.Page.RemotePath;
+    bool read = false;
+    c.SentPage = ReadWhole(plan.Page.LocalPath, &read);
+    c.ServerFolder = target.Directory;
+    for (const TUploadFile &f : plan.Images) {
+        // The sent page names the picture as written, without its folder when
+        // the server has none.
+        QByteArray reference = NormalisedReference(f.Shown).toUtf8();
+        if (target.FlatDir) {
+            reference = ReplaceNoCase(reference, "graphics/", QByteArray());
+            reference = ReplaceNoCase(reference, "backgrnd/", QByteArray());
+        }
+        TFileFingerprint known = fingerprint ? fingerprint(f.RemotePath) : TFileFingerprint();
+        if (!known.Valid())
+            known = FingerprintFile(f.LocalPath);
+        c.Pictures << TVerifyPicture{QString::fromUtf8(reference), known};
+    }
+    return c;
+}
+
 QString TrustQuestion(const TUploadOutcome &outcome)
 {
     if (outcome.Trust == TrustKind::HostKey)
@@ -279,6 +304,7 @@ TUploadOutcome TUploadJob::DoUpload()
     }
     m_files = 1 + int(m_plan.Images.size());
     m_lastValue = -1;
+    m_changes = std::make_unique<TUploadChanges>(IdentityOf(m_target), m_page.SendEverything, m_page.SentFilesFolder);
     bool succeeded = false;
     if (ConnectToServer() && !m_cancelled && UploadAll())
         succeeded = true;
@@ -291,6 +317,7 @@ TUploadOutcome TUploadJob::DoUpload()
         m_outcome.Message.clear();
     } else if (succeeded) {
         m_outcome.Result = UploadResult::Succeeded;
+        PrepareCheck();
     } else if (m_outcome.Result != UploadResult::NeedsTrust) {
         m_outcome.Result = UploadResult::Failed;
     }
@@ -369,6 +396,13 @@ bool TUploadJob::SendOne(const TUploadFile &file, int index)
     return m_ftp.SendFile(file.LocalPath, file.RemotePath);
 }
 
+void TUploadJob::PrepareCheck()
+{
+    m_outcome.Check = PlannedCheck(m_plan, m_target,
+                                   [this](const QString &remote) { return m_changes->FingerprintOf(remote); });
+    m_outcome.Check.PreviousPage = m_changes->PreviousPage(m_plan.Page.RemotePath);
+}
+
 bool TUploadJob::UploadAll()
 {
     bool result = false;
@@ -382,13 +416,17 @@ bool TUploadJob::UploadAll()
         m_ftp.SetErrorCode(0); // they may exist already
     }
     if (!SendOne(m_plan.Page, 0)) {
+        m_changes->NotSent(m_plan.Page.RemotePath);
         if (!m_cancelled) {
             m_outcome.FailedFiles << m_plan.Page.Shown;
             m_outcome.Message = LoadStr(208) + kCrLf + kCrLf + m_plan.Page.Shown + QStringLiteral(": ") + CauseText();
         }
     } else {
+        bool read = false;
+        m_changes->PageSent(m_plan.Page.RemotePath, ReadWhole(m_plan.Page.LocalPath, &read));
         // Every picture is tried; a broken connection ends the round, and
-        // the files not sent are named with the ones that failed.
+        // the files not sent are named with the ones that failed. A picture
+        // the server holds as it is here is not sent again.
         QStringList failed;
         QString lastCause;
         bool connectionGone = false;
@@ -398,7 +436,19 @@ bool TUploadJob::UploadAll()
                 failed << f.Shown;
                 continue;
             }
-            if (!SendOne(f, i + 1) && !m_cancelled) {
+            const TSendDecision decision = m_changes->Picture(
+                f.LocalPath, f.RemotePath, [this](const QString &remote) { return m_ftp.RemoteSize(remote); },
+                &m_cancelled);
+            if (m_cancelled)
+                break;
+            if (!decision.Send)
+                continue;
+            const bool sent = SendOne(f, i + 1);
+            if (sent)
+                m_changes->Sent(f.RemotePath);
+            else
+                m_changes->NotSent(f.RemotePath);
+            if (!sent && !m_cancelled) {
                 lastCause = CauseText();
                 failed << f.Shown + QStringLiteral(": ") + lastCause;
                 const FtpFailure why = m_ftp.Failure();
@@ -406,6 +456,9 @@ bool TUploadJob::UploadAll()
                     || why == FtpFailure::NotConnected || why == FtpFailure::Unreachable || why == FtpFailure::LogOnTimeout;
             }
         }
+        m_outcome.Skipped = m_changes->SkippedNames();
+        if (!m_outcome.Skipped.isEmpty() && !m_cancelled)
+            SetStatus(m_outcome.Skipped.size() == 1 ? LoadStr(323) : LoadStr(322).arg(m_outcome.Skipped.size()));
         if (!m_cancelled) {
             if (failed.isEmpty()) {
                 result = true;
@@ -419,6 +472,9 @@ bool TUploadJob::UploadAll()
             }
         }
     }
+    // What arrived is kept even when the upload failed or was cancelled; a
+    // list that cannot be written only makes the next upload send more.
+    m_changes->Save();
     if (m_cancelled)
         return false;
     SetStatus(LoadStr(209));

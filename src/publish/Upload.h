@@ -11,6 +11,7 @@
 
 #include "page/ResourceList.h"
 #include "publish/FtpClient.h"
+#include "publish/PageVerify.h"
 #include "publish/UploadTarget.h"
 
 #include <QList>
@@ -31,6 +32,10 @@ struct TUploadPage {
     QString HtmlFolder;      // HTMLFolder: the page's HTML file and its pictures
     QString HtmlFile;        // the HTML file to send; empty: HTMLFolder joined with the page's name + ".html"
     UploadImageList Images;  // the pictures the page refers to (UploadImageList)
+    // Pictures the server still holds as last sent are not sent again, unless
+    // the user asked for everything this once.
+    bool SendEverything = false;
+    QString SentFilesFolder; // where what was sent is kept; empty: TUploadManifest::DefaultFolder()
 };
 
 // One file of the upload.
@@ -62,6 +67,12 @@ QByteArray GeoCitiesFooter();
 // Checks the page and its pictures and writes the rewritten copies.
 TUploadPlan PlanUpload(const TUploadPage &page, const TUploadTarget &target);
 
+// What the check after an upload looks for: the page as the plan sends it, at
+// the site's web address, and each picture under the name the sent page gives
+// it. fingerprint (may be empty: the files are read) gives a picture's by its remote name.
+TVerifyInput PlannedCheck(const TUploadPlan &plan, const TUploadTarget &target,
+                          const std::function<TFileFingerprint(const QString &remoteName)> &fingerprint = {});
+
 enum class UploadResult { Succeeded, Failed, Cancelled, NeedsTrust };
 enum class TrustKind { None, Certificate, HostKey };
 
@@ -72,6 +83,8 @@ struct TUploadOutcome {
     QString Fingerprint;       // NeedsTrust: of the certificate or host key
     QStringList FailedFiles;   // files that did not arrive (as shown)
     QString AcceptedFingerprint; // a certificate the user accepted during this upload (to store with the server)
+    QStringList Skipped;       // pictures not sent again: the server holds them as they are here
+    TVerifyInput Check;        // Succeeded: what to look for on the web (the check after the upload)
 };
 
 // The question to ask for a NeedsTrust outcome (with the fingerprint).
@@ -109,12 +122,14 @@ private:
     void SetTransferMode(const QString &extension);
     void SetStatus(const QString &text);
     bool SendOne(const TUploadFile &file, int index);
+    void PrepareCheck();
     QString AddressShown() const;
     QString CauseText() const;
 
     TUploadPage m_page;
     TUploadTarget m_target;
     TUploadPlan m_plan;
+    std::unique_ptr<TUploadChanges> m_changes; // what was sent to this server, for this upload
     TFtpClient m_ftp;
     QString m_knownHosts;
     TUploadOutcome m_outcome;

@@ -1,8 +1,13 @@
 #include "publish/frmJoy_gui.h"
 
+#include "app/Dialogs_gui.h"
 #include "app/Settings.h"
 #include "app/Skin_gui.h"
 #include "app/StringTable.h"
+#include "publish/Upload.h"
+
+#include <QApplication>
+#include <QEventLoop>
 
 #include <QCheckBox>
 #include <QLabel>
@@ -59,12 +64,21 @@ TfrmJoy::TfrmJoy(QWidget *parent)
     btnJoy->setDefault(true);
     connect(btnJoy, &QPushButton::clicked, this, &TfrmJoy::btnJoyClick);
 
-    // The check box and the button under the texts; the window grows only when
-    // the texts need more room than its stored size.
-    const int bottom = qMax(top, 168 + 6);
-    chkJoy->setGeometry(8, bottom + 4, left - 8 + 80, 22);
-    btnJoy->setGeometry(kWidth - 10 - 80, bottom, 80, 26);
-    setFixedSize(kWidth, qMax(kHeight, bottom + 26 + 8));
+    lblSkipped = new QLabel(this);
+    lblSkipped->setObjectName(QStringLiteral("lblSkipped"));
+    lblSkipped->setWordWrap(true);
+    lblSkipped->hide();
+    lblLive = new QLabel(this);
+    lblLive->setObjectName(QStringLiteral("lblLive"));
+    lblLive->setWordWrap(true);
+    lblLive->setTextFormat(Qt::RichText);
+    lblLive->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard
+                                     | Qt::TextSelectableByMouse);
+    lblLive->setOpenExternalLinks(false);
+    connect(lblLive, &QLabel::linkActivated, this, &TfrmJoy::lblLiveLinkActivated);
+    lblLive->hide();
+    m_textsBottom = top;
+    Relayout();
 
     timAnimation = new QTimer(this);
     timAnimation->setObjectName(QStringLiteral("timAnimation"));
@@ -73,11 +87,64 @@ TfrmJoy::TfrmJoy(QWidget *parent)
     timAnimation->start();
 }
 
+// The check box and the button under the texts; the window grows only when
+// the texts need more room than its stored size.
+void TfrmJoy::Relayout()
+{
+    const int left = 180, width = kWidth - left - 10;
+    int top = m_textsBottom;
+    for (QLabel *l : {lblSkipped, lblLive}) {
+        if (l->isHidden())
+            continue;
+        const int h = l->heightForWidth(width);
+        l->setGeometry(left, top + 2, width, h);
+        top += h + 7;
+    }
+    const int bottom = qMax(top, 168 + 6);
+    chkJoy->setGeometry(8, bottom + 4, left - 8 + 80, 22);
+    btnJoy->setGeometry(kWidth - 10 - 80, bottom, 80, 26);
+    setFixedSize(kWidth, qMax(kHeight, bottom + 26 + 8));
+}
+
+void TfrmJoy::ShowOutcome(const TUploadOutcome &outcome)
+{
+    const int skipped = int(outcome.Skipped.size());
+    lblSkipped->setVisible(skipped > 0);
+    if (skipped > 0)
+        lblSkipped->setText(skipped == 1 ? LoadStr(323) : LoadStr(322).arg(skipped));
+    delete m_runner;
+    m_result = TVerifyResult();
+    m_runner = new TVerifyRunner(outcome.Check, this);
+    connect(m_runner, &TVerifyRunner::Finished, this, [this] {
+        m_result = m_runner->Result();
+        lblLive->setText(m_result.Html);
+        Relayout();
+        Q_EMIT CheckFinished();
+    });
+    lblLive->setText(LoadStr(324).toHtmlEscaped());
+    lblLive->show();
+    Relayout();
+    m_runner->Start();
+}
+
+bool TfrmJoy::CheckRunning() const
+{
+    return m_runner && m_runner->Running();
+}
+
+void TfrmJoy::lblLiveLinkActivated(const QString &link)
+{
+    if (OpenAddress)
+        OpenAddress(link);
+}
+
 void TfrmJoy::btnJoyClick()
 {
     if (chkJoy->isChecked())
         WriteSetting(QStringLiteral("General"), QStringLiteral("ShowJoy"), QStringLiteral("No"));
     timAnimation->stop();
+    if (m_runner)
+        m_runner->Cancel(); // a check still running ends at once
     accept();
 }
 
@@ -102,6 +169,28 @@ bool ShowJoyUnlessSwitchedOff(QWidget *parent)
     TfrmJoy joy(parent);
     joy.exec();
     return true;
+}
+
+TVerifyResult ShowUploadSuccess(QWidget *parent, const TUploadOutcome &outcome,
+                                const std::function<void(const QString &address)> &openAddress)
+{
+    if (ReadSetting(QStringLiteral("General"), QStringLiteral("ShowJoy")) != QLatin1String("No")) {
+        TfrmJoy joy(parent);
+        joy.OpenAddress = openAddress;
+        joy.ShowOutcome(outcome);
+        joy.exec();
+        return joy.CheckResult();
+    }
+    // No dialog: the check runs while the window goes on; only trouble is told.
+    TVerifyRunner runner(outcome.Check);
+    QEventLoop wait;
+    QObject::connect(&runner, &TVerifyRunner::Finished, &wait, &QEventLoop::quit);
+    runner.Start();
+    wait.exec();
+    const TVerifyResult result = runner.Result();
+    if (!result.IsLive() && result.Verdict != VerifyVerdict::Cancelled)
+        MsgBox(parent, result.Text, QMessageBox::Warning, QMessageBox::Ok);
+    return result;
 }
 
 } // namespace wobbin

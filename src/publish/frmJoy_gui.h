@@ -2,8 +2,14 @@
 // The congratulation after a successful upload: fireworks in imgJoy (eleven
 // frames, one every 200 ms, the sound "wavWorks" at the first of each round),
 // four texts, OK, and "Don't show this screen again." (General "ShowJoy").
+// Below the texts: how many pictures were not sent again, and whether the page
+// is really live (the check after the upload, running while the dialog is open).
+
+#include "publish/PageVerify.h"
 
 #include <QDialog>
+
+#include <functional>
 
 class QCheckBox;
 class QLabel;
@@ -11,6 +17,8 @@ class QPushButton;
 class QTimer;
 
 namespace wobbin {
+
+struct TUploadOutcome;
 
 class TfrmJoy : public QDialog
 {
@@ -26,12 +34,42 @@ public:
     QPushButton *btnJoy = nullptr;
     QCheckBox *chkJoy = nullptr;
     QTimer *timAnimation = nullptr;
+    QLabel *lblSkipped = nullptr;  // "3 pictures had not changed ..." (hidden when none)
+    QLabel *lblLive = nullptr;     // the check after the upload (hidden until it starts)
+
+    // Opens an address in the web browser when the link in lblLive is clicked.
+    std::function<void(const QString &address)> OpenAddress;
 
     void btnJoyClick();
     void timAnimationTimer();
+
+    // Shows the pictures not sent again and starts the check after the upload.
+    void ShowOutcome(const TUploadOutcome &outcome);
+    bool CheckRunning() const;
+    // The check's result (Verdict Cancelled until it is done).
+    TVerifyResult CheckResult() const { return m_result; }
+
+Q_SIGNALS:
+    void CheckFinished();
+
+private:
+    void Relayout();
+    void lblLiveLinkActivated(const QString &link);
+
+    TVerifyRunner *m_runner = nullptr;
+    TVerifyResult m_result;
+    int m_textsBottom = 0;
 };
 
 // Shows TfrmJoy modally unless General "ShowJoy" is "No"; true when shown.
 bool ShowJoyUnlessSwitchedOff(QWidget *parent);
+
+// After a successful upload: TfrmJoy with the pictures not sent again and the
+// check whether the page is live. With the dialog switched off the check runs
+// all the same (the window keeps working meanwhile) and only a page that is
+// not live is reported, in a message box. openAddress opens the page's address
+// in the browser. Returns the check's result.
+TVerifyResult ShowUploadSuccess(QWidget *parent, const TUploadOutcome &outcome,
+                                const std::function<void(const QString &address)> &openAddress = {});
 
 } // namespace wobbin

@@ -25,3 +25,8 @@ endif()
 if(TARGET core_test_publish_upload_cli AND TARGET wobbin-express)
     add_dependencies(core_test_publish_upload_cli wobbin-express)
 endif()
+
+# The check of a published page runs the built program.
+if(TARGET core_test_publish_verify_cli AND TARGET wobbin-express)
+    add_dependencies(core_test_publish_verify_cli wobbin-express)
+endif()

@@ -159,6 +159,12 @@ const QList<Expected> &ExactTexts()
 
 // Texts whose wording is ours; they must exist and not be empty.
 const QList<int> kOwnTexts{
+    // page check of the Send panel
+    260, 261, 262, 263, 264, 265, 266, 267, 268, 269, 270, 271, 272, 273, 274, 275, 276, 277, 278,
+    279, 280, 281, 282, 283, 284, 285, 286, 287, 288,
+    // is the page live?
+    300, 301, 302, 303, 304, 305, 306, 307, 308, 309, 310, 311, 312, 313, 314, 315, 316, 317, 318, 319,
+    320, 321, 322, 323, 324,
     // style wizard
     500, 501, 502, 503, 504, 508, 510, 511, 517, 518, 519, 520, 526, 527, 528,
     // server list

@@ -1,0 +1,181 @@
+#pragma once
+// What was last sent to a server, so that the next upload sends the page and
+// only the pictures that changed or went missing there.
+//
+// One small file per server (protocol, host and port, folder, login) in the
+// "sent" folder of the user's data folder, written through the checked writer:
+// a crash while it is written leaves the previous file whole, and a damaged or
+// foreign file reads as "nothing known", which sends everything.
+//
+// File (ASCII, every text percent-encoded):
+//   Wobbin Express sent files 1
+//   server<TAB>protocol<TAB>host:port<TAB>folder<TAB>login
+//   file<TAB>remote name<TAB>size<TAB>SHA-256 in hex      (one line per file)
+//   end<TAB>number of file lines
+
+#include <QByteArray>
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <functional>
+
+namespace wobbin {
+
+struct tWWWServerType;
+struct TUploadTarget;
+
+// Which server a manifest belongs to.
+struct TServerIdentity {
+    QString Protocol;   // "FTP", "FTPS", "SFTP"
+    QString Host;       // lower case, without the port
+    int Port = 0;       // the port used (the protocol's usual one when none is given)
+    QString Directory;  // the server's folder, as the upload uses it
+    QString UserName;
+    bool operator==(const TServerIdentity &) const = default;
+};
+
+TServerIdentity IdentityOf(const tWWWServerType &server);
+TServerIdentity IdentityOf(const TUploadTarget &target);
+
+struct TManifestEntry {
+    QString RemoteName;  // below the server's folder, as the upload names it
+    qint64 Size = 0;
+    QByteArray Sha256;   // 64 lower-case hex digits
+    bool operator==(const TManifestEntry &) const = default;
+};
+
+// A local file's size and SHA-256 (hex); Size -1 when it cannot be read.
+struct TFileFingerprint {
+    qint64 Size = -1;
+    QByteArray Sha256;
+    bool Valid() const { return Size >= 0 && Sha256.size() == 64; }
+};
+// Reads the whole file; stops early (invalid result) when *cancel becomes true.
+TFileFingerprint FingerprintFile(const QString &nativePath, const std::atomic<bool> *cancel = nullptr);
+TFileFingerprint FingerprintBytes(const QByteArray &bytes);
+// The size and SHA-256 of a page as text: line ends as a bare LF, as servers
+// store text sent in text mode.
+TFileFingerprint FingerprintText(const QByteArray &bytes);
+
+class TUploadManifest
+{
+public:
+    TUploadManifest() = default;
+    explicit TUploadManifest(const TServerIdentity &server) : m_server(server) {}
+
+    // The folder the manifests live in: UserDataDir()/sent.
+    static QString DefaultFolder();
+    // The manifest file of a server in that folder (named by a hash of the identity).
+    static QString FileFor(const QString &folder, const TServerIdentity &server);
+
+    // Reads the server's manifest. A missing file is an empty manifest (a
+    // first upload) and returns true; a damaged file, or one written for
+    // another server, also gives an empty manifest but returns false with the
+    // cause in *error.
+    bool Load(const QString &folder, const TServerIdentity &server, QString *error = nullptr);
+    // Writes it through the checked writer (creating the folder); false with
+    // the cause in *error, the previous file then stays as it was.
+    bool Save(const QString &folder, QString *error = nullptr) const;
+
+    QByteArray ToBytes() const;
+    // False (and an empty manifest) when the bytes are not a whole manifest of that server.
+    bool FromBytes(const QByteArray &bytes, const TServerIdentity &server, QString *error = nullptr);
+
+    const TServerIdentity &Server() const { return m_server; }
+    // Nothing has been sent to this server yet (as far as this computer knows).
+    bool IsEmpty() const { return m_entries.isEmpty(); }
+    // In the order of their remote names.
+    QList<TManifestEntry> Entries() const { return m_entries.values(); }
+    const TManifestEntry *Find(const QString &remoteName) const;
+    // Records a file that arrived (replacing what was known under its name).
+    void Record(const QString &remoteName, const TFileFingerprint &sent);
+    // A file that did not arrive: its remote copy is no longer known.
+    void Forget(const QString &remoteName);
+
+private:
+    TServerIdentity m_server;
+    QMap<QString, TManifestEntry> m_entries; // by remote name
+};
+
+// What the server says about a remote file's size.
+struct TRemoteSize {
+    enum State {
+        Known,       // Bytes holds its size
+        Missing,     // no such file there
+        NotOffered,  // the server has no size query
+        Unknown,     // the query failed for another reason
+    } Answer = NotOffered;
+    qint64 Bytes = -1;
+};
+using RemoteSizeQuery = std::function<TRemoteSize(const QString &remoteName)>;
+
+enum class SendReason {
+    Page,            // the page is always sent
+    SendEverything,  // the user asked for everything once
+    FirstUpload,     // nothing is known about this server
+    NotSentBefore,   // no record of this file on this server
+    ChangedHere,     // the local file differs from what was sent
+    MissingThere,    // the server no longer has it
+    ChangedThere,    // the server's copy has another size
+    Unsure,          // the server could not say: sent to be sure
+    Unreadable,      // the local file could not be read (the upload reports it)
+    Unchanged,       // skipped: the same file is on the server
+};
+
+struct TSendDecision {
+    bool Send = true;
+    SendReason Reason = SendReason::Page;
+};
+
+// Whether a file goes up. query (may be empty) is asked only for a picture
+// whose local copy matches the manifest; a server without a size query is
+// trusted to still hold what was sent.
+TSendDecision DecideSend(const TUploadManifest &manifest, const QString &remoteName, const TFileFingerprint &local,
+                         bool isPage, bool sendEverything, const RemoteSizeQuery &query);
+
+// The manifest's part in one upload: what was last sent to the server is read
+// at the start; each picture is asked about before it goes up; what arrived is
+// recorded, what failed forgotten; the result is saved at the end.
+class TUploadChanges
+{
+public:
+    // folder: where the manifests live (empty: TUploadManifest::DefaultFolder()).
+    TUploadChanges(const TServerIdentity &server, bool sendEverything, const QString &folder = QString());
+
+    // What was known before this upload (empty for a first upload or a damaged file).
+    const TUploadManifest &Before() const { return m_before; }
+    // The page as sent the time before (its text fingerprint); invalid when unknown.
+    TFileFingerprint PreviousPage(const QString &remoteName) const;
+
+    // Whether the picture goes up (reads the local file to fingerprint it).
+    TSendDecision Picture(const QString &localPath, const QString &remoteName, const RemoteSizeQuery &query,
+                          const std::atomic<bool> *cancel = nullptr);
+    // The page arrived (recorded by its text: line ends as LF).
+    void PageSent(const QString &remoteName, const QByteArray &sentBytes);
+    // A picture asked about arrived / did not arrive.
+    void Sent(const QString &remoteName);
+    void NotSent(const QString &remoteName);
+
+    // The fingerprint of a picture asked about (invalid when it was not).
+    TFileFingerprint FingerprintOf(const QString &remoteName) const { return m_seen.value(remoteName); }
+
+    int Skipped() const { return int(m_skipped.size()); }
+    const QStringList &SkippedNames() const { return m_skipped; }
+
+    // Writes what is known now; false with the cause (the next upload then sends more).
+    bool Save(QString *error = nullptr) const;
+
+private:
+    QString m_folder;
+    bool m_sendEverything = false;
+    TUploadManifest m_before;
+    TUploadManifest m_now;
+    QMap<QString, TFileFingerprint> m_pending; // asked about, not yet sent
+    QMap<QString, TFileFingerprint> m_seen;    // every picture asked about
+    QStringList m_skipped;
+};
+
+} // namespace wobbin

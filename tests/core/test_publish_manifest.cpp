@@ -1,0 +1,395 @@
+// The list of what was last sent to each server, and the choice of files an
+// upload sends with it.
+#include "publish/ServerList.h"
+#include "publish/UploadManifest.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace wobbin;
+
+namespace {
+
+TServerIdentity Identity()
+{
+    return TServerIdentity{QStringLiteral("FTP"), QStringLiteral("ftp.example.com"), 21, QStringLiteral("public_html"),
+                           QStringLiteral("ann")};
+}
+
+TFileFingerprint Print(const QByteArray &content) { return FingerprintBytes(content); }
+
+TUploadManifest Manifest(int files)
+{
+    TUploadManifest m(Identity());
+    for (int i = 0; i < files; ++i)
+        m.Record(QStringLiteral("graphics/picture %1.jpg").arg(i), Print(QByteArray::number(i)));
+    return m;
+}
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Answers of a server's size query, by remote name.
+RemoteSizeQuery Server(QMap<QString, TRemoteSize> answers, int *asked = nullptr)
+{
+    return [answers, asked](const QString &name) {
+        if (asked)
+            ++*asked;
+        return answers.value(name, TRemoteSize{TRemoteSize::Missing, -1});
+    };
+}
+
+// Whether the (stopped) process holds a file of the folder open.
+bool WriterHasFileOpenIn(pid_t pid, const QString &folder)
+{
+    const QString fds = QStringLiteral("/proc/%1/fd").arg(pid);
+    const QString prefix = QDir(folder).canonicalPath() + QLatin1Char('/');
+    for (const QString &fd : QDir(fds).entryList(QDir::System | QDir::Files | QDir::NoDotAndDotDot))
+        if (QFileInfo(fds + QLatin1Char('/') + fd).symLinkTarget().startsWith(prefix))
+            return true;
+    return false;
+}
+
+} // namespace
+
+class TestPublishManifest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void roundTripAndOddNames()
+    {
+        TUploadManifest m(Identity());
+        m.Record(QStringLiteral("index.html"), Print("<html>"));
+        m.Record(QStringLiteral("graphics/a b%20\tc\nd.gif"), Print("GIF89a"));
+        m.Record(QStringLiteral("graphics/caf\u00e9.jpg"), Print(QByteArray(3000, 'x')));
+        m.Record(QStringLiteral("index.html"), Print("<html>changed")); // replaces the first record
+        QCOMPARE(m.Entries().size(), 3);
+        QCOMPARE(m.Find(QStringLiteral("index.html"))->Size, qint64(13));
+
+        const QByteArray bytes = m.ToBytes();
+        QVERIFY(!bytes.contains('\r'));
+        for (char c : bytes)
+            QVERIFY(c == '\n' || c == '\t' || (c >= 32 && c < 127));
+        TUploadManifest back;
+        QString error;
+        QVERIFY2(back.FromBytes(bytes, Identity(), &error), qPrintable(error));
+        QCOMPARE(back.Entries(), m.Entries());
+        QVERIFY(back.Find(QStringLiteral("graphics/a b%20\tc\nd.gif")));
+        QVERIFY(!back.Find(QStringLiteral("Index.html"))); // remote names keep their case
+    }
+
+    void eachServerHasItsOwnFile()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("sent"));
+        TUploadManifest m = Manifest(2);
+        QString error;
+        QVERIFY2(m.Save(folder, &error), qPrintable(error));
+
+        TUploadManifest loaded;
+        QVERIFY(loaded.Load(folder, Identity()));
+        QCOMPARE(loaded.Entries(), m.Entries());
+
+        // Another protocol, host, port, folder or login knows nothing yet.
+        QList<TServerIdentity> others;
+        for (int i = 0; i < 5; ++i) {
+            TServerIdentity o = Identity();
+            switch (i) {
+            case 0: o.Protocol = QStringLiteral("SFTP"); break;
+            case 1: o.Host = QStringLiteral("ftp.example.org"); break;
+            case 2: o.Port = 2121; break;
+            case 3: o.Directory = QStringLiteral("www"); break;
+            default: o.UserName = QStringLiteral("bob"); break;
+            }
+            QVERIFY(TUploadManifest::FileFor(folder, o) != TUploadManifest::FileFor(folder, Identity()));
+            TUploadManifest other;
+            QVERIFY(other.Load(folder, o));
+            QVERIFY(other.IsEmpty());
+        }
+
+        // A file copied under another server's name is not taken for its own.
+        TServerIdentity bob = Identity();
+        bob.UserName = QStringLiteral("bob");
+        QVERIFY(QFile::copy(TUploadManifest::FileFor(folder, Identity()), TUploadManifest::FileFor(folder, bob)));
+        TUploadManifest copied;
+        QVERIFY(!copied.Load(folder, bob, &error));
+        QVERIFY(copied.IsEmpty());
+        QCOMPARE(error, QStringLiteral("written for another server"));
+    }
+
+    void identityOfAServer()
+    {
+        tWWWServerType s;
+        s.Address = QStringLiteral("FTP.Example.COM");
+        s.Directory = QStringLiteral(" public_html/ ");
+        s.UserName = QStringLiteral("Ann");
+        s.Protocol = QStringLiteral("SFTP");
+        const TServerIdentity id = IdentityOf(s);
+        QCOMPARE(id.Protocol, QStringLiteral("SFTP"));
+        QCOMPARE(id.Host, QStringLiteral("ftp.example.com"));
+        QCOMPARE(id.Port, 22);
+        QCOMPARE(id.Directory, QStringLiteral("public_html"));
+        QCOMPARE(id.UserName, QStringLiteral("Ann"));
+        s.Address = QStringLiteral("ftp.example.com:2222");
+        s.Protocol = QStringLiteral("FTP");
+        QCOMPARE(IdentityOf(s).Port, 2222);
+    }
+
+    // Every cut of a manifest (as a crash of a writer without the checked
+    // writer would leave it) and damaged lines are refused, never half-read.
+    void damagedFilesReadAsNothingKnown()
+    {
+        const QByteArray whole = Manifest(3).ToBytes();
+        for (int cut = 0; cut < whole.size(); ++cut) {
+            TUploadManifest m;
+            QVERIFY2(!m.FromBytes(whole.left(cut), Identity()), qPrintable(QString::number(cut)));
+            QVERIFY(m.IsEmpty());
+        }
+        QByteArray badHash = whole;
+        const int shaAt = whole.indexOf('\n', whole.indexOf("file\t")) - 64;
+        badHash[shaAt] = 'G';
+        QByteArray negative = whole;
+        negative.replace("\t1\t", "\t-1\t");
+        QByteArray extraLine = whole;
+        extraLine.insert(whole.indexOf("end\t"), "rubbish\n");
+        QByteArray wrongCount = whole;
+        wrongCount.replace("end\t3", "end\t4");
+        for (const QByteArray &bad : {badHash, negative, extraLine, wrongCount, QByteArray(100000, '\0')}) {
+            TUploadManifest m;
+            QString error;
+            QVERIFY(!m.FromBytes(bad, Identity(), &error));
+            QVERIFY(!error.isEmpty());
+            QVERIFY(m.IsEmpty());
+        }
+        // On disk: a damaged file is reported and nothing is known, so everything is sent.
+        QTemporaryDir dir;
+        const QString path = TUploadManifest::FileFor(dir.path(), Identity());
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(whole.left(whole.size() / 2));
+        f.close();
+        TUploadManifest m;
+        QVERIFY(!m.Load(dir.path(), Identity()));
+        QCOMPARE(DecideSend(m, QStringLiteral("graphics/picture 1.jpg"), Print("1"), false, false, {}).Reason,
+                 SendReason::FirstUpload);
+    }
+
+    // A writer killed at any moment while it saves leaves the old manifest or
+    // the new one, whole.
+    void crashWhileWritingKeepsAWholeManifest()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("sent"));
+        const TUploadManifest small = Manifest(3);
+        QVERIFY(small.Save(folder));
+        const TUploadManifest big = Manifest(40000); // a few megabytes: long enough to be caught
+        const QByteArray bigBytes = big.ToBytes();
+        QVERIFY(bigBytes.size() > 3 * 1024 * 1024);
+        // Kill the writer after varying times until it has been caught a few
+        // times with its new file open (stopped first, to look at its files).
+        int midWrite = 0;
+        for (int round = 0; round < 400 && midWrite < 3; ++round) {
+            QVERIFY(small.Save(folder));
+            const pid_t child = fork();
+            QVERIFY(child >= 0);
+            if (child == 0) {
+                for (;;)
+                    big.Save(folder);
+            }
+            usleep(useconds_t(40000 + (round % 37) * 5000)); // a save takes about 0.1 s here
+            int status = 0;
+            QCOMPARE(kill(child, SIGSTOP), 0);
+            QCOMPARE(waitpid(child, &status, WUNTRACED), child);
+            if (WriterHasFileOpenIn(child, folder))
+                ++midWrite;
+            QCOMPARE(kill(child, SIGKILL), 0);
+            QCOMPARE(waitpid(child, &status, 0), child);
+            QVERIFY(WIFSIGNALED(status));
+            TUploadManifest m;
+            QString error;
+            QVERIFY2(m.Load(folder, Identity(), &error), qPrintable(error));
+            if (m.Entries().size() == 3)
+                QCOMPARE(m.Entries(), small.Entries());
+            else
+                QCOMPARE(ReadAll(TUploadManifest::FileFor(folder, Identity())), bigBytes);
+        }
+        QVERIFY2(midWrite > 0, "the writer was never caught in the middle of writing");
+    }
+
+    // A full disk: the save fails with its cause and the old manifest stays.
+    void fullDiskKeepsTheOldManifest()
+    {
+        if (geteuid() != 0)
+            QSKIP("needs root to mount a small file system in a private mount namespace");
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("sent"));
+        QVERIFY(QDir().mkpath(folder));
+        const pid_t child = fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            int code = 0;
+            if (unshare(CLONE_NEWNS) != 0 || mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
+                || mount("tmpfs", folder.toLocal8Bit().constData(), "tmpfs", 0, "size=32k") != 0)
+                _exit(10);
+            const TUploadManifest small = Manifest(3);
+            if (!small.Save(folder))
+                code = 11;
+            QString error;
+            if (Manifest(5000).Save(folder, &error))
+                code = 12;
+            else if (!error.contains(QStringLiteral("No space left")))
+                code = 13;
+            TUploadManifest m;
+            if (!m.Load(folder, Identity()) || m.Entries() != small.Entries())
+                code = 14;
+            _exit(code);
+        }
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
+
+        // A folder that cannot be made is reported as well.
+        QFile blocker(dir.filePath(QStringLiteral("file")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        QString error;
+        QVERIFY(!Manifest(1).Save(dir.filePath(QStringLiteral("file/sent")), &error));
+        QVERIFY(!error.isEmpty());
+    }
+
+    void fingerprints()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("a.bin"));
+        QByteArray content(700 * 1024, 'q'); // several read blocks
+        content[1000] = 'x';
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(content);
+        f.close();
+        const TFileFingerprint p = FingerprintFile(path);
+        QVERIFY(p.Valid());
+        QCOMPARE(p.Size, qint64(content.size()));
+        QCOMPARE(p.Sha256, QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex());
+        QCOMPARE(FingerprintBytes("abc").Sha256,
+                 QByteArray("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"));
+        QVERIFY(!FingerprintFile(dir.filePath(QStringLiteral("none"))).Valid());
+        QVERIFY(!FingerprintFile(dir.path()).Valid());
+        std::atomic<bool> cancel{true};
+        QVERIFY(!FingerprintFile(path, &cancel).Valid());
+    }
+
+    // Three uploads as the upload runs them: the first sends all, the second
+    // only what changed here or went missing there, "send everything" all once.
+    void uploadsOneAfterAnother()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("sent"));
+        auto write = [&](const QString &name, const QByteArray &bytes) {
+            QFile f(dir.filePath(name));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(bytes);
+        };
+        write(QStringLiteral("a.gif"), "picture a");
+        write(QStringLiteral("b.gif"), "picture b");
+        QMap<QString, TRemoteSize> there; // the server's files, as its size query answers
+        auto upload = [&](bool everything, QStringList *sent) -> int {
+            TUploadChanges changes(Identity(), everything, folder);
+            changes.PageSent(QStringLiteral("index.html"), "<html>\r\n</html>\r\n");
+            for (const QString &name : {QStringLiteral("a.gif"), QStringLiteral("b.gif")}) {
+                const QString remote = QStringLiteral("graphics/") + name;
+                if (!changes.Picture(dir.filePath(name), remote, Server(there)).Send)
+                    continue;
+                *sent << remote;
+                there.insert(remote, TRemoteSize{TRemoteSize::Known, QFileInfo(dir.filePath(name)).size()});
+                changes.Sent(remote);
+            }
+            return changes.Save() ? changes.Skipped() : -1;
+        };
+        QStringList sent;
+        QCOMPARE(upload(false, &sent), 0);
+        QCOMPARE(sent.size(), 2);
+        sent.clear();
+        QCOMPARE(upload(false, &sent), 2);
+        QVERIFY(sent.isEmpty());
+        // Changed here, deleted there.
+        write(QStringLiteral("a.gif"), "picture a, retouched");
+        there.remove(QStringLiteral("graphics/b.gif"));
+        QCOMPARE(upload(false, &sent), 0);
+        QCOMPARE(sent, (QStringList{QStringLiteral("graphics/a.gif"), QStringLiteral("graphics/b.gif")}));
+        sent.clear();
+        QCOMPARE(upload(true, &sent), 0);
+        QCOMPARE(sent.size(), 2);
+        sent.clear();
+        QCOMPARE(upload(false, &sent), 2);
+
+        // The page is recorded by its text, so the check after an upload can
+        // recognise it whatever line ends the server gave it.
+        TUploadChanges later(Identity(), false, folder);
+        QCOMPARE(later.PreviousPage(QStringLiteral("index.html")).Sha256, FingerprintBytes("<html>\n</html>\n").Sha256);
+        QVERIFY(!later.PreviousPage(QStringLiteral("other.html")).Valid());
+        // A picture that failed is forgotten.
+        QVERIFY(later.Picture(dir.filePath(QStringLiteral("a.gif")), QStringLiteral("graphics/a.gif"), {}).Send == false);
+        TUploadChanges failing(Identity(), true, folder);
+        failing.Picture(dir.filePath(QStringLiteral("a.gif")), QStringLiteral("graphics/a.gif"), {});
+        failing.NotSent(QStringLiteral("graphics/a.gif"));
+        QVERIFY(failing.Save());
+        TUploadChanges after(Identity(), false, folder);
+        QCOMPARE(after.Picture(dir.filePath(QStringLiteral("a.gif")), QStringLiteral("graphics/a.gif"), {}).Reason,
+                 SendReason::NotSentBefore);
+    }
+
+    void whatIsSent()
+    {
+        TUploadManifest m(Identity());
+        const TFileFingerprint a = Print("picture a"), b = Print("picture b");
+        m.Record(QStringLiteral("index.html"), Print("page"));
+        m.Record(QStringLiteral("graphics/a.gif"), a);
+        const QString name = QStringLiteral("graphics/a.gif");
+        auto decide = [&](const TFileFingerprint &local, const RemoteSizeQuery &q, bool page = false, bool all = false) {
+            return DecideSend(m, name, local, page, all, q);
+        };
+        const auto there = [&](TRemoteSize::State s, qint64 bytes = -1) {
+            return Server({{name, TRemoteSize{s, bytes}}});
+        };
+        int asked = 0;
+        TSendDecision d = decide(a, Server({{name, TRemoteSize{TRemoteSize::Known, a.Size}}}, &asked));
+        QCOMPARE(d.Send, false);
+        QCOMPARE(d.Reason, SendReason::Unchanged);
+        QCOMPARE(asked, 1);
+        QCOMPARE(decide(a, there(TRemoteSize::Missing)).Reason, SendReason::MissingThere);
+        QCOMPARE(decide(a, there(TRemoteSize::Known, a.Size + 1)).Reason, SendReason::ChangedThere);
+        QCOMPARE(decide(a, there(TRemoteSize::Unknown)).Reason, SendReason::Unsure);
+        QCOMPARE(decide(a, there(TRemoteSize::NotOffered)).Send, false);
+        QCOMPARE(decide(a, {}).Send, false);
+        // Changed here: the server is not even asked.
+        asked = 0;
+        d = decide(b, Server({}, &asked));
+        QCOMPARE(d.Reason, SendReason::ChangedHere);
+        QCOMPARE(asked, 0);
+        QCOMPARE(DecideSend(m, QStringLiteral("graphics/new.gif"), a, false, false, {}).Reason,
+                 SendReason::NotSentBefore);
+        QCOMPARE(decide(a, there(TRemoteSize::Known, a.Size), true).Reason, SendReason::Page);
+        QCOMPARE(decide(a, there(TRemoteSize::Known, a.Size), false, true).Reason, SendReason::SendEverything);
+        QCOMPARE(decide(TFileFingerprint(), {}).Reason, SendReason::Unreadable);
+        QCOMPARE(DecideSend(TUploadManifest(Identity()), name, a, false, false, {}).Reason, SendReason::FirstUpload);
+        // A file that did not arrive is forgotten, so the next upload sends it.
+        m.Forget(name);
+        QCOMPARE(decide(a, {}).Reason, SendReason::NotSentBefore);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPublishManifest)
+#include "test_publish_manifest.moc"

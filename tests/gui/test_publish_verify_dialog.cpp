@@ -1,0 +1,193 @@
+// The congratulation after an upload tells whether the page is really live:
+// a real upload to the FTP server on 127.0.0.1 and web servers serving the
+// folder it wrote into (then another folder), driven like a user would.
+#include "app/Dialogs_gui.h"
+#include "app/Settings.h"
+#include "app/StringTable.h"
+#include "publish/frmJoy_gui.h"
+#include "publish/Upload.h"
+#include "support/HttpTestServer.h"
+#include "support/TestServers.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+using namespace wobbin;
+using namespace wobbin::testing;
+
+namespace {
+
+bool WriteFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+// Runs f once the next modal dialog is open.
+void WhenModal(std::function<void(QWidget *)> f)
+{
+    QTimer::singleShot(0, [f] {
+        QWidget *w = QApplication::activeModalWidget();
+        if (!w) {
+            WhenModal(f);
+            return;
+        }
+        f(w);
+    });
+}
+
+} // namespace
+
+class TestPublishVerifyDialog : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_tmp;
+    QString m_html, m_root;
+    TFtpTestServer m_ftp;
+    THttpTestServer m_web;
+
+    TUploadOutcome Upload()
+    {
+        TUploadPage p;
+        p.PageFile = m_tmp.filePath(QStringLiteral("save/index.qze"));
+        p.HtmlFolder = m_html;
+        p.Images = LocaliseImages(p.PageFile, m_html);
+        p.SentFilesFolder = m_tmp.filePath(QStringLiteral("sent"));
+        TUploadTarget t;
+        t.Address = QStringLiteral("127.0.0.1:%1").arg(m_ftp.Port());
+        t.Directory = QStringLiteral("public_html");
+        t.UserName = QStringLiteral("user");
+        t.Password = QStringLiteral("secret");
+        t.URL = m_web.Url();
+        TUploadJob job(p, t);
+        return job.DoUpload();
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_tmp.isValid());
+        TDialogs::SetNonInteractive(true);
+        SettingsStore().OpenKey(QString(), true); // the program's settings exist, as after a first start
+        m_html = m_tmp.filePath(QStringLiteral("HTMLFiles"));
+        m_root = m_tmp.filePath(QStringLiteral("server"));
+        QVERIFY(WriteFile(m_html + QStringLiteral("/index.html"),
+                          "<HTML>\r\n<BODY>\r\n<IMG SRC=\"graphics/a.gif\">\r\n</BODY>\r\n</HTML>\r\n"));
+        QVERIFY(WriteFile(m_html + QStringLiteral("/graphics/a.gif"), QByteArray(3000, 'a')));
+        QVERIFY(QDir().mkpath(m_root + QStringLiteral("/public_html")));
+        TFtpTestServer::Options o;
+        o.Root = m_root;
+        QVERIFY2(m_ftp.Start(o), qPrintable(m_ftp.Error()));
+        QVERIFY2(m_web.StartPlain(m_root + QStringLiteral("/public_html")), qPrintable(m_web.Error()));
+        WriteSetting(QStringLiteral("General"), QStringLiteral("ShowJoy"), QStringLiteral("Yes"));
+    }
+
+    // First upload: live, with the address as a link that opens the browser.
+    void liveWithALink()
+    {
+        const TUploadOutcome o = Upload();
+        QVERIFY2(o.Result == UploadResult::Succeeded, qPrintable(o.Message));
+        TfrmJoy joy;
+        QStringList opened;
+        joy.OpenAddress = [&opened](const QString &a) { opened << a; };
+        QSignalSpy done(&joy, &TfrmJoy::CheckFinished);
+        joy.show();
+        joy.ShowOutcome(o);
+        QVERIFY(joy.lblLive->isVisible());
+        QVERIFY(joy.lblSkipped->isHidden());
+        QCOMPARE(joy.lblLive->text(), LoadStr(324).toHtmlEscaped());
+        QVERIFY(done.wait(15000));
+        const QString address = m_web.Url() + QStringLiteral("index.html");
+        QCOMPARE(joy.CheckResult().Verdict, VerifyVerdict::Live);
+        QCOMPARE(joy.lblLive->text(), QStringLiteral("Your page is live at <a href=\"%1\">%1</a>").arg(address));
+        // The OK button stays below the texts.
+        QVERIFY(joy.btnJoy->geometry().top() >= joy.lblLive->geometry().bottom());
+        QVERIFY(joy.height() >= joy.btnJoy->geometry().bottom());
+        // The link opens the browser.
+        Q_EMIT joy.lblLive->linkActivated(address);
+        QCOMPARE(opened, QStringList{address});
+    }
+
+    // The second upload sends only the page and says so; then the web server
+    // shows another folder and the dialog explains what is wrong.
+    void skippedThenNotFound()
+    {
+        TUploadOutcome o = Upload();
+        QCOMPARE(o.Skipped, QStringList{QStringLiteral("graphics/a.gif")});
+        THttpTestServer moved;
+        QTemporaryDir elsewhere;
+        QVERIFY2(moved.StartPlain(elsewhere.path()), qPrintable(moved.Error()));
+        o.Check.SiteUrl = moved.Url();
+
+        bool seen = false;
+        WhenModal([&](QWidget *w) {
+            auto *joy = qobject_cast<TfrmJoy *>(w);
+            QVERIFY(joy);
+            QCOMPARE(joy->lblSkipped->text(), LoadStr(323));
+            QVERIFY(joy->lblSkipped->isVisible());
+            QSignalSpy done(joy, &TfrmJoy::CheckFinished);
+            QVERIFY(done.wait(15000));
+            QVERIFY2(joy->lblLive->text().contains(QStringLiteral("the folder &quot;public_html&quot;")),
+                     qPrintable(joy->lblLive->text()));
+            seen = true;
+            QTest::mouseClick(joy->btnJoy, Qt::LeftButton);
+        });
+        const TVerifyResult r = ShowUploadSuccess(nullptr, o);
+        QVERIFY(seen);
+        QCOMPARE(r.Verdict, VerifyVerdict::NotFound);
+    }
+
+    // OK while the check still waits for a slow server: the dialog closes at once.
+    void closingWhileChecking()
+    {
+        THttpTestServer slow;
+        THttpTestServer::Options so;
+        so.Root = m_root + QStringLiteral("/public_html");
+        so.DelaySeconds = 30;
+        QVERIFY2(slow.Start(so), qPrintable(slow.Error()));
+        TUploadOutcome o = Upload();
+        o.Check.SiteUrl = slow.Url();
+        TfrmJoy joy;
+        joy.show();
+        joy.ShowOutcome(o);
+        QTest::qWait(200);
+        QVERIFY(joy.CheckRunning());
+        QElapsedTimer t;
+        t.start();
+        QTest::mouseClick(joy.btnJoy, Qt::LeftButton);
+        QVERIFY(!joy.isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!joy.CheckRunning(), 3000);
+        QVERIFY2(t.elapsed() < 3000, qPrintable(QString::number(t.elapsed())));
+    }
+
+    // With the dialog switched off only trouble is told, in a message box.
+    void switchedOffTellsOnlyTrouble()
+    {
+        WriteSetting(QStringLiteral("General"), QStringLiteral("ShowJoy"), QStringLiteral("No"));
+        QCOMPARE(ReadSetting(QStringLiteral("General"), QStringLiteral("ShowJoy")), QStringLiteral("No"));
+        TDialogs::ClearPresets();
+        TUploadOutcome o = Upload();
+        TVerifyResult r = ShowUploadSuccess(nullptr, o);
+        QCOMPARE(r.Verdict, VerifyVerdict::Live);
+        QVERIFY(TDialogs::ShownMessages().isEmpty());
+        o.Check.SiteUrl = QStringLiteral("http://127.0.0.1:1/");
+        r = ShowUploadSuccess(nullptr, o);
+        QCOMPARE(r.Verdict, VerifyVerdict::NoAnswer);
+        QCOMPARE(TDialogs::ShownMessages(), QStringList{r.Text});
+        QCOMPARE(TDialogs::LastIcon(), QMessageBox::Warning);
+        WriteSetting(QStringLiteral("General"), QStringLiteral("ShowJoy"), QStringLiteral("Yes"));
+    }
+};
+
+QTEST_MAIN(TestPublishVerifyDialog)
+#include "test_publish_verify_dialog.moc"
