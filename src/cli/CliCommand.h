@@ -11,6 +11,7 @@ namespace wobbin {
 
 struct CliArgs {
     QString operand;                // the value after the command's own option (PAGE)
+    QStringList operands;           // all its values, for a command that takes several
     QMap<QString, QString> values;  // other options with a value: "--out" -> FILE
     QString programDir;             // folder of the running program
 
