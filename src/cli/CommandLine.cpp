@@ -100,10 +100,12 @@ bool InList(const char *const (&list)[N], const QString &name)
     return false;
 }
 
-// "  --name VALUE    first line\n                  next line\n"
+// "  --name VALUE    first line\n                  next line\n"; an option too
+// long for the column stands on a line of its own, and its text is indented
+// to column 20 (which the manual page maker reads as the option's text).
 void AppendHelp(QByteArray &text, const QByteArray &left, const char *help)
 {
-    const int column = 18;
+    int column = 18;
     QByteArray head = "  " + left;
     const QList<QByteArray> lines = QByteArray(help).split('\n');
     for (int i = 0; i < lines.size(); ++i) {
@@ -111,6 +113,7 @@ void AppendHelp(QByteArray &text, const QByteArray &left, const char *help)
         if (lead.size() + 1 > column) {
             text += lead + '\n';
             lead.clear();
+            column = 20;
         }
         text += lead.leftJustified(column, ' ') + lines.at(i) + '\n';
     }

@@ -304,9 +304,9 @@ int RunThumbnailCommand(const CliArgs &args)
 void AddThumbnailCommand()
 {
     AddCommand({"--thumbnail", "INPUT OUTPUT SIZE", {"--data-dir"},
-                "write the picture of page or template INPUT as a PNG file OUTPUT\n"
-                "of at most SIZE x SIZE pixels (for file managers): the picture\n"
-                "saved beside the page, or the page drawn when there is none",
+                "write the picture of page or template INPUT to the PNG file\n"
+                "OUTPUT, at most SIZE x SIZE pixels (for file managers): the\n"
+                "picture saved beside the page, or else the page drawn afresh",
                 &RunThumbnailCommand});
 }
 
