@@ -122,12 +122,22 @@ public:
     }
 
 protected:
+    // Every picture reference gets an answer here: a picture not shown is an
+    // empty one, since the document would otherwise load the file itself.
     QVariant loadResource(int type, const QUrl &name) override
     {
-        if (type != QTextDocument::ImageResource || !name.scheme().isEmpty() || !name.host().isEmpty())
+        if (type == QTextDocument::StyleSheetResource)
+            return QString();  // no style sheet from anywhere
+        if (type != QTextDocument::ImageResource)
             return QVariant();
-        const QImage image = Picture(name.path(QUrl::FullyDecoded));
-        return image.isNull() ? QVariant() : QVariant(image);
+        QImage image;
+        if (name.scheme().isEmpty() && name.host().isEmpty())
+            image = Picture(name.path(QUrl::FullyDecoded));
+        if (image.isNull()) {
+            image = QImage(1, 1, QImage::Format_ARGB32);
+            image.fill(Qt::transparent);
+        }
+        return QVariant(image);
     }
 
 private:
