@@ -3,10 +3,12 @@
 #include "base/Paths.h"
 #include "base/SafeFile.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QStandardPaths>
 
 #include <cerrno>
@@ -119,11 +121,11 @@ QString InstalledDataDir(const QString &programDir)
 {
     QStringList candidates;
     if (!programDir.isEmpty())
-        candidates << QDir(programDir).filePath(QStringLiteral("../share/wobbin-express/data"));
+        candidates << QDir(programDir).filePath(QStringLiteral("../share/wobbin-express"));
     for (const QString &base : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
-        candidates << QDir(base).filePath(QStringLiteral("wobbin-express/data"));
+        candidates << QDir(base).filePath(QStringLiteral("wobbin-express"));
     for (const QString &c : candidates)
-        if (QFileInfo(c).isDir())
+        if (HoldsProgramData(c))
             return Clean(c);
     return QString();
 }
@@ -134,30 +136,109 @@ QString UserDataDir()
                  + QStringLiteral("/Quorvex/Wobbin Express"));
 }
 
+QString SeedRecordName()
+{
+    return QStringLiteral(".shipped-files");
+}
+
+namespace {
+
+// The record: one line per copied file, "<sha-256 in hex> <path below the folder>".
+using SeedRecord = QMap<QString, QByteArray>;
+
+SeedRecord ReadSeedRecord(const QString &path)
+{
+    SeedRecord record;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return record;
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    for (const QByteArray &line : lines) {
+        const qsizetype space = line.indexOf(' ');
+        if (space == 64)
+            record.insert(QString::fromUtf8(line.mid(space + 1)), line.left(space));
+    }
+    return record;
+}
+
+QByteArray SeedRecordBytes(const SeedRecord &record)
+{
+    QByteArray bytes;
+    for (auto it = record.cbegin(); it != record.cend(); ++it)
+        bytes += it.value() + ' ' + it.key().toUtf8() + '\n';
+    return bytes;
+}
+
+QByteArray Digest(const QByteArray &bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+}
+
+bool ReadWhole(const QString &path, QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    bytes = file.readAll();
+    return file.error() == QFileDevice::NoError;
+}
+
+// The place of relative in the folder: an existing file or folder in any
+// letter case, else a new name below the parent as it is on disk.
+QString PlaceBelow(const QString &folder, const QString &relative)
+{
+    const QString found = FindPathNoCase(QDir(folder).filePath(relative));
+    if (QFileInfo::exists(found) || QFileInfo(found).isSymLink())
+        return found;
+    const qsizetype slash = relative.lastIndexOf(QLatin1Char('/'));
+    if (slash < 0)
+        return QDir(folder).filePath(relative);
+    return QDir(PlaceBelow(folder, relative.left(slash))).filePath(relative.mid(slash + 1));
+}
+
+} // namespace
+
 bool SeedDataDir(const QString &from, const QString &to)
 {
     if (from.isEmpty() || !QFileInfo(from).isDir())
         return false;
     bool ok = QDir().mkpath(to);
+    const QString recordPath = QDir(to).filePath(SeedRecordName());
+    const SeedRecord before = ReadSeedRecord(recordPath);
+    SeedRecord record = before;
     const QDir src(from);
-    QDirIterator it(from, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
+    QDirIterator it(from, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
-        const QFileInfo info(path);
-        const QString target = QDir(to).filePath(src.relativeFilePath(path));
-        if (info.isDir()) {
-            ok = QDir().mkpath(target) && ok;
-        } else if (!QFileInfo::exists(target) && !QFileInfo(target).isSymLink()) {
-            QFile in(path);
-            if (in.open(QIODevice::ReadOnly) && WriteFileSafely(target, in.readAll())) {
-                // The installed copy is read-only; the user's copy must not be.
-                QFile::setPermissions(target, info.permissions() | QFileDevice::WriteOwner | QFileDevice::ReadOwner);
-            } else {
-                ok = false;
-            }
+        const QString relative = src.relativeFilePath(path);
+        if (relative == SeedRecordName() || relative.contains(QLatin1Char('\n')))
+            continue;
+        QByteArray shipped;
+        if (!ReadWhole(path, shipped)) {
+            ok = false;
+            continue;
         }
+        const QByteArray shippedDigest = Digest(shipped);
+        const QString target = PlaceBelow(to, relative);
+        const QFileInfo info(target);
+        const bool copiedBefore = record.contains(relative);
+        bool write = false;
+        if (!info.exists() && !info.isSymLink()) {
+            write = !copiedBefore;  // deleted by the user: stays deleted
+        } else if (copiedBefore && info.isFile() && !info.isSymLink() && record.value(relative) != shippedDigest) {
+            QByteArray current;
+            write = ReadWhole(target, current) && Digest(current) == record.value(relative);
+        }
+        if (!write)
+            continue;
+        QString error;
+        if (QDir().mkpath(QFileInfo(target).absolutePath()) && WriteFileSafely(target, shipped, &error))
+            record.insert(relative, shippedDigest);
+        else
+            ok = false;
     }
+    if (record != before)
+        ok = WriteFileSafely(recordPath, SeedRecordBytes(record)) && ok;
     return ok;
 }
 

@@ -6,8 +6,9 @@
 //   - else the program's own folder when it holds the data (a portable install,
 //     or the build tree, where the build puts the shipped data beside the binary);
 //   - else the user's data folder (XDG_DATA_HOME/Quorvex/Wobbin Express), which
-//     the first start fills from the installed read-only copy of the data
-//     (<prefix>/share/wobbin-express/data) without overwriting anything there.
+//     every start fills from the installed read-only copy of the data
+//     (<prefix>/share/wobbin-express, found from the program's own folder, so
+//     any prefix works) without ever overwriting the user's files (SeedDataDir).
 // AppDir and HTMLFolder are native paths without a trailing separator.
 
 #include <QString>
@@ -39,8 +40,20 @@ bool HoldsProgramData(const QString &dir);
 QString InstalledDataDir(const QString &programDir);
 // XDG_DATA_HOME/Quorvex/Wobbin Express.
 QString UserDataDir();
-// Copies every file of from into to that to does not have yet; never overwrites.
+// Brings the shipped files of from into the user's folder to, remembering in
+// to/.shipped-files which files it copied and what they held:
+//   - a shipped file that to does not have is copied, unless it was copied
+//     before (the user deleted it, and it stays deleted);
+//   - a file that to has (found without regard to letter case) is kept as it
+//     is, unless it is still exactly the copy made earlier and the shipped file
+//     has changed since (a newer version of the program): then the new one
+//     takes its place;
+//   - nothing else in to is touched.
+// Every file is written through the checked file writer. Returns false when
+// something could not be read or written (the rest is still done).
 bool SeedDataDir(const QString &from, const QString &to);
+// The name of the record of copied files in the user's folder.
+QString SeedRecordName();
 
 // Chooses AppDir as described above (explicitDir from --data-dir, may be empty),
 // seeds the user's data folder on first use and creates missing subfolders.

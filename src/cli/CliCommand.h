@@ -14,6 +14,7 @@ struct PageReadResult;
 
 struct CliArgs {
     QString operand;                // the value after the command's own option (PAGE)
+    QStringList operands;           // all its values, for a command that takes several
     QMap<QString, QString> values;  // other options with a value: "--out" -> FILE
     QString programDir;             // folder of the running program
 

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -28,14 +29,7 @@ const ValueOption kValueOptions[] = {
 };
 
 // A command: its option, what follows it, the value options it accepts.
-struct Command {
-    const char *name;
-    const char *operand;          // nullptr: the command takes no value
-    std::vector<const char *> options;
-    const char *help;
-    int (*run)(const CliArgs &);
-    std::vector<const char *> required = {}; // of the options: those the command cannot do without
-};
+using Command = CliCommandRow;
 const Command kCommands[] = {
     {"--export", "PAGE", {"--out", "--data-dir"},
      "write the page's HTML (as the program saves it) to standard output,\n"
@@ -66,11 +60,37 @@ const char *const kQtValueOptions[] = {"-platform", "-platformpluginpath", "-pla
 const char *const kQtFlags[] = {"-reverse", "-widgetcount", "-nograb", "-dograb", "-sync"};
 
 const char kExitStatus[] =
-    "Exit status: 0 success; 1 missing page file, unwritable output or bad usage;\n"
-    "2 not a page file, an unsupported version, or a damaged or truncated page\n"
-    "(the blocks read before the damage are still written);\n"
-    "3 the upload failed (--publish; the message on standard error);\n"
-    "4 the page is not live as sent (--verify; the diagnosis on standard output).\n";
+    "Exit status:\n"
+    "  0  success\n"
+    "  1  missing page file, unwritable output or bad usage\n"
+    "  2  not a page file, an unsupported version, or a damaged or truncated page\n"
+    "     (the blocks read before the damage are still written)\n"
+    "  3  the upload failed (--publish; the message on standard error)\n"
+    "  4  the page is not live as sent (--verify; the diagnosis on standard output)\n";
+
+// Commands added by the program's entry (AddCommand), after the table's.
+std::vector<Command> &AddedCommands()
+{
+    static std::vector<Command> added;
+    return added;
+}
+
+// Every command: the table's, then the added ones.
+std::vector<const Command *> AllCommands()
+{
+    std::vector<const Command *> all;
+    for (const Command &c : kCommands)
+        all.push_back(&c);
+    for (const Command &c : AddedCommands())
+        all.push_back(&c);
+    return all;
+}
+
+// How many values follow the command's option: one per word of its operand.
+int OperandCount(const Command &c)
+{
+    return c.operand ? int(QByteArray(c.operand).simplified().split(' ').size()) : 0;
+}
 
 const ValueOption *FindValueOption(const QString &name)
 {
@@ -82,9 +102,9 @@ const ValueOption *FindValueOption(const QString &name)
 
 const Command *FindCommand(const QString &name)
 {
-    for (const Command &c : kCommands)
-        if (name == QLatin1String(c.name))
-            return &c;
+    for (const Command *c : AllCommands())
+        if (name == QLatin1String(c->name))
+            return c;
     return nullptr;
 }
 
@@ -97,10 +117,12 @@ bool InList(const char *const (&list)[N], const QString &name)
     return false;
 }
 
-// "  --name VALUE    first line\n                  next line\n"
+// "  --name VALUE    first line\n                  next line\n"; an option too
+// long for the column stands on a line of its own, and its text is indented
+// to column 20 (which the manual page maker reads as the option's text).
 void AppendHelp(QByteArray &text, const QByteArray &left, const char *help)
 {
-    const int column = 18;
+    int column = 18;
     QByteArray head = "  " + left;
     const QList<QByteArray> lines = QByteArray(help).split('\n');
     for (int i = 0; i < lines.size(); ++i) {
@@ -108,6 +130,7 @@ void AppendHelp(QByteArray &text, const QByteArray &left, const char *help)
         if (lead.size() + 1 > column) {
             text += lead + '\n';
             lead.clear();
+            column = 20;
         }
         text += lead.leftJustified(column, ' ') + lines.at(i) + '\n';
     }
@@ -116,27 +139,27 @@ void AppendHelp(QByteArray &text, const QByteArray &left, const char *help)
 QByteArray BuildUsage()
 {
     QByteArray text = "Usage: wobbin-express [--data-dir DIR] [PAGE]\n";
-    for (const Command &c : kCommands) {
-        QByteArray line = QByteArray("       wobbin-express ") + c.name;
-        if (c.operand)
-            line += QByteArray(" ") + c.operand;
-        for (const char *o : c.options) {
+    for (const Command *c : AllCommands()) {
+        QByteArray line = QByteArray("  or:  wobbin-express ") + c->name;
+        if (c->operand)
+            line += QByteArray(" ") + c->operand;
+        for (const char *o : c->options) {
             const QByteArray option = QByteArray(o) + ' ' + FindValueOption(QString::fromLatin1(o))->valueName;
             bool needed = false;
-            for (const char *r : c.required)
+            for (const char *r : c->required)
                 needed = needed || qstrcmp(r, o) == 0;
             line += needed ? ' ' + option : " [" + option + ']';
         }
         text += line + '\n';
     }
-    text += "       wobbin-express --help | --version\n"
+    text += "  or:  wobbin-express --help | --version\n"
             "\n"
             "Without options the program opens its window, with PAGE (a .qze page or a\n"
             ".qzt template) loaded when one is named.\n"
             "\n"
             "Options:\n";
-    for (const Command &c : kCommands)
-        AppendHelp(text, QByteArray(c.name) + (c.operand ? QByteArray(" ") + c.operand : QByteArray()), c.help);
+    for (const Command *c : AllCommands())
+        AppendHelp(text, QByteArray(c->name) + (c->operand ? QByteArray(" ") + c->operand : QByteArray()), c->help);
     for (const ValueOption &o : kValueOptions)
         AppendHelp(text, QByteArray(o.name) + ' ' + o.valueName, o.help);
     AppendHelp(text, "--debug", "(window) show unexpected errors in a message box");
@@ -166,9 +189,18 @@ int UsageError(const QString &text)
 
 } // namespace
 
+void AddCommand(const CliCommandRow &row)
+{
+    if (!row.name || !row.run || FindCommand(QString::fromLatin1(row.name)))
+        return;
+    AddedCommands().push_back(row);
+}
+
 const char *UsageText()
 {
-    static const QByteArray usage = BuildUsage();
+    // Built afresh, since commands may be added after a first call.
+    static QByteArray usage;
+    usage = BuildUsage();
     return usage.constData();
 }
 
@@ -213,6 +245,31 @@ bool RunCommandLine(int argc, char **argv, int &exitCode)
             exitCode = UsageError(QStringLiteral("unknown option \"%1\"").arg(a));
             return true;
         }
+        if (c && OperandCount(*c) > 1) {
+            // A command with several values takes them as the next arguments.
+            const int count = OperandCount(*c);
+            if (eq > 0) {
+                exitCode = UsageError(QStringLiteral("%1 takes %2 separate values (%3)")
+                                          .arg(name).arg(count).arg(QLatin1String(c->operand)));
+                return true;
+            }
+            if (i + count >= argc) {
+                exitCode = UsageError(QStringLiteral("%1 needs %2 values (%3)")
+                                          .arg(name).arg(count).arg(QLatin1String(c->operand)));
+                return true;
+            }
+            if (command && command != c) {
+                exitCode = UsageError(QStringLiteral("%1 and %2 cannot be used together")
+                                          .arg(QLatin1String(command->name), name));
+                return true;
+            }
+            command = c;
+            args.operands.clear();
+            for (int k = 0; k < count; ++k)
+                args.operands << QString::fromLocal8Bit(argv[++i]);
+            args.operand = args.operands.first();
+            continue;
+        }
         const bool takesValue = v || c->operand;
         QString value;
         if (takesValue) {
@@ -236,6 +293,7 @@ bool RunCommandLine(int argc, char **argv, int &exitCode)
             }
             command = c;
             args.operand = value;
+            args.operands = QStringList(value);
         } else {
             args.values.insert(name, value);
         }
@@ -273,7 +331,8 @@ bool RunCommandLine(int argc, char **argv, int &exitCode)
             return true;
         }
     }
-    if (command->operand && args.operand.isEmpty()) {
+    if (command->operand && std::any_of(args.operands.cbegin(), args.operands.cend(),
+                                        [](const QString &o) { return o.isEmpty(); })) {
         exitCode = UsageError(QStringLiteral("%1 needs a value").arg(QLatin1String(command->name)));
         return true;
     }

@@ -30,3 +30,8 @@ endif()
 if(TARGET core_test_publish_verify_cli AND TARGET wobbin-express)
     add_dependencies(core_test_publish_verify_cli wobbin-express)
 endif()
+
+# The thumbnail tests run the built program too.
+if(TARGET core_test_cli_thumbnail AND TARGET wobbin-express)
+    add_dependencies(core_test_cli_thumbnail wobbin-express)
+endif()

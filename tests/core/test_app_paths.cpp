@@ -95,30 +95,69 @@ private Q_SLOTS:
     {
         const QString prefix = m_dir.filePath(QStringLiteral("usr"));
         const QString bin = prefix + QStringLiteral("/bin");
-        const QString shared = prefix + QStringLiteral("/share/wobbin-express/data");
+        const QString shared = prefix + QStringLiteral("/share/wobbin-express");
         QDir().mkpath(bin);
         WriteFile(shared + QStringLiteral("/Styles.data"), "installed styles");
         WriteFile(shared + QStringLiteral("/template/Home.qzt"), "installed template");
         WriteFile(shared + QStringLiteral("/servers/isp.inf"), "installed isp");
+        WriteFile(shared + QStringLiteral("/save/Example.qze"), "example page");
         QFile::setPermissions(shared + QStringLiteral("/template/Home.qzt"), QFileDevice::ReadOwner);
         QVERIFY(!HoldsProgramData(bin));
         QCOMPARE(InstalledDataDir(bin), QDir::cleanPath(shared));
 
         const QString user = UserDataDir();
         QVERIFY(user.endsWith(QStringLiteral("xdg-data/Quorvex/Wobbin Express")));
-        // The user already changed the styles: that file is kept.
+        // The user already has styles of their own: that file is kept.
         WriteFile(user + QStringLiteral("/Styles.data"), "my styles");
         QCOMPARE(ResolveAppDir(QString(), bin), user);
         QCOMPARE(ReadFile(user + QStringLiteral("/Styles.data")), QByteArray("my styles"));
         QCOMPARE(ReadFile(user + QStringLiteral("/template/Home.qzt")), QByteArray("installed template"));
+        QCOMPARE(ReadFile(user + QStringLiteral("/save/Example.qze")), QByteArray("example page"));
         QVERIFY(QFile::permissions(user + QStringLiteral("/template/Home.qzt")) & QFileDevice::WriteOwner);
-        QVERIFY(QFileInfo(user + QStringLiteral("/save")).isDir());
-        // A second start changes nothing the user has.
+        QVERIFY(QFileInfo(user + QStringLiteral("/HTMLFiles/graphics")).isDir());
+
+        // The user edits one copy and deletes another; a second start keeps both choices.
         WriteFile(user + QStringLiteral("/template/Home.qzt"), "edited");
-        QFile::remove(user + QStringLiteral("/servers/isp.inf"));
+        QVERIFY(QFile::remove(user + QStringLiteral("/save/Example.qze")));
         QCOMPARE(ResolveAppDir(QString(), bin), user);
         QCOMPARE(ReadFile(user + QStringLiteral("/template/Home.qzt")), QByteArray("edited"));
-        QCOMPARE(ReadFile(user + QStringLiteral("/servers/isp.inf")), QByteArray("installed isp"));
+        QVERIFY(!QFileInfo::exists(user + QStringLiteral("/save/Example.qze")));
+
+        // A newer version ships changed files and a new one: the untouched copy
+        // follows, the edited one, the deleted one and the user's own stay as they are.
+        QFile::setPermissions(shared + QStringLiteral("/template/Home.qzt"), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        WriteFile(shared + QStringLiteral("/servers/isp.inf"), "new isp");
+        WriteFile(shared + QStringLiteral("/template/Home.qzt"), "new template");
+        WriteFile(shared + QStringLiteral("/save/Example.qze"), "new example");
+        WriteFile(shared + QStringLiteral("/Styles.data"), "new styles");
+        WriteFile(shared + QStringLiteral("/servers/other.inf"), "other isp");
+        QCOMPARE(ResolveAppDir(QString(), bin), user);
+        QCOMPARE(ReadFile(user + QStringLiteral("/servers/isp.inf")), QByteArray("new isp"));
+        QCOMPARE(ReadFile(user + QStringLiteral("/servers/other.inf")), QByteArray("other isp"));
+        QCOMPARE(ReadFile(user + QStringLiteral("/template/Home.qzt")), QByteArray("edited"));
+        QVERIFY(!QFileInfo::exists(user + QStringLiteral("/save/Example.qze")));
+        QCOMPARE(ReadFile(user + QStringLiteral("/Styles.data")), QByteArray("my styles"));
+    }
+
+    void seedingKeepsFilesInOtherCaseAndLinks()
+    {
+        const QString shipped = m_dir.filePath(QStringLiteral("shipped2"));
+        const QString user = m_dir.filePath(QStringLiteral("user2"));
+        WriteFile(shipped + QStringLiteral("/template/Home.qzt"), "installed");
+        WriteFile(shipped + QStringLiteral("/servers/isp.inf"), "installed isp");
+        // The user's folder has the template under another letter case, and a
+        // link where a provider file would go.
+        WriteFile(user + QStringLiteral("/Template/home.QZT"), "mine");
+        QDir().mkpath(user + QStringLiteral("/servers"));
+        const QString outside = m_dir.filePath(QStringLiteral("outside.txt"));
+        WriteFile(outside, "outside");
+        QVERIFY(QFile::link(outside, user + QStringLiteral("/servers/isp.inf")));
+        QVERIFY(SeedDataDir(shipped, user));
+        QCOMPARE(ReadFile(user + QStringLiteral("/Template/home.QZT")), QByteArray("mine"));
+        QVERIFY(!QFileInfo::exists(user + QStringLiteral("/template")));
+        QCOMPARE(ReadFile(outside), QByteArray("outside"));
+        // Nothing was copied, so nothing is recorded as the program's.
+        QVERIFY(!QFileInfo::exists(user + QLatin1Char('/') + SeedRecordName()));
     }
 
     void unusableDataFolderIsNoticed()

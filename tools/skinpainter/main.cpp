@@ -3,7 +3,9 @@
 // data/HTMLFiles/graphics), each at 1x and, drawn afresh, at 2x.
 //
 //   skinpainter <source-root> [--sheet <file.png>] [--only <name>]
+//   skinpainter --icons <theme-dir>   the desktop icons (see icons.h)
 
+#include "icons.h"
 #include "paintkit.h"
 #include "pictures.h"
 
@@ -92,6 +94,14 @@ int main(int argc, char **argv)
     if (args.size() < 2) {
         std::fprintf(stderr, "usage: skinpainter <source-root> [--sheet file.png] [--only name]\n");
         return 2;
+    }
+    if (args.at(1) == QLatin1String("--icons")) {
+        QString error;
+        if (args.size() != 3 || !skin::WriteDesktopIcons(args.at(2), &error)) {
+            std::fprintf(stderr, "skinpainter: cannot write the icons %s\n", qPrintable(error));
+            return 1;
+        }
+        return 0;
     }
     const QDir root(args.at(1));
     QString sheetPath, only;

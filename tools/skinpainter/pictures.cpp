@@ -1,5 +1,6 @@
 #include "pictures.h"
 
+#include "icons.h"
 #include "paintkit.h"
 
 #include <QImage>
@@ -1070,16 +1071,8 @@ void IconImgFile(QPainter &p)
 
 void IconApp(QPainter &p)
 {
-    const QRectF r(2, 2, 60, 60);
-    RoundPanel(p, r, 14, QColor(0x3a, 0x74, 0xd8), col::Navy, col::Gold, 2.4);
-    p.save();
-    QPainterPath clip;
-    clip.addRoundedRect(r.adjusted(2, 2, -2, -2), 12, 12);
-    p.setClipPath(clip);
-    Web(p, QPointF(4, 4), 50, 5, 10, 6, QColor(255, 255, 255, 90), 1.0);
-    p.restore();
-    SpiderPose pose;
-    Spider(p, QRectF(8, 14, 50, 44), pose);
+    // The desktop's application icon, drawn at this size.
+    AppIcon(p, 64);
 }
 
 QPainterPath RoundedRectPath(const QRectF &r, double rad)
