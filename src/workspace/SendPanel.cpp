@@ -15,6 +15,12 @@
 
 namespace wobbin {
 
+namespace {
+// The file list is shorter while the note on refused pictures shows below it.
+constexpr int kFilesTall = 120;
+constexpr int kFilesShort = 64;
+} // namespace
+
 TSendPanel::TSendPanel(QWidget *pnlSend, TWhatsThis &whatsThis, QObject *parent) : QObject(parent)
 {
     lblUpServer = MakeLabel(pnlSend, "lblUpServer", 10, 4, 176, 28, true);
@@ -29,7 +35,7 @@ TSendPanel::TSendPanel(QWidget *pnlSend, TWhatsThis &whatsThis, QObject *parent)
     lblUploadFiles = MakeLabel(pnlSend, "lblUploadFiles", 10, 88, 170, 16);
     lstFiles = new QListWidget(pnlSend);
     lstFiles->setObjectName(QStringLiteral("lstFiles"));
-    lstFiles->setGeometry(10, 104, 172, 64);
+    lstFiles->setGeometry(10, 104, 172, kFilesTall);
     SetTag(lstFiles, 41);
     // Pictures the page refers to that are never sent, apart from the list.
     lblRefused = MakeLabel(pnlSend, "lblRefused", 10, 170, 172, 56, true);
@@ -48,8 +54,10 @@ TSendPanel::TSendPanel(QWidget *pnlSend, TWhatsThis &whatsThis, QObject *parent)
     lstProblems = new QListWidget(pnlSend);
     lstProblems->setObjectName(QStringLiteral("lstProblems"));
     lstProblems->setGeometry(280, 16, 256, 52);
+    // One line an entry, cut at the right; the whole text in its tip.
     lstProblems->setWordWrap(false);
     lstProblems->setTextElideMode(Qt::ElideRight);
+    lstProblems->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     lstProblems->hide();
     lblUpDesc = MakeLabel(pnlSend, "lblUpDesc", 10, 250, 176, 42, true);
 
@@ -147,6 +155,7 @@ QList<TImage *> TSendPanel::magnifierImages() const { return QList<TImage *>(m_l
 void TSendPanel::Enter()
 {
     m_web.Reset();
+    lblMag->clear();
     imgUpload->show();
     imgUpload->raise();
     timFlashPage->start();
@@ -167,6 +176,7 @@ void TSendPanel::SetRefusedNote(const QString &note)
     lblRefused->setText(note);
     lblRefused->setToolTip(note);
     lblRefused->setVisible(!note.isEmpty());
+    lstFiles->resize(lstFiles->width(), note.isEmpty() ? kFilesTall : kFilesShort);
 }
 
 void TSendPanel::SetProblems(const QList<ProblemEntry> &entries)

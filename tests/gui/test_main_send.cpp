@@ -254,7 +254,8 @@ private Q_SLOTS:
         OpenAlbumInSend(w.get());
 
         SendByClick(w.get());
-        QVERIFY2(TDialogs::LastMessage().contains(LoadStr(234)), qPrintable(TDialogs::LastMessage()));
+        QVERIFY2(TDialogs::LastMessage().startsWith(LoadStr(234)), qPrintable(TDialogs::LastMessage()));
+        QVERIFY(!TDialogs::LastMessage().contains(LoadStr(212)));
         QCOMPARE(w->Workspace().State(), int(wsSend));
         QVERIFY(Named(w.get(), "imgUpload")->isVisible());
         QVERIFY(!w->SendPanel().Web().PageUploaded);
