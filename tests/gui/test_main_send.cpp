@@ -65,6 +65,7 @@ class TestMainSend : public QObject
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_app;
+    QString m_skippedShown; // the success dialog's word on pictures not sent again
 
     void SaveServers(const TServerList &servers)
     {
@@ -94,12 +95,14 @@ class TestMainSend : public QObject
     TVerifyResult SendByClick(TfrmMain *w, bool expectFlight = true)
     {
         TVerifyResult check;
+        m_skippedShown.clear();
         QTimer closer;
         closer.setInterval(50);
         connect(&closer, &QTimer::timeout, this, [&] {
             auto *joy = qobject_cast<TfrmJoy *>(QApplication::activeModalWidget());
             if (joy && !joy->CheckRunning()) {
                 check = joy->CheckResult();
+                m_skippedShown = joy->lblSkipped->isVisible() ? joy->lblSkipped->text() : QString();
                 QTest::mouseClick(joy->btnJoy, Qt::LeftButton);
             }
         });
@@ -235,6 +238,51 @@ private Q_SLOTS:
         // Now the site has a first page: the advice about index goes.
         for (const TPageProblem &p : w->SendWork().Problems())
             QVERIFY(p.Kind != PageProblemKind::FirstPageNotIndex);
+
+        // Sent again unchanged: the pictures the server holds as they are stay there.
+        ClickToolbar(w.get(), 420);
+        QVERIFY(Named(w.get(), "imgUpload")->isVisible());
+        QVERIFY(SendByClick(w.get()).IsLive());
+        QCOMPARE(m_skippedShown, LoadStr(322).arg(files.size() - 1));
+        QCOMPARE(FilesBelow(root), expected);
+    }
+
+    // An unknown certificate is asked about once, with its fingerprint; the
+    // answer stays with the server, and the next upload asks nothing.
+    void acceptedCertificateIsKeptWithTheServer()
+    {
+        const QString root = m_dir->filePath(QStringLiteral("ftp"));
+        QVERIFY(QDir().mkpath(root + QStringLiteral("/www")));
+        TFtpTestServer ftp;
+        TFtpTestServer::Options o;
+        o.Root = root;
+        o.Tls = true;
+        QVERIFY2(ftp.Start(o), qPrintable(ftp.Error()));
+        tWWWServerType secure = Server(QStringLiteral("Secure"), ftp.Port());
+        secure.SetTransferProtocol(TTransferProtocol::FTPS);
+        SaveServers({secure});
+        WriteSetting(QStringLiteral("General"), QStringLiteral("ShowJoy"), QStringLiteral("No"));
+        auto w = MakeMainWindow(m_app);
+        OpenAlbumInSend(w.get());
+
+        TDialogs::PresetAnswer(QMessageBox::Yes); // the certificate question
+        SendByClick(w.get());
+        QCOMPARE(w->Workspace().State(), int(wsSent));
+        const QString fingerprint = ReadServer(QStringLiteral("Secure")).TrustedFingerprint;
+        QVERIFY(!fingerprint.isEmpty());
+        QCOMPARE(fingerprint.toUpper().remove(QLatin1Char(':')), ftp.Certificate().Fingerprint.toUpper().remove(QLatin1Char(':')));
+        const auto asked = [&] {
+            const QStringList shown = TDialogs::ShownMessages();
+            return std::count_if(shown.begin(), shown.end(), [&](const QString &m) { return m.contains(fingerprint); });
+        };
+        QCOMPARE(asked(), 1);
+        QVERIFY(ReadAll(root + QStringLiteral("/www/Album.html")) == ReadAll(HtmlFolder() + QStringLiteral("/Album.html")));
+
+        ClickToolbar(w.get(), 420);
+        QCOMPARE(w->Workspace().State(), int(wsSend));
+        SendByClick(w.get());
+        QCOMPARE(w->Workspace().State(), int(wsSent));
+        QCOMPARE(asked(), 1);
     }
 
     // A server that is not there and a wrong password each end in a message
