@@ -1,6 +1,7 @@
 // Wobbin Express: program entry.
 #include "cli/CommandLine.h"
 #include "cli/ThumbnailCommand_gui.h"
+#include "publish/Keyring_bus.h"
 
 #ifndef WOBBIN_NO_GUI
 #include "app/Application_gui.h"
@@ -15,6 +16,9 @@ int main(int argc, char **argv)
 {
     // Commands that need more than the core library.
     wobbin::AddThumbnailCommand();
+
+    // Server passwords live in the desktop keyring, for --publish as for the window.
+    wobbin::UseDesktopKeyring();
 
     int exitCode = 0;
     if (wobbin::RunCommandLine(argc, argv, exitCode))

@@ -257,11 +257,14 @@ void TDocument::ShowAsItStands()
         m_host->RenderPreview(ViewerText(), QString());
 }
 
-bool TDocument::SaveFromHTML(const QString &path)
+bool TDocument::SaveFromHTML(const QString &path, QString *error)
 {
-    if (path.isEmpty())
+    if (path.isEmpty()) {
+        if (error)
+            *error = LoadStr(34);
         return false;
-    return WriteFileSafely(ToNativePath(path), ToCp1252(m_html));
+    }
+    return WriteFileSafely(ToNativePath(path), ToCp1252(m_html), error);
 }
 
 QString TDocument::WriteExternalPreview()
@@ -297,7 +300,7 @@ void TDocument::dropBuiltText()
 void TDocument::UpdateFileList()
 {
     m_uploadFileNames.clear();
-    m_uploadImages = LocaliseImages(m_currentFileName, m_htmlFolder, m_uploadImages);
+    m_uploadImages = LocaliseImages(m_currentFileName, m_htmlFolder, m_uploadImages, &m_refused);
     for (const ResourceDetail &d : m_uploadImages)
         m_uploadFileNames << d.RefName;
     if (!m_currentFileName.isEmpty())

@@ -111,8 +111,9 @@ public:
     void ShowRover();
     // The preview of the text as it stands (nothing written or inserted).
     void ShowAsItStands();
-    // Writes the text to a file, exactly; false when it could not be written.
-    bool SaveFromHTML(const QString &path);
+    // Writes the text to a file, exactly; false (with the cause in *error)
+    // when it could not be written.
+    bool SaveFromHTML(const QString &path, QString *error = nullptr);
     // The file the external preview opens (written first): "~tmpprvw.html",
     // or in View and Send the page's own HTML file once it has one. Empty when
     // the file could not be written.
@@ -124,6 +125,9 @@ public:
     void UpdateFileList();
     const UploadImageList &UploadImages() const { return m_uploadImages; }
     const QStringList &UploadFileNames() const { return m_uploadFileNames; }
+    // Picture references of the saved HTML that are never sent (outside the
+    // HTML folder), with the reason; not part of the files to upload.
+    const RefusedReferenceList &RefusedReferences() const { return m_refused; }
 
     // ---- commands
     // An empty, untitled, unchanged page with the logo footer on.
@@ -189,6 +193,7 @@ private:
     bool m_renderingPreview = false;
     UploadImageList m_uploadImages;
     QStringList m_uploadFileNames;
+    RefusedReferenceList m_refused;
 };
 
 } // namespace wobbin

@@ -353,7 +353,11 @@ bool TUploadJob::ConnectToServer()
             m_outcome.Message = LoadStr(212);
             break;
         default:
-            m_outcome.Message = LoadStr(212) + kCrLf + CauseText();
+            // Not the log-on that failed but the way to the server: the
+            // message says so instead of blaming the login and password.
+            m_outcome.Message = CauseText();
+            if (m_ftp.Failure() == FtpFailure::Unreachable || m_ftp.Failure() == FtpFailure::LogOnTimeout)
+                m_outcome.Message += kCrLf + LoadStr(348).arg(AddressShown());
             break;
         }
         m_ftp.SetErrorCode(0);

@@ -2,9 +2,11 @@
 
 #include "app/Skin_gui.h"
 #include "app/StringTable.h"
+#include "publish/SendWork.h"
 #include "workspace/Controls.h"
 #include "workspace/WhatsThis.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QListWidget>
 #include <QPainter>
@@ -12,6 +14,12 @@
 #include <QToolButton>
 
 namespace wobbin {
+
+namespace {
+// The file list is shorter while the note on refused pictures shows below it.
+constexpr int kFilesTall = 120;
+constexpr int kFilesShort = 64;
+} // namespace
 
 TSendPanel::TSendPanel(QWidget *pnlSend, TWhatsThis &whatsThis, QObject *parent) : QObject(parent)
 {
@@ -24,11 +32,33 @@ TSendPanel::TSendPanel(QWidget *pnlSend, TWhatsThis &whatsThis, QObject *parent)
     spdEditWWW->setObjectName(QStringLiteral("spdEditWWW"));
     spdEditWWW->setGeometry(10, 60, 172, 24);
     SetTag(spdEditWWW, 43);
-    lblUploadFiles = MakeLabel(pnlSend, "lblUploadFiles", 10, 92, 170, 16);
+    lblUploadFiles = MakeLabel(pnlSend, "lblUploadFiles", 10, 88, 170, 16);
     lstFiles = new QListWidget(pnlSend);
     lstFiles->setObjectName(QStringLiteral("lstFiles"));
-    lstFiles->setGeometry(10, 108, 172, 138);
+    lstFiles->setGeometry(10, 104, 172, kFilesTall);
     SetTag(lstFiles, 41);
+    // Pictures the page refers to that are never sent, apart from the list.
+    lblRefused = MakeLabel(pnlSend, "lblRefused", 10, 170, 172, 56, true);
+    lblRefused->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    QPalette refusedColours = lblRefused->palette();
+    refusedColours.setColor(QPalette::WindowText, QColor(0x80, 0x00, 0x00));
+    lblRefused->setPalette(refusedColours);
+    lblRefused->hide();
+    chkSendAll = new QCheckBox(pnlSend);
+    chkSendAll->setObjectName(QStringLiteral("chkSendAll"));
+    chkSendAll->setGeometry(10, 228, 172, 20);
+    SetTag(chkSendAll, 41);
+
+    // The page check: what to look at before sending.
+    lblProblems = MakeLabel(pnlSend, "lblProblems", 280, 2, 256, 14);
+    lstProblems = new QListWidget(pnlSend);
+    lstProblems->setObjectName(QStringLiteral("lstProblems"));
+    lstProblems->setGeometry(280, 16, 256, 52);
+    // One line an entry, cut at the right; the whole text in its tip.
+    lstProblems->setWordWrap(false);
+    lstProblems->setTextElideMode(Qt::ElideRight);
+    lstProblems->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    lstProblems->hide();
     lblUpDesc = MakeLabel(pnlSend, "lblUpDesc", 10, 250, 176, 42, true);
 
     imgWebBack = MakeImage(pnlSend, "imgWebBack", 192, 70, 420, 210, 46);
@@ -68,6 +98,10 @@ TSendPanel::TSendPanel(QWidget *pnlSend, TWhatsThis &whatsThis, QObject *parent)
     connect(timFlashPage, &QTimer::timeout, this, &TSendPanel::timFlashPageTimer);
     connect(imgUpload, &TImage::clicked, this, &TSendPanel::uploadClicked);
     connect(spdEditWWW, &QToolButton::clicked, this, &TSendPanel::editServersClicked);
+    connect(timUpload, &QTimer::timeout, this, &TSendPanel::timUploadTimer);
+    connect(lstProblems, &QListWidget::itemActivated, this,
+            [this](QListWidgetItem *item) { Q_EMIT problemActivated(lstProblems->row(item)); });
+    connect(chkSendAll, &QCheckBox::toggled, this, &TSendPanel::sendEverythingToggled);
     connect(imgUploadLeft, &TImage::clicked, this, &TSendPanel::imgUploadLeftClick);
     connect(imgUploadRight, &TImage::clicked, this, &TSendPanel::imgUploadRightClick);
     // The turn buttons show pressed while the left button is down.
@@ -96,6 +130,9 @@ void TSendPanel::StringEmUp()
     SetText(lblUpRotate2, 5003);
     SetText(lblUpDesc, 5004);
     SetText(lblUploadFiles, 5005);
+    chkSendAll->setText(LoadStr(343));
+    chkSendAll->setToolTip(LoadStr(344));
+    lstProblems->setToolTip(LoadStr(346));
 }
 
 void TSendPanel::PaintEmAll()
@@ -118,9 +155,9 @@ QList<TImage *> TSendPanel::magnifierImages() const { return QList<TImage *>(m_l
 void TSendPanel::Enter()
 {
     m_web.Reset();
+    lblMag->clear();
     imgUpload->show();
     imgUpload->raise();
-    // The server list fills cmbServers here once it is part of the program.
     timFlashPage->start();
 }
 
@@ -132,6 +169,83 @@ void TSendPanel::SetFiles(const QStringList &names)
 {
     lstFiles->clear();
     lstFiles->addItems(names);
+}
+
+void TSendPanel::SetRefusedNote(const QString &note)
+{
+    lblRefused->setText(note);
+    lblRefused->setToolTip(note);
+    lblRefused->setVisible(!note.isEmpty());
+    lstFiles->resize(lstFiles->width(), note.isEmpty() ? kFilesTall : kFilesShort);
+}
+
+void TSendPanel::SetProblems(const QList<ProblemEntry> &entries)
+{
+    lstProblems->clear();
+    for (const ProblemEntry &e : entries) {
+        auto *item = new QListWidgetItem(e.Text, lstProblems);
+        item->setToolTip(e.Text);
+        if (e.Blocking)
+            item->setForeground(QColor(0xC0, 0x00, 0x00));
+        else if (!e.Serious)
+            item->setForeground(QColor(0x00, 0x00, 0x80));
+        item->setData(Qt::UserRole, e.Blocking);
+    }
+    lstProblems->setVisible(!entries.isEmpty());
+    lblProblems->setText(LoadStr(entries.isEmpty() ? 347 : 345));
+}
+
+void TSendPanel::SetSendEverything(bool on)
+{
+    if (chkSendAll->isChecked() != on)
+        chkSendAll->setChecked(on);
+}
+
+// ---------------------------------------------------------------- the flight of the page
+
+void TSendPanel::StartFlight()
+{
+    ShowImage(imgUpload, QStringLiteral("Web_Page"));
+    SetTag(imgUpload, 1);
+    UploadFrame = 0;
+    timUpload->start();
+}
+
+bool TSendPanel::Flying() const { return timUpload->isActive(); }
+
+void TSendPanel::timUploadTimer()
+{
+    imgWebBack->setUpdatesEnabled(false);
+    const TFlightFrame frame = UploadFlightFrame(UploadFrame);
+    UploadFrame = frame.Next;
+    if (frame.Upload) {
+        drawWebFrame(QStringLiteral("Web_Back"), 0, 0);
+        timUpload->stop();
+        imgWebBack->setUpdatesEnabled(true);
+        imgWebBack->repaint();
+        Q_EMIT flightLanded();
+        return;
+    }
+    drawWebFrame(frame.Bitmap, frame.X - imgWebBack->x(), frame.Y - imgWebBack->y());
+    if (frame.HideUpload)
+        imgUpload->hide();
+    if (frame.PlaySound)
+        PlaySoundRes(QStringLiteral("wavUpload"));
+    imgWebBack->setUpdatesEnabled(true);
+    imgWebBack->repaint();
+}
+
+void TSendPanel::UploadFinished(bool succeeded, const QString &address)
+{
+    if (!succeeded) {
+        imgUpload->show();
+        imgUpload->raise();
+        return;
+    }
+    m_yourPageAddress = address;
+    m_web.PageUploaded = true;
+    m_web.Index = TRotatingWeb::kYourPage;
+    DisplayMagnifier();
 }
 
 // ---------------------------------------------------------------- the rotating web
@@ -191,11 +305,9 @@ void TSendPanel::imgUploadRightClick() { turn(false); }
 
 void TSendPanel::imgYourPageClick()
 {
-    if (!m_web.PageUploaded)
+    if (!m_web.PageUploaded || m_yourPageAddress.isEmpty())
         return;
-    // The address is the selected server's URL joined with the page's file
-    // name (YourPageAddress); until the server list is part of the window
-    // there is no server to take it from, so nothing opens.
+    Q_EMIT openAddress(m_yourPageAddress);
 }
 
 void TSendPanel::timFlashPageTimer()

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QListWidget;
@@ -42,6 +43,24 @@ public:
     void HideYourPage();
     // The files to upload, as the document lists them.
     void SetFiles(const QStringList &names);
+    // The note naming the pictures that are not sent (hidden when empty).
+    void SetRefusedNote(const QString &note);
+    // The page check's entries; blocking ones stop the upload.
+    struct ProblemEntry {
+        QString Text;
+        bool Blocking = false;
+        bool Serious = false;
+    };
+    void SetProblems(const QList<ProblemEntry> &entries);
+    // The "Send everything" check box.
+    void SetSendEverything(bool on);
+
+    // The flight of the page into the web; flightLanded follows its last frame.
+    void StartFlight();
+    bool Flying() const;
+    // After the upload: on success the user's page comes under the magnifier
+    // (address: where a click on it leads), else the page picture returns.
+    void UploadFinished(bool succeeded, const QString &address);
 
     // The server combo box, filled by the server list.
     QComboBox *ServerCombo() const { return cmbServers; }
@@ -56,6 +75,7 @@ public:
     void imgUploadLeftClick();
     void imgUploadRightClick();
     void imgYourPageClick();
+    void timUploadTimer();
 
 Q_SIGNALS:
     // The flashing page was clicked: the upload starts.
@@ -64,6 +84,12 @@ Q_SIGNALS:
     void editServersClicked();
     // A logo was clicked: its address for the browser.
     void openAddress(const QString &address);
+    // The page landed in the web: the upload starts now.
+    void flightLanded();
+    // An entry of the page check was double-clicked (its row).
+    void problemActivated(int row);
+    // The user ticked or cleared "Send everything".
+    void sendEverythingToggled(bool on);
 
 private:
     void turn(bool left);
@@ -76,6 +102,12 @@ private:
     QComboBox *cmbServers = nullptr;
     QToolButton *spdEditWWW = nullptr;
     QListWidget *lstFiles = nullptr;
+    QLabel *lblRefused = nullptr;
+    QCheckBox *chkSendAll = nullptr;
+    QLabel *lblProblems = nullptr;
+    QListWidget *lstProblems = nullptr;
+    int UploadFrame = 0;
+    QString m_yourPageAddress;
     TImage *imgWebBack = nullptr;
     TImage *imgUpload = nullptr;
     TImage *imgUploadLeft = nullptr, *imgUploadRight = nullptr;

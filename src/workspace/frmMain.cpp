@@ -12,6 +12,8 @@
 #include "document/Document.h"
 #include "document/Messages.h"
 #include "document/WebLinks.h"
+#include "publish/SendWork.h"
+#include "publish/frmServerWizard_gui.h"
 #include "workspace/BuildWorkspace.h"
 #include "workspace/ChoosePanel.h"
 #include "workspace/Controls.h"
@@ -255,11 +257,18 @@ void TfrmMain::FormCreate()
     m_doc->RemovePreviewFile();
     m_doc->LoadStyleLibrary();
 
+    SendCreate();
+
     m_workspace->SelectTab(wsChoose);
     timInit->start();
 }
 
-void TfrmMain::FormShow() { m_workspace->OpenStartPage(m_options.commandLineFile); }
+void TfrmMain::FormShow()
+{
+    m_workspace->OpenStartPage(m_options.commandLineFile);
+    // What loading the server list had to say (a damaged password, where passwords are kept).
+    ShowServerListNotices(this);
+}
 
 void TfrmMain::StringEmUp()
 {

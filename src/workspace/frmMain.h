@@ -26,6 +26,8 @@ class TBuildWorkspace;
 class TChoosePanel;
 class TDocument;
 class TExecFile;
+class TSendWork;
+struct TUploadOutcome;
 class TImage;
 class TInputGate;
 class TSendPanel;
@@ -53,6 +55,8 @@ public:
     TBuildWorkspace &BuildWorkspace() const { return *m_build; }
     TViewPanel &ViewPanel() const { return *m_view; }
     TSendPanel &SendPanel() const { return *m_send; }
+    // The Send panel's decisions (page check, what the upload sends).
+    TSendWork &SendWork() const { return *m_sendWork; }
     QWidget *Client() const { return m_client; }
     bool PreviewEnlarged() const;
 
@@ -98,6 +102,18 @@ private:
     void ExecFileFail();
     void openInBrowser(const QString &file);
 
+    // ---- the Send panel: servers, page check, flight and upload (frmMain_send.cpp)
+    void SendCreate();
+    void FillServerCombo();
+    void cmbServersChange();
+    void spdEditWWWClick();
+    void CheckPageForSend();
+    void ShowSendCheck();
+    void lstProblemsDblClick(int row);
+    void imgUploadClick();
+    void flightLanded();
+    bool UploadFiles(TUploadOutcome &outcome);
+
     // ---- the document's questions (frmMain_host.cpp)
     Answer AskSaveChanges(const QString &question) override;
     void TellSaveFirst(const QString &text) override;
@@ -131,6 +147,7 @@ private:
     Options m_options;
     std::unique_ptr<TDocument> m_doc;
     std::unique_ptr<TWorkspace> m_workspace;
+    std::unique_ptr<TSendWork> m_sendWork;
     QWidget *m_client = nullptr;
     TWhatsThis *m_whatsThis = nullptr;
     TChoosePanel *m_choose = nullptr;

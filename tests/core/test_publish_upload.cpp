@@ -335,7 +335,8 @@ private Q_SLOTS:
         t.Password = kPassword;
         TUploadJob job(Page(), t);
         const TUploadOutcome o = job.DoUpload();
-        QCOMPARE(o.Message, LoadStr(212) + kCrLf + LoadStr(234));
+        // The way to the server failed, not the log-on: no word about the password.
+        QCOMPARE(o.Message, LoadStr(234) + kCrLf + LoadStr(348).arg(t.Address));
     }
 
     void folderCannotBeEntered()

@@ -1,0 +1,85 @@
+#pragma once
+// What the Send panel decides, without widgets: whether a click on the page
+// starts the flight, the flight's frames, the page check with the problems
+// that stop an upload, the page written afresh just before it goes, what the
+// upload is given, and what a finished upload leaves behind (an accepted
+// certificate kept with the server, the address of the page, "Send
+// everything" used up). The window shows these and runs the dialogs.
+
+#include "page/ResourceList.h"
+#include "publish/PageCheck.h"
+#include "publish/Upload.h"
+
+#include <QList>
+#include <QString>
+
+namespace wobbin {
+
+class TDocument;
+struct tWWWServerType;
+
+// One tick of the flight of the page into the web (every 50 ms). Frames 0 to
+// 8 draw a picture over the web; frame 9 draws nothing and starts the upload.
+struct TFlightFrame {
+    QString Bitmap;          // empty on the last frame
+    int X = 0, Y = 0;        // where, in the Send panel
+    bool HideUpload = false; // the page picture leaves (first frame)
+    bool PlaySound = false;  // "wavUpload" (first frame)
+    bool Upload = false;     // the last frame: the upload starts
+    int Next = 0;            // the frame of the next tick
+};
+constexpr int kFlightLastFrame = 9;
+TFlightFrame UploadFlightFrame(int frame);
+
+// A problem the upload cannot send around: a picture that is missing here or
+// lies outside the HTML folder (the page would go online broken).
+bool BlocksUpload(const TPageProblem &problem);
+
+class TSendWork
+{
+public:
+    explicit TSendWork(TDocument &document, const QString &manifestFolder = QString());
+
+    // "Send everything": the next upload sends every picture, once.
+    bool SendEverything = false;
+
+    // Entering Send, and again before an upload: the files to upload as the
+    // saved HTML names them, and the page check for that server (nullptr:
+    // none chosen).
+    void CheckPage(const tWWWServerType *server);
+    const QList<TPageProblem> &Problems() const { return m_problems; }
+    // True when a problem of the check stops the upload, or the HTML refers
+    // to pictures outside the HTML folder.
+    bool UploadBlocked() const;
+    // The note beside the file list naming each refused picture with its
+    // reason; empty when none.
+    QString RefusedNote() const;
+
+    // A click on the page: message 35 without servers, 34 for a page never
+    // saved; empty when the flight may start.
+    QString WhyNoFlight(int serverCount) const;
+
+    // Just before the upload: the page's HTML file written from the text as
+    // it stands (hand edits included), the file list and the check made
+    // afresh. Empty when the upload may start; otherwise the message to show
+    // (the cause of a failed write, or the problems that stop it).
+    QString PrepareUpload(const tWWWServerType *server);
+    // What the upload sends.
+    TUploadPage Page() const;
+
+    // After the upload: a certificate or host key the user accepted is kept
+    // with the server (the message when the server list could not be saved
+    // is returned); on success "Send everything" is used up and the page's
+    // web address remembered.
+    QString Finished(const tWWWServerType &server, const TUploadOutcome &outcome);
+    // The address of the page last sent (empty before the first success).
+    QString YourPageAddress() const { return m_yourPage; }
+
+private:
+    TDocument &m_doc;
+    QString m_manifestFolder;
+    QList<TPageProblem> m_problems;
+    QString m_yourPage;
+};
+
+} // namespace wobbin

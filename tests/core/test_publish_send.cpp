@@ -1,0 +1,181 @@
+// The Send panel's decisions without a window: when a click on the page starts
+// nothing, what stops an upload and what is only advice, the page written as
+// it stands before it goes, and what a finished upload leaves behind.
+#include "support/DocumentFakes.h"
+#include "support/FileTree.h"
+#include "support/PageBytes.h"
+
+#include "app/AppPaths.h"
+#include "app/Settings.h"
+#include "app/StringTable.h"
+#include "document/Document.h"
+#include "document/WorkspaceRules.h"
+#include "publish/SendWork.h"
+#include "publish/ServerList.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace wobbin;
+using namespace wobbin::testing;
+
+class TestPublishSend : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_app;
+    std::unique_ptr<TFakeHost> m_host;
+    std::unique_ptr<TDocument> m_doc;
+
+    // The shipped example page (a picture graphics\flowers.jpg and its style's background), opened in Send.
+    void OpenExample()
+    {
+        m_doc->LoadSavedPage(m_app + QStringLiteral("/save/Example.qze"));
+        QVERIFY(!m_doc->CurrentFileName().isEmpty());
+        m_doc->SetWorkspaceState(wsSend);
+        m_doc->RegenerateHtml();
+    }
+
+private Q_SLOTS:
+    void initTestCase() { QCoreApplication::setApplicationName(QStringLiteral("Wobbin Express")); }
+
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        m_app = CopyProgramData(m_dir->path(), {"Styles.data", "save", "HTMLFiles", "servers"});
+        QVERIFY(!m_app.isEmpty());
+        SetAppDir(m_app);
+        SettingsStore().OpenKey(QString(), true);
+        SettingsStore().CloseKey();
+        SettingsStore().Raw().remove(QStringLiteral("WWWServers"));
+        m_host = std::make_unique<TFakeHost>();
+        m_doc = std::make_unique<TDocument>();
+        m_doc->SetAppDir(m_app);
+        m_doc->SetHost(m_host.get());
+        m_doc->LoadStyleLibrary();
+    }
+
+    void cleanup() { m_doc.reset(); }
+
+    void clickNeedsAServerAndASavedPage()
+    {
+        TSendWork work(*m_doc);
+        // Without servers that is said first, saved page or not.
+        QCOMPARE(work.WhyNoFlight(0), LoadStr(35));
+        QCOMPARE(work.WhyNoFlight(2), LoadStr(34));
+        OpenExample();
+        QCOMPARE(work.WhyNoFlight(0), LoadStr(35));
+        QCOMPARE(work.WhyNoFlight(1), QString());
+    }
+
+    // Advice (a first page not called index) never stops the upload; the page
+    // goes as its text stands, hand edits included, into the HTML folder.
+    void adviceDoesNotStopAndTheTextGoesAsItStands()
+    {
+        OpenExample();
+        tWWWServerType server;
+        server.Name = QStringLiteral("Site");
+        server.Address = QStringLiteral("127.0.0.1:2121");
+        const QString edited = m_doc->HtmlText() + QStringLiteral("<!-- mine -->\r\n");
+        m_doc->SetHtmlText(edited);
+        TSendWork work(*m_doc, m_dir->filePath(QStringLiteral("sent")));
+        work.SendEverything = true;
+        QCOMPARE(work.PrepareUpload(&server), QString());
+        QVERIFY(!work.Problems().isEmpty());
+        for (const TPageProblem &p : work.Problems())
+            QVERIFY2(!BlocksUpload(p), qPrintable(p.Text));
+        QCOMPARE(ReadBytes(m_app + QStringLiteral("/HTMLFiles/Example.html")), edited.toLatin1());
+
+        const TUploadPage page = work.Page();
+        QCOMPARE(page.PageFile, m_doc->CurrentFileName());
+        QCOMPARE(page.HtmlFolder, m_doc->HTMLFolder());
+        QCOMPARE(page.Images, m_doc->UploadImages());
+        QVERIFY(std::any_of(page.Images.begin(), page.Images.end(),
+                            [](const ResourceDetail &d) { return d.RefName == QLatin1String("graphics/flowers.jpg"); }));
+        QVERIFY(page.SendEverything);
+        QCOMPARE(page.SentFilesFolder, m_dir->filePath(QStringLiteral("sent")));
+    }
+
+    void missingOrRefusedPicturesStopTheUpload()
+    {
+        OpenExample();
+        QVERIFY(QFile::remove(m_app + QStringLiteral("/HTMLFiles/graphics/flowers.jpg")));
+        TSendWork work(*m_doc, m_dir->filePath(QStringLiteral("sent")));
+        const QString missing = work.PrepareUpload(nullptr);
+        QVERIFY(missing.startsWith(LoadStr(341)));
+        QVERIFY(missing.contains(QStringLiteral("flowers.jpg")));
+        QVERIFY(missing.endsWith(LoadStr(233)));
+        QCOMPARE(work.RefusedNote(), QString());
+
+        // A picture outside the HTML folder is not among the files; the note names it.
+        QString text = m_doc->HtmlText();
+        text.replace(QStringLiteral("</BODY>"), QStringLiteral("<IMG SRC=\"../../x.gif\"></BODY>"),
+                     Qt::CaseInsensitive);
+        m_doc->SetHtmlText(text);
+        QVERIFY(QFile::copy(m_app + QStringLiteral("/HTMLFiles/graphics/button.gif"),
+                            m_app + QStringLiteral("/HTMLFiles/graphics/flowers.jpg")));
+        const QString refused = work.PrepareUpload(nullptr);
+        QVERIFY(work.UploadBlocked());
+        QVERIFY2(refused.contains(QStringLiteral("../../x.gif: ")), qPrintable(refused));
+        QVERIFY(!refused.contains(QStringLiteral("flowers.jpg")));
+        QVERIFY(work.RefusedNote().startsWith(LoadStr(342) + QStringLiteral("\n../../x.gif: ")));
+        QVERIFY(!m_doc->UploadFileNames().join(',').contains(QStringLiteral("x.gif")));
+    }
+
+    // A certificate accepted during the upload stays with the server, even
+    // when the upload failed later; "Send everything" is used up by a success only.
+    void finishedKeepsTrustAndUsesUpSendEverything()
+    {
+        OpenExample();
+        tWWWServerType server;
+        server.Name = QStringLiteral("Secure");
+        server.Address = QStringLiteral("127.0.0.1:2121");
+        server.URL = QStringLiteral("http://www.example.com/~me");
+        server.SetTransferProtocol(TTransferProtocol::FTPS);
+        ServerList() = {server};
+        QVERIFY(SaveServerList());
+
+        TSendWork work(*m_doc);
+        work.SendEverything = true;
+        TUploadOutcome failed;
+        failed.Result = UploadResult::Failed;
+        failed.AcceptedFingerprint = QStringLiteral("AB:CD");
+        QCOMPARE(work.Finished(server, failed), QString());
+        QVERIFY(work.SendEverything);
+        QCOMPARE(work.YourPageAddress(), QString());
+        QCOMPARE(ReadServer(QStringLiteral("Secure")).TrustedFingerprint, QStringLiteral("AB:CD"));
+
+        TUploadOutcome done;
+        done.Result = UploadResult::Succeeded;
+        QCOMPARE(work.Finished(server, done), QString());
+        QVERIFY(!work.SendEverything);
+        QCOMPARE(work.YourPageAddress(), QStringLiteral("http://www.example.com/~me/Example.html"));
+    }
+
+    void flightEndsInTheUpload()
+    {
+        int frame = 0;
+        QStringList bitmaps;
+        int sounds = 0;
+        for (int tick = 0; tick < 20; ++tick) {
+            const TFlightFrame f = UploadFlightFrame(frame);
+            sounds += f.PlaySound;
+            if (f.Upload) {
+                QCOMPARE(f.Next, 0);
+                break;
+            }
+            bitmaps << f.Bitmap;
+            frame = f.Next;
+        }
+        QCOMPARE(bitmaps.size(), 9);
+        QCOMPARE(bitmaps.last(), QStringLiteral("Web_Upload9"));
+        QCOMPARE(sounds, 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPublishSend)
+#include "test_publish_send.moc"
