@@ -36,7 +36,9 @@ struct Table
             const int id = line.left(tab).trimmed().toInt(&ok);
             if (!ok)
                 continue;
-            texts.insert(id, QString::fromUtf8(line.mid(tab + 1)));
+            // The table keeps its texts in their source form, where an
+            // apostrophe is written twice; the user reads one.
+            texts.insert(id, QString::fromUtf8(line.mid(tab + 1)).replace(QLatin1String("''"), QLatin1String("'")));
         }
     }
 };

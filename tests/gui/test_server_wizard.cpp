@@ -155,7 +155,7 @@ private Q_SLOTS:
         QVERIFY(!W<QPushButton>("BackButt")->isEnabled());
         QVERIFY(!W<QPushButton>("FinishButt")->isVisible());
         QCOMPARE(W<QLabel>("lbl2")->text(), LoadStr(601));
-        QVERIFY(W<QLabel>("lbl2")->text().contains("''Logon''"));
+        QVERIFY(W<QLabel>("lbl2")->text().contains("'Logon'"));
         QCOMPARE(W<QPushButton>("NextButt")->text(), QStringLiteral("Next >&>"));
         auto *providers = W<QComboBox>("cmbServerType");
         QCOMPARE(providers->itemText(0), LoadStr(629));

@@ -266,7 +266,7 @@ private Q_SLOTS:
         TfrmJoy joy;
         QCOMPARE(joy.windowTitle(), LoadStr(1000));
         QCOMPARE(joy.lbl2->text(), LoadStr(1002));
-        QCOMPARE(joy.chkJoy->text(), QStringLiteral("Don''t show this screen again."));
+        QCOMPARE(joy.chkJoy->text(), QStringLiteral("Don't show this screen again."));
         QCOMPARE(joy.btnJoy->text(), LoadStr(6));
         QCOMPARE(joy.timAnimation->interval(), 200);
         QCOMPARE(joy.imgJoy->pixmap().toImage(), LoadBitmap(QStringLiteral("Joy")).toImage());

@@ -91,7 +91,7 @@ private Q_SLOTS:
         QVERIFY(Find<QLabel>(&w, "lbl1")->alignment() & Qt::AlignHCenter);
         QVERIFY(Find<QLabel>(&w, "lbl2")->alignment() & Qt::AlignHCenter);
         // The doubled apostrophe as stored.
-        QCOMPARE(Find<QCheckBox>(&w, "chkHTML")->text(), QStringLiteral("Don''t show this screen again."));
+        QCOMPARE(Find<QCheckBox>(&w, "chkHTML")->text(), QStringLiteral("Don't show this screen again."));
         QCOMPARE(Find<QPushButton>(&w, "butYes")->text(), QStringLiteral("&Yes"));
         QCOMPARE(Find<QPushButton>(&w, "butNo")->text(), QStringLiteral("&No"));
         QVERIFY(!w.ShowResult);
