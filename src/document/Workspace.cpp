@@ -80,7 +80,7 @@ bool TWorkspace::SelectTab(int tab)
     bool proceed = true;
     if (tab == wsSend && !m_doc.SaveDocument())
         proceed = false;
-    if (proceed && tab == wsBuild && !m_doc.MayLoseHandEdits())
+    if (proceed && ChangeDiscardsHandEdits(m_state, tab) && !m_doc.MayLoseHandEdits())
         proceed = false;
     if (!proceed)
         return false;
@@ -224,7 +224,7 @@ bool TWorkspace::handToCompanion()
 
 void TWorkspace::NewPage()
 {
-    if (!m_doc.SaveOrDiscardChanges())
+    if (!m_doc.SaveOrDiscardChanges() || !m_doc.MayLoseHandEdits())
         return;
     m_doc.New();
     SelectTab(wsBuild);
@@ -236,7 +236,7 @@ void TWorkspace::OpenPage(const QString &path, bool isPage)
 {
     m_doc.LoadingDocument = true;
     m_doc.SuppressFieldEvents = true;
-    if (m_doc.SaveOrDiscardChanges()) {
+    if (m_doc.SaveOrDiscardChanges() && m_doc.MayLoseHandEdits()) {
         // The style of the page being replaced is only reset once it is saved.
         m_doc.SelectStyleEntry(0);
         if (isPage)

@@ -240,6 +240,12 @@ void TBuildWorkspace::applyOutcome(const LayoutOutcome &o)
 bool TBuildWorkspace::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type t = event->type();
+    // The wheel over the tile column scrolls it as the scroll bar does.
+    if (t == QEvent::Wheel && (qobject_cast<TWebBlock *>(watched) || watched == m_imgBackground)) {
+        if (m_scrollBar1->isVisible() && m_scrollBar1->isEnabled())
+            QCoreApplication::sendEvent(m_scrollBar1, event);
+        return true;
+    }
     const bool mouse = t == QEvent::MouseButtonPress || t == QEvent::MouseMove
                        || t == QEvent::MouseButtonRelease || t == QEvent::MouseButtonDblClick;
     if (!mouse)
