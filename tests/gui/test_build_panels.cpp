@@ -92,6 +92,21 @@ class TestBuildPanels : public QObject
         return i;
     }
 
+    // Waits for the picture being read; its outcome (failed when none came).
+    TImagePickOutcome waitForPicture()
+    {
+        TImagePickOutcome result;
+        bool done = false;
+        auto c = connect(ws, &TBuildWorkspace::imagePicked, ws, [&](const TImagePickOutcome &o) {
+            result = o;
+            done = true;
+        });
+        if (!QTest::qWaitFor([&] { return done; }, 20000))
+            result.error = QStringLiteral("no outcome of the picture reader");
+        disconnect(c);
+        return result;
+    }
+
     void typeInto(QWidget *edit, const QString &text)
     {
         edit->setFocus();
@@ -427,6 +442,13 @@ private slots:
         TDialogs::PresetFile(src);
         QTest::mouseClick(w<QToolButton>("spdImgFile"), Qt::LeftButton);
         QCOMPARE(TDialogs::PendingPresets(), 0);
+        // Read on a thread of its own: the window goes on meanwhile, and a
+        // second pick waits until the first is done.
+        QVERIFY(ws->PickingImage());
+        QVERIFY(!w<QToolButton>("spdImgFile")->isEnabled());
+        const TImagePickOutcome out = waitForPicture();
+        QVERIFY2(out.ok, qPrintable(out.error));
+        QVERIFY(w<QToolButton>("spdImgFile")->isEnabled());
         const TBlockImage &r = *doc->Blocks.At(i).Image;
         QCOMPARE(r.FileName, QStringLiteral("graphics\\bigphoto.jpg"));
         QCOMPARE(r.ImgHeight, QStringLiteral("20"));
@@ -448,7 +470,8 @@ private slots:
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(makePcx(12, 7));
         f.close();
-        const TImagePickOutcome out = ws->PickImage(src);
+        QVERIFY(ws->PickImage(src).chosen);
+        const TImagePickOutcome out = waitForPicture();
         QVERIFY2(out.ok, qPrintable(out.error));
         const TBlockImage &r = *doc->Blocks.At(i).Image;
         QCOMPARE(r.FileName, QStringLiteral("graphics\\scan.jpg"));
@@ -469,6 +492,7 @@ private slots:
         TDialogs::PresetAnswer(QMessageBox::Ok);
         TDialogs::PresetFile(src);
         QTest::mouseClick(w<QToolButton>("spdImgFile"), Qt::LeftButton);
+        QVERIFY(!waitForPicture().ok);
         const TBlockImage &r = *doc->Blocks.At(i).Image;
         QCOMPARE(r.FileName, QStringLiteral("graphics\\old.gif"));
         QCOMPARE(r.ImgHeight, QString());
@@ -483,6 +507,7 @@ private slots:
         doc->DocumentChanged = false;
         TDialogs::PresetCancel();
         QTest::mouseClick(w<QToolButton>("spdImgFile"), Qt::LeftButton);
+        QVERIFY(!ws->PickingImage());
         QCOMPARE(doc->Blocks.At(i).Image->FileName, QString());
         QVERIFY(!doc->DocumentChanged);
         QVERIFY(TDialogs::ShownMessages().isEmpty());
