@@ -231,6 +231,12 @@ QString TDocument::ViewerText() const { return ToViewerText(m_html); }
 
 QString TDocument::BuildPageHTML(bool bodyOnly) { return m_page.BuildPageHTML(bodyOnly, m_logoOn); }
 
+void TDocument::RegenerateHtml()
+{
+    SetHtmlText(BuildPageHTML(false));
+    m_htmlEdited = false;
+}
+
 bool TDocument::HtmlIsBare() const
 {
     return m_html.isEmpty() || m_html == QLatin1String("<BODY>");
@@ -276,7 +282,6 @@ void TDocument::ShowRover()
     // The viewer shows the text with its DIVs made paragraphs; the file keeps them.
     if (m_host)
         m_host->RenderPreview(ViewerText(), written ? ToNativePath(previewFile) : QString());
-    m_htmlEdited = false;
 }
 
 void TDocument::ShowAsItStands()

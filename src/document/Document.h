@@ -101,11 +101,12 @@ public:
     // The text with its DIVs made paragraphs, as the viewer is given it.
     QString ViewerText() const;
     QString BuildPageHTML(bool bodyOnly);
-    // The complete page HTML replaces the text.
-    void RegenerateHtml() { SetHtmlText(BuildPageHTML(false)); }
+    // The complete page HTML replaces the text (hand edits of it are gone).
+    void RegenerateHtml();
     // Empty, or exactly "<BODY>": entering Send makes the HTML again.
     bool HtmlIsBare() const;
-    // Set by the first accepted hand edit, cleared when the preview is made afresh.
+    // Set by the first accepted hand edit, cleared when the text is made
+    // afresh from the blocks (not by a preview of the text as it stands).
     bool HTMLEdited() const { return m_htmlEdited; }
     enum class HandEdit { Taken, Refused };
     // The user edited the text: the first edit is confirmed first (unless the

@@ -318,8 +318,13 @@ private Q_SLOTS:
         QVERIFY(m_doc->MayLoseHandEdits());
         QCOMPARE(m_host->Messages().last(), LoadStr(102));
 
-        // A fresh preview clears the flag; the program's writes are no hand edits.
+        // A preview of the text as it stands (a style chosen) keeps the flag;
+        // the text made afresh clears it; the program's writes are no hand edits.
         m_doc->ShowRover();
+        m_doc->ChooseStyle(1);
+        QVERIFY(m_doc->HTMLEdited());
+        QVERIFY(m_doc->HtmlText().endsWith(QStringLiteral("yz")));
+        m_doc->RegenerateHtml();
         QVERIFY(!m_doc->HTMLEdited());
         m_doc->SetHtmlText(generated);
         QVERIFY(!m_doc->HTMLEdited());

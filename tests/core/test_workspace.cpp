@@ -256,6 +256,23 @@ private Q_SLOTS:
         QVERIFY(m_doc->CurrentFileName().isEmpty());
     }
 
+    void aSelectedPageIsReadOnce()
+    {
+        // A damaged page: each reading of it warns, so the warnings count the readings.
+        const QByteArray bytes = ReadBytes(m_app + "/save/Example.qze");
+        QVERIFY(WriteBytes(m_app + "/save/Broken.qze", bytes.left(bytes.size() / 2)));
+        Select(m_app + "/save/Broken.qze", 1);
+        QVERIFY(m_ws->SelectTab(wsBuild));
+        QCOMPARE(m_host->Log.filter(QStringLiteral("warning:")).size(), 1);
+
+        // Opened by a double click on the entry, which stays selected.
+        QVERIFY(m_ws->SelectTab(wsChoose));
+        m_host->Log.clear();
+        m_ws->OpenPage(m_app + "/save/Broken.qze", true);
+        QCOMPARE(m_ws->State(), int(wsBuild));
+        QCOMPARE(m_host->Log.filter(QStringLiteral("warning:")).size(), 1);
+    }
+
     void openingAndNewMoveToBuild()
     {
         m_ws->OpenStartPage(m_app + "/save/Example.qze");
