@@ -2,10 +2,13 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QPointer>
 #include <QPushButton>
+#include <QTimer>
 #include <deque>
 
 namespace wobbin {
@@ -27,6 +30,8 @@ struct DialogState {
     QMessageBox::Icon lastIcon = QMessageBox::NoIcon;
     QString lastCaption;
     QStringList fileDialogs;
+    std::deque<std::function<void(QDialog *)>> drivers;
+    QStringList windows;
 };
 
 DialogState &State()
@@ -102,11 +107,16 @@ void TDialogs::ClearPresets()
     s.dialogs.clear();
     s.messages.clear();
     s.fileDialogs.clear();
+    s.drivers.clear();
+    s.windows.clear();
     s.lastIcon = QMessageBox::NoIcon;
     s.lastCaption.clear();
 }
 
-int TDialogs::PendingPresets() { return int(State().answers.size() + State().dialogs.size()); }
+int TDialogs::PendingPresets()
+{
+    return int(State().answers.size() + State().dialogs.size() + State().drivers.size());
+}
 void TDialogs::SetNonInteractive(bool on) { State().nonInteractive = on; }
 bool TDialogs::NonInteractive() { return State().nonInteractive; }
 QStringList TDialogs::ShownMessages() { return State().messages; }
@@ -114,6 +124,28 @@ QString TDialogs::LastMessage() { return State().messages.isEmpty() ? QString() 
 QMessageBox::Icon TDialogs::LastIcon() { return State().lastIcon; }
 QString TDialogs::LastCaption() { return State().lastCaption; }
 QStringList TDialogs::ShownFileDialogs() { return State().fileDialogs; }
+void TDialogs::PresetDialog(std::function<void(QDialog *)> drive) { State().drivers.push_back(std::move(drive)); }
+QStringList TDialogs::ShownDialogs() { return State().windows; }
+
+int ExecDialog(QDialog &dialog)
+{
+    auto &s = State();
+    s.windows << dialog.objectName();
+    if (!s.drivers.empty()) {
+        auto drive = std::move(s.drivers.front());
+        s.drivers.pop_front();
+        QPointer<QDialog> shown(&dialog);
+        // Once the window is up and its own event loop runs.
+        QTimer::singleShot(0, &dialog, [shown, drive] {
+            if (shown)
+                drive(shown);
+        });
+        return dialog.exec();
+    }
+    if (s.nonInteractive)
+        return -1;
+    return dialog.exec();
+}
 
 QMessageBox::StandardButton MsgBox(QWidget *parent, const QString &text, QMessageBox::Icon icon,
                                    QMessageBox::StandardButtons buttons,

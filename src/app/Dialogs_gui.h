@@ -8,6 +8,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
+class QDialog;
 class QWidget;
 
 namespace wobbin {
@@ -48,7 +51,20 @@ public:
     static QString LastCaption();
     // Titles of file dialogs asked for, in order.
     static QStringList ShownFileDialogs();
+
+    // The next window run through ExecDialog opens for real, also when
+    // non-interactive, and drive is called with it once it is up (a test
+    // clicks its controls there).
+    static void PresetDialog(std::function<void(QDialog *)> drive);
+    // The object names of the windows run through ExecDialog, in order
+    // (shown, or left out because nothing would answer them).
+    static QStringList ShownDialogs();
 };
+
+// Runs one of the program's own modal windows (the small dialogs). Returns
+// its result, or -1 when it was not shown: non-interactive without a preset
+// (the caller then goes on as if the window had been switched off).
+int ExecDialog(QDialog &dialog);
 
 // Shows a message box with the program's title and returns the button pressed.
 QMessageBox::StandardButton MsgBox(QWidget *parent, const QString &text, QMessageBox::Icon icon,

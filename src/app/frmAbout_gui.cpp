@@ -1,5 +1,6 @@
 #include "app/frmAbout_gui.h"
 
+#include "app/Dialogs_gui.h"
 #include "app/Skin_gui.h"
 #include "app/SmallDialog_gui.h"
 #include "app/StringTable.h"
@@ -97,7 +98,7 @@ bool TfrmAbout::eventFilter(QObject *watched, QEvent *event)
 void ShowAbout(QWidget *parent)
 {
     TfrmAbout dialog(parent);
-    dialog.exec();
+    ExecDialog(dialog);
 }
 
 } // namespace wobbin

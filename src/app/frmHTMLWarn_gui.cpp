@@ -1,5 +1,6 @@
 #include "app/frmHTMLWarn_gui.h"
 
+#include "app/Dialogs_gui.h"
 #include "app/Settings.h"
 #include "app/SmallDialog_gui.h"
 #include "app/StringTable.h"
@@ -75,7 +76,9 @@ bool AskHTMLWarning(QWidget *parent)
     if (GeneralSwitchIsOff(kSetting))
         return true;
     TfrmHTMLWarn dialog(parent);
-    dialog.exec();
+    // Not shown (a run without anyone to answer): as if switched off.
+    if (ExecDialog(dialog) < 0)
+        return true;
     return dialog.ShowResult;
 }
 

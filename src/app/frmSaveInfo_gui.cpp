@@ -1,5 +1,6 @@
 #include "app/frmSaveInfo_gui.h"
 
+#include "app/Dialogs_gui.h"
 #include "app/Settings.h"
 #include "app/Skin_gui.h"
 #include "app/SmallDialog_gui.h"
@@ -111,7 +112,7 @@ void ShowSaveInformation(QWidget *parent, const TfrmSaveInfo::THelpOpener &showH
     if (GeneralSwitchIsOff(kSetting))
         return;
     TfrmSaveInfo dialog(parent, showHelpTopic);
-    dialog.exec();
+    ExecDialog(dialog);
 }
 
 } // namespace wobbin

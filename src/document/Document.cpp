@@ -1,6 +1,7 @@
 #include "document/Document.h"
 
 #include "app/Settings.h"
+#include "app/StartupCheck.h"
 #include "app/StringTable.h"
 #include "base/Paths.h"
 #include "base/SafeFile.h"
@@ -126,10 +127,21 @@ void TDocument::FileRenamed(const QString &oldPath, const QString &newPath)
 
 void TDocument::LoadStyleLibrary()
 {
-    m_styles = LoadStyles(ToNativePath(JoinPath(m_appDir, QStringLiteral("Styles.data"))));
+    const QString path = ToNativePath(JoinPath(m_appDir, QStringLiteral("Styles.data")));
+    StyleLoadStatus status = StyleLoadStatus::Complete;
+    m_styles = LoadStyles(path, &status);
+    m_styleProblem = StyleLibraryProblem(path, status, int(m_styles.size()));
     m_styleEntries = StyleListEntries(m_styles, TMessages::Get().NoStyle);
     m_styleEntry = -1;
     Q_EMIT stylesChanged(m_styleEntries);
+}
+
+void TDocument::TellStyleLibraryProblem()
+{
+    if (m_styleProblem.isEmpty() || m_styleProblem == m_toldStyleProblem || !m_host)
+        return;
+    m_toldStyleProblem = m_styleProblem;
+    m_host->ShowWarning(m_styleProblem);
 }
 
 void TDocument::SelectStyleEntry(int entry)
@@ -167,6 +179,7 @@ void TDocument::ReloadStyles()
         SelectStyleByName(remembered);
     }
     AddBodyDef();
+    TellStyleLibraryProblem();
 }
 
 // ---------------------------------------------------------------- logo and title
@@ -177,6 +190,21 @@ void TDocument::SetLogoOn(bool on)
         return;
     m_logoOn = on;
     Q_EMIT logoChanged(on);
+}
+
+void TDocument::ChooseLogo(bool on)
+{
+    if (m_logoOn == on)
+        return;
+    SetLogoOn(on);
+    if (m_html.isEmpty())
+        return;
+    // The text as it stands is edited in place, so hand edits stay.
+    SetHtmlText(on ? InsertLogoFooter(m_html) : RemoveLogoFooter(m_html));
+    if (!m_currentFileName.isEmpty())
+        WritePageHtml();
+    ShowAsItStands();
+    UpdateFileList();
 }
 
 void TDocument::SetTitleFromUser(const QString &title)
@@ -202,6 +230,12 @@ void TDocument::SetHtmlText(const QString &text)
 QString TDocument::ViewerText() const { return ToViewerText(m_html); }
 
 QString TDocument::BuildPageHTML(bool bodyOnly) { return m_page.BuildPageHTML(bodyOnly, m_logoOn); }
+
+void TDocument::RegenerateHtml()
+{
+    SetHtmlText(BuildPageHTML(false));
+    m_htmlEdited = false;
+}
 
 bool TDocument::HtmlIsBare() const
 {
@@ -248,7 +282,6 @@ void TDocument::ShowRover()
     // The viewer shows the text with its DIVs made paragraphs; the file keeps them.
     if (m_host)
         m_host->RenderPreview(ViewerText(), written ? ToNativePath(previewFile) : QString());
-    m_htmlEdited = false;
 }
 
 void TDocument::ShowAsItStands()
@@ -265,6 +298,27 @@ bool TDocument::SaveFromHTML(const QString &path, QString *error)
         return false;
     }
     return WriteFileSafely(ToNativePath(path), ToCp1252(m_html), error);
+}
+
+bool TDocument::WritePageHtml()
+{
+    const QString path = PageHTMLPath();
+    if (path.isEmpty())
+        return false;
+    QString text = m_html;
+    if (text.isEmpty()) {
+        text = BuildPageHTML(false);
+        const QString tag = m_styleEntry >= 0 ? BodyTagForEntry(m_styles, m_styleEntry) : QString();
+        if (!tag.isEmpty())
+            text = ReplaceBodyTag(text, tag);
+    }
+    QString error;
+    if (WriteFileSafely(ToNativePath(path), ToCp1252(text), &error))
+        return true;
+    if (m_host)
+        m_host->ShowError(QStringLiteral("The web page \"%1\" cannot be written: %2")
+                              .arg(QFileInfo(ToNativePath(path)).fileName(), error));
+    return false;
 }
 
 QString TDocument::WriteExternalPreview()
@@ -313,6 +367,8 @@ void TDocument::UpdateFileList()
 void TDocument::Empty()
 {
     SetLogoOn(true);
+    // Hand edits belong to the page being replaced.
+    m_htmlEdited = false;
     m_page.FreeAllBlocks();
     Q_EMIT blocksEmptied();
     SetCurrentFileName(QString());
@@ -430,10 +486,11 @@ bool TDocument::FileSaveAs()
         dropBuiltText();
         return false;
     }
-    SaveFromHTML(PageHTMLPath());
+    // The page file is saved; without its HTML file it cannot be sent.
+    const bool htmlWritten = WritePageHtml();
     dropBuiltText();
     UpdateFileList();
-    return true;
+    return htmlWritten;
 }
 
 bool TDocument::SaveChanges()
@@ -457,8 +514,9 @@ bool TDocument::SaveDocument()
         result = m_host && m_host->ConfirmSaveChangesFirst(TMessages::Get().SaveChangesBeforeContinuing)
                  && SaveChanges();
     }
-    if (result && !m_html.isEmpty())
-        SaveFromHTML(PageHTMLPath());
+    // Send goes on only with the page's HTML file as it is now.
+    if (result)
+        result = WritePageHtml();
     dropBuiltText();
     return result;
 }

@@ -64,6 +64,11 @@ public:
 
     // ---- styles: entry 0 is "[None]", entry i the library's style i - 1
     void LoadStyleLibrary();
+    // What is wrong with the style library as last read, in words; empty
+    // when it was read completely.
+    QString StyleLibraryProblemText() const { return m_styleProblem; }
+    // Tells the user what is wrong with the library, once for each problem.
+    void TellStyleLibraryProblem();
     const StyleList &Styles() const { return m_styles; }
     QStringList StyleEntries() const { return m_styleEntries; }
     int StyleEntry() const { return m_styleEntry; }
@@ -80,6 +85,9 @@ public:
     // ---- logo footer and title
     bool LogoOn() const { return m_logoOn; }
     void SetLogoOn(bool on);
+    // The user switched the logo footer: it goes into (or out of) the HTML
+    // text as it stands, the page's HTML file and the preview at once.
+    void ChooseLogo(bool on);
     // The user typed a title: it goes into the page and into its HTML.
     void SetTitleFromUser(const QString &title);
     // Announces the title and the caption as they stand (the window shows them).
@@ -93,11 +101,12 @@ public:
     // The text with its DIVs made paragraphs, as the viewer is given it.
     QString ViewerText() const;
     QString BuildPageHTML(bool bodyOnly);
-    // The complete page HTML replaces the text.
-    void RegenerateHtml() { SetHtmlText(BuildPageHTML(false)); }
+    // The complete page HTML replaces the text (hand edits of it are gone).
+    void RegenerateHtml();
     // Empty, or exactly "<BODY>": entering Send makes the HTML again.
     bool HtmlIsBare() const;
-    // Set by the first accepted hand edit, cleared when the preview is made afresh.
+    // Set by the first accepted hand edit, cleared when the text is made
+    // afresh from the blocks (not by a preview of the text as it stands).
     bool HTMLEdited() const { return m_htmlEdited; }
     enum class HandEdit { Taken, Refused };
     // The user edited the text: the first edit is confirmed first (unless the
@@ -114,6 +123,9 @@ public:
     // Writes the text to a file, exactly; false (with the cause in *error)
     // when it could not be written.
     bool SaveFromHTML(const QString &path, QString *error = nullptr);
+    // Writes the page's HTML file (the text, or the page made from its
+    // blocks while there is none); says why when it cannot, and is false then.
+    bool WritePageHtml();
     // The file the external preview opens (written first): "~tmpprvw.html",
     // or in View and Send the page's own HTML file once it has one. Empty when
     // the file could not be written.
@@ -183,6 +195,8 @@ private:
     QString m_htmlFolder;
     QString m_currentFileName;
     QString m_lastReadProblem;
+    QString m_styleProblem;
+    QString m_toldStyleProblem;
     int m_state = 0;
     StyleList m_styles;
     QStringList m_styleEntries;

@@ -2,6 +2,7 @@
 
 #include "app/StringTable.h"
 #include "base/Paths.h"
+#include "base/PrivateTemp.h"
 #include "base/SafeFile.h"
 #include "page/Cp1252.h"
 
@@ -65,7 +66,15 @@ QString RedirectPageText(const QString &address)
 
 QString WriteRedirectPage(const QString &address, QString *error)
 {
-    const QString path = QDir(QDir::tempPath()).filePath(QLatin1String(kRedirectFile));
+    // In the process's own temporary folder: a name fixed in the shared one
+    // could be taken first by another user, or be a link to another file.
+    const QString folder = PrivateTempFolder();
+    if (folder.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("No private temporary folder could be made.");
+        return QString();
+    }
+    const QString path = QDir(folder).filePath(QLatin1String(kRedirectFile));
     if (!WriteFileSafely(path, ToCp1252(RedirectPageText(address)), error))
         return QString();
     return path;

@@ -12,7 +12,8 @@ QString PartnerHomePage(int position);
 
 // The page the browser is handed an address through.
 QString RedirectPageText(const QString &address);
-// Writes the redirect page "~qzxpreview.html" in the temporary folder; its
+// Writes the redirect page "~qzxpreview.html" in the program's private
+// temporary folder (base/PrivateTemp.h); its
 // path, empty (with the cause in *error) when it could not be written.
 QString WriteRedirectPage(const QString &address, QString *error = nullptr);
 

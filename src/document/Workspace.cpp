@@ -74,13 +74,16 @@ void TWorkspace::loadEntry(const PageListEntry &entry)
 bool TWorkspace::SelectTab(int tab)
 {
     PageListEntry entry;
-    if (m_state == wsChoose && !m_doc.SuppressFieldEvents && m_view && m_view->SelectedEntry(entry))
+    m_entryLoaded = false;
+    if (m_state == wsChoose && !m_doc.SuppressFieldEvents && m_view && m_view->SelectedEntry(entry)) {
         loadEntry(entry);
+        m_entryLoaded = true;
+    }
 
     bool proceed = true;
     if (tab == wsSend && !m_doc.SaveDocument())
         proceed = false;
-    if (proceed && tab == wsBuild && !m_doc.MayLoseHandEdits())
+    if (proceed && ChangeDiscardsHandEdits(m_state, tab) && !m_doc.MayLoseHandEdits())
         proceed = false;
     if (!proceed)
         return false;
@@ -126,7 +129,10 @@ bool TWorkspace::ChangeState(int state)
         break;
     case wsBuild: {
         PageListEntry entry;
-        if (previous == wsChoose && m_view && m_view->SelectedEntry(entry))
+        // Not a second time: the change loaded it already, or it is being
+        // opened now (a double click on it).
+        if (previous == wsChoose && !m_entryLoaded && !m_doc.SuppressFieldEvents && m_view
+            && m_view->SelectedEntry(entry))
             loadEntry(entry);
         if (m_doc.CurrentFileName().isEmpty())
             m_doc.EchoCaption(); // "Untitled"
@@ -153,6 +159,7 @@ bool TWorkspace::ChangeState(int state)
     default:
         break;
     }
+    m_entryLoaded = false;
     m_doc.SetWorkspaceState(state);
     if (state == wsSend)
         m_doc.UpdateFileList();
@@ -224,7 +231,7 @@ bool TWorkspace::handToCompanion()
 
 void TWorkspace::NewPage()
 {
-    if (!m_doc.SaveOrDiscardChanges())
+    if (!m_doc.SaveOrDiscardChanges() || !m_doc.MayLoseHandEdits())
         return;
     m_doc.New();
     SelectTab(wsBuild);
@@ -236,7 +243,7 @@ void TWorkspace::OpenPage(const QString &path, bool isPage)
 {
     m_doc.LoadingDocument = true;
     m_doc.SuppressFieldEvents = true;
-    if (m_doc.SaveOrDiscardChanges()) {
+    if (m_doc.SaveOrDiscardChanges() && m_doc.MayLoseHandEdits()) {
         // The style of the page being replaced is only reset once it is saved.
         m_doc.SelectStyleEntry(0);
         if (isPage)

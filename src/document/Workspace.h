@@ -154,6 +154,7 @@ private:
     bool m_templateLoading = false;
     bool m_companionRunning = false;
     bool m_closePending = false;
+    bool m_entryLoaded = false; // this change has loaded the selected page-list entry
     CompanionLink m_companion;
     QList<Activity> m_activities;
 };

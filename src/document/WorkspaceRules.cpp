@@ -89,7 +89,22 @@ StateEffects EffectsOf(int state)
     default: // Sent and any other number: the Send panel stays in front
         break;
     }
+    // Typing never goes into a panel that is no longer shown.
+    e.TakeFocus = e.Panel != StatePanel::Keep;
     return e;
+}
+
+bool ChangeDiscardsHandEdits(int from, int to)
+{
+    switch (to) {
+    case wsChoose:
+    case wsBuild:
+        return true;
+    case wsView:
+        return from != wsSend;
+    default:
+        return false;
+    }
 }
 
 InputRule RuleFor(Activity activity, InputKind input)
@@ -104,6 +119,9 @@ InputRule RuleFor(Activity activity, InputKind input)
             return InputRule::Refuse;
         if (input == InputKind::Close)
             return InputRule::Defer;
+        // The preview would be enlarged over the state being left.
+        if (input == InputKind::PreviewToggle)
+            return InputRule::Refuse;
         return InputRule::Accept;
     case Activity::SavingPicture:
         // No second command starts half-way through a save.

@@ -61,9 +61,15 @@ struct StateEffects {
     bool RefillPageList = false;  // the list of templates and pages read again
     bool EnterSend = false;       // web reset, upload picture shown, servers listed
     bool HtmlOnWebTab = false;    // the viewer back on the Web tab at its size
+    bool TakeFocus = false;       // the keyboard focus moves into the panel shown
     bool operator==(const StateEffects &) const = default;
 };
 StateEffects EffectsOf(int state);
+
+// Whether changing from one state to another throws the HTML text away and
+// makes it again (so hand edits of it would be lost): going to Build or
+// Choose, and to View from anything but Send.
+bool ChangeDiscardsHandEdits(int from, int to);
 
 // ---- input while the window is busy
 

@@ -713,7 +713,7 @@ void TfrmStyleWiz::butHelpClick()
 bool RunStyleWizard(QWidget *parent, const QString &appDir, const StyleList &styles)
 {
     TfrmStyleWiz wizard(appDir, styles, parent);
-    wizard.exec();
+    ExecDialog(wizard);
     return wizard.LibraryWritten();
 }
 

@@ -9,6 +9,7 @@
 #include "base/Paths.h"
 #include "app/Skin_gui.h"
 #include "imaging/ImagePicker.h"
+#include "imaging/PictureLoader.h"
 #include "page/PageDocument.h"
 
 #include <QApplication>
@@ -21,6 +22,7 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTimer>
+#include <QToolButton>
 
 namespace wobbin {
 
@@ -240,6 +242,12 @@ void TBuildWorkspace::applyOutcome(const LayoutOutcome &o)
 bool TBuildWorkspace::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type t = event->type();
+    // The wheel over the tile column scrolls it as the scroll bar does.
+    if (t == QEvent::Wheel && (qobject_cast<TWebBlock *>(watched) || watched == m_imgBackground)) {
+        if (m_scrollBar1->isVisible() && m_scrollBar1->isEnabled())
+            QCoreApplication::sendEvent(m_scrollBar1, event);
+        return true;
+    }
     const bool mouse = t == QEvent::MouseButtonPress || t == QEvent::MouseMove
                        || t == QEvent::MouseButtonRelease || t == QEvent::MouseButtonDblClick;
     if (!mouse)
@@ -300,6 +308,8 @@ bool TBuildWorkspace::eventFilter(QObject *watched, QEvent *event)
 TImagePickOutcome TBuildWorkspace::PickImage(const QString &chosenPath)
 {
     TImagePickOutcome out;
+    if (PickingImage())
+        return out;
     QString path = chosenPath;
     if (path.isEmpty()) {
         const QString initial = FindPathNoCase(ToNativePath(JoinPath(m_htmlFolder, QStringLiteral("graphics"))));
@@ -314,24 +324,40 @@ TImagePickOutcome TBuildWorkspace::PickImage(const QString &chosenPath)
     }
     out.chosen = true;
     // The block the panel shows when the picker starts is the one that gets the picture.
-    TWebChunk *target = m_shownChunk;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const ImagePickResult r = PickImageFile(path, m_htmlFolder);
+    m_pickTarget = m_shownChunk;
+    if (!m_pictureLoader) {
+        m_pictureLoader = new TPictureLoader(this);
+        connect(m_pictureLoader, &TPictureLoader::picked, this, &TBuildWorkspace::imageRead);
+    }
+    // The window stays usable meanwhile; only a second pick waits.
+    m_spdImgFile->setEnabled(false);
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    m_pictureLoader->StartPick(path, m_htmlFolder);
+    return out;
+}
+
+bool TBuildWorkspace::PickingImage() const { return m_pictureLoader && m_pictureLoader->IsBusy(); }
+
+void TBuildWorkspace::imageRead(const ImagePickResult &r)
+{
     QApplication::restoreOverrideCursor();
+    m_spdImgFile->setEnabled(true);
+    TImagePickOutcome out;
+    out.chosen = true;
+    TWebChunk *target = m_pickTarget;
+    m_pickTarget = nullptr;
     if (!r.ok) {
         out.error = r.error;
         MsgBox(m_pnlBuild->window(), r.error, QMessageBox::Critical);
-        return out;
-    }
-    if (!target || target != m_shownChunk || target != currentChunk() || target->Kind != bkImage) {
+    } else if (!target || target != m_shownChunk || target != currentChunk() || target->Kind != bkImage) {
         out.error = QStringLiteral("The picture block is no longer shown.");
-        return out;
+    } else {
+        m_txtImgFileName->setText(r.relativePath);
+        m_txtImgHeight->setText(r.height);
+        m_txtImgWidth->setText(r.width);
+        out.ok = true;
     }
-    m_txtImgFileName->setText(r.relativePath);
-    m_txtImgHeight->setText(r.height);
-    m_txtImgWidth->setText(r.width);
-    out.ok = true;
-    return out;
+    emit imagePicked(out);
 }
 
 } // namespace wobbin

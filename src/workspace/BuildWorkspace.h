@@ -27,6 +27,8 @@ class QMouseEvent;
 namespace wobbin {
 
 class TPageDocument;
+class TPictureLoader;
+struct ImagePickResult;
 class TWebBlock;
 struct TWebChunk;
 struct LayoutOutcome;
@@ -76,8 +78,13 @@ public:
     // The shredder images in front of the tiles (on entering Build).
     void RaiseShredder();
 
-    // Image file picker of the Image panel; `chosenPath` non-empty skips the dialog.
+    // Image file picker of the Image panel; `chosenPath` non-empty skips the
+    // dialog. The picture is copied, converted and measured on a thread of
+    // its own, so a slow one never freezes the window: the outcome returned
+    // says whether a file was chosen, and imagePicked follows with the rest.
     TImagePickOutcome PickImage(const QString &chosenPath = QString());
+    // True while a chosen picture is being read.
+    bool PickingImage() const;
 
     // Moving the pointer to the grabbed image's top centre on drag start. On by
     // default where the platform can move the pointer; off, the actual grab
@@ -101,6 +108,8 @@ signals:
     void documentChanged();
     void firstBlockDropped();
     void whatsThisRequested(QWidget *control, QPoint globalPos, int context);
+    // A picture chosen for the Image panel has been read (or could not be).
+    void imagePicked(const wobbin::TImagePickOutcome &outcome);
 
 public:
     // Event handlers (public so that the event filter and tests can reach them).
@@ -164,6 +173,7 @@ private:
     template <class Op> LayoutOutcome runDocumentOp(Op op);
     void syncScrollBarFromDocument();
     void cancelPaletteDrag();
+    void imageRead(const ImagePickResult &result);
     std::uint8_t *alignField(int kind) const;
     std::uint8_t *newLineField(int kind) const;
 
@@ -218,6 +228,8 @@ private:
     QLineEdit *m_txtImgFileName = nullptr, *m_txtImgHeight = nullptr, *m_txtImgWidth = nullptr,
               *m_txtImgDesc = nullptr, *m_txtImgLink = nullptr;
     QToolButton *m_spdImgFile = nullptr;
+    TPictureLoader *m_pictureLoader = nullptr;
+    TWebChunk *m_pickTarget = nullptr; // the block shown when the picture was chosen
     QLineEdit *m_txtHeading = nullptr;
     QComboBox *m_cmbHeadSize = nullptr;
     QLineEdit *m_txtEmail = nullptr, *m_txtEmailPre = nullptr, *m_txtEmailLink = nullptr,

@@ -132,6 +132,14 @@ QToolButton *TBuildWorkspace::makeSpeed(QWidget *parent, const QString &name, co
     b->setToolTip(LoadStr(hintId));
     b->setGeometry(x, y, 25, 25);
     b->setFocusPolicy(Qt::NoFocus);
+    // Pressed (checked) and released must tell apart at a glance: a raised
+    // grey button, and a sunken one in the program's gold.
+    b->setStyleSheet(QStringLiteral(
+        "QToolButton { background: #d4d0c8; border: 1px solid; border-radius: 2px;"
+        " border-color: #ffffff #404040 #404040 #ffffff; }"
+        "QToolButton:checked { background: #f0b830; border: 2px solid;"
+        " border-color: #404040 #ffffff #ffffff #404040; }"
+        "QToolButton:pressed { background: #c89010; }"));
     setTag(b, tag);
     b->installEventFilter(this);
     return b;

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QTextBrowser>
@@ -49,11 +50,48 @@ QString Between(const QString &text, const QString &open, const QString &close)
     return m.hasMatch() ? m.captured(1).trimmed() : QString();
 }
 
+// The window the help belongs to: the modal dialog open now (a help window
+// owned by anything under it could not be used), else the window asking.
+QWidget *HelpOwner(QWidget *asking)
+{
+    if (QWidget *modal = QApplication::activeModalWidget())
+        return modal;
+    if (asking)
+        return asking->window();
+    return QApplication::activeWindow();
+}
+
+// The help window: Escape closes it, as it closes a dialog.
+class THelpWindow : public QDialog
+{
+public:
+    explicit THelpWindow(QWidget *owner) : QDialog(owner, Qt::Window) {}
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        if (event->key() == Qt::Key_Escape) {
+            close();
+            return;
+        }
+        QDialog::keyPressEvent(event);
+    }
+};
+
 QTextBrowser *EnsureWindow(QWidget *parent)
 {
     auto &s = State();
+    QWidget *owner = HelpOwner(parent);
+    if (s.window && s.window->parentWidget() != owner && owner != s.window) {
+        // Reused with the window that asks now, so that a modal dialog open
+        // meanwhile does not block it.
+        const bool visible = s.window->isVisible();
+        s.window->setParent(owner, Qt::Window);
+        if (visible)
+            s.window->show();
+    }
     if (!s.window) {
-        auto *dlg = new QDialog(parent, Qt::Window);
+        auto *dlg = new THelpWindow(owner);
         dlg->setObjectName(QStringLiteral("frmHelp"));
         dlg->setAttribute(Qt::WA_DeleteOnClose);
         dlg->resize(520, 420);
@@ -78,6 +116,7 @@ void ShowFile(const QString &file, const QString &title, QWidget *parent)
     State().window->setWindowTitle(title.isEmpty() ? QStringLiteral("Help") : title);
     State().window->show();
     State().window->raise();
+    State().window->activateWindow();
 }
 
 } // namespace

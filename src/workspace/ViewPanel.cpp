@@ -1,7 +1,9 @@
 #include "workspace/ViewPanel.h"
 
 #include "app/StringTable.h"
+#include "app/frmHTMLWarn_gui.h"
 #include "document/Document.h"
+#include "styles/frmStyleWiz_gui.h"
 #include "viewer/HtmlViewer.h"
 #include "workspace/Controls.h"
 #include "workspace/WhatsThis.h"
@@ -121,7 +123,7 @@ TViewPanel::TViewPanel(QWidget *pnlView, TDocument &document, TWhatsThis &whatsT
     connect(lstStyles, &QListWidget::itemClicked, this, [this] { lstStylesClick(); });
     new TStyleKeys(lstStyles, [this] { lstStylesClick(); });
     connect(txtTitle, &QLineEdit::textChanged, this, &TViewPanel::txtTitleChange);
-    connect(chkLogo, &QCheckBox::toggled, &m_doc, &TDocument::SetLogoOn);
+    connect(chkLogo, &QCheckBox::toggled, &m_doc, &TDocument::ChooseLogo);
     connect(btnEditStyle, &QPushButton::clicked, this, &TViewPanel::EditStyles);
     // A link clicked in the preview opens in the browser; the preview stays.
     connect(m_viewer, &THtmlViewer::linkClicked, this,
@@ -191,12 +193,7 @@ void TViewPanel::memHTMLChange()
     m_undoing = false;
 }
 
-bool TViewPanel::ConfirmFirstHandEdit()
-{
-    if (HandEditPrompt)
-        return HandEditPrompt();
-    return true;
-}
+bool TViewPanel::ConfirmFirstHandEdit() { return AskHTMLWarning(memHTML->window()); }
 
 void TViewPanel::lstStylesClick()
 {
@@ -208,7 +205,8 @@ void TViewPanel::lstStylesClick()
 
 void TViewPanel::EditStyles()
 {
-    m_doc.ReloadStyles();
+    if (RunStyleWizard(btnEditStyle->window(), m_doc.AppDir(), m_doc.Styles()))
+        m_doc.ReloadStyles();
 }
 
 void TViewPanel::txtTitleChange()

@@ -56,14 +56,12 @@ public:
     QImage CapturePagePicture(QWidget *workArea);
     THtmlViewer *Viewer() const { return m_viewer; }
 
-    // ---- what the dialogs of other windows hook into, one method each
+    // ---- the dialogs this panel opens
     // Before the first hand edit of the HTML: the HTML warning. True keeps
-    // the edit. Until the warning dialog is part of the program the edit is
-    // kept; HandEditPrompt stands in for the dialog when set.
+    // the edit.
     bool ConfirmFirstHandEdit();
-    std::function<bool()> HandEditPrompt;
-    // The Edit Styles button: the style wizard runs here, modally; then the
-    // library is read again.
+    // The Edit Styles button: the style wizard runs here, modally; when it
+    // wrote the library, the library is read again.
     void EditStyles();
 
 Q_SIGNALS:

@@ -8,6 +8,7 @@
 #include "app/Settings.h"
 #include "app/Skin_gui.h"
 #include "app/StringTable.h"
+#include "app/frmAbout_gui.h"
 #include "base/Paths.h"
 #include "document/Document.h"
 #include "document/Messages.h"
@@ -265,6 +266,8 @@ void TfrmMain::FormCreate()
 
 void TfrmMain::FormShow()
 {
+    // A damaged or missing style library is told once the window is up.
+    m_doc->TellStyleLibraryProblem();
     m_workspace->OpenStartPage(m_options.commandLineFile);
     // What loading the server list had to say (a damaged password, where passwords are kept).
     ShowServerListNotices(this);
@@ -446,12 +449,21 @@ void TfrmMain::imgViewMouseUp(Qt::MouseButton button)
 
 void TfrmMain::togglePreviewSize()
 {
-    const bool enlarge = !PreviewEnlarged();
+    setPreviewEnlarged(!PreviewEnlarged());
+    m_doc->ShowRover();
+}
+
+void TfrmMain::setPreviewEnlarged(bool enlarge)
+{
+    if (enlarge == PreviewEnlarged())
+        return;
     menFile->setEnabled(!enlarge);
     menFile->menuAction()->setEnabled(!enlarge);
     if (enlarge) {
-        // The fixed window grows to the whole screen; the bottom strip and the
-        // enlarged viewer follow its size (placeBottomStrip).
+        m_normalPos = pos();
+        // The fixed window grows to the screen's available area, its frame
+        // included; the bottom strip and the enlarged viewer follow its size
+        // (placeBottomStrip).
         layout()->setSizeConstraint(QLayout::SetDefaultConstraint);
         setMinimumSize(0, 0);
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
@@ -461,9 +473,12 @@ void TfrmMain::togglePreviewSize()
         pnlMain->raise();
         Panel3->raise();
         m_view->Enlarge(pnlMain);
+        const QMargins frame(geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
+                             frameGeometry().right() - geometry().right(),
+                             frameGeometry().bottom() - geometry().bottom());
         showMaximized();
         if (const QScreen *s = screen())
-            resize(s->availableGeometry().size().expandedTo(QSize(kClientWidth, kClientHeight)));
+            setGeometry(s->availableGeometry().marginsRemoved(frame));
     } else {
         showNormal();
         m_client->setFixedSize(kClientWidth, kClientHeight);
@@ -471,11 +486,11 @@ void TfrmMain::togglePreviewSize()
         setFixedSize(sizeHint());
         pnlMain->hide();
         m_view->Restore();
+        move(m_normalPos);
     }
     placeBottomStrip();
     ShowImage(imgView, enlarge ? QStringLiteral("Min_Up") : QStringLiteral("Max_Up"));
     imgView->repaint();
-    m_doc->ShowRover();
 }
 
 // ---------------------------------------------------------------- commands
@@ -530,8 +545,8 @@ void TfrmMain::SoundsClick()
 
 void TfrmMain::menHelpAboutClick()
 {
-    MsgBox(this, LoadStr(5000) + QStringLiteral(" ") + QStringLiteral(WOBBIN_VERSION_TEXT),
-           QMessageBox::Information, QMessageBox::Ok);
+    QCoreApplication::processEvents();
+    ShowAbout(this);
 }
 
 } // namespace wobbin

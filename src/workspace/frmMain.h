@@ -94,6 +94,7 @@ private:
     void imgViewMouseDown(Qt::MouseButton button);
     void imgViewMouseUp(Qt::MouseButton button);
     void togglePreviewSize();
+    void setPreviewEnlarged(bool enlarge);
     void mnuFileNewClick();
     void menFileOpenClick();
     void ExternalPreview1Click();
@@ -101,6 +102,7 @@ private:
     void menHelpAboutClick();
     void ExecFileFail();
     void openInBrowser(const QString &file);
+    void focusShownPanel();
 
     // ---- the Send panel: servers, page check, flight and upload (frmMain_send.cpp)
     void SendCreate();
@@ -159,6 +161,7 @@ private:
     std::function<void()> m_uploadCancel;
     QString m_imgViewHint;
     bool m_shown = false;
+    QPoint m_normalPos; // where the window was before the preview was enlarged
     bool m_closing = false;
 
     // The window's own controls (the panels hold theirs).

@@ -5,11 +5,13 @@
 
 #include "app/Dialogs_gui.h"
 #include "app/Skin_gui.h"
+#include "app/frmSaveInfo_gui.h"
 #include "document/Document.h"
 #include "page/PagePicture_gfx.h"
 #include "workspace/BuildWorkspace.h"
 #include "workspace/ChoosePanel.h"
 #include "workspace/Controls.h"
+#include "workspace/Help.h"
 #include "workspace/SendPanel.h"
 #include "workspace/ViewPanel.h"
 
@@ -56,7 +58,8 @@ bool TfrmMain::ConfirmHandEdit() { return m_view->ConfirmFirstHandEdit(); }
 
 void TfrmMain::ShowSaveInfo()
 {
-    // The Save Information dialog opens here, modally, once it is part of the program.
+    // Its link opens the tutorial over the dialog, which stays usable.
+    ShowSaveInformation(this, [](QWidget *over, int topic) { THelp::ShowTopic(topic, over); });
 }
 
 QString TfrmMain::AskSaveFileName(const FileDialogSetup &setup)
@@ -169,6 +172,10 @@ void TfrmMain::ShowHighlight()
 
 void TfrmMain::ApplyEffects(int, const StateEffects &effects)
 {
+    // Entering a state starts with the preview at its usual size: the window
+    // is never left enlarged over another panel.
+    if (effects.Panel != StatePanel::Keep)
+        setPreviewEnlarged(false);
     ShowImage(imgView, effects.PreviewToggle ? QStringLiteral("Max_Up") : QStringLiteral("Max_Dis"));
     imgView->setToolTip(effects.PreviewToggle ? m_imgViewHint : QString());
     m_send->StopFlashing();
@@ -196,8 +203,25 @@ void TfrmMain::ApplyEffects(int, const StateEffects &effects)
     }
     if (effects.HtmlOnWebTab)
         m_view->SetHTMLView();
+    if (effects.TakeFocus)
+        focusShownPanel();
     if (effects.EnterSend)
         m_send->Enter();
+}
+
+void TfrmMain::focusShownPanel()
+{
+    QFrame *shown = nullptr;
+    for (QFrame *panel : {pnlChoose, pnlBuild, pnlView, pnlSend})
+        if (!panel->isHidden())
+            shown = panel;
+    if (!shown)
+        return;
+    QWidget *focus = QApplication::focusWidget();
+    if (focus && focus->window() == this && shown->isAncestorOf(focus))
+        return;
+    // Keys go to the panel the user sees, never to a field of a hidden one.
+    shown->setFocus(Qt::OtherFocusReason);
 }
 
 void TfrmMain::ShowFirstBlock()

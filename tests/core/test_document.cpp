@@ -12,6 +12,7 @@
 #include "document/WorkspaceRules.h"
 #include "page/PageFile.h"
 #include "page/PageHtml.h"
+#include "styles/StyleLibrary.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -317,8 +318,13 @@ private Q_SLOTS:
         QVERIFY(m_doc->MayLoseHandEdits());
         QCOMPARE(m_host->Messages().last(), LoadStr(102));
 
-        // A fresh preview clears the flag; the program's writes are no hand edits.
+        // A preview of the text as it stands (a style chosen) keeps the flag;
+        // the text made afresh clears it; the program's writes are no hand edits.
         m_doc->ShowRover();
+        m_doc->ChooseStyle(1);
+        QVERIFY(m_doc->HTMLEdited());
+        QVERIFY(m_doc->HtmlText().endsWith(QStringLiteral("yz")));
+        m_doc->RegenerateHtml();
         QVERIFY(!m_doc->HTMLEdited());
         m_doc->SetHtmlText(generated);
         QVERIFY(!m_doc->HTMLEdited());
@@ -330,6 +336,14 @@ private Q_SLOTS:
         QVERIFY(m_host->Log.isEmpty());
         QVERIFY(!m_doc->HTMLEdited());
         QVERIFY(m_doc->MayLoseHandEdits());
+
+        // A page replaced by another has no hand edits any more.
+        WriteSetting(QStringLiteral("General"), QStringLiteral("ShowHTMLWarning"), QStringLiteral("Yes"));
+        m_host->HandEditAnswers = {true};
+        QCOMPARE(m_doc->TakeHandEdit(generated + "<!-- again -->"), TDocument::HandEdit::Taken);
+        QVERIFY(m_doc->HTMLEdited());
+        m_doc->New();
+        QVERIFY(!m_doc->HTMLEdited());
     }
 
     void previewInsertsTheStyleAndShowsParagraphs()
@@ -441,6 +455,79 @@ private Q_SLOTS:
         QCOMPARE(m_doc->CurrentFileName(), m_save + "/Away.qze");
         m_doc->FileRenamed(m_save + "/Away.qze", m_save + "/Walked.qze");
         QCOMPARE(m_doc->CurrentFileName(), m_save + "/Walked.qze");
+    }
+
+    void htmlFileThatCannotBeWrittenIsSaidAndStopsSend()
+    {
+        // The HTML folder is a file: the page file is saved, its HTML is not.
+        QVERIFY(QDir(m_html).removeRecursively());
+        Put(m_html, "not a folder");
+        ChangedUntitled();
+        m_host->FileNames = {m_save + "/Stuck.qze"};
+        QVERIFY(!m_doc->SaveDocument());
+        QVERIFY(QFile::exists(m_save + "/Stuck.qze"));
+        const QString error = m_host->Log.last();
+        QVERIFY2(error.startsWith(QStringLiteral("error:The web page \"Stuck.html\" cannot be written: ")),
+                 qPrintable(error));
+        QVERIFY(!error.endsWith(QStringLiteral(": ")));
+
+        // Titled and unchanged, from Build (no HTML text yet): still refused.
+        m_host->Log.clear();
+        QVERIFY(!m_doc->SaveDocument());
+        QVERIFY(m_host->Log.last().startsWith(QStringLiteral("error:The web page")));
+
+        // Once it can be written, the file is the page made from its blocks, with its style.
+        QFile::remove(m_html);
+        QVERIFY(QDir().mkpath(m_html));
+        m_doc->SelectStyleEntry(1);
+        QVERIFY(m_doc->SaveDocument());
+        const QByteArray written = ReadBytes(m_html + "/Stuck.html");
+        QVERIFY(written.contains(BodyTagForEntry(m_doc->Styles(), 1).toLatin1()));
+        QVERIFY(written.endsWith("</HTML>\r\n"));
+    }
+
+    void logoSwitchEditsTheTextAndTheFile()
+    {
+        ChangedUntitled();
+        m_host->FileNames = {m_save + "/Logo.qze"};
+        QVERIFY(m_doc->FileSaveAs());
+        m_doc->SetWorkspaceState(wsView);
+        m_doc->RegenerateHtml();
+        m_doc->ShowRover();
+        const QString footer = LogoFooter();
+        QVERIFY(m_doc->HtmlText().contains(footer));
+        // A hand edit stays: the footer goes out of the text as it stands.
+        m_host->HandEditAnswers = {true};
+        QCOMPARE(m_doc->TakeHandEdit(m_doc->HtmlText() + "<!-- mine -->"), TDocument::HandEdit::Taken);
+        const int rendered = int(m_host->Rendered.size());
+        m_doc->ChooseLogo(false);
+        QVERIFY(!m_doc->LogoOn());
+        QVERIFY(!m_doc->HtmlText().contains(footer));
+        QVERIFY(m_doc->HtmlText().endsWith(QStringLiteral("<!-- mine -->")));
+        QVERIFY(!ReadBytes(m_html + "/Logo.html").contains(footer.toLatin1()));
+        QCOMPARE(m_host->Rendered.size(), rendered + 1);
+        QVERIFY(!m_host->Rendered.last().contains(footer));
+        QVERIFY(!m_doc->UploadFileNames().join(QLatin1Char(' ')).contains(QStringLiteral("button")));
+        m_doc->ChooseLogo(true);
+        QCOMPARE(m_doc->HtmlText().count(footer), 1);
+        QCOMPARE(ReadBytes(m_html + "/Logo.html").count(footer.toLatin1()), 1);
+        QVERIFY(m_doc->UploadFileNames().join(QLatin1Char(' ')).contains(QStringLiteral("button")));
+        QVERIFY(!m_doc->DocumentChanged());
+    }
+
+    void styleLibraryProblemIsToldOnce()
+    {
+        QVERIFY(m_doc->StyleLibraryProblemText().isEmpty());
+        m_doc->TellStyleLibraryProblem();
+        QVERIFY(m_host->Log.isEmpty());
+        QFile::remove(m_app + "/Styles.data");
+        m_doc->LoadStyleLibrary();
+        const QString problem = m_doc->StyleLibraryProblemText();
+        QVERIFY(problem.contains(QStringLiteral("\"Styles.data\" is missing")));
+        m_doc->TellStyleLibraryProblem();
+        m_doc->ReloadStyles();
+        m_doc->TellStyleLibraryProblem();
+        QCOMPARE(m_host->Log.filter(QStringLiteral("warning:")), QStringList{QStringLiteral("warning:") + problem});
     }
 
     void closeQuestionAndTheTemporaryFile()

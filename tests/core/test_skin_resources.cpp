@@ -194,6 +194,29 @@ private Q_SLOTS:
         QVERIFY(MaxChannelDiff(rest.copy(10, 0, 86, 24), page.copy(0, 248, 86, 24)) <= 3);
     }
 
+    void turnButtonsPointTheWayTheyTurn()
+    {
+        // The arrow's head rises well above the other end of its arc: on the
+        // right for the left button (anticlockwise), on the left for the right.
+        auto topOfArrow = [](const QImage &img, bool rightHalf) {
+            const QImage a = img.convertToFormat(QImage::Format_ARGB32);
+            for (int y = 0; y < a.height(); ++y)
+                for (int x = rightHalf ? a.width() / 2 : 0; x < (rightHalf ? a.width() : a.width() / 2); ++x) {
+                    const QRgb p = a.pixel(x, y);
+                    if (qAlpha(p) > 128 && qBlue(p) > qRed(p) + 40 && qRed(p) < 90)
+                        return y;
+                }
+            return a.height();
+        };
+        for (const char *name : {"Web_LeftUp", "Web_LeftDn", "Web_RightUp", "Web_RightDn"}) {
+            const QImage img = Load(QStringLiteral(":/bitmaps/%1@2x.png").arg(QLatin1String(name)));
+            QVERIFY2(!img.isNull(), name);
+            const bool left = QByteArray(name).startsWith("Web_Left");
+            const int head = topOfArrow(img, left), tail = topOfArrow(img, !left);
+            QVERIFY2(head + img.height() / 16 < tail, qPrintable(QStringLiteral("%1: head %2, tail %3").arg(name).arg(head).arg(tail)));
+        }
+    }
+
     void cursors()
     {
         for (const char *name : kCursors) {

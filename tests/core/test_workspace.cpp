@@ -9,6 +9,7 @@
 #include "app/Settings.h"
 #include "app/StringTable.h"
 #include "document/Document.h"
+#include "base/PrivateTemp.h"
 #include "document/WebLinks.h"
 #include "document/Workspace.h"
 
@@ -103,11 +104,27 @@ private Q_SLOTS:
         QVERIFY(EffectsOf(wsSend).FlashPage && EffectsOf(wsSend).EnterSend);
         QCOMPARE(EffectsOf(wsSent).Panel, StatePanel::Keep);
         QVERIFY(!EffectsOf(wsSent).FlashPage && EffectsOf(wsSent).ExternalPreview);
+        // The keyboard focus goes with every panel shown, and stays for Sent.
+        for (int state : {wsChoose, wsBuild, wsView, wsSend})
+            QVERIFY(EffectsOf(state).TakeFocus);
+        QVERIFY(!EffectsOf(wsSent).TakeFocus);
+
+        // Which changes make the HTML text again, losing hand edits.
+        QVERIFY(ChangeDiscardsHandEdits(wsView, wsBuild));
+        QVERIFY(ChangeDiscardsHandEdits(wsView, wsChoose));
+        QVERIFY(ChangeDiscardsHandEdits(wsView, wsView));
+        QVERIFY(ChangeDiscardsHandEdits(wsSent, wsView));
+        QVERIFY(!ChangeDiscardsHandEdits(wsSend, wsView));
+        QVERIFY(!ChangeDiscardsHandEdits(wsView, wsSend));
+        QVERIFY(!ChangeDiscardsHandEdits(wsSend, wsSent));
 
         // What input may do while busy.
         QCOMPARE(RuleFor(Activity::Idle, InputKind::ToolbarClick), InputRule::Accept);
         QCOMPARE(RuleFor(Activity::ChangingTab, InputKind::ToolbarClick), InputRule::Refuse);
         QCOMPARE(RuleFor(Activity::ChangingTab, InputKind::Close), InputRule::Defer);
+        // The preview is never enlarged over a state being left.
+        QCOMPARE(RuleFor(Activity::ChangingTab, InputKind::PreviewToggle), InputRule::Refuse);
+        QCOMPARE(RuleFor(Activity::Idle, InputKind::PreviewToggle), InputRule::Accept);
         QCOMPARE(RuleFor(Activity::SavingPicture, InputKind::Key), InputRule::Refuse);
         QCOMPARE(RuleFor(Activity::SavingPicture, InputKind::Close), InputRule::Defer);
     }
@@ -239,6 +256,23 @@ private Q_SLOTS:
         QVERIFY(m_doc->CurrentFileName().isEmpty());
     }
 
+    void aSelectedPageIsReadOnce()
+    {
+        // A damaged page: each reading of it warns, so the warnings count the readings.
+        const QByteArray bytes = ReadBytes(m_app + "/save/Example.qze");
+        QVERIFY(WriteBytes(m_app + "/save/Broken.qze", bytes.left(bytes.size() / 2)));
+        Select(m_app + "/save/Broken.qze", 1);
+        QVERIFY(m_ws->SelectTab(wsBuild));
+        QCOMPARE(m_host->Log.filter(QStringLiteral("warning:")).size(), 1);
+
+        // Opened by a double click on the entry, which stays selected.
+        QVERIFY(m_ws->SelectTab(wsChoose));
+        m_host->Log.clear();
+        m_ws->OpenPage(m_app + "/save/Broken.qze", true);
+        QCOMPARE(m_ws->State(), int(wsBuild));
+        QCOMPARE(m_host->Log.filter(QStringLiteral("warning:")).size(), 1);
+    }
+
     void openingAndNewMoveToBuild()
     {
         m_ws->OpenStartPage(m_app + "/save/Example.qze");
@@ -295,6 +329,17 @@ private Q_SLOTS:
             QCOMPARE(m_ws->Admit(InputKind::Pointer), InputRule::Refuse);
         }
         QCOMPARE(m_ws->Admit(InputKind::Pointer), InputRule::Accept);
+
+        // Leaving View, the state is still View while the mascot walks: the
+        // preview toggle is refused all the same.
+        bool checked = false;
+        m_view->DuringWalk = [&] {
+            checked = true;
+            QCOMPARE(m_ws->State(), int(wsView));
+            QVERIFY(!m_ws->PreviewToggleAllowed(true));
+        };
+        QVERIFY(m_ws->SelectTab(wsChoose));
+        QVERIFY(checked);
     }
 
     void sentKeepsTheSendPanel()
@@ -408,6 +453,10 @@ private Q_SLOTS:
         QCOMPARE(ReadBytes(page),
                  QByteArray("<html>\r\n<head><meta http-equiv=\"refresh\" content=\"0; URL=http://www.lanternet.example/\">\r\n"
                             "<title>Preview</title>\r\n</head>\r\n<BODY>\r\n</body>\r\n</html>\r\n\r\n"));
+        // It lies in the program's private temporary folder, not the shared one
+        // where another user could have put a file or a link of that name.
+        QCOMPARE(QFileInfo(page).absolutePath(), QFileInfo(PrivateTempFolder()).absoluteFilePath());
+        QCOMPARE(QFileInfo(page).fileName(), QStringLiteral("~qzxpreview.html"));
         QSet<QString> sites;
         for (int i = 0; i < 7; ++i)
             sites << PartnerHomePage(i);

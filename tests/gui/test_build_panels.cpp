@@ -92,6 +92,21 @@ class TestBuildPanels : public QObject
         return i;
     }
 
+    // Waits for the picture being read; its outcome (failed when none came).
+    TImagePickOutcome waitForPicture()
+    {
+        TImagePickOutcome result;
+        bool done = false;
+        auto c = connect(ws, &TBuildWorkspace::imagePicked, ws, [&](const TImagePickOutcome &o) {
+            result = o;
+            done = true;
+        });
+        if (!QTest::qWaitFor([&] { return done; }, 20000))
+            result.error = QStringLiteral("no outcome of the picture reader");
+        disconnect(c);
+        return result;
+    }
+
     void typeInto(QWidget *edit, const QString &text)
     {
         edit->setFocus();
@@ -153,6 +168,35 @@ private slots:
         QVERIFY(w("pnlBlank")->isVisible());
     }
 
+    void pressedButtonsLookPressed()
+    {
+        ws->HighLightBlock(add(bkPara));
+        auto *left = w<QToolButton>("spdParaLeft");
+        auto *right = w<QToolButton>("spdParaRight");
+        auto *newLine = w<QToolButton>("spdParaReturn");
+        QTest::mouseClick(left, Qt::LeftButton);
+        QVERIFY(left->isChecked() && !right->isChecked());
+        if (newLine->isChecked())
+            QTest::mouseClick(newLine, Qt::LeftButton);
+        QVERIFY(!newLine->isChecked());
+        // The mean colour of a pressed button differs clearly from a released one.
+        auto mean = [](QWidget *b) {
+            const QImage img = b->grab().toImage();
+            double sum = 0;
+            for (int y = 0; y < img.height(); ++y)
+                for (int x = 0; x < img.width(); ++x) {
+                    const QColor c = img.pixelColor(x, y);
+                    sum += c.red() + c.green() + 2 * c.blue();
+                }
+            return sum / (img.width() * img.height());
+        };
+        const double pressed = mean(left), released = mean(right);
+        QVERIFY2(std::abs(pressed - released) > 60, qPrintable(QStringLiteral("%1 / %2").arg(pressed).arg(released)));
+        QTest::mouseClick(newLine, Qt::LeftButton);
+        QVERIFY(newLine->isChecked());
+        QVERIFY(std::abs(mean(newLine) - released) > 60);
+    }
+
     void typingFillsEveryPanel()
     {
         QSignalSpy changed(ws, &TBuildWorkspace::documentChanged);
@@ -167,7 +211,8 @@ private slots:
         QTest::keyClicks(w("txtParagraph"), QStringLiteral("two"));
         QCOMPARE(doc->Blocks.At(para).Para->Text, QStringLiteral("one\r\ntwo"));
         QVERIFY(doc->DocumentChanged);
-        QVERIFY(changed.count() >= 1);
+        // Every keystroke is a change of the page: "one", Return, "two".
+        QCOMPARE(changed.count(), 7);
 
         ws->HighLightBlock(link);
         QCOMPARE(w<QLineEdit>("txtLinkURL")->text(), QStringLiteral("http://"));
@@ -397,6 +442,13 @@ private slots:
         TDialogs::PresetFile(src);
         QTest::mouseClick(w<QToolButton>("spdImgFile"), Qt::LeftButton);
         QCOMPARE(TDialogs::PendingPresets(), 0);
+        // Read on a thread of its own: the window goes on meanwhile, and a
+        // second pick waits until the first is done.
+        QVERIFY(ws->PickingImage());
+        QVERIFY(!w<QToolButton>("spdImgFile")->isEnabled());
+        const TImagePickOutcome out = waitForPicture();
+        QVERIFY2(out.ok, qPrintable(out.error));
+        QVERIFY(w<QToolButton>("spdImgFile")->isEnabled());
         const TBlockImage &r = *doc->Blocks.At(i).Image;
         QCOMPARE(r.FileName, QStringLiteral("graphics\\bigphoto.jpg"));
         QCOMPARE(r.ImgHeight, QStringLiteral("20"));
@@ -418,7 +470,8 @@ private slots:
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(makePcx(12, 7));
         f.close();
-        const TImagePickOutcome out = ws->PickImage(src);
+        QVERIFY(ws->PickImage(src).chosen);
+        const TImagePickOutcome out = waitForPicture();
         QVERIFY2(out.ok, qPrintable(out.error));
         const TBlockImage &r = *doc->Blocks.At(i).Image;
         QCOMPARE(r.FileName, QStringLiteral("graphics\\scan.jpg"));
@@ -439,6 +492,7 @@ private slots:
         TDialogs::PresetAnswer(QMessageBox::Ok);
         TDialogs::PresetFile(src);
         QTest::mouseClick(w<QToolButton>("spdImgFile"), Qt::LeftButton);
+        QVERIFY(!waitForPicture().ok);
         const TBlockImage &r = *doc->Blocks.At(i).Image;
         QCOMPARE(r.FileName, QStringLiteral("graphics\\old.gif"));
         QCOMPARE(r.ImgHeight, QString());
@@ -453,6 +507,7 @@ private slots:
         doc->DocumentChanged = false;
         TDialogs::PresetCancel();
         QTest::mouseClick(w<QToolButton>("spdImgFile"), Qt::LeftButton);
+        QVERIFY(!ws->PickingImage());
         QCOMPARE(doc->Blocks.At(i).Image->FileName, QString());
         QVERIFY(!doc->DocumentChanged);
         QVERIFY(TDialogs::ShownMessages().isEmpty());

@@ -16,10 +16,12 @@
 #include "styles/StyleLibrary.h"
 #include "workspace/frmMain.h"
 
+#include <QDialog>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -267,17 +269,23 @@ private Q_SLOTS:
         QCOMPARE(w->Document().StyleEntry(), 3);
         QVERIFY(w->Document().HtmlText().contains(BodyTagForEntry(w->Document().Styles(), 3)));
 
-        // Edit Styles reads the library again and keeps the style by name.
+        // Edit Styles: the wizard deletes the first style; the library is read
+        // again and the page keeps its style by name, one row up.
         const QString keep = styles->item(3)->text();
-        StyleList library;
-        TStyleChunk a;
-        a.Name = QStringLiteral("Fresh");
-        TStyleChunk b;
-        b.Name = keep;
-        library << a << b;
-        QVERIFY(WriteStyles(m_app + "/Styles.data", library));
+        const QStringList before = Captions(styles);
+        TDialogs::PresetDialog([](QDialog *wizard) {
+            QTest::mouseClick(wizard->findChild<QRadioButton *>(QStringLiteral("radDelete")), Qt::LeftButton);
+            QTest::mouseClick(wizard->findChild<QPushButton *>(QStringLiteral("NextButt")), Qt::LeftButton);
+            ClickRow(wizard->findChild<QListWidget *>(QStringLiteral("lstStyles")), 0);
+            QTest::mouseClick(wizard->findChild<QPushButton *>(QStringLiteral("butDelete")), Qt::LeftButton);
+            TDialogs::PresetAnswer(QMessageBox::Yes);
+            QTest::mouseClick(wizard->findChild<QPushButton *>(QStringLiteral("FinishButt")), Qt::LeftButton);
+        });
         QTest::mouseClick(Named<QPushButton>(w.get(), "btnEditStyle"), Qt::LeftButton);
-        QCOMPARE(Captions(styles), (QStringList{LoadStr(31), "Fresh", keep}));
+        QStringList after = before;
+        after.removeAt(1);
+        QCOMPARE(Captions(styles), after);
+        QCOMPARE(styles->item(2)->text(), keep);
         QCOMPARE(styles->currentRow(), 2);
     }
 };

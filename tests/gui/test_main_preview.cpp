@@ -7,6 +7,7 @@
 #include "support_gui/MainWindowDriver.h"
 
 #include "app/Dialogs_gui.h"
+#include "base/PrivateTemp.h"
 #include "app/Settings.h"
 #include "app/Skin_gui.h"
 #include "app/StringTable.h"
@@ -20,12 +21,15 @@
 #include "workspace/frmMain.h"
 
 #include <QFile>
+#include <QDialog>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSet>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWebEnginePage>
+#include <QWebEngineScript>
 #include <QWebEngineView>
 #include <QtTest>
 
@@ -40,21 +44,45 @@ QByteArray ReadBytes(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
-// The result of a script in the viewer's page; a script that gives no answer
-// in time is a failure, not an empty result.
-QVariant RunJs(THtmlViewer *viewer, const QString &script)
+// The result of a script run in the viewer's page. Scripts of the page itself
+// are off; this one runs in the application's own world, which sees the same
+// document. A script that gives no answer in time fails the test.
+#define RUN_JS(result, viewer, script)                                                                  \
+    QVariant result;                                                                                   \
+    QVERIFY2(RunJs(viewer, script, result), qPrintable(QStringLiteral("no answer to: ") + (script)))
+
+bool RunJs(THtmlViewer *viewer, const QString &script, QVariant &out)
 {
     auto result = std::make_shared<QVariant>();
     auto done = std::make_shared<bool>(false);
-    viewer->View()->page()->runJavaScript(script, [result, done](const QVariant &v) {
-        *result = v;
-        *done = true;
-    });
-    if (!QTest::qWaitFor([done] { return *done; }, 10000)) {
-        qWarning("no answer from the viewer's page to: %s", qPrintable(script));
-        return QStringLiteral("<no answer>");
-    }
-    return *result;
+    viewer->View()->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
+                                          [result, done](const QVariant &v) {
+                                              *result = v;
+                                              *done = true;
+                                          });
+    if (!QTest::qWaitFor([done] { return *done; }, 10000))
+        return false;
+    out = *result;
+    return true;
+}
+
+// The answer of a script, polled until it equals what is expected (the page
+// may still be loading); false when it never did.
+bool JsBecomes(THtmlViewer *viewer, const QString &script, const QString &expected, QString *last = nullptr)
+{
+    QString seen;
+    const bool ok = QTest::qWaitFor(
+        [&] {
+            QVariant v;
+            if (!RunJs(viewer, script, v))
+                return false;
+            seen = v.toString();
+            return seen == expected;
+        },
+        10000);
+    if (last)
+        *last = seen;
+    return ok;
 }
 
 // A page with a centred link (a DIV, as the generator writes it).
@@ -166,13 +194,12 @@ private Q_SLOTS:
         QVERIFY(viewer->WaitForRendered());
         // Once rendered, the viewer shows the paragraph text, not the file.
         QVERIFY(!viewer->CurrentUrl().path().endsWith(QStringLiteral("~tmpprvw.html")));
-        QCOMPARE(RunJs(viewer, QStringLiteral("document.getElementById('go').parentElement.tagName")).toString(),
-                 QStringLiteral("P"));
-        QCOMPARE(RunJs(viewer, QStringLiteral("document.getElementById('go').parentElement.getAttribute('align')"))
-                     .toString()
-                     .toLower(),
-                 QStringLiteral("center"));
-        QCOMPARE(RunJs(viewer, QStringLiteral("document.getElementsByTagName('div').length")).toInt(), 0);
+        RUN_JS(tag, viewer, QStringLiteral("document.getElementById('go').parentElement.tagName"));
+        QCOMPARE(tag.toString(), QStringLiteral("P"));
+        RUN_JS(align, viewer, QStringLiteral("document.getElementById('go').parentElement.getAttribute('align')"));
+        QCOMPARE(align.toString().toLower(), QStringLiteral("center"));
+        RUN_JS(divs, viewer, QStringLiteral("document.getElementsByTagName('div').length"));
+        QCOMPARE(divs.toInt(), 0);
 
         // Entering the Web tab again renders from the text without writing a file.
         QFile::remove(m_app + QStringLiteral("/HTMLFiles/~tmpprvw.html"));
@@ -182,8 +209,10 @@ private Q_SLOTS:
         ShowTab(*w, "tabWebView");
         QVERIFY(!QFile::exists(m_app + QStringLiteral("/HTMLFiles/~tmpprvw.html")));
         QVERIFY(viewer->WaitForRendered());
-        QTRY_COMPARE_WITH_TIMEOUT(RunJs(viewer, QStringLiteral("document.getElementById('go').textContent")).toString(),
-                                  QStringLiteral("Onwards"), 10000);
+        QString seen;
+        QVERIFY2(JsBecomes(viewer, QStringLiteral("document.getElementById('go').textContent"),
+                           QStringLiteral("Onwards"), &seen),
+                 qPrintable(seen));
     }
 
     void handEditQuestionTakesTheKeystrokeBack()
@@ -194,28 +223,28 @@ private Q_SLOTS:
         QPlainTextEdit *memo = Memo(*w);
         const QString before = memo->toPlainText();
 
-        // Answered No: the keystroke is taken back, and the next one asks again.
-        int asked = 0;
-        w->ViewPanel().HandEditPrompt = [&] {
-            ++asked;
-            return false;
+        // Answered No in the HTML warning: the keystroke is taken back, and
+        // the next one asks again.
+        auto answer = [](const char *button) {
+            TDialogs::PresetDialog([button](QDialog *d) {
+                QTest::mouseClick(d->findChild<QPushButton *>(QLatin1String(button)), Qt::LeftButton);
+            });
         };
+        answer("butNo");
         memo->moveCursor(QTextCursor::End);
         QTest::keyClick(memo, Qt::Key_X);
-        QCOMPARE(asked, 1);
+        QCOMPARE(TDialogs::ShownDialogs(), QStringList{QStringLiteral("frmHTMLWarn")});
         QCOMPARE(memo->toPlainText(), before);
         QVERIFY(!w->Document().HTMLEdited());
+        answer("butNo");
         QTest::keyClick(memo, Qt::Key_Y);
-        QCOMPARE(asked, 2);
+        QCOMPARE(TDialogs::ShownDialogs().size(), 2);
         QCOMPARE(memo->toPlainText(), before);
 
         // Answered Yes: edited, and further keys pass unasked into the document.
-        w->ViewPanel().HandEditPrompt = [&] {
-            ++asked;
-            return true;
-        };
+        answer("butYes");
         QTest::keyClicks(memo, QStringLiteral("<!--a-->"));
-        QCOMPARE(asked, 3);
+        QCOMPARE(TDialogs::ShownDialogs().size(), 3);
         QVERIFY(w->Document().HTMLEdited());
         QVERIFY(w->Document().HtmlText().endsWith(QStringLiteral("<!--a-->")));
     }
@@ -241,8 +270,10 @@ private Q_SLOTS:
         QCOMPARE(w->Document().HtmlText(), edited);
         QCOMPARE(Named<QTabWidget>(w.get(), "pagePreview")->currentWidget(), Named(w.get(), "tabWebView"));
         QVERIFY(Viewer(*w)->WaitForRendered());
-        QTRY_COMPARE_WITH_TIMEOUT(RunJs(Viewer(*w), QStringLiteral("document.getElementById('mine') ? 'yes' : 'no'")).toString(),
-                                  QStringLiteral("yes"), 10000);
+        QString seen;
+        QVERIFY2(JsBecomes(Viewer(*w), QStringLiteral("document.getElementById('mine') ? 'yes' : 'no'"),
+                           QStringLiteral("yes"), &seen),
+                 qPrintable(seen));
         QVERIFY(ReadBytes(m_app + QStringLiteral("/HTMLFiles/Kept.html")).contains("id=\"mine\""));
     }
 
@@ -280,7 +311,7 @@ private Q_SLOTS:
     void logosOpenTheirSitesThroughTheRedirectPage()
     {
         auto w = MakeMainWindow(m_app);
-        const QString redirect = QDir(QDir::tempPath()).filePath(QStringLiteral("~qzxpreview.html"));
+        const QString redirect = QDir(PrivateTempFolder()).filePath(QStringLiteral("~qzxpreview.html"));
         TDialogs::PresetAnswer(QMessageBox::Ok); // message 100
         TDialogs::PresetFile(m_app + QStringLiteral("/save/Logo.qze"));
         ClickToolbar(w.get(), 420);
@@ -321,14 +352,15 @@ private Q_SLOTS:
         THtmlViewer *viewer = Viewer(*w);
         QVERIFY(viewer->WaitForRendered());
         const QUrl before = viewer->CurrentUrl();
-        const QList<QVariant> xy = RunJs(viewer,
-            QStringLiteral("(function(){var r=document.getElementById('go').getBoundingClientRect();"
-                           "return [r.left + r.width / 2, r.top + r.height / 2];})()")).toList();
+        RUN_JS(box, viewer,
+               QStringLiteral("(function(){var r=document.getElementById('go').getBoundingClientRect();"
+                              "return [r.left + r.width / 2, r.top + r.height / 2];})()"));
+        const QList<QVariant> xy = box.toList();
         QCOMPARE(xy.size(), 2);
         QWidget *target = viewer->View()->focusProxy() ? viewer->View()->focusProxy()
                                                        : static_cast<QWidget *>(viewer->View());
         QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(xy.at(0).toInt(), xy.at(1).toInt()));
-        const QString redirect = QDir(QDir::tempPath()).filePath(QStringLiteral("~qzxpreview.html"));
+        const QString redirect = QDir(PrivateTempFolder()).filePath(QStringLiteral("~qzxpreview.html"));
         QTRY_COMPARE_WITH_TIMEOUT(BrowserArgs(), QStringList{QLatin1Char('[') + redirect + QLatin1Char(']')}, 10000);
         QVERIFY(ReadBytes(redirect).contains("URL=http://www.example.org/next.html\">"));
         QTest::qWait(200);

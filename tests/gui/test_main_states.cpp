@@ -4,6 +4,7 @@
 // and a page named on the command line. The rules behind the changes are
 // tested without a window in tests/core/test_workspace.cpp.
 #include "support_gui/MainWindowDriver.h"
+#include "support/PageBytes.h"
 
 #include "app/Dialogs_gui.h"
 #include "app/Settings.h"
@@ -11,10 +12,12 @@
 #include "app/StringTable.h"
 #include "document/Document.h"
 #include "document/Workspace.h"
+#include "page/PageHtml.h"
 #include "workspace/Controls.h"
 #include "workspace/Help.h"
 #include "workspace/frmMain.h"
 
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -390,6 +393,123 @@ private Q_SLOTS:
         QCOMPARE(exit->property("Bitmap").toString(), QStringLiteral("Exit_Dn"));
         QTest::mouseRelease(exit, Qt::LeftButton);
         QVERIFY(!w->isVisible());
+    }
+
+    void everyWayOutOfHandEditsAsksFirst()
+    {
+        auto w = MakeMainWindow(m_app);
+        auto edit = [&] {
+            Named<QTabWidget>(w.get(), "pagePreview")->setCurrentWidget(Named(w.get(), "tabHTML"));
+            auto *memHTML = Named<QPlainTextEdit>(w.get(), "memHTML");
+            memHTML->moveCursor(QTextCursor::End);
+            QTest::keyClicks(memHTML, QStringLiteral("<!-- mine -->"));
+            QVERIFY(w->Document().HTMLEdited());
+        };
+        ClickToolbar(w.get(), 280);
+        // View again, Choose, File > New: each asks message 102; No keeps the edits.
+        const auto ways = std::initializer_list<std::function<void()>>{
+            [&] { ClickToolbar(w.get(), 280); },
+            [&] { ClickToolbar(w.get(), 0); },
+            [&] { Trigger(w.get(), "mnuFileNew"); },
+        };
+        int asked = 0;
+        for (const auto &way : ways) {
+            edit();
+            TDialogs::PresetAnswer(QMessageBox::No);
+            way();
+            QCOMPARE(TDialogs::ShownMessages().size(), ++asked);
+            QCOMPARE(TDialogs::LastMessage(), LoadStr(102));
+            QCOMPARE(w->Workspace().State(), int(wsView));
+            QVERIFY(w->Document().HtmlText().endsWith(QStringLiteral("<!-- mine -->")));
+        }
+        // Yes lets the way out go on (once, not again for Build after New).
+        TDialogs::PresetAnswer(QMessageBox::Yes);
+        Trigger(w.get(), "mnuFileNew");
+        QCOMPARE(TDialogs::ShownMessages().size(), asked + 1);
+        QCOMPARE(w->Workspace().State(), int(wsBuild));
+        QVERIFY(!w->Document().HTMLEdited());
+    }
+
+    void typingFollowsTheStateShown()
+    {
+        auto w = MakeMainWindow(m_app);
+        auto *list = Named<QListWidget>(w.get(), "lvTemplates");
+        ClickRow(list, RowOf(list, QStringLiteral("Example")));
+        ClickToolbar(w.get(), 140);
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        auto *heading = Named<QLineEdit>(w.get(), "txtHeading");
+        const int block = w->Document().Page().CurrentBlockIndex;
+        heading->setFocus();
+        QVERIFY(heading->hasFocus());
+        const QString before = heading->text();
+
+        ClickToolbar(w.get(), 280);
+        QWidget *focus = QApplication::focusWidget();
+        QVERIFY(focus);
+        QVERIFY(Named(w.get(), "pnlView")->isAncestorOf(focus) || focus == Named(w.get(), "pnlView"));
+        QTest::keyClicks(focus, QStringLiteral("QWERTY"));
+        QCOMPARE(heading->text(), before);
+        QVERIFY(!w->Document().BuildPageHTML(true).contains(QStringLiteral("QWERTY")));
+        QCOMPARE(w->Document().Page().CurrentBlockIndex, block);
+    }
+
+    void logoSwitchTakesEffectAtOnce()
+    {
+        auto w = MakeMainWindow(m_app);
+        const QString path = PresetSaveAs(QStringLiteral("Logo.qze"));
+        ClickToolbar(w.get(), 420);
+        QCOMPARE(w->Workspace().State(), int(wsSend));
+        ClickToolbar(w.get(), 280);
+        const QString footer = LogoFooter();
+        QVERIFY(w->Document().HtmlText().contains(footer));
+        const QString html = m_app + QStringLiteral("/HTMLFiles/Logo.html");
+
+        auto *logo = Named<QCheckBox>(w.get(), "chkLogo");
+        QTest::mouseClick(logo, Qt::LeftButton);
+        QVERIFY(!w->Document().LogoOn());
+        QVERIFY(!w->Document().HtmlText().contains(footer));
+        QVERIFY(!ReadBytes(html).contains(footer.toLatin1()));
+        QVERIFY(!w->Document().UploadFileNames().contains(QStringLiteral("graphics\\button.gif")));
+        QTest::mouseClick(logo, Qt::LeftButton);
+        QCOMPARE(w->Document().HtmlText().count(footer), 1);
+        QCOMPARE(ReadBytes(html).count(footer.toLatin1()), 1);
+        QVERIFY(!w->Document().HTMLEdited());
+        QCOMPARE(w->Document().CurrentFileName(), path);
+    }
+
+    void enlargedPreviewFitsTheScreenAndGoesBack()
+    {
+        auto w = MakeMainWindow(m_app);
+        ClickToolbar(w.get(), 280);
+        const QPoint home = w->pos();
+        auto *toggle = Named(w.get(), "imgView");
+        QTest::mouseClick(toggle, Qt::LeftButton);
+        QVERIFY(w->PreviewEnlarged());
+        const QRect area = w->screen()->availableGeometry();
+        QVERIFY2(area.contains(w->frameGeometry()), "the enlarged window lies inside the screen's free area");
+        QWidget *strip = Named(w.get(), "Panel3");
+        const QRect stripOnScreen(strip->mapToGlobal(QPoint(0, 0)), strip->size());
+        QVERIFY(area.contains(stripOnScreen));
+        QTest::mouseClick(toggle, Qt::LeftButton);
+        QVERIFY(!w->PreviewEnlarged());
+        QCOMPARE(w->pos(), home);
+
+        // A click on the toggle while a tab change runs is refused: the
+        // window never stays enlarged over another panel.
+        bool clicked = false;
+        auto once = connect(&w->Workspace(), &TWorkspace::pipFrameDrawn, w.get(), [&] {
+            if (clicked)
+                return;
+            clicked = true;
+            QTest::mouseClick(toggle, Qt::LeftButton);
+        });
+        ClickToolbar(w.get(), 0);
+        disconnect(once);
+        QVERIFY(clicked);
+        QCOMPARE(w->Workspace().State(), int(wsChoose));
+        QVERIFY(!w->PreviewEnlarged());
+        QVERIFY(Named<QMenu>(w.get(), "menFile")->isEnabled());
+        QCOMPARE(w->Client()->size(), QSize(631, 433));
     }
 };
 

@@ -485,16 +485,11 @@ private Q_SLOTS:
     {
         WizardFixture f;
         // Cancelled: the caller need not read the library again.
-        QTimer::singleShot(0, [] {
-            QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; });
-            Click(QApplication::activeModalWidget(), "CancelButt");
-        });
+        TDialogs::PresetDialog([](QDialog *w) { Click(w, "CancelButt"); });
         QVERIFY(!RunStyleWizard(nullptr, f.appDir, Library()));
 
         // Finished with Yes: it must.
-        QTimer::singleShot(0, [] {
-            QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; });
-            QWidget *w = QApplication::activeModalWidget();
+        TDialogs::PresetDialog([](QDialog *w) {
             Click(w, "radDelete");
             Click(w, "NextButt");
             ClickRow(w, 0);

@@ -610,10 +610,12 @@ void TurnArrow(QPainter &p, QPointF c, double r, bool left, const QColor &colour
     const double dir = left ? 1 : -1;
     const QPointF tangent(-std::sin(a) * dir, -std::cos(a) * dir);
     const QPointF normal(-tangent.y(), tangent.x());
+    // A head longer than it is wide, so that it reads as pointing along the
+    // way the arrow turns (a flat one reads as pointing sideways).
     const double h = width * 1.9;
-    QPainterPath head(end + tangent * h * 1.1);
-    head.lineTo(end + normal * h);
-    head.lineTo(end - normal * h);
+    QPainterPath head(end + tangent * h * 1.9);
+    head.lineTo(end + normal * h * 0.85);
+    head.lineTo(end - normal * h * 0.85);
     head.closeSubpath();
     p.setPen(Qt::NoPen);
     p.setBrush(colour);
