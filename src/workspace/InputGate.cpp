@@ -31,6 +31,23 @@ void TInputGate::busyChanged(bool busy)
     m_closeLater.clear();
 }
 
+bool TInputGate::InModalWindow(QObject *watched) const
+{
+    const QWidget *modal = QApplication::activeModalWidget();
+    if (!modal || modal == m_mainWindow)
+        return false;
+    const QWidget *window = nullptr;
+    if (auto *w = qobject_cast<QWidget *>(watched))
+        window = w->window();
+    else
+        window = WindowOf(watched);
+    // A popup of the question (a drop-down list) belongs to it too.
+    for (const QWidget *w = window; w; w = w->parentWidget() ? w->parentWidget()->window() : nullptr)
+        if (w == modal)
+            return true;
+    return false;
+}
+
 QWidget *TInputGate::WindowOf(QObject *watched)
 {
     if (auto *w = qobject_cast<QWidget *>(watched))
@@ -66,6 +83,10 @@ bool TInputGate::eventFilter(QObject *watched, QEvent *event)
     default:
         return false;
     }
+    // A question shown while the window is busy (a damaged page read during
+    // a tab change) takes its own input: the main window is blocked by it anyway.
+    if (InModalWindow(watched))
+        return false;
     switch (m_workspace.Admit(kind)) {
     case InputRule::Accept:
         return false;

@@ -28,6 +28,8 @@ protected:
 
 private:
     void busyChanged(bool busy);
+    // The watched object is in the modal window open over the main window.
+    bool InModalWindow(QObject *watched) const;
     static QWidget *WindowOf(QObject *watched);
 
     TWorkspace &m_workspace;

@@ -26,6 +26,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QtTest>
 
 using namespace wobbin;
@@ -221,6 +222,38 @@ private Q_SLOTS:
         QVERIFY(help && help->isVisible());
         QTest::keyClick(help->findChild<QTextBrowser *>(QStringLiteral("helpBrowser")), Qt::Key_Escape);
         QTRY_VERIFY(!help || !help->isVisible());
+    }
+
+    // A question shown while a tab change is under way (a damaged page read
+    // on the way) takes the keys and clicks meant for it, while the main
+    // window's own input still waits for the change to end.
+    void questionDuringATabChangeTakesItsInput()
+    {
+        auto w = MakeMainWindow(m_app);
+        TWorkspace::TBusy busy(w->Workspace(), Activity::ChangingTab);
+        QDialog question(w.get());
+        question.setObjectName(QStringLiteral("question"));
+        auto *ok = new QPushButton(QStringLiteral("OK"), &question);
+        ok->setDefault(true);
+        QObject::connect(ok, &QPushButton::clicked, &question, &QDialog::accept);
+        int result = -1;
+        QTimer::singleShot(0, &question, [&] {
+            QTRY_VERIFY(question.isVisible());
+            QTest::keyClick(&question, Qt::Key_Escape);
+            if (question.isVisible()) // the key did not get through: end the wait
+                question.done(42);
+        });
+        result = question.exec();
+        QCOMPARE(result, int(QDialog::Rejected));
+
+        question.setModal(true);
+        QTimer::singleShot(0, &question, [&] {
+            QTRY_VERIFY(question.isVisible());
+            QTest::mouseClick(ok, Qt::LeftButton);
+            if (question.isVisible())
+                question.done(42);
+        });
+        QCOMPARE(question.exec(), int(QDialog::Accepted));
     }
 
     void damagedStyleLibraryIsToldOnce()
