@@ -308,6 +308,30 @@ void TPageDocument::FreeAllBlocks()
     PageTitle = DefaultPageTitle();
 }
 
+void TPageDocument::RestoreBlocks(std::vector<std::unique_ptr<TWebChunk>> blocks, int firstVisible,
+                                  int currentBlock)
+{
+    Blocks.Clear();
+    for (auto &b : blocks)
+        Blocks.Append(std::move(b));
+    const int n = Blocks.Count();
+    const int count = std::min(n, kMaxTiles);
+    int first = std::clamp(firstVisible, 0, std::max(0, n - kMaxTiles));
+    if (Blocks.IsValidIndex(currentBlock)) {
+        if (currentBlock < first)
+            first = currentBlock;
+        else if (currentBlock >= first + count)
+            first = currentBlock - count + 1;
+    }
+    m_tiles.m_slots.clear();
+    for (int i = 0; i < count; ++i)
+        m_tiles.m_slots.push_back(TileSlot{first + i, i});
+    m_scroll.Position = first;
+    syncScrollBar();
+    CurrentBlockIndex = Blocks.IsValidIndex(currentBlock) ? currentBlock : -1;
+    CurrentSlot = CurrentBlockIndex >= 0 ? m_tiles.SlotOfBlock(CurrentBlockIndex) : -1;
+}
+
 QString TPageDocument::BuildPageHTML(bool bodyOnly, bool logoOn)
 {
     return wobbin::BuildPageHTML(Blocks, PageTitle, bodyOnly, logoOn);

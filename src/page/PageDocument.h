@@ -152,6 +152,13 @@ public:
     // Empties everything: no tiles, no blocks, hidden scroll bar at 0, default title.
     void FreeAllBlocks();
 
+    // Puts back blocks as they once stood (undo and redo): the column shows
+    // them from firstVisible on, moved as little as needed to show the
+    // current block, which is highlighted.
+    void RestoreBlocks(std::vector<std::unique_ptr<TWebChunk>> blocks, int firstVisible, int currentBlock);
+    // The block in the top row; 0 without tiles.
+    int FirstVisibleBlock() const { return m_tiles.IsEmpty() ? 0 : m_tiles.FirstBlock(); }
+
     // Page text of the blocks (see PageHtml.h).
     QString BuildPageHTML(bool bodyOnly, bool logoOn);
 

@@ -171,6 +171,8 @@ const QList<int> kOwnTexts{
     500, 501, 502, 503, 504, 508, 510, 511, 517, 518, 519, 520, 526, 527, 528,
     // server list
     606, 630, 631, 632, 633, 634, 635, 636, 637, 638, 639,
+    // undo and redo, keyboard and screen reader
+    800, 801, 802, 803, 804, 805, 806, 807, 808, 809, 810, 811, 812, 813, 814, 820, 821, 822, 823, 824, 825,
     // about box
     1201,
     // labels and hints of the main window
