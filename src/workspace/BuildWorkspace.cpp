@@ -113,6 +113,25 @@ void TBuildWorkspace::HighLightBlock(int slot)
     ShowBlock(o.ShowBlockIndex >= 0 ? o.ShowBlockIndex : m_doc.Tiles().At(slot).BlockIndex);
 }
 
+void TBuildWorkspace::ShowRestoredPage()
+{
+    cancelStaleDrags();
+    const bool wasSuppressed = SuppressFieldEvents();
+    const bool wasLoading = LoadingDocument();
+    SetSuppressFieldEvents(true);
+    SetLoadingDocument(true);
+    m_shownChunk = nullptr;
+    SyncTiles();
+    if (m_doc.Tiles().IsEmpty() || !currentChunk()) {
+        ShowPanel(-1);
+        m_pnlBlank->raise();
+    } else {
+        ShowBlock(m_doc.CurrentBlockIndex);
+    }
+    SetLoadingDocument(wasLoading);
+    SetSuppressFieldEvents(wasSuppressed);
+}
+
 void TBuildWorkspace::LoadChunk(int index)
 {
     SyncTiles();
@@ -327,9 +346,12 @@ TImagePickOutcome TBuildWorkspace::PickImage(const QString &chosenPath)
         out.error = QStringLiteral("The picture block is no longer shown.");
         return out;
     }
+    m_pickingImage = true;
     m_txtImgFileName->setText(r.relativePath);
     m_txtImgHeight->setText(r.height);
     m_txtImgWidth->setText(r.width);
+    m_pickingImage = false;
+    emit pageEdited(EditStep::Picture, bkImage, QString());
     out.ok = true;
     return out;
 }

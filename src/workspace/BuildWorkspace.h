@@ -4,6 +4,8 @@
 // property panels. The block list and the tile slots live in the shared page
 // document; the tile widgets here only mirror its slots.
 
+#include "document/PageHistory.h"
+
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
@@ -97,8 +99,14 @@ public:
     QWidget *ToolBox() const { return m_pnlToolBox; }
     QScrollBar *ScrollBar() const { return m_scrollBar1; }
 
+    // After undo or redo put back the page: the column, the highlight and the
+    // panel show it, the keyboard focus stays where it is.
+    void ShowRestoredPage();
+
 signals:
     void documentChanged();
+    // The user changed the page: one step for the history (after the change).
+    void pageEdited(wobbin::EditStep step, int kind, const QString &typingKey);
     void firstBlockDropped();
     void whatsThisRequested(QWidget *control, QPoint globalPos, int context);
 
@@ -151,6 +159,7 @@ private:
     void finishTileDrag();
     QPoint grabForWarp(QWidget *w);
     void loadPanelFor(int kind);
+    void fillPanel(int kind);
     void setEditText(QLineEdit *edit, const QString &text);
     void selectCombo(QComboBox *combo, const QString &text);
     void writeField(QObject *sender);
@@ -208,6 +217,8 @@ private:
     int m_shredFrame = 0;
     bool m_inScrollChange = false;
     TWebChunk *m_shownChunk = nullptr; // block whose values the panel shows
+    bool m_pickingImage = false;       // the picker writes three fields as one step
+    bool m_fillingPanel = false;       // the panel is being filled from its block
 
     // Property panels
     std::array<QFrame *, 6> m_kindPanels{};

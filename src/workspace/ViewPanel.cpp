@@ -121,7 +121,7 @@ TViewPanel::TViewPanel(QWidget *pnlView, TDocument &document, TWhatsThis &whatsT
     connect(lstStyles, &QListWidget::itemClicked, this, [this] { lstStylesClick(); });
     new TStyleKeys(lstStyles, [this] { lstStylesClick(); });
     connect(txtTitle, &QLineEdit::textChanged, this, &TViewPanel::txtTitleChange);
-    connect(chkLogo, &QCheckBox::toggled, &m_doc, &TDocument::SetLogoOn);
+    connect(chkLogo, &QCheckBox::toggled, &m_doc, &TDocument::SetLogoFromUser);
     connect(btnEditStyle, &QPushButton::clicked, this, &TViewPanel::EditStyles);
     // A link clicked in the preview opens in the browser; the preview stays.
     connect(m_viewer, &THtmlViewer::linkClicked, this,

@@ -25,6 +25,7 @@ namespace wobbin {
 class TBuildWorkspace;
 class TChoosePanel;
 class TDocument;
+class TEditKeys;
 class TExecFile;
 class TSendWork;
 struct TUploadOutcome;
@@ -84,6 +85,7 @@ private:
     void PaintEmAll();
     void WobbinRunning();
     void placeBottomStrip();
+    void updateEditMenu();
 
     // ---- handlers of the window's own controls (frmMain.cpp)
     void picToolBarMouseUp(Qt::MouseButton button, int x);
@@ -155,6 +157,7 @@ private:
     TViewPanel *m_view = nullptr;
     TSendPanel *m_send = nullptr;
     TInputGate *m_gate = nullptr;
+    TEditKeys *m_editKeys = nullptr;
     TExecFile *ExecFile = nullptr;
     std::function<void()> m_uploadCancel;
     QString m_imgViewHint;
@@ -172,7 +175,8 @@ private:
     QFrame *pnlLower = nullptr;
     TImage *imgView = nullptr, *imgLogo = nullptr, *imgExit = nullptr;
     QLabel *lblBuildRight = nullptr;
-    QMenu *menFile = nullptr, *mnuHelp = nullptr;
+    QMenu *menFile = nullptr, *mnuEdit = nullptr, *mnuHelp = nullptr;
+    QAction *mnuEditUndo = nullptr, *mnuEditRedo = nullptr;
     QAction *mnuFileNew = nullptr, *menFileOpen = nullptr, *menFileSave = nullptr,
             *menFileSaveAs = nullptr, *menFileMake = nullptr, *ExternalPreview1 = nullptr,
             *Sounds = nullptr, *menFileExit = nullptr, *mnuHelpTopics = nullptr,
