@@ -4,6 +4,7 @@
 #include "workspace/BuildWorkspace.h"
 #include "workspace/BuildWorkspace_p.h"
 #include "workspace/WebBlockTile.h"
+#include "workspace/FocusFrame.h"
 
 #include "app/Dialogs_gui.h"
 #include "base/Paths.h"
@@ -45,6 +46,7 @@ TBuildWorkspace::TBuildWorkspace(QWidget *pnlBuild, TPageDocument &document, QOb
     buildLayoutControls();
     buildPanels();
     AssignHelpContext();
+    setUpKeyboard();
     SyncTiles();
 }
 
@@ -167,6 +169,12 @@ void TBuildWorkspace::SyncTiles()
         m_tiles.push_back(makeTileWidget());
     for (int s = 0; s < slotList.Count(); ++s)
         bindTileWidget(m_tiles[std::size_t(s)], s);
+    // Tab goes from the palette down the column, in row order.
+    QWidget *previous = m_palette[5];
+    for (TWebBlock *tile : m_tiles) {
+        QWidget::setTabOrder(previous, tile);
+        previous = tile;
+    }
     m_currentSlot = m_doc.CurrentSlot;
     syncScrollBarFromDocument();
 }
@@ -202,6 +210,7 @@ TWebBlock *TBuildWorkspace::makeTileWidget()
 {
     auto *tile = new TWebBlock(m_pnlToolBox);
     tile->setObjectName(QStringLiteral("WebBlock"));
+    TFocusFrame::Mark(tile);
     tile->installEventFilter(this);
     // Tiles lie above the background and the palette, below the shredder and
     // a dragged image.
@@ -262,7 +271,7 @@ bool TBuildWorkspace::eventFilter(QObject *watched, QEvent *event)
     const bool mouse = t == QEvent::MouseButtonPress || t == QEvent::MouseMove
                        || t == QEvent::MouseButtonRelease || t == QEvent::MouseButtonDblClick;
     if (!mouse)
-        return QObject::eventFilter(watched, event);
+        return keyEvent(watched, event) || QObject::eventFilter(watched, event);
     auto *me = static_cast<QMouseEvent *>(event);
 
     if (auto *tile = qobject_cast<TWebBlock *>(watched)) {

@@ -25,6 +25,7 @@ class QTimer;
 class QToolButton;
 class QWidget;
 class QMouseEvent;
+class QKeyEvent;
 
 namespace wobbin {
 
@@ -99,6 +100,17 @@ public:
     QWidget *ToolBox() const { return m_pnlToolBox; }
     QScrollBar *ScrollBar() const { return m_scrollBar1; }
 
+    // ---- the keyboard (BuildWorkspace_keys.cpp)
+    // Enter or Space on a palette image: a block of that kind after the
+    // current block (at the end when there is none), as a drop would.
+    void PaletteKeyAdd(int kind);
+    // The keyboard focus to the current block's tile, scrolled into view.
+    void FocusCurrentTile();
+    // The first field of the panel shown; nullptr with the blank panel.
+    QWidget *FirstField() const;
+    // Sends the current block to the shredder, with its animation and sound.
+    void ShredCurrentBlock();
+
     // After undo or redo put back the page: the column, the highlight and the
     // panel show it, the keyboard focus stays where it is.
     void ShowRestoredPage();
@@ -135,6 +147,11 @@ protected:
 
 private:
     void buildLayoutControls();
+    void setUpKeyboard();
+    bool keyEvent(QObject *watched, QEvent *event);
+    bool tileKey(QKeyEvent *e);
+    void selectByKey(int index);
+    void moveByKey(int delta);
     void buildPanels();
     void buildParaPanel();
     void buildLinkPanel();

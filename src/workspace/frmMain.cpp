@@ -130,6 +130,7 @@ void TfrmMain::buildWindow()
     ExecFile->OnFail = [this](TExecFile *) { ExecFileFail(); };
     m_gate = new TInputGate(*m_workspace, this, picToolbar, imgView);
     connectHandlers();
+    setUpKeyboard();
 
     setFixedSize(sizeHint());
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -382,6 +383,11 @@ void TfrmMain::keyPressEvent(QKeyEvent *event)
     if (event->key() == Qt::Key_Escape) {
         if (m_uploadCancel)
             m_uploadCancel();
+        event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_F1 && (event->modifiers() & Qt::ShiftModifier)) {
+        whatsThisForFocus();
         event->accept();
         return;
     }

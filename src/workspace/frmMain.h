@@ -71,6 +71,7 @@ protected:
     void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     // ---- construction (frmMain.cpp)
@@ -86,6 +87,11 @@ private:
     void WobbinRunning();
     void placeBottomStrip();
     void updateEditMenu();
+    // ---- the keyboard (frmMain_keys.cpp)
+    void setUpKeyboard();
+    bool keyboardEvent(QObject *watched, QEvent *event);
+    void showToolbarFocus(int tab);
+    void whatsThisForFocus();
 
     // ---- handlers of the window's own controls (frmMain.cpp)
     void picToolBarMouseUp(Qt::MouseButton button, int x);
@@ -158,6 +164,8 @@ private:
     TSendPanel *m_send = nullptr;
     TInputGate *m_gate = nullptr;
     TEditKeys *m_editKeys = nullptr;
+    class TFocusFrame *m_focusFrame = nullptr;
+    int m_toolbarFocusTab = 0;
     TExecFile *ExecFile = nullptr;
     std::function<void()> m_uploadCancel;
     QString m_imgViewHint;
