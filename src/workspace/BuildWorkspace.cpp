@@ -4,6 +4,7 @@
 #include "workspace/BuildWorkspace.h"
 #include "workspace/BuildWorkspace_p.h"
 #include "workspace/WebBlockTile.h"
+#include "workspace/Accessible.h"
 #include "workspace/FocusFrame.h"
 
 #include "app/Dialogs_gui.h"
@@ -47,6 +48,7 @@ TBuildWorkspace::TBuildWorkspace(QWidget *pnlBuild, TPageDocument &document, QOb
     buildPanels();
     AssignHelpContext();
     setUpKeyboard();
+    setUpAccessible();
     SyncTiles();
 }
 
@@ -169,6 +171,7 @@ void TBuildWorkspace::SyncTiles()
         m_tiles.push_back(makeTileWidget());
     for (int s = 0; s < slotList.Count(); ++s)
         bindTileWidget(m_tiles[std::size_t(s)], s);
+    refreshTileNames();
     // Tab goes from the palette down the column, in row order.
     QWidget *previous = m_palette[5];
     for (TWebBlock *tile : m_tiles) {
@@ -211,6 +214,7 @@ TWebBlock *TBuildWorkspace::makeTileWidget()
     auto *tile = new TWebBlock(m_pnlToolBox);
     tile->setObjectName(QStringLiteral("WebBlock"));
     TFocusFrame::Mark(tile);
+    SetAccessibleRole(tile, QAccessible::ListItem);
     tile->installEventFilter(this);
     // Tiles lie above the background and the palette, below the shredder and
     // a dragged image.

@@ -111,6 +111,10 @@ public:
     // Sends the current block to the shredder, with its animation and sound.
     void ShredCurrentBlock();
 
+    // ---- the screen reader (BuildWorkspace_access.cpp)
+    // "Block 3 of 12, Heading: Biscuit's Page"; empty for no block.
+    QString TileAccessibleName(int blockIndex) const;
+
     // After undo or redo put back the page: the column, the highlight and the
     // panel show it, the keyboard focus stays where it is.
     void ShowRestoredPage();
@@ -148,6 +152,9 @@ protected:
 private:
     void buildLayoutControls();
     void setUpKeyboard();
+    void setUpAccessible();
+    void refreshTileNames();
+    void announceStep(EditStep step, int kind);
     bool keyEvent(QObject *watched, QEvent *event);
     bool tileKey(QKeyEvent *e);
     void selectByKey(int index);

@@ -498,6 +498,7 @@ void TBuildWorkspace::writeField(QObject *sender)
         written = false;
     if (written) {
         setDocumentChanged();
+        refreshTileNames();
         // Values the program writes back while it fills the panel are no step of the user's.
         if (!m_pickingImage && !m_fillingPanel)
             emit pageEdited(EditStep::Field, c->Kind, sender->objectName());

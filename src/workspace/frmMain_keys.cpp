@@ -9,6 +9,8 @@
 
 #include "document/Document.h"
 #include "page/PageDocument.h"
+#include "app/StringTable.h"
+#include "workspace/Accessible.h"
 #include "workspace/BuildWorkspace.h"
 #include "workspace/Controls.h"
 #include "workspace/FocusFrame.h"
@@ -71,6 +73,7 @@ void TfrmMain::setUpKeyboard()
     addAction(enlarge);
 
     TFocusFrame::Mark(picToolbar);
+    SetAccessibleRole(picToolbar, QAccessible::PageTab);
     picToolbar->installEventFilter(this);
     connect(m_workspace.get(), &TWorkspace::stateChanged, this, [this](int state) {
         if (state >= 0 && state < kStepCount)
@@ -86,12 +89,30 @@ void TfrmMain::setUpKeyboard()
     }
     // The bottom strip comes last in the tab order.
     QWidget::setTabOrder(imgView, imgExit);
+
+    // What a screen reader says of the pictures.
+    const struct {
+        const char *name;
+        QAccessible::Role role;
+        int text, description;
+    } pictures[] = {
+        {"imgExit", QAccessible::Button, 854, 0},         {"imgView", QAccessible::Button, 855, 0},
+        {"imgUploadLeft", QAccessible::Button, 849, 0},   {"imgUploadRight", QAccessible::Button, 850, 0},
+        {"imgUpload", QAccessible::Button, 851, 0},       {"imgWebBack", QAccessible::Graphic, 852, 853},
+        {"imgYourPage", QAccessible::Link, 859, 0},
+    };
+    for (const auto &p : pictures)
+        if (auto *control = m_client->findChild<QWidget *>(QLatin1String(p.name)))
+            MakeAccessible(control, p.role, LoadStr(p.text), p.description ? LoadStr(p.description) : QString());
+    picToolbar->setAccessibleDescription(LoadStr(837));
+    showToolbarFocus(0);
 }
 
 void TfrmMain::showToolbarFocus(int tab)
 {
     m_toolbarFocusTab = std::clamp(tab, 0, kStepCount - 1);
     picToolbar->setProperty("focusRect", QRect(m_toolbarFocusTab * kTabWidth, 0, kTabWidth, picToolbar->height()));
+    SetAccessibleNameNotified(picToolbar, LoadStr(836).arg(m_toolbarFocusTab + 1).arg(LoadStr(832 + m_toolbarFocusTab)));
     if (m_focusFrame->Target() == picToolbar)
         m_focusFrame->Follow();
 }
