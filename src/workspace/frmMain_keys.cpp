@@ -78,6 +78,12 @@ void TfrmMain::setUpKeyboard()
     connect(m_workspace.get(), &TWorkspace::stateChanged, this, [this](int state) {
         if (state >= 0 && state < kStepCount)
             showToolbarFocus(state);
+        // The focus was in a panel that went away (the page list, the
+        // preview): in Build it goes to the current block's tile.
+        QWidget *focus = focusWidget();
+        const bool lost = !focus || !focus->isVisible() || focus == imgView || focus == imgExit;
+        if (state == wsBuild && lost)
+            m_build->FocusCurrentTile();
     });
     showToolbarFocus(0);
 

@@ -255,6 +255,8 @@ private Q_SLOTS:
         press(Qt::Key_Return);
         QTRY_COMPARE(w->Workspace().State(), int(wsBuild));
         QVERIFY(w->Document().Page().Blocks.Count() > 0);
+        // The list went away with Choose: the keyboard goes on at the first block.
+        QCOMPARE(focusedTile(), w->BuildWorkspace().Tiles().at(0));
     }
 
     void sendPanelPicturesByEnter()
