@@ -28,7 +28,7 @@ template <class T> bool SameRecord(const std::unique_ptr<T> &a, const std::uniqu
 }
 } // namespace
 
-QString BlockKindName(int kind)
+QString KindDisplayName(int kind)
 {
     return IsBlockKind(kind) ? LoadStr(kKindNameFirst + kind) : QString();
 }
@@ -36,7 +36,7 @@ QString BlockKindName(int kind)
 QString EditStepName(EditStep step, int kind)
 {
     const QString text = LoadStr(kStepIds[int(step)]);
-    return text.contains(QLatin1String("%1")) ? text.arg(BlockKindName(kind)).trimmed() : text;
+    return text.contains(QLatin1String("%1")) ? text.arg(KindDisplayName(kind)).trimmed() : text;
 }
 
 bool SameBlock(const TWebChunk &a, const TWebChunk &b)

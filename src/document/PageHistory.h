@@ -21,7 +21,7 @@ enum class EditStep { Add, Move, Shred, Field, Align, NewLine, Picture, Title, S
 // The name of a step as the Edit menu shows it after "Undo " or "Redo ".
 QString EditStepName(EditStep step, int kind);
 // The name of a block kind in texts ("Heading", "E-mail"); empty for no kind.
-QString BlockKindName(int kind);
+QString KindDisplayName(int kind);
 
 // The page as it stood at one moment: everything a step can change, and
 // where the column stood and which block was current.

@@ -65,8 +65,8 @@ QString TBuildWorkspace::TileAccessibleName(int blockIndex) const
     const QString place = QString::number(blockIndex + 1);
     const QString count = QString::number(m_doc.Blocks.Count());
     const QString summary = BlockSummary(b);
-    return summary.isEmpty() ? LoadStr(831).arg(place, count, BlockKindName(b.Kind))
-                             : LoadStr(830).arg(place, count, BlockKindName(b.Kind), summary);
+    return summary.isEmpty() ? LoadStr(831).arg(place, count, KindDisplayName(b.Kind))
+                             : LoadStr(830).arg(place, count, KindDisplayName(b.Kind), summary);
 }
 
 void TBuildWorkspace::refreshTileNames()
@@ -78,7 +78,7 @@ void TBuildWorkspace::refreshTileNames()
 void TBuildWorkspace::announceStep(EditStep step, int kind)
 {
     refreshTileNames();
-    const QString name = BlockKindName(kind);
+    const QString name = KindDisplayName(kind);
     const QString count = QString::number(m_doc.Blocks.Count());
     const QString place = QString::number(m_doc.CurrentBlockIndex + 1);
     switch (step) {
