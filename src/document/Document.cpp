@@ -85,7 +85,11 @@ private:
 
 } // namespace
 
-TDocument::TDocument(QObject *parent) : QObject(parent) {}
+TDocument::TDocument(QObject *parent) : QObject(parent)
+{
+    m_history.Reset(Snapshot());
+    markSaved();
+}
 TDocument::~TDocument() = default;
 
 void TDocument::SetAppDir(const QString &appDir)
@@ -161,9 +165,12 @@ void TDocument::ChooseStyle(int entry)
 {
     if (SuppressFieldEvents || entry < 0 || entry >= m_styleEntries.size())
         return;
+    const int was = m_styleEntry;
     SelectStyleEntry(entry);
     AddBodyDef();
     m_page.DocumentChanged = true;
+    if (entry != was)
+        RecordEdit(EditStep::Style);
 }
 
 void TDocument::ReloadStyles()
@@ -194,9 +201,10 @@ void TDocument::SetLogoOn(bool on)
 
 void TDocument::ChooseLogo(bool on)
 {
-    if (m_logoOn == on)
+    if (SuppressFieldEvents || m_logoOn == on)
         return;
     SetLogoOn(on);
+    RecordEdit(EditStep::Logo);
     if (m_html.isEmpty())
         return;
     // The text as it stands is edited in place, so hand edits stay.
@@ -214,6 +222,115 @@ void TDocument::SetTitleFromUser(const QString &title)
     m_page.PageTitle = title;
     SetHtmlText(ReplaceTitle(m_html, title));
     m_page.DocumentChanged = true;
+    RecordEdit(EditStep::Title, -1, QStringLiteral("title"));
+}
+
+// ---------------------------------------------------------------- undo and redo
+
+TPageState TDocument::Snapshot() const
+{
+    TPageState s;
+    s.Blocks.reserve(std::size_t(m_page.Blocks.Count()));
+    for (const auto &b : m_page.Blocks)
+        s.Blocks.push_back(CopyBlock(*b));
+    s.Title = m_page.PageTitle;
+    s.StyleEntry = m_styleEntry;
+    s.LogoOn = m_logoOn;
+    s.CurrentBlock = m_page.CurrentBlockIndex;
+    s.FirstVisible = m_page.FirstVisibleBlock();
+    return s;
+}
+
+void TDocument::RecordEdit(EditStep step, int kind, const QString &typingKey)
+{
+    if (m_history.Record(Snapshot(), step, kind, typingKey))
+        Q_EMIT historyChanged();
+}
+
+void TDocument::startHistory()
+{
+    m_history.Reset(Snapshot());
+    markSaved();
+    Q_EMIT historyChanged();
+}
+
+void TDocument::markSaved() { m_savedBytes = PageFileBytes(m_page, StyleName()); }
+
+QString TDocument::UndoText() const
+{
+    return m_history.CanUndo() ? LoadStr(802).arg(m_history.UndoName()) : LoadStr(800);
+}
+
+QString TDocument::RedoText() const
+{
+    return m_history.CanRedo() ? LoadStr(803).arg(m_history.RedoName()) : LoadStr(801);
+}
+
+bool TDocument::Undo()
+{
+    const TPageState *target = m_history.UndoTarget();
+    if (!target || !mayReplacePage(*target))
+        return false;
+    return restore(m_history.Undo());
+}
+
+bool TDocument::Redo()
+{
+    const TPageState *target = m_history.RedoTarget();
+    if (!target || !mayReplacePage(*target))
+        return false;
+    return restore(m_history.Redo());
+}
+
+bool TDocument::pageTextFollows() const { return m_state == wsView || m_state == wsSend || m_state == wsSent; }
+
+bool TDocument::mayReplacePage(const TPageState &target)
+{
+    // A new page text replaces hand edits of the old one only with the user's consent.
+    const TPageState &now = m_history.Current();
+    if (pageTextFollows() && (!target.SameBlocks(now) || target.LogoOn != now.LogoOn))
+        return MayLoseHandEdits();
+    return true;
+}
+
+bool TDocument::restore(const TPageState *state)
+{
+    if (!state)
+        return false;
+    const bool blocksChanged = !state->SameBlocks(Snapshot()) || state->LogoOn != m_logoOn;
+    const bool titleChanged = state->Title != m_page.PageTitle;
+    const bool styleChanged = state->StyleEntry != m_styleEntry;
+    {
+        TFlagScope quiet(SuppressFieldEvents, true);
+        std::vector<std::unique_ptr<TWebChunk>> blocks;
+        blocks.reserve(state->Blocks.size());
+        for (const auto &b : state->Blocks)
+            blocks.push_back(CopyBlock(*b));
+        m_page.RestoreBlocks(std::move(blocks), state->FirstVisible, state->CurrentBlock);
+        m_page.PageTitle = state->Title;
+        SetLogoOn(state->LogoOn);
+        if (state->StyleEntry >= 0)
+            SelectStyleEntry(state->StyleEntry);
+        else
+            m_styleEntry = -1;
+        EchoTitle();
+        Q_EMIT pageRestored();
+    }
+    m_page.DocumentChanged = PageFileBytes(m_page, StyleName()) != m_savedBytes;
+    if (pageTextFollows()) {
+        // The page's text shows what was put back, as entering View makes it.
+        if (blocksChanged) {
+            RegenerateHtml();
+            ShowRover();
+        } else {
+            if (titleChanged)
+                SetHtmlText(ReplaceTitle(m_html, m_page.PageTitle));
+            if (styleChanged || titleChanged)
+                AddBodyDef();
+        }
+    }
+    Q_EMIT historyChanged();
+    return true;
 }
 
 // ---------------------------------------------------------------- HTML text
@@ -381,6 +498,7 @@ void TDocument::New()
     TFlagScope quiet(SuppressFieldEvents, true);
     Empty();
     SelectStyleEntry(0);
+    startHistory();
 }
 
 void TDocument::readInto(const QString &native, bool isPage)
@@ -408,6 +526,7 @@ void TDocument::LoadSavedPage(const QString &path)
     const QString native = FindPathNoCase(ToNativePath(path));
     if (QFileInfo::exists(native))
         readInto(native, true);
+    startHistory();
 }
 
 void TDocument::LoadTemplate(const QString &path)
@@ -416,6 +535,7 @@ void TDocument::LoadTemplate(const QString &path)
     const QString native = FindPathNoCase(ToNativePath(path));
     if (QFileInfo::exists(native))
         readInto(native, false);
+    startHistory();
 }
 
 // ---------------------------------------------------------------- saving
@@ -468,6 +588,7 @@ bool TDocument::SaveBuilder(const QString &path)
         return false;
     }
     m_page.DocumentChanged = false;
+    markSaved();
     SetCurrentFileName(path);
     if (m_state == wsSend)
         UpdateFileList();

@@ -8,6 +8,7 @@
 // is announced by signals, which the window mirrors into its controls.
 
 #include "document/DocumentHost.h"
+#include "document/PageHistory.h"
 #include "page/PageDocument.h"
 #include "page/ResourceList.h"
 #include "styles/StyleLibrary.h"
@@ -85,9 +86,11 @@ public:
     // ---- logo footer and title
     bool LogoOn() const { return m_logoOn; }
     void SetLogoOn(bool on);
-    // The user switched the logo footer: it goes into (or out of) the HTML
-    // text as it stands, the page's HTML file and the preview at once.
+    // The user switched the logo footer: one step of the history; it goes
+    // into (or out of) the HTML text as it stands, the page's HTML file and
+    // the preview at once.
     void ChooseLogo(bool on);
+    void SetLogoFromUser(bool on) { ChooseLogo(on); }
     // The user typed a title: it goes into the page and into its HTML.
     void SetTitleFromUser(const QString &title);
     // Announces the title and the caption as they stand (the window shows them).
@@ -132,6 +135,27 @@ public:
     QString WriteExternalPreview();
     // Deletes a leftover temporary preview file.
     void RemovePreviewFile();
+
+    // ---- undo and redo of the page's changes
+    // The window changed the page for the user (after the change): one step
+    // of the history, named by what it did to which kind of block. Changes
+    // with the same typing key merge into one step until EndTyping.
+    void RecordEdit(EditStep step, int kind = -1, const QString &typingKey = QString());
+    // The focus left the field typed into.
+    void EndTyping() { m_history.EndTyping(); }
+    bool CanUndo() const { return m_history.CanUndo(); }
+    bool CanRedo() const { return m_history.CanRedo(); }
+    // The Edit menu's texts: "&Undo Move Heading", or "&Undo" when there is nothing to undo.
+    QString UndoText() const;
+    QString RedoText() const;
+    // Puts back the page as it stood before the last step (after it, for
+    // redo). In View and Send the page's HTML is made again; hand edits of it
+    // are lost only when the user agrees. False when nothing changed.
+    bool Undo();
+    bool Redo();
+    const TPageHistory &History() const { return m_history; }
+    // The page as the history keeps it.
+    TPageState Snapshot() const;
 
     // ---- files to upload
     void UpdateFileList();
@@ -182,12 +206,22 @@ Q_SIGNALS:
     void fileListChanged(const QStringList &names);
     // Files of the page list were written.
     void pageListChanged();
+    // What undo and redo would do changed.
+    void historyChanged();
+    // Undo or redo put back the page: the column, the panel, the title, the
+    // style and the logo show it afresh.
+    void pageRestored();
 
 private:
     void dropBuiltText();
     void readInto(const QString &nativePath, bool isPage);
     FileDialogSetup saveDialog(int titleId, const QString &folder, const QString &fileName) const;
     void showSaveInfo();
+    void startHistory();
+    void markSaved();
+    bool restore(const TPageState *state);
+    bool mayReplacePage(const TPageState &target);
+    bool pageTextFollows() const;
 
     TPageDocument m_page;
     TDocumentHost *m_host = nullptr;
@@ -208,6 +242,8 @@ private:
     UploadImageList m_uploadImages;
     QStringList m_uploadFileNames;
     RefusedReferenceList m_refused;
+    TPageHistory m_history;
+    QByteArray m_savedBytes; // the page file as it was last loaded or saved
 };
 
 } // namespace wobbin

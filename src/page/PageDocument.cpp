@@ -308,6 +308,76 @@ void TPageDocument::FreeAllBlocks()
     PageTitle = DefaultPageTitle();
 }
 
+void TPageDocument::showInColumn(int firstVisible, int index)
+{
+    const int n = Blocks.Count();
+    const int count = std::min(n, kMaxTiles);
+    int first = std::clamp(firstVisible, 0, std::max(0, n - kMaxTiles));
+    if (Blocks.IsValidIndex(index)) {
+        if (index < first)
+            first = index;
+        else if (index >= first + count)
+            first = index - count + 1;
+    }
+    m_tiles.m_slots.clear();
+    for (int i = 0; i < count; ++i)
+        m_tiles.m_slots.push_back(TileSlot{first + i, i});
+    m_scroll.Position = first;
+    syncScrollBar();
+}
+
+LayoutOutcome TPageDocument::SelectBlock(int index)
+{
+    if (!Blocks.IsValidIndex(index))
+        return {};
+    const bool moved = m_tiles.SlotOfBlock(index) < 0;
+    showInColumn(FirstVisibleBlock(), index);
+    LayoutOutcome o = highlightOutcome(m_tiles.SlotOfBlock(index));
+    o.TilesChanged = moved;
+    return o;
+}
+
+LayoutOutcome TPageDocument::InsertAfterCurrent(int kind)
+{
+    if (!IsBlockKind(kind))
+        return {};
+    const int index = Blocks.IsValidIndex(CurrentBlockIndex) ? CurrentBlockIndex + 1 : Blocks.Count();
+    Blocks.Insert(index, NewBlock(kind));
+    DocumentChanged = true;
+    showInColumn(FirstVisibleBlock(), index);
+    CurrentSlot = -1;
+    LayoutOutcome o = highlightOutcome(m_tiles.SlotOfBlock(index));
+    o.TilesChanged = true;
+    o.FirstBlockShown = true;
+    return o;
+}
+
+LayoutOutcome TPageDocument::MoveBlockBy(int blockIndex, int delta)
+{
+    const int to = blockIndex + delta;
+    if (!Blocks.IsValidIndex(blockIndex) || !Blocks.IsValidIndex(to) || delta == 0)
+        return {};
+    Blocks.Insert(to, Blocks.Take(blockIndex));
+    DocumentChanged = true;
+    showInColumn(FirstVisibleBlock(), to);
+    CurrentSlot = -1;
+    LayoutOutcome o = highlightOutcome(m_tiles.SlotOfBlock(to));
+    o.TilesChanged = true;
+    o.Sound = QStringLiteral("wavClick2");
+    return o;
+}
+
+void TPageDocument::RestoreBlocks(std::vector<std::unique_ptr<TWebChunk>> blocks, int firstVisible,
+                                  int currentBlock)
+{
+    Blocks.Clear();
+    for (auto &b : blocks)
+        Blocks.Append(std::move(b));
+    showInColumn(firstVisible, currentBlock);
+    CurrentBlockIndex = Blocks.IsValidIndex(currentBlock) ? currentBlock : -1;
+    CurrentSlot = CurrentBlockIndex >= 0 ? m_tiles.SlotOfBlock(CurrentBlockIndex) : -1;
+}
+
 QString TPageDocument::BuildPageHTML(bool bodyOnly, bool logoOn)
 {
     return wobbin::BuildPageHTML(Blocks, PageTitle, bodyOnly, logoOn);

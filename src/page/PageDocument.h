@@ -152,6 +152,24 @@ public:
     // Empties everything: no tiles, no blocks, hidden scroll bar at 0, default title.
     void FreeAllBlocks();
 
+    // ---- the column by keyboard
+    // Makes the block current and highlights it, the column moved as little
+    // as needed to show it (arrows, Page Up/Down, Home, End on a tile).
+    LayoutOutcome SelectBlock(int index);
+    // A new block of `kind` after the current block (at the end when there
+    // is none), current and shown: Enter on a palette image.
+    LayoutOutcome InsertAfterCurrent(int kind);
+    // The block moved one place up (delta -1) or down (+1), staying current:
+    // Alt+Up and Alt+Down on a tile. Nothing at either end.
+    LayoutOutcome MoveBlockBy(int blockIndex, int delta);
+
+    // Puts back blocks as they once stood (undo and redo): the column shows
+    // them from firstVisible on, moved as little as needed to show the
+    // current block, which is highlighted.
+    void RestoreBlocks(std::vector<std::unique_ptr<TWebChunk>> blocks, int firstVisible, int currentBlock);
+    // The block in the top row; 0 without tiles.
+    int FirstVisibleBlock() const { return m_tiles.IsEmpty() ? 0 : m_tiles.FirstBlock(); }
+
     // Page text of the blocks (see PageHtml.h).
     QString BuildPageHTML(bool bodyOnly, bool logoOn);
 
@@ -162,6 +180,8 @@ public:
 
 private:
     void syncScrollBar();
+    // Lays out the column from `first` on (clamped), moved to show `index`.
+    void showInColumn(int first, int index);
     void setScrollPosition(int position); // the change path of ScrollBar1
     LayoutOutcome highlightOutcome(int slot);
 

@@ -28,6 +28,7 @@ struct TBlockPara {
     QString Text; // lines separated by CR LF
     std::uint8_t Align = 0;
     std::uint8_t NewLine = 0;
+    bool operator==(const TBlockPara &) const = default;
 };
 
 struct TBlockLink {
@@ -37,6 +38,7 @@ struct TBlockLink {
     QString PostText;
     std::uint8_t Align = 0;
     std::uint8_t NewLine = 0;
+    bool operator==(const TBlockLink &) const = default;
 };
 
 struct TBlockImage {
@@ -47,6 +49,7 @@ struct TBlockImage {
     QString LinkURL = QStringLiteral("http://");
     std::uint8_t Align = 0;
     std::uint8_t NewLine = 0;
+    bool operator==(const TBlockImage &) const = default;
 };
 
 struct TBlockHeading {
@@ -54,6 +57,7 @@ struct TBlockHeading {
     QString Text;
     std::uint8_t Align = 0;
     std::uint8_t NewLine = 0; // kept in memory only: not stored, not in the HTML
+    bool operator==(const TBlockHeading &) const = default;
 };
 
 struct TBlockEmail {
@@ -63,11 +67,13 @@ struct TBlockEmail {
     QString PostText;
     std::uint8_t Align = 0;
     std::uint8_t NewLine = 0;
+    bool operator==(const TBlockEmail &) const = default;
 };
 
 struct TBlockLine {
     QString LineWidth; // percentage as typed
     QString ThickText = QStringLiteral("6 (Thickest)");
+    bool operator==(const TBlockLine &) const = default;
 };
 
 // One block. Only the kind record that matches Kind exists; the block owns it.

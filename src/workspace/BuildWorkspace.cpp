@@ -4,6 +4,8 @@
 #include "workspace/BuildWorkspace.h"
 #include "workspace/BuildWorkspace_p.h"
 #include "workspace/WebBlockTile.h"
+#include "workspace/Accessible.h"
+#include "workspace/FocusFrame.h"
 
 #include "app/Dialogs_gui.h"
 #include "base/Paths.h"
@@ -47,6 +49,8 @@ TBuildWorkspace::TBuildWorkspace(QWidget *pnlBuild, TPageDocument &document, QOb
     buildLayoutControls();
     buildPanels();
     AssignHelpContext();
+    setUpKeyboard();
+    setUpAccessible();
     SyncTiles();
 }
 
@@ -115,6 +119,25 @@ void TBuildWorkspace::HighLightBlock(int slot)
     ShowBlock(o.ShowBlockIndex >= 0 ? o.ShowBlockIndex : m_doc.Tiles().At(slot).BlockIndex);
 }
 
+void TBuildWorkspace::ShowRestoredPage()
+{
+    cancelStaleDrags();
+    const bool wasSuppressed = SuppressFieldEvents();
+    const bool wasLoading = LoadingDocument();
+    SetSuppressFieldEvents(true);
+    SetLoadingDocument(true);
+    m_shownChunk = nullptr;
+    SyncTiles();
+    if (m_doc.Tiles().IsEmpty() || !currentChunk()) {
+        ShowPanel(-1);
+        m_pnlBlank->raise();
+    } else {
+        ShowBlock(m_doc.CurrentBlockIndex);
+    }
+    SetLoadingDocument(wasLoading);
+    SetSuppressFieldEvents(wasSuppressed);
+}
+
 void TBuildWorkspace::LoadChunk(int index)
 {
     SyncTiles();
@@ -150,6 +173,13 @@ void TBuildWorkspace::SyncTiles()
         m_tiles.push_back(makeTileWidget());
     for (int s = 0; s < slotList.Count(); ++s)
         bindTileWidget(m_tiles[std::size_t(s)], s);
+    refreshTileNames();
+    // Tab goes from the palette down the column, in row order.
+    QWidget *previous = m_palette[5];
+    for (TWebBlock *tile : m_tiles) {
+        QWidget::setTabOrder(previous, tile);
+        previous = tile;
+    }
     m_currentSlot = m_doc.CurrentSlot;
     syncScrollBarFromDocument();
 }
@@ -185,6 +215,8 @@ TWebBlock *TBuildWorkspace::makeTileWidget()
 {
     auto *tile = new TWebBlock(m_pnlToolBox);
     tile->setObjectName(QStringLiteral("WebBlock"));
+    TFocusFrame::Mark(tile);
+    SetAccessibleRole(tile, QAccessible::ListItem);
     tile->installEventFilter(this);
     // Tiles lie above the background and the palette, below the shredder and
     // a dragged image.
@@ -251,7 +283,7 @@ bool TBuildWorkspace::eventFilter(QObject *watched, QEvent *event)
     const bool mouse = t == QEvent::MouseButtonPress || t == QEvent::MouseMove
                        || t == QEvent::MouseButtonRelease || t == QEvent::MouseButtonDblClick;
     if (!mouse)
-        return QObject::eventFilter(watched, event);
+        return keyEvent(watched, event) || QObject::eventFilter(watched, event);
     auto *me = static_cast<QMouseEvent *>(event);
 
     if (auto *tile = qobject_cast<TWebBlock *>(watched)) {
@@ -352,9 +384,13 @@ void TBuildWorkspace::imageRead(const ImagePickResult &r)
     } else if (!target || target != m_shownChunk || target != currentChunk() || target->Kind != bkImage) {
         out.error = QStringLiteral("The picture block is no longer shown.");
     } else {
+        // The three fields are one step of the page's history.
+        m_pickingImage = true;
         m_txtImgFileName->setText(r.relativePath);
         m_txtImgHeight->setText(r.height);
         m_txtImgWidth->setText(r.width);
+        m_pickingImage = false;
+        emit pageEdited(EditStep::Picture, bkImage, QString());
         out.ok = true;
     }
     emit imagePicked(out);

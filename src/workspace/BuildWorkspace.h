@@ -4,6 +4,8 @@
 // property panels. The block list and the tile slots live in the shared page
 // document; the tile widgets here only mirror its slots.
 
+#include "document/PageHistory.h"
+
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
@@ -23,6 +25,7 @@ class QTimer;
 class QToolButton;
 class QWidget;
 class QMouseEvent;
+class QKeyEvent;
 
 namespace wobbin {
 
@@ -104,8 +107,29 @@ public:
     QWidget *ToolBox() const { return m_pnlToolBox; }
     QScrollBar *ScrollBar() const { return m_scrollBar1; }
 
+    // ---- the keyboard (BuildWorkspace_keys.cpp)
+    // Enter or Space on a palette image: a block of that kind after the
+    // current block (at the end when there is none), as a drop would.
+    void PaletteKeyAdd(int kind);
+    // The keyboard focus to the current block's tile, scrolled into view.
+    void FocusCurrentTile();
+    // The first field of the panel shown; nullptr with the blank panel.
+    QWidget *FirstField() const;
+    // Sends the current block to the shredder, with its animation and sound.
+    void ShredCurrentBlock();
+
+    // ---- the screen reader (BuildWorkspace_access.cpp)
+    // "Block 3 of 12, Heading: Biscuit's Page"; empty for no block.
+    QString TileAccessibleName(int blockIndex) const;
+
+    // After undo or redo put back the page: the column, the highlight and the
+    // panel show it, the keyboard focus stays where it is.
+    void ShowRestoredPage();
+
 signals:
     void documentChanged();
+    // The user changed the page: one step for the history (after the change).
+    void pageEdited(wobbin::EditStep step, int kind, const QString &typingKey);
     void firstBlockDropped();
     void whatsThisRequested(QWidget *control, QPoint globalPos, int context);
     // A picture chosen for the Image panel has been read (or could not be).
@@ -136,6 +160,14 @@ protected:
 
 private:
     void buildLayoutControls();
+    void setUpKeyboard();
+    void setUpAccessible();
+    void refreshTileNames();
+    void announceStep(EditStep step, int kind);
+    bool keyEvent(QObject *watched, QEvent *event);
+    bool tileKey(QKeyEvent *e);
+    void selectByKey(int index);
+    void moveByKey(int delta);
     void buildPanels();
     void buildParaPanel();
     void buildLinkPanel();
@@ -160,6 +192,7 @@ private:
     void finishTileDrag();
     QPoint grabForWarp(QWidget *w);
     void loadPanelFor(int kind);
+    void fillPanel(int kind);
     void setEditText(QLineEdit *edit, const QString &text);
     void selectCombo(QComboBox *combo, const QString &text);
     void writeField(QObject *sender);
@@ -218,6 +251,8 @@ private:
     int m_shredFrame = 0;
     bool m_inScrollChange = false;
     TWebChunk *m_shownChunk = nullptr; // block whose values the panel shows
+    bool m_pickingImage = false;       // the picker writes three fields as one step
+    bool m_fillingPanel = false;       // the panel is being filled from its block
 
     // Property panels
     std::array<QFrame *, 6> m_kindPanels{};

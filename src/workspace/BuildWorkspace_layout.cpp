@@ -253,6 +253,8 @@ void TBuildWorkspace::DropPaletteBlock(QLabel *image)
     const int kind = image->objectName().isEmpty() ? -1 : KindFromPaletteName(image->objectName());
     const LayoutOutcome o = runDocumentOp([&] { return m_doc.DropPaletteBlock(kind, image->y()); });
     applyOutcome(o);
+    if (IsBlockKind(kind))
+        emit pageEdited(EditStep::Add, kind, QString());
     SendPaletteImageHome(image);
 }
 
@@ -371,6 +373,7 @@ void TBuildWorkspace::ArrayDrop(TWebBlock *dragged)
     const int block = dragged->BlockIndex;
     const int top = dragged->y();
     const int left = dragged->x();
+    const int kind = m_doc.Blocks.IsValidIndex(block) ? m_doc.Blocks.At(block).Kind : -1;
     const LayoutOutcome o = runDocumentOp([&] { return m_doc.MoveBlockIndex(block, top, left); });
     if (o.Shredded)
         ShredWebBlock(dragged);
@@ -378,6 +381,7 @@ void TBuildWorkspace::ArrayDrop(TWebBlock *dragged)
     dragged->deleteLater();
     m_draggedTile = nullptr;
     applyOutcome(o);
+    emit pageEdited(o.Shredded ? EditStep::Shred : EditStep::Move, kind, QString());
 }
 
 void TBuildWorkspace::ShredWebBlock(TWebBlock *dragged)

@@ -372,6 +372,14 @@ void TBuildWorkspace::selectCombo(QComboBox *combo, const QString &text)
 
 void TBuildWorkspace::loadPanelFor(int kind)
 {
+    const bool wasFilling = m_fillingPanel;
+    m_fillingPanel = true;
+    fillPanel(kind);
+    m_fillingPanel = wasFilling;
+}
+
+void TBuildWorkspace::fillPanel(int kind)
+{
     TWebChunk *c = m_shownChunk;
     // A block without the record of its kind has nothing to show.
     const bool hasRecord = c
@@ -496,8 +504,13 @@ void TBuildWorkspace::writeField(QObject *sender)
         c->Line->ThickText = text();
     else
         written = false;
-    if (written)
+    if (written) {
         setDocumentChanged();
+        refreshTileNames();
+        // Values the program writes back while it fills the panel are no step of the user's.
+        if (!m_pickingImage && !m_fillingPanel)
+            emit pageEdited(EditStep::Field, c->Kind, sender->objectName());
+    }
 }
 
 std::uint8_t *TBuildWorkspace::alignField(int kind) const
@@ -544,6 +557,7 @@ void TBuildWorkspace::alignClicked(QToolButton *button, int kind, int value)
     if (std::uint8_t *f = alignField(kind)) {
         *f = button->isChecked() ? std::uint8_t(value) : std::uint8_t(0);
         setDocumentChanged();
+        emit pageEdited(EditStep::Align, kind, QString());
     }
 }
 
@@ -554,6 +568,7 @@ void TBuildWorkspace::newLineClicked(QToolButton *button, int kind)
     if (std::uint8_t *f = newLineField(kind)) {
         *f = button->isChecked() ? 1 : 0;
         setDocumentChanged();
+        emit pageEdited(EditStep::NewLine, kind, QString());
     }
 }
 

@@ -1,5 +1,8 @@
 #include "workspace/ChoosePanel.h"
 
+#include <QKeyEvent>
+#include <QTimer>
+
 #include "app/Dialogs_gui.h"
 #include "app/Skin_gui.h"
 #include "app/StringTable.h"
@@ -11,6 +14,8 @@
 #include "workspace/WhatsThis.h"
 
 #include <QAbstractItemDelegate>
+#include <QKeyEvent>
+#include <QTimer>
 #include <QAction>
 #include <QListWidget>
 #include <QMenu>
@@ -219,8 +224,28 @@ void TChoosePanel::lvTemplatesEdited()
 
 void TChoosePanel::WhatsThis1Click() { THelp::ShowPopup(TagOf(lvTemplates), popFiles->pos(), lvTemplates->window()); }
 
-bool TChoosePanel::eventFilter(QObject *, QEvent *event)
+bool TChoosePanel::eventFilter(QObject *watched, QEvent *event)
 {
+    // The page list by keyboard: the arrows choose (and show the picture),
+    // Enter opens, F2 renames, Delete deletes after its question.
+    if (watched == lvTemplates && event->type() == QEvent::KeyPress && !m_renaming) {
+        auto *e = static_cast<QKeyEvent *>(event);
+        switch (e->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            lvTemplatesDblClick();
+            return true;
+        case Qt::Key_F2:
+            Rename1Click();
+            return true;
+        case Qt::Key_Delete:
+            Delete1Click();
+            return true;
+        default:
+            QTimer::singleShot(0, this, [this] { lvTemplatesClick(); });
+            return false;
+        }
+    }
     QPoint at;
     if (!IsRightRelease(event, &at))
         return false;

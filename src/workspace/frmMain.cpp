@@ -18,6 +18,7 @@
 #include "workspace/BuildWorkspace.h"
 #include "workspace/ChoosePanel.h"
 #include "workspace/Controls.h"
+#include "workspace/EditKeys.h"
 #include "workspace/Help.h"
 #include "workspace/InputGate.h"
 #include "workspace/SendPanel.h"
@@ -27,6 +28,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QDir>
 #include <QKeyEvent>
 #include <QLayout>
@@ -127,6 +131,7 @@ void TfrmMain::buildWindow()
     ExecFile->OnFail = [this](TExecFile *) { ExecFileFail(); };
     m_gate = new TInputGate(*m_workspace, this, picToolbar, imgView);
     connectHandlers();
+    setUpKeyboard();
 
     setFixedSize(sizeHint());
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -153,6 +158,18 @@ void TfrmMain::buildMenus()
     Sounds->setCheckable(true);
     menFile->addSeparator();
     menFileExit = add(menFile, "menFileExit", "&Exit");
+
+    // Undo and redo of the page's changes, between File and Help.
+    mnuEdit = bar->addMenu(QStringLiteral("&Edit"));
+    mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
+    mnuEditUndo = add(mnuEdit, "mnuEditUndo", "&Undo");
+    mnuEditUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    mnuEditRedo = add(mnuEdit, "mnuEditRedo", "&Redo");
+    mnuEditRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    for (QAction *a : {mnuEditUndo, mnuEditRedo}) {
+        a->setShortcutContext(Qt::WindowShortcut);
+        a->setEnabled(false);
+    }
 
     mnuHelp = bar->addMenu(QStringLiteral("&Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
@@ -201,6 +218,8 @@ void TfrmMain::connectHandlers()
     connect(menFileMake, &QAction::triggered, m_doc.get(), &TDocument::MakeTemplate);
     connect(ExternalPreview1, &QAction::triggered, this, &TfrmMain::ExternalPreview1Click);
     connect(timInit, &QTimer::timeout, this, &TfrmMain::timInitTimer);
+    connect(mnuEditUndo, &QAction::triggered, m_doc.get(), &TDocument::Undo);
+    connect(mnuEditRedo, &QAction::triggered, m_doc.get(), &TDocument::Redo);
 
     connect(imgExit, &TImage::mouseDown, this, [this](Qt::MouseButton b) { imgExitMouseDown(b); });
     connect(imgExit, &TImage::mouseUp, this, [this](Qt::MouseButton b) { imgExitMouseUp(b); });
@@ -225,8 +244,32 @@ void TfrmMain::connectHandlers()
     connect(m_doc.get(), &TDocument::blocksEmptied, m_build, &TBuildWorkspace::FreeAllBlocksView);
     connect(m_doc.get(), &TDocument::blocksRead, m_build, &TBuildWorkspace::SyncTiles);
     connect(m_doc.get(), &TDocument::fileListChanged, m_send, &TSendPanel::SetFiles);
+    // Every change of the page goes into the document's history; leaving a
+    // field ends its typing step.
+    connect(m_build, &TBuildWorkspace::pageEdited, m_doc.get(),
+            [this](EditStep step, int kind, const QString &key) { m_doc->RecordEdit(step, kind, key); });
+    connect(qApp, &QApplication::focusChanged, m_doc.get(), [this] { m_doc->EndTyping(); });
+    connect(m_doc.get(), &TDocument::pageRestored, m_build, &TBuildWorkspace::ShowRestoredPage);
+    connect(m_doc.get(), &TDocument::historyChanged, this, &TfrmMain::updateEditMenu);
+    connect(m_workspace.get(), &TWorkspace::stateChanged, this, &TfrmMain::updateEditMenu);
+    // The fields' own undo keys go to the page's undo, so that there is one history.
+    m_editKeys = new TEditKeys(this);
+    for (QWidget *w : m_client->findChildren<QWidget *>())
+        if ((qobject_cast<QLineEdit *>(w) || qobject_cast<QPlainTextEdit *>(w))
+            && w->objectName() != QLatin1String("memHTML"))
+            w->installEventFilter(m_editKeys);
     connect(m_workspace.get(), &TWorkspace::closeRequested, this,
             [this] { QTimer::singleShot(0, this, &QWidget::close); });
+}
+
+void TfrmMain::updateEditMenu()
+{
+    // The page is shown for changing in Build, View and Send.
+    const bool pageShown = m_workspace->State() != wsChoose;
+    mnuEditUndo->setText(m_doc->UndoText());
+    mnuEditRedo->setText(m_doc->RedoText());
+    mnuEditUndo->setEnabled(pageShown && m_doc->CanUndo());
+    mnuEditRedo->setEnabled(pageShown && m_doc->CanRedo());
 }
 
 // ---------------------------------------------------------------- start-up
@@ -293,6 +336,8 @@ void TfrmMain::StringEmUp()
     menFileMake->setText(LoadStr(5066));
     ExternalPreview1->setText(LoadStr(5067));
     menFileExit->setText(LoadStr(5068));
+    mnuEdit->setTitle(LoadStr(814));
+    updateEditMenu();
     mnuHelp->setTitle(LoadStr(5069));
     mnuHelpTopics->setText(LoadStr(5070));
     menHelpAbout->setText(LoadStr(5072));
@@ -341,6 +386,11 @@ void TfrmMain::keyPressEvent(QKeyEvent *event)
     if (event->key() == Qt::Key_Escape) {
         if (m_uploadCancel)
             m_uploadCancel();
+        event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_F1 && (event->modifiers() & Qt::ShiftModifier)) {
+        whatsThisForFocus();
         event->accept();
         return;
     }

@@ -25,6 +25,7 @@ namespace wobbin {
 class TBuildWorkspace;
 class TChoosePanel;
 class TDocument;
+class TEditKeys;
 class TExecFile;
 class TSendWork;
 struct TUploadOutcome;
@@ -70,6 +71,7 @@ protected:
     void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     // ---- construction (frmMain.cpp)
@@ -84,6 +86,12 @@ private:
     void PaintEmAll();
     void WobbinRunning();
     void placeBottomStrip();
+    void updateEditMenu();
+    // ---- the keyboard (frmMain_keys.cpp)
+    void setUpKeyboard();
+    bool keyboardEvent(QObject *watched, QEvent *event);
+    void showToolbarFocus(int tab);
+    void whatsThisForFocus();
 
     // ---- handlers of the window's own controls (frmMain.cpp)
     void picToolBarMouseUp(Qt::MouseButton button, int x);
@@ -157,6 +165,9 @@ private:
     TViewPanel *m_view = nullptr;
     TSendPanel *m_send = nullptr;
     TInputGate *m_gate = nullptr;
+    TEditKeys *m_editKeys = nullptr;
+    class TFocusFrame *m_focusFrame = nullptr;
+    int m_toolbarFocusTab = 0;
     TExecFile *ExecFile = nullptr;
     std::function<void()> m_uploadCancel;
     QString m_imgViewHint;
@@ -175,7 +186,8 @@ private:
     QFrame *pnlLower = nullptr;
     TImage *imgView = nullptr, *imgLogo = nullptr, *imgExit = nullptr;
     QLabel *lblBuildRight = nullptr;
-    QMenu *menFile = nullptr, *mnuHelp = nullptr;
+    QMenu *menFile = nullptr, *mnuEdit = nullptr, *mnuHelp = nullptr;
+    QAction *mnuEditUndo = nullptr, *mnuEditRedo = nullptr;
     QAction *mnuFileNew = nullptr, *menFileOpen = nullptr, *menFileSave = nullptr,
             *menFileSaveAs = nullptr, *menFileMake = nullptr, *ExternalPreview1 = nullptr,
             *Sounds = nullptr, *menFileExit = nullptr, *mnuHelpTopics = nullptr,

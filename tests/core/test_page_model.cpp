@@ -377,6 +377,60 @@ private Q_SLOTS:
         QCOMPARE(Shown(doc), Range(0, 2));
     }
 
+    void keyboardSelectsInsertsAndMovesBlocks()
+    {
+        TPageDocument doc;
+        // No blocks: a new block is the first.
+        LayoutOutcome o = doc.InsertAfterCurrent(bkHeading);
+        QCOMPARE(Names(doc), QStringList{"new3"});
+        QCOMPARE(o.HighlightSlot, 0);
+        QCOMPARE(doc.CurrentBlockIndex, 0);
+        QVERIFY(o.FirstBlockShown);
+        doc.FreeAllBlocks();
+        Load(doc, 12);
+
+        // Selecting a block out of view moves the column only as far as needed.
+        o = doc.SelectBlock(9);
+        QCOMPARE(Shown(doc), (QList<int>{2, 3, 4, 5, 6, 7, 8, 9}));
+        QCOMPARE(doc.CurrentSlot, 7);
+        QCOMPARE(doc.ScrollBar().Position, 2);
+        QVERIFY(o.TilesChanged);
+        o = doc.SelectBlock(4);
+        QVERIFY(!o.TilesChanged);
+        QCOMPARE(o.HighlightSlot, 2);
+        QCOMPARE(doc.SelectBlock(0).HighlightSlot, 0);
+        QCOMPARE(doc.ScrollBar().Position, 0);
+        QCOMPARE(doc.SelectBlock(12).HighlightSlot, -1);
+        QCOMPARE(doc.CurrentBlockIndex, 0);
+
+        // A new block goes right after the current one, scrolled into view.
+        doc.SelectBlock(7);
+        o = doc.InsertAfterCurrent(bkLine);
+        QCOMPARE(Names(doc).mid(6, 4), (QStringList{"B6", "B7", "new5", "B8"}));
+        QCOMPARE(doc.CurrentBlockIndex, 8);
+        QCOMPARE(Shown(doc).last(), 8);
+        QCOMPARE(o.HighlightSlot, 7);
+        QVERIFY(doc.DocumentChanged);
+
+        // Moved one place at a time, the column following it.
+        doc.SelectBlock(0);
+        o = doc.MoveBlockBy(0, -1);
+        QCOMPARE(o.HighlightSlot, -1);
+        QCOMPARE(Names(doc).first(), QStringLiteral("B0"));
+        o = doc.MoveBlockBy(0, +1);
+        QCOMPARE(Names(doc).mid(0, 2), (QStringList{"B1", "B0"}));
+        QCOMPARE(doc.CurrentBlockIndex, 1);
+        QCOMPARE(o.Sound, QStringLiteral("wavClick2"));
+        for (int i = 1; i < 12; ++i)
+            doc.MoveBlockBy(i, +1);
+        QCOMPARE(Names(doc).last(), QStringLiteral("B0"));
+        QCOMPARE(doc.CurrentBlockIndex, 12);
+        QCOMPARE(doc.CurrentSlot, 7);
+        QVERIFY(doc.MoveBlockBy(12, +1).HighlightSlot == -1);
+        QCOMPARE(doc.Blocks.Count(), 13);
+        QVERIFY(doc.CheckInvariant().isEmpty());
+    }
+
     void badArgumentsChangeNothing()
     {
         TPageDocument doc;
