@@ -168,6 +168,7 @@ private:
     TEditKeys *m_editKeys = nullptr;
     class TFocusFrame *m_focusFrame = nullptr;
     int m_toolbarFocusTab = 0;
+    bool m_stepByToolbarKey = false; // a step chosen on the toolbar by key: the focus stays there
     TExecFile *ExecFile = nullptr;
     std::function<void()> m_uploadCancel;
     QString m_imgViewHint;

@@ -220,7 +220,18 @@ void TfrmMain::focusShownPanel()
     QWidget *focus = QApplication::focusWidget();
     if (focus && focus->window() == this && shown->isAncestorOf(focus))
         return;
-    // Keys go to the panel the user sees, never to a field of a hidden one.
+    // A keyboard user stepping along the toolbar stays on it.
+    if (m_stepByToolbarKey) {
+        picToolbar->setFocus(Qt::TabFocusReason);
+        return;
+    }
+    // Keys go to the panel the user sees, never to a field of a hidden one;
+    // in Build to the current block's tile.
+    if (shown == pnlBuild && !m_build->Tiles().empty()) {
+        m_build->FocusCurrentTile();
+        if (QApplication::focusWidget() && shown->isAncestorOf(QApplication::focusWidget()))
+            return;
+    }
     shown->setFocus(Qt::OtherFocusReason);
 }
 

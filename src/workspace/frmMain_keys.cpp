@@ -141,7 +141,10 @@ bool TfrmMain::keyboardEvent(QObject *watched, QEvent *event)
             return true;
         }
         if (IsPressKey(e)) {
+            const bool wasStepping = m_stepByToolbarKey;
+            m_stepByToolbarKey = true;
             m_workspace->ToolbarClick(true, m_toolbarFocusTab * kTabWidth + kTabClickX);
+            m_stepByToolbarKey = wasStepping;
             return true;
         }
         return false;
