@@ -1,0 +1,28 @@
+// The window module's entries (loaded by the program's entry, main.cpp, only
+// when the window or a command that draws pictures is asked for). The module
+// takes the core library from the program that loads it.
+#include "app/Application_gui.h"
+#include "cli/CliCommand.h"
+#include "cli/ThumbnailCommand_gui.h"
+#include "workspace/frmMain.h"
+
+#include <QGuiApplication>
+
+#define WOBBIN_MODULE_ENTRY extern "C" __attribute__((visibility("default")))
+
+WOBBIN_MODULE_ENTRY int wobbin_window_main(int argc, char **argv)
+{
+    // The desktop entry's name: desktops match the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.quorvex.WobbinExpress"));
+    return wobbin::RunApplication(argc, argv, [](const wobbin::MainWindowArgs &a) -> QWidget * {
+        wobbin::TfrmMain::Options o;
+        o.appDir = a.appDir;
+        o.commandLineFile = a.pageFile;
+        return new wobbin::TfrmMain(o);
+    });
+}
+
+WOBBIN_MODULE_ENTRY int wobbin_thumbnail_main(const wobbin::CliArgs &args)
+{
+    return wobbin::RunThumbnailCommand(args);
+}
