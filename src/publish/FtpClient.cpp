@@ -943,21 +943,26 @@ QList<TRemoteEntry> ParseMachineListing(const QByteArray &listing)
             continue;
         TRemoteEntry e;
         e.Name = QString::fromUtf8(line.mid(space + 1));
-        bool self = false;
+        QByteArray type;
+        qint64 size = -1;
         for (const QByteArray &fact : line.left(space).split(';')) {
             const int eq = fact.indexOf('=');
             if (eq <= 0)
                 continue;
             const QByteArray key = fact.left(eq).toLower();
             const QByteArray value = fact.mid(eq + 1).toLower();
-            if (key == "type")
-                self = value == "cdir" || value == "pdir";
-            else if (key == "size") {
+            if (key == "type") {
+                type = value;
+            } else if (key == "size") {
                 bool ok = false;
-                const qint64 size = value.toLongLong(&ok);
-                e.Size = ok && size >= 0 ? size : -1;
+                size = value.toLongLong(&ok);
+                if (!ok || size < 0)
+                    size = -1;
             }
         }
+        // A file's size (a folder's says nothing); the folder itself and its parent are left out.
+        e.Size = type == "file" ? size : -1;
+        const bool self = type == "cdir" || type == "pdir";
         if (!self && e.Name != QLatin1String(".") && e.Name != QLatin1String(".."))
             out << e;
     }
