@@ -136,7 +136,9 @@ struct TFtpClient::Impl {
 
     // The running transfer.
     QFile *source = nullptr;
-    TSha256 *digest = nullptr;     // takes every byte sent, when set
+    TSha256 *digest = nullptr;     // takes every byte sent, when set (small files)
+    TSha256Pipe *digestPipe = nullptr; // the same on a thread of its own (large files)
+    TSha256Pipe pipe;
     QByteArray *sink = nullptr;    // takes what the server sends (a listing), when set
     bool sinkOverflow = false;
     qint64 sourceSize = 0;
@@ -545,6 +547,8 @@ struct TFtpClient::Impl {
         }
         if (self->digest)
             self->digest->Add(buffer, n);
+        else if (self->digestPipe)
+            self->digestPipe->Add(buffer, n);
         return size_t(n);
     }
 
@@ -828,14 +832,20 @@ bool TFtpClient::SendFile(const QString &localPath, const QString &remotePath, R
         ? QStringList{QStringLiteral("rename ") + SftpQuoted(tempPath) + QLatin1Char(' ') + SftpQuoted(finalPath)}
         : QStringList{QStringLiteral("RNFR ") + temporary, QStringLiteral("RNTO ") + name};
 
+    // The fingerprint of what is sent: a large file is hashed beside the
+    // transfer rather than in its way.
     TSha256 digest;
+    const bool large = file.size() >= 4 * 1024 * 1024;
     TFileFingerprint arrived; // what the last whole send carried
     const auto send = [&](const QString &as, const QStringList &after) {
         file.seek(0);
         d->source = &file;
         d->sourceSize = file.size();
-        d->digest = sent ? &digest : nullptr;
+        d->digest = sent && !large ? &digest : nullptr;
+        d->digestPipe = sent && large ? &d->pipe : nullptr;
         digest.Reset();
+        if (d->digestPipe)
+            d->pipe.Reset();
         CommandList commands(after);
         curl_easy_setopt(d->easy, CURLOPT_URL, (dirUrl + QString::fromLatin1(QUrl::toPercentEncoding(as))).toUtf8().constData());
         curl_easy_setopt(d->easy, CURLOPT_UPLOAD, 1L);
@@ -847,9 +857,10 @@ bool TFtpClient::SendFile(const QString &localPath, const QString &remotePath, R
         const bool ok = d->run();
         d->source = nullptr;
         d->digest = nullptr;
+        d->digestPipe = nullptr;
         if (ok && sent) {
-            arrived.Size = digest.Length();
-            arrived.Sha256 = digest.HexResult();
+            arrived.Size = large ? d->pipe.Length() : digest.Length();
+            arrived.Sha256 = large ? d->pipe.HexResult() : digest.HexResult();
         }
         return ok;
     };

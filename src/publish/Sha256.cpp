@@ -47,4 +47,71 @@ QByteArray TSha256::Hex(const QByteArray &bytes)
     return h.HexResult();
 }
 
+// ---------------------------------------------------------------------------
+
+TSha256Pipe::~TSha256Pipe()
+{
+    if (!m_thread.joinable())
+        return;
+    {
+        std::lock_guard<std::mutex> g(m_lock);
+        m_stop = true;
+    }
+    m_wake.notify_all();
+    m_thread.join();
+}
+
+void TSha256Pipe::WaitIdle(std::unique_lock<std::mutex> &lock)
+{
+    m_idle.wait(lock, [this] { return m_queue.empty() && !m_busy; });
+}
+
+void TSha256Pipe::Reset()
+{
+    std::unique_lock<std::mutex> g(m_lock);
+    WaitIdle(g);
+    m_sha.Reset();
+    m_length = 0;
+}
+
+void TSha256Pipe::Add(const char *data, qint64 length)
+{
+    if (length <= 0)
+        return;
+    QByteArray chunk(data, qsizetype(length));
+    std::unique_lock<std::mutex> g(m_lock);
+    if (!m_thread.joinable())
+        m_thread = std::thread([this] { Work(); });
+    m_idle.wait(g, [this] { return m_queue.size() < kMaxQueued; });
+    m_queue.push_back(std::move(chunk));
+    m_length += length;
+    m_wake.notify_one();
+}
+
+QByteArray TSha256Pipe::HexResult()
+{
+    std::unique_lock<std::mutex> g(m_lock);
+    WaitIdle(g);
+    m_length = 0;
+    return m_sha.HexResult();
+}
+
+void TSha256Pipe::Work()
+{
+    std::unique_lock<std::mutex> g(m_lock);
+    for (;;) {
+        m_wake.wait(g, [this] { return m_stop || !m_queue.empty(); });
+        if (m_queue.empty())
+            return; // stopped with nothing left
+        QByteArray chunk = std::move(m_queue.front());
+        m_queue.pop_front();
+        m_busy = true;
+        g.unlock();
+        m_sha.Add(chunk);
+        g.lock();
+        m_busy = false;
+        m_idle.notify_all();
+    }
+}
+
 } // namespace wobbin

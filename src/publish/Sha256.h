@@ -5,7 +5,11 @@
 
 #include <QByteArray>
 
+#include <condition_variable>
+#include <deque>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 namespace wobbin {
 
@@ -31,6 +35,40 @@ public:
 private:
     struct Context;
     std::unique_ptr<Context> d;
+    qint64 m_length = 0;
+};
+
+// A SHA-256 computed on a thread of its own: Add copies the bytes and returns
+// at once (it waits only while several chunks are still queued), so that
+// hashing a large file overlaps the work of the thread that reads and sends it.
+// Fed from one thread at a time.
+class TSha256Pipe
+{
+public:
+    TSha256Pipe() = default;
+    ~TSha256Pipe();
+    TSha256Pipe(const TSha256Pipe &) = delete;
+    TSha256Pipe &operator=(const TSha256Pipe &) = delete;
+
+    void Reset();
+    void Add(const char *data, qint64 length);
+    // Waits for what is queued; the digest as TSha256::HexResult gives it (and starts anew).
+    QByteArray HexResult();
+    qint64 Length() const { return m_length; }
+
+private:
+    void Work();
+    void WaitIdle(std::unique_lock<std::mutex> &lock);
+
+    static constexpr std::size_t kMaxQueued = 8;
+    TSha256 m_sha;
+    std::thread m_thread;
+    std::mutex m_lock;
+    std::condition_variable m_wake; // work queued, or stop
+    std::condition_variable m_idle; // a chunk is done
+    std::deque<QByteArray> m_queue;
+    bool m_busy = false;
+    bool m_stop = false;
     qint64 m_length = 0;
 };
 

@@ -1,6 +1,7 @@
 // The list of what was last sent to each server, and the choice of files an
 // upload sends with it.
 #include "publish/ServerList.h"
+#include "publish/Sha256.h"
 #include "publish/UploadManifest.h"
 
 #include <QDir>
@@ -289,6 +290,28 @@ private Q_SLOTS:
         QVERIFY(!FingerprintFile(dir.path()).Valid());
         std::atomic<bool> cancel{true};
         QVERIFY(!FingerprintFile(path, &cancel).Valid());
+    }
+
+    // The digest computed beside a transfer: the same as the plain one, in
+    // any chunking, more chunks than it queues, and anew after Reset.
+    void digestOnAThreadOfItsOwn()
+    {
+        QByteArray content(3 * 1024 * 1024 + 17, Qt::Uninitialized);
+        for (qsizetype i = 0; i < content.size(); ++i)
+            content[i] = char((i * 7919) >> 5);
+        const QByteArray expected = QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex();
+        TSha256Pipe pipe;
+        pipe.Add("left over", 9);
+        pipe.Reset();
+        for (const qsizetype chunk : {qsizetype(1000), qsizetype(64 * 1024), qsizetype(512 * 1024)}) {
+            for (qsizetype at = 0; at < content.size(); at += chunk)
+                pipe.Add(content.constData() + at, qMin(chunk, content.size() - at));
+            QCOMPARE(pipe.Length(), qint64(content.size()));
+            QCOMPARE(pipe.HexResult(), expected);
+        }
+        pipe.Add("abc", 3);
+        QCOMPARE(pipe.HexResult(), QByteArray("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"));
+        TSha256Pipe unused; // ends without a thread
     }
 
     // Three uploads as the upload runs them: the first sends all, the second

@@ -462,6 +462,8 @@ private Q_SLOTS:
         auto server = StartServer(TTransferProtocol::FTP, o);
         QVERIFY(WriteFile(m_root + QStringLiteral("/public_html/graphics/a.gif"), "old copy"));
         QVERIFY(WriteFile(m_root + QStringLiteral("/public_html/graphics/B.GIF"), "other case"));
+        // A picture large enough to be fingerprinted beside its transfer.
+        QVERIFY(WriteFile(m_html + QStringLiteral("/backgrnd/sky.jpg"), Pattern(5 * 1024 * 1024 + 3, 's')));
         TUploadPage page = Page();
         page.SendEverything = true;
         page.SentFilesFolder = m_tmp.filePath(QStringLiteral("sent-straight"));
@@ -493,6 +495,17 @@ private Q_SLOTS:
         QCOMPARE(ReadAll(m_root + QStringLiteral("/public_html/graphics/b.gif")), ReadAll(m_html + QStringLiteral("/graphics/b.gif")));
         QCOMPARE(ReadAll(m_root + QStringLiteral("/public_html/graphics/B.GIF")), QByteArray("other case"));
         QCOMPARE(ReadAll(m_root + QStringLiteral("/public_html/backgrnd/sky.jpg")), ReadAll(m_html + QStringLiteral("/backgrnd/sky.jpg")));
+        // What went up is what the next upload compares with.
+        {
+            const TUploadChanges known(IdentityOf(t), false, page.SentFilesFolder);
+            for (const QString &name : {QStringLiteral("graphics/a.gif"), QStringLiteral("backgrnd/sky.jpg")}) {
+                const TManifestEntry *e = known.Before().Find(name);
+                QVERIFY(e);
+                const TFileFingerprint local = FingerprintFile(m_html + QLatin1Char('/') + name);
+                QCOMPARE(e->Size, local.Size);
+                QCOMPARE(e->Sha256, local.Sha256);
+            }
+        }
 
         // Again: the page is there now, and is replaced whole; the pictures
         // the server holds as sent are not sent again.
@@ -507,6 +520,7 @@ private Q_SLOTS:
                                        QStringLiteral("RNFR .wbx-MyPage.html.part"), QStringLiteral("RNTO MyPage.html")}));
         QCOMPARE(commands.filter(QStringLiteral("SIZE")), QStringList()); // the listing told the sizes
         QCOMPARE(ReadAll(m_root + QStringLiteral("/public_html/MyPage.html")), m_pageBytes);
+        QVERIFY(WriteFile(m_html + QStringLiteral("/backgrnd/sky.jpg"), Pattern(70000, 's')));
     }
 
     // The listing the upload works from: names with their sizes where the
