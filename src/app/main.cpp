@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <QString>
 
+#include <csignal>
 #include <cstdio>
 
 #ifndef WOBBIN_NO_GUI
@@ -57,6 +58,22 @@ int RunThumbnailInWindowModule(const wobbin::CliArgs &args)
     const auto run = WindowEntry<int (*)(const wobbin::CliArgs &)>("wobbin_thumbnail_main");
     return run ? run(args) : 1;
 }
+
+// A termination signal that comes while the window part is still loading is
+// kept and handed to the window, which ends in order once it can.
+volatile std::sig_atomic_t g_earlySignal = 0;
+extern "C" void NoteEarlySignal(int signal)
+{
+    g_earlySignal = signal;
+}
+void KeepEarlySignals()
+{
+    struct sigaction sa = {};
+    sa.sa_handler = NoteEarlySignal;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGINT, &sa, nullptr);
+}
 #endif
 
 } // namespace
@@ -80,7 +97,8 @@ int main(int argc, char **argv)
     std::fprintf(stderr, "wobbin-express: this build has no windows; see --help\n");
     return 1;
 #else
-    const auto window = WindowEntry<int (*)(int, char **)>("wobbin_window_main");
-    return window ? window(argc, argv) : 1;
+    KeepEarlySignals();
+    const auto window = WindowEntry<int (*)(int, char **, volatile std::sig_atomic_t *)>("wobbin_window_main");
+    return window ? window(argc, argv, &g_earlySignal) : 1;
 #endif
 }

@@ -6,12 +6,36 @@
 #include "cli/ThumbnailCommand_gui.h"
 #include "workspace/frmMain.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
+#include <QTimer>
+
+#include <csignal>
 
 #define WOBBIN_MODULE_ENTRY extern "C" __attribute__((visibility("default")))
 
-WOBBIN_MODULE_ENTRY int wobbin_window_main(int argc, char **argv)
+namespace {
+
+// A termination signal the program's entry kept while this module loaded.
+volatile std::sig_atomic_t *g_earlySignal = nullptr;
+
+// Runs when the application object is made: right after it the window puts
+// its own termination handlers in place, and only then are events handled,
+// so the kept signal is raised again at the first event.
+void PassOnEarlySignal()
 {
+    QTimer::singleShot(0, QCoreApplication::instance(), [] {
+        if (g_earlySignal && *g_earlySignal)
+            std::raise(int(*g_earlySignal));
+    });
+}
+
+} // namespace
+
+WOBBIN_MODULE_ENTRY int wobbin_window_main(int argc, char **argv, volatile std::sig_atomic_t *earlySignal)
+{
+    g_earlySignal = earlySignal;
+    qAddPreRoutine(&PassOnEarlySignal);
     // The desktop entry's name: desktops match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.quorvex.WobbinExpress"));
     return wobbin::RunApplication(argc, argv, [](const wobbin::MainWindowArgs &a) -> QWidget * {
