@@ -8,10 +8,12 @@ the same files over one connection, to a loopback FTP server (pyftpdlib):
 Prints the median of several runs of each and the ratios:
   many:  time(--publish) / time(curl)                    goal <= 1.1
   large: throughput(--publish) / throughput(curl)        goal >= 0.9
-both end to end, and with each program's start-up taken off (the program
-loads the whole window library stack before it reads its arguments; its
+both end to end, and with each program's start-up taken off (the program's
 start-up is timed as a --publish that stops at an unknown server name, curl's
 as curl --version).
+
+The machine may be shared: run it when the load is low (uptime), and compare
+figures taken at similar loads. It prints the load average before and after.
 
 Usage: bench/publish_vs_curl.py [BUILD_DIR] [RUNS]
 (build the wobbin-express and publish_site targets first)
@@ -41,6 +43,11 @@ def start_server(root):
         p.kill()
         sys.exit("the FTP server did not start")
     return p, int(line.split()[1])
+
+
+def load():
+    with open("/proc/loadavg") as f:
+        return " ".join(f.read().split()[:3])
 
 
 def empty(folder):
@@ -104,7 +111,7 @@ def main():
     empty(root)
     server, port = start_server(root)
     try:
-        print("median of %d runs" % RUNS)
+        print("median of %d runs; load average before: %s" % (RUNS, load()))
         n, size, p, c, pt, ct = scenario(work, env, port, root, "many", 198, 50 * 1024)
         print("many files: %d files, %.1f MB" % (n, size / 1e6))
         print("  end to end:      --publish %.3f s   curl %.3f s   time ratio %.2f (goal <= 1.10)" % (p, c, p / c))
@@ -115,6 +122,7 @@ def main():
               % (p, size / p / 1e6, c, size / c / 1e6, c / p))
         print("  without start-up: --publish %.3f s (%.0f MB/s)   curl %.3f s (%.0f MB/s)   throughput ratio %.2f"
               % (pt, size / pt / 1e6, ct, size / ct / 1e6, ct / pt))
+        print("load average after: %s" % load())
     finally:
         server.terminate()
         server.wait()

@@ -6,6 +6,7 @@
 #include "base/SafeFile.h"
 #include "cli/CliCommand.h"
 #include "cli/CommandLine.h"
+#include "cli/ThumbnailCommand.h"
 #include "page/PageDocument.h"
 #include "page/PageFile.h"
 #include "styles/StyleLibrary.h"
@@ -313,11 +314,7 @@ int RunThumbnailCommand(const CliArgs &args)
 
 void AddThumbnailCommand()
 {
-    AddCommand({"--thumbnail", "INPUT OUTPUT SIZE", {"--data-dir"},
-                "write the picture of page or template INPUT to the PNG file\n"
-                "OUTPUT, at most SIZE x SIZE pixels (for file managers): the\n"
-                "picture saved beside the page, or else the page drawn afresh",
-                &RunThumbnailCommand});
+    AddCommand(ThumbnailCommandRow(&RunThumbnailCommand));
 }
 
 } // namespace wobbin

@@ -1,6 +1,7 @@
 #include "publish/FtpClient.h"
 
 #include "base/SafeFile.h"
+#include "publish/Sha256.h"
 
 #include <QByteArray>
 #include <QCryptographicHash>
@@ -135,6 +136,11 @@ struct TFtpClient::Impl {
 
     // The running transfer.
     QFile *source = nullptr;
+    TSha256 *digest = nullptr;     // takes every byte sent, when set (small files)
+    TSha256Pipe *digestPipe = nullptr; // the same on a thread of its own (large files)
+    TSha256Pipe pipe;
+    QByteArray *sink = nullptr;    // takes what the server sends (a listing), when set
+    bool sinkOverflow = false;
     qint64 sourceSize = 0;
     qint64 lastSent = -1;
     bool readFailed = false;
@@ -225,7 +231,8 @@ struct TFtpClient::Impl {
         curl_easy_setopt(easy, CURLOPT_OPENSOCKETDATA, this);
         curl_easy_setopt(easy, CURLOPT_CLOSESOCKETFUNCTION, &Impl::closeSocket);
         curl_easy_setopt(easy, CURLOPT_CLOSESOCKETDATA, this);
-        curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Impl::discard);
+        curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Impl::received);
+        curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
         curl_easy_setopt(easy, CURLOPT_READFUNCTION, &Impl::readSource);
         curl_easy_setopt(easy, CURLOPT_READDATA, this);
         curl_easy_setopt(easy, CURLOPT_UPLOAD_BUFFERSIZE, 512L * 1024L);
@@ -265,6 +272,7 @@ struct TFtpClient::Impl {
         curl_easy_setopt(easy, CURLOPT_QUOTE, nullptr);
         curl_easy_setopt(easy, CURLOPT_POSTQUOTE, nullptr);
         curl_easy_setopt(easy, CURLOPT_DIRLISTONLY, 0L);
+        curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, nullptr);
         curl_easy_setopt(easy, CURLOPT_INFILESIZE_LARGE, curl_off_t(-1));
         curl_easy_setopt(easy, CURLOPT_TRANSFERTEXT, 0L);
         curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, long(logOnLimit));
@@ -513,7 +521,19 @@ struct TFtpClient::Impl {
 
     // ---- callbacks
 
-    static size_t discard(char *, size_t size, size_t count, void *) { return size * count; }
+    static size_t received(char *data, size_t size, size_t count, void *user)
+    {
+        auto *self = static_cast<Impl *>(user);
+        const size_t n = size * count;
+        if (self->sink) {
+            if (qint64(self->sink->size()) + qint64(n) > kMaxListingBytes) {
+                self->sinkOverflow = true;
+                return 0; // ends the transfer
+            }
+            self->sink->append(data, qsizetype(n));
+        }
+        return n;
+    }
 
     static size_t readSource(char *buffer, size_t size, size_t count, void *data)
     {
@@ -525,6 +545,10 @@ struct TFtpClient::Impl {
             self->readFailed = true;
             return CURL_READFUNC_ABORT;
         }
+        if (self->digest)
+            self->digest->Add(buffer, n);
+        else if (self->digestPipe)
+            self->digestPipe->Add(buffer, n);
         return size_t(n);
     }
 
@@ -781,7 +805,8 @@ bool TFtpClient::ChangeFolder(const QString &path)
     return true;
 }
 
-bool TFtpClient::SendFile(const QString &localPath, const QString &remotePath)
+bool TFtpClient::SendFile(const QString &localPath, const QString &remotePath, RemotePresence presence,
+                          TFileFingerprint *sent)
 {
     QStringList names;
     if (!SplitRelative(remotePath, names)) {
@@ -807,10 +832,20 @@ bool TFtpClient::SendFile(const QString &localPath, const QString &remotePath)
         ? QStringList{QStringLiteral("rename ") + SftpQuoted(tempPath) + QLatin1Char(' ') + SftpQuoted(finalPath)}
         : QStringList{QStringLiteral("RNFR ") + temporary, QStringLiteral("RNTO ") + name};
 
+    // The fingerprint of what is sent: a large file is hashed beside the
+    // transfer rather than in its way.
+    TSha256 digest;
+    const bool large = file.size() >= 4 * 1024 * 1024;
+    TFileFingerprint arrived; // what the last whole send carried
     const auto send = [&](const QString &as, const QStringList &after) {
         file.seek(0);
         d->source = &file;
         d->sourceSize = file.size();
+        d->digest = sent && !large ? &digest : nullptr;
+        d->digestPipe = sent && large ? &d->pipe : nullptr;
+        digest.Reset();
+        if (d->digestPipe)
+            d->pipe.Reset();
         CommandList commands(after);
         curl_easy_setopt(d->easy, CURLOPT_URL, (dirUrl + QString::fromLatin1(QUrl::toPercentEncoding(as))).toUtf8().constData());
         curl_easy_setopt(d->easy, CURLOPT_UPLOAD, 1L);
@@ -821,11 +856,39 @@ bool TFtpClient::SendFile(const QString &localPath, const QString &remotePath)
             curl_easy_setopt(d->easy, CURLOPT_POSTQUOTE, commands.list);
         const bool ok = d->run();
         d->source = nullptr;
+        d->digest = nullptr;
+        d->digestPipe = nullptr;
+        if (ok && sent) {
+            arrived.Size = large ? d->pipe.Length() : digest.Length();
+            arrived.Sha256 = large ? d->pipe.HexResult() : digest.HexResult();
+        }
         return ok;
     };
+    const auto done = [&] {
+        if (sent)
+            *sent = arrived;
+        return true;
+    };
+    if (sent)
+        *sent = TFileFingerprint();
+
+    if (presence == RemotePresence::Absent) {
+        // Nothing there to protect: straight to its name. What arrived of a
+        // file that failed half-way goes again (within a short time).
+        if (send(name, {}))
+            return done();
+        const FtpFailure failure = d->failure;
+        const int code = d->errorCode;
+        const QString text = d->errorText;
+        const CommandList remove(d->sftp() ? QStringList{QStringLiteral("*rm ") + SftpQuoted(finalPath)}
+                                           : QStringList{QStringLiteral("*DELE ") + name});
+        d->runCommands(d->sftp() ? d->folderUrl({}, false) : dirUrl, remove, Impl::OpKind::Cleanup);
+        d->setFailure(failure, code, text);
+        return false;
+    }
 
     if (send(temporary, renameIntoPlace))
-        return true;
+        return done();
     FtpFailure failure = d->failure;
     int code = d->errorCode;
     QString text = d->errorText;
@@ -837,11 +900,11 @@ bool TFtpClient::SendFile(const QString &localPath, const QString &remotePath)
             ? QStringList{QStringLiteral("*rm ") + SftpQuoted(finalPath), renameIntoPlace.first()}
             : QStringList{QStringLiteral("*DELE ") + name, renameIntoPlace.at(0), renameIntoPlace.at(1)});
         if (d->runCommands(d->sftp() ? d->folderUrl({}, false) : dirUrl, again))
-            return true;
+            return done();
         if (d->failure == FtpFailure::Refused && send(name, {})) {
             DeleteFile((names + QStringList{temporary}).join(QLatin1Char('/')));
             d->setOk();
-            return true;
+            return done();
         }
         failure = d->failure;
         code = d->errorCode;
@@ -849,7 +912,7 @@ bool TFtpClient::SendFile(const QString &localPath, const QString &remotePath)
     } else if (failure == FtpFailure::Refused) {
         // Some servers refuse the temporary name itself: send directly.
         if (send(name, {}))
-            return true;
+            return done();
     }
     // Failed: the temporary file goes (within a short time, the connection
     // may have to be made again), and the cause is reported.
@@ -875,6 +938,105 @@ bool TFtpClient::DeleteFile(const QString &remotePath)
     }
     const CommandList commands(QStringList{QStringLiteral("DELE ") + name});
     return d->runCommands(d->folderUrl(dir, d->folderAbsolute), commands);
+}
+
+namespace {
+
+// "type=file;size=123;modify=20240101000000; name" (RFC 3659), one a line.
+QList<TRemoteEntry> ParseMachineListing(const QByteArray &listing)
+{
+    QList<TRemoteEntry> out;
+    for (QByteArray line : listing.split('\n')) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        const int space = line.indexOf(' ');
+        if (space <= 0 || space + 1 >= line.size())
+            continue;
+        TRemoteEntry e;
+        e.Name = QString::fromUtf8(line.mid(space + 1));
+        QByteArray type;
+        qint64 size = -1;
+        for (const QByteArray &fact : line.left(space).split(';')) {
+            const int eq = fact.indexOf('=');
+            if (eq <= 0)
+                continue;
+            const QByteArray key = fact.left(eq).toLower();
+            const QByteArray value = fact.mid(eq + 1).toLower();
+            if (key == "type") {
+                type = value;
+            } else if (key == "size") {
+                bool ok = false;
+                size = value.toLongLong(&ok);
+                if (!ok || size < 0)
+                    size = -1;
+            }
+        }
+        // A file's size (a folder's says nothing); the folder itself and its parent are left out.
+        e.Size = type == "file" ? size : -1;
+        const bool self = type == "cdir" || type == "pdir";
+        if (!self && e.Name != QLatin1String(".") && e.Name != QLatin1String(".."))
+            out << e;
+    }
+    return out;
+}
+
+// One name a line (some servers put the folder before it).
+QList<TRemoteEntry> ParseNameListing(const QByteArray &listing)
+{
+    QList<TRemoteEntry> out;
+    for (QByteArray line : listing.split('\n')) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        const QString name = QString::fromUtf8(line).section(QLatin1Char('/'), -1);
+        if (!name.isEmpty() && name != QLatin1String(".") && name != QLatin1String(".."))
+            out << TRemoteEntry{name, -1};
+    }
+    return out;
+}
+
+} // namespace
+
+bool TFtpClient::ListFolder(const QString &path, QList<TRemoteEntry> &entries)
+{
+    entries.clear();
+    QStringList names;
+    if (!path.isEmpty() && !SplitRelative(path, names)) {
+        d->setFailure(FtpFailure::BadName, 0, QStringLiteral("The folder name is not allowed."));
+        return false;
+    }
+    const QByteArray url = d->folderUrl(d->folder + names, d->folderAbsolute).toUtf8();
+    QByteArray listing;
+    const auto list = [&](const char *command) {
+        listing.clear();
+        d->sink = &listing;
+        d->sinkOverflow = false;
+        curl_easy_setopt(d->easy, CURLOPT_URL, url.constData());
+        if (command)
+            curl_easy_setopt(d->easy, CURLOPT_CUSTOMREQUEST, command);
+        else
+            curl_easy_setopt(d->easy, CURLOPT_DIRLISTONLY, 1L);
+        const bool ok = d->run();
+        d->sink = nullptr;
+        if (d->sinkOverflow) {
+            d->setFailure(FtpFailure::Refused, 0, QStringLiteral("The folder's listing is too large."));
+            return false;
+        }
+        return ok;
+    };
+    // FTP: the machine-readable listing with sizes, or the names alone from a
+    // server without it; SFTP: the names.
+    if (!d->sftp()) {
+        if (list("MLSD")) {
+            entries = ParseMachineListing(listing);
+            return true;
+        }
+        if (d->failure != FtpFailure::Refused || d->sinkOverflow)
+            return false;
+    }
+    if (!list(nullptr))
+        return false;
+    entries = ParseNameListing(listing);
+    return true;
 }
 
 TRemoteSize TFtpClient::RemoteSize(const QString &remotePath)

@@ -43,6 +43,19 @@ enum class FtpFailure {
     Other
 };
 
+// A name in a folder's listing, with its size where the server gives it (-1 otherwise).
+struct TRemoteEntry {
+    QString Name;
+    qint64 Size = -1;
+};
+
+// What the sender knows of a file's place on the server before sending it.
+enum class RemotePresence {
+    Unknown,  // not known: treated as there
+    Absent,   // a listing of its folder, just made, does not hold it
+    Present,  // its folder holds a file of that name
+};
+
 struct TFtpLogOn {
     TTransferProtocol Protocol = TTransferProtocol::FTP;
     QString Host;
@@ -79,11 +92,21 @@ public:
     void SetBinary(bool binary) { m_binary = binary; }
     bool Binary() const { return m_binary; }
     // Sends the local file under remotePath (relative to the current folder, may
-    // hold subfolders). The file goes up under a temporary name beside its
-    // place and is renamed into place once it arrived whole, so the server's
-    // old copy is replaced only by a whole new one; where the server refuses the
-    // rename, it is sent directly. On failure or cancel the temporary file is removed.
-    bool SendFile(const QString &localPath, const QString &remotePath);
+    // hold subfolders). A file that may be on the server goes up under a
+    // temporary name beside its place and is renamed into place once it arrived
+    // whole, so the server's old copy is replaced only by a whole new one; where
+    // the server refuses the rename, it is sent directly. On failure or cancel
+    // the temporary file is removed. A file known to be absent (presence
+    // Absent) has no old copy to protect: it is sent under its own name, and on
+    // failure or cancel what arrived of it is removed.
+    // sent (may be null) receives the size and SHA-256 of the bytes that went up.
+    bool SendFile(const QString &localPath, const QString &remotePath,
+                  RemotePresence presence = RemotePresence::Unknown, TFileFingerprint *sent = nullptr);
+    // Lists the files of a folder (relative to the current folder; "" for the
+    // current folder itself). False when the server cannot list it, or the
+    // listing is too large to be a site's folder. Sizes come where the server
+    // gives them in a machine-readable listing.
+    bool ListFolder(const QString &path, QList<TRemoteEntry> &entries);
     // Removes a remote file (relative to the current folder).
     bool DeleteFile(const QString &remotePath);
     // The size of a remote file (relative to the current folder) by the
@@ -110,6 +133,8 @@ public:
     QString PeerFingerprint() const;
     // Control connections opened so far (one for a healthy session).
     int ConnectionsMade() const;
+    // Largest listing ListFolder accepts, in bytes.
+    static constexpr qint64 kMaxListingBytes = 16 * 1024 * 1024;
 
     // Bytes of the current file sent so far and its size (called on the thread
     // doing the work).

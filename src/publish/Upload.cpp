@@ -304,6 +304,7 @@ TUploadOutcome TUploadJob::DoUpload()
     }
     m_files = 1 + int(m_plan.Images.size());
     m_lastValue = -1;
+    m_listings.clear();
     m_changes = std::make_unique<TUploadChanges>(IdentityOf(m_target), m_page.SendEverything, m_page.SentFilesFolder);
     bool succeeded = false;
     if (ConnectToServer() && !m_cancelled && UploadAll())
@@ -390,14 +391,71 @@ void TUploadJob::SetTransferMode(const QString &extension)
         m_ftp.SetBinary(binary);
 }
 
-// Sends one file (index 0 is the page) with the progress bar before it.
-bool TUploadJob::SendOne(const TUploadFile &file, int index)
+// Sends one file (index 0 is the page) with the progress bar before it. A file
+// the server does not hold yet goes straight to its name; one it holds goes
+// through a temporary name, so that its old copy is replaced only by a whole one.
+bool TUploadJob::SendOne(const TUploadFile &file, int index, TFileFingerprint *sent)
 {
     m_lastValue = qint64(index) * 1000;
     if (OnProgress)
         OnProgress(m_lastValue, qint64(m_files) * 1000);
     SetTransferMode(ExtensionOf(file.LocalPath));
-    return m_ftp.SendFile(file.LocalPath, file.RemotePath);
+    const RemotePresence presence = PresenceOf(file.RemotePath);
+    TFileFingerprint arrived;
+    const bool ok = m_ftp.SendFile(file.LocalPath, file.RemotePath, presence, &arrived);
+    if (ok) {
+        // Now it is there (a second file of that name would replace it).
+        FolderListing &listing = m_listings[file.RemotePath.section(QLatin1Char('/'), 0, -2)];
+        const QString name = file.RemotePath.section(QLatin1Char('/'), -1);
+        listing.Sizes.insert(name, m_ftp.Binary() ? arrived.Size : -1);
+        listing.LowerNames.insert(name.toLower());
+    }
+    if (sent)
+        *sent = arrived;
+    return ok;
+}
+
+const TUploadJob::FolderListing &TUploadJob::ListingOf(const QString &remotePath)
+{
+    const QString folder = remotePath.section(QLatin1Char('/'), 0, -2);
+    auto it = m_listings.find(folder);
+    if (it != m_listings.end())
+        return *it;
+    FolderListing listing;
+    QList<TRemoteEntry> entries;
+    if (!m_cancelled && m_ftp.ListFolder(folder, entries)) {
+        listing.Listed = true;
+        for (const TRemoteEntry &e : std::as_const(entries)) {
+            listing.Sizes.insert(e.Name, e.Size);
+            listing.LowerNames.insert(e.Name.toLower());
+        }
+    }
+    m_ftp.SetErrorCode(0); // a server that cannot list: each file is asked about
+    return *m_listings.insert(folder, listing);
+}
+
+RemotePresence TUploadJob::PresenceOf(const QString &remotePath)
+{
+    const FolderListing &listing = ListingOf(remotePath);
+    if (!listing.Listed)
+        return RemotePresence::Unknown;
+    const QString name = remotePath.section(QLatin1Char('/'), -1);
+    // A server that ignores letter case holds "Pic.GIF" as "pic.gif": there.
+    return listing.LowerNames.contains(name.toLower()) ? RemotePresence::Present : RemotePresence::Absent;
+}
+
+TRemoteSize TUploadJob::RemoteSizeOf(const QString &remotePath)
+{
+    const FolderListing &listing = ListingOf(remotePath);
+    const QString name = remotePath.section(QLatin1Char('/'), -1);
+    if (listing.Listed) {
+        if (!listing.LowerNames.contains(name.toLower()))
+            return TRemoteSize{TRemoteSize::Missing, -1};
+        const qint64 size = listing.Sizes.value(name, -1);
+        if (size >= 0)
+            return TRemoteSize{TRemoteSize::Known, size};
+    }
+    return m_ftp.RemoteSize(remotePath);
 }
 
 void TUploadJob::PrepareCheck()
@@ -440,16 +498,17 @@ bool TUploadJob::UploadAll()
                 failed << f.Shown;
                 continue;
             }
-            const TSendDecision decision = m_changes->Picture(
-                f.LocalPath, f.RemotePath, [this](const QString &remote) { return m_ftp.RemoteSize(remote); },
+            const TSendDecision decision = m_changes->PictureBeforeSending(
+                f.LocalPath, f.RemotePath, [this](const QString &remote) { return RemoteSizeOf(remote); },
                 &m_cancelled);
             if (m_cancelled)
                 break;
             if (!decision.Send)
                 continue;
-            const bool sent = SendOne(f, i + 1);
+            TFileFingerprint arrived;
+            const bool sent = SendOne(f, i + 1, &arrived);
             if (sent)
-                m_changes->Sent(f.RemotePath);
+                m_changes->Sent(f.RemotePath, arrived);
             else
                 m_changes->NotSent(f.RemotePath);
             if (!sent && !m_cancelled) {

@@ -14,7 +14,9 @@
 #include "publish/PageVerify.h"
 #include "publish/UploadTarget.h"
 
+#include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -121,7 +123,17 @@ private:
     bool UploadAll();
     void SetTransferMode(const QString &extension);
     void SetStatus(const QString &text);
-    bool SendOne(const TUploadFile &file, int index);
+    bool SendOne(const TUploadFile &file, int index, TFileFingerprint *sent = nullptr);
+    // What the server holds: each folder is listed once per upload, when a
+    // file first goes there.
+    struct FolderListing {
+        bool Listed = false;             // false: the server could not list it
+        QHash<QString, qint64> Sizes;    // by name (-1: size not given)
+        QSet<QString> LowerNames;        // every name in lower case
+    };
+    const FolderListing &ListingOf(const QString &remotePath);
+    RemotePresence PresenceOf(const QString &remotePath);
+    TRemoteSize RemoteSizeOf(const QString &remotePath);
     void PrepareCheck();
     QString AddressShown() const;
     QString CauseText() const;
@@ -134,6 +146,7 @@ private:
     QString m_knownHosts;
     TUploadOutcome m_outcome;
     std::atomic<bool> m_cancelled{false};
+    QHash<QString, FolderListing> m_listings; // by remote folder ("" the server's folder)
     int m_files = 0;        // files in this upload (page included)
     qint64 m_lastValue = -1;
 };

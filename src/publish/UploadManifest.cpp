@@ -3,6 +3,7 @@
 #include "app/AppPaths.h"
 #include "base/SafeFile.h"
 #include "publish/ServerList.h"
+#include "publish/Sha256.h"
 #include "publish/UploadTarget.h"
 
 #include <QCryptographicHash>
@@ -84,7 +85,7 @@ TFileFingerprint FingerprintBytes(const QByteArray &bytes)
 {
     TFileFingerprint f;
     f.Size = bytes.size();
-    f.Sha256 = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+    f.Sha256 = TSha256::Hex(bytes);
     return f;
 }
 
@@ -101,7 +102,7 @@ TFileFingerprint FingerprintFile(const QString &nativePath, const std::atomic<bo
     QFile file(nativePath);
     if (!QFileInfo(nativePath).isFile() || !file.open(QIODevice::ReadOnly))
         return f;
-    QCryptographicHash hash(QCryptographicHash::Sha256);
+    TSha256 hash;
     QByteArray buffer(256 * 1024, Qt::Uninitialized);
     qint64 total = 0;
     for (;;) {
@@ -112,11 +113,11 @@ TFileFingerprint FingerprintFile(const QString &nativePath, const std::atomic<bo
             return TFileFingerprint();
         if (got == 0)
             break;
-        hash.addData(QByteArrayView(buffer.constData(), got));
+        hash.Add(buffer.constData(), got);
         total += got;
     }
     f.Size = total;
-    f.Sha256 = hash.result().toHex();
+    f.Sha256 = hash.HexResult();
     return f;
 }
 
@@ -276,6 +277,44 @@ TSendDecision TUploadChanges::Picture(const QString &localPath, const QString &r
     return d;
 }
 
+TSendDecision TUploadChanges::PictureBeforeSending(const QString &localPath, const QString &remoteName,
+                                                  const RemoteSizeQuery &query, const std::atomic<bool> *cancel)
+{
+    const QFileInfo info(localPath);
+    if (!info.isFile())
+        return Picture(localPath, remoteName, query, cancel); // reported as unreadable
+    const qint64 size = info.size();
+    const TManifestEntry *known = m_before.Find(remoteName);
+    TSendDecision quick{false, SendReason::Unchanged};
+    bool asked = false;
+    TRemoteSize there;
+    if (m_sendEverything)
+        quick = {true, SendReason::SendEverything};
+    else if (m_before.IsEmpty())
+        quick = {true, SendReason::FirstUpload};
+    else if (!known)
+        quick = {true, SendReason::NotSentBefore};
+    else if (known->Size != size)
+        quick = {true, SendReason::ChangedHere};
+    else if (query) {
+        there = query(remoteName);
+        asked = true;
+        if (there.Answer == TRemoteSize::Missing)
+            quick = {true, SendReason::MissingThere};
+        else if (there.Answer == TRemoteSize::Known && there.Bytes != known->Size)
+            quick = {true, SendReason::ChangedThere};
+    }
+    if (quick.Send) {
+        m_seen.insert(remoteName, TFileFingerprint());
+        m_pending.insert(remoteName, TFileFingerprint());
+        m_pendingPath.insert(remoteName, localPath);
+        return quick;
+    }
+    // The server holds a copy of the size sent before: the local file decides.
+    const RemoteSizeQuery answered = asked ? RemoteSizeQuery([there](const QString &) { return there; }) : query;
+    return Picture(localPath, remoteName, answered, cancel);
+}
+
 void TUploadChanges::PageSent(const QString &remoteName, const QByteArray &sentBytes)
 {
     m_now.Record(remoteName, FingerprintText(sentBytes));
@@ -283,12 +322,29 @@ void TUploadChanges::PageSent(const QString &remoteName, const QByteArray &sentB
 
 void TUploadChanges::Sent(const QString &remoteName)
 {
-    m_now.Record(remoteName, m_pending.take(remoteName));
+    Sent(remoteName, TFileFingerprint());
+}
+
+void TUploadChanges::Sent(const QString &remoteName, const TFileFingerprint &sent)
+{
+    TFileFingerprint f = m_pending.take(remoteName);
+    const QString localPath = m_pendingPath.take(remoteName);
+    if (sent.Valid())
+        f = sent;
+    else if (!f.Valid() && !localPath.isEmpty())
+        f = FingerprintFile(localPath); // not read before: read now
+    if (!f.Valid()) {
+        m_now.Forget(remoteName); // unknown: sent again next time
+        return;
+    }
+    m_seen.insert(remoteName, f);
+    m_now.Record(remoteName, f);
 }
 
 void TUploadChanges::NotSent(const QString &remoteName)
 {
     m_pending.remove(remoteName);
+    m_pendingPath.remove(remoteName);
     m_now.Forget(remoteName);
 }
 

@@ -153,10 +153,20 @@ public:
     // Whether the picture goes up (reads the local file to fingerprint it).
     TSendDecision Picture(const QString &localPath, const QString &remoteName, const RemoteSizeQuery &query,
                           const std::atomic<bool> *cancel = nullptr);
+    // The same decision for a sender that fingerprints what it sends (Sent
+    // with the fingerprint) and whose query is cheap (a listing already made):
+    // the local file is read beforehand only when the decision needs it, that
+    // is when what was sent before has the local file's size and the server
+    // still holds a copy of that size. A file that goes up for another reason
+    // is read once, while it is sent.
+    TSendDecision PictureBeforeSending(const QString &localPath, const QString &remoteName,
+                                       const RemoteSizeQuery &query, const std::atomic<bool> *cancel = nullptr);
     // The page arrived (recorded by its text: line ends as LF).
     void PageSent(const QString &remoteName, const QByteArray &sentBytes);
     // A picture asked about arrived / did not arrive.
     void Sent(const QString &remoteName);
+    // The same with the fingerprint of the bytes that went up (used when valid).
+    void Sent(const QString &remoteName, const TFileFingerprint &sent);
     void NotSent(const QString &remoteName);
 
     // The fingerprint of a picture asked about (invalid when it was not).
@@ -173,7 +183,8 @@ private:
     bool m_sendEverything = false;
     TUploadManifest m_before;
     TUploadManifest m_now;
-    QMap<QString, TFileFingerprint> m_pending; // asked about, not yet sent
+    QMap<QString, TFileFingerprint> m_pending; // asked about, not yet sent (invalid: not read yet)
+    QMap<QString, QString> m_pendingPath;      // their local files
     QMap<QString, TFileFingerprint> m_seen;    // every picture asked about
     QStringList m_skipped;
 };

@@ -1,6 +1,7 @@
 // The list of what was last sent to each server, and the choice of files an
 // upload sends with it.
 #include "publish/ServerList.h"
+#include "publish/Sha256.h"
 #include "publish/UploadManifest.h"
 
 #include <QDir>
@@ -291,6 +292,28 @@ private Q_SLOTS:
         QVERIFY(!FingerprintFile(path, &cancel).Valid());
     }
 
+    // The digest computed beside a transfer: the same as the plain one, in
+    // any chunking, more chunks than it queues, and anew after Reset.
+    void digestOnAThreadOfItsOwn()
+    {
+        QByteArray content(3 * 1024 * 1024 + 17, Qt::Uninitialized);
+        for (qsizetype i = 0; i < content.size(); ++i)
+            content[i] = char((i * 7919) >> 5);
+        const QByteArray expected = QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex();
+        TSha256Pipe pipe;
+        pipe.Add("left over", 9);
+        pipe.Reset();
+        for (const qsizetype chunk : {qsizetype(1000), qsizetype(64 * 1024), qsizetype(512 * 1024)}) {
+            for (qsizetype at = 0; at < content.size(); at += chunk)
+                pipe.Add(content.constData() + at, qMin(chunk, content.size() - at));
+            QCOMPARE(pipe.Length(), qint64(content.size()));
+            QCOMPARE(pipe.HexResult(), expected);
+        }
+        pipe.Add("abc", 3);
+        QCOMPARE(pipe.HexResult(), QByteArray("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"));
+        TSha256Pipe unused; // ends without a thread
+    }
+
     // Three uploads as the upload runs them: the first sends all, the second
     // only what changed here or went missing there, "send everything" all once.
     void uploadsOneAfterAnother()
@@ -349,6 +372,74 @@ private Q_SLOTS:
         TUploadChanges after(Identity(), false, folder);
         QCOMPARE(after.Picture(dir.filePath(QStringLiteral("a.gif")), QStringLiteral("graphics/a.gif"), {}).Reason,
                  SendReason::NotSentBefore);
+    }
+
+    // For a sender that fingerprints what it sends: the local file is read
+    // beforehand only when the decision needs it, the server is asked at most
+    // once, and what went up is what is recorded.
+    void decidesBeforeReadingWhenItCan()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("sent"));
+        const QString local = dir.filePath(QStringLiteral("a.gif"));
+        const QString remote = QStringLiteral("graphics/a.gif");
+        {
+            QFile f(local);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("picture a");
+        }
+        // A first upload: sent unread; the fingerprint of the bytes sent is kept.
+        const TFileFingerprint wentUp = Print("picture A"); // same size, other bytes
+        {
+            TUploadChanges changes(Identity(), false, folder);
+            int asked = 0;
+            const TSendDecision d = changes.PictureBeforeSending(local, remote, Server({}, &asked));
+            QVERIFY(d.Send);
+            QCOMPARE(d.Reason, SendReason::FirstUpload);
+            QCOMPARE(asked, 0);
+            QVERIFY(!changes.FingerprintOf(remote).Valid()); // not read
+            changes.Sent(remote, wentUp);
+            QCOMPARE(changes.FingerprintOf(remote).Sha256, wentUp.Sha256);
+            QVERIFY(changes.Save());
+        }
+        const auto decide = [&](const RemoteSizeQuery &query) {
+            TUploadChanges changes(Identity(), false, folder);
+            return changes.PictureBeforeSending(local, remote, query);
+        };
+        // Gone there: sent without reading it here.
+        int asked = 0;
+        QCOMPARE(decide(Server({{remote, TRemoteSize{TRemoteSize::Missing, -1}}}, &asked)).Reason, SendReason::MissingThere);
+        QCOMPARE(asked, 1);
+        asked = 0;
+        QCOMPARE(decide(Server({{remote, TRemoteSize{TRemoteSize::Known, 3}}}, &asked)).Reason, SendReason::ChangedThere);
+        QCOMPARE(asked, 1);
+        // There as sent: the local file decides, and it differs from what went up.
+        asked = 0;
+        QCOMPARE(decide(Server({{remote, TRemoteSize{TRemoteSize::Known, 9}}}, &asked)).Reason, SendReason::ChangedHere);
+        QCOMPARE(asked, 1);
+
+        // Sent without a fingerprint of the bytes: the file is read to record it.
+        {
+            TUploadChanges changes(Identity(), true, folder);
+            QCOMPARE(changes.PictureBeforeSending(local, remote, {}).Reason, SendReason::SendEverything);
+            changes.Sent(remote);
+            QCOMPARE(changes.FingerprintOf(remote).Sha256, FingerprintFile(local).Sha256);
+            QVERIFY(changes.Save());
+        }
+        asked = 0;
+        const TSendDecision same = decide(Server({{remote, TRemoteSize{TRemoteSize::Known, 9}}}, &asked));
+        QCOMPARE(same.Send, false);
+        QCOMPARE(same.Reason, SendReason::Unchanged);
+        QCOMPARE(asked, 1);
+        // Changed size here: the server is not asked.
+        {
+            QFile f(local);
+            QVERIFY(f.open(QIODevice::Append));
+            f.write(", retouched");
+        }
+        asked = 0;
+        QCOMPARE(decide(Server({}, &asked)).Reason, SendReason::ChangedHere);
+        QCOMPARE(asked, 0);
     }
 
     void whatIsSent()

@@ -450,6 +450,144 @@ private Q_SLOTS:
         QVERIFY(WriteFile(m_html + QStringLiteral("/graphics/a.gif"), Pattern(60000, 'a')));
     }
 
+    // A file the server does not hold goes straight to its name; one it holds
+    // (in any letter case: the server may ignore case) goes up under a
+    // temporary name and is renamed into place. Each folder is listed once.
+    void newFilesGoStraightExistingOnesThroughATemporaryName()
+    {
+        const QString log = m_tmp.filePath(QStringLiteral("commands.log"));
+        QFile::remove(log);
+        TFtpTestServer::Options o;
+        o.CommandLog = log;
+        auto server = StartServer(TTransferProtocol::FTP, o);
+        QVERIFY(WriteFile(m_root + QStringLiteral("/public_html/graphics/a.gif"), "old copy"));
+        QVERIFY(WriteFile(m_root + QStringLiteral("/public_html/graphics/B.GIF"), "other case"));
+        // A picture large enough to be fingerprinted beside its transfer.
+        QVERIFY(WriteFile(m_html + QStringLiteral("/backgrnd/sky.jpg"), Pattern(5 * 1024 * 1024 + 3, 's')));
+        TUploadPage page = Page();
+        page.SendEverything = true;
+        page.SentFilesFolder = m_tmp.filePath(QStringLiteral("sent-straight"));
+        const TUploadTarget t = Target(TTransferProtocol::FTP, *server);
+        {
+            TUploadJob job(page, t);
+            const TUploadOutcome out = job.DoUpload();
+            QVERIFY2(out.Result == UploadResult::Succeeded, qPrintable(out.Message));
+        }
+        QStringList commands = QString::fromLatin1(ReadAll(log)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        const auto sends = [&commands] {
+            QStringList out;
+            for (const QString &c : std::as_const(commands))
+                if (c.startsWith(QLatin1String("STOR ")) || c.startsWith(QLatin1String("RNFR "))
+                    || c.startsWith(QLatin1String("RNTO ")) || c.startsWith(QLatin1String("DELE ")))
+                    out << c;
+            return out;
+        };
+        QCOMPARE(sends(), (QStringList{QStringLiteral("STOR MyPage.html"),
+                                       QStringLiteral("STOR .wbx-a.gif.part"), QStringLiteral("RNFR .wbx-a.gif.part"),
+                                       QStringLiteral("RNTO a.gif"),
+                                       QStringLiteral("STOR .wbx-b.gif.part"), QStringLiteral("RNFR .wbx-b.gif.part"),
+                                       QStringLiteral("RNTO b.gif"),
+                                       QStringLiteral("STOR sky.jpg")}));
+        QCOMPARE(commands.count(QStringLiteral("MLSD")), 3); // public_html, graphics, backgrnd
+        QCOMPARE(commands.filter(QStringLiteral("SIZE")), QStringList());
+        QCOMPARE(ReadAll(m_root + QStringLiteral("/public_html/MyPage.html")), m_pageBytes);
+        QCOMPARE(ReadAll(m_root + QStringLiteral("/public_html/graphics/a.gif")), ReadAll(m_html + QStringLiteral("/graphics/a.gif")));
+        QCOMPARE(ReadAll(m_root + QStringLiteral("/public_html/graphics/b.gif")), ReadAll(m_html + QStringLiteral("/graphics/b.gif")));
+        QCOMPARE(ReadAll(m_root + QStringLiteral("/public_html/graphics/B.GIF")), QByteArray("other case"));
+        QCOMPARE(ReadAll(m_root + QStringLiteral("/public_html/backgrnd/sky.jpg")), ReadAll(m_html + QStringLiteral("/backgrnd/sky.jpg")));
+        // What went up is what the next upload compares with.
+        {
+            const TUploadChanges known(IdentityOf(t), false, page.SentFilesFolder);
+            for (const QString &name : {QStringLiteral("graphics/a.gif"), QStringLiteral("backgrnd/sky.jpg")}) {
+                const TManifestEntry *e = known.Before().Find(name);
+                QVERIFY(e);
+                const TFileFingerprint local = FingerprintFile(m_html + QLatin1Char('/') + name);
+                QCOMPARE(e->Size, local.Size);
+                QCOMPARE(e->Sha256, local.Sha256);
+            }
+        }
+
+        // Again: the page is there now, and is replaced whole; the pictures
+        // the server holds as sent are not sent again.
+        QVERIFY(QFile::resize(log, 0)); // the server appends to it
+        page.SendEverything = false;
+        TUploadJob again(page, t);
+        const TUploadOutcome out = again.DoUpload();
+        QVERIFY2(out.Result == UploadResult::Succeeded, qPrintable(out.Message));
+        QCOMPARE(out.Skipped.size(), 3);
+        commands = QString::fromLatin1(ReadAll(log)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(sends(), (QStringList{QStringLiteral("STOR .wbx-MyPage.html.part"),
+                                       QStringLiteral("RNFR .wbx-MyPage.html.part"), QStringLiteral("RNTO MyPage.html")}));
+        QCOMPARE(commands.filter(QStringLiteral("SIZE")), QStringList()); // the listing told the sizes
+        QCOMPARE(ReadAll(m_root + QStringLiteral("/public_html/MyPage.html")), m_pageBytes);
+        QVERIFY(WriteFile(m_html + QStringLiteral("/backgrnd/sky.jpg"), Pattern(70000, 's')));
+    }
+
+    // The listing the upload works from: names with their sizes where the
+    // protocol gives them; nothing for a folder that is not there.
+    void listsAFolder_data() { AddProtocols(); }
+    void listsAFolder()
+    {
+        QFETCH(TTransferProtocol, protocol);
+        auto server = StartServer(protocol);
+        QVERIFY(WriteFile(m_root + QStringLiteral("/public_html/graphics/a.gif"), "12345"));
+        QVERIFY(WriteFile(m_root + QStringLiteral("/public_html/graphics/Name With Blanks.GIF"), ""));
+        QVERIFY(QDir().mkpath(m_root + QStringLiteral("/public_html/graphics/sub")));
+        const TUploadTarget t = Target(protocol, *server);
+        TFtpClient ftp;
+        TFtpLogOn logOn;
+        logOn.Protocol = protocol;
+        logOn.Host = t.Address;
+        logOn.UserName = t.UserName;
+        logOn.Password = t.Password;
+        logOn.TrustedFingerprint = t.TrustedFingerprint;
+        logOn.KnownHostsFile = m_knownHosts;
+        QVERIFY2(ftp.Connect(logOn), qPrintable(ftp.ErrorText()));
+        QVERIFY(ftp.ChangeFolder(QStringLiteral("public_html")));
+        QList<TRemoteEntry> entries;
+        QVERIFY2(ftp.ListFolder(QStringLiteral("graphics"), entries), qPrintable(ftp.ErrorText()));
+        QMap<QString, qint64> found;
+        for (const TRemoteEntry &e : std::as_const(entries))
+            found.insert(e.Name, e.Size);
+        const bool sizes = protocol != TTransferProtocol::SFTP;
+        QCOMPARE(found, (QMap<QString, qint64>{{QStringLiteral("a.gif"), sizes ? 5 : -1},
+                                                {QStringLiteral("Name With Blanks.GIF"), sizes ? 0 : -1},
+                                                {QStringLiteral("sub"), -1}}));
+        QVERIFY(!ftp.ListFolder(QStringLiteral("missing"), entries));
+        QVERIFY(entries.isEmpty());
+        QVERIFY(!ftp.ListFolder(QStringLiteral("../.."), entries));
+        QCOMPARE(ftp.Failure(), FtpFailure::BadName);
+        QVERIFY(ftp.Connected()); // a failed listing leaves the session as it was
+    }
+
+    // Cancel in the middle of a picture the server did not have: what arrived
+    // of it is removed, nothing else is left.
+    void cancelledNewPictureIsRemoved_data() { AddProtocols(); }
+    void cancelledNewPictureIsRemoved()
+    {
+        QFETCH(TTransferProtocol, protocol);
+        TFtpTestServer::Options o;
+        o.Throttle = 4 * 1024 * 1024;
+        auto server = StartServer(protocol, o);
+        QVERIFY(WriteFile(m_html + QStringLiteral("/graphics/a.gif"), Pattern(40 * 1024 * 1024, 'a')));
+        TUploadPage page = Page();
+        page.SendEverything = true;
+        TUploadRunner runner(page, Target(protocol, *server));
+        runner.Job().SetKnownHostsFile(m_knownHosts);
+        qint64 value = 0;
+        connect(&runner, &TUploadRunner::Progress, this, [&](qint64 v, qint64) { value = v; });
+        QSignalSpy finished(&runner, &TUploadRunner::Finished);
+        runner.Start();
+        QTRY_VERIFY_WITH_TIMEOUT(value > 1300, 20000);
+        QVERIFY(value < 1900);
+        QVERIFY(QFileInfo(m_root + QStringLiteral("/public_html/graphics/a.gif")).size() > 0); // on its way, under its name
+        runner.Cancel();
+        QVERIFY(finished.wait(5000));
+        QCOMPARE(runner.Outcome().Result, UploadResult::Cancelled);
+        QCOMPARE(FilesBelow(m_root), QStringList{QStringLiteral("public_html/MyPage.html")});
+        QVERIFY(WriteFile(m_html + QStringLiteral("/graphics/a.gif"), Pattern(60000, 'a')));
+    }
+
     // An unknown certificate or host key: the upload stops with its
     // fingerprint before logging on; trusted, it goes through.
     void unknownCertificateAndHostKey_data()

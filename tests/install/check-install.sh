@@ -71,6 +71,12 @@ layout)
     check "no run path into the build tree" \
         bash -c "! readelf -d '$program' | grep -E 'R(UN)?PATH' | grep -qF '$build'"
     check "every library the program needs is found" bash -c "! ldd '$program' | grep -q 'not found'"
+    # The window part: a module in the program's private library folder,
+    # loaded only for the window and the drawing commands.
+    module=$(find "$root" -name wobbin-express-window.so -path '*/lib*/wobbin-express/*' | head -1)
+    check "the window module is installed in a private library folder" test -n "$module"
+    [ -z "$module" ] || check "every library the window module needs is found" \
+        bash -c "! ldd '$module' | grep -q 'not found'"
     ;;
 
 program)
@@ -86,6 +92,11 @@ program)
     check "the exported page has its style from the installed data" \
         grep -q 'BODY BACKGROUND="backgrnd/stars.gif" BGCOLOR=' "$work/installed.html"
     check "commands only read: no user data folder was made" test ! -e "$XDG_DATA_HOME/Quorvex"
+    # A command loads none of the window libraries (they are in the window
+    # module, loaded only for the window and --thumbnail).
+    LD_DEBUG=files "$program" --export "$template" --out "$work/again.html" 2>"$work/loaded.txt"
+    check "--export loads no window library" \
+        bash -c "grep -q 'file=.*libQt6Core' '$work/loaded.txt' && ! grep -qE 'file=.*(libQt6(Gui|Widgets|WebEngine)|wobbin-express-window)' '$work/loaded.txt'"
 
     # --thumbnail: the stored picture (196 x 229) fitted, or the page drawn.
     "$program" --thumbnail "$data/save/Example.qze" "$work/stored.png" 128

@@ -268,6 +268,8 @@ bool TFtpTestServer::Start(const Options &options)
         args << QStringLiteral("--read-only") << d;
     if (options.NoRename)
         args << QStringLiteral("--no-rename");
+    if (!options.CommandLog.isEmpty())
+        args << QStringLiteral("--command-log") << options.CommandLog;
     if (options.Throttle > 0)
         args << QStringLiteral("--throttle") << QString::number(options.Throttle);
     if (!Launch(QString::fromLatin1(kPython), args))

@@ -68,6 +68,7 @@ public:
         bool NoRename = false;        // a server that refuses RNFR
         qint64 Throttle = 0;          // bytes a second the server takes at most
         TTestCertificate Certificate; // with Tls: this one instead of a self-signed one
+        QString CommandLog;           // a file that gets every command received, one a line
     };
     ~TFtpTestServer() override;
     bool Start(const Options &options);

@@ -14,6 +14,8 @@ Options:
   --read-only DIR       a folder below the root where nothing may be written
   --no-rename           answer RNFR with 502 (a server that cannot rename)
   --throttle N          accept uploads at N bytes a second at most
+  --command-log FILE    append each command the server receives to FILE, one
+                        a line ("PASS" without its value)
 """
 
 import argparse
@@ -37,6 +39,7 @@ def main():
     ap.add_argument("--read-only", action="append", default=[])
     ap.add_argument("--no-rename", action="store_true")
     ap.add_argument("--throttle", type=int, default=0)
+    ap.add_argument("--command-log")
     args = ap.parse_args()
 
     authorizer = DummyAuthorizer()
@@ -80,6 +83,13 @@ def main():
             self.respond("502 Command not implemented.")
         Handler.ftp_RNFR = ftp_RNFR
         Handler.proto_cmds = dict(Handler.proto_cmds)
+    if args.command_log:
+        log = open(args.command_log, "a", buffering=1)
+
+        def pre_process_command(self, line, cmd, arg, _base=base.pre_process_command):
+            log.write("PASS\n" if cmd == "PASS" else (cmd + " " + arg).rstrip() + "\n")
+            return _base(self, line, cmd, arg)
+        Handler.pre_process_command = pre_process_command
     # The data channel. pyftpdlib closes a data connection that is open before
     # its transfer command arrived; clients that start TLS on the data
     # connection at once (libcurl does) need it kept while the command comes.
