@@ -6,11 +6,18 @@
 #include "document/WebLinks.h"
 #include "publish/ServerList.h"
 
+#include <QFileInfo>
+
 namespace wobbin {
 
 namespace {
 const QString kCrLf = QStringLiteral("\r\n");
+
+bool PictureIsThere(const ResourceDetail &image)
+{
+    return QFileInfo(FindPathNoCase(ToNativePath(image.SourcePath))).isFile();
 }
+} // namespace
 
 TFlightFrame UploadFlightFrame(int frame)
 {
@@ -35,7 +42,7 @@ TFlightFrame UploadFlightFrame(int frame)
     return f;
 }
 
-bool BlocksUpload(const TPageProblem &problem)
+bool BreaksPage(const TPageProblem &problem)
 {
     return problem.Kind == PageProblemKind::MissingPicture || problem.Kind == PageProblemKind::PictureOutsideFolder;
 }
@@ -52,14 +59,13 @@ void TSendWork::CheckPage(const tWWWServerType *server)
                                   m_doc.HTMLFolder(), m_doc.UploadImages(), server, m_manifestFolder);
 }
 
-bool TSendWork::UploadBlocked() const
+QStringList TSendWork::MissingPictures() const
 {
-    if (!m_doc.RefusedReferences().isEmpty())
-        return true;
-    for (const TPageProblem &p : m_problems)
-        if (BlocksUpload(p))
-            return true;
-    return false;
+    QStringList missing;
+    for (const ResourceDetail &image : m_doc.UploadImages())
+        if (!PictureIsThere(image))
+            missing << image.RefName;
+    return missing;
 }
 
 QString TSendWork::RefusedNote() const
@@ -91,15 +97,15 @@ QString TSendWork::PrepareUpload(const tWWWServerType *server)
     if (!m_doc.SaveFromHTML(m_doc.PageHTMLPath(), &error))
         return LoadStr(340) + kCrLf + ToNativePath(m_doc.PageHTMLPath()) + kCrLf + error + kCrLf + LoadStr(233);
     CheckPage(server);
-    if (!UploadBlocked())
+    return QString();
+}
+
+QString TSendWork::MissingPicturesQuestion() const
+{
+    const QStringList missing = MissingPictures();
+    if (missing.isEmpty())
         return QString();
-    QString text = LoadStr(341);
-    for (const TPageProblem &p : m_problems)
-        if (BlocksUpload(p))
-            text += kCrLf + p.Text;
-    for (const RefusedReference &r : m_doc.RefusedReferences())
-        text += kCrLf + r.Reference + QStringLiteral(": ") + r.Reason;
-    return text + kCrLf + LoadStr(233);
+    return LoadStr(341) + kCrLf + missing.join(kCrLf) + kCrLf + kCrLf + LoadStr(349);
 }
 
 TUploadPage TSendWork::Page() const
@@ -107,7 +113,11 @@ TUploadPage TSendWork::Page() const
     TUploadPage page;
     page.PageFile = m_doc.CurrentFileName();
     page.HtmlFolder = m_doc.HTMLFolder();
-    page.Images = m_doc.UploadImages();
+    // A picture missing here is left out rather than failing the upload: the
+    // user was asked and chose to send the page without it.
+    for (const ResourceDetail &image : m_doc.UploadImages())
+        if (PictureIsThere(image))
+            page.Images << image;
     page.SendEverything = SendEverything;
     page.SentFilesFolder = m_manifestFolder;
     return page;

@@ -1,8 +1,8 @@
 #pragma once
 // What the Send panel decides, without widgets: whether a click on the page
-// starts the flight, the flight's frames, the page check with the problems
-// that stop an upload, the page written afresh just before it goes, what the
-// upload is given, and what a finished upload leaves behind (an accepted
+// starts the flight, the flight's frames, the page check, the page written
+// afresh just before it goes, the question about pictures missing here, what
+// the upload is given, and what a finished upload leaves behind (an accepted
 // certificate kept with the server, the address of the page, "Send
 // everything" used up). The window shows these and runs the dialogs.
 
@@ -31,9 +31,10 @@ struct TFlightFrame {
 constexpr int kFlightLastFrame = 9;
 TFlightFrame UploadFlightFrame(int frame);
 
-// A problem the upload cannot send around: a picture that is missing here or
-// lies outside the HTML folder (the page would go online broken).
-bool BlocksUpload(const TPageProblem &problem);
+// A problem that makes the page go online broken: a picture that is missing
+// here or lies outside the HTML folder. The check shows it in red; it never
+// keeps the user from sending.
+bool BreaksPage(const TPageProblem &problem);
 
 class TSendWork
 {
@@ -48,9 +49,9 @@ public:
     // none chosen).
     void CheckPage(const tWWWServerType *server);
     const QList<TPageProblem> &Problems() const { return m_problems; }
-    // True when a problem of the check stops the upload, or the HTML refers
-    // to pictures outside the HTML folder.
-    bool UploadBlocked() const;
+    // The pictures among the files to upload that are not in the HTML folder,
+    // as the page refers to them; the upload leaves them out.
+    QStringList MissingPictures() const;
     // The note beside the file list naming each refused picture with its
     // reason; empty when none.
     QString RefusedNote() const;
@@ -62,9 +63,14 @@ public:
     // Just before the upload: the page's HTML file written from the text as
     // it stands (hand edits included), the file list and the check made
     // afresh. Empty when the upload may start; otherwise the message to show
-    // (the cause of a failed write, or the problems that stop it).
+    // (the cause of a failed write: there is nothing to send).
     QString PrepareUpload(const tWWWServerType *server);
-    // What the upload sends.
+    // The question to ask before the flight when pictures are missing (Yes
+    // sends the page without them); empty when nothing needs asking.
+    // References outside the HTML folder are never asked about: the note
+    // beside the file list names them and they are not sent.
+    QString MissingPicturesQuestion() const;
+    // What the upload sends: the page and the pictures that are there.
     TUploadPage Page() const;
 
     // After the upload: a certificate or host key the user accepted is kept

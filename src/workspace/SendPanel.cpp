@@ -185,11 +185,11 @@ void TSendPanel::SetProblems(const QList<ProblemEntry> &entries)
     for (const ProblemEntry &e : entries) {
         auto *item = new QListWidgetItem(e.Text, lstProblems);
         item->setToolTip(e.Text);
-        if (e.Blocking)
+        if (e.BreaksPage)
             item->setForeground(QColor(0xC0, 0x00, 0x00));
         else if (!e.Serious)
             item->setForeground(QColor(0x00, 0x00, 0x80));
-        item->setData(Qt::UserRole, e.Blocking);
+        item->setData(Qt::UserRole, e.BreaksPage);
     }
     lstProblems->setVisible(!entries.isEmpty());
     lblProblems->setText(LoadStr(entries.isEmpty() ? 347 : 345));

@@ -45,10 +45,10 @@ public:
     void SetFiles(const QStringList &names);
     // The note naming the pictures that are not sent (hidden when empty).
     void SetRefusedNote(const QString &note);
-    // The page check's entries; blocking ones stop the upload.
+    // The page check's entries; those that break the page show in red.
     struct ProblemEntry {
         QString Text;
-        bool Blocking = false;
+        bool BreaksPage = false;
         bool Serious = false;
     };
     void SetProblems(const QList<ProblemEntry> &entries);

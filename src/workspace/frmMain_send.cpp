@@ -89,7 +89,7 @@ void TfrmMain::ShowSendCheck()
 {
     QList<TSendPanel::ProblemEntry> entries;
     for (const TPageProblem &p : m_sendWork->Problems())
-        entries << TSendPanel::ProblemEntry{p.Text, BlocksUpload(p), p.Serious};
+        entries << TSendPanel::ProblemEntry{p.Text, BreaksPage(p), p.Serious};
     m_send->SetProblems(entries);
     m_send->SetRefusedNote(m_sendWork->RefusedNote());
     m_send->SetSendEverything(m_sendWork->SendEverything);
@@ -136,6 +136,12 @@ void TfrmMain::imgUploadClick()
         MsgBox(this, problem, QMessageBox::Warning, QMessageBox::Ok);
         return;
     }
+    // Pictures missing here: the user decides, once, whether the page goes without them.
+    const QString question = m_sendWork->MissingPicturesQuestion();
+    if (!question.isEmpty()
+        && MsgBox(this, question, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+               != QMessageBox::Yes)
+        return;
     m_send->StartFlight();
 }
 

@@ -1,6 +1,7 @@
 // The Send panel's decisions without a window: when a click on the page starts
-// nothing, what stops an upload and what is only advice, the page written as
-// it stands before it goes, and what a finished upload leaves behind.
+// nothing, what the check marks as breaking the page (never a reason to
+// refuse), the question about missing pictures, the page written as it stands
+// before it goes, and what a finished upload leaves behind.
 #include "support/DocumentFakes.h"
 #include "support/FileTree.h"
 #include "support/PageBytes.h"
@@ -12,6 +13,8 @@
 #include "document/WorkspaceRules.h"
 #include "publish/SendWork.h"
 #include "publish/ServerList.h"
+#include "publish/Upload.h"
+#include "publish/UploadTarget.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -87,12 +90,13 @@ private Q_SLOTS:
         QCOMPARE(work.PrepareUpload(&server), QString());
         QVERIFY(!work.Problems().isEmpty());
         for (const TPageProblem &p : work.Problems())
-            QVERIFY2(!BlocksUpload(p), qPrintable(p.Text));
+            QVERIFY2(!BreaksPage(p), qPrintable(p.Text));
         QCOMPARE(ReadBytes(m_app + QStringLiteral("/HTMLFiles/Example.html")), edited.toLatin1());
 
         const TUploadPage page = work.Page();
         QCOMPARE(page.PageFile, m_doc->CurrentFileName());
         QCOMPARE(page.HtmlFolder, m_doc->HTMLFolder());
+        QCOMPARE(work.MissingPicturesQuestion(), QString());
         QCOMPARE(page.Images, m_doc->UploadImages());
         QVERIFY(std::any_of(page.Images.begin(), page.Images.end(),
                             [](const ResourceDetail &d) { return d.RefName == QLatin1String("graphics/flowers.jpg"); }));
@@ -100,30 +104,64 @@ private Q_SLOTS:
         QCOMPARE(page.SentFilesFolder, m_dir->filePath(QStringLiteral("sent")));
     }
 
-    void missingOrRefusedPicturesStopTheUpload()
+    // A missing picture is asked about before the flight and left out of what
+    // the upload is given; a reference outside the HTML folder is never asked
+    // about: it is named apart and the rest goes.
+    void missingPictureIsAskedAboutAndRefusedOneIsNamedApart()
     {
         OpenExample();
         QVERIFY(QFile::remove(m_app + QStringLiteral("/HTMLFiles/graphics/flowers.jpg")));
         TSendWork work(*m_doc, m_dir->filePath(QStringLiteral("sent")));
-        const QString missing = work.PrepareUpload(nullptr);
-        QVERIFY(missing.startsWith(LoadStr(341)));
-        QVERIFY(missing.contains(QStringLiteral("flowers.jpg")));
-        QVERIFY(missing.endsWith(LoadStr(233)));
+        QCOMPARE(work.PrepareUpload(nullptr), QString());
+        QCOMPARE(work.MissingPictures(), QStringList{QStringLiteral("graphics/flowers.jpg")});
+        const QString question = work.MissingPicturesQuestion();
+        QVERIFY(question.startsWith(LoadStr(341) + QStringLiteral("\r\ngraphics/flowers.jpg\r\n")));
+        QVERIFY(question.endsWith(LoadStr(349)));
         QCOMPARE(work.RefusedNote(), QString());
+        // The check's entry for it shows the page would break, in words that
+        // never say the upload stops.
+        int missing = 0;
+        for (const TPageProblem &p : work.Problems()) {
+            QVERIFY2(!p.Text.contains(QStringLiteral("stop"), Qt::CaseInsensitive), qPrintable(p.Text));
+            if (p.Kind == PageProblemKind::MissingPicture) {
+                ++missing;
+                QVERIFY(BreaksPage(p));
+                QVERIFY(p.Text.contains(QStringLiteral("flowers.jpg")));
+            }
+        }
+        QCOMPARE(missing, 1);
+        QVERIFY(!question.contains(QStringLiteral("stop"), Qt::CaseInsensitive));
+        // What the upload is given: everything but the missing picture.
+        const UploadImageList listed = m_doc->UploadImages();
+        UploadImageList present;
+        for (const ResourceDetail &d : listed)
+            if (d.RefName != QLatin1String("graphics/flowers.jpg"))
+                present << d;
+        QCOMPARE(present.size(), listed.size() - 1);
+        QCOMPARE(work.Page().Images, present);
+        const TUploadPlan plan = PlanUpload(work.Page(), TUploadTarget());
+        QCOMPARE(plan.Problem, QString());
+        QCOMPARE(plan.Images.size(), present.size());
 
-        // A picture outside the HTML folder is not among the files; the note names it.
+        // A picture outside the HTML folder is not among the files; the note
+        // names it, nothing is asked and the upload's plan takes the rest.
         QString text = m_doc->HtmlText();
         text.replace(QStringLiteral("</BODY>"), QStringLiteral("<IMG SRC=\"../../x.gif\"></BODY>"),
                      Qt::CaseInsensitive);
         m_doc->SetHtmlText(text);
         QVERIFY(QFile::copy(m_app + QStringLiteral("/HTMLFiles/graphics/button.gif"),
                             m_app + QStringLiteral("/HTMLFiles/graphics/flowers.jpg")));
-        const QString refused = work.PrepareUpload(nullptr);
-        QVERIFY(work.UploadBlocked());
-        QVERIFY2(refused.contains(QStringLiteral("../../x.gif: ")), qPrintable(refused));
-        QVERIFY(!refused.contains(QStringLiteral("flowers.jpg")));
+        QCOMPARE(work.PrepareUpload(nullptr), QString());
+        QCOMPARE(work.MissingPictures(), QStringList());
+        QCOMPARE(work.MissingPicturesQuestion(), QString());
         QVERIFY(work.RefusedNote().startsWith(LoadStr(342) + QStringLiteral("\n../../x.gif: ")));
         QVERIFY(!m_doc->UploadFileNames().join(',').contains(QStringLiteral("x.gif")));
+        QCOMPARE(work.Page().Images, m_doc->UploadImages());
+        const TUploadPlan all = PlanUpload(work.Page(), TUploadTarget());
+        QCOMPARE(all.Problem, QString());
+        QCOMPARE(all.Images.size(), listed.size());
+        for (const TUploadFile &f : all.Images)
+            QVERIFY2(!f.Shown.contains(QStringLiteral("x.gif")), qPrintable(f.Shown));
     }
 
     // A certificate accepted during the upload stays with the server, even

@@ -57,6 +57,12 @@ tWWWServerType Server(const QString &name, int port, const QString &password = Q
     return s;
 }
 
+// An FTP server on 127.0.0.1 with its "www" folder, the only server of the list.
+struct TLocalSite {
+    QString Root;
+    TFtpTestServer Ftp;
+};
+
 } // namespace
 
 class TestMainSend : public QObject
@@ -117,6 +123,25 @@ class TestMainSend : public QObject
             [&] { QCOMPARE(landed.count(), 0); }();
         }
         return check;
+    }
+
+    // The test fails (and the caller returns) when the server does not start.
+    void StartLocalSite(TLocalSite &site)
+    {
+        site.Root = m_dir->filePath(QStringLiteral("ftp"));
+        QVERIFY(QDir().mkpath(site.Root + QStringLiteral("/www")));
+        TFtpTestServer::Options o;
+        o.Root = site.Root;
+        QVERIFY2(site.Ftp.Start(o), qPrintable(site.Ftp.Error()));
+        SaveServers({Server(QStringLiteral("Local"), site.Ftp.Port())});
+        WriteSetting(QStringLiteral("General"), QStringLiteral("ShowJoy"), QStringLiteral("No"));
+    }
+
+    // How many message boxes shown so far begin with this text.
+    static int Asked(const QString &start)
+    {
+        const QStringList shown = TDialogs::ShownMessages();
+        return int(std::count_if(shown.begin(), shown.end(), [&](const QString &m) { return m.startsWith(start); }));
     }
 
 private Q_SLOTS:
@@ -208,7 +233,7 @@ private Q_SLOTS:
         QCOMPARE(Captions(problems), texts);
         QVERIFY(std::any_of(w->SendWork().Problems().begin(), w->SendWork().Problems().end(),
                             [](const TPageProblem &p) { return p.Kind == PageProblemKind::FirstPageNotIndex; }));
-        QVERIFY(!w->SendWork().UploadBlocked());
+        QCOMPARE(w->SendWork().MissingPictures(), QStringList());
 
         // Everything goes the first time; the box is used up by the upload.
         QTest::mouseClick(Named<QCheckBox>(w.get(), "chkSendAll"), Qt::LeftButton, {}, QPoint(6, 10));
@@ -319,11 +344,15 @@ private Q_SLOTS:
     }
 
     // Before anything flies the page is written afresh; when that fails the
-    // cause is shown and nothing is sent. A missing picture stops the upload
-    // too, and the entry leads to its block's field.
-    void unwritablePageAndMissingPictureStopTheSend()
+    // cause is shown and nothing is sent. A missing picture is asked about
+    // once: No sends nothing, Yes sends the page and the pictures that are
+    // there. Its entry shows red and leads to its block's field.
+    void unwritablePageStopsTheSendAndAMissingPictureIsAskedAbout()
     {
-        SaveServers({Server(QStringLiteral("Nobody"), FreePort())});
+        TLocalSite site;
+        StartLocalSite(site);
+        if (QTest::currentTestFailed())
+            return;
         auto w = MakeMainWindow(m_app);
         OpenAlbumInSend(w.get());
 
@@ -334,16 +363,24 @@ private Q_SLOTS:
         QVERIFY2(TDialogs::LastMessage().startsWith(LoadStr(340)), qPrintable(TDialogs::LastMessage()));
         QVERIFY(TDialogs::LastMessage().contains(LoadStr(233)));
         QVERIFY(QDir().rmdir(html));
+        QCOMPARE(Asked(LoadStr(341)), 0);
 
         QVERIFY(QFile::remove(HtmlFolder() + QStringLiteral("/graphics/lakeside.jpg")));
+        TDialogs::PresetAnswer(QMessageBox::No);
         SendByClick(w.get(), false);
+        QCOMPARE(Asked(LoadStr(341)), 1);
         QVERIFY2(TDialogs::LastMessage().startsWith(LoadStr(341)), qPrintable(TDialogs::LastMessage()));
-        QVERIFY(TDialogs::LastMessage().contains(QStringLiteral("lakeside.jpg")));
-        QVERIFY(w->SendWork().UploadBlocked());
-        // The HTML file was written before the check refused.
+        QVERIFY(TDialogs::LastMessage().contains(QStringLiteral("graphics/lakeside.jpg")));
+        QVERIFY(TDialogs::LastMessage().endsWith(LoadStr(349)));
+        QCOMPARE(TDialogs::LastIcon(), QMessageBox::Question);
+        QCOMPARE(w->SendWork().MissingPictures(), QStringList{QStringLiteral("graphics/lakeside.jpg")});
+        QCOMPARE(FilesBelow(site.Root), QStringList());
+        QCOMPARE(w->Workspace().State(), int(wsSend));
+        // The HTML file was written before the question.
         QVERIFY(QFileInfo(html).isFile());
 
-        // Its entry in the list leads to the image block in Build, its file field focused.
+        // Its entry in the list is red, never says the upload stops, and
+        // leads to the image block in Build, its file field focused.
         const QList<TPageProblem> found = w->SendWork().Problems();
         int row = -1;
         for (int i = 0; i < found.size(); ++i)
@@ -352,6 +389,8 @@ private Q_SLOTS:
         QVERIFY(row >= 0);
         auto *problems = Named<QListWidget>(w.get(), "lstProblems");
         QCOMPARE(problems->item(row)->foreground().color(), QColor(0xC0, 0x00, 0x00));
+        for (const QString &entry : Captions(problems))
+            QVERIFY2(!entry.contains(QStringLiteral("stop"), Qt::CaseInsensitive), qPrintable(entry));
         problems->scrollToItem(problems->item(row));
         QSignalSpy activated(&w->SendPanel(), &TSendPanel::problemActivated);
         ClickRow(problems, row, true);
@@ -361,29 +400,59 @@ private Q_SLOTS:
         QCOMPARE(w->Document().Page().CurrentBlockIndex, found[row].BlockIndex);
         QVERIFY(QApplication::focusWidget());
         QCOMPARE(QApplication::focusWidget()->objectName(), found[row].Field);
+
+        // Back in Send, Yes: the page and the other picture go, asked once more.
+        TDialogs::PresetAnswer(QMessageBox::Ok); // message 100: save first
+        TDialogs::PresetFile(m_app + QStringLiteral("/save/Album.qze"));
+        ClickToolbar(w.get(), 420);
+        QCOMPARE(w->Workspace().State(), int(wsSend));
+        TDialogs::PresetAnswer(QMessageBox::Yes);
+        SendByClick(w.get());
+        QCOMPARE(Asked(LoadStr(341)), 2);
+        QCOMPARE(w->Workspace().State(), int(wsSent));
+        QStringList expected;
+        for (const QString &f : w->Document().UploadFileNames())
+            if (f != QLatin1String("graphics/lakeside.jpg"))
+                expected << QStringLiteral("www/") + f;
+        expected.sort();
+        QVERIFY(expected.contains(QStringLiteral("www/graphics/flowers.jpg")));
+        QCOMPARE(FilesBelow(site.Root), expected);
+        for (const QString &f : expected)
+            QVERIFY2(ReadAll(site.Root + QLatin1Char('/') + f) == ReadAll(HtmlFolder() + f.mid(3)), qPrintable(f));
     }
 
     // A picture reference that leaves the HTML folder is never listed among
     // the files to upload; the note beside the list names it with the reason,
-    // and the upload refuses to start.
-    void refusedPictureIsNamedApart()
+    // and the page goes with the rest without a question.
+    void refusedPictureIsNamedApartAndTheRestIsSent()
     {
-        SaveServers({Server(QStringLiteral("Nobody"), FreePort())});
+        TLocalSite site;
+        StartLocalSite(site);
+        if (QTest::currentTestFailed())
+            return;
         auto w = MakeMainWindow(m_app);
         OpenAlbumInSend(w.get());
-        // The page refers to a file beside the program's folder.
+        // The page refers to a file beside the HTML folder, which is there.
+        QVERIFY(QFile::copy(HtmlFolder() + QStringLiteral("/graphics/lakeside.jpg"), m_app + QStringLiteral("/secret.jpg")));
         TDocument &doc = w->Document();
         QString text = doc.HtmlText();
         text.replace(QStringLiteral("graphics\\lakeside.jpg"), QStringLiteral("../secret.jpg"));
         text.replace(QStringLiteral("graphics/lakeside.jpg"), QStringLiteral("../secret.jpg"));
         QVERIFY(text.contains(QStringLiteral("../secret.jpg")));
         doc.SetHtmlText(text);
-        SendByClick(w.get(), false);
-        QVERIFY(TDialogs::LastMessage().startsWith(LoadStr(341)));
-        QVERIFY(TDialogs::LastMessage().contains(QStringLiteral("../secret.jpg")));
+        SendByClick(w.get());
+        QCOMPARE(Asked(LoadStr(341)), 0);
+        QCOMPARE(w->Workspace().State(), int(wsSent));
         const QStringList files = Captions(Named<QListWidget>(w.get(), "lstFiles"));
         QVERIFY(!files.join(',').contains(QStringLiteral("secret")));
         QVERIFY(!files.contains(QStringLiteral("graphics/lakeside.jpg")));
+        QVERIFY(files.contains(QStringLiteral("graphics/flowers.jpg")));
+        QStringList expected;
+        for (const QString &f : files)
+            expected << QStringLiteral("www/") + f;
+        expected.sort();
+        QCOMPARE(FilesBelow(site.Root), expected);
+        QVERIFY(ReadAll(site.Root + QStringLiteral("/www/Album.html")).contains("../secret.jpg"));
         auto *note = Named<QLabel>(w.get(), "lblRefused");
         QVERIFY(note->isVisible());
         QVERIFY(note->text().startsWith(LoadStr(342)));
