@@ -1,6 +1,7 @@
 // --publish PAGE --server NAME: the page's HTML (as the window saves it) and its
 // pictures uploaded to a server of the server list, without a window.
 #include "app/AppPaths.h"
+#include "app/StringTable.h"
 #include "base/Paths.h"
 #include "base/SafeFile.h"
 #include "cli/CliCommand.h"
@@ -81,7 +82,15 @@ int RunPublishCommand(const CliArgs &args)
     upload.PageFile = page;
     upload.HtmlFolder = htmlFolder;
     upload.HtmlFile = scratch.filePath(htmlName);
-    upload.Images = LocaliseImagesInText(html, PageHtmlPath(page, htmlFolder));
+    RefusedReferenceList refused;
+    upload.Images = LocaliseImagesInText(html, PageHtmlPath(page, htmlFolder), &refused);
+    if (!refused.isEmpty()) {
+        QString text = LoadStr(232);
+        for (const RefusedReference &r : refused)
+            text += QLatin1Char('\n') + r.Reference + QStringLiteral(": ") + r.Reason;
+        CliMessage(text + QLatin1Char('\n') + LoadStr(233));
+        return 3;
+    }
 
     TUploadJob job(upload, target);
     job.OnStatus = [](const QString &text) { CliPrint(text.toLocal8Bit() + '\n'); };

@@ -97,6 +97,15 @@ QString TSendWork::PrepareUpload(const tWWWServerType *server)
     if (!m_doc.SaveFromHTML(m_doc.PageHTMLPath(), &error))
         return LoadStr(340) + kCrLf + ToNativePath(m_doc.PageHTMLPath()) + kCrLf + error + kCrLf + LoadStr(233);
     CheckPage(server);
+    // A reference that leaves the HTML folder: nothing of the page goes
+    // online until it is put right (the note beside the file list names it).
+    const RefusedReferenceList &refused = m_doc.RefusedReferences();
+    if (!refused.isEmpty()) {
+        QString text = LoadStr(232);
+        for (const RefusedReference &r : refused)
+            text += kCrLf + r.Reference + QStringLiteral(": ") + r.Reason;
+        return text + kCrLf + LoadStr(233);
+    }
     return QString();
 }
 

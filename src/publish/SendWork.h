@@ -62,13 +62,15 @@ public:
 
     // Just before the upload: the page's HTML file written from the text as
     // it stands (hand edits included), the file list and the check made
-    // afresh. Empty when the upload may start; otherwise the message to show
-    // (the cause of a failed write: there is nothing to send).
+    // afresh. Empty when the upload may start; otherwise the message to show:
+    // the cause of a failed write (there is nothing to send), or the
+    // references that leave the HTML folder (nothing is sent until they are
+    // put right).
     QString PrepareUpload(const tWWWServerType *server);
     // The question to ask before the flight when pictures are missing (Yes
     // sends the page without them); empty when nothing needs asking.
-    // References outside the HTML folder are never asked about: the note
-    // beside the file list names them and they are not sent.
+    // References outside the HTML folder are not asked about: they stop the
+    // upload in PrepareUpload.
     QString MissingPicturesQuestion() const;
     // What the upload sends: the page and the pictures that are there.
     TUploadPage Page() const;

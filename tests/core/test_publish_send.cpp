@@ -144,14 +144,16 @@ private Q_SLOTS:
         QCOMPARE(plan.Images.size(), present.size());
 
         // A picture outside the HTML folder is not among the files; the note
-        // names it, nothing is asked and the upload's plan takes the rest.
+        // names it, nothing is asked, and the upload does not start.
         QString text = m_doc->HtmlText();
         text.replace(QStringLiteral("</BODY>"), QStringLiteral("<IMG SRC=\"../../x.gif\"></BODY>"),
                      Qt::CaseInsensitive);
         m_doc->SetHtmlText(text);
         QVERIFY(QFile::copy(m_app + QStringLiteral("/HTMLFiles/graphics/button.gif"),
                             m_app + QStringLiteral("/HTMLFiles/graphics/flowers.jpg")));
-        QCOMPARE(work.PrepareUpload(nullptr), QString());
+        const QString stop = work.PrepareUpload(nullptr);
+        QVERIFY2(stop.startsWith(LoadStr(232) + QStringLiteral("\r\n../../x.gif: ")), qPrintable(stop));
+        QVERIFY(stop.endsWith(LoadStr(233)));
         QCOMPARE(work.MissingPictures(), QStringList());
         QCOMPARE(work.MissingPicturesQuestion(), QString());
         QVERIFY(work.RefusedNote().startsWith(LoadStr(342) + QStringLiteral("\n../../x.gif: ")));

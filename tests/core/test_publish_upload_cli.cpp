@@ -4,6 +4,8 @@
 #include "app/Settings.h"
 #include "publish/ServerList.h"
 #include "app/StringTable.h"
+#include "page/PageDocument.h"
+#include "page/PageFile.h"
 #include "support/FileTree.h"
 #include "support/TestServers.h"
 
@@ -165,6 +167,36 @@ private Q_SLOTS:
         const Run noPage = Start({"--publish", m_tmp.filePath(QStringLiteral("none.qze")), "--server", "My Server", "--data-dir", m_data});
         QCOMPARE(noPage.code, 1);
         QCOMPARE(Start({"--publish", m_page}).code, 1); // --server is needed
+    }
+
+    // A picture reference that leaves the HTML folder: named on stderr,
+    // exit 3, and nothing at all reaches the server.
+    void referenceOutsideTheFolderSendsNothing()
+    {
+        QDir(m_root).removeRecursively();
+        QDir().mkpath(m_root);
+        TFtpTestServer::Options o;
+        o.Root = m_root;
+        o.Password = kPassword;
+        TFtpTestServer server;
+        QVERIFY2(server.Start(o), qPrintable(server.Error()));
+        StoreServer(QStringLiteral("My Server"), QStringLiteral("FTP"), server.Port());
+        TPageDocument doc;
+        doc.PageTitle = QStringLiteral("Outside");
+        auto &block = doc.Blocks.Append(NewBlock(bkImage));
+        block.Image->FileName = QStringLiteral("..\\secret.jpg");
+        QVERIFY(QFile::copy(m_data + QStringLiteral("/HTMLFiles/graphics/flowers.jpg"), m_data + QStringLiteral("/secret.jpg")));
+        const QString page = m_data + QStringLiteral("/save/Outside.qze");
+        QString error;
+        QVERIFY2(WritePageFile(page, doc, QString(), QByteArray(), &error), qPrintable(error));
+        const Run r = Start({"--publish", page, "--server", "My Server", "--data-dir", m_data});
+        QCOMPARE(r.code, 3);
+        QVERIFY2(r.err.startsWith(("wobbin-express: " + LoadStr(232) + QLatin1Char('\n') + QStringLiteral("../secret.jpg: ")).toLocal8Bit()),
+                 r.err.constData());
+        QVERIFY(r.err.endsWith((LoadStr(233) + QLatin1Char('\n')).toLocal8Bit()));
+        QCOMPARE(FilesBelow(m_root), QStringList());
+        QVERIFY(QFile::remove(page));
+        QVERIFY(QFile::remove(m_data + QStringLiteral("/secret.jpg")));
     }
 
     void failedUploadSaysWhy()
