@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QElapsedTimer>
+#include <algorithm>
 #include <QtTest>
 
 #include <csignal>
@@ -199,6 +201,12 @@ private Q_SLOTS:
         QVERIFY(bigBytes.size() > 3 * 1024 * 1024);
         // Kill the writer after varying times until it has been caught a few
         // times with its new file open (stopped first, to look at its files).
+        // How long one save takes in this build (a sanitizer build is many
+        // times slower): the kills are spread over that time.
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(big.Save(folder));
+        const qint64 saveUs = std::max<qint64>(timer.nsecsElapsed() / 1000, 1000);
         int midWrite = 0;
         for (int round = 0; round < 400 && midWrite < 3; ++round) {
             QVERIFY(small.Save(folder));
@@ -208,7 +216,8 @@ private Q_SLOTS:
                 for (;;)
                     big.Save(folder);
             }
-            usleep(useconds_t(40000 + (round % 37) * 5000)); // a save takes about 0.1 s here
+            // From a fifth of a save to a save and a fifth after the start.
+            usleep(useconds_t(saveUs / 5 + (round % 37) * saveUs / 37));
             int status = 0;
             QCOMPARE(kill(child, SIGSTOP), 0);
             QCOMPARE(waitpid(child, &status, WUNTRACED), child);
