@@ -23,6 +23,18 @@ inline void SetTag(QObject *control, int tag)
         control->setProperty("Tag", tag);
 }
 
+// A control of type T placed at a fixed position in parent, with its name
+// and help context.
+template <typename T>
+T *MakeControl(QWidget *parent, const char *name, int x, int y, int w, int h, int tag)
+{
+    auto *control = new T(parent);
+    control->setObjectName(QLatin1String(name));
+    control->setGeometry(x, y, w, h);
+    SetTag(control, tag);
+    return control;
+}
+
 // An image control: a label showing a bitmap, with mouse-down, mouse-up and
 // click notifications. The name of the bitmap shown last is kept in the
 // property "Bitmap" (see ShowImage).

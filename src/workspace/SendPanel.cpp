@@ -24,19 +24,10 @@ constexpr int kFilesShort = 64;
 TSendPanel::TSendPanel(QWidget *pnlSend, TWhatsThis &whatsThis, QObject *parent) : QObject(parent)
 {
     lblUpServer = MakeLabel(pnlSend, "lblUpServer", 10, 4, 176, 28, true);
-    cmbServers = new QComboBox(pnlSend);
-    cmbServers->setObjectName(QStringLiteral("cmbServers"));
-    cmbServers->setGeometry(10, 34, 172, 22);
-    SetTag(cmbServers, 42);
-    spdEditWWW = new QToolButton(pnlSend);
-    spdEditWWW->setObjectName(QStringLiteral("spdEditWWW"));
-    spdEditWWW->setGeometry(10, 60, 172, 24);
-    SetTag(spdEditWWW, 43);
+    cmbServers = MakeControl<QComboBox>(pnlSend, "cmbServers", 10, 34, 172, 22, 42);
+    spdEditWWW = MakeControl<QToolButton>(pnlSend, "spdEditWWW", 10, 60, 172, 24, 43);
     lblUploadFiles = MakeLabel(pnlSend, "lblUploadFiles", 10, 88, 170, 16);
-    lstFiles = new QListWidget(pnlSend);
-    lstFiles->setObjectName(QStringLiteral("lstFiles"));
-    lstFiles->setGeometry(10, 104, 172, kFilesTall);
-    SetTag(lstFiles, 41);
+    lstFiles = MakeControl<QListWidget>(pnlSend, "lstFiles", 10, 104, 172, kFilesTall, 41);
     // Pictures the page refers to that are never sent, apart from the list.
     lblRefused = MakeLabel(pnlSend, "lblRefused", 10, 170, 172, 56, true);
     lblRefused->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -44,10 +35,7 @@ TSendPanel::TSendPanel(QWidget *pnlSend, TWhatsThis &whatsThis, QObject *parent)
     refusedColours.setColor(QPalette::WindowText, QColor(0x80, 0x00, 0x00));
     lblRefused->setPalette(refusedColours);
     lblRefused->hide();
-    chkSendAll = new QCheckBox(pnlSend);
-    chkSendAll->setObjectName(QStringLiteral("chkSendAll"));
-    chkSendAll->setGeometry(10, 228, 172, 20);
-    SetTag(chkSendAll, 41);
+    chkSendAll = MakeControl<QCheckBox>(pnlSend, "chkSendAll", 10, 228, 172, 20, 41);
 
     // The page check: what to look at before sending.
     lblProblems = MakeLabel(pnlSend, "lblProblems", 280, 2, 256, 14);

@@ -88,22 +88,13 @@ TViewPanel::TViewPanel(QWidget *pnlView, TDocument &document, TWhatsThis &whatsT
     tmpMemo->hide();
 
     lblPreStyle = MakeLabel(pnlView, "lblPreStyle", 10, 212, 150, 16);
-    lstStyles = new QListWidget(pnlView);
-    lstStyles->setObjectName(QStringLiteral("lstStyles"));
-    lstStyles->setGeometry(10, 228, 160, 62);
-    SetTag(lstStyles, 31);
-    btnEditStyle = new QPushButton(pnlView);
-    btnEditStyle->setObjectName(QStringLiteral("btnEditStyle"));
-    btnEditStyle->setGeometry(176, 228, 92, 24);
-    SetTag(btnEditStyle, 31);
+    lstStyles = MakeControl<QListWidget>(pnlView, "lstStyles", 10, 228, 160, 62, 31);
+    btnEditStyle = MakeControl<QPushButton>(pnlView, "btnEditStyle", 176, 228, 92, 24, 31);
 
     pnlTitle = MakePanel(pnlView, "pnlTitle", 280, 212, 340, 44, QFrame::Panel);
     SetTag(pnlTitle, 30);
     lblTitleCaption = MakeLabel(pnlTitle, "lblTitleCaption", 6, 3, 200, 14);
-    txtTitle = new QLineEdit(pnlTitle);
-    txtTitle->setObjectName(QStringLiteral("txtTitle"));
-    txtTitle->setGeometry(6, 18, 328, 21);
-    SetTag(txtTitle, 30);
+    txtTitle = MakeControl<QLineEdit>(pnlTitle, "txtTitle", 6, 18, 328, 21, 30);
 
     chkLogo = new QCheckBox(pnlView);
     chkLogo->setObjectName(QStringLiteral("chkLogo"));
