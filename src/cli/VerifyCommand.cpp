@@ -81,8 +81,8 @@ int RunVerifyCommand(const CliArgs &args)
     sent.Load(TUploadManifest::DefaultFolder(), IdentityOf(target));
     if (const TManifestEntry *last = sent.Find(check.RemotePageName)) {
         check.PreviousPage.Size = last->Size;
-        check.PreviousPage.Sha256 = last->Sha256;
-        check.ChangedSinceSent = last->Sha256 != FingerprintText(check.SentPage).Sha256;
+        check.PreviousPage.Digest = last->Digest;
+        check.ChangedSinceSent = last->Digest != FingerprintText(check.SentPage).Digest;
     }
     const TVerifyResult result = VerifyPage(check);
     CliPrint(result.Text.toLocal8Bit() + '\n');

@@ -1,7 +1,7 @@
 #include "publish/FtpClient.h"
 
 #include "base/SafeFile.h"
-#include "publish/Sha256.h"
+#include "publish/ContentHash.h"
 
 #include <QByteArray>
 #include <QCryptographicHash>
@@ -18,6 +18,7 @@
 #include <openssl/x509v3.h>
 
 #include <arpa/inet.h>
+#include <sys/select.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -136,9 +137,7 @@ struct TFtpClient::Impl {
 
     // The running transfer.
     QFile *source = nullptr;
-    TSha256 *digest = nullptr;     // takes every byte sent, when set (small files)
-    TSha256Pipe *digestPipe = nullptr; // the same on a thread of its own (large files)
-    TSha256Pipe pipe;
+    TContentHash *digest = nullptr; // takes every byte sent, when set
     QByteArray *sink = nullptr;    // takes what the server sends (a listing), when set
     bool sinkOverflow = false;
     qint64 sourceSize = 0;
@@ -331,7 +330,7 @@ struct TFtpClient::Impl {
                 result = CURLE_OPERATION_TIMEDOUT;
                 break;
             }
-            curl_multi_poll(multi, nullptr, 0, 100, nullptr);
+            curl_multi_poll(multi, nullptr, 0, idleWait(), nullptr);
         }
         curl_multi_remove_handle(multi, easy);
         running = false;
@@ -342,6 +341,23 @@ struct TFtpClient::Impl {
         else if (result != CURLE_OK && timedOut)
             result = CURLE_OPERATION_TIMEDOUT;
         return result;
+    }
+
+    // How long to wait for the sockets before libcurl is run again. Between two
+    // steps of a command (the answer to EPSV read, the data connection not yet
+    // opened) libcurl may wait on no socket and set no timer: it then only needs
+    // to be called again, so the wait is a millisecond rather than the usual
+    // tenth of a second in which Cancel and the time limits are looked at.
+    int idleWait()
+    {
+        fd_set read, write, error;
+        FD_ZERO(&read);
+        FD_ZERO(&write);
+        FD_ZERO(&error);
+        int highest = -1;
+        if (curl_multi_fdset(multi, &read, &write, &error, &highest) == CURLM_OK && highest < 0)
+            return 1;
+        return 100;
     }
 
     bool controlOpen()
@@ -547,8 +563,6 @@ struct TFtpClient::Impl {
         }
         if (self->digest)
             self->digest->Add(buffer, n);
-        else if (self->digestPipe)
-            self->digestPipe->Add(buffer, n);
         return size_t(n);
     }
 
@@ -832,20 +846,15 @@ bool TFtpClient::SendFile(const QString &localPath, const QString &remotePath, R
         ? QStringList{QStringLiteral("rename ") + SftpQuoted(tempPath) + QLatin1Char(' ') + SftpQuoted(finalPath)}
         : QStringList{QStringLiteral("RNFR ") + temporary, QStringLiteral("RNTO ") + name};
 
-    // The fingerprint of what is sent: a large file is hashed beside the
-    // transfer rather than in its way.
-    TSha256 digest;
-    const bool large = file.size() >= 4 * 1024 * 1024;
+    // The fingerprint of what is sent, taken as it goes.
+    TContentHash digest;
     TFileFingerprint arrived; // what the last whole send carried
     const auto send = [&](const QString &as, const QStringList &after) {
         file.seek(0);
         d->source = &file;
         d->sourceSize = file.size();
-        d->digest = sent && !large ? &digest : nullptr;
-        d->digestPipe = sent && large ? &d->pipe : nullptr;
+        d->digest = sent ? &digest : nullptr;
         digest.Reset();
-        if (d->digestPipe)
-            d->pipe.Reset();
         CommandList commands(after);
         curl_easy_setopt(d->easy, CURLOPT_URL, (dirUrl + QString::fromLatin1(QUrl::toPercentEncoding(as))).toUtf8().constData());
         curl_easy_setopt(d->easy, CURLOPT_UPLOAD, 1L);
@@ -857,10 +866,9 @@ bool TFtpClient::SendFile(const QString &localPath, const QString &remotePath, R
         const bool ok = d->run();
         d->source = nullptr;
         d->digest = nullptr;
-        d->digestPipe = nullptr;
         if (ok && sent) {
-            arrived.Size = large ? d->pipe.Length() : digest.Length();
-            arrived.Sha256 = large ? d->pipe.HexResult() : digest.HexResult();
+            arrived.Size = digest.Length();
+            arrived.Digest = digest.HexResult();
         }
         return ok;
     };

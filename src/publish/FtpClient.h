@@ -99,7 +99,7 @@ public:
     // the temporary file is removed. A file known to be absent (presence
     // Absent) has no old copy to protect: it is sent under its own name, and on
     // failure or cancel what arrived of it is removed.
-    // sent (may be null) receives the size and SHA-256 of the bytes that went up.
+    // sent (may be null) receives the size and content digest of the bytes that went up.
     bool SendFile(const QString &localPath, const QString &remotePath,
                   RemotePresence presence = RemotePresence::Unknown, TFileFingerprint *sent = nullptr);
     // Lists the files of a folder (relative to the current folder; "" for the

@@ -309,8 +309,8 @@ TVerifyResult VerifyPage(const TVerifyInput &input, const std::atomic<bool> *can
         return finish(r.Verdict);
 
     const TFileFingerprint served = page.Overflow ? TFileFingerprint() : FingerprintText(page.Body);
-    if (!served.Valid() || served.Sha256 != sent.Sha256) {
-        const bool earlier = served.Valid() && input.PreviousPage.Valid() && served.Sha256 == input.PreviousPage.Sha256;
+    if (!served.Valid() || served.Digest != sent.Digest) {
+        const bool earlier = served.Valid() && input.PreviousPage.Valid() && served.Digest == input.PreviousPage.Digest;
         if (earlier && input.ChangedSinceSent)
             return finish(VerifyVerdict::NotSentSinceChange);
         if (earlier || page.CacheHit)
@@ -341,7 +341,7 @@ TVerifyResult VerifyPage(const TVerifyInput &input, const std::atomic<bool> *can
             r.UncheckedPictures << ref;
         } else if (a.Code != CURLE_OK || !Success(a.Status)) {
             r.MissingPictures << ref;
-        } else if (a.Overflow || FingerprintBytes(a.Body).Sha256 != p.Expected.Sha256) {
+        } else if (a.Overflow || FingerprintBytes(a.Body).Digest != p.Expected.Digest) {
             r.DifferentPictures << ref;
         }
     }
@@ -355,7 +355,7 @@ TVerifyResult VerifyPage(const TVerifyInput &input, const std::atomic<bool> *can
         if (a.Cancelled)
             return finish(VerifyVerdict::Cancelled);
         if (a.Code == CURLE_OK && Success(a.Status)
-            && (a.Overflow || FingerprintText(a.Body).Sha256 != sent.Sha256))
+            && (a.Overflow || FingerprintText(a.Body).Digest != sent.Digest))
             return finish(VerifyVerdict::IndexInTheWay);
     }
     return finish(VerifyVerdict::Live);

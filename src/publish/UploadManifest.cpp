@@ -3,7 +3,6 @@
 #include "app/AppPaths.h"
 #include "base/SafeFile.h"
 #include "publish/ServerList.h"
-#include "publish/Sha256.h"
 #include "publish/UploadTarget.h"
 
 #include <QCryptographicHash>
@@ -15,7 +14,9 @@
 namespace wobbin {
 namespace {
 
-const QByteArray kHeader = "Wobbin Express sent files 1";
+const QByteArray kHeader = "Wobbin Express sent files 2";
+// The first form, with another digest: read as a list that knows nothing.
+const QByteArray kFirstHeader = "Wobbin Express sent files 1";
 // A manifest larger than this is not ours.
 constexpr qint64 kMaxManifestBytes = 64 * 1024 * 1024;
 
@@ -37,9 +38,9 @@ QByteArray ServerLine(const TServerIdentity &s)
         + Encode(s.Directory) + '\t' + Encode(s.UserName);
 }
 
-bool IsHex64(const QByteArray &b)
+bool IsDigest(const QByteArray &b)
 {
-    if (b.size() != 64)
+    if (b.size() != TContentHash::kHexLength)
         return false;
     for (char c : b)
         if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f')))
@@ -85,7 +86,7 @@ TFileFingerprint FingerprintBytes(const QByteArray &bytes)
 {
     TFileFingerprint f;
     f.Size = bytes.size();
-    f.Sha256 = TSha256::Hex(bytes);
+    f.Digest = TContentHash::Hex(bytes);
     return f;
 }
 
@@ -102,7 +103,7 @@ TFileFingerprint FingerprintFile(const QString &nativePath, const std::atomic<bo
     QFile file(nativePath);
     if (!QFileInfo(nativePath).isFile() || !file.open(QIODevice::ReadOnly))
         return f;
-    TSha256 hash;
+    TContentHash hash;
     QByteArray buffer(256 * 1024, Qt::Uninitialized);
     qint64 total = 0;
     for (;;) {
@@ -117,7 +118,7 @@ TFileFingerprint FingerprintFile(const QString &nativePath, const std::atomic<bo
         total += got;
     }
     f.Size = total;
-    f.Sha256 = hash.HexResult();
+    f.Digest = hash.HexResult();
     return f;
 }
 
@@ -158,7 +159,7 @@ QByteArray TUploadManifest::ToBytes() const
 {
     QByteArray out = kHeader + '\n' + ServerLine(m_server) + '\n';
     for (const TManifestEntry &e : m_entries)
-        out += "file\t" + Encode(e.RemoteName) + '\t' + QByteArray::number(e.Size) + '\t' + e.Sha256 + '\n';
+        out += "file\t" + Encode(e.RemoteName) + '\t' + QByteArray::number(e.Size) + '\t' + e.Digest + '\n';
     out += "end\t" + QByteArray::number(m_entries.size()) + '\n';
     return out;
 }
@@ -168,6 +169,8 @@ bool TUploadManifest::FromBytes(const QByteArray &bytes, const TServerIdentity &
     m_server = server;
     m_entries.clear();
     const QList<QByteArray> lines = bytes.split('\n');
+    if (!lines.isEmpty() && lines.at(0) == kFirstHeader)
+        return true; // an earlier program's list: nothing known, everything goes once
     // Header, server, files, end, and the empty piece after the last line break.
     if (lines.size() < 4 || lines.at(0) != kHeader || !lines.last().isEmpty())
         return Fail(error, QStringLiteral("not a list of sent files, or cut short"));
@@ -181,7 +184,7 @@ bool TUploadManifest::FromBytes(const QByteArray &bytes, const TServerIdentity &
             return Fail(error, QStringLiteral("line %1 is damaged").arg(i + 1));
         bool ok = false;
         const qint64 size = f.at(2).toLongLong(&ok);
-        if (!ok || size < 0 || !IsHex64(f.at(3)))
+        if (!ok || size < 0 || !IsDigest(f.at(3)))
             return Fail(error, QStringLiteral("line %1 is damaged").arg(i + 1));
         TManifestEntry e{Decode(f.at(1)), size, f.at(3)};
         entries.insert(e.RemoteName, e);
@@ -203,7 +206,7 @@ const TManifestEntry *TUploadManifest::Find(const QString &remoteName) const
 void TUploadManifest::Record(const QString &remoteName, const TFileFingerprint &sent)
 {
     if (sent.Valid())
-        m_entries.insert(remoteName, TManifestEntry{remoteName, sent.Size, sent.Sha256});
+        m_entries.insert(remoteName, TManifestEntry{remoteName, sent.Size, sent.Digest});
     else
         Forget(remoteName);
 }
@@ -227,7 +230,7 @@ TSendDecision DecideSend(const TUploadManifest &manifest, const QString &remoteN
     const TManifestEntry *known = manifest.Find(remoteName);
     if (!known)
         return {true, SendReason::NotSentBefore};
-    if (known->Size != local.Size || known->Sha256 != local.Sha256)
+    if (known->Size != local.Size || known->Digest != local.Digest)
         return {true, SendReason::ChangedHere};
     if (!query)
         return {false, SendReason::Unchanged};
@@ -259,7 +262,7 @@ TFileFingerprint TUploadChanges::PreviousPage(const QString &remoteName) const
     TFileFingerprint f;
     if (const TManifestEntry *e = m_before.Find(remoteName)) {
         f.Size = e->Size;
-        f.Sha256 = e->Sha256;
+        f.Digest = e->Digest;
     }
     return f;
 }

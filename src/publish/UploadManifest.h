@@ -8,10 +8,15 @@
 // foreign file reads as "nothing known", which sends everything.
 //
 // File (ASCII, every text percent-encoded):
-//   Wobbin Express sent files 1
+//   Wobbin Express sent files 2
 //   server<TAB>protocol<TAB>host:port<TAB>folder<TAB>login
-//   file<TAB>remote name<TAB>size<TAB>SHA-256 in hex      (one line per file)
+//   file<TAB>remote name<TAB>size<TAB>content digest in hex (one line per file)
 //   end<TAB>number of file lines
+// The digest is TContentHash's. A list in the first form ("sent files 1",
+// with another digest) reads as empty without complaint: everything is sent
+// once more, then the list is in the new form.
+
+#include "publish/ContentHash.h"
 
 #include <QByteArray>
 #include <QList>
@@ -43,20 +48,20 @@ TServerIdentity IdentityOf(const TUploadTarget &target);
 struct TManifestEntry {
     QString RemoteName;  // below the server's folder, as the upload names it
     qint64 Size = 0;
-    QByteArray Sha256;   // 64 lower-case hex digits
+    QByteArray Digest;   // TContentHash::kHexLength lower-case hex digits
     bool operator==(const TManifestEntry &) const = default;
 };
 
-// A local file's size and SHA-256 (hex); Size -1 when it cannot be read.
+// A local file's size and content digest (hex); Size -1 when it cannot be read.
 struct TFileFingerprint {
     qint64 Size = -1;
-    QByteArray Sha256;
-    bool Valid() const { return Size >= 0 && Sha256.size() == 64; }
+    QByteArray Digest;
+    bool Valid() const { return Size >= 0 && Digest.size() == TContentHash::kHexLength; }
 };
 // Reads the whole file; stops early (invalid result) when *cancel becomes true.
 TFileFingerprint FingerprintFile(const QString &nativePath, const std::atomic<bool> *cancel = nullptr);
 TFileFingerprint FingerprintBytes(const QByteArray &bytes);
-// The size and SHA-256 of a page as text: line ends as a bare LF, as servers
+// The size and digest of a page as text: line ends as a bare LF, as servers
 // store text sent in text mode.
 TFileFingerprint FingerprintText(const QByteArray &bytes);
 

@@ -1,7 +1,7 @@
 // The list of what was last sent to each server, and the choice of files an
 // upload sends with it.
 #include "publish/ServerList.h"
-#include "publish/Sha256.h"
+#include "publish/ContentHash.h"
 #include "publish/UploadManifest.h"
 
 #include <QDir>
@@ -160,15 +160,17 @@ private Q_SLOTS:
             QVERIFY(m.IsEmpty());
         }
         QByteArray badHash = whole;
-        const int shaAt = whole.indexOf('\n', whole.indexOf("file\t")) - 64;
-        badHash[shaAt] = 'G';
+        const int digestAt = whole.indexOf('\n', whole.indexOf("file\t")) - TContentHash::kHexLength;
+        badHash[digestAt] = 'G';
+        QByteArray shortHash = whole;
+        shortHash.remove(digestAt, 1);
         QByteArray negative = whole;
         negative.replace("\t1\t", "\t-1\t");
         QByteArray extraLine = whole;
         extraLine.insert(whole.indexOf("end\t"), "rubbish\n");
         QByteArray wrongCount = whole;
         wrongCount.replace("end\t3", "end\t4");
-        for (const QByteArray &bad : {badHash, negative, extraLine, wrongCount, QByteArray(100000, '\0')}) {
+        for (const QByteArray &bad : {badHash, shortHash, negative, extraLine, wrongCount, QByteArray(100000, '\0')}) {
             TUploadManifest m;
             QString error;
             QVERIFY(!m.FromBytes(bad, Identity(), &error));
@@ -188,6 +190,30 @@ private Q_SLOTS:
                  SendReason::FirstUpload);
     }
 
+    // A list in the first form (another digest, 64 hex digits) is no damage:
+    // it knows nothing, so the next upload sends everything and writes the new form.
+    void firstFormReadsAsNothingKnown()
+    {
+        QTemporaryDir dir;
+        const QString path = TUploadManifest::FileFor(dir.path(), Identity());
+        QByteArray first = Manifest(2).ToBytes();
+        first.replace("sent files 2", "sent files 1");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(first);
+        f.close();
+        TUploadManifest m;
+        QString error;
+        QVERIFY2(m.Load(dir.path(), Identity(), &error), qPrintable(error));
+        QVERIFY(error.isEmpty());
+        QVERIFY(m.IsEmpty());
+        QCOMPARE(DecideSend(m, QStringLiteral("graphics/picture 1.jpg"), Print("1"), false, false, {}).Reason,
+                 SendReason::FirstUpload);
+        m.Record(QStringLiteral("index.html"), Print("<html>"));
+        QVERIFY(m.Save(dir.path()));
+        QVERIFY(ReadAll(path).startsWith("Wobbin Express sent files 2\n"));
+    }
+
     // A writer killed at any moment while it saves leaves the old manifest or
     // the new one, whole.
     void crashWhileWritingKeepsAWholeManifest()
@@ -196,7 +222,7 @@ private Q_SLOTS:
         const QString folder = dir.filePath(QStringLiteral("sent"));
         const TUploadManifest small = Manifest(3);
         QVERIFY(small.Save(folder));
-        const TUploadManifest big = Manifest(40000); // a few megabytes: long enough to be caught
+        const TUploadManifest big = Manifest(60000); // a few megabytes: long enough to be caught
         const QByteArray bigBytes = big.ToBytes();
         QVERIFY(bigBytes.size() > 3 * 1024 * 1024);
         // Kill the writer after varying times until it has been caught a few
@@ -292,35 +318,39 @@ private Q_SLOTS:
         const TFileFingerprint p = FingerprintFile(path);
         QVERIFY(p.Valid());
         QCOMPARE(p.Size, qint64(content.size()));
-        QCOMPARE(p.Sha256, QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex());
-        QCOMPARE(FingerprintBytes("abc").Sha256,
-                 QByteArray("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"));
+        // Known values (as xxhsum -H2 prints them) and one changed byte.
+        QCOMPARE(FingerprintBytes("abc").Digest, QByteArray("06b05ab6733a618578af5f94892f3950"));
+        QCOMPARE(FingerprintBytes("").Digest, QByteArray("99aa06d3014798d86001c324468d497f"));
+        QCOMPARE(p.Digest, TContentHash::Hex(content));
+        QByteArray other = content;
+        other[500 * 1024] = 'y';
+        QVERIFY(TContentHash::Hex(other) != p.Digest);
         QVERIFY(!FingerprintFile(dir.filePath(QStringLiteral("none"))).Valid());
         QVERIFY(!FingerprintFile(dir.path()).Valid());
         std::atomic<bool> cancel{true};
         QVERIFY(!FingerprintFile(path, &cancel).Valid());
     }
 
-    // The digest computed beside a transfer: the same as the plain one, in
-    // any chunking, more chunks than it queues, and anew after Reset.
-    void digestOnAThreadOfItsOwn()
+    // The digest taken while a file is sent: the same in any chunking, and
+    // anew after Reset and after a result.
+    void digestInPieces()
     {
         QByteArray content(3 * 1024 * 1024 + 17, Qt::Uninitialized);
         for (qsizetype i = 0; i < content.size(); ++i)
             content[i] = char((i * 7919) >> 5);
-        const QByteArray expected = QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex();
-        TSha256Pipe pipe;
-        pipe.Add("left over", 9);
-        pipe.Reset();
-        for (const qsizetype chunk : {qsizetype(1000), qsizetype(64 * 1024), qsizetype(512 * 1024)}) {
-            for (qsizetype at = 0; at < content.size(); at += chunk)
-                pipe.Add(content.constData() + at, qMin(chunk, content.size() - at));
-            QCOMPARE(pipe.Length(), qint64(content.size()));
-            QCOMPARE(pipe.HexResult(), expected);
+        const QByteArray expected = TContentHash::Hex(content);
+        TContentHash hash;
+        hash.Add("left over", 9);
+        hash.Reset();
+        for (const qsizetype chunk : {qsizetype(1), qsizetype(1000), qsizetype(64 * 1024), qsizetype(512 * 1024)}) {
+            const qsizetype length = chunk == 1 ? 4099 : content.size();
+            for (qsizetype at = 0; at < length; at += chunk)
+                hash.Add(content.constData() + at, qMin(chunk, length - at));
+            QCOMPARE(hash.Length(), qint64(length));
+            QCOMPARE(hash.HexResult(), chunk == 1 ? TContentHash::Hex(content.left(4099)) : expected);
         }
-        pipe.Add("abc", 3);
-        QCOMPARE(pipe.HexResult(), QByteArray("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"));
-        TSha256Pipe unused; // ends without a thread
+        hash.Add("abc", 3);
+        QCOMPARE(hash.HexResult(), QByteArray("06b05ab6733a618578af5f94892f3950"));
     }
 
     // Three uploads as the upload runs them: the first sends all, the second
@@ -370,7 +400,7 @@ private Q_SLOTS:
         // The page is recorded by its text, so the check after an upload can
         // recognise it whatever line ends the server gave it.
         TUploadChanges later(Identity(), false, folder);
-        QCOMPARE(later.PreviousPage(QStringLiteral("index.html")).Sha256, FingerprintBytes("<html>\n</html>\n").Sha256);
+        QCOMPARE(later.PreviousPage(QStringLiteral("index.html")).Digest, FingerprintBytes("<html>\n</html>\n").Digest);
         QVERIFY(!later.PreviousPage(QStringLiteral("other.html")).Valid());
         // A picture that failed is forgotten.
         QVERIFY(later.Picture(dir.filePath(QStringLiteral("a.gif")), QStringLiteral("graphics/a.gif"), {}).Send == false);
@@ -408,7 +438,7 @@ private Q_SLOTS:
             QCOMPARE(asked, 0);
             QVERIFY(!changes.FingerprintOf(remote).Valid()); // not read
             changes.Sent(remote, wentUp);
-            QCOMPARE(changes.FingerprintOf(remote).Sha256, wentUp.Sha256);
+            QCOMPARE(changes.FingerprintOf(remote).Digest, wentUp.Digest);
             QVERIFY(changes.Save());
         }
         const auto decide = [&](const RemoteSizeQuery &query) {
@@ -432,7 +462,7 @@ private Q_SLOTS:
             TUploadChanges changes(Identity(), true, folder);
             QCOMPARE(changes.PictureBeforeSending(local, remote, {}).Reason, SendReason::SendEverything);
             changes.Sent(remote);
-            QCOMPARE(changes.FingerprintOf(remote).Sha256, FingerprintFile(local).Sha256);
+            QCOMPARE(changes.FingerprintOf(remote).Digest, FingerprintFile(local).Digest);
             QVERIFY(changes.Save());
         }
         asked = 0;

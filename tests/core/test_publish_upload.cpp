@@ -503,7 +503,7 @@ private Q_SLOTS:
                 QVERIFY(e);
                 const TFileFingerprint local = FingerprintFile(m_html + QLatin1Char('/') + name);
                 QCOMPARE(e->Size, local.Size);
-                QCOMPARE(e->Sha256, local.Sha256);
+                QCOMPARE(e->Digest, local.Digest);
             }
         }
 

@@ -343,7 +343,7 @@ private Q_SLOTS:
         QCOMPARE(PageAddress(QStringLiteral("http://example.com/ann.smith"), QStringLiteral("a.html")),
                  QStringLiteral("http://example.com/ann.smith/a.html"));
         QCOMPARE(PageAddress(QString(), QStringLiteral("a.html")), QString());
-        QCOMPARE(FingerprintText("a\r\nb\n").Sha256, FingerprintBytes("a\nb\n").Sha256);
+        QCOMPARE(FingerprintText("a\r\nb\n").Digest, FingerprintBytes("a\nb\n").Digest);
     }
 
     void cleanupTestCase()
