@@ -139,9 +139,15 @@ bool IsNativeAbsolute(const QString &path)
 
 // For a path of this file system: whether following symbolic links keeps it
 // inside folder. Parts that do not exist yet cannot lead anywhere.
-bool LinksStayInside(const QString &backslashPath, const QString &backslashFolder)
+// The folder as it is on disk, links resolved; empty when it is not there.
+QString RealFolder(const QString &backslashFolder)
 {
-    const QString folder = QFileInfo(FindPathNoCase(ToNativePath(backslashFolder))).canonicalFilePath();
+    return QFileInfo(FindPathNoCase(ToNativePath(backslashFolder))).canonicalFilePath();
+}
+
+// folder: RealFolder of the HTML folder.
+bool LinksStayInside(const QString &backslashPath, const QString &folder)
+{
     if (folder.isEmpty())
         return true; // no folder on disk: nothing on disk to follow
     // The longest part of the path that exists, found without regard to
@@ -176,7 +182,10 @@ bool LinksStayInside(const QString &backslashPath, const QString &backslashFolde
 
 } // namespace
 
-QString WhyOutsideFolder(const QString &reference, const QString &sourcePath, const QString &folder)
+namespace {
+
+// realFolder: RealFolder(folder) when already known (null to work it out).
+QString WhyOutside(const QString &reference, const QString &sourcePath, const QString &folder, const QString *realFolder)
 {
     for (QChar c : reference) {
         if (c.unicode() < 0x20 || c.unicode() == 0x7f)
@@ -199,9 +208,17 @@ QString WhyOutsideFolder(const QString &reference, const QString &sourcePath, co
             return QStringLiteral("The picture is named by a full path outside the HTML folder.");
         return QStringLiteral("The name climbs out of the HTML folder with \"..\".");
     }
-    if (IsNativeAbsolute(normalFolder) && !LinksStayInside(normalPath, normalFolder))
+    if (IsNativeAbsolute(normalFolder)
+        && !LinksStayInside(normalPath, realFolder ? *realFolder : RealFolder(normalFolder)))
         return QStringLiteral("The picture is a link to a file outside the HTML folder.");
     return QString();
+}
+
+} // namespace
+
+QString WhyOutsideFolder(const QString &reference, const QString &sourcePath, const QString &folder)
+{
+    return WhyOutside(reference, sourcePath, folder, nullptr);
 }
 
 QString StripQuotes(const QString &text)
@@ -311,6 +328,7 @@ UploadImageList LocaliseImagesInText(const QString &html, const QString &htmlPat
     QSet<QString> seen;
     QSet<QString> refusedSeen;
     const QString folder = FolderOf(htmlPath);
+    const QString realFolder = RealFolder(NormalisedPath(folder)); // once for every picture
     if (refused)
         refused->clear();
     const QString text = RemoveCommentedMarkup(html);
@@ -334,7 +352,7 @@ UploadImageList LocaliseImagesInText(const QString &html, const QString &htmlPat
             }
             if (seen.contains(d.SourcePath))
                 continue;
-            const QString why = WhyOutsideFolder(value, d.SourcePath, folder);
+            const QString why = WhyOutside(value, d.SourcePath, folder, &realFolder);
             if (!why.isEmpty()) {
                 if (refused && !refusedSeen.contains(value)) {
                     refusedSeen.insert(value);

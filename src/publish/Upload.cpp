@@ -24,9 +24,9 @@ QString NormalisedReference(const QString &refName)
     return parts.join(QLatin1Char('/'));
 }
 
-bool InsideFolder(const QString &path, const QString &folder)
+// canonicalFolder: the folder with its links resolved (QFileInfo::canonicalFilePath).
+bool InsideFolder(const QString &path, const QString &canonicalFolder)
 {
-    const QString canonicalFolder = QFileInfo(folder).canonicalFilePath();
     const QString canonicalPath = QFileInfo(path).canonicalFilePath();
     if (canonicalFolder.isEmpty() || canonicalPath.isEmpty())
         return true; // nothing there to read: it fails as a missing file
@@ -113,6 +113,7 @@ TUploadPlan PlanUpload(const TUploadPage &page, const TUploadTarget &target)
 
     // The pictures: only files below the HTML folder are ever read.
     QStringList refused;
+    const QString realFolder = QFileInfo(htmlFolder).canonicalFilePath();
     for (const ResourceDetail &r : page.Images) {
         bool ok = SafeReference(r.RefName);
         const QString normalised = NormalisedReference(r.RefName);
@@ -120,7 +121,7 @@ TUploadPlan PlanUpload(const TUploadPage &page, const TUploadTarget &target)
         f.Shown = r.RefName;
         if (ok) {
             f.LocalPath = FindPathNoCase(ToNativePath(JoinPath(htmlFolder, normalised)));
-            ok = InsideFolder(f.LocalPath, htmlFolder);
+            ok = InsideFolder(f.LocalPath, realFolder);
         }
         if (ok) {
             QByteArray remote = normalised.toLower().toUtf8();
