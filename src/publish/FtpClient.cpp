@@ -234,7 +234,7 @@ struct TFtpClient::Impl {
         curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
         curl_easy_setopt(easy, CURLOPT_READFUNCTION, &Impl::readSource);
         curl_easy_setopt(easy, CURLOPT_READDATA, this);
-        curl_easy_setopt(easy, CURLOPT_UPLOAD_BUFFERSIZE, 512L * 1024L);
+        curl_easy_setopt(easy, CURLOPT_UPLOAD_BUFFERSIZE, 64L * 1024L);
         curl_easy_setopt(easy, CURLOPT_TCP_KEEPALIVE, 1L);
         curl_easy_setopt(easy, CURLOPT_NETRC, long(CURL_NETRC_IGNORED));
         if (sftp()) {
@@ -301,8 +301,9 @@ struct TFtpClient::Impl {
             deadline = start + stallLimit;
             deadlineSlides = true;
         }
+        // The watchdog looks every tenth of a second; it is not woken for each
+        // operation (a file is one), which would cost two thread switches each.
         running = true;
-        watchWake.notify_all();
         curl_multi_add_handle(multi, easy);
         CURLcode result = CURLE_OK;
         bool done = false;
