@@ -1,7 +1,10 @@
 #include "base/Paths.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <sys/stat.h>
 
 namespace wobbin {
 
@@ -54,6 +57,24 @@ QString FindPathNoCase(const QString &path)
                                                                     : result + QLatin1Char('/') + match;
     }
     return result;
+}
+
+QString TRealPaths::Of(const QString &path)
+{
+    struct stat st;
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return QString();
+    const qsizetype cut = path.lastIndexOf(QLatin1Char('/'));
+    const QString name = path.mid(cut + 1);
+    if (S_ISLNK(st.st_mode) || cut < 0 || name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+        return QFileInfo(path).canonicalFilePath();
+    const QString folder = cut == 0 ? QStringLiteral("/") : path.left(cut);
+    auto it = m_folders.constFind(folder);
+    if (it == m_folders.constEnd())
+        it = m_folders.insert(folder, QFileInfo(folder).canonicalFilePath());
+    if (it->isEmpty())
+        return QString();
+    return *it == QLatin1String("/") ? QLatin1Char('/') + name : *it + QLatin1Char('/') + name;
 }
 
 } // namespace wobbin

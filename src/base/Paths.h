@@ -3,6 +3,7 @@
 // files and fields ("graphics\a.gif", "C:\Web"); they are turned into native
 // paths only where a file is actually touched.
 
+#include <QHash>
 #include <QString>
 
 namespace wobbin {
@@ -18,5 +19,18 @@ QString ToNativePath(const QString &path);
 // regard to letter case, segment by segment. Returns the path as it is on disk,
 // or the given (native) path unchanged when nothing matches.
 QString FindPathNoCase(const QString &path);
+
+// Real paths (links resolved, as QFileInfo::canonicalFilePath gives them) of
+// many files in a few folders: each folder is resolved once, and a file that
+// is no link costs one look at the file itself. Empty for a path that does not
+// lead to anything.
+class TRealPaths
+{
+public:
+    QString Of(const QString &nativePath);
+
+private:
+    QHash<QString, QString> m_folders; // folder as given -> real folder ("" when none)
+};
 
 } // namespace wobbin

@@ -146,20 +146,25 @@ QString RealFolder(const QString &backslashFolder)
 }
 
 // folder: RealFolder of the HTML folder.
-bool LinksStayInside(const QString &backslashPath, const QString &folder)
+bool LinksStayInside(const QString &backslashPath, const QString &folder, TRealPaths &real)
 {
     if (folder.isEmpty())
         return true; // no folder on disk: nothing on disk to follow
     // The longest part of the path that exists, found without regard to
     // letter case (a missing file is listed all the same; only what exists
-    // can be a link).
+    // can be a link), and where it really is.
     QString existing = ToNativePath(backslashPath);
     QString rest;
+    QString realPath;
     for (;;) {
         const QString onDisk = FindPathNoCase(existing);
-        const QFileInfo fi(onDisk);
-        if (fi.isSymLink() || fi.exists()) {
-            existing = onDisk;
+        realPath = real.Of(onDisk);
+        if (!realPath.isEmpty())
+            break;
+        const QFileInfo info(onDisk);
+        if (info.isSymLink()) {
+            // A link to nothing: where it points decides.
+            realPath = QDir::cleanPath(QDir(info.absolutePath()).absoluteFilePath(info.symLinkTarget()));
             break;
         }
         const qsizetype cut = existing.lastIndexOf(QLatin1Char('/'));
@@ -168,16 +173,8 @@ bool LinksStayInside(const QString &backslashPath, const QString &folder)
         rest = existing.mid(cut) + rest;
         existing.truncate(cut);
     }
-    const QFileInfo info(existing);
-    QString real = info.canonicalFilePath();
-    if (real.isEmpty()) {
-        // A link to nothing: where it points decides.
-        if (!info.isSymLink())
-            return true;
-        real = QDir::cleanPath(QDir(info.absolutePath()).absoluteFilePath(info.symLinkTarget()));
-    }
-    real = QDir::cleanPath(real + rest);
-    return real.startsWith(folder + QLatin1Char('/'));
+    realPath = QDir::cleanPath(realPath + rest);
+    return realPath.startsWith(folder + QLatin1Char('/'));
 }
 
 } // namespace
@@ -185,7 +182,8 @@ bool LinksStayInside(const QString &backslashPath, const QString &folder)
 namespace {
 
 // realFolder: RealFolder(folder) when already known (null to work it out).
-QString WhyOutside(const QString &reference, const QString &sourcePath, const QString &folder, const QString *realFolder)
+QString WhyOutside(const QString &reference, const QString &sourcePath, const QString &folder,
+                   const QString *realFolder, TRealPaths &real)
 {
     for (QChar c : reference) {
         if (c.unicode() < 0x20 || c.unicode() == 0x7f)
@@ -209,7 +207,7 @@ QString WhyOutside(const QString &reference, const QString &sourcePath, const QS
         return QStringLiteral("The name climbs out of the HTML folder with \"..\".");
     }
     if (IsNativeAbsolute(normalFolder)
-        && !LinksStayInside(normalPath, realFolder ? *realFolder : RealFolder(normalFolder)))
+        && !LinksStayInside(normalPath, realFolder ? *realFolder : RealFolder(normalFolder), real))
         return QStringLiteral("The picture is a link to a file outside the HTML folder.");
     return QString();
 }
@@ -218,7 +216,8 @@ QString WhyOutside(const QString &reference, const QString &sourcePath, const QS
 
 QString WhyOutsideFolder(const QString &reference, const QString &sourcePath, const QString &folder)
 {
-    return WhyOutside(reference, sourcePath, folder, nullptr);
+    TRealPaths real;
+    return WhyOutside(reference, sourcePath, folder, nullptr, real);
 }
 
 QString StripQuotes(const QString &text)
@@ -329,6 +328,7 @@ UploadImageList LocaliseImagesInText(const QString &html, const QString &htmlPat
     QSet<QString> refusedSeen;
     const QString folder = FolderOf(htmlPath);
     const QString realFolder = RealFolder(NormalisedPath(folder)); // once for every picture
+    TRealPaths real;
     if (refused)
         refused->clear();
     const QString text = RemoveCommentedMarkup(html);
@@ -352,7 +352,7 @@ UploadImageList LocaliseImagesInText(const QString &html, const QString &htmlPat
             }
             if (seen.contains(d.SourcePath))
                 continue;
-            const QString why = WhyOutside(value, d.SourcePath, folder, &realFolder);
+            const QString why = WhyOutside(value, d.SourcePath, folder, &realFolder, real);
             if (!why.isEmpty()) {
                 if (refused && !refusedSeen.contains(value)) {
                     refusedSeen.insert(value);

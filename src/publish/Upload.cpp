@@ -25,9 +25,9 @@ QString NormalisedReference(const QString &refName)
 }
 
 // canonicalFolder: the folder with its links resolved (QFileInfo::canonicalFilePath).
-bool InsideFolder(const QString &path, const QString &canonicalFolder)
+bool InsideFolder(const QString &path, const QString &canonicalFolder, TRealPaths &real)
 {
-    const QString canonicalPath = QFileInfo(path).canonicalFilePath();
+    const QString canonicalPath = real.Of(path);
     if (canonicalFolder.isEmpty() || canonicalPath.isEmpty())
         return true; // nothing there to read: it fails as a missing file
     return canonicalPath.startsWith(canonicalFolder + QLatin1Char('/'));
@@ -114,6 +114,7 @@ TUploadPlan PlanUpload(const TUploadPage &page, const TUploadTarget &target)
     // The pictures: only files below the HTML folder are ever read.
     QStringList refused;
     const QString realFolder = QFileInfo(htmlFolder).canonicalFilePath();
+    TRealPaths real;
     for (const ResourceDetail &r : page.Images) {
         bool ok = SafeReference(r.RefName);
         const QString normalised = NormalisedReference(r.RefName);
@@ -121,7 +122,7 @@ TUploadPlan PlanUpload(const TUploadPage &page, const TUploadTarget &target)
         f.Shown = r.RefName;
         if (ok) {
             f.LocalPath = FindPathNoCase(ToNativePath(JoinPath(htmlFolder, normalised)));
-            ok = InsideFolder(f.LocalPath, realFolder);
+            ok = InsideFolder(f.LocalPath, realFolder, real);
         }
         if (ok) {
             QByteArray remote = normalised.toLower().toUtf8();

@@ -48,6 +48,46 @@ private Q_SLOTS:
                  QStringLiteral("/opt/w\\Help\\Wobbin Express.hlp"));
     }
 
+    // The real paths of many files, worked out folder by folder, are those the
+    // file system gives, through links of folders and of files, for missing
+    // files and links to nothing.
+    void realPathsAreThoseOfTheFileSystem()
+    {
+        QTemporaryDir dir;
+        const QString root = dir.path();
+        WriteFile(root + QStringLiteral("/site/graphics/a.gif"), "GIF");
+        WriteFile(root + QStringLiteral("/elsewhere/secret.txt"), "x");
+        QVERIFY(QFile::link(root + QStringLiteral("/site"), root + QStringLiteral("/linked")));
+        QVERIFY(QFile::link(root + QStringLiteral("/elsewhere/secret.txt"), root + QStringLiteral("/site/graphics/out.gif")));
+        QVERIFY(QFile::link(root + QStringLiteral("/nothing"), root + QStringLiteral("/site/graphics/dangling.gif")));
+        QVERIFY(QFile::link(root + QStringLiteral("/elsewhere"), root + QStringLiteral("/site/graphics/away")));
+        const QStringList paths{
+            QStringLiteral("/site/graphics/a.gif"),
+            QStringLiteral("/linked/graphics/a.gif"),           // through a linked folder
+            QStringLiteral("/site/graphics/out.gif"),           // a link to a file elsewhere
+            QStringLiteral("/site/graphics/away/secret.txt"),   // below a link to a folder elsewhere
+            QStringLiteral("/site/graphics/dangling.gif"),      // a link to nothing
+            QStringLiteral("/site/graphics/missing.gif"),
+            QStringLiteral("/site/missing/a.gif"),
+            QStringLiteral("/site/graphics/../graphics/a.gif"),
+            QStringLiteral("/site/graphics/."),
+            QStringLiteral("/site/graphics/.."),
+            QStringLiteral("/site/graphics"),
+        };
+        TRealPaths real;
+        for (int round = 0; round < 2; ++round) { // the second round from the folders kept
+            for (const QString &p : paths) {
+                const QString path = root + p;
+                QCOMPARE(real.Of(path), QFileInfo(path).canonicalFilePath());
+            }
+        }
+        const QString realRoot = QFileInfo(root).canonicalFilePath();
+        QCOMPARE(real.Of(root + QStringLiteral("/site/graphics/out.gif")), realRoot + QStringLiteral("/elsewhere/secret.txt"));
+        QCOMPARE(real.Of(root + QStringLiteral("/linked/graphics/a.gif")), realRoot + QStringLiteral("/site/graphics/a.gif"));
+        QVERIFY(real.Of(root + QStringLiteral("/site/graphics/dangling.gif")).isEmpty());
+        QCOMPARE(real.Of(QStringLiteral("/etc")), QFileInfo(QStringLiteral("/etc")).canonicalFilePath());
+    }
+
     void appDirAndHtmlFolder()
     {
         SetAppDir(m_dir.filePath(QStringLiteral("app/")));
