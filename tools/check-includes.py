@@ -36,7 +36,7 @@ def level_of(path):
     if "/" not in path:
         return LEVELS.index("program")  # build helpers beside the folders
     folder = path.split("/")[0]
-    if path in ("app/main.cpp", "app/main_window.cpp"):
+    if path in ("app/main.cpp", "app/main_window.cpp", "app/main_keyring.cpp"):
         return LEVELS.index("program")
     if folder in WINDOW_FOLDERS or suffix_of(path) == "_gui":
         return LEVELS.index("windows")

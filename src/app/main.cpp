@@ -3,14 +3,17 @@
 // The command line runs here on the core library alone. The window, and the
 // commands that draw pictures, live in the window module (main_window.cpp),
 // which is loaded only when one of them is asked for: a command such as
-// --publish does not pay for loading the window libraries.
+// --publish does not pay for loading the window libraries. The desktop keyring
+// is a module of its own too (main_keyring.cpp), loaded the first time a
+// command needs a password that is kept there.
 #include "cli/CliCommand.h"
 #include "cli/CommandLine.h"
 #include "cli/ThumbnailCommand.h"
-#include "publish/Keyring_bus.h"
+#include "publish/PasswordVault.h"
 
 #ifdef WOBBIN_NO_GUI
 #include "cli/ThumbnailCommand_gui.h"
+#include "publish/Keyring_bus.h"
 #endif
 
 #include <QByteArray>
@@ -27,21 +30,75 @@
 namespace {
 
 #ifndef WOBBIN_NO_GUI
-// The window module: WOBBIN_WINDOW_MODULE is its path relative to this
+// A module of the program: relativePath is its path relative to this
 // program's folder (the same in the build tree and once installed).
+void *LoadModule(const char *relativePath, const char *what)
+{
+    const QFileInfo self(QStringLiteral("/proc/self/exe"));
+    const QString folder = QFileInfo(self.symLinkTarget()).absolutePath();
+    const QByteArray path =
+        QFileInfo(folder + QLatin1Char('/') + QString::fromUtf8(relativePath)).absoluteFilePath().toLocal8Bit();
+    void *module = dlopen(path.constData(), RTLD_NOW | RTLD_LOCAL);
+    if (!module)
+        std::fprintf(stderr, "wobbin-express: the %s cannot be loaded: %s\n", what, dlerror());
+    return module;
+}
+
+// The window module (WOBBIN_WINDOW_MODULE).
 void *WindowModule()
 {
     static void *module = nullptr;
-    if (module)
-        return module;
-    const QFileInfo self(QStringLiteral("/proc/self/exe"));
-    const QString folder = QFileInfo(self.symLinkTarget()).absolutePath();
-    const QByteArray path = QFileInfo(folder + QStringLiteral("/" WOBBIN_WINDOW_MODULE)).absoluteFilePath().toLocal8Bit();
-    module = dlopen(path.constData(), RTLD_NOW | RTLD_LOCAL);
     if (!module)
-        std::fprintf(stderr, "wobbin-express: the window part cannot be loaded: %s\n", dlerror());
+        module = LoadModule(WOBBIN_WINDOW_MODULE, "window part");
     return module;
 }
+
+// The desktop keyring, loaded from its module (WOBBIN_KEYRING_MODULE) at the
+// first call. Without the module every call fails, as with a keyring that is
+// not there: passwords then come from the settings file alone.
+class TKeyringOnDemand : public wobbin::TPasswordVault
+{
+public:
+    QList<wobbin::TVaultAnswer> ReadPasswords(const QStringList &names) override
+    {
+        wobbin::TPasswordVault *v = Vault();
+        return v ? v->ReadPasswords(names) : Failed(names.size());
+    }
+    QList<wobbin::TVaultAnswer> WritePasswords(const QList<QPair<QString, QString>> &entries) override
+    {
+        wobbin::TPasswordVault *v = Vault();
+        return v ? v->WritePasswords(entries) : Failed(entries.size());
+    }
+    QList<wobbin::TVaultAnswer> RemovePasswords(const QStringList &names) override
+    {
+        wobbin::TPasswordVault *v = Vault();
+        return v ? v->RemovePasswords(names) : Failed(names.size());
+    }
+
+private:
+    wobbin::TPasswordVault *Vault()
+    {
+        if (!m_tried) {
+            m_tried = true;
+            if (void *module = LoadModule(WOBBIN_KEYRING_MODULE, "keyring part")) {
+                using Entry = wobbin::TPasswordVault *(*)();
+                if (const auto entry = reinterpret_cast<Entry>(dlsym(module, "wobbin_keyring_vault")))
+                    m_vault = entry();
+            }
+        }
+        return m_vault;
+    }
+    static QList<wobbin::TVaultAnswer> Failed(qsizetype count)
+    {
+        wobbin::TVaultAnswer a;
+        a.outcome = wobbin::TVaultAnswer::Failed;
+        a.error = QStringLiteral("The keyring part of the program cannot be loaded.");
+        return QList<wobbin::TVaultAnswer>(count, a);
+    }
+
+    bool m_tried = false;
+    wobbin::TPasswordVault *m_vault = nullptr;
+};
 
 template <typename Function>
 Function WindowEntry(const char *name)
@@ -87,8 +144,14 @@ int main(int argc, char **argv)
     wobbin::AddCommand(wobbin::ThumbnailCommandRow(&RunThumbnailInWindowModule));
 #endif
 
-    // Server passwords live in the desktop keyring, for --publish as for the window.
+    // Server passwords live in the desktop keyring, for --publish as for the
+    // window (which puts its own in place at once).
+#ifdef WOBBIN_NO_GUI
     wobbin::UseDesktopKeyring();
+#else
+    static TKeyringOnDemand keyring;
+    wobbin::SetPasswordVault(&keyring);
+#endif
 
     int exitCode = 0;
     if (wobbin::RunCommandLine(argc, argv, exitCode))

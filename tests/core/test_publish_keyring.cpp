@@ -2,10 +2,13 @@
 // Server passwords in a real Secret Service: gnome-keyring-daemon, started
 // unlocked on this test's own session bus. Nothing of a password reaches the
 // settings file; old passwords move into the keyring; renaming and deleting a
-// server move and remove its entry.
+// server move and remove its entry. The command line finds a password that
+// is kept there.
 #include "app/Settings.h"
 #include "publish/Keyring_bus.h"
 #include "publish/ServerList.h"
+#include "support/FileTree.h"
+#include "support/TestServers.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -13,6 +16,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace wobbin;
@@ -155,6 +159,42 @@ private Q_SLOTS:
         list[0].Password.clear();
         QVERIFY(SaveServerList(list));
         QCOMPARE(Entry(QStringLiteral("First renamed")).outcome, TVaultAnswer::NotFound);
+    }
+
+    // --publish reads a password that only the keyring holds (the program
+    // loads its keyring part for it) and logs on with it.
+    void commandLineFindsThePasswordInTheKeyring()
+    {
+        QTemporaryDir dir;
+        const QString data = dir.filePath(QStringLiteral("data"));
+        const QString root = dir.filePath(QStringLiteral("server"));
+        QVERIFY(testing::CopyTree(QStringLiteral(WOBBIN_SOURCE_DIR "/data"), data));
+        QVERIFY(QDir().mkpath(root));
+        const QString secret = QStringLiteral("only in the keyring");
+        testing::TFtpTestServer::Options o;
+        o.Root = root;
+        o.Password = secret;
+        testing::TFtpTestServer server;
+        QVERIFY2(server.Start(o), qPrintable(server.Error()));
+        tWWWServerType r = Server(QStringLiteral("Kept"), secret);
+        r.Address = QStringLiteral("127.0.0.1:%1").arg(server.Port());
+        r.Directory = QStringLiteral("www");
+        r.UserName = QStringLiteral("user");
+        ServerList() = {r};
+        QVERIFY(SaveServerList());
+        QVERIFY(!ServerHasStoredPassword(QStringLiteral("Kept")));
+        ReleaseSettingsStore();
+
+        QProcess program;
+        program.start(QStringLiteral(WOBBIN_BINARY_DIR "/bin/wobbin-express"),
+                      {QStringLiteral("--publish"), data + QStringLiteral("/save/Example.qze"), QStringLiteral("--server"),
+                       QStringLiteral("Kept"), QStringLiteral("--data-dir"), data});
+        QVERIFY(program.waitForFinished(60000));
+        const QByteArray err = program.readAllStandardError();
+        QVERIFY2(program.exitCode() == 0, err.constData());
+        QVERIFY(QFile::exists(root + QStringLiteral("/www/Example.html")));
+        QVERIFY(!err.contains(secret.toUtf8()));
+        QVERIFY(!program.readAllStandardOutput().contains(secret.toUtf8()));
     }
 };
 
