@@ -33,7 +33,7 @@ import time
 
 SRC = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 BUILD = os.path.abspath(sys.argv[1]) if len(sys.argv) > 1 else os.path.join(SRC, "build")
-RUNS = int(sys.argv[2]) if len(sys.argv) > 2 else 5
+RUNS = int(sys.argv[2]) if len(sys.argv) > 2 else 15
 PROGRAM = os.path.join(BUILD, "bin", "wobbin-express")
 SITE = os.path.join(BUILD, "bench", "publish_site")
 
