@@ -29,14 +29,11 @@ namespace {
 
 } // namespace
 
-class TestDocument : public QObject
+class TestDocument : public TDocumentTest
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_app, m_save, m_template, m_html;
-    std::unique_ptr<TDocument> m_doc;
-    std::unique_ptr<TFakeHost> m_host;
+    QString m_save, m_template, m_html;
 
     void Put(const QString &path, const QByteArray &bytes) { QVERIFY(WriteBytes(path, bytes)); }
 
@@ -53,22 +50,11 @@ private Q_SLOTS:
 
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
         // What a document needs: styles, templates, saved pages, an HTML folder.
-        m_app = CopyProgramData(m_dir->path(), {"Styles.data", "save", "template"});
-        QVERIFY(!m_app.isEmpty());
+        QVERIFY(MakeDocument({"Styles.data", "save", "template"}, QStringLiteral("General")));
         m_save = m_app + QStringLiteral("/save");
         m_template = m_app + QStringLiteral("/template");
         m_html = m_app + QStringLiteral("/HTMLFiles");
-        SettingsStore().OpenKey(QString(), true);
-        SettingsStore().CloseKey();
-        SettingsStore().Raw().remove(QStringLiteral("General"));
-        m_host = std::make_unique<TFakeHost>();
-        m_doc = std::make_unique<TDocument>();
-        m_doc->SetAppDir(m_app);
-        m_doc->SetHost(m_host.get());
-        m_doc->LoadStyleLibrary();
     }
 
     void cleanup()

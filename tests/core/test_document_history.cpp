@@ -21,14 +21,9 @@
 using namespace wobbin;
 using namespace wobbin::testing;
 
-class TestDocumentHistory : public QObject
+class TestDocumentHistory : public TDocumentTest
 {
     Q_OBJECT
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_app;
-    std::unique_ptr<TDocument> m_doc;
-    std::unique_ptr<TFakeHost> m_host;
 
     TPageDocument &page() { return m_doc->Page(); }
     QByteArray bytes() { return PageFileBytes(page(), m_doc->StyleName()); }
@@ -51,18 +46,7 @@ private Q_SLOTS:
 
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        m_app = CopyProgramData(m_dir->path(), {"Styles.data", "save", "template"});
-        QVERIFY(!m_app.isEmpty());
-        SettingsStore().OpenKey(QString(), true);
-        SettingsStore().CloseKey();
-        SettingsStore().Raw().remove(QStringLiteral("General"));
-        m_host = std::make_unique<TFakeHost>();
-        m_doc = std::make_unique<TDocument>();
-        m_doc->SetAppDir(m_app);
-        m_doc->SetHost(m_host.get());
-        m_doc->LoadStyleLibrary();
+        QVERIFY(MakeDocument({"Styles.data", "save", "template"}, QStringLiteral("General")));
         m_doc->New();
         m_doc->SetWorkspaceState(wsBuild);
     }

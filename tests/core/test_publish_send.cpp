@@ -24,14 +24,9 @@
 using namespace wobbin;
 using namespace wobbin::testing;
 
-class TestPublishSend : public QObject
+class TestPublishSend : public TDocumentTest
 {
     Q_OBJECT
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_app;
-    std::unique_ptr<TFakeHost> m_host;
-    std::unique_ptr<TDocument> m_doc;
 
     // The shipped example page (a picture graphics\flowers.jpg and its style's background), opened in Send.
     void OpenExample()
@@ -47,19 +42,8 @@ private Q_SLOTS:
 
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        m_app = CopyProgramData(m_dir->path(), {"Styles.data", "save", "HTMLFiles", "servers"});
-        QVERIFY(!m_app.isEmpty());
+        QVERIFY(MakeDocument({"Styles.data", "save", "HTMLFiles", "servers"}, QStringLiteral("WWWServers")));
         SetAppDir(m_app);
-        SettingsStore().OpenKey(QString(), true);
-        SettingsStore().CloseKey();
-        SettingsStore().Raw().remove(QStringLiteral("WWWServers"));
-        m_host = std::make_unique<TFakeHost>();
-        m_doc = std::make_unique<TDocument>();
-        m_doc->SetAppDir(m_app);
-        m_doc->SetHost(m_host.get());
-        m_doc->LoadStyleLibrary();
     }
 
     void cleanup() { m_doc.reset(); }

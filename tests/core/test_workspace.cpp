@@ -23,15 +23,11 @@
 using namespace wobbin;
 using namespace wobbin::testing;
 
-class TestWorkspace : public QObject
+class TestWorkspace : public TDocumentTest
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_app;
-    std::unique_ptr<TFakeHost> m_host;
     std::unique_ptr<TFakeView> m_view;
-    std::unique_ptr<TDocument> m_doc;
     std::unique_ptr<TWorkspace> m_ws;
 
     void Select(const QString &path, int kind)
@@ -45,20 +41,9 @@ private Q_SLOTS:
 
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
         // What a document needs: styles, templates, saved pages, an HTML folder.
-        m_app = CopyProgramData(m_dir->path(), {"Styles.data", "save", "template"});
-        QVERIFY(!m_app.isEmpty());
-        SettingsStore().OpenKey(QString(), true);
-        SettingsStore().CloseKey();
-        SettingsStore().Raw().remove(QStringLiteral("General"));
-        m_host = std::make_unique<TFakeHost>();
+        QVERIFY(MakeDocument({"Styles.data", "save", "template"}, QStringLiteral("General")));
         m_view = std::make_unique<TFakeView>();
-        m_doc = std::make_unique<TDocument>();
-        m_doc->SetAppDir(m_app);
-        m_doc->SetHost(m_host.get());
-        m_doc->LoadStyleLibrary();
         m_ws = std::make_unique<TWorkspace>(*m_doc);
         m_ws->SetView(m_view.get());
         QVERIFY(m_ws->SelectTab(wsChoose));

@@ -1,5 +1,10 @@
 #include "support/DocumentFakes.h"
 
+#include "app/Settings.h"
+#include "support/FileTree.h"
+
+#include <QSettings>
+
 namespace wobbin::testing {
 
 QStringList TFakeHost::Messages() const
@@ -42,6 +47,25 @@ QString TFakeHost::AskSaveFileName(const FileDialogSetup &setup)
     Log << QStringLiteral("dialog:") + setup.Title;
     Dialogs << setup;
     return FileNames.isEmpty() ? QString() : FileNames.takeFirst();
+}
+
+bool TDocumentTest::MakeDocument(const QStringList &data, const QString &settingsGroup)
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    if (!m_dir->isValid())
+        return false;
+    m_app = CopyProgramData(m_dir->path(), data);
+    if (m_app.isEmpty())
+        return false;
+    SettingsStore().OpenKey(QString(), true);
+    SettingsStore().CloseKey();
+    SettingsStore().Raw().remove(settingsGroup);
+    m_host = std::make_unique<TFakeHost>();
+    m_doc = std::make_unique<TDocument>();
+    m_doc->SetAppDir(m_app);
+    m_doc->SetHost(m_host.get());
+    m_doc->LoadStyleLibrary();
+    return true;
 }
 
 } // namespace wobbin::testing

@@ -4,13 +4,17 @@
 // records what it was asked, and a view that records what the workspace
 // told it to show.
 
+#include "document/Document.h"
 #include "document/DocumentHost.h"
 #include "document/Workspace.h"
 
 #include <QByteArray>
 #include <QList>
+#include <QObject>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <functional>
+#include <memory>
 
 namespace wobbin::testing {
 
@@ -107,6 +111,22 @@ public:
     void Inform(const QString &text) override { Log << QStringLiteral("inform:") + text; }
     void ReportError(const QString &text) override { Log << QStringLiteral("error:") + text; }
     void SetBusyCursor(bool on) override { Log << (on ? QStringLiteral("busy-cursor") : QStringLiteral("normal-cursor")); }
+};
+
+// What the headless document tests start from: a document on a private copy
+// of parts of the shipped data, its questions answered by a TFakeHost.
+class TDocumentTest : public QObject
+{
+protected:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_app;   // the copy of the data
+    std::unique_ptr<TFakeHost> m_host;
+    std::unique_ptr<TDocument> m_doc;
+
+    // Copies the parts of the shipped data named (CopyProgramData), removes the
+    // settings group named and makes the document with its style library;
+    // false when the data cannot be copied.
+    bool MakeDocument(const QStringList &data, const QString &settingsGroup);
 };
 
 } // namespace wobbin::testing
