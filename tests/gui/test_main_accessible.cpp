@@ -81,12 +81,8 @@ private Q_SLOTS:
 
     void init()
     {
-        TDialogs::ClearPresets();
+        FreshStart(m_dir, m_app);
         g_events.clear();
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        m_app = CopyAppData(*m_dir);
-        SettingsStore().Raw().remove(QStringLiteral("General"));
     }
 
     void paintedControlsHaveRolesNamesAndDescriptions()

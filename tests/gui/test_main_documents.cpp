@@ -70,15 +70,11 @@ private Q_SLOTS:
 
     void init()
     {
-        TDialogs::ClearPresets();
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        m_app = CopyAppData(*m_dir);
+        FreshStart(m_dir, m_app);
         m_save = m_app + QStringLiteral("/save");
         m_template = m_app + QStringLiteral("/template");
         EmptyFolder(m_save);
         EmptyFolder(m_template);
-        SettingsStore().Raw().remove(QStringLiteral("General"));
     }
 
     void cleanup() { QCOMPARE(TDialogs::PendingPresets(), 0); }

@@ -64,11 +64,7 @@ private Q_SLOTS:
 
     void init()
     {
-        TDialogs::ClearPresets();
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        m_app = CopyAppData(*m_dir);
-        SettingsStore().Raw().remove(QStringLiteral("General"));
+        FreshStart(m_dir, m_app);
     }
 
     void cleanup() { QCOMPARE(TDialogs::PendingPresets(), 0); }

@@ -168,15 +168,9 @@ private Q_SLOTS:
 
     void init()
     {
-        TDialogs::ClearPresets();
+        FreshStart(m_dir, m_app);
         InstallBrowser(true);
         QFile::remove(m_browserOut);
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        m_app = CopyAppData(*m_dir);
-        SettingsStore().OpenKey(QString(), true);
-        SettingsStore().CloseKey();
-        SettingsStore().Raw().remove(QStringLiteral("General"));
     }
 
     void cleanup() { QCOMPARE(TDialogs::PendingPresets(), 0); }

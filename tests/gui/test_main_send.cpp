@@ -153,16 +153,10 @@ private Q_SLOTS:
 
     void init()
     {
-        TDialogs::ClearPresets();
         // The window makes its HTML folder current; a server started later
         // must not find itself in a folder already removed.
         QDir::setCurrent(QDir::tempPath());
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        m_app = CopyAppData(*m_dir);
-        SettingsStore().OpenKey(QString(), true);
-        SettingsStore().CloseKey();
-        SettingsStore().Raw().remove(QStringLiteral("General"));
+        FreshStart(m_dir, m_app);
         SettingsStore().Raw().remove(QStringLiteral("WWWServers"));
         ServerList().clear();
         // Sent-files records from earlier runs would make uploads skip pictures.

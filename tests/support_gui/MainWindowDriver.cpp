@@ -1,8 +1,11 @@
 #include "support_gui/MainWindowDriver.h"
 
+#include "app/Dialogs_gui.h"
+#include "app/Settings.h"
 #include "support/FileTree.h"
 #include "workspace/frmMain.h"
 
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -23,6 +26,18 @@ QString CopyAppData(const QTemporaryDir &dir)
     if (app.isEmpty())
         qFatal("cannot copy the program's data to %s", qPrintable(dir.path()));
     return app;
+}
+
+void FreshStart(std::unique_ptr<QTemporaryDir> &dir, QString &app)
+{
+    TDialogs::ClearPresets();
+    dir = std::make_unique<QTemporaryDir>();
+    if (!dir->isValid())
+        qFatal("cannot make a temporary folder");
+    app = CopyAppData(*dir);
+    SettingsStore().OpenKey(QString(), true);
+    SettingsStore().CloseKey();
+    SettingsStore().Raw().remove(QStringLiteral("General"));
 }
 
 std::unique_ptr<TfrmMain> MakeMainWindow(const QString &appDir, const QString &commandLineFile, bool detectCompanion)

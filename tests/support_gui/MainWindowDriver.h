@@ -28,6 +28,10 @@ T *Named(const QObject *root, const char *name)
 
 // A copy of the shipped data for the window to work in (dir/app).
 QString CopyAppData(const QTemporaryDir &dir);
+// What each window test starts from: no dialog presets left, a new temporary
+// folder (dir) holding a copy of the shipped data (app), and no "General"
+// settings of an earlier test.
+void FreshStart(std::unique_ptr<QTemporaryDir> &dir, QString &app);
 // The main window on that data, shown; no companion detection unless asked.
 std::unique_ptr<TfrmMain> MakeMainWindow(const QString &appDir, const QString &commandLineFile = QString(),
                                          bool detectCompanion = false);
