@@ -1,5 +1,6 @@
 // The file-transfer client against real servers on 127.0.0.1: FTP and explicit
 // TLS (pyftpdlib) and SFTP (ProFTPD's mod_sftp).
+#include "support/FileTree.h"
 #include "publish/FtpClient.h"
 #include "support/TestServers.h"
 
@@ -30,23 +31,6 @@ QByteArray Pattern(qint64 size, char seed)
         b[i] = char(x >> 16);
     }
     return b;
-}
-
-bool WriteFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QStringList FilesBelow(const QString &root)
-{
-    QStringList out;
-    QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        out << QDir(root).relativeFilePath(it.next());
-    out.sort();
-    return out;
 }
 
 // Runs work on a thread of its own while the test thread waits or acts.
@@ -111,7 +95,7 @@ private:
         if (trust && protocol == TTransferProtocol::FTPS)
             l.TrustedFingerprint = static_cast<TFtpTestServer &>(server).Certificate().Fingerprint;
         if (trust && protocol == TTransferProtocol::SFTP)
-            WriteFile(m_knownHosts, static_cast<TSftpTestServer &>(server).KnownHostsLine().toLatin1() + '\n');
+            WriteBytes(m_knownHosts, static_cast<TSftpTestServer &>(server).KnownHostsLine().toLatin1() + '\n');
         return l;
     }
 
@@ -130,9 +114,9 @@ private Q_SLOTS:
         qputenv("HOME", m_tmp.filePath(QStringLiteral("home")).toLocal8Bit());
         m_local = m_tmp.filePath(QStringLiteral("local"));
         m_knownHosts = m_tmp.filePath(QStringLiteral("home/.ssh/known_hosts"));
-        QVERIFY(WriteFile(m_local + QStringLiteral("/page.html"), "<HTML>\r\n<BODY>\r\nHello\r\n</BODY>\r\n</HTML>\r\n"));
-        QVERIFY(WriteFile(m_local + QStringLiteral("/a.gif"), Pattern(70000, 'a')));
-        QVERIFY(WriteFile(m_local + QStringLiteral("/big.jpg"), Pattern(40 * 1024 * 1024, 'b')));
+        QVERIFY(WriteBytes(m_local + QStringLiteral("/page.html"), "<HTML>\r\n<BODY>\r\nHello\r\n</BODY>\r\n</HTML>\r\n"));
+        QVERIFY(WriteBytes(m_local + QStringLiteral("/a.gif"), Pattern(70000, 'a')));
+        QVERIFY(WriteBytes(m_local + QStringLiteral("/big.jpg"), Pattern(40 * 1024 * 1024, 'b')));
     }
 
     // Log on once, make and enter folders, send text and binary files: the
@@ -144,7 +128,7 @@ private Q_SLOTS:
         const QString root = m_tmp.filePath(QStringLiteral("srv"));
         auto server = StartServer(protocol, root);
         QVERIFY(server->Running());
-        WriteFile(root + QStringLiteral("/www/a.gif"), "old picture");
+        WriteBytes(root + QStringLiteral("/www/a.gif"), "old picture");
 
         TFtpClient c;
         int disconnects = 0;
@@ -198,7 +182,7 @@ private Q_SLOTS:
         QFETCH(TTransferProtocol, protocol);
         const QString root = m_tmp.filePath(QStringLiteral("srv"));
         auto server = StartServer(protocol, root);
-        WriteFile(root + QStringLiteral("/afile"), "x");
+        WriteBytes(root + QStringLiteral("/afile"), "x");
         TFtpClient c;
         QVERIFY(c.Connect(LogOn(protocol, *server)));
         QVERIFY(!c.ChangeFolder(QStringLiteral("afile")));
@@ -243,7 +227,7 @@ private Q_SLOTS:
         const QString root = m_tmp.filePath(QStringLiteral("srv"));
         QDir(root).removeRecursively();
         QDir().mkpath(root + QStringLiteral("/ro"));
-        WriteFile(root + QStringLiteral("/ro/a.gif"), "old");
+        WriteBytes(root + QStringLiteral("/ro/a.gif"), "old");
         std::unique_ptr<TTestServer> server;
         if (protocol == TTransferProtocol::SFTP) {
             auto s = std::make_unique<TSftpTestServer>();
@@ -277,7 +261,7 @@ private Q_SLOTS:
         TFtpTestServer::Options o;
         o.NoRename = true;
         auto server = StartServer(TTransferProtocol::FTP, root, o);
-        WriteFile(root + QStringLiteral("/a.gif"), "old");
+        WriteBytes(root + QStringLiteral("/a.gif"), "old");
         TFtpClient c;
         QVERIFY(c.Connect(LogOn(TTransferProtocol::FTP, *server)));
         QVERIFY2(c.SendFile(m_local + QStringLiteral("/a.gif"), QStringLiteral("a.gif")), qPrintable(c.ErrorText()));
@@ -295,7 +279,7 @@ private Q_SLOTS:
         TFtpTestServer::Options o;
         o.Throttle = 4 * 1024 * 1024;
         auto server = StartServer(protocol, root, o);
-        WriteFile(root + QStringLiteral("/big.jpg"), "old copy");
+        WriteBytes(root + QStringLiteral("/big.jpg"), "old copy");
         TFtpClient c;
         std::atomic<qint64> sent{0};
         c.OnProgress = [&](qint64 n, qint64) { sent = n; };
@@ -449,7 +433,7 @@ private Q_SLOTS:
             QCOMPARE(c.PeerFingerprint(), sftp.HostKeyFingerprint());
             QVERIFY(!QFile::exists(m_knownHosts));
         }
-        WriteFile(m_knownHosts, "# mine\n[127.0.0.1]:1 ecdsa-sha2-nistp256 AAAA\n");
+        WriteBytes(m_knownHosts, "# mine\n[127.0.0.1]:1 ecdsa-sha2-nistp256 AAAA\n");
         l.TrustedFingerprint = sftp.HostKeyFingerprint();
         {
             TFtpClient c;

@@ -1,6 +1,7 @@
 // Uploads that send only what changed, and the check after them, against real
 // servers on 127.0.0.1: the FTP and SFTP servers of the upload tests, and a web
 // server serving the folder the files go to (then another folder).
+#include "support/FileTree.h"
 #include "publish/Upload.h"
 #include "support/HttpTestServer.h"
 #include "support/TestServers.h"
@@ -20,13 +21,6 @@ Q_DECLARE_METATYPE(wobbin::TTransferProtocol)
 namespace {
 
 const QString kPassword = QStringLiteral("pw-9a8b7c");
-
-bool WriteFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
 // The file's identity on disk: a file sent again is a new file (it is sent
 // under a temporary name and renamed into place).
@@ -66,7 +60,7 @@ class TestPublishManifestUpload : public QObject
             auto s = std::make_unique<TSftpTestServer>();
             if (!s->Start(m_root, QStringLiteral("user"), kPassword))
                 qWarning("%s", qPrintable(s->Error()));
-            WriteFile(m_knownHosts, s->KnownHostsLine().toLatin1() + '\n');
+            WriteBytes(m_knownHosts, s->KnownHostsLine().toLatin1() + '\n');
             return s;
         }
         TFtpTestServer::Options o;
@@ -111,12 +105,12 @@ private Q_SLOTS:
         m_sent = m_tmp.filePath(QStringLiteral("sent"));
         m_knownHosts = m_tmp.filePath(QStringLiteral("known_hosts"));
         m_pageFile = m_tmp.filePath(QStringLiteral("save/index.qze"));
-        QVERIFY(WriteFile(m_html + QStringLiteral("/index.html"),
+        QVERIFY(WriteBytes(m_html + QStringLiteral("/index.html"),
                           "<HTML>\r\n<BODY BACKGROUND=\"backgrnd/sky.jpg\">\r\n<IMG SRC=\"graphics/a.gif\">\r\n"
                           "<IMG SRC=\"graphics/b.gif\">\r\n</BODY>\r\n</HTML>\r\n"));
-        QVERIFY(WriteFile(m_html + QStringLiteral("/graphics/a.gif"), QByteArray(30000, 'a')));
-        QVERIFY(WriteFile(m_html + QStringLiteral("/graphics/b.gif"), QByteArray(20000, 'b')));
-        QVERIFY(WriteFile(m_html + QStringLiteral("/backgrnd/sky.jpg"), QByteArray(40000, 's')));
+        QVERIFY(WriteBytes(m_html + QStringLiteral("/graphics/a.gif"), QByteArray(30000, 'a')));
+        QVERIFY(WriteBytes(m_html + QStringLiteral("/graphics/b.gif"), QByteArray(20000, 'b')));
+        QVERIFY(WriteBytes(m_html + QStringLiteral("/backgrnd/sky.jpg"), QByteArray(40000, 's')));
     }
 
     void init() { QDir(m_sent).removeRecursively(); }
@@ -157,8 +151,8 @@ private Q_SLOTS:
 
         // Deleted there, changed in size there, changed here: those three go again.
         QVERIFY(QFile::remove(Remote(QStringLiteral("graphics/a.gif"))));
-        QVERIFY(WriteFile(Remote(QStringLiteral("graphics/b.gif")), "short"));
-        QVERIFY(WriteFile(m_html + QStringLiteral("/backgrnd/sky.jpg"), QByteArray(40000, 't')));
+        QVERIFY(WriteBytes(Remote(QStringLiteral("graphics/b.gif")), "short"));
+        QVERIFY(WriteBytes(m_html + QStringLiteral("/backgrnd/sky.jpg"), QByteArray(40000, 't')));
         const quint64 bBefore = Inode(Remote(QStringLiteral("graphics/b.gif")));
         statuses.clear();
         o = Upload(Page(), target, &statuses);
@@ -168,7 +162,7 @@ private Q_SLOTS:
         QCOMPARE(ReadAll(Remote(QStringLiteral("graphics/b.gif"))), QByteArray(20000, 'b'));
         QVERIFY(Inode(Remote(QStringLiteral("graphics/b.gif"))) != bBefore);
         QCOMPARE(ReadAll(Remote(QStringLiteral("backgrnd/sky.jpg"))), QByteArray(40000, 't'));
-        QVERIFY(WriteFile(m_html + QStringLiteral("/backgrnd/sky.jpg"), QByteArray(40000, 's')));
+        QVERIFY(WriteBytes(m_html + QStringLiteral("/backgrnd/sky.jpg"), QByteArray(40000, 's')));
 
         // "Send everything" once, then back to sending only what changed.
         o = Upload(Page(), target);
@@ -202,7 +196,7 @@ private Q_SLOTS:
         QVERIFY(Upload(Page(), target).Result == UploadResult::Succeeded);
         // The server now refuses the picture folder.
         QDir(m_root + QStringLiteral("/public_html/graphics")).removeRecursively();
-        QVERIFY(WriteFile(m_root + QStringLiteral("/public_html/graphics"), "a file, not a folder"));
+        QVERIFY(WriteBytes(m_root + QStringLiteral("/public_html/graphics"), "a file, not a folder"));
         TUploadOutcome o = Upload(Page(true), target);
         QCOMPARE(o.Result, UploadResult::Failed);
         QVERIFY(QFile::remove(m_root + QStringLiteral("/public_html/graphics")));

@@ -1,5 +1,6 @@
 // The upload sequence (log on, folder, page, pictures, disconnect) with its
 // status lines and messages, against real servers on 127.0.0.1.
+#include "support/FileTree.h"
 #include "app/StringTable.h"
 #include "publish/Upload.h"
 #include "publish/UploadRunner.h"
@@ -24,23 +25,6 @@ namespace {
 
 const QString kPassword = QStringLiteral("s3cr3t-Pa55");
 const QString kCrLf = QStringLiteral("\r\n");
-
-bool WriteFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QStringList FilesBelow(const QString &root)
-{
-    QStringList out;
-    QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        out << QDir(root).relativeFilePath(it.next());
-    out.sort();
-    return out;
-}
 
 QByteArray Pattern(qint64 size, char seed)
 {
@@ -125,7 +109,7 @@ private:
         if (trust && protocol == TTransferProtocol::FTPS)
             t.TrustedFingerprint = static_cast<TFtpTestServer &>(server).Certificate().Fingerprint;
         if (trust && protocol == TTransferProtocol::SFTP)
-            WriteFile(m_knownHosts, static_cast<TSftpTestServer &>(server).KnownHostsLine().toLatin1() + '\n');
+            WriteBytes(m_knownHosts, static_cast<TSftpTestServer &>(server).KnownHostsLine().toLatin1() + '\n');
         return t;
     }
 
@@ -156,10 +140,10 @@ private Q_SLOTS:
         m_pageBytes = "<HTML>\r\n<BODY BACKGROUND=\"backgrnd/Sky.jpg\">\r\n"
                       "<IMG SRC=\"graphics/A.gif\">\r\n<IMG SRC=\"Graphics/b.GIF\">\r\n"
                       "</body>\r\n</HTML>\r\n";
-        QVERIFY(WriteFile(m_html + QStringLiteral("/My Page.html"), m_pageBytes));
-        QVERIFY(WriteFile(m_html + QStringLiteral("/graphics/a.gif"), Pattern(60000, 'a')));
-        QVERIFY(WriteFile(m_html + QStringLiteral("/graphics/b.gif"), Pattern(50000, 'b')));
-        QVERIFY(WriteFile(m_html + QStringLiteral("/backgrnd/sky.jpg"), Pattern(70000, 's')));
+        QVERIFY(WriteBytes(m_html + QStringLiteral("/My Page.html"), m_pageBytes));
+        QVERIFY(WriteBytes(m_html + QStringLiteral("/graphics/a.gif"), Pattern(60000, 'a')));
+        QVERIFY(WriteBytes(m_html + QStringLiteral("/graphics/b.gif"), Pattern(50000, 'b')));
+        QVERIFY(WriteBytes(m_html + QStringLiteral("/backgrnd/sky.jpg"), Pattern(70000, 's')));
     }
 
     // ---- before anything is sent
@@ -342,7 +326,7 @@ private Q_SLOTS:
     void folderCannotBeEntered()
     {
         auto server = StartServer(TTransferProtocol::FTP);
-        WriteFile(m_root + QStringLiteral("/public_html"), "a file, not a folder");
+        WriteBytes(m_root + QStringLiteral("/public_html"), "a file, not a folder");
         TUploadJob job(Page(), Target(TTransferProtocol::FTP, *server));
         Shown s;
         s.Attach(job);
@@ -396,7 +380,7 @@ private Q_SLOTS:
         TFtpTestServer::Options o;
         o.Throttle = 2 * 1024 * 1024;
         auto server = StartServer(TTransferProtocol::FTP, o);
-        QVERIFY(WriteFile(m_html + QStringLiteral("/graphics/a.gif"), Pattern(30 * 1024 * 1024, 'a')));
+        QVERIFY(WriteBytes(m_html + QStringLiteral("/graphics/a.gif"), Pattern(30 * 1024 * 1024, 'a')));
         TUploadRunner runner(Page(), Target(TTransferProtocol::FTP, *server));
         runner.Job().SetTimeLimits(2000, 1500);
         QSignalSpy finished(&runner, &TUploadRunner::Finished);
@@ -412,7 +396,7 @@ private Q_SLOTS:
         QCOMPARE(out.FailedFiles, (QStringList{QStringLiteral("graphics/A.gif"), QStringLiteral("Graphics/b.GIF"),
                                                QStringLiteral("backgrnd/Sky.jpg")}));
         QVERIFY(out.Message.contains(LoadStr(237).arg(1)));
-        QVERIFY(WriteFile(m_html + QStringLiteral("/graphics/a.gif"), Pattern(60000, 'a')));
+        QVERIFY(WriteBytes(m_html + QStringLiteral("/graphics/a.gif"), Pattern(60000, 'a')));
     }
 
     // Cancel in the middle of a large picture: over within a second, status
@@ -424,8 +408,8 @@ private Q_SLOTS:
         TFtpTestServer::Options o;
         o.Throttle = 4 * 1024 * 1024;
         auto server = StartServer(protocol, o);
-        WriteFile(m_root + QStringLiteral("/public_html/graphics/a.gif"), "old copy");
-        QVERIFY(WriteFile(m_html + QStringLiteral("/graphics/a.gif"), Pattern(40 * 1024 * 1024, 'a')));
+        WriteBytes(m_root + QStringLiteral("/public_html/graphics/a.gif"), "old copy");
+        QVERIFY(WriteBytes(m_html + QStringLiteral("/graphics/a.gif"), Pattern(40 * 1024 * 1024, 'a')));
         TUploadRunner runner(Page(), Target(protocol, *server));
         runner.Job().SetKnownHostsFile(m_knownHosts);
         QStringList statuses;
@@ -447,7 +431,7 @@ private Q_SLOTS:
         QCOMPARE(ReadAll(m_root + QStringLiteral("/public_html/graphics/a.gif")), QByteArray("old copy"));
         QCOMPARE(FilesBelow(m_root), (QStringList{QStringLiteral("public_html/MyPage.html"),
                                                   QStringLiteral("public_html/graphics/a.gif")}));
-        QVERIFY(WriteFile(m_html + QStringLiteral("/graphics/a.gif"), Pattern(60000, 'a')));
+        QVERIFY(WriteBytes(m_html + QStringLiteral("/graphics/a.gif"), Pattern(60000, 'a')));
     }
 
     // A file the server does not hold goes straight to its name; one it holds
@@ -460,10 +444,10 @@ private Q_SLOTS:
         TFtpTestServer::Options o;
         o.CommandLog = log;
         auto server = StartServer(TTransferProtocol::FTP, o);
-        QVERIFY(WriteFile(m_root + QStringLiteral("/public_html/graphics/a.gif"), "old copy"));
-        QVERIFY(WriteFile(m_root + QStringLiteral("/public_html/graphics/B.GIF"), "other case"));
+        QVERIFY(WriteBytes(m_root + QStringLiteral("/public_html/graphics/a.gif"), "old copy"));
+        QVERIFY(WriteBytes(m_root + QStringLiteral("/public_html/graphics/B.GIF"), "other case"));
         // A picture large enough to be fingerprinted beside its transfer.
-        QVERIFY(WriteFile(m_html + QStringLiteral("/backgrnd/sky.jpg"), Pattern(5 * 1024 * 1024 + 3, 's')));
+        QVERIFY(WriteBytes(m_html + QStringLiteral("/backgrnd/sky.jpg"), Pattern(5 * 1024 * 1024 + 3, 's')));
         TUploadPage page = Page();
         page.SendEverything = true;
         page.SentFilesFolder = m_tmp.filePath(QStringLiteral("sent-straight"));
@@ -520,7 +504,7 @@ private Q_SLOTS:
                                        QStringLiteral("RNFR .wbx-MyPage.html.part"), QStringLiteral("RNTO MyPage.html")}));
         QCOMPARE(commands.filter(QStringLiteral("SIZE")), QStringList()); // the listing told the sizes
         QCOMPARE(ReadAll(m_root + QStringLiteral("/public_html/MyPage.html")), m_pageBytes);
-        QVERIFY(WriteFile(m_html + QStringLiteral("/backgrnd/sky.jpg"), Pattern(70000, 's')));
+        QVERIFY(WriteBytes(m_html + QStringLiteral("/backgrnd/sky.jpg"), Pattern(70000, 's')));
     }
 
     // The listing the upload works from: names with their sizes where the
@@ -530,8 +514,8 @@ private Q_SLOTS:
     {
         QFETCH(TTransferProtocol, protocol);
         auto server = StartServer(protocol);
-        QVERIFY(WriteFile(m_root + QStringLiteral("/public_html/graphics/a.gif"), "12345"));
-        QVERIFY(WriteFile(m_root + QStringLiteral("/public_html/graphics/Name With Blanks.GIF"), ""));
+        QVERIFY(WriteBytes(m_root + QStringLiteral("/public_html/graphics/a.gif"), "12345"));
+        QVERIFY(WriteBytes(m_root + QStringLiteral("/public_html/graphics/Name With Blanks.GIF"), ""));
         QVERIFY(QDir().mkpath(m_root + QStringLiteral("/public_html/graphics/sub")));
         const TUploadTarget t = Target(protocol, *server);
         TFtpClient ftp;
@@ -569,7 +553,7 @@ private Q_SLOTS:
         TFtpTestServer::Options o;
         o.Throttle = 4 * 1024 * 1024;
         auto server = StartServer(protocol, o);
-        QVERIFY(WriteFile(m_html + QStringLiteral("/graphics/a.gif"), Pattern(40 * 1024 * 1024, 'a')));
+        QVERIFY(WriteBytes(m_html + QStringLiteral("/graphics/a.gif"), Pattern(40 * 1024 * 1024, 'a')));
         TUploadPage page = Page();
         page.SendEverything = true;
         TUploadRunner runner(page, Target(protocol, *server));
@@ -585,7 +569,7 @@ private Q_SLOTS:
         QVERIFY(finished.wait(5000));
         QCOMPARE(runner.Outcome().Result, UploadResult::Cancelled);
         QCOMPARE(FilesBelow(m_root), QStringList{QStringLiteral("public_html/MyPage.html")});
-        QVERIFY(WriteFile(m_html + QStringLiteral("/graphics/a.gif"), Pattern(60000, 'a')));
+        QVERIFY(WriteBytes(m_html + QStringLiteral("/graphics/a.gif"), Pattern(60000, 'a')));
     }
 
     // An unknown certificate or host key: the upload stops with its

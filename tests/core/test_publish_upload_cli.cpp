@@ -31,16 +31,6 @@ struct Run {
     QByteArray err;
 };
 
-QStringList FilesBelow(const QString &root)
-{
-    QStringList out;
-    QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        out << QDir(root).relativeFilePath(it.next());
-    out.sort();
-    return out;
-}
-
 } // namespace
 
 class TestPublishUploadCli : public QObject

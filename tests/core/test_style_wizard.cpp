@@ -3,6 +3,7 @@
 // flow with Add, Modify and Delete, the list operations, names used twice,
 // and the background picture copied into the HTML folder.
 
+#include "support/FileTree.h"
 #include "base/Paths.h"
 #include "styles/StyleBackground.h"
 #include "styles/StyleLibrary.h"
@@ -25,6 +26,7 @@
 #include <unistd.h>
 
 using namespace wobbin;
+using namespace wobbin::testing;
 
 namespace {
 
@@ -46,12 +48,6 @@ QByteArray ReadAll(const QString &path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-bool WriteRaw(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
 TStyleChunk Named(const QString &name)
@@ -181,7 +177,7 @@ private Q_SLOTS:
         QVERIFY(dir.isValid());
         const QString path = StyleSamplePath(dir.path());
         QCOMPARE(QFileInfo(path).fileName(), QStringLiteral("~tmpprvw.html"));
-        QVERIFY(WriteRaw(path, QByteArray(5000, 'o')));   // an older, longer sample
+        QVERIFY(WriteBytes(path, QByteArray(5000, 'o')));   // an older, longer sample
         QVERIFY(WriteStyleSample(path, withImage));
         const QByteArray bytes = ReadAll(path);
         QVERIFY(bytes.endsWith("</BODY>\r\n</HTML>"));
@@ -209,7 +205,7 @@ private Q_SLOTS:
 
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
-        QVERIFY(WriteRaw(dir.filePath(QStringLiteral("Styles.data")), QByteArray(300, '\x7f')));
+        QVERIFY(WriteBytes(dir.filePath(QStringLiteral("Styles.data")), QByteArray(300, '\x7f')));
         QString error;
         QVERIFY(WriteStylesToFile(dir.path(), {a, b}, &error));
         QVERIFY(error.isEmpty());
@@ -456,7 +452,7 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(html));   // no backgrnd folder yet
         const QString outside = dir.filePath(QStringLiteral("Pictures/Sky Blue.JPG"));
         QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("Pictures"))));
-        QVERIFY(WriteRaw(outside, "first picture"));
+        QVERIFY(WriteBytes(outside, "first picture"));
 
         TBackgroundCopy c = CopyBackgroundPicture(html, outside);
         QVERIFY2(c.Ok, qPrintable(c.Error));
@@ -466,7 +462,7 @@ private Q_SLOTS:
         QCOMPARE(ReadAll(c.Destination), QByteArray("first picture"));
 
         // Chosen again after it changed: the copy is replaced.
-        QVERIFY(WriteRaw(outside, "second"));
+        QVERIFY(WriteBytes(outside, "second"));
         c = CopyBackgroundPicture(html, outside);
         QVERIFY(c.Ok && c.Copied);
         QCOMPARE(ReadAll(c.Destination), QByteArray("second"));
@@ -484,7 +480,7 @@ private Q_SLOTS:
 
         // A file of that name in another letter case is the one replaced.
         const QString lower = dir.filePath(QStringLiteral("Pictures/sky blue.jpg"));
-        QVERIFY(WriteRaw(lower, "third"));
+        QVERIFY(WriteBytes(lower, "third"));
         c = CopyBackgroundPicture(html, lower);
         QVERIFY(c.Ok && c.Copied);
         QCOMPARE(c.StoredPath, QStringLiteral("backgrnd\\Sky Blue.JPG"));

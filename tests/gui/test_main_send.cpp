@@ -2,6 +2,7 @@
 // combo box, the page check and where its entries lead, the pictures that are
 // never sent, and a page with pictures sent through the flight and the upload
 // dialog to a real FTP server on 127.0.0.1, with the failures a user meets.
+#include "support/FileTree.h"
 #include "support_gui/MainWindowDriver.h"
 
 #include "app/Dialogs_gui.h"
@@ -33,16 +34,6 @@ using namespace wobbin;
 using namespace wobbin::testing;
 
 namespace {
-
-QStringList FilesBelow(const QString &root)
-{
-    QStringList out;
-    QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        out << QDir(root).relativeFilePath(it.next());
-    out.sort();
-    return out;
-}
 
 tWWWServerType Server(const QString &name, int port, const QString &password = QStringLiteral("secret"),
                       const QString &url = QString())

@@ -1,6 +1,7 @@
 // The congratulation after an upload tells whether the page is really live:
 // a real upload to the FTP server on 127.0.0.1 and web servers serving the
 // folder it wrote into (then another folder), driven like a user would.
+#include "support/FileTree.h"
 #include "app/Dialogs_gui.h"
 #include "app/Settings.h"
 #include "app/StringTable.h"
@@ -24,13 +25,6 @@ using namespace wobbin;
 using namespace wobbin::testing;
 
 namespace {
-
-bool WriteFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
 // Runs f once the next modal dialog is open.
 void WhenModal(std::function<void(QWidget *)> f)
@@ -81,9 +75,9 @@ private Q_SLOTS:
         SettingsStore().OpenKey(QString(), true); // the program's settings exist, as after a first start
         m_html = m_tmp.filePath(QStringLiteral("HTMLFiles"));
         m_root = m_tmp.filePath(QStringLiteral("server"));
-        QVERIFY(WriteFile(m_html + QStringLiteral("/index.html"),
+        QVERIFY(WriteBytes(m_html + QStringLiteral("/index.html"),
                           "<HTML>\r\n<BODY>\r\n<IMG SRC=\"graphics/a.gif\">\r\n</BODY>\r\n</HTML>\r\n"));
-        QVERIFY(WriteFile(m_html + QStringLiteral("/graphics/a.gif"), QByteArray(3000, 'a')));
+        QVERIFY(WriteBytes(m_html + QStringLiteral("/graphics/a.gif"), QByteArray(3000, 'a')));
         QVERIFY(QDir().mkpath(m_root + QStringLiteral("/public_html")));
         TFtpTestServer::Options o;
         o.Root = m_root;

@@ -3,6 +3,7 @@
 // deleting and reordering, the questions at Finish (save, a name used twice,
 // a library that cannot be written), Cancel, Help, and the one-call opener.
 
+#include "support/FileTree.h"
 #include "app/Dialogs_gui.h"
 #include "app/StringTable.h"
 #include "page/Cp1252.h"
@@ -25,6 +26,7 @@
 #include <QtTest>
 
 using namespace wobbin;
+using namespace wobbin::testing;
 
 namespace {
 
@@ -32,12 +34,6 @@ QByteArray ReadAll(const QString &path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-bool WriteRaw(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
 TStyleChunk Style(const QString &name, const QString &image = QString(), TColor back = 0x00FFFFFF)
@@ -148,7 +144,7 @@ private Q_SLOTS:
     {
         WizardFixture f;
         const QString picture = f.dir.filePath("Bubbles.GIF");
-        QVERIFY(WriteRaw(picture, QByteArray::fromBase64(
+        QVERIFY(WriteBytes(picture, QByteArray::fromBase64(
             "R0lGODlhAQABAIAAAP8AAAAAACH5BAAAAAAALAAAAAABAAEAAAICRAEAOw==")));   // one red pixel
         TfrmStyleWiz w(f.appDir, Library());
         w.show();

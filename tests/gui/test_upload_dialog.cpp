@@ -1,5 +1,6 @@
 // The upload dialog driven like a user would, against real servers on
 // 127.0.0.1, and the congratulation dialog with its fireworks.
+#include "support/FileTree.h"
 #include "app/Dialogs_gui.h"
 #include "app/Settings.h"
 #include "app/Skin_gui.h"
@@ -27,23 +28,6 @@ using namespace wobbin;
 using namespace wobbin::testing;
 
 namespace {
-
-bool WriteFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QStringList FilesBelow(const QString &root)
-{
-    QStringList out;
-    QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        out << QDir(root).relativeFilePath(it.next());
-    out.sort();
-    return out;
-}
 
 QByteArray Pattern(qint64 size)
 {
@@ -101,10 +85,10 @@ private Q_SLOTS:
         m_html = m_tmp.filePath(QStringLiteral("HTMLFiles"));
         m_root = m_tmp.filePath(QStringLiteral("server"));
         m_pageFile = m_tmp.filePath(QStringLiteral("save/Index.qze"));
-        QVERIFY(WriteFile(m_html + QStringLiteral("/Index.html"),
+        QVERIFY(WriteBytes(m_html + QStringLiteral("/Index.html"),
                           "<HTML><BODY><IMG SRC=\"graphics/big.jpg\"><IMG SRC=\"graphics/small.gif\"></BODY></HTML>\r\n"));
-        QVERIFY(WriteFile(m_html + QStringLiteral("/graphics/big.jpg"), Pattern(24 * 1024 * 1024)));
-        QVERIFY(WriteFile(m_html + QStringLiteral("/graphics/small.gif"), Pattern(3000)));
+        QVERIFY(WriteBytes(m_html + QStringLiteral("/graphics/big.jpg"), Pattern(24 * 1024 * 1024)));
+        QVERIFY(WriteBytes(m_html + QStringLiteral("/graphics/small.gif"), Pattern(3000)));
         SettingsStore().OpenKey(QString(), true);
     }
 
@@ -166,7 +150,7 @@ private Q_SLOTS:
     void cancelInTheMiddleOfALargePicture()
     {
         ResetServerSide();
-        WriteFile(m_root + QStringLiteral("/www/graphics/big.jpg"), "old copy");
+        WriteBytes(m_root + QStringLiteral("/www/graphics/big.jpg"), "old copy");
         TFtpTestServer server;
         TFtpTestServer::Options o;
         o.Root = m_root;

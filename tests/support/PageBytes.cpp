@@ -65,20 +65,4 @@ QByteArray ParagraphPage(const QByteArray &style, const QByteArray &title, const
     return SimplePage(style, title, int(paras.size()), entries);
 }
 
-bool WriteBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    return f.write(bytes) == bytes.size();
-}
-
-QByteArray ReadBytes(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
-}
-
 } // namespace wobbin::testing

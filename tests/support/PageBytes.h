@@ -2,6 +2,8 @@
 // Page-file bytes written out by hand, field by field, for tests that must not
 // rely on the writer they check.
 
+#include "support/FileTree.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -39,8 +41,5 @@ QByteArray SimplePage(const QByteArray &style, const QByteArray &title, int coun
 // A version 1.07 page of one paragraph per text.
 QByteArray ParagraphPage(const QByteArray &style, const QByteArray &title, const QList<QByteArray> &paras);
 
-// Writes bytes to a file; false when it cannot.
-bool WriteBytes(const QString &path, const QByteArray &bytes);
-QByteArray ReadBytes(const QString &path);
 
 } // namespace wobbin::testing

@@ -1,6 +1,7 @@
 // The HTML preview viewer with a real web engine: relative pictures, the
 // silver default background, DIV conversion, links and history.
 
+#include "support/FileTree.h"
 #include "page/ViewerText.h"
 #include "styles/StyleLibrary.h"
 #include "viewer/HtmlViewer.h"
@@ -16,14 +17,9 @@
 #include <QtTest>
 
 using namespace wobbin;
+using namespace wobbin::testing;
 
 namespace {
-
-bool WriteFile(const QString &path, const QByteArray &data)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
-}
 
 // A solid picture the tests look for in the rendering.
 bool WritePicture(const QString &path, QColor colour, const char *format)
@@ -134,7 +130,7 @@ private Q_SLOTS:
         const QString sub = m_dir.filePath(QStringLiteral("pages"));
         QVERIFY(QDir().mkpath(sub + QStringLiteral("/graphics")));
         QVERIFY(WritePicture(sub + QStringLiteral("/graphics/b.jpg"), QColor(200, 30, 30), "JPG"));
-        QVERIFY(WriteFile(sub + QStringLiteral("/page.html"),
+        QVERIFY(WriteBytes(sub + QStringLiteral("/page.html"),
                           "<HTML><BODY BGCOLOR=\"#FFFFFF\"><P>caf\xe9</P>"
                           "<IMG SRC=\"graphics\\B.JPG\" WIDTH=80 HEIGHT=60></BODY></HTML>"));
         m_viewer->LoadFromFile(sub + QStringLiteral("/page.html"));
@@ -269,7 +265,7 @@ private Q_SLOTS:
         // The preview writes its file, loads it, then loads the converted
         // lines at once: what is grabbed is the second page.
         const QString file = m_dir.filePath(QStringLiteral("~tmpprvw.html"));
-        QVERIFY(WriteFile(file, "<HTML><BODY BGCOLOR=\"#FF0000\"></BODY></HTML>"));
+        QVERIFY(WriteBytes(file, "<HTML><BODY BGCOLOR=\"#FF0000\"></BODY></HTML>"));
         m_viewer->LoadFromFile(file);
         m_viewer->LoadFromLines({QStringLiteral("<HTML><BODY BGCOLOR=\"#00FFFF\">"),
                                  QStringLiteral("<A HREF=\"#end\" id=\"jump\">down</A>"),

@@ -4,6 +4,7 @@
 // to reach the browser without a click. Nothing may arrive, nothing may be
 // handed on; pictures and style sheets still load.
 
+#include "support/FileTree.h"
 #include "viewer/HtmlViewer.h"
 
 #include <QBuffer>
@@ -22,14 +23,9 @@
 #include <QtTest>
 
 using namespace wobbin;
+using namespace wobbin::testing;
 
 namespace {
-
-bool WriteFile(const QString &path, const QByteArray &data)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
-}
 
 // A listener on 127.0.0.1 that records the first line and body of every
 // request and answers pictures and style sheets.
@@ -201,7 +197,7 @@ private Q_SLOTS:
         // A file outside the page's folder that a page must never reach.
         QVERIFY(QDir().mkpath(m_dir.filePath(QStringLiteral("page/graphics"))));
         m_secret = m_dir.filePath(QStringLiteral("secret.txt"));
-        QVERIFY(WriteFile(m_secret, "root:x:0:0:the secret:/root:/bin/bash\n"));
+        QVERIFY(WriteBytes(m_secret, "root:x:0:0:the secret:/root:/bin/bash\n"));
         m_window = new QWidget;
         m_window->resize(420, 320);
         m_viewer = new THtmlViewer(m_window);
@@ -224,7 +220,7 @@ private Q_SLOTS:
                 viewer = sample.get();
             }
             const QString page = m_dir.filePath(QStringLiteral("page/index.html"));
-            QVERIFY(WriteFile(page, StealingPage().toUtf8()));
+            QVERIFY(WriteBytes(page, StealingPage().toUtf8()));
             viewer->LoadFromFile(page);
             QVERIFY(viewer->WaitForRendered());
             viewer->SetBaseFolder(m_dir.filePath(QStringLiteral("page")));
@@ -279,7 +275,7 @@ private Q_SLOTS:
     void ownAddressesServeOnlyTheShownFolders()
     {
         const QString folder = m_dir.filePath(QStringLiteral("page"));
-        QVERIFY(WriteFile(folder + QStringLiteral("/graphics/Pic.png"), "png"));
+        QVERIFY(WriteBytes(folder + QStringLiteral("/graphics/Pic.png"), "png"));
         QVERIFY(QFile::link(m_secret, folder + QStringLiteral("/graphics/link.png")));
         QVERIFY(QFile::link(m_dir.path(), folder + QStringLiteral("/up")));
         const QStringList allowed{folder};
