@@ -137,15 +137,15 @@ bool IsNativeAbsolute(const QString &path)
     return path.startsWith(QLatin1Char('/')) || path.startsWith(QLatin1Char('\\'));
 }
 
-// For a path of this file system: whether following symbolic links keeps it
-// inside folder. Parts that do not exist yet cannot lead anywhere.
 // The folder as it is on disk, links resolved; empty when it is not there.
 QString RealFolder(const QString &backslashFolder)
 {
     return QFileInfo(FindPathNoCase(ToNativePath(backslashFolder))).canonicalFilePath();
 }
 
-// folder: RealFolder of the HTML folder.
+// For a path of this file system: whether following symbolic links keeps it
+// inside folder (RealFolder of the HTML folder). Parts that do not exist yet
+// cannot lead anywhere.
 bool LinksStayInside(const QString &backslashPath, const QString &folder, TRealPaths &real)
 {
     if (folder.isEmpty())
@@ -177,13 +177,12 @@ bool LinksStayInside(const QString &backslashPath, const QString &folder, TRealP
     return realPath.startsWith(folder + QLatin1Char('/'));
 }
 
-} // namespace
-
-namespace {
-
-// realFolder: RealFolder(folder) when already known (null to work it out).
+// Why a resolved reference may not be uploaded from the HTML folder; empty
+// when it may. reference is the value as written, sourcePath its resolved
+// absolute path ("\" separators), folder the HTML folder and realFolder its
+// RealFolder, worked out once for many references.
 QString WhyOutside(const QString &reference, const QString &sourcePath, const QString &folder,
-                   const QString *realFolder, TRealPaths &real)
+                   const QString &realFolder, TRealPaths &real)
 {
     for (QChar c : reference) {
         if (c.unicode() < 0x20 || c.unicode() == 0x7f)
@@ -206,19 +205,12 @@ QString WhyOutside(const QString &reference, const QString &sourcePath, const QS
             return QStringLiteral("The picture is named by a full path outside the HTML folder.");
         return QStringLiteral("The name climbs out of the HTML folder with \"..\".");
     }
-    if (IsNativeAbsolute(normalFolder)
-        && !LinksStayInside(normalPath, realFolder ? *realFolder : RealFolder(normalFolder), real))
+    if (IsNativeAbsolute(normalFolder) && !LinksStayInside(normalPath, realFolder, real))
         return QStringLiteral("The picture is a link to a file outside the HTML folder.");
     return QString();
 }
 
 } // namespace
-
-QString WhyOutsideFolder(const QString &reference, const QString &sourcePath, const QString &folder)
-{
-    TRealPaths real;
-    return WhyOutside(reference, sourcePath, folder, nullptr, real);
-}
 
 QString StripQuotes(const QString &text)
 {
@@ -352,7 +344,7 @@ UploadImageList LocaliseImagesInText(const QString &html, const QString &htmlPat
             }
             if (seen.contains(d.SourcePath))
                 continue;
-            const QString why = WhyOutside(value, d.SourcePath, folder, &realFolder, real);
+            const QString why = WhyOutside(value, d.SourcePath, folder, realFolder, real);
             if (!why.isEmpty()) {
                 if (refused && !refusedSeen.contains(value)) {
                     refusedSeen.insert(value);

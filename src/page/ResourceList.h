@@ -48,11 +48,6 @@ UploadImageList LocaliseImages(const QString &currentFileName, const QString &ht
 UploadImageList LocaliseImagesInText(const QString &html, const QString &htmlPath,
                                      RefusedReferenceList *refused = nullptr);
 
-// Why a resolved reference may not be uploaded from the HTML folder; empty
-// when it may. reference is the value as written, sourcePath its resolved
-// absolute path ("\" separators), folder the HTML folder.
-QString WhyOutsideFolder(const QString &reference, const QString &sourcePath, const QString &folder);
-
 // Cuts out every comment whose inside holds both "<" and ">".
 QString RemoveCommentedMarkup(const QString &html);
 
