@@ -544,7 +544,10 @@ void THtmlViewer::PollFrames()
     QPointer<THtmlViewer> self(this);
     m_page->runJavaScript(QString::fromLatin1(kReadFrameCount), kFrameWorld,
                           [self, serial](const QVariant &v) {
-                              if (!self || self->m_loadSerial != serial || self->m_loading)
+                              // A page being deleted answers its pending scripts
+                              // while the viewer is half gone (no view any more).
+                              if (!self || !self->m_view || self->m_loadSerial != serial
+                                  || self->m_loading)
                                   return;
                               // A hidden view paints nothing: it counts as rendered
                               // once loaded, and a grab waits for frames anew.
