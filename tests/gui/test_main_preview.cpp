@@ -160,6 +160,11 @@ private Q_SLOTS:
         m_mimeApps = config + QStringLiteral("/mimeapps.list");
         qputenv("XDG_DATA_HOME", data.toUtf8());
         qputenv("XDG_CONFIG_HOME", config.toUtf8());
+        // Only the private setup: no browser installed on the machine answers.
+        const QString dataDirs = m_home.filePath(QStringLiteral("xdg-data-dirs"));
+        QDir().mkpath(dataDirs);
+        QFile::link(QStringLiteral("/usr/share/mime"), dataDirs + QStringLiteral("/mime"));
+        qputenv("XDG_DATA_DIRS", dataDirs.toUtf8());
         for (const char *v : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
                               "GNOME_DESKTOP_SESSION_ID", "XDG_SESSION_DESKTOP"})
             qunsetenv(v);
