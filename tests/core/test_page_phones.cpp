@@ -1,0 +1,202 @@
+// The page written to fit phones, as the program's own parts see it: stored
+// character codes shown as characters, the blocks' meaning kept, the editors
+// of the title, logo and style, the resource list and the page check. What
+// browsers and validators make of the page is test_page_phones_tools.
+#include "page/PageDocument.h"
+#include "page/PageFile.h"
+#include "page/PageText.h"
+#include "page/PhoneHtml.h"
+#include "page/ResourceList.h"
+#include "publish/PageCheck.h"
+#include "styles/StyleSheet.h"
+#include "support/PageBytes.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace wobbin;
+using wobbin::testing::PageBytes;
+
+namespace {
+
+TWebChunk &Add(BlockList &blocks, int kind)
+{
+    return blocks.Append(NewBlock(kind));
+}
+
+QStringList Refs(const UploadImageList &list)
+{
+    QStringList out;
+    for (const ResourceDetail &d : list)
+        out << d.RefName;
+    return out;
+}
+
+} // namespace
+
+class TestPagePhones : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void storedCodesShowAsCharactersAndAreStoredAgainUnchanged()
+    {
+        // Codes as the writer stores what the code page cannot hold, and
+        // look-alikes it never writes (a leading zero, a letter the code
+        // page holds, half of a surrogate pair, a hexadecimal form).
+        const QByteArray heading = "&#1055;&#1088;&#1080;&#1074;&#1077;&#1090; &#128512; &#0937; &#65; &#55296; "
+                                   "&#x3A9; caf\xe9";
+        PageBytes e;
+        e.Heading("1 (Largest)", heading);
+        e.Para("&#20320;&#22909;&#8364;");
+        const QByteArray bytes = testing::SimplePage("None", "&#922;&#945;&#955;&#951;", 2, e);
+        TPageDocument doc;
+        QVERIFY(ReadPageBytes(bytes, doc).IsOk());
+        QCOMPARE(doc.PageTitle, QStringLiteral("Καλη"));
+        QCOMPARE(doc.Blocks.At(0).Heading->Text,
+                 QStringLiteral("Привет 😀 &#0937; &#65; &#55296; &#x3A9; café"));
+        QCOMPARE(doc.Blocks.At(1).Para->Text, QStringLiteral("你好&#8364;"));
+        QCOMPARE(PageFileBytes(doc, QStringLiteral("None")), bytes);
+    }
+
+    void pageTextEncodingFollowsItsDeclaration()
+    {
+        TPageDocument doc;
+        Add(doc.Blocks, bkHeading).Heading->Text = QStringLiteral("Ωmega – 你好 😀");
+        const QString classic = BuildPageHTML(doc.Blocks, QStringLiteral("T"), false, false);
+        QVERIFY(EncodePageText(classic).contains("&#937;mega \x96 &#20320;&#22909; &#128512;"));
+        const QString phones = BuildPageHTML(doc.Blocks, QStringLiteral("T"), false, false,
+                                             {HtmlForm::FitsPhones, QStringLiteral("el")});
+        const QByteArray utf8 = EncodePageText(phones);
+        QVERIFY(utf8.contains("<html lang=\"el\">"));
+        QVERIFY(utf8.contains(QStringLiteral("Ωmega – 你好 😀").toUtf8()));
+        QCOMPARE(DecodePageText(utf8), phones);
+        // A file that declares UTF-8 but is not is read as Windows-1252.
+        QByteArray broken = utf8;
+        broken.replace(QStringLiteral("Ω").toUtf8(), "\xff");
+        QVERIFY(DecodePageText(broken).contains(QStringLiteral("ÿmega")));
+        QCOMPARE(PageLanguageTag(QStringLiteral("ERROR\"><script>")), QStringLiteral("en"));
+    }
+
+    void blocksKeepTheirMeaning()
+    {
+        BlockList blocks;
+        // A paragraph without its new-line switch runs on into the link after it.
+        TBlockPara &intro = *Add(blocks, bkPara).Para;
+        intro.Text = QStringLiteral("Visit");
+        TBlockLink &link = *Add(blocks, bkLink).Link;
+        link.URL = QStringLiteral("http://a.example/?x=1&y=\"2\"");
+        link.NewLine = 1;
+        TBlockHeading &head = *Add(blocks, bkHeading).Heading;
+        head.Text = QStringLiteral("Tom & Jerry <3 &amp; friends");
+        head.SizeText = QStringLiteral("3 (Large)");
+        head.Align = 2;
+        TBlockPara &own = *Add(blocks, bkPara).Para;
+        own.Text = QStringLiteral("<ul><li>mine</li></ul>");
+        own.NewLine = 1;
+        TBlockImage &pic = *Add(blocks, bkImage).Image;
+        pic.FileName = QStringLiteral("graphics\\a.jpg");
+        pic.ImgWidth = QStringLiteral("3000");
+        pic.ImgHeight = QStringLiteral("tall");
+        pic.Align = 3;
+        pic.NewLine = 1;
+        TBlockPara &empty = *Add(blocks, bkPara).Para;
+        empty.NewLine = 1;
+        Add(blocks, bkLine).Line->LineWidth = QStringLiteral("250");
+
+        const QString html = BuildPhonePageHTML(blocks, QString(), true, false, QString());
+        QVERIFY2(html.contains(QStringLiteral("<p>Visit\r\n<a href=\"http://a.example/?x=1&amp;y=&quot;2&quot;\">"
+                                              "http://a.example/?x=1&amp;y=\"2\"</a>\r\n</p>")),
+                 qPrintable(html));
+        QVERIFY(html.contains(QStringLiteral("<h3 class=\"center\">Tom &amp; Jerry &lt;3 &amp; friends</h3>")));
+        // The user's own tags stay, outside a P that could not hold them.
+        QVERIFY(html.contains(QStringLiteral("<div class=\"p\">\r\n<ul><li>mine</li></ul>\r\n")));
+        QVERIFY(html.contains(
+            QStringLiteral("<img src=\"graphics/a.jpg\" width=\"3000\" alt=\"\" class=\"right\">")));
+        QVERIFY(html.contains(QStringLiteral("\r\n<br>\r\n<hr style=\"width:100%;height:4px\">")));
+        QVERIFY(!html.contains(QStringLiteral("<p>\r\n</p>")));
+        // A page without a title still has one: its first heading.
+        QCOMPARE(PhoneTitleText(QStringLiteral(" "), blocks), head.Text);
+    }
+
+    void titleLogoAndStyleEditTheTextInPlace()
+    {
+        BlockList blocks;
+        Add(blocks, bkPara).Para->Text = QStringLiteral("hand");
+        QString html = BuildPhonePageHTML(blocks, QStringLiteral("Old"), false, true, QStringLiteral("en"));
+        html.replace(QStringLiteral("hand"), QStringLiteral("edited by hand"));
+        html = ReplaceTitle(html, QStringLiteral("A < B"), HtmlForm::FitsPhones);
+        QVERIFY(html.contains(QStringLiteral("<title>A &lt; B</title>")));
+
+        const QString without = RemoveLogoFooter(html, HtmlForm::FitsPhones);
+        QVERIFY(!without.contains(QStringLiteral("button.gif")));
+        QCOMPARE(InsertLogoFooter(without, HtmlForm::FitsPhones), html);
+        QCOMPARE(InsertLogoFooter(html, HtmlForm::FitsPhones), html);
+
+        TStyleChunk night;
+        night.Name = QStringLiteral("Night");
+        night.Image = QStringLiteral("backgrnd\\Stars.GIF");
+        night.BackColour = 0x00000080;
+        night.TextColour = 0x00FFFFFF;
+        const StyleList styles{night};
+        const QString styled = ApplyStyleEntry(html, styles, 1, HtmlForm::FitsPhones);
+        QVERIFY(styled.contains(QStringLiteral("background-color:#800000;background-image:url(\"backgrnd/stars.gif\")")));
+        QVERIFY(styled.contains(QStringLiteral("edited by hand")));
+        QVERIFY(!styled.contains(QStringLiteral("<BODY")));
+        QCOMPARE(ApplyStyleEntry(styled, styles, 0, HtmlForm::FitsPhones), html);
+        QCOMPARE(ApplyStyleEntry(html, styles, 5, HtmlForm::FitsPhones), html);
+    }
+
+    void resourceListFindsEveryPictureOfThePhonePage()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString folder = dir.filePath(QStringLiteral("HTMLFiles"));
+        QVERIFY(QDir().mkpath(folder));
+        BlockList blocks;
+        TBlockImage &pic = *Add(blocks, bkImage).Image;
+        pic.FileName = QStringLiteral("graphics\\b&b «été».jpg");
+        TStyleChunk style;
+        style.Image = QStringLiteral("backgrnd\\sky.jpg");
+        QString html = ApplyStyleEntry(BuildPhonePageHTML(blocks, QStringLiteral("T"), false, true, QString()),
+                                       {style}, 1, HtmlForm::FitsPhones);
+        html.replace(QStringLiteral("</body>"),
+                     QStringLiteral("<p style=\"background:url('../secret.png')\">x</p>\r\n"
+                                    "<img src=\"https://example.com/web.png\" alt=\"\">\r\n"
+                                    "<div style=\"background:url(data:image/png;base64,AAAA)\"></div>\r\n</body>"));
+        QFile file(QDir(folder).filePath(QStringLiteral("page.html")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(EncodePageText(html));
+        file.close();
+
+        RefusedReferenceList refused;
+        const UploadImageList list
+            = LocaliseImages(dir.filePath(QStringLiteral("save/page.qze")), folder, {}, &refused);
+        QCOMPARE(Refs(list), (QStringList{QStringLiteral("graphics/b&b «été».jpg"),
+                                          QStringLiteral("graphics/button.gif"), QStringLiteral("backgrnd/sky.jpg")}));
+        QCOMPARE(refused.size(), 1);
+        QCOMPARE(refused.first().Reference, QStringLiteral("../secret.png"));
+    }
+
+    void pageCheckAsksForPhonesOnlyForAClassicPage()
+    {
+        BlockList blocks;
+        Add(blocks, bkHeading).Heading->Text = QStringLiteral("Hello");
+        TPageCheckInput in;
+        in.Blocks = &blocks;
+        in.PageTitle = QStringLiteral("Mine");
+        in.FitsPhones = false;
+        const QList<TPageProblem> classic = CheckPage(in);
+        QCOMPARE(classic.size(), 1);
+        QCOMPARE(classic.first().Kind, PageProblemKind::NotForPhones);
+        QCOMPARE(classic.first().Text, QStringLiteral("Phones will show this page very small: tick Fits phones in View."));
+        QCOMPARE(WorkspaceStateFor(classic.first()), 2);
+        QCOMPARE(classic.first().Field, QStringLiteral("chkFitsPhones"));
+        in.FitsPhones = true;
+        QVERIFY(CheckPage(in).isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPagePhones)
+#include "test_page_phones.moc"
