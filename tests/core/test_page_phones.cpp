@@ -1,13 +1,12 @@
 // The page written to fit phones, as the program's own parts see it: stored
 // character codes shown as characters, the blocks' meaning kept, the editors
-// of the title, logo and style, the resource list and the page check. What
-// browsers and validators make of the page is test_page_phones_tools.
+// of the title, logo and style, and the resource list. What browsers and
+// validators make of the page is test_page_phones_tools.
 #include "page/PageDocument.h"
 #include "page/PageFile.h"
 #include "page/PageText.h"
 #include "page/PhoneHtml.h"
 #include "page/ResourceList.h"
-#include "publish/PageCheck.h"
 #include "styles/StyleSheet.h"
 #include "support/PageBytes.h"
 
@@ -60,25 +59,6 @@ private Q_SLOTS:
         QCOMPARE(PageFileBytes(doc, QStringLiteral("None")), bytes);
     }
 
-    void pageTextEncodingFollowsItsDeclaration()
-    {
-        TPageDocument doc;
-        Add(doc.Blocks, bkHeading).Heading->Text = QStringLiteral("Ωmega – 你好 😀");
-        const QString classic = BuildPageHTML(doc.Blocks, QStringLiteral("T"), false, false);
-        QVERIFY(EncodePageText(classic).contains("&#937;mega \x96 &#20320;&#22909; &#128512;"));
-        const QString phones = BuildPageHTML(doc.Blocks, QStringLiteral("T"), false, false,
-                                             {HtmlForm::FitsPhones, QStringLiteral("el")});
-        const QByteArray utf8 = EncodePageText(phones);
-        QVERIFY(utf8.contains("<html lang=\"el\">"));
-        QVERIFY(utf8.contains(QStringLiteral("Ωmega – 你好 😀").toUtf8()));
-        QCOMPARE(DecodePageText(utf8), phones);
-        // A file that declares UTF-8 but is not is read as Windows-1252.
-        QByteArray broken = utf8;
-        broken.replace(QStringLiteral("Ω").toUtf8(), "\xff");
-        QVERIFY(DecodePageText(broken).contains(QStringLiteral("ÿmega")));
-        QCOMPARE(PageLanguageTag(QStringLiteral("ERROR\"><script>")), QStringLiteral("en"));
-    }
-
     void blocksKeepTheirMeaning()
     {
         BlockList blocks;
@@ -124,7 +104,9 @@ private Q_SLOTS:
     {
         BlockList blocks;
         Add(blocks, bkPara).Para->Text = QStringLiteral("hand");
-        QString html = BuildPhonePageHTML(blocks, QStringLiteral("Old"), false, true, QStringLiteral("en"));
+        // A language setting that is no language tag cannot reach the markup.
+        QString html = BuildPhonePageHTML(blocks, QStringLiteral("Old"), false, true, QStringLiteral("de\"><x"));
+        QVERIFY(html.contains(QStringLiteral("<html lang=\"en\">")));
         html.replace(QStringLiteral("hand"), QStringLiteral("edited by hand"));
         html = ReplaceTitle(html, QStringLiteral("A < B"), HtmlForm::FitsPhones);
         QVERIFY(html.contains(QStringLiteral("<title>A &lt; B</title>")));
@@ -177,24 +159,6 @@ private Q_SLOTS:
                                           QStringLiteral("graphics/button.gif"), QStringLiteral("backgrnd/sky.jpg")}));
         QCOMPARE(refused.size(), 1);
         QCOMPARE(refused.first().Reference, QStringLiteral("../secret.png"));
-    }
-
-    void pageCheckAsksForPhonesOnlyForAClassicPage()
-    {
-        BlockList blocks;
-        Add(blocks, bkHeading).Heading->Text = QStringLiteral("Hello");
-        TPageCheckInput in;
-        in.Blocks = &blocks;
-        in.PageTitle = QStringLiteral("Mine");
-        in.FitsPhones = false;
-        const QList<TPageProblem> classic = CheckPage(in);
-        QCOMPARE(classic.size(), 1);
-        QCOMPARE(classic.first().Kind, PageProblemKind::NotForPhones);
-        QCOMPARE(classic.first().Text, QStringLiteral("Phones will show this page very small: tick Fits phones in View."));
-        QCOMPARE(WorkspaceStateFor(classic.first()), 2);
-        QCOMPARE(classic.first().Field, QStringLiteral("chkFitsPhones"));
-        in.FitsPhones = true;
-        QVERIFY(CheckPage(in).isEmpty());
     }
 };
 
