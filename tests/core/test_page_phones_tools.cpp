@@ -32,26 +32,17 @@ const QString kCyrillic = QStringLiteral("Привет, мир");
 const QString kCjk = QStringLiteral("你好，世界 こんにちは");
 const QString kEmoji = QStringLiteral("🌍🎉");
 
-struct Run {
-    int code = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Run Start(const QString &program, const QStringList &args, int timeoutMs = 60000)
+// Runs a program to its end: its exit code (-1 when it did not end normally).
+int Run(const QString &program, const QStringList &args, QByteArray *out = nullptr, QByteArray *err = nullptr)
 {
     QProcess p;
     p.start(program, args);
-    Run r;
-    if (!p.waitForFinished(timeoutMs)) {
-        p.kill();
-        p.waitForFinished();
-        return r;
-    }
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
+    const bool ended = p.waitForFinished(120000);
+    if (out)
+        *out = p.readAllStandardOutput();
+    if (err)
+        *err = p.readAllStandardError();
+    return ended && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }
 
 // The page with every block kind, alignment, the new-line switch, a picture
@@ -135,10 +126,11 @@ private Q_SLOTS:
             sources << m_data + QStringLiteral("/template/") + t;
         for (int i = 0; i < sources.size(); ++i) {
             const QString name = QStringLiteral("page%1.html").arg(i);
-            const Run r = Start(kProgram, {QStringLiteral("--export"), sources.at(i), QStringLiteral("--modern"),
-                                           QStringLiteral("--data-dir"), m_data, QStringLiteral("--out"),
-                                           m_html + QLatin1Char('/') + name});
-            QVERIFY2(r.code == 0, r.err.constData());
+            QByteArray err;
+            QVERIFY2(Run(kProgram, {QStringLiteral("--export"), sources.at(i), QStringLiteral("--modern"),
+                                    QStringLiteral("--data-dir"), m_data, QStringLiteral("--out"),
+                                    m_html + QLatin1Char('/') + name}, nullptr, &err) == 0,
+                     err.constData());
             m_pages << name;
         }
     }
@@ -146,10 +138,11 @@ private Q_SLOTS:
     void everyPageIsValidHtml5InUtf8()
     {
         for (const QString &page : std::as_const(m_pages)) {
-            const Run r = Start(m_tidy, {QStringLiteral("-q"), QStringLiteral("-e"), QStringLiteral("-utf8"),
-                                         m_html + QLatin1Char('/') + page});
+            QByteArray said;
             // 0: clean; 1: warnings; 2: errors. Our own markup warns of nothing either.
-            QVERIFY2(r.code == 0, qPrintable(page + QLatin1Char('\n') + QString::fromUtf8(r.err)));
+            QVERIFY2(Run(m_tidy, {QStringLiteral("-q"), QStringLiteral("-e"), QStringLiteral("-utf8"),
+                                  m_html + QLatin1Char('/') + page}, nullptr, &said) == 0,
+                     qPrintable(page + QLatin1Char('\n') + QString::fromUtf8(said)));
             QFile f(m_html + QLatin1Char('/') + page);
             QVERIFY(f.open(QIODevice::ReadOnly));
             QStringDecoder utf8(QStringDecoder::Utf8);
@@ -197,17 +190,15 @@ window.onload = async () => {
         QVERIFY2(server.StartPlain(m_html), qPrintable(server.Error()));
         QTemporaryDir profile;
         QVERIFY(profile.isValid());
-        const Run r = Start(m_chromium,
-                            {QStringLiteral("--headless"), QStringLiteral("--no-sandbox"), QStringLiteral("--disable-gpu"),
-                             QStringLiteral("--disable-quic"), QStringLiteral("--no-first-run"),
-                             QStringLiteral("--disable-background-networking"),
-                             QStringLiteral("--disable-component-update"), QStringLiteral("--disable-sync"),
-                             QStringLiteral("--hide-scrollbars"), QStringLiteral("--user-data-dir=") + profile.path(),
-                             QStringLiteral("--virtual-time-budget=20000"), QStringLiteral("--dump-dom"),
-                             server.Url() + QStringLiteral("harness.html")},
-                            120000);
-        QCOMPARE(r.code, 0);
-        const QJsonArray results = ParseHarnessDom(r.out);
+        QByteArray dom;
+        const QStringList flags = QStringLiteral("--headless --no-sandbox --disable-gpu --disable-quic --no-first-run "
+                                                 "--disable-background-networking --disable-component-update "
+                                                 "--disable-sync --hide-scrollbars --virtual-time-budget=20000 "
+                                                 "--dump-dom").split(QLatin1Char(' '));
+        QCOMPARE(Run(m_chromium, flags + QStringList{QStringLiteral("--user-data-dir=") + profile.path(),
+                                                     server.Url() + QStringLiteral("harness.html")}, &dom),
+                 0);
+        const QJsonArray results = ParseHarnessDom(dom);
         QCOMPARE(results.size(), m_pages.size());
         for (const QJsonValue &v : results) {
             const QJsonObject o = v.toObject();
