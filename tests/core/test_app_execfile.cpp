@@ -61,10 +61,8 @@ private Q_SLOTS:
         WriteRecorder(browser, m_dir.filePath(QStringLiteral("browser.txt")));
         QFile desk(data + QStringLiteral("/applications/wobbin-testbrowser.desktop"));
         QVERIFY(desk.open(QIODevice::WriteOnly));
-        // xdg-mime takes a default only when it finds the Exec program: a
-        // quoted path it does not find, and then an installed browser wins.
-        desk.write("[Desktop Entry]\nType=Application\nName=Test Browser\nExec=" + browser.toUtf8()
-                   + " --new-window %u\nMimeType=text/html;\n");
+        desk.write("[Desktop Entry]\nType=Application\nName=Test Browser\nExec=\"" + browser.toUtf8()
+                   + "\" --new-window %u\nMimeType=text/html;\n");
         desk.close();
         QFile apps(config + QStringLiteral("/mimeapps.list"));
         QVERIFY(apps.open(QIODevice::WriteOnly));

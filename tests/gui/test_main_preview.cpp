@@ -160,12 +160,6 @@ private Q_SLOTS:
         m_mimeApps = config + QStringLiteral("/mimeapps.list");
         qputenv("XDG_DATA_HOME", data.toUtf8());
         qputenv("XDG_CONFIG_HOME", config.toUtf8());
-        // The system's programs stay out of it (a browser installed on the
-        // machine would otherwise answer for HTML files); its file types stay.
-        const QString system = m_home.filePath(QStringLiteral("xdg-system"));
-        QDir().mkpath(system);
-        QFile::link(QStringLiteral("/usr/share/mime"), system + QStringLiteral("/mime"));
-        qputenv("XDG_DATA_DIRS", system.toUtf8());
         for (const char *v : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
                               "GNOME_DESKTOP_SESSION_ID", "XDG_SESSION_DESKTOP"})
             qunsetenv(v);
