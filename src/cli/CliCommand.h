@@ -3,6 +3,8 @@
 // lives in a file of its own in this folder and has one row in the table of
 // CommandLine.cpp.
 
+#include "page/PageHtml.h"
+
 #include <QMap>
 #include <QString>
 #include <QStringList>
@@ -32,8 +34,15 @@ bool CliPrint(const QByteArray &bytes);
 QString CliDataDir(const CliArgs &args);
 
 // The page's whole HTML exactly as the window saves it: blocks, logo footer,
-// and the BODY tag of the page's stored style from appDir's Styles.data.
-QString PageHtmlAsSaved(TPageDocument &doc, const PageReadResult &read, const QString &appDir);
+// and the page's stored style from appDir's Styles.data (in its BODY tag, or
+// in its style sheet for a page that fits phones), written the given way.
+QString PageHtmlAsSaved(TPageDocument &doc, const PageReadResult &read, const QString &appDir,
+                        const PageWriting &how = {});
+
+// How the command writes the page: --modern fits phones, --classic the
+// classic page; without either, the window's choice (followWindow) or the
+// classic page.
+PageWriting CliPageWriting(const CliArgs &args, bool followWindow);
 
 // The commands (one file each).
 int RunExportCommand(const CliArgs &args);

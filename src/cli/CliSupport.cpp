@@ -1,9 +1,11 @@
 #include "app/AppPaths.h"
+#include "app/PageWritingSetting.h"
 #include "base/Paths.h"
 #include "cli/CliCommand.h"
 #include "page/PageDocument.h"
 #include "page/PageFile.h"
 #include "styles/StyleLibrary.h"
+#include "styles/StyleSheet.h"
 
 #include <QFileInfo>
 
@@ -24,9 +26,20 @@ bool CliPrint(const QByteArray &bytes)
         && std::fflush(stdout) == 0;
 }
 
-QString PageHtmlAsSaved(TPageDocument &doc, const PageReadResult &read, const QString &appDir)
+PageWriting CliPageWriting(const CliArgs &args, bool followWindow)
 {
-    const QString html = doc.BuildPageHTML(false, true);
+    HtmlForm form = followWindow ? SavedHtmlForm() : HtmlForm::Classic;
+    if (args.has("--modern"))
+        form = HtmlForm::FitsPhones;
+    else if (args.has("--classic"))
+        form = HtmlForm::Classic;
+    return {form, form == HtmlForm::FitsPhones ? PageLanguage() : QString()};
+}
+
+QString PageHtmlAsSaved(TPageDocument &doc, const PageReadResult &read, const QString &appDir,
+                        const PageWriting &how)
+{
+    const QString html = BuildPageHTML(doc.Blocks, doc.PageTitle, false, true, how);
     // The BODY tag of the page's stored style, as the window applies it.
     if (!read.HasStyleName || appDir.isEmpty())
         return html;
@@ -37,8 +50,7 @@ QString PageHtmlAsSaved(TPageDocument &doc, const PageReadResult &read, const QS
     const int entry = FindStyleEntry(StyleListEntries(styles), read.StyleName);
     if (entry <= 0)
         return html;
-    const QString tag = BodyTagForEntry(styles, entry);
-    return tag.isEmpty() ? html : ReplaceBodyTag(html, tag);
+    return ApplyStyleEntry(html, styles, entry, how.Form);
 }
 
 QString CliDataDir(const CliArgs &args)

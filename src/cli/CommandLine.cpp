@@ -14,7 +14,8 @@
 namespace wobbin {
 namespace {
 
-// Options that take a value, shared by the commands that accept them.
+// Options of the commands, shared by the commands that accept them: with a
+// value, or a switch (no valueName).
 struct ValueOption {
     const char *name;
     const char *valueName;
@@ -26,12 +27,18 @@ const ValueOption kValueOptions[] = {
     {"--data-dir", "DIR",
      "the folder holding the pages, templates, styles and generated HTML\n"
      "(Styles.data gives the page its style)"},
+    {"--modern", nullptr,
+     "write the page to fit phones: HTML5 in UTF-8 with a viewport, its style\n"
+     "as a style sheet, pictures that shrink to the screen (--publish and\n"
+     "--verify follow the window's Fits phones choice without it)"},
+    {"--classic", nullptr, "write the page as in the program's first version (the default of\n"
+                           "--export; --publish and --verify follow the window's choice)"},
 };
 
 // A command: its option, what follows it, the value options it accepts.
 using Command = CliCommandRow;
 const Command kCommands[] = {
-    {"--export", "PAGE", {"--out", "--data-dir"},
+    {"--export", "PAGE", {"--out", "--data-dir", "--modern", "--classic"},
      "write the page's HTML (as the program saves it) to standard output,\n"
      "or to FILE with --out",
      &RunExportCommand},
@@ -40,11 +47,11 @@ const Command kCommands[] = {
      "address, folder, login name, URL, provider and flat-folder flag (0 or 1),\n"
      "separated by tabs (never the password)",
      &RunListServersCommand},
-    {"--publish", "PAGE", {"--server", "--data-dir"},
+    {"--publish", "PAGE", {"--server", "--data-dir", "--modern", "--classic"},
      "upload the page's HTML (as the program saves it) and its pictures to\n"
      "the server NAME, printing each status line; never asks a question",
      &RunPublishCommand, {"--server"}},
-    {"--verify", "PAGE", {"--server", "--data-dir"},
+    {"--verify", "PAGE", {"--server", "--data-dir", "--modern", "--classic"},
      "check that the page is live: fetch it from the web address of\n"
      "the server NAME and compare it and its pictures with what an\n"
      "upload sends; the diagnosis on standard output",
@@ -144,7 +151,8 @@ QByteArray BuildUsage()
         if (c->operand)
             line += QByteArray(" ") + c->operand;
         for (const char *o : c->options) {
-            const QByteArray option = QByteArray(o) + ' ' + FindValueOption(QString::fromLatin1(o))->valueName;
+            const ValueOption *v = FindValueOption(QString::fromLatin1(o));
+            const QByteArray option = v->valueName ? QByteArray(o) + ' ' + v->valueName : QByteArray(o);
             bool needed = false;
             for (const char *r : c->required)
                 needed = needed || qstrcmp(r, o) == 0;
@@ -161,7 +169,7 @@ QByteArray BuildUsage()
     for (const Command *c : AllCommands())
         AppendHelp(text, QByteArray(c->name) + (c->operand ? QByteArray(" ") + c->operand : QByteArray()), c->help);
     for (const ValueOption &o : kValueOptions)
-        AppendHelp(text, QByteArray(o.name) + ' ' + o.valueName, o.help);
+        AppendHelp(text, o.valueName ? QByteArray(o.name) + ' ' + o.valueName : QByteArray(o.name), o.help);
     AppendHelp(text, "--debug", "(window) show unexpected errors in a message box");
     AppendHelp(text, "--help", "show this help and exit");
     AppendHelp(text, "--version", "show the version and exit");
@@ -270,7 +278,7 @@ bool RunCommandLine(int argc, char **argv, int &exitCode)
             args.operand = args.operands.first();
             continue;
         }
-        const bool takesValue = v || c->operand;
+        const bool takesValue = v ? v->valueName != nullptr : c->operand != nullptr;
         QString value;
         if (takesValue) {
             if (eq > 0) {
@@ -326,7 +334,7 @@ bool RunCommandLine(int argc, char **argv, int &exitCode)
             exitCode = UsageError(QStringLiteral("%1 cannot be used with %2").arg(it.key(), QLatin1String(command->name)));
             return true;
         }
-        if (it.value().isEmpty()) {
+        if (it.value().isEmpty() && FindValueOption(it.key())->valueName) {
             exitCode = UsageError(QStringLiteral("%1 needs a value").arg(it.key()));
             return true;
         }
@@ -334,6 +342,10 @@ bool RunCommandLine(int argc, char **argv, int &exitCode)
     if (command->operand && std::any_of(args.operands.cbegin(), args.operands.cend(),
                                         [](const QString &o) { return o.isEmpty(); })) {
         exitCode = UsageError(QStringLiteral("%1 needs a value").arg(QLatin1String(command->name)));
+        return true;
+    }
+    if (args.values.contains(QStringLiteral("--modern")) && args.values.contains(QStringLiteral("--classic"))) {
+        exitCode = UsageError(QStringLiteral("--modern and --classic cannot be used together"));
         return true;
     }
     for (const char *r : command->required) {

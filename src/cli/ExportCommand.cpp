@@ -1,8 +1,9 @@
-// --export PAGE [--out FILE]: the page's HTML exactly as the window saves it.
+// --export PAGE [--out FILE] [--modern]: the page's HTML exactly as the window saves it
+// (classic, or with --modern written to fit phones).
 #include "base/Paths.h"
 #include "base/SafeFile.h"
 #include "cli/CliCommand.h"
-#include "page/Cp1252.h"
+#include "page/PageText.h"
 #include "page/PageDocument.h"
 #include "page/PageFile.h"
 
@@ -25,7 +26,7 @@ int RunExportCommand(const CliArgs &args)
     default:
         break;
     }
-    const QByteArray bytes = ToCp1252(PageHtmlAsSaved(doc, read, CliDataDir(args)));
+    const QByteArray bytes = EncodePageText(PageHtmlAsSaved(doc, read, CliDataDir(args), CliPageWriting(args, false)));
 
     if (args.has("--out")) {
         const QString out = args.value("--out");

@@ -5,7 +5,7 @@
 #include "base/Paths.h"
 #include "base/SafeFile.h"
 #include "cli/CliCommand.h"
-#include "page/Cp1252.h"
+#include "page/PageText.h"
 #include "page/PageDocument.h"
 #include "page/PageFile.h"
 #include "page/ResourceList.h"
@@ -55,11 +55,11 @@ int RunVerifyCommand(const CliArgs &args)
 
     // The page as an upload would send it now (the same rewrites).
     const QString htmlFolder = ToNativePath(JoinPath(dataDir, QStringLiteral("HTMLFiles")));
-    const QString html = PageHtmlAsSaved(doc, read, dataDir);
+    const QString html = PageHtmlAsSaved(doc, read, dataDir, CliPageWriting(args, true));
     QTemporaryDir scratch;
     const QString htmlName = QFileInfo(ToNativePath(page)).completeBaseName() + QStringLiteral(".html");
     QString error;
-    if (!scratch.isValid() || !WriteFileSafely(scratch.filePath(htmlName), ToCp1252(html), &error)) {
+    if (!scratch.isValid() || !WriteFileSafely(scratch.filePath(htmlName), EncodePageText(html), &error)) {
         CliMessage(QStringLiteral("cannot write the page's HTML: %1").arg(error));
         return 1;
     }

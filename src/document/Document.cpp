@@ -1,5 +1,6 @@
 #include "document/Document.h"
 
+#include "app/PageWritingSetting.h"
 #include "app/Settings.h"
 #include "app/StartupCheck.h"
 #include "app/StringTable.h"
@@ -10,7 +11,10 @@
 #include "page/Cp1252.h"
 #include "page/PageFile.h"
 #include "page/PageHtml.h"
+#include "page/PageText.h"
+#include "page/PhoneHtml.h"
 #include "page/ViewerText.h"
+#include "styles/StyleSheet.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -208,7 +212,7 @@ void TDocument::ChooseLogo(bool on)
     if (m_html.isEmpty())
         return;
     // The text as it stands is edited in place, so hand edits stay.
-    SetHtmlText(on ? InsertLogoFooter(m_html) : RemoveLogoFooter(m_html));
+    SetHtmlText(on ? InsertLogoFooter(m_html, textForm()) : RemoveLogoFooter(m_html, textForm()));
     if (!m_currentFileName.isEmpty())
         WritePageHtml();
     ShowAsItStands();
@@ -220,7 +224,7 @@ void TDocument::SetTitleFromUser(const QString &title)
     if (SuppressFieldEvents)
         return;
     m_page.PageTitle = title;
-    SetHtmlText(ReplaceTitle(m_html, title));
+    SetHtmlText(retitled(m_html));
     m_page.DocumentChanged = true;
     RecordEdit(EditStep::Title, -1, QStringLiteral("title"));
 }
@@ -324,7 +328,7 @@ bool TDocument::restore(const TPageState *state)
             ShowRover();
         } else {
             if (titleChanged)
-                SetHtmlText(ReplaceTitle(m_html, m_page.PageTitle));
+                SetHtmlText(retitled(m_html));
             if (styleChanged || titleChanged)
                 AddBodyDef();
         }
@@ -346,7 +350,51 @@ void TDocument::SetHtmlText(const QString &text)
 
 QString TDocument::ViewerText() const { return ToViewerText(m_html); }
 
-QString TDocument::BuildPageHTML(bool bodyOnly) { return m_page.BuildPageHTML(bodyOnly, m_logoOn); }
+QString TDocument::BuildPageHTML(bool bodyOnly)
+{
+    return wobbin::BuildPageHTML(m_page.Blocks, m_page.PageTitle, bodyOnly, m_logoOn, Writing());
+}
+
+HtmlForm TDocument::textForm() const { return IsModernPage(m_html) ? HtmlForm::FitsPhones : HtmlForm::Classic; }
+
+QString TDocument::retitled(const QString &html) const
+{
+    const HtmlForm form = textForm();
+    const QString title = form == HtmlForm::FitsPhones ? PhoneTitleText(m_page.PageTitle, m_page.Blocks)
+                                                       : m_page.PageTitle;
+    return ReplaceTitle(html, title, form);
+}
+
+void TDocument::SetHtmlForm(HtmlForm form)
+{
+    if (m_form == form)
+        return;
+    m_form = form;
+    Q_EMIT htmlFormChanged(form);
+}
+
+bool TDocument::ChooseHtmlForm(HtmlForm form)
+{
+    if (m_form == form)
+        return true;
+    const bool shown = !m_html.isEmpty();
+    if (shown && !MayLoseHandEdits()) {
+        Q_EMIT htmlFormChanged(m_form);
+        return false;
+    }
+    SetHtmlForm(form);
+    if (!shown)
+        return true;
+    RegenerateHtml();
+    ShowRover();
+    if (!m_currentFileName.isEmpty()) {
+        WritePageHtml();
+        UpdateFileList();
+    }
+    return true;
+}
+
+PageWriting TDocument::Writing() const { return {m_form, PageLanguage()}; }
 
 void TDocument::RegenerateHtml()
 {
@@ -381,9 +429,7 @@ void TDocument::AddBodyDef()
 {
     if (m_styleEntry < 0)
         return;
-    const QString tag = BodyTagForEntry(m_styles, m_styleEntry);
-    if (!tag.isEmpty())
-        SetHtmlText(ReplaceBodyTag(m_html, tag));
+    SetHtmlText(ApplyStyleEntry(m_html, m_styles, m_styleEntry, textForm()));
     if (!m_renderingPreview)
         ShowRover();
 }
@@ -414,7 +460,7 @@ bool TDocument::SaveFromHTML(const QString &path, QString *error)
             *error = LoadStr(34);
         return false;
     }
-    return WriteFileSafely(ToNativePath(path), ToCp1252(m_html), error);
+    return WriteFileSafely(ToNativePath(path), EncodePageText(m_html), error);
 }
 
 bool TDocument::WritePageHtml()
@@ -423,14 +469,10 @@ bool TDocument::WritePageHtml()
     if (path.isEmpty())
         return false;
     QString text = m_html;
-    if (text.isEmpty()) {
-        text = BuildPageHTML(false);
-        const QString tag = m_styleEntry >= 0 ? BodyTagForEntry(m_styles, m_styleEntry) : QString();
-        if (!tag.isEmpty())
-            text = ReplaceBodyTag(text, tag);
-    }
+    if (text.isEmpty())
+        text = ApplyStyleEntry(BuildPageHTML(false), m_styles, m_styleEntry, m_form);
     QString error;
-    if (WriteFileSafely(ToNativePath(path), ToCp1252(text), &error))
+    if (WriteFileSafely(ToNativePath(path), EncodePageText(text), &error))
         return true;
     if (m_host)
         m_host->ShowError(QStringLiteral("The web page \"%1\" cannot be written: %2")

@@ -10,6 +10,7 @@
 #include "document/DocumentHost.h"
 #include "document/PageHistory.h"
 #include "page/PageDocument.h"
+#include "page/PageHtml.h"
 #include "page/ResourceList.h"
 #include "styles/StyleLibrary.h"
 
@@ -96,6 +97,19 @@ public:
     // Announces the title and the caption as they stand (the window shows them).
     void EchoTitle() { Q_EMIT titleChanged(m_page.PageTitle); }
     void EchoCaption() { Q_EMIT captionChanged(Caption()); }
+
+    // ---- the way the page is written (one choice for all pages, kept in the
+    // settings by the window): classic, or fitting phones
+    HtmlForm Form() const { return m_form; }
+    // The program's choice (start-up); no other effect.
+    void SetHtmlForm(HtmlForm form);
+    // The user's choice: a page text shown in View or Send is written afresh
+    // the new way (its HTML file too, once the page has one); hand edits of
+    // it are lost only when the user agrees. False when the user kept them
+    // (the choice stays as it was).
+    bool ChooseHtmlForm(HtmlForm form);
+    // How the page is written now: the form and the page's language.
+    PageWriting Writing() const;
 
     // ---- the page's HTML text (CR LF line breaks)
     QString HtmlText() const { return m_html; }
@@ -200,6 +214,7 @@ Q_SIGNALS:
     void stylesChanged(const QStringList &entries);
     void styleSelected(int entry);
     void logoChanged(bool on);
+    void htmlFormChanged(HtmlForm form);
     // The blocks were emptied, or read from a file: the tiles follow the document.
     void blocksEmptied();
     void blocksRead();
@@ -222,6 +237,9 @@ private:
     bool restore(const TPageState *state);
     bool mayReplacePage(const TPageState &target);
     bool pageTextFollows() const;
+    // The form of the page text as it stands (a hand edit may change it).
+    HtmlForm textForm() const;
+    QString retitled(const QString &html) const;
 
     TPageDocument m_page;
     TDocumentHost *m_host = nullptr;
@@ -236,6 +254,7 @@ private:
     QStringList m_styleEntries;
     int m_styleEntry = -1;
     bool m_logoOn = true;
+    HtmlForm m_form = HtmlForm::Classic;
     QString m_html;
     bool m_htmlEdited = false;
     bool m_renderingPreview = false;

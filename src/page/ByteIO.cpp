@@ -70,7 +70,7 @@ bool ByteReader::ReadPString(QString &text)
     const qsizetype len = qsizetype(n) + 1;
     if (!Need(len))
         return false;
-    text = FromCp1252(m_data.constData() + m_pos, len);
+    text = DecodeOwnReferences(FromCp1252(m_data.constData() + m_pos, len));
     m_pos += len;
     return true;
 }

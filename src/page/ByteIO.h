@@ -34,7 +34,9 @@ public:
     bool ReadInt32(std::int32_t &value);
     bool ReadByte(std::uint8_t &value);
     // A negative count is the empty text. A count that runs past the end of
-    // the data fails without allocating.
+    // the data fails without allocating. Characters the code page cannot
+    // hold, stored as references, come back as characters
+    // (DecodeOwnReferences), so that writing the text again gives the same bytes.
     bool ReadPString(QString &text);
     bool ReadRaw(qsizetype n, QByteArray &bytes);
 

@@ -56,6 +56,40 @@ QString FromCp1252(const char *data, qsizetype size)
     return out;
 }
 
+QString DecodeOwnReferences(const QString &text)
+{
+    qsizetype at = text.indexOf(QLatin1String("&#"));
+    if (at < 0)
+        return text;
+    QString out;
+    out.reserve(text.size());
+    qsizetype done = 0;
+    while (at >= 0) {
+        // "&#" then 2 to 7 digits without a leading zero, then ";".
+        qsizetype end = at + 2;
+        while (end < text.size() && end - at - 2 < 8 && text.at(end).isDigit() && text.at(end).unicode() < 0x80)
+            ++end;
+        const qsizetype digits = end - at - 2;
+        bool ok = false;
+        const uint cp = digits >= 2 && digits <= 7 && text.at(at + 2) != QLatin1Char('0') && end < text.size()
+                && text.at(end) == QLatin1Char(';')
+            ? QStringView(text).mid(at + 2, digits).toUInt(&ok)
+            : 0;
+        const bool scalar = ok && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF);
+        if (scalar && ByteFor(char32_t(cp)) < 0) {
+            out += QStringView(text).mid(done, at - done);
+            const char32_t c = char32_t(cp);
+            out += QString::fromUcs4(&c, 1);
+            done = end + 1;
+            at = text.indexOf(QLatin1String("&#"), done);
+        } else {
+            at = text.indexOf(QLatin1String("&#"), at + 2);
+        }
+    }
+    out += QStringView(text).mid(done);
+    return out;
+}
+
 QString FromCp1252(const QByteArray &bytes)
 {
     return FromCp1252(bytes.constData(), bytes.size());

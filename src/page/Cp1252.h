@@ -15,4 +15,11 @@ QByteArray ToCp1252(const QString &text);
 QString FromCp1252(const QByteArray &bytes);
 QString FromCp1252(const char *data, qsizetype size);
 
+// Turns back into characters the references ToCp1252 writes for characters the
+// code page cannot hold ("&#1055;" becomes the letter it stands for). Only
+// references exactly as ToCp1252 writes them are turned back, so that
+// ToCp1252 of the result gives the bytes it came from again; every other
+// "&#...;" stays as it is.
+QString DecodeOwnReferences(const QString &text);
+
 } // namespace wobbin

@@ -1,4 +1,5 @@
 #include "page/PageHtml.h"
+#include "page/PhoneHtml.h"
 
 namespace wobbin {
 namespace {
@@ -163,6 +164,14 @@ QString BuildPageHTML(BlockList &blocks, const QString &pageTitle, bool bodyOnly
     return out;
 }
 
+QString BuildPageHTML(BlockList &blocks, const QString &pageTitle, bool bodyOnly, bool logoOn,
+                      const PageWriting &how)
+{
+    if (how.Form == HtmlForm::FitsPhones)
+        return BuildPhonePageHTML(blocks, pageTitle, bodyOnly, logoOn, how.Language);
+    return BuildPageHTML(blocks, pageTitle, bodyOnly, logoOn);
+}
+
 QString ReplaceBetween(const QString &text, const QString &startMarker, const QString &endMarker,
                        const QString &replacement)
 {
@@ -211,6 +220,21 @@ QString ReplaceTitle(const QString &html, const QString &title)
 {
     return ReplaceBetween(html, QStringLiteral("<TITLE>"), QStringLiteral("</TITLE>"),
                           QStringLiteral("<TITLE>") + title + QStringLiteral("</TITLE>"));
+}
+
+QString InsertLogoFooter(const QString &html, HtmlForm form)
+{
+    return form == HtmlForm::FitsPhones ? InsertPhoneLogoFooter(html) : InsertLogoFooter(html);
+}
+
+QString RemoveLogoFooter(const QString &html, HtmlForm form)
+{
+    return form == HtmlForm::FitsPhones ? RemovePhoneLogoFooter(html) : RemoveLogoFooter(html);
+}
+
+QString ReplaceTitle(const QString &html, const QString &title, HtmlForm form)
+{
+    return form == HtmlForm::FitsPhones ? ReplacePhoneTitle(html, title) : ReplaceTitle(html, title);
 }
 
 } // namespace wobbin

@@ -8,6 +8,18 @@
 
 namespace wobbin {
 
+// The two ways of writing a page: the classic HTML of the program's first
+// version (the default, byte for byte as it always was), and HTML5 in UTF-8
+// that fits a phone's screen (PhoneHtml.h).
+enum class HtmlForm { Classic, FitsPhones };
+
+// How a page is written: the form and, for the page that fits phones, the
+// language of its text (a BCP 47 tag such as "en" or "de-CH").
+struct PageWriting {
+    HtmlForm Form = HtmlForm::Classic;
+    QString Language;
+};
+
 // Home page the logo footer links to.
 QString HomePageAddress(); // "http://www.wobbinexpress.com/"
 // <BR><BR><A HREF="home"><IMG SRC="graphics/button.gif"></A>
@@ -26,6 +38,9 @@ void EmitBlock(TWebChunk &block);
 // The whole page (head lines, blocks, optional logo footer, closing lines) or,
 // with bodyOnly, the block fragments only. Refreshes every block's HTML.
 QString BuildPageHTML(BlockList &blocks, const QString &pageTitle, bool bodyOnly, bool logoOn);
+// The same in the given way of writing.
+QString BuildPageHTML(BlockList &blocks, const QString &pageTitle, bool bodyOnly, bool logoOn,
+                      const PageWriting &how);
 
 // Text before the first startMarker + replacement + text after the first
 // endMarker that follows it. No start marker: text unchanged. A start marker
@@ -40,5 +55,10 @@ QString InsertLogoFooter(const QString &html);
 QString RemoveLogoFooter(const QString &html);
 // The title box: replaces the TITLE element, leaving everything else as it is.
 QString ReplaceTitle(const QString &html, const QString &title);
+
+// The three editors for a text written in the given form.
+QString InsertLogoFooter(const QString &html, HtmlForm form);
+QString RemoveLogoFooter(const QString &html, HtmlForm form);
+QString ReplaceTitle(const QString &html, const QString &title, HtmlForm form);
 
 } // namespace wobbin

@@ -1,6 +1,7 @@
 #include "page/ResourceList.h"
 #include "base/Paths.h"
-#include "page/Cp1252.h"
+#include "page/PageText.h"
+#include "page/PhoneHtml.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,7 @@
 namespace wobbin {
 namespace {
 const QString kRemote = QStringLiteral("http://");
+const QString kRemoteSecure = QStringLiteral("https://");
 const QString kFileUrl = QStringLiteral("file:///");
 
 bool IsBlankOrControl(QChar c) { return c.unicode() <= 0x20; }
@@ -64,6 +66,26 @@ qsizetype FindNoCase(QStringView text, QStringView key, qsizetype from)
             return i;
     }
     return -1;
+}
+
+// Finds the next CSS url(...) from `from`: its value without blanks and
+// quotes, and `next` past it; false when there is none.
+bool NextUrl(QStringView text, qsizetype from, QString &value, qsizetype &next)
+{
+    const qsizetype at = FindNoCase(text, u"url(", from);
+    if (at < 0)
+        return false;
+    const qsizetype start = at + 4;
+    qsizetype end = text.indexOf(QLatin1Char(')'), start);
+    if (end < 0)
+        end = text.size();
+    QString v = text.mid(start, end - start).toString().trimmed();
+    if (v.size() >= 2 && (v.front() == QLatin1Char('"') || v.front() == QLatin1Char('\''))
+        && v.back() == v.front())
+        v = v.mid(1, v.size() - 2);
+    value = v;
+    next = end;
+    return true;
 }
 
 // Finds name= from `from`; returns the value and sets `next` past it, or
@@ -325,13 +347,21 @@ UploadImageList LocaliseImagesInText(const QString &html, const QString &htmlPat
         refused->clear();
     const QString text = RemoveCommentedMarkup(html);
     const QStringView view(text);
-    for (const QString &key : {QStringLiteral("src="), QStringLiteral("background=")}) {
+    // A page written for today's browsers escapes its values ("&amp;").
+    const bool escaped = IsModernPage(text);
+    // The "src" values, the "background" values, then the pictures of style
+    // rules ("url(...)").
+    for (const QString &key : {QStringLiteral("src="), QStringLiteral("background="), QStringLiteral("url(")}) {
         qsizetype pos = 0;
         QString value;
         qsizetype next = 0;
-        while (NextAttr(view, key, pos, value, next)) {
+        const bool css = key == QLatin1String("url(");
+        while (css ? NextUrl(view, pos, value, next) : NextAttr(view, key, pos, value, next)) {
             pos = next;
-            if (value.isEmpty() || value.contains(kRemote))
+            if (escaped)
+                value = UnescapeHtml(value);
+            if (value.isEmpty() || value.contains(kRemote) || value.contains(kRemoteSecure)
+                || (css && value.startsWith(QLatin1String("data:"), Qt::CaseInsensitive)))
                 continue;
             ResourceDetail d;
             if (value.contains(kFileUrl)) {
@@ -368,7 +398,7 @@ UploadImageList LocaliseImages(const QString &currentFileName, const QString &ht
     QString text;
     QFile file(FindPathNoCase(ToNativePath(htmlPath)));
     if (file.open(QIODevice::ReadOnly))
-        text = FromCp1252(file.readAll());
+        text = DecodePageText(file.readAll());
     return LocaliseImagesInText(text, htmlPath, refused);
 }
 

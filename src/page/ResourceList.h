@@ -30,7 +30,11 @@ using RefusedReferenceList = QList<RefusedReference>;
 // extension) + ".html".
 QString PageHtmlPath(const QString &currentFileName, const QString &htmlFolder);
 
-// Rebuilds the list from the page's saved HTML file. With no page file name
+// Rebuilds the list from the page's saved HTML file (Windows-1252, or UTF-8
+// when it declares so): the "src" and "background" attribute values and the
+// pictures of style rules ("url(...)"), in that order. Web addresses
+// ("http://", "https://") are never listed; in a page written for today's
+// browsers the values are unescaped first ("&amp;" is "&"). With no page file name
 // the previous list is returned unchanged (and *refused is left as it was); a
 // missing HTML file gives an empty list.
 //

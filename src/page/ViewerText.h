@@ -9,7 +9,8 @@ namespace wobbin {
 
 // Replaces, without regard to letter case and in this order, every "<DIV" by
 // "<P", every "</DIV><BR>" by "</P>" and every "</DIV>" by "</P>". Each pass
-// scans left to right and does not rescan what it has replaced.
+// scans left to right and does not rescan what it has replaced. A page
+// written for today's browsers (IsModernPage) is given unchanged.
 QString ToViewerText(const QString &html);
 
 } // namespace wobbin

@@ -42,6 +42,7 @@ enum : int {
     sSeconds = 286,
     sMinutes = 287,
     sOneSecond = 288,
+    sNotForPhones = 289,
 };
 
 const QLocale &English()
@@ -149,6 +150,9 @@ public:
         CheckOtherPictures();
         CheckTitle();
         CheckPageName();
+        if (!m_in.FitsPhones)
+            Add(PageProblemKind::NotForPhones, -1, bkNone, QStringLiteral("chkFitsPhones"), QString(),
+                LoadStr(sNotForPhones), false);
         return m_problems;
     }
 
@@ -397,7 +401,8 @@ QList<TPageProblem> CheckPage(const TPageCheckInput &input)
 
 QList<TPageProblem> CheckPageForSend(const BlockList &blocks, const QString &pageTitle, const QString &pageFile,
                                      const QString &htmlFolder, const UploadImageList &images,
-                                     const tWWWServerType *server, const QString &manifestFolder)
+                                     const tWWWServerType *server, const QString &manifestFolder,
+                                     bool fitsPhones)
 {
     TPageCheckInput in;
     in.Blocks = &blocks;
@@ -405,6 +410,7 @@ QList<TPageProblem> CheckPageForSend(const BlockList &blocks, const QString &pag
     in.PageFile = pageFile;
     in.HtmlFolder = htmlFolder;
     in.Resources = images;
+    in.FitsPhones = fitsPhones;
     if (server) {
         TUploadManifest sent;
         sent.Load(manifestFolder.isEmpty() ? TUploadManifest::DefaultFolder() : manifestFolder, IdentityOf(*server));
@@ -417,7 +423,7 @@ int WorkspaceStateFor(const TPageProblem &problem)
 {
     if (problem.BlockIndex >= 0)
         return 1;
-    if (problem.Field == QLatin1String("txtTitle"))
+    if (problem.Field == QLatin1String("txtTitle") || problem.Field == QLatin1String("chkFitsPhones"))
         return 2;
     return -1;
 }

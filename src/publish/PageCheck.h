@@ -34,6 +34,7 @@ enum class PageProblemKind {
     DefaultTitle,         // still the title every new page gets
     PageNameChanged,      // the server stores the page under another name (blanks removed)
     FirstPageNotIndex,    // the first page of a site is not called index
+    NotForPhones,         // the page is written the classic way: phones show it very small
 };
 
 struct TPageProblem {
@@ -56,6 +57,8 @@ struct TPageCheckInput {
     UploadImageList Resources;
     // Nothing has been sent to the chosen server yet: this page starts the site.
     bool FirstPageOfSite = false;
+    // The page is written to fit phones (otherwise the check says how to).
+    bool FitsPhones = true;
     PictureMeasure Measure;      // empty: MeasurePicture
 };
 
@@ -73,10 +76,12 @@ QList<TPageProblem> CheckPage(const TPageCheckInput &input);
 // that server (UploadManifest.h, in manifestFolder; empty: the usual folder).
 QList<TPageProblem> CheckPageForSend(const BlockList &blocks, const QString &pageTitle, const QString &pageFile,
                                      const QString &htmlFolder, const UploadImageList &images,
-                                     const tWWWServerType *server, const QString &manifestFolder = QString());
+                                     const tWWWServerType *server, const QString &manifestFolder = QString(),
+                                     bool fitsPhones = true);
 
 // Where a double-click on the entry leads: the workspace state (1 Build for a
-// block's field, 2 View for the title) and the control to focus (Field);
+// block's field, 2 View for the title and the way of writing) and the control
+// to focus (Field);
 // -1 when the entry leads nowhere (the page's name: it is changed by Save As).
 int WorkspaceStateFor(const TPageProblem &problem);
 

@@ -56,7 +56,8 @@ void TSendWork::CheckPage(const tWWWServerType *server)
 {
     m_doc.UpdateFileList();
     m_problems = CheckPageForSend(m_doc.Page().Blocks, m_doc.Page().PageTitle, m_doc.CurrentFileName(),
-                                  m_doc.HTMLFolder(), m_doc.UploadImages(), server, m_manifestFolder);
+                                  m_doc.HTMLFolder(), m_doc.UploadImages(), server, m_manifestFolder,
+                                  m_doc.Form() == HtmlForm::FitsPhones);
 }
 
 QStringList TSendWork::MissingPictures() const

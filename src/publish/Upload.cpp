@@ -3,6 +3,7 @@
 #include "app/StringTable.h"
 #include "base/Paths.h"
 #include "base/SafeFile.h"
+#include "page/PageText.h"
 
 #include <QDir>
 #include <QFile>
@@ -93,8 +94,11 @@ QByteArray ReplaceNoCase(const QByteArray &text, const QByteArray &pattern, cons
     return out;
 }
 
-QByteArray GeoCitiesFooter()
+QByteArray GeoCitiesFooter(bool modern)
 {
+    if (modern)
+        return "<hr>\r\n<p style=\"text-align:center\"><b>This page hosted by <a href=\"/\"><img src=\"/pictures/gc_icon.gif\" "
+               "alt=\"GeoCities\" style=\"vertical-align:middle\"></a> Get your own <a href=\"/\">Free Home Page</a></b></p>\r\n";
     return "<hr><center><b>This page hosted by<a href=\"/\"><img src=\"/pictures/gc_icon.gif\" border=0 align=middle></a>"
            "Get your own <a href=\"/\">Free Home Page</a></b></center>\r\n";
 }
@@ -161,8 +165,10 @@ TUploadPlan PlanUpload(const TUploadPage &page, const TUploadTarget &target)
             text = ReplaceNoCase(text, "backgrnd/", QByteArray());
             copyName = QFileInfo(localName).completeBaseName() + QStringLiteral(".nodir.html");
         }
-        if (target.GeoCities)
-            text = ReplaceNoCase(text, "</BODY>", GeoCitiesFooter() + "</BODY>");
+        if (target.GeoCities) {
+            const bool modern = IsModernPage(QString::fromLatin1(text.left(64)));
+            text = ReplaceNoCase(text, "</BODY>", GeoCitiesFooter(modern) + (modern ? "</body>" : "</BODY>"));
+        }
         plan.Scratch = std::make_shared<QTemporaryDir>();
         QString error;
         if (!plan.Scratch->isValid()

@@ -63,8 +63,9 @@ bool SafeReference(const QString &refName);
 // Replaces every occurrence of pattern (letter case ignored) from left to right;
 // the replacement is never searched again.
 QByteArray ReplaceNoCase(const QByteArray &text, const QByteArray &pattern, const QByteArray &replacement);
-// The hosting footer a GeoCities page gets before its closing body tag.
-QByteArray GeoCitiesFooter();
+// The hosting footer a GeoCities page gets before its closing body tag; in
+// today's HTML for a page written that way.
+QByteArray GeoCitiesFooter(bool modern = false);
 
 // Checks the page and its pictures and writes the rewritten copies.
 TUploadPlan PlanUpload(const TUploadPage &page, const TUploadTarget &target);

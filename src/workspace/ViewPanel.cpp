@@ -1,8 +1,10 @@
 #include "workspace/ViewPanel.h"
 
+#include "app/PageWritingSetting.h"
 #include "app/StringTable.h"
 #include "app/frmHTMLWarn_gui.h"
 #include "document/Document.h"
+#include "page/PageText.h"
 #include "styles/frmStyleWiz_gui.h"
 #include "viewer/HtmlViewer.h"
 #include "workspace/Controls.h"
@@ -15,6 +17,8 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
+#include <QToolButton>
+#include <QWebEngineView>
 
 namespace wobbin {
 
@@ -51,6 +55,11 @@ private:
 
 constexpr int kViewerWidth = 609;
 constexpr int kViewerHeight = 181;
+// The screen of a phone in CSS pixels, and the width a phone lays out a page
+// without a viewport at before it shrinks it to the screen.
+constexpr int kPhoneWidth = 390;
+constexpr int kDesktopLayoutWidth = 980;
+constexpr int kScrollBarWidth = 15;
 
 } // namespace
 
@@ -102,9 +111,25 @@ TViewPanel::TViewPanel(QWidget *pnlView, TDocument &document, TWhatsThis &whatsT
     chkLogo->setChecked(m_doc.LogoOn());
     SetTag(chkLogo, 33);
 
+    // One choice for all pages, kept in the settings.
+    chkFitsPhones = new QCheckBox(pnlView);
+    chkFitsPhones->setObjectName(QStringLiteral("chkFitsPhones"));
+    chkFitsPhones->setGeometry(176, 276, 200, 18);
+    m_doc.SetHtmlForm(SavedHtmlForm());
+    chkFitsPhones->setChecked(m_doc.Form() == HtmlForm::FitsPhones);
+    SetTag(chkFitsPhones, 34);
+
+    btnPhoneWidth = new QToolButton(pagePreview);
+    btnPhoneWidth->setObjectName(QStringLiteral("btnPhoneWidth"));
+    btnPhoneWidth->setCheckable(true);
+    btnPhoneWidth->setAutoRaise(true);
+    SetTag(btnPhoneWidth, 35);
+    pagePreview->setCornerWidget(btnPhoneWidth, Qt::TopRightCorner);
+
     lblPreDesc = MakeLabel(pnlView, "lblPreDesc", 382, 258, 238, 34, true);
 
-    for (QWidget *w : std::initializer_list<QWidget *>{lstStyles, btnEditStyle, pnlTitle, chkLogo})
+    for (QWidget *w : std::initializer_list<QWidget *>{lstStyles, btnEditStyle, pnlTitle, chkLogo, chkFitsPhones,
+                                                       btnPhoneWidth})
         whatsThis.Watch(w);
     whatsThis.SetFullTopicContext(TagOf(lstStyles));
 
@@ -115,6 +140,9 @@ TViewPanel::TViewPanel(QWidget *pnlView, TDocument &document, TWhatsThis &whatsT
     new TStyleKeys(lstStyles, [this] { lstStylesClick(); });
     connect(txtTitle, &QLineEdit::textChanged, this, &TViewPanel::txtTitleChange);
     connect(chkLogo, &QCheckBox::toggled, &m_doc, &TDocument::ChooseLogo);
+    connect(chkFitsPhones, &QCheckBox::toggled, this, &TViewPanel::chkFitsPhonesClick);
+    connect(btnPhoneWidth, &QToolButton::toggled, this, &TViewPanel::SetPhoneWidth);
+    connect(m_viewer, &THtmlViewer::loadFinished, this, &TViewPanel::applyPhoneZoom);
     connect(btnEditStyle, &QPushButton::clicked, this, &TViewPanel::EditStyles);
     // A link clicked in the preview opens in the browser; the preview stays.
     connect(m_viewer, &THtmlViewer::linkClicked, this,
@@ -126,6 +154,10 @@ TViewPanel::TViewPanel(QWidget *pnlView, TDocument &document, TWhatsThis &whatsT
     connect(&m_doc, &TDocument::stylesChanged, this, &TViewPanel::showStyles);
     connect(&m_doc, &TDocument::styleSelected, lstStyles, [this](int entry) { lstStyles->setCurrentRow(entry); });
     connect(&m_doc, &TDocument::logoChanged, chkLogo, &QCheckBox::setChecked);
+    connect(&m_doc, &TDocument::htmlFormChanged, this, [this](HtmlForm form) {
+        const QSignalBlocker quiet(chkFitsPhones);
+        chkFitsPhones->setChecked(form == HtmlForm::FitsPhones);
+    });
 }
 
 void TViewPanel::StringEmUp()
@@ -137,6 +169,9 @@ void TViewPanel::StringEmUp()
         w->setFont(wf);
     }
     SetText(chkLogo, 5006);
+    SetText(chkFitsPhones, 5090);
+    btnPhoneWidth->setText(LoadStr(5091));
+    btnPhoneWidth->setToolTip(LoadStr(5092));
     SetText(lblPreDesc, 5054);
     pagePreview->setTabText(pagePreview->indexOf(tabWebView), LoadStr(5055));
     pagePreview->setTabText(pagePreview->indexOf(tabHTML), LoadStr(5056));
@@ -200,6 +235,14 @@ void TViewPanel::EditStyles()
         m_doc.ReloadStyles();
 }
 
+void TViewPanel::chkFitsPhonesClick(bool on)
+{
+    const HtmlForm form = on ? HtmlForm::FitsPhones : HtmlForm::Classic;
+    // Refused (hand edits kept): the document puts the box back.
+    if (m_doc.ChooseHtmlForm(form))
+        SaveHtmlForm(form);
+}
+
 void TViewPanel::txtTitleChange()
 {
     if (!m_titleEcho)
@@ -230,11 +273,48 @@ void TViewPanel::pagePreviewChange()
 
 bool TViewPanel::WebTabShown() const { return pagePreview->currentWidget() == tabWebView; }
 
+void TViewPanel::placeViewer(const QRect &area)
+{
+    QRect r = area;
+    if (PhoneWidth()) {
+        // The page area a phone's width, the viewer's frame and scroll bar around it.
+        const int frame = 2 * m_viewer->frameWidth();
+        const int width = qMin(area.width(), kPhoneWidth + frame + (m_viewer->ScrollBars() ? kScrollBarWidth : 0));
+        r = QRect(area.x() + (area.width() - width) / 2, area.y(), width, area.height());
+    }
+    m_viewer->setGeometry(r);
+    applyPhoneZoom();
+}
+
+void TViewPanel::applyPhoneZoom()
+{
+    // A phone lays out a page without a viewport at a desktop width and
+    // shrinks it to its screen; a page with one at the screen's own width.
+    const bool shrink = PhoneWidth() && !m_capturing && !HasViewport(m_doc.HtmlText());
+    const qreal zoom = shrink ? qreal(kPhoneWidth) / kDesktopLayoutWidth : 1.0;
+    if (!qFuzzyCompare(m_viewer->View()->zoomFactor(), zoom))
+        m_viewer->View()->setZoomFactor(zoom);
+}
+
+bool TViewPanel::PhoneWidth() const { return btnPhoneWidth->isChecked(); }
+
+void TViewPanel::SetPhoneWidth(bool on)
+{
+    if (btnPhoneWidth->isChecked() != on) {
+        btnPhoneWidth->setChecked(on); // comes back here through its signal
+        return;
+    }
+    if (m_enlarged)
+        FitEnlarged(m_enlargedArea);
+    else if (m_viewer->parentWidget() == tabWebView)
+        placeViewer(QRect(0, 0, kViewerWidth, kViewerHeight));
+}
+
 void TViewPanel::SetHTMLView()
 {
     pagePreview->setCurrentWidget(tabWebView);
     m_viewer->setParent(tabWebView);
-    m_viewer->setGeometry(0, 0, kViewerWidth, kViewerHeight);
+    placeViewer(QRect(0, 0, kViewerWidth, kViewerHeight));
     m_viewer->show();
     m_viewer->raise();
 }
@@ -249,8 +329,9 @@ void TViewPanel::Enlarge(QWidget *workArea)
 
 void TViewPanel::FitEnlarged(const QRect &area)
 {
+    m_enlargedArea = area;
     if (m_enlarged)
-        m_viewer->setGeometry(area);
+        placeViewer(area);
 }
 
 void TViewPanel::Restore()
@@ -267,6 +348,9 @@ QImage TViewPanel::CapturePagePicture(QWidget *workArea)
     const bool wasVisible = viewer->isVisible();
     const bool hadBorder = viewer->HasBorder();
     const bool hadScrollBars = viewer->ScrollBars();
+    // The page picture shows the page as on a desktop, whatever the preview's width.
+    m_capturing = true;
+    applyPhoneZoom();
 
     // The page drawn at the size of the work area, without frame or scroll
     // bars. The work area is only up while the enlarged preview shows; it is
@@ -290,11 +374,12 @@ QImage TViewPanel::CapturePagePicture(QWidget *workArea)
     viewer->setParent(oldParent);
     viewer->SetBorder(hadBorder);
     viewer->SetScrollBars(hadScrollBars);
+    m_capturing = false;
     if (oldParent == tabWebView) {
-        viewer->setGeometry(0, 0, kViewerWidth, kViewerHeight);
         SetHTMLView();
     } else {
         viewer->setGeometry(oldGeometry);
+        applyPhoneZoom();
     }
     viewer->setVisible(wasVisible);
     return picture;

@@ -7,6 +7,7 @@
 
 #include <QImage>
 #include <QObject>
+#include <QRect>
 #include <QString>
 #include <functional>
 
@@ -17,8 +18,8 @@ class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
-class QRect;
 class QTabWidget;
+class QToolButton;
 class QUrl;
 class QWidget;
 
@@ -52,6 +53,11 @@ public:
     void Restore();
     void FitEnlarged(const QRect &area);
     bool Enlarged() const { return m_enlarged; }
+    // The preview at the width of a phone's screen (about 390 pixels), as a
+    // visitor on a phone sees the page: a page without a viewport is drawn at
+    // a desktop width and shrunk, as phones do.
+    void SetPhoneWidth(bool on);
+    bool PhoneWidth() const;
     // The rendered page at the size of the work area, for the page picture.
     QImage CapturePagePicture(QWidget *workArea);
     THtmlViewer *Viewer() const { return m_viewer; }
@@ -73,6 +79,9 @@ private:
     void pagePreviewChange();
     void lstStylesClick();
     void txtTitleChange();
+    void chkFitsPhonesClick(bool on);
+    void placeViewer(const QRect &area);
+    void applyPhoneZoom();
     void showHtml(const QString &text);
     void showTitle(const QString &title);
     void showStyles(const QStringList &entries);
@@ -92,12 +101,16 @@ private:
     QLabel *lblTitleCaption = nullptr;
     QLineEdit *txtTitle = nullptr;
     QCheckBox *chkLogo = nullptr;
+    QCheckBox *chkFitsPhones = nullptr;
+    QToolButton *btnPhoneWidth = nullptr;
 
     // Re-entry guards of the program's own writes into the controls.
     bool m_settingHtml = false;
     bool m_undoing = false;
     bool m_titleEcho = false;
     bool m_enlarged = false;
+    bool m_capturing = false;
+    QRect m_enlargedArea;
 };
 
 } // namespace wobbin

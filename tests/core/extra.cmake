@@ -35,3 +35,8 @@ endif()
 if(TARGET core_test_cli_thumbnail AND TARGET wobbin-express)
     add_dependencies(core_test_cli_thumbnail wobbin-express)
 endif()
+
+# The pages written to fit phones are exported by the built program.
+if(TARGET core_test_page_phones_tools AND TARGET wobbin-express)
+    add_dependencies(core_test_page_phones_tools wobbin-express)
+endif()

@@ -147,6 +147,36 @@ private Q_SLOTS:
         QVERIFY(page.contains("Free Home Page</a></b></center>\r\n</BODY>"));
     }
 
+    // --publish writes the page the way the window's Fits phones box says,
+    // --classic and --modern override it; the background picture of the
+    // style sheet is sent, and GeoCities' footer is in the same HTML.
+    void followsTheWindowsWayOfWriting()
+    {
+        QDir(m_root).removeRecursively();
+        QDir().mkpath(m_root + QStringLiteral("/www"));
+        TFtpTestServer::Options o;
+        o.Root = m_root;
+        o.Password = kPassword;
+        TFtpTestServer server;
+        QVERIFY2(server.Start(o), qPrintable(server.Error()));
+        StoreServer(QStringLiteral("Geo"), QStringLiteral("FTP"), server.Port(), QString(), QStringLiteral("GeoCities"));
+        WriteSetting(QStringLiteral("General"), QStringLiteral("FitsPhones"), QStringLiteral("Yes"));
+        WriteSetting(QStringLiteral("General"), QStringLiteral("PageLanguage"), QStringLiteral("de-CH"));
+        const Run r = Publish(QStringLiteral("Geo"));
+        QCOMPARE(r.code, 0);
+        const QByteArray page = ReadAll(m_root + QStringLiteral("/www/Example.html"));
+        QVERIFY(page.startsWith("<!DOCTYPE html>\r\n<html lang=\"de-CH\">"));
+        QVERIFY(page.contains("url(\"backgrnd/autumn.jpg\")"));
+        QVERIFY(page.contains("Free Home Page</a></b></p>\r\n</body>"));
+        QCOMPARE(FilesBelow(m_root), (QStringList{QStringLiteral("www/Example.html"), QStringLiteral("www/backgrnd/autumn.jpg"),
+                                                  QStringLiteral("www/graphics/button.gif"), QStringLiteral("www/graphics/flowers.jpg")}));
+        const Run classic = Start({"--publish", m_page, "--server", "Geo", "--data-dir", m_data, "--classic"});
+        QCOMPARE(classic.code, 0);
+        QVERIFY(ReadAll(m_root + QStringLiteral("/www/Example.html")).startsWith("<HTML>\r\n"));
+        WriteSetting(QStringLiteral("General"), QStringLiteral("FitsPhones"), QStringLiteral("No"));
+        QCOMPARE(Start({"--publish", m_page, "--server", "Geo", "--modern", "--classic"}).code, 1);
+    }
+
     void missingPageOrServer()
     {
         StoreServer(QStringLiteral("My Server"), QStringLiteral("FTP"), FreePort());
