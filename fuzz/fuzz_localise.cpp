@@ -8,6 +8,25 @@
 
 using namespace wobbin;
 
+namespace {
+
+// A resolved path inside C:\Web: below it, without a part that climbs out or
+// a control character.
+bool InsideWeb(const QString &path)
+{
+    if (!path.startsWith(QLatin1String("C:\\Web\\"), Qt::CaseInsensitive))
+        return false;
+    for (const QString &part : path.split(QLatin1Char('\\')))
+        if (part == QLatin1String(".."))
+            return false;
+    for (QChar c : path)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            return false;
+    return true;
+}
+
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const QString text = FromCp1252(reinterpret_cast<const char *>(data), qsizetype(size));
@@ -18,8 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         if (d.SourcePath.isEmpty() || d.RefName.contains(QLatin1String("http://")) || seen.contains(d.SourcePath))
             std::abort();
         // Nothing outside the HTML folder is ever listed for upload.
-        if (!WhyOutsideFolder(d.RefName, d.SourcePath, QStringLiteral("C:\\Web")).isEmpty()
-            || !d.SourcePath.startsWith(QLatin1String("C:\\Web\\"), Qt::CaseInsensitive))
+        if (!InsideWeb(d.SourcePath))
             std::abort();
         seen.insert(d.SourcePath);
     }
