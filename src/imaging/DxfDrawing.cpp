@@ -699,8 +699,13 @@ bool RenderDxf(const QByteArray &data, QImage *out, QString *error, int longestS
     const int drawable = std::max(1, longestSide - 2 * margin);
     const double span = std::max(extents.width(), extents.height());
     const double scale = span > 0 ? drawable / span : 1.0;
-    const int width = std::max(1, static_cast<int>(std::ceil(extents.width() * scale))) + 2 * margin;
-    const int height = std::max(1, static_cast<int>(std::ceil(extents.height() * scale))) + 2 * margin;
+    // The longest side is the drawable size exactly, also where rounding
+    // leaves a trace above it.
+    const auto pixels = [&](double length) {
+        return std::clamp(static_cast<int>(std::ceil(length * scale)), 1, drawable) + 2 * margin;
+    };
+    const int width = pixels(extents.width());
+    const int height = pixels(extents.height());
 
     QImage image(width, height, QImage::Format_RGB32);
     if (image.isNull())
