@@ -10,19 +10,25 @@ using namespace wobbin;
 
 namespace {
 
-// A resolved path inside C:\Web: below it, without a part that climbs out or
-// a control character.
+// A resolved path inside C:\Web once its "." and ".." parts are worked out,
+// without a control character.
 bool InsideWeb(const QString &path)
 {
-    if (!path.startsWith(QLatin1String("C:\\Web\\"), Qt::CaseInsensitive))
-        return false;
-    for (const QString &part : path.split(QLatin1Char('\\')))
-        if (part == QLatin1String(".."))
-            return false;
     for (QChar c : path)
         if (c.unicode() < 0x20 || c.unicode() == 0x7f)
             return false;
-    return true;
+    QStringList parts;
+    for (const QString &part : path.split(QLatin1Char('\\'))) {
+        if (part == QLatin1String("..")) {
+            if (parts.isEmpty())
+                return false;
+            parts.removeLast();
+        } else if (part != QLatin1String(".") && !part.isEmpty()) {
+            parts << part;
+        }
+    }
+    return parts.size() > 2 && parts.at(0).compare(QLatin1String("C:"), Qt::CaseInsensitive) == 0
+        && parts.at(1).compare(QLatin1String("Web"), Qt::CaseInsensitive) == 0;
 }
 
 } // namespace
