@@ -46,6 +46,7 @@ enum : int {
     sTooManyRedirects = 320,
     sOtherKindOfAddress = 321,
     sRedirectedInside = 330,
+    sRedirectChain = 331,
 };
 
 // Redirections followed for one address, as a browser would at least.
@@ -67,6 +68,7 @@ struct Answer {
     bool TimedOut = false;   // the check's time was up
     bool Cancelled = false;
     QString EffectiveUrl;
+    bool RedirectLoop = false; // CURLE_TOO_MANY_REDIRECTS: a redirection back to an address already seen
     QString RefusedHost;     // a redirection led there, into another kind of network
     AddressKind RefusedKind = AddressKind::Public;
 };
@@ -186,6 +188,7 @@ public:
     {
         Answer a;
         QString current = url;
+        QSet<QString> seen{url};
         for (int hop = 0;; ++hop) {
             a = GetOne(current, maxBytes);
             if (a.Code != CURLE_OK || a.Status < 300 || a.Status >= 400)
@@ -199,10 +202,12 @@ public:
                 a.Code = CURLE_UNSUPPORTED_PROTOCOL;
                 return a;
             }
-            if (hop >= kMaxRedirects) {
+            if (hop >= kMaxRedirects || seen.contains(next)) {
                 a.Code = CURLE_TOO_MANY_REDIRECTS;
+                a.RedirectLoop = seen.contains(next);
                 return a;
             }
+            seen.insert(next);
             // An address written as numbers (in any spelling) or "localhost"
             // is known before connecting; also where a proxy connects instead.
             const std::optional<AddressKind> kind = ClassifyHostText(target.host());
@@ -313,7 +318,7 @@ bool ClassifyFailure(const Answer &a, TVerifyResult &r)
         return true;
     case CURLE_TOO_MANY_REDIRECTS:
         r.Verdict = VerifyVerdict::OtherAnswer;
-        r.Detail = LoadStr(sTooManyRedirects);
+        r.Detail = a.RedirectLoop ? LoadStr(sTooManyRedirects) : LoadStr(sRedirectChain).arg(kMaxRedirects);
         return true;
     case CURLE_PEER_FAILED_VERIFICATION:
     case CURLE_SSL_CONNECT_ERROR:

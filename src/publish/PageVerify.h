@@ -54,7 +54,8 @@ enum class VerifyVerdict {
     IndexInTheWay,    // the page is there, but the site's address shows another start page
     Forbidden,        // 401/403: visitors may not read the files
     ServerTrouble,    // 5xx
-    OtherAnswer,      // an answer the check does not understand (code, redirect loop)
+    OtherAnswer,      // an answer the check does not understand (code, too many redirections,
+                      // a redirection into a private network or this computer)
     BadCertificate,   // https:// without a valid certificate
     PicturesWrong,    // the page is there, some pictures are missing or differ
     Cancelled,
