@@ -698,11 +698,14 @@ bool RenderDxf(const QByteArray &data, QImage *out, QString *error, int longestS
     const int margin = kDxfMargin;
     const int drawable = std::max(1, longestSide - 2 * margin);
     const double span = std::max(extents.width(), extents.height());
-    const double scale = span > 0 ? drawable / span : 1.0;
+    // A span too small to divide by draws as a point.
+    const double ratio = span > 0 ? drawable / span : 1.0;
+    const double scale = std::isfinite(ratio) ? ratio : 1.0;
     // The longest side is the drawable size exactly, also where rounding
     // leaves a trace above it.
     const auto pixels = [&](double length) {
-        return std::clamp(static_cast<int>(std::ceil(length * scale)), 1, drawable) + 2 * margin;
+        const double n = std::ceil(length * scale);
+        return static_cast<int>(std::clamp(std::isfinite(n) ? n : 1.0, 1.0, double(drawable))) + 2 * margin;
     };
     const int width = pixels(extents.width());
     const int height = pixels(extents.height());
