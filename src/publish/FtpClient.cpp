@@ -949,8 +949,6 @@ bool TFtpClient::DeleteFile(const QString &remotePath)
     return d->runCommands(d->folderUrl(dir, d->folderAbsolute), commands);
 }
 
-namespace {
-
 // "type=file;size=123;modify=20240101000000; name" (RFC 3659), one a line.
 QList<TRemoteEntry> ParseMachineListing(const QByteArray &listing)
 {
@@ -1002,8 +1000,6 @@ QList<TRemoteEntry> ParseNameListing(const QByteArray &listing)
     }
     return out;
 }
-
-} // namespace
 
 bool TFtpClient::ListFolder(const QString &path, QList<TRemoteEntry> &entries)
 {

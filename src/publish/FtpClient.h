@@ -49,6 +49,13 @@ struct TRemoteEntry {
     qint64 Size = -1;
 };
 
+// A folder's listing as the server sends it, read as ListFolder reads it: the
+// machine-readable form ("type=file;size=123;modify=...; name", one a line)
+// and the names alone, one a line. The folder itself and its parent are left
+// out; damaged lines are skipped.
+QList<TRemoteEntry> ParseMachineListing(const QByteArray &listing);
+QList<TRemoteEntry> ParseNameListing(const QByteArray &listing);
+
 // What the sender knows of a file's place on the server before sending it.
 enum class RemotePresence {
     Unknown,  // not known: treated as there

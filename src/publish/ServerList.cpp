@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
+#include <QStringDecoder>
 
 #include <algorithm>
 
@@ -262,7 +263,12 @@ QString CryptPassword(const QString &text, const QString &mode, bool *damaged)
         bytes.append(char(value));
     }
     const QByteArray plain = XorWithKey(bytes);
-    return utf8 ? QString::fromUtf8(plain) : FromCp1252(plain);
+    if (!utf8)
+        return FromCp1252(plain);
+    // Every character back, also a zero-width no-break space at the start
+    // (QString::fromUtf8 would drop it as a byte order mark).
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(plain);
 }
 
 // ---- text helpers ------------------------------------------------------------
