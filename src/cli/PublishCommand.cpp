@@ -99,6 +99,7 @@ int RunPublishCommand(const CliArgs &args)
     case UploadResult::Succeeded:
         return 0;
     case UploadResult::NeedsTrust:
+        job.OnStatus(LoadStr(250));
         if (outcome.Trust == TrustKind::HostKey)
             CliMessage(QStringLiteral("%1: the server's host key is not known here (fingerprint %2); nothing was sent. "
                                       "Accept it once in the program's window, or add it to ~/.ssh/known_hosts.")

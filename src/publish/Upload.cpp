@@ -125,7 +125,10 @@ TUploadPlan PlanUpload(const TUploadPage &page, const TUploadTarget &target)
             ok = InsideFolder(f.LocalPath, realFolder, real);
         }
         if (ok) {
-            QByteArray remote = normalised.toLower().toUtf8();
+            // The name on the server is the reference as the page writes it,
+            // letter for letter: a web server that tells capitals from small
+            // letters finds the picture the page asks for.
+            QByteArray remote = normalised.toUtf8();
             if (target.FlatDir) {
                 remote = ReplaceNoCase(remote, "backgrnd/", QByteArray());
                 remote = ReplaceNoCase(remote, "graphics/", QByteArray());
@@ -302,6 +305,7 @@ TUploadOutcome TUploadJob::DoUpload()
     m_plan = PlanUpload(m_page, m_target);
     if (!m_plan.Problem.isEmpty()) {
         m_outcome.Message = m_plan.Problem;
+        SetStatus(LoadStr(250));
         return m_outcome;
     }
     m_files = 1 + int(m_plan.Images.size());
@@ -314,6 +318,8 @@ TUploadOutcome TUploadJob::DoUpload()
     // Closing: whatever is still open is closed.
     if (m_ftp.Connected())
         m_ftp.Disconnect();
+    // The last status line says how it ended. A server waiting to be trusted
+    // gets none yet: the question comes first.
     if (m_cancelled) {
         SetStatus(LoadStr(203));
         m_outcome.Result = UploadResult::Cancelled;
@@ -321,8 +327,10 @@ TUploadOutcome TUploadJob::DoUpload()
     } else if (succeeded) {
         m_outcome.Result = UploadResult::Succeeded;
         PrepareCheck();
+        SetStatus(LoadStr(211));
     } else if (m_outcome.Result != UploadResult::NeedsTrust) {
         m_outcome.Result = UploadResult::Failed;
+        SetStatus(LoadStr(250));
     }
     return m_outcome;
 }
@@ -393,9 +401,10 @@ void TUploadJob::SetTransferMode(const QString &extension)
         m_ftp.SetBinary(binary);
 }
 
-// Sends one file (index 0 is the page) with the progress bar before it. A file
-// the server does not hold yet goes straight to its name; one it holds goes
-// through a temporary name, so that its old copy is replaced only by a whole one.
+// Sends one file (index: its place in the order, the pictures first and the
+// page last) with the progress bar before it. A file the server does not hold
+// yet goes straight to its name; one it holds goes through a temporary name,
+// so that its old copy is replaced only by a whole one.
 bool TUploadJob::SendOne(const TUploadFile &file, int index, TFileFingerprint *sent)
 {
     m_lastValue = qint64(index) * 1000;
@@ -469,71 +478,85 @@ void TUploadJob::PrepareCheck()
 
 bool TUploadJob::UploadAll()
 {
-    bool result = false;
     m_lastValue = 0;
     if (OnProgress)
         OnProgress(0, qint64(m_files) * 1000);
     SetStatus(LoadStr(207));
     if (!m_target.FlatDir) {
-        m_ftp.MakeFolder(QStringLiteral("graphics"));
-        m_ftp.MakeFolder(QStringLiteral("backgrnd"));
+        // The picture folders, and any other folder a reference names, in
+        // the letters the page writes them.
+        QStringList folders{QStringLiteral("graphics"), QStringLiteral("backgrnd")};
+        for (const TUploadFile &f : std::as_const(m_plan.Images)) {
+            const QStringList parts = f.RemotePath.split(QLatin1Char('/'));
+            for (qsizetype k = 1; k < parts.size(); ++k) {
+                const QString folder = parts.mid(0, k).join(QLatin1Char('/'));
+                if (!folders.contains(folder))
+                    folders << folder;
+            }
+        }
+        for (const QString &folder : std::as_const(folders))
+            m_ftp.MakeFolder(folder);
         m_ftp.SetErrorCode(0); // they may exist already
     }
-    if (!SendOne(m_plan.Page, 0)) {
-        m_changes->NotSent(m_plan.Page.RemotePath);
-        if (!m_cancelled) {
-            m_outcome.FailedFiles << m_plan.Page.Shown;
-            m_outcome.Message = LoadStr(208) + kCrLf + kCrLf + m_plan.Page.Shown + QStringLiteral(": ") + CauseText();
+    // The pictures first, the page last: the page visitors see only ever
+    // refers to pictures that are there. Every picture is tried; a broken
+    // connection ends the round, and the files not sent are named with the
+    // ones that failed. A picture the server holds as it is here is not sent
+    // again.
+    QStringList failed;
+    bool connectionGone = false;
+    for (int i = 0; i < m_plan.Images.size() && !m_cancelled; ++i) {
+        const TUploadFile &f = m_plan.Images.at(i);
+        if (connectionGone) {
+            failed << f.Shown;
+            continue;
         }
-    } else {
-        bool read = false;
-        m_changes->PageSent(m_plan.Page.RemotePath, ReadWhole(m_plan.Page.LocalPath, &read));
-        // Every picture is tried; a broken connection ends the round, and
-        // the files not sent are named with the ones that failed. A picture
-        // the server holds as it is here is not sent again.
-        QStringList failed;
-        QString lastCause;
-        bool connectionGone = false;
-        for (int i = 0; i < m_plan.Images.size() && !m_cancelled; ++i) {
-            const TUploadFile &f = m_plan.Images.at(i);
-            if (connectionGone) {
-                failed << f.Shown;
-                continue;
-            }
-            const TSendDecision decision = m_changes->PictureBeforeSending(
-                f.LocalPath, f.RemotePath, [this](const QString &remote) { return RemoteSizeOf(remote); },
-                &m_cancelled);
-            if (m_cancelled)
-                break;
-            if (!decision.Send)
-                continue;
-            TFileFingerprint arrived;
-            const bool sent = SendOne(f, i + 1, &arrived);
-            if (sent)
-                m_changes->Sent(f.RemotePath, arrived);
-            else
-                m_changes->NotSent(f.RemotePath);
-            if (!sent && !m_cancelled) {
-                lastCause = CauseText();
-                failed << f.Shown + QStringLiteral(": ") + lastCause;
-                const FtpFailure why = m_ftp.Failure();
-                connectionGone = why == FtpFailure::ConnectionLost || why == FtpFailure::Stalled
-                    || why == FtpFailure::NotConnected || why == FtpFailure::Unreachable || why == FtpFailure::LogOnTimeout;
-            }
+        const TSendDecision decision = m_changes->PictureBeforeSending(
+            f.LocalPath, f.RemotePath, [this](const QString &remote) { return RemoteSizeOf(remote); },
+            &m_cancelled);
+        if (m_cancelled)
+            break;
+        if (!decision.Send)
+            continue;
+        TFileFingerprint arrived;
+        const bool sent = SendOne(f, i, &arrived);
+        if (sent)
+            m_changes->Sent(f.RemotePath, arrived);
+        else
+            m_changes->NotSent(f.RemotePath);
+        if (!sent && !m_cancelled) {
+            failed << f.Shown + QStringLiteral(": ") + CauseText();
+            const FtpFailure why = m_ftp.Failure();
+            connectionGone = why == FtpFailure::ConnectionLost || why == FtpFailure::Stalled
+                || why == FtpFailure::NotConnected || why == FtpFailure::Unreachable || why == FtpFailure::LogOnTimeout;
         }
-        m_outcome.Skipped = m_changes->SkippedNames();
-        if (!m_outcome.Skipped.isEmpty() && !m_cancelled)
-            SetStatus(m_outcome.Skipped.size() == 1 ? LoadStr(323) : LoadStr(322).arg(m_outcome.Skipped.size()));
-        if (!m_cancelled) {
-            if (failed.isEmpty()) {
-                result = true;
-                m_lastValue = qint64(m_files) * 1000;
-                if (OnProgress)
-                    OnProgress(m_lastValue, m_lastValue);
-            } else {
-                for (const QString &f : std::as_const(failed))
-                    m_outcome.FailedFiles << f.section(QStringLiteral(": "), 0, 0);
-                m_outcome.Message = LoadStr(208) + kCrLf + kCrLf + LoadStr(240) + kCrLf + failed.join(kCrLf);
+    }
+    m_outcome.Skipped = m_changes->SkippedNames();
+    if (!m_outcome.Skipped.isEmpty() && !m_cancelled)
+        SetStatus(m_outcome.Skipped.size() == 1 ? LoadStr(323) : LoadStr(322).arg(m_outcome.Skipped.size()));
+
+    bool result = false;
+    if (!m_cancelled && !failed.isEmpty()) {
+        // A picture that did not arrive keeps the page back: the page the
+        // server holds stays as it was.
+        for (const QString &f : std::as_const(failed))
+            m_outcome.FailedFiles << f.section(QStringLiteral(": "), 0, 0);
+        m_outcome.FailedFiles << m_plan.Page.Shown;
+        m_outcome.Message = LoadStr(208) + kCrLf + kCrLf + LoadStr(240) + kCrLf + failed.join(kCrLf) + kCrLf + kCrLf
+            + LoadStr(251);
+    } else if (!m_cancelled) {
+        if (SendOne(m_plan.Page, int(m_plan.Images.size()))) {
+            bool read = false;
+            m_changes->PageSent(m_plan.Page.RemotePath, ReadWhole(m_plan.Page.LocalPath, &read));
+            result = true;
+            m_lastValue = qint64(m_files) * 1000;
+            if (OnProgress)
+                OnProgress(m_lastValue, m_lastValue);
+        } else {
+            m_changes->NotSent(m_plan.Page.RemotePath);
+            if (!m_cancelled) {
+                m_outcome.FailedFiles << m_plan.Page.Shown;
+                m_outcome.Message = LoadStr(208) + kCrLf + kCrLf + m_plan.Page.Shown + QStringLiteral(": ") + CauseText();
             }
         }
     }
@@ -544,7 +567,6 @@ bool TUploadJob::UploadAll()
         return false;
     SetStatus(LoadStr(209));
     m_ftp.Disconnect();
-    SetStatus(LoadStr(211));
     return result;
 }
 

@@ -149,6 +149,8 @@ void TfrmUpload::UploadFinished()
             return;
         }
         m_outcome.Result = UploadResult::Failed; // not trusted: nothing was sent
+        if (!m_cancelled)
+            SetStatus(LoadStr(250));
     } else if (!m_cancelled && !m_outcome.Message.isEmpty()) {
         MsgBox(this, m_outcome.Message, QMessageBox::Warning, QMessageBox::Ok);
     }
