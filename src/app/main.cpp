@@ -6,6 +6,7 @@
 // --publish does not pay for loading the window libraries. The desktop keyring
 // is a module of its own too (main_keyring.cpp), loaded the first time a
 // command needs a password that is kept there.
+#include "base/Secrets.h"
 #include "cli/CliCommand.h"
 #include "cli/CommandLine.h"
 #include "cli/ThumbnailCommand.h"
@@ -137,6 +138,9 @@ void KeepEarlySignals()
 
 int main(int argc, char **argv)
 {
+    // Passwords pass through this process: it never leaves a core dump.
+    wobbin::KeepSecretsOutOfCoreDumps();
+
     // Commands that need more than the core library.
 #ifdef WOBBIN_NO_GUI
     wobbin::AddThumbnailCommand();

@@ -4,6 +4,7 @@
 #include "app/StringTable.h"
 #include "base/Paths.h"
 #include "base/SafeFile.h"
+#include "base/Secrets.h"
 #include "cli/CliCommand.h"
 #include "page/Cp1252.h"
 #include "page/PageDocument.h"
@@ -65,7 +66,7 @@ int RunPublishCommand(const CliArgs &args)
         CliMessage(QStringLiteral("no server \"%1\" in the server list").arg(serverName));
         return 1;
     }
-    const TUploadTarget target = UploadTargetFor(ServerList().at(server));
+    TUploadTarget target = UploadTargetFor(ServerList().at(server));
 
     // The page's HTML as Save writes it, into a private folder (the page's
     // own files stay as they are); its pictures come from the HTML folder.
@@ -93,6 +94,10 @@ int RunPublishCommand(const CliArgs &args)
     }
 
     TUploadJob job(upload, target);
+    // The job has its own copy of the password: the server list's go now.
+    WipeString(target.Password);
+    for (tWWWServerType &r : ServerList())
+        WipeString(r.Password);
     job.OnStatus = [](const QString &text) { CliPrint(text.toLocal8Bit() + '\n'); };
     const TUploadOutcome outcome = job.DoUpload();
     switch (outcome.Result) {

@@ -1,7 +1,9 @@
 #include "publish/FtpClient.h"
 
 #include "base/SafeFile.h"
+#include "base/Secrets.h"
 #include "publish/ContentHash.h"
+#include "publish/TransferLibrary.h"
 
 #include <QByteArray>
 #include <QCryptographicHash>
@@ -35,8 +37,7 @@ namespace {
 // libcurl wants one global set-up per process before any handle exists.
 void GlobalInit()
 {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+    InitTransferLibrary();
 }
 
 // Whether the host is written as an IPv4 or IPv6 address (not a name).
@@ -220,7 +221,11 @@ struct TFtpClient::Impl {
         curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorBuffer);
         curl_easy_setopt(easy, CURLOPT_USERNAME, logOn.UserName.toUtf8().constData());
-        curl_easy_setopt(easy, CURLOPT_PASSWORD, logOn.Password.toUtf8().constData());
+        // libcurl keeps a copy of its own (overwritten when freed, see
+        // TransferLibrary.h); this one goes at once.
+        QByteArray password = logOn.Password.toUtf8();
+        curl_easy_setopt(easy, CURLOPT_PASSWORD, password.constData());
+        WipeBytes(password);
         curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, long(logOnLimit));
         curl_easy_setopt(easy, CURLOPT_SERVER_RESPONSE_TIMEOUT, long(qMax(1, stallLimit / 1000)));
         curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
@@ -706,8 +711,7 @@ struct TFtpClient::Impl {
         if (newKeyLine.isEmpty())
             return;
         QFileInfo info(knownHosts);
-        QDir().mkpath(info.absolutePath());
-        QFile::setPermissions(info.absolutePath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        MakePrivateFolder(info.absolutePath());
         QByteArray bytes;
         QFile old(knownHosts);
         if (old.open(QIODevice::ReadOnly))
@@ -715,7 +719,7 @@ struct TFtpClient::Impl {
         if (!bytes.isEmpty() && !bytes.endsWith('\n'))
             bytes += '\n';
         bytes += newKeyLine.toLatin1() + '\n';
-        WriteFileSafely(knownHosts, bytes);
+        WritePrivateFileSafely(knownHosts, bytes);
         newKeyLine.clear();
     }
 };
@@ -739,7 +743,15 @@ bool TFtpClient::Connect(const TFtpLogOn &logOn)
 {
     if (d->loggedOn || d->multi)
         Disconnect();
+    // A line break in a login name or password would end the log-on command
+    // and start another one of its own on the server: nothing goes out.
+    if (HasControlCharacter(logOn.UserName) || HasControlCharacter(logOn.Password)) {
+        d->setFailure(FtpFailure::UnsafeLogOn, 0,
+                      QStringLiteral("The login name or password holds a line break or another control character."));
+        return false;
+    }
     d->logOn = logOn;
+    d->logOn.Password.clear(); // a copy of its own only while libcurl takes it
     d->knownHosts = logOn.KnownHostsFile.isEmpty() ? QDir::homePath() + QStringLiteral("/.ssh/known_hosts")
                                                    : logOn.KnownHostsFile;
     d->folder.clear();
@@ -762,7 +774,10 @@ bool TFtpClient::Connect(const TFtpLogOn &logOn)
     d->certificateUnknown = false;
     d->keyState = Impl::KeyState::None;
     d->readFailed = false;
+    d->logOn.Password = PrivateCopy(logOn.Password);
     d->applyLogOnOptions();
+    // From here on libcurl holds the only copy it needs.
+    WipeString(d->logOn.Password);
     curl_easy_setopt(d->easy, CURLOPT_URL, d->folderUrl({}, false).toUtf8().constData());
     curl_easy_setopt(d->easy, CURLOPT_NOBODY, 1L);
     const CURLcode result = d->perform(Impl::OpKind::LogOn);

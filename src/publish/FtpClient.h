@@ -12,7 +12,9 @@
 // server's name, an SFTP host key against known_hosts; an unknown one stops the
 // log-on with its fingerprint (PeerFingerprint) unless it is the one the user
 // accepted before (TrustedFingerprint). The password goes to the server only,
-// never into an error text.
+// never into an error text; a login name or password holding a control
+// character is refused before connecting; the client's own copy of the
+// password is overwritten as soon as libcurl has taken it.
 
 #include "publish/UploadManifest.h"
 #include "publish/UploadTarget.h"
@@ -38,6 +40,7 @@ enum class FtpFailure {
     ConnectionLost,     // the connection broke
     LocalFile,          // the local file could not be read
     BadName,            // a remote name that would leave the server's folder
+    UnsafeLogOn,        // a control character in the login name or password: refused before connecting
     Cancelled,
     NotConnected,
     Other

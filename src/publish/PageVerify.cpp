@@ -1,6 +1,7 @@
 #include "publish/PageVerify.h"
 
 #include "app/StringTable.h"
+#include "publish/TransferLibrary.h"
 
 #include <QElapsedTimer>
 #include <QRegularExpression>
@@ -42,8 +43,7 @@ enum : int {
 
 void GlobalInit()
 {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+    InitTransferLibrary();
 }
 
 // One answer of the web server.

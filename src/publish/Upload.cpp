@@ -3,6 +3,7 @@
 #include "app/StringTable.h"
 #include "base/Paths.h"
 #include "base/SafeFile.h"
+#include "base/Secrets.h"
 
 #include <QDir>
 #include <QFile>
@@ -214,6 +215,9 @@ QString TrustQuestion(const TUploadOutcome &outcome)
 
 TUploadJob::TUploadJob(const TUploadPage &page, const TUploadTarget &target) : m_page(page), m_target(target)
 {
+    // The job's own copy of the password, overwritten once the log-on no
+    // longer needs it; the caller's stays the caller's.
+    m_target.Password = PrivateCopy(target.Password);
     m_ftp.OnDisconnect = [this] { SetStatus(LoadStr(210)); };
     m_ftp.OnProgress = [this](qint64 sent, qint64 total) {
         if (!OnProgress || total <= 0 || m_files <= 0)
@@ -227,7 +231,10 @@ TUploadJob::TUploadJob(const TUploadPage &page, const TUploadTarget &target) : m
     };
 }
 
-TUploadJob::~TUploadJob() = default;
+TUploadJob::~TUploadJob()
+{
+    WipeString(m_target.Password);
+}
 
 void TUploadJob::SetTimeLimits(int logOnMs, int stallMs)
 {
@@ -332,12 +339,21 @@ TUploadOutcome TUploadJob::DoUpload()
         m_outcome.Result = UploadResult::Failed;
         SetStatus(LoadStr(250));
     }
+    // Only a server still to be trusted is logged on to again (DoUpload).
+    if (m_outcome.Result != UploadResult::NeedsTrust)
+        WipeString(m_target.Password);
     return m_outcome;
 }
 
 bool TUploadJob::ConnectToServer()
 {
     m_ftp.SetErrorCode(0);
+    // A control character would carry commands of its own to the server:
+    // refused before anything goes out (the client refuses it too).
+    if (HasControlCharacter(m_target.UserName) || HasControlCharacter(m_target.Password)) {
+        m_outcome.Message = LoadStr(252);
+        return false;
+    }
     SetStatus(LoadStr(204) + AddressShown());
     TFtpLogOn logOn;
     logOn.Protocol = m_target.Protocol;
@@ -347,6 +363,8 @@ bool TUploadJob::ConnectToServer()
     logOn.TrustedFingerprint = m_target.TrustedFingerprint;
     logOn.KnownHostsFile = m_knownHosts;
     m_ftp.Connect(logOn);
+    if (m_ftp.Connected())
+        WipeString(m_target.Password); // logged on: the password is not needed again
     if (m_ftp.ErrorCode() > 0 && !m_cancelled) {
         switch (m_ftp.Failure()) {
         case FtpFailure::UnknownCertificate:
@@ -362,6 +380,9 @@ bool TUploadJob::ConnectToServer()
         }
         case FtpFailure::LogOnRefused:
             m_outcome.Message = LoadStr(212);
+            break;
+        case FtpFailure::UnsafeLogOn:
+            m_outcome.Message = LoadStr(252);
             break;
         default:
             // Not the log-on that failed but the way to the server: the

@@ -5,6 +5,7 @@
 #include "app/StringTable.h"
 #include "publish/Upload.h"
 #include "base/Paths.h"
+#include "base/Secrets.h"
 #include "publish/UploadRunner.h"
 #include "support/HttpTestServer.h"
 #include "support/TestServers.h"
@@ -13,11 +14,15 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace wobbin;
 using namespace wobbin::testing;
@@ -38,6 +43,49 @@ QByteArray Pattern(qint64 size, char seed)
         b[i] = char(x >> 16);
     }
     return b;
+}
+
+// A secret of this test is kept masked, so that searching this process's
+// memory for it finds no copy of the test's own.
+constexpr char kMask = 0x5a;
+
+// How often the last 24 characters of the masked secret are in this process's
+// memory, as bytes or as UTF-16.
+int CopiesInMemory(const QByteArray &masked)
+{
+    const QByteArray tail = masked.right(24);
+    const auto count = [&tail](const char *p, const char *end, int width) {
+        int n = 0;
+        const char first = char(tail.at(0) ^ kMask);
+        for (const char *q = p; q < end && (q = static_cast<const char *>(memchr(q, first, size_t(end - q)))); ++q) {
+            bool same = q + tail.size() * width <= end;
+            for (int i = 0; i < tail.size() && same; ++i)
+                same = q[i * width] == char(tail.at(i) ^ kMask) && (width == 1 || q[i * width + 1] == 0);
+            n += same;
+        }
+        return n;
+    };
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    if (!maps.open(QIODevice::ReadOnly))
+        return -1;
+    const int mem = ::open("/proc/self/mem", O_RDONLY);
+    int found = 0;
+    QByteArray chunk(1 << 20, Qt::Uninitialized);
+    for (const QByteArray &line : maps.readAll().split('\n')) {
+        const QList<QByteArray> f = line.simplified().split(' ');
+        if (f.size() < 2 || !f.at(1).startsWith('r') || line.contains("[vvar]") || line.contains("[vsyscall]"))
+            continue;
+        const quint64 start = f.at(0).split('-').value(0).toULongLong(nullptr, 16);
+        const quint64 end = f.at(0).split('-').value(1).toULongLong(nullptr, 16);
+        for (quint64 at = start; at < end; at += quint64(chunk.size()) - 64) {
+            const ssize_t got = ::pread(mem, chunk.data(), size_t(qMin<quint64>(quint64(chunk.size()), end - at)), off_t(at));
+            if (got <= 0)
+                break;
+            found += count(chunk.constData(), chunk.constData() + got, 1) + count(chunk.constData(), chunk.constData() + got, 2);
+        }
+    }
+    ::close(mem);
+    return found;
 }
 
 // What a web server answers for an address (empty when it has nothing there).
@@ -593,6 +641,71 @@ private Q_SLOTS:
         QCOMPARE(runner.Outcome().Result, UploadResult::Cancelled);
         QCOMPARE(FilesBelow(m_root), QStringList());
         QVERIFY(WriteBytes(m_html + QStringLiteral("/graphics/a.gif"), Pattern(60000, 'a')));
+    }
+
+    // The page gets a new large picture and the upload is cancelled half way
+    // through it: the web server still shows the page as it was, with every
+    // picture it refers to.
+    void cancelledUploadLeavesTheLivePageWhole()
+    {
+        TFtpTestServer::Options o;
+        o.Throttle = 4 * 1024 * 1024;
+        auto server = StartServer(TTransferProtocol::FTP, o);
+        const TUploadTarget t = Target(TTransferProtocol::FTP, *server);
+        {
+            TUploadJob first(Page(), t);
+            QCOMPARE(first.DoUpload().Result, UploadResult::Succeeded);
+        }
+        THttpTestServer web;
+        QVERIFY2(web.StartPlain(m_root + QStringLiteral("/public_html")), qPrintable(web.Error()));
+        QVERIFY(WriteBytes(m_html + QStringLiteral("/My Page.html"), m_pageBytes + "<IMG SRC=\"graphics/Big.jpg\">\r\n"));
+        QVERIFY(WriteBytes(m_html + QStringLiteral("/graphics/big.jpg"), Pattern(32 * 1024 * 1024, 'n')));
+        const TUploadPage page = Page();
+        qint64 big = 0; // where the new picture's part of the progress starts
+        while (big < page.Images.size() && page.Images.at(big).RefName != QLatin1String("graphics/Big.jpg"))
+            ++big;
+        TUploadRunner runner(page, t);
+        qint64 value = 0;
+        connect(&runner, &TUploadRunner::Progress, this, [&](qint64 v, qint64) { value = v; });
+        QSignalSpy finished(&runner, &TUploadRunner::Finished);
+        runner.Start();
+        QTRY_VERIFY_WITH_TIMEOUT(value > big * 1000 + 300, 20000);
+        QVERIFY(value < big * 1000 + 900);
+        runner.Cancel();
+        QVERIFY(finished.wait(5000));
+        QCOMPARE(runner.Outcome().Result, UploadResult::Cancelled);
+        QCOMPARE(Fetch(web.Url() + QStringLiteral("MyPage.html")), m_pageBytes);
+        const UploadImageList pictures = LocaliseImagesInText(QString::fromLatin1(m_pageBytes), m_html + QStringLiteral("/My Page.html"));
+        QCOMPARE(pictures.size(), 3);
+        for (const ResourceDetail &picture : pictures)
+            QVERIFY2(!Fetch(web.Url() + picture.RefName).isEmpty(), qPrintable(picture.RefName));
+        QVERIFY(WriteBytes(m_html + QStringLiteral("/My Page.html"), m_pageBytes));
+        QVERIFY(QFile::remove(m_html + QStringLiteral("/graphics/big.jpg")));
+    }
+
+    // Once logged on, no copy of the password is left in this process: not the
+    // job's, not the client's, not libcurl's nor its log-on command.
+    void passwordGoneAfterLogOn()
+    {
+        const QString log = m_tmp.filePath(QStringLiteral("raw.log"));
+        TRawFtpTestServer raw;
+        QVERIFY2(raw.Start(log), qPrintable(raw.Error()));
+        QByteArray masked;
+        for (int i = 0; i < 40; ++i)
+            masked += char(char('a' + QRandomGenerator::global()->bounded(26)) ^ kMask);
+        TUploadTarget t;
+        t.Address = QStringLiteral("127.0.0.1:%1").arg(raw.Port());
+        t.UserName = QStringLiteral("user");
+        t.Password = QString(masked.size(), Qt::Uninitialized);
+        for (int i = 0; i < masked.size(); ++i)
+            t.Password[i] = QLatin1Char(char(masked.at(i) ^ kMask));
+        {
+            TUploadJob job(Page(), t);
+            WipeString(t.Password); // the caller's copy; the job has its own
+            job.DoUpload();
+        }
+        QVERIFY(ReadAll(log).startsWith("USER user\nPASS\n")); // it was used
+        QCOMPARE(CopiesInMemory(masked), 0);
     }
 
     // An unknown certificate or host key: the upload stops with its
