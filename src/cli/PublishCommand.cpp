@@ -105,7 +105,12 @@ int RunPublishCommand(const CliArgs &args)
         return 0;
     case UploadResult::NeedsTrust:
         job.OnStatus(LoadStr(250));
-        if (outcome.Trust == TrustKind::HostKey)
+        if (outcome.Trust == TrustKind::ChangedCertificate)
+            CliMessage(QStringLiteral("%1: WARNING: the server's certificate is not the one accepted for it before "
+                                      "(SHA-256 fingerprint now %2). Someone may be pretending to be your server; "
+                                      "nothing was sent.")
+                           .arg(target.Name, outcome.Fingerprint));
+        else if (outcome.Trust == TrustKind::HostKey)
             CliMessage(QStringLiteral("%1: the server's host key is not known here (fingerprint %2); nothing was sent. "
                                       "Accept it once in the program's window, or add it to ~/.ssh/known_hosts.")
                            .arg(target.Name, outcome.Fingerprint));

@@ -132,6 +132,7 @@ struct TFtpClient::Impl {
 
     // Certificate and host key checks (filled by the callbacks).
     bool certificateUnknown = false;
+    bool certificateChanged = false; // another one than the certificate accepted before
     QString certificateProblem;
     enum class KeyState { None, Unknown, Changed, AcceptedNew } keyState = KeyState::None;
     QString newKeyLine;
@@ -451,7 +452,11 @@ struct TFtpClient::Impl {
             return;
         }
         if (certificateUnknown) {
-            setFailure(FtpFailure::UnknownCertificate, int(result), certificateProblem);
+            if (certificateChanged)
+                setFailure(FtpFailure::ChangedCertificate, int(result),
+                           QStringLiteral("The server's certificate differs from the one accepted before."));
+            else
+                setFailure(FtpFailure::UnknownCertificate, int(result), certificateProblem);
             return;
         }
         if (keyState == KeyState::Unknown) {
@@ -653,6 +658,7 @@ struct TFtpClient::Impl {
             return 1;
         }
         self->certificateUnknown = true;
+        self->certificateChanged = !self->logOn.TrustedFingerprint.isEmpty();
         self->peerFingerprint = fingerprint;
         self->certificateProblem = chainOk == 1
             ? QStringLiteral("The certificate is made out to another name.")
@@ -772,6 +778,7 @@ bool TFtpClient::Connect(const TFtpLogOn &logOn)
     if (logOn.Port <= 0)
         d->logOn.Port = port;
     d->certificateUnknown = false;
+    d->certificateChanged = false;
     d->keyState = Impl::KeyState::None;
     d->readFailed = false;
     d->logOn.Password = PrivateCopy(logOn.Password);

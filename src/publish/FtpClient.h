@@ -32,6 +32,7 @@ enum class FtpFailure {
     Unreachable,        // the host is unknown or does not take connections
     LogOnTimeout,       // no log-on within the log-on time limit
     UnknownCertificate, // FTPS: certificate not trusted here and not accepted before
+    ChangedCertificate, // FTPS: certificate not trusted here, and not the one accepted before
     UnknownHostKey,     // SFTP: host key not in known_hosts and not accepted before
     ChangedHostKey,     // SFTP: known_hosts holds another key for this server
     TlsFailed,          // no secure connection could be set up

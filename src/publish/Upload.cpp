@@ -208,6 +208,8 @@ QString TrustQuestion(const TUploadOutcome &outcome)
 {
     if (outcome.Trust == TrustKind::HostKey)
         return LoadStr(245) + kCrLf + kCrLf + LoadStr(246) + kCrLf + outcome.Fingerprint + kCrLf + kCrLf + LoadStr(247);
+    if (outcome.Trust == TrustKind::ChangedCertificate)
+        return LoadStr(253) + kCrLf + kCrLf + LoadStr(243) + kCrLf + outcome.Fingerprint + kCrLf + kCrLf + LoadStr(254);
     return LoadStr(242) + kCrLf + kCrLf + LoadStr(243) + kCrLf + outcome.Fingerprint + kCrLf + kCrLf + LoadStr(244);
 }
 
@@ -368,9 +370,12 @@ bool TUploadJob::ConnectToServer()
     if (m_ftp.ErrorCode() > 0 && !m_cancelled) {
         switch (m_ftp.Failure()) {
         case FtpFailure::UnknownCertificate:
+        case FtpFailure::ChangedCertificate:
         case FtpFailure::UnknownHostKey:
             m_outcome.Result = UploadResult::NeedsTrust;
-            m_outcome.Trust = m_ftp.Failure() == FtpFailure::UnknownHostKey ? TrustKind::HostKey : TrustKind::Certificate;
+            m_outcome.Trust = m_ftp.Failure() == FtpFailure::UnknownHostKey       ? TrustKind::HostKey
+                : m_ftp.Failure() == FtpFailure::ChangedCertificate ? TrustKind::ChangedCertificate
+                                                                    : TrustKind::Certificate;
             m_outcome.Fingerprint = m_ftp.PeerFingerprint();
             break;
         case FtpFailure::ChangedHostKey: {

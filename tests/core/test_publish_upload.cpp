@@ -708,6 +708,25 @@ private Q_SLOTS:
         QCOMPARE(CopiesInMemory(masked), 0);
     }
 
+    // A certificate other than the one accepted before is told like a changed
+    // host key, not asked about as at a first meeting.
+    void changedCertificateIsAWarning()
+    {
+        auto server = StartServer(TTransferProtocol::FTPS);
+        TTestCertificate other;
+        QVERIFY(QDir().mkpath(m_tmp.filePath(QStringLiteral("other"))));
+        QVERIFY(MakeTestCertificate(m_tmp.filePath(QStringLiteral("other")), other));
+        TUploadTarget t = Target(TTransferProtocol::FTPS, *server, false);
+        t.TrustedFingerprint = other.Fingerprint;
+        TUploadJob job(Page(), t);
+        const TUploadOutcome o = job.DoUpload();
+        QCOMPARE(o.Result, UploadResult::NeedsTrust);
+        QCOMPARE(o.Trust, TrustKind::ChangedCertificate);
+        QVERIFY(TrustQuestion(o).startsWith(LoadStr(253)));
+        QVERIFY(TrustQuestion(o).contains(static_cast<TFtpTestServer &>(*server).Certificate().Fingerprint));
+        QCOMPARE(FilesBelow(m_root), QStringList());
+    }
+
     // An unknown certificate or host key: the upload stops with its
     // fingerprint before logging on; trusted, it goes through.
     void unknownCertificateAndHostKey_data()
