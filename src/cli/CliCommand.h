@@ -32,8 +32,10 @@ bool CliPrint(const QByteArray &bytes);
 QString CliDataDir(const CliArgs &args);
 
 // The page's whole HTML exactly as the window saves it: blocks, logo footer,
-// and the BODY tag of the page's stored style from appDir's Styles.data.
-QString PageHtmlAsSaved(TPageDocument &doc, const PageReadResult &read, const QString &appDir);
+// and the BODY tag of the page's stored style from appDir's Styles.data. When
+// that style is lost in a damaged library, *problem (when given) says so.
+QString PageHtmlAsSaved(TPageDocument &doc, const PageReadResult &read, const QString &appDir,
+                        QString *problem = nullptr);
 
 // The commands (one file each).
 int RunExportCommand(const CliArgs &args);

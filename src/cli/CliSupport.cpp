@@ -5,6 +5,7 @@
 #include "page/PageFile.h"
 #include "styles/StyleLibrary.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <cstdio>
@@ -24,7 +25,7 @@ bool CliPrint(const QByteArray &bytes)
         && std::fflush(stdout) == 0;
 }
 
-QString PageHtmlAsSaved(TPageDocument &doc, const PageReadResult &read, const QString &appDir)
+QString PageHtmlAsSaved(TPageDocument &doc, const PageReadResult &read, const QString &appDir, QString *problem)
 {
     const QString html = doc.BuildPageHTML(false, true);
     // The BODY tag of the page's stored style, as the window applies it.
@@ -33,10 +34,17 @@ QString PageHtmlAsSaved(TPageDocument &doc, const PageReadResult &read, const QS
     const QString stylesPath = FindPathNoCase(ToNativePath(JoinPath(appDir, QStringLiteral("Styles.data"))));
     if (!QFileInfo::exists(stylesPath))
         return html;
-    const StyleList styles = LoadStyles(stylesPath);
+    StyleLoadStatus status = StyleLoadStatus::Complete;
+    const StyleList styles = LoadStyles(stylesPath, &status);
     const int entry = FindStyleEntry(StyleListEntries(styles), read.StyleName);
-    if (entry <= 0)
+    if (entry <= 0) {
+        // A style lost with the damaged part of the library is said, never
+        // dropped in silence.
+        if (status == StyleLoadStatus::Damaged && problem)
+            *problem = QStringLiteral("the style library %1 is damaged, so the page's style \"%2\" could not be applied")
+                           .arg(QDir::toNativeSeparators(stylesPath), read.StyleName);
         return html;
+    }
     const QString tag = BodyTagForEntry(styles, entry);
     return tag.isEmpty() ? html : ReplaceBodyTag(html, tag);
 }

@@ -25,7 +25,8 @@ int RunExportCommand(const CliArgs &args)
     default:
         break;
     }
-    const QByteArray bytes = ToCp1252(PageHtmlAsSaved(doc, read, CliDataDir(args)));
+    QString styleProblem;
+    const QByteArray bytes = ToCp1252(PageHtmlAsSaved(doc, read, CliDataDir(args), &styleProblem));
 
     if (args.has("--out")) {
         const QString out = args.value("--out");
@@ -40,6 +41,10 @@ int RunExportCommand(const CliArgs &args)
     }
     if (!read.IsOk()) {
         CliMessage(QStringLiteral("%1: %2").arg(page, DescribeReadResult(read)));
+        return 2;
+    }
+    if (!styleProblem.isEmpty()) {
+        CliMessage(QStringLiteral("%1: %2").arg(page, styleProblem));
         return 2;
     }
     return 0;

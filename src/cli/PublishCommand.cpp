@@ -71,7 +71,13 @@ int RunPublishCommand(const CliArgs &args)
     // The page's HTML as Save writes it, into a private folder (the page's
     // own files stay as they are); its pictures come from the HTML folder.
     const QString htmlFolder = ToNativePath(JoinPath(dataDir, QStringLiteral("HTMLFiles")));
-    const QString html = PageHtmlAsSaved(doc, read, dataDir);
+    QString styleProblem;
+    const QString html = PageHtmlAsSaved(doc, read, dataDir, &styleProblem);
+    if (!styleProblem.isEmpty()) {
+        // A page without its style is never published in its place.
+        CliMessage(QStringLiteral("%1: %2; nothing was sent").arg(page, styleProblem));
+        return 2;
+    }
     QTemporaryDir scratch;
     const QString htmlName = QFileInfo(ToNativePath(page)).completeBaseName() + QStringLiteral(".html");
     QString error;
