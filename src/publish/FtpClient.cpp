@@ -403,6 +403,15 @@ struct TFtpClient::Impl {
         }
     }
 
+    // A fresh handle once a session is over: libcurl's copies of the login
+    // and password (and of everything else) go with the old one, overwritten.
+    void renewHandle()
+    {
+        if (easy)
+            curl_easy_cleanup(easy);
+        easy = curl_easy_init();
+    }
+
     void closeMulti()
     {
         if (!multi)
@@ -792,6 +801,7 @@ bool TFtpClient::Connect(const TFtpLogOn &logOn)
     if (result != CURLE_OK) {
         d->setFromResult(result, Impl::OpKind::LogOn);
         d->closeMulti();
+        d->renewHandle();
         return false;
     }
     d->loggedOn = true;
@@ -1101,6 +1111,7 @@ void TFtpClient::Disconnect()
 {
     const bool was = Connected();
     d->closeMulti();
+    d->renewHandle();
     d->loggedOn = false;
     d->folder.clear();
     d->folderAbsolute = false;
