@@ -139,7 +139,7 @@ void TfrmJoy::ShowNotVisibleYet()
     m_notVisible = true;
     timAnimation->stop();
     JoyFrame = 0;
-    ShowBitmap(imgJoy, QStringLiteral("Joy"));
+    ShowBitmap(imgJoy, QStringLiteral("Splash")); // no cheering picture either
     setWindowTitle(LoadStr(255));
     lbl1->setText(LoadStr(256));
     const int width = lbl1->width();
