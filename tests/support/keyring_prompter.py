@@ -1,17 +1,12 @@
 #!/usr/bin/python3
-"""The keyring's prompt for the tests: a stand-in for the desktop's prompter
-(the window in which a user types the keyring's password), on the session bus.
-
-gnome-keyring-daemon shows its prompts through it when started with
-GNOME_KEYRING_TEST_PROMPTER=<its bus name>. Every prompt is answered after
---delay seconds: a password prompt with --password, a confirmation with yes;
-with --refuse every prompt is refused, as by the Cancel of the real one. Each
-prompt shown appends a line "prompt <type>" to --log. Prints "ready" once it
-owns its name.
-
-The password travels as the real prompter sends it: encrypted with a key
-agreed by Diffie-Hellman (the 1536-bit MODP group of RFC 3526, HKDF-SHA256 to
-a 128-bit AES-CBC key, PKCS#7 padding).
+"""Stands in for the desktop's keyring prompt (where a user types the
+keyring's password) on the session bus, for gnome-keyring-daemon started with
+GNOME_KEYRING_TEST_PROMPTER=<--name>. Every prompt is answered after --delay
+seconds: a password prompt with --password, a confirmation with yes; with
+--refuse every prompt is refused (the real one's Cancel). Each prompt appends
+"prompt <type>" to --log. Prints "ready" once it owns its name. The password
+goes as the real prompter sends it: encrypted with a key agreed by
+Diffie-Hellman (RFC 3526's 1536-bit group, HKDF-SHA256, AES-128-CBC).
 """
 
 import argparse
