@@ -2,6 +2,7 @@
 
 #include "app/StringTable.h"
 #include "publish/AddressKind.h"
+#include "publish/TransferLibrary.h"
 
 #include <QElapsedTimer>
 #include <QRegularExpression>
@@ -54,8 +55,7 @@ constexpr int kMaxRedirects = 5;
 
 void GlobalInit()
 {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+    InitTransferLibrary();
 }
 
 // One answer of the web server.

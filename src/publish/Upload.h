@@ -77,7 +77,10 @@ TVerifyInput PlannedCheck(const TUploadPlan &plan, const TUploadTarget &target,
                           const std::function<TFileFingerprint(const QString &remoteName)> &fingerprint = {});
 
 enum class UploadResult { Succeeded, Failed, Cancelled, NeedsTrust };
-enum class TrustKind { None, Certificate, HostKey };
+// What a NeedsTrust outcome asks about: a certificate or host key met for the
+// first time, or a certificate other than the one accepted before (told like
+// a changed host key: someone may be pretending to be the server).
+enum class TrustKind { None, Certificate, HostKey, ChangedCertificate };
 
 struct TUploadOutcome {
     UploadResult Result = UploadResult::Failed;

@@ -102,6 +102,9 @@ TfrmServerWizard::TfrmServerWizard(QWidget *parent) : QDialog(parent)
         v->addWidget(lblPassword = TextLabel(tab2, "lblPassword"));
         v->addWidget(txtPassword = Named(new QLineEdit(tab2), "txtPassword"));
         txtPassword->setEchoMode(QLineEdit::Password);
+        v->addWidget(lblLogOnProblem = TextLabel(tab2, "lblLogOnProblem"));
+        lblLogOnProblem->setStyleSheet(QStringLiteral("color: #b00000"));
+        lblLogOnProblem->hide();
         v->addStretch();
         auto *h = new QHBoxLayout;
         h->addStretch();
@@ -444,17 +447,22 @@ void TfrmServerWizard::FinishButtClick()
 {
     if (m_finishing)
         return;
-    // No record may be hidden from the lists, and no two may share a key.
+    // No record may be hidden from the lists, no two may share a key, and no
+    // login may carry a control character to a server.
     if (m_state.WizardMode != TServerWizardState::Delete) {
-        const int problem = m_state.CheckDescription(txtName->text());
-        if (problem) {
+        const int problem = LogOnProblem() ? -1 : m_state.CheckDescription(txtName->text());
+        if (problem > 0)
             MsgBox(this, LoadStr(problem), QMessageBox::Warning);
+        if (problem) {
             ShowPage(tab2);
             if (CurrentPage() == tab2) {
                 NextButt->hide();
                 FinishButt->show();
             }
-            txtName->setFocus();
+            if (problem > 0)
+                txtName->setFocus();
+            else
+                LogOnProblem(); // on its page now: the field takes the focus
             return;
         }
     }
@@ -633,6 +641,18 @@ void TfrmServerWizard::ClearServer()
 
 // ---- server details --------------------------------------------------------------
 
+// A login name or password holding a control character is told on the
+// details page itself, and keeps the wizard there until it is typed again.
+bool TfrmServerWizard::LogOnProblem()
+{
+    const int problem = TServerWizardState::CheckLogOn(txtLogin->text(), txtPassword->text());
+    lblLogOnProblem->setText(problem ? LoadStr(problem) : QString());
+    lblLogOnProblem->setVisible(problem != 0);
+    if (problem && CurrentPage() == tab2)
+        (problem == 640 ? txtLogin : txtPassword)->setFocus();
+    return problem != 0;
+}
+
 bool TfrmServerWizard::CheckFields()
 {
     const int problem = TServerWizardState::CheckFields(txtName->text(), txtAddress->text(),
@@ -652,7 +672,7 @@ QString TfrmServerWizard::BuildURL() const
 
 void TfrmServerWizard::butAdvancedClick()
 {
-    if (!CheckFields())
+    if (LogOnProblem() || !CheckFields())
         return;
     grpAdvanced->setEnabled(true);
     tWWWServerType &cur = m_state.Current();
@@ -709,6 +729,7 @@ void TfrmServerWizard::txtAddressChange()
 
 void TfrmServerWizard::txtLoginChange()
 {
+    LogOnProblem();
     if (FieldsLoading)
         return;
     m_state.Current().UserName = txtLogin->text();
@@ -717,6 +738,7 @@ void TfrmServerWizard::txtLoginChange()
 
 void TfrmServerWizard::txtPasswordChange()
 {
+    LogOnProblem();
     if (FieldsLoading)
         return;
     m_state.Current().Password = txtPassword->text();

@@ -62,6 +62,7 @@ private:
     bool WriteServerInfo();
     int AskForSave();  // a QMessageBox::StandardButton
     bool CheckFields();
+    bool LogOnProblem();
     QString BuildURL() const;
     void butAdvancedClick();
     void cmbServerTypeChange();
@@ -97,6 +98,7 @@ private:
     QComboBox *cmbServerType = nullptr;
     QLabel *lblName = nullptr, *lblServer = nullptr, *lblLogin = nullptr, *lblPassword = nullptr;
     QLineEdit *txtName = nullptr, *txtAddress = nullptr, *txtLogin = nullptr, *txtPassword = nullptr;
+    QLabel *lblLogOnProblem = nullptr;
     QPushButton *butAdvanced = nullptr;
     QGroupBox *grpAdvanced = nullptr;
     QLabel *lblDir = nullptr, *lblURL = nullptr, *lblProtocol = nullptr;

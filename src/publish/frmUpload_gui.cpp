@@ -141,7 +141,9 @@ void TfrmUpload::UploadFinished()
 {
     m_outcome = m_runner->Outcome();
     if (!m_cancelled && m_outcome.Result == UploadResult::NeedsTrust) {
-        const auto answer = MsgBox(this, TrustQuestion(m_outcome), QMessageBox::Warning,
+        // No is the default: Enter never trusts a server.
+        const bool changed = m_outcome.Trust == TrustKind::ChangedCertificate;
+        const auto answer = MsgBox(this, TrustQuestion(m_outcome), changed ? QMessageBox::Critical : QMessageBox::Warning,
                                    QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
         if (answer == QMessageBox::Yes && !m_cancelled) {
             m_runner->Job().AcceptFingerprint(m_outcome.Fingerprint);
@@ -149,6 +151,8 @@ void TfrmUpload::UploadFinished()
             return;
         }
         m_outcome.Result = UploadResult::Failed; // not trusted: nothing was sent
+        if (!m_cancelled)
+            SetStatus(LoadStr(250));
     } else if (!m_cancelled && !m_outcome.Message.isEmpty()) {
         MsgBox(this, m_outcome.Message, QMessageBox::Warning, QMessageBox::Ok);
     }

@@ -170,7 +170,7 @@ const QList<int> kOwnTexts{
     // style wizard
     500, 501, 502, 503, 504, 508, 510, 511, 517, 518, 519, 520, 526, 527, 528,
     // server list
-    606, 630, 631, 632, 633, 634, 635, 636, 637, 638, 639,
+    606, 630, 631, 632, 633, 634, 635, 636, 637, 638, 639, 640, 641, 642, 643, 644,
     // undo and redo, keyboard and screen reader
     800, 801, 802, 803, 804, 805, 806, 807, 808, 809, 810, 811, 812, 813, 814, 820, 821, 822, 823, 824, 825,
     830, 831, 832, 833, 834, 835, 836, 837, 838, 839, 840, 841, 842, 843, 844, 845, 846, 847, 848, 849,
@@ -187,9 +187,10 @@ const QList<int> kOwnTexts{
 };
 
 // The upload's own texts (missing page, refused pictures, causes, the
-// certificate and host key questions).
+// certificate and host key questions, how it ended).
 const QList<int> kUploadTexts{230, 231, 232, 233, 234, 235, 236, 237, 238, 239,
-                              240, 241, 242, 243, 244, 245, 246, 247, 248, 249};
+                              240, 241, 242, 243, 244, 245, 246, 247, 248, 249,
+                              250, 251, 252, 253, 254, 255, 256};
 
 } // namespace
 

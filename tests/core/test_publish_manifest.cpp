@@ -99,6 +99,16 @@ private Q_SLOTS:
         TUploadManifest m = Manifest(2);
         QString error;
         QVERIFY2(m.Save(folder, &error), qPrintable(error));
+        // It names the server and the login: for its owner's eyes only, also
+        // where an older one was open to everyone.
+        const auto owner = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser | QFileDevice::WriteUser;
+        for (int round = 0; round < 2; ++round) {
+            QCOMPARE(QFile::permissions(TUploadManifest::FileFor(folder, Identity())), owner);
+            QCOMPARE(QFile::permissions(folder), owner | QFileDevice::ExeOwner | QFileDevice::ExeUser);
+            QVERIFY(QFile::setPermissions(folder, QFile::permissions(folder) | QFileDevice::ReadOther | QFileDevice::ExeOther));
+            QVERIFY(QFile::setPermissions(TUploadManifest::FileFor(folder, Identity()), owner | QFileDevice::ReadOther));
+            QVERIFY(m.Save(folder));
+        }
 
         TUploadManifest loaded;
         QVERIFY(loaded.Load(folder, Identity()));

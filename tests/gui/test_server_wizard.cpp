@@ -11,6 +11,7 @@
 #include "workspace/Help.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -409,6 +410,37 @@ private Q_SLOTS:
         TDialogs::PresetAnswer(QMessageBox::Yes);
         Click("FinishButt");
         QCOMPARE(GetServerNames(), (QStringList{"Three", "One", "Two"}));
+    }
+
+    // A password pasted with a line break: the page says why it cannot go to
+    // a server, and neither Advanced nor Finish leaves it until it is typed again.
+    void pastedLineBreakIsRefusedOnThePage()
+    {
+        Open();
+        Click("NextButt");
+        Click("NextButt");
+        Type("txtName", QStringLiteral("Home"));
+        Type("txtAddress", QStringLiteral("ftp.home.example"));
+        Type("txtLogin", QStringLiteral("bob"));
+        QGuiApplication::clipboard()->setText(QStringLiteral("secret\r\nDELE index.html"));
+        W<QLineEdit>("txtPassword")->setFocus();
+        QTest::keyClick(W<QLineEdit>("txtPassword"), Qt::Key_V, Qt::ControlModifier);
+        QVERIFY(W<QLineEdit>("txtPassword")->text().contains(QLatin1Char('\n')));
+        auto *problem = W<QLabel>("lblLogOnProblem");
+        QVERIFY(problem->isVisible());
+        QCOMPARE(problem->text(), LoadStr(641));
+        Click("butAdvanced");
+        Click("FinishButt");
+        QCOMPARE(Page(), QStringLiteral("tab2"));
+        QVERIFY(m_wizard->isVisible());
+        QCOMPARE(TDialogs::ShownMessages(), QStringList());
+        QCOMPARE(QApplication::focusWidget(), W<QLineEdit>("txtPassword"));
+        Type("txtPassword", QStringLiteral("secret"));
+        QVERIFY(!problem->isVisible());
+        TDialogs::PresetAnswer(QMessageBox::Yes);
+        Click("FinishButt");
+        QVERIFY(m_wizard->Saved());
+        QCOMPARE(ServerList().at(0).Password, QStringLiteral("secret"));
     }
 
     void descriptionMustBeGivenAndUnique()
