@@ -364,8 +364,10 @@ TDocument::HandEdit TDocument::TakeHandEdit(const QString &text)
     if (!m_htmlEdited && !GeneralSwitchIsOff(QStringLiteral("ShowHTMLWarning"))) {
         if (!m_host || !m_host->ConfirmHandEdit())
             return HandEdit::Refused;
-        m_htmlEdited = true;
     }
+    // Whether the warning showed or is switched off, the text is now the
+    // user's own: leaving it for Build asks first.
+    m_htmlEdited = true;
     m_html = CrLf(text);
     return HandEdit::Taken;
 }
@@ -524,8 +526,14 @@ void TDocument::LoadSavedPage(const QString &path)
 {
     Empty();
     const QString native = FindPathNoCase(ToNativePath(path));
-    if (QFileInfo::exists(native))
+    if (QFileInfo::exists(native)) {
         readInto(native, true);
+    } else {
+        // Named, never a silent empty page.
+        m_lastReadProblem = LoadStr(875).arg(QDir::toNativeSeparators(native));
+        if (m_host)
+            m_host->ShowWarning(m_lastReadProblem);
+    }
     startHistory();
 }
 
