@@ -269,6 +269,7 @@ private:
     QToolButton *m_spdImgFile = nullptr;
     TPictureLoader *m_pictureLoader = nullptr;
     TWebChunk *m_pickTarget = nullptr; // the block shown when the picture was chosen
+    QPointer<QWidget> m_pickFocusMovedTo; // where the focus went from the picker button meanwhile
     QLineEdit *m_txtHeading = nullptr;
     QComboBox *m_cmbHeadSize = nullptr;
     QLineEdit *m_txtEmail = nullptr, *m_txtEmailPre = nullptr, *m_txtEmailLink = nullptr,
