@@ -344,6 +344,12 @@ void TDocument::SetHtmlText(const QString &text)
     Q_EMIT htmlChanged(m_html);
 }
 
+void TDocument::DropHtmlText()
+{
+    SetHtmlText(QString());
+    m_htmlEdited = false;
+}
+
 QString TDocument::ViewerText() const { return ToViewerText(m_html); }
 
 QString TDocument::BuildPageHTML(bool bodyOnly) { return m_page.BuildPageHTML(bodyOnly, m_logoOn); }
