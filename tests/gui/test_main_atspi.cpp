@@ -10,7 +10,6 @@
 #include "app/Dialogs_gui.h"
 #include "document/Document.h"
 #include "document/Workspace.h"
-#include "page/PageDocument.h"
 #include "publish/ServerList.h"
 #include "publish/frmServerWizard_gui.h"
 #include "styles/frmStyleWiz_gui.h"
@@ -19,8 +18,7 @@
 
 #include <QLineEdit>
 #include <QProcess>
-#include <QPushButton>
-#include <QRadioButton>
+#include <QAbstractButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -33,99 +31,74 @@ class TestMainAtspi : public QObject
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_app;
+    QStringList m_faults;
 
-    // The controls a screen reader finds without a name or role, as the walk
-    // prints them; the event loop runs meanwhile, so the program answers.
-    static QStringList Unnamed(const QString &where)
+    // What the walk finds (the event loop runs meanwhile, so the program answers).
+    void Walk(const QString &where)
     {
         QProcess walk;
-        walk.start(QStringLiteral("/usr/bin/python3"),
-                   {QStringLiteral(WOBBIN_SOURCE_DIR "/tests/support/atspi_tree.py"), QStringLiteral("--pid"),
-                    QString::number(QCoreApplication::applicationPid())});
+        walk.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(WOBBIN_SOURCE_DIR "/tests/support/atspi_tree.py"),
+                                                        QStringLiteral("--pid"), QString::number(QCoreApplication::applicationPid())});
         QSignalSpy done(&walk, &QProcess::finished);
         if (!done.wait(60000) || walk.exitCode() != 0)
-            return {where + QStringLiteral(": the walk failed: ") + QString::fromLocal8Bit(walk.readAllStandardError())};
-        QStringList out;
-        for (const QString &line : QString::fromUtf8(walk.readAllStandardOutput()).split(QLatin1Char('\n')))
-            if (!line.trimmed().isEmpty())
-                out << where + QStringLiteral(": ") + line;
-        return out;
+            m_faults << where + QStringLiteral(": no walk ") + QString::fromLocal8Bit(walk.readAllStandardError());
+        for (const QString &line : QString::fromUtf8(walk.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+            m_faults << where + QStringLiteral(": ") + line;
     }
-
-    static void Click(QWidget *root, const char *name)
-    {
-        auto *b = root->findChild<QAbstractButton *>(QLatin1String(name));
-        QVERIFY2(b && b->isVisible() && b->isEnabled(), name);
-        b->click();
-    }
+    static void Click(QWidget *root, const char *name) { root->findChild<QAbstractButton *>(QLatin1String(name))->click(); }
 
 private Q_SLOTS:
     void initTestCase() { TDialogs::SetNonInteractive(true); }
 
-    void init() { FreshStart(m_dir, m_app); }
-
-    void everyStepAndPanel()
+    void everyStepPanelAndWizardPage()
     {
+        FreshStart(m_dir, m_app);
         auto w = MakeMainWindow(m_app);
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-        QStringList faults = Unnamed(QStringLiteral("Choose"));
-        // A page with a block of every kind, each one's panel in turn.
+        Walk(QStringLiteral("Choose"));
         QVERIFY(w->Workspace().SelectTab(wsBuild));
-        TBuildWorkspace &build = w->BuildWorkspace();
-        for (int kind = 0; kind < 6; ++kind) {
-            build.PaletteKeyAdd(kind);
-            faults << Unnamed(QStringLiteral("Build, block %1").arg(kind));
+        for (int kind = 0; kind < 6; ++kind) { // a block of every kind, each one's panel
+            w->BuildWorkspace().PaletteKeyAdd(kind);
+            Walk(QStringLiteral("Build, kind %1").arg(kind));
         }
         QVERIFY(w->Workspace().SelectTab(wsView));
-        faults << Unnamed(QStringLiteral("View"));
+        Walk(QStringLiteral("View"));
         TDialogs::PresetAnswer(QMessageBox::Ok);
         TDialogs::PresetFile(m_app + QStringLiteral("/save/Spoken.qze"));
         QVERIFY(w->Workspace().SelectTab(wsSend));
-        faults << Unnamed(QStringLiteral("Send"));
-        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
-    }
-
-    void bothWizards()
-    {
-        auto w = MakeMainWindow(m_app);
-        QStringList faults;
+        Walk(QStringLiteral("Send"));
         {
             TfrmStyleWiz wizard(m_app, w->Document().Styles(), w.get());
             wizard.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&wizard));
-            faults << Unnamed(QStringLiteral("Style wizard, start"));
+            Walk(QStringLiteral("Style wizard, start"));
             Click(&wizard, "NextButt");
-            faults << Unnamed(QStringLiteral("Style wizard, style"));
+            Walk(QStringLiteral("Style wizard, style"));
             Click(&wizard, "BackButt");
             Click(&wizard, "radModify");
             Click(&wizard, "NextButt");
-            faults << Unnamed(QStringLiteral("Style wizard, list"));
+            Walk(QStringLiteral("Style wizard, list"));
         }
-        {
-            ServerList().clear();
-            tWWWServerType home;
-            home.Name = QStringLiteral("Home");
-            ServerList().append(home);
-            TfrmServerWizard wizard(w.get());
-            wizard.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&wizard));
-            faults << Unnamed(QStringLiteral("Server wizard, start"));
-            Click(&wizard, "NextButt");
-            faults << Unnamed(QStringLiteral("Server wizard, provider"));
-            Click(&wizard, "NextButt");
-            for (const char *field : {"txtName", "txtAddress", "txtLogin"})
-                wizard.findChild<QLineEdit *>(QLatin1String(field))->setText(QStringLiteral("x"));
-            faults << Unnamed(QStringLiteral("Server wizard, server"));
-            Click(&wizard, "butAdvanced");
-            faults << Unnamed(QStringLiteral("Server wizard, advanced"));
-            for (int i = 0; i < 3; ++i)
-                Click(&wizard, "BackButt");
-            Click(&wizard, "RadioButton2");
-            Click(&wizard, "NextButt");
-            faults << Unnamed(QStringLiteral("Server wizard, list"));
-            ServerList().clear();
-        }
-        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
+        tWWWServerType home;
+        home.Name = QStringLiteral("Home");
+        ServerList() = {home};
+        TfrmServerWizard wizard(w.get());
+        wizard.show();
+        Walk(QStringLiteral("Server wizard, start"));
+        Click(&wizard, "NextButt");
+        Walk(QStringLiteral("Server wizard, provider"));
+        Click(&wizard, "NextButt");
+        for (const char *field : {"txtName", "txtAddress", "txtLogin"})
+            wizard.findChild<QLineEdit *>(QLatin1String(field))->setText(QStringLiteral("x"));
+        Walk(QStringLiteral("Server wizard, server"));
+        Click(&wizard, "butAdvanced");
+        Walk(QStringLiteral("Server wizard, advanced"));
+        for (int i = 0; i < 3; ++i)
+            Click(&wizard, "BackButt");
+        Click(&wizard, "RadioButton2");
+        Click(&wizard, "NextButt");
+        Walk(QStringLiteral("Server wizard, list"));
+        ServerList().clear();
+        QVERIFY2(m_faults.isEmpty(), qPrintable(m_faults.join(QLatin1Char('\n'))));
     }
 };
 
