@@ -228,6 +228,10 @@ TUploadJob::TUploadJob(const TUploadPage &page, const TUploadTarget &target) : m
     m_target.Password = PrivateCopy(target.Password);
     m_ftp.OnDisconnect = [this] { SetStatus(LoadStr(210)); };
     m_ftp.OnProgress = [this](qint64 sent, qint64 total) {
+        if (OnFile && total > 0 && sent * 1000 / total != m_filePermille) {
+            m_filePermille = sent * 1000 / total;
+            OnFile(m_fileShown, sent, total);
+        }
         if (!OnProgress || total <= 0 || m_files <= 0)
             return;
         // Files done so far, and the part of the current one, in thousandths.
@@ -442,6 +446,10 @@ bool TUploadJob::SendOne(const TUploadFile &file, int index, TFileFingerprint *s
     m_lastValue = qint64(index) * 1000;
     if (OnProgress)
         OnProgress(m_lastValue, qint64(m_files) * 1000);
+    m_fileShown = file.Shown;
+    m_filePermille = -1;
+    if (OnFile)
+        OnFile(m_fileShown, 0, QFileInfo(file.LocalPath).size());
     SetTransferMode(ExtensionOf(file.LocalPath));
     const RemotePresence presence = PresenceOf(file.RemotePath);
     TFileFingerprint arrived;

@@ -1,6 +1,7 @@
 #include "publish/frmJoy_gui.h"
 
 #include "app/Dialogs_gui.h"
+#include "app/Palette_gui.h"
 #include "app/Settings.h"
 #include "app/Skin_gui.h"
 #include "app/StringTable.h"
@@ -28,10 +29,8 @@ TfrmJoy::TfrmJoy(QWidget *parent)
 {
     setObjectName(QStringLiteral("frmJoy"));
     setModal(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
-    setPalette(pal);
-    setAutoFillBackground(true);
+    UseProgramPalette(this);
+    CentreOverParent(this);
     const QString arial = LoadStr(32);
     setFont(QFont(arial.isEmpty() ? QStringLiteral("Arial") : arial, 8));
     setWindowTitle(LoadStr(1000));
@@ -55,7 +54,10 @@ TfrmJoy::TfrmJoy(QWidget *parent)
         top += h + 5;
         *labels[i] = l;
     }
-    lbl1->setStyleSheet(QStringLiteral("font-weight: bold"));
+    // Bold by its font: a style sheet would take the desktop theme's text colour.
+    QFont bold = lbl1->font();
+    bold.setBold(true);
+    lbl1->setFont(bold);
     lbl1->setGeometry(left, 8, width, lbl1->heightForWidth(width));
 
     chkJoy = new QCheckBox(LoadStr(30), this);

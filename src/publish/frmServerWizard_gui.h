@@ -23,6 +23,10 @@ class QToolButton;
 
 namespace wobbin {
 
+// Help topics of the wizard and of its provider page.
+constexpr int kServerWizardHelp = 79;
+constexpr int kProviderHelp = 105;
+
 class TfrmServerWizard : public QDialog
 {
     Q_OBJECT
@@ -83,6 +87,7 @@ private:
     bool ProviderTextIsGeoCities() const;
     void SelectProvider(int position);
     void ShowProtocol();
+    void NameFields();
 
     TServerWizardState m_state;
     bool FieldsLoading = false;

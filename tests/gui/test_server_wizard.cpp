@@ -10,6 +10,7 @@
 #include "publish/frmServerWizard_gui.h"
 #include "workspace/Help.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
@@ -214,6 +215,48 @@ private Q_SLOTS:
         const tWWWServerType stored = ReadServer(QStringLiteral("My Web Server"));
         QCOMPARE(stored.URL, r.URL);
         QCOMPARE(stored.Protocol, QStringLiteral("FTPS"));
+    }
+
+    // Enter goes on (Next, Finish on the last page) from wherever the focus
+    // is, shown on the first choice at start. A Common server keeps its
+    // upload folder also when the way there went back once; the save
+    // question has the list's own caption.
+    void keyboardAlongTheWizard()
+    {
+        Open();
+        m_wizard->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_wizard.get()));
+        const auto enter = [] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); };
+        QCOMPARE(QApplication::focusWidget(), W<QWidget>("RadioButton1"));
+        enter();
+        QCOMPARE(Page(), QStringLiteral("tabISP"));
+        Click("BackButt");
+        enter();
+        enter();
+        QCOMPARE(Page(), QStringLiteral("tab2"));
+        QCOMPARE(QApplication::focusWidget(), W<QWidget>("txtName"));
+        Type("txtName", QStringLiteral("Home"));
+        Type("txtAddress", QStringLiteral("ftp.home.example"));
+        Type("txtLogin", QStringLiteral("bob"));
+        TDialogs::PresetAnswer(QMessageBox::Yes);
+        enter();
+        QVERIFY(m_wizard->Saved());
+        QCOMPARE(TDialogs::LastCaption(), LoadStr(619));
+        QCOMPARE(ServerList().size(), 1);
+        QCOMPARE(ServerList().at(0).Directory, QStringLiteral("public_html"));
+    }
+
+    void modifyNeedsAServerChosen()
+    {
+        ServerList() = {Server(QStringLiteral("Home"))};
+        Open();
+        Click("RadioButton2");
+        Click("NextButt");
+        QCOMPARE(Page(), QStringLiteral("tab4"));
+        QTest::keyClick(W<QWidget>("lstServers"), Qt::Key_Return);
+        QCOMPARE(TDialogs::LastMessage(), LoadStr(874));
+        QCOMPARE(Page(), QStringLiteral("tab4"));
+        QCOMPARE(QApplication::focusWidget(), W<QWidget>("lstServers"));
     }
 
     void addProviderServerWithoutAdvancedPage()

@@ -126,6 +126,12 @@ private Q_SLOTS:
             if (v > 0 && v < 1000)
                 within.insert(v);
         });
+        // The file being sent shows by name, with a bar of its own.
+        QSet<int> bigFile;
+        connect(dialog.pbFile, &QProgressBar::valueChanged, this, [&](int v) {
+            if (dialog.lblFile->toolTip().startsWith(QStringLiteral("graphics/big.jpg: ")))
+                bigFile.insert(v);
+        });
         QElapsedTimer t;
         t.start();
         while (finished.isEmpty() && t.elapsed() < 30000) {
@@ -136,6 +142,8 @@ private Q_SLOTS:
         QCOMPARE(finished.size(), 1);
         QCOMPARE(finished.first().first().toInt(), int(QDialog::Accepted));
         QVERIFY2(within.size() >= 20, qPrintable(QString::number(within.size())));
+        QVERIFY2(bigFile.size() >= 20 && bigFile.contains(dialog.pbFile->maximum()),
+                 qPrintable(QString::number(bigFile.size())));
         QCOMPARE(dialog.pbProgress->value(), dialog.pbProgress->maximum());
         QCOMPARE(dialog.lblFTPStatus->text(), QLatin1Char(' ') + LoadStr(211));
         QVERIFY(dialog.Succeeded());
