@@ -9,7 +9,7 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDBusInterface>
+#include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusReply>
 #include <QDir>
@@ -48,11 +48,18 @@ class TestPublishKeyringPrompt : public QObject
     // Locks the default keyring, as after a fresh log-in without its password.
     void LockKeyring()
     {
-        QDBusInterface service(QStringLiteral("org.freedesktop.secrets"), QStringLiteral("/org/freedesktop/secrets"),
-                               QStringLiteral("org.freedesktop.Secret.Service"));
-        const QDBusReply<QDBusObjectPath> alias = service.call(QStringLiteral("ReadAlias"), QStringLiteral("default"));
+        // Plain calls: an interface object would read the service's
+        // description into a cache Qt never frees.
+        const auto call = [](const QString &method, const QVariant &arg) {
+            QDBusMessage m = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.secrets"),
+                                                            QStringLiteral("/org/freedesktop/secrets"),
+                                                            QStringLiteral("org.freedesktop.Secret.Service"), method);
+            m << arg;
+            return QDBusConnection::sessionBus().call(m);
+        };
+        const QDBusReply<QDBusObjectPath> alias = call(QStringLiteral("ReadAlias"), QStringLiteral("default"));
         QVERIFY2(alias.isValid() && alias.value().path() != QLatin1String("/"), "no default keyring");
-        const QDBusMessage locked = service.call(QStringLiteral("Lock"), QVariant::fromValue(QList<QDBusObjectPath>{alias.value()}));
+        const QDBusMessage locked = call(QStringLiteral("Lock"), QVariant::fromValue(QList<QDBusObjectPath>{alias.value()}));
         QVERIFY2(locked.type() == QDBusMessage::ReplyMessage, qPrintable(locked.errorMessage()));
     }
 
@@ -84,6 +91,9 @@ private Q_SLOTS:
         QCOMPARE(keyring.WritePasswords({{QStringLiteral("Home"), QStringLiteral("h0me")}}).value(0).outcome, TVaultAnswer::Ok);
         QCOMPARE(Prompts(), 0); // unlocked: nothing to ask
     }
+
+    // A notice set by a test function never outlives the list it fills.
+    void cleanup() { SetVaultWaitNotice({}); }
 
     void cleanupTestCase()
     {

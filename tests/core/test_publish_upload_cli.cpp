@@ -266,6 +266,12 @@ private Q_SLOTS:
         QTemporaryDir cwd;
         QProcess p;
         p.setWorkingDirectory(cwd.path());
+        // Under the address sanitizer the signal must reach the system, not
+        // the sanitizer's own report.
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("ASAN_OPTIONS"),
+                   env.value(QStringLiteral("ASAN_OPTIONS")) + QStringLiteral(":handle_segv=0"));
+        p.setProcessEnvironment(env);
         p.setChildProcessModifier([] {
             const struct rlimit unlimited = {RLIM_INFINITY, RLIM_INFINITY}; // ulimit -c unlimited
             ::setrlimit(RLIMIT_CORE, &unlimited);
