@@ -63,7 +63,10 @@ int CopiesInMemory(const QByteArray &masked, int width)
         const QList<QByteArray> f = line.simplified().split(' ');
         const quint64 start = f.at(0).split('-').value(0).toULongLong(nullptr, 16);
         const quint64 end = f.at(0).split('-').value(1).toULongLong(nullptr, 16);
-        if (f.size() < 2 || !f.at(1).startsWith('r') || line.contains("[v") || (start <= quintptr(chunk) && quintptr(chunk) < end))
+        // Regions of a gigabyte and more are reserved, not used (such as a
+        // sanitizer's shadow memory): reading them would only fill them.
+        if (f.size() < 2 || !f.at(1).startsWith('r') || line.contains("[v") || end - start >= (quint64(1) << 30)
+            || (start <= quintptr(chunk) && quintptr(chunk) < end))
             continue;
         for (quint64 at = start; at < end; at += size - 64) {
             const ssize_t got = ::pread(mem, chunk, size_t(qMin<quint64>(size, end - at)), off_t(at));
