@@ -33,9 +33,15 @@ const QString kCjk = QStringLiteral("你好，世界 こんにちは");
 const QString kEmoji = QStringLiteral("🌍🎉");
 
 // Runs a program to its end: its exit code (-1 when it did not end normally).
-int Run(const QString &program, const QStringList &args, QByteArray *out = nullptr, QByteArray *err = nullptr)
+int Run(const QString &program, const QStringList &args, QByteArray *out = nullptr, QByteArray *err = nullptr,
+        const QString &tmpDir = QString())
 {
     QProcess p;
+    if (!tmpDir.isEmpty()) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TMPDIR"), tmpDir);
+        p.setProcessEnvironment(env);
+    }
     p.start(program, args);
     const bool ended = p.waitForFinished(120000);
     if (out)
@@ -200,11 +206,13 @@ window.onload = async () => {
         int code = -1;
         for (const QStringList &extra : {QStringList{}, QStringList{QStringLiteral("--single-process"),
                                                                     QStringLiteral("--no-zygote")}}) {
-            QTemporaryDir profile;
+            // The browser's socket lives in its temporary folder and its
+            // path must stay within 107 bytes, whatever the build folder is.
+            QTemporaryDir profile(QStringLiteral("/tmp/wbx-chromium-XXXXXX"));
             QVERIFY(profile.isValid());
             code = Run(m_chromium, flags + extra + QStringList{QStringLiteral("--user-data-dir=") + profile.path(),
                                                                server.Url() + QStringLiteral("harness.html")},
-                       &dom, &said);
+                       &dom, &said, profile.path());
             if (code == 0)
                 break;
             qWarning("chromium %s ended with %d:\n%s", qPrintable(extra.join(QLatin1Char(' '))), code,
