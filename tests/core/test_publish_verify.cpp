@@ -6,7 +6,6 @@
 #include "support/HttpTestServer.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -175,10 +174,8 @@ private Q_SLOTS:
         QVERIFY2(slow.Start(o), qPrintable(slow.Error()));
         TVerifyInput in = Sent(slow.Url());
         in.TimeLimitMs = 1500;
-        QElapsedTimer t;
-        t.start();
+        // (the server would answer after 30 s: only the limit gives no answer)
         const TVerifyResult r = VerifyPage(in);
-        QVERIFY2(t.elapsed() < 4000, qPrintable(QString::number(t.elapsed())));
         QCOMPARE(r.Verdict, VerifyVerdict::NoAnswer);
         QVERIFY2(r.Text.contains(QStringLiteral("no web server answers at ")), qPrintable(r.Text));
         QVERIFY(r.Text.contains(QStringLiteral("not switched on yet")));
@@ -391,14 +388,12 @@ private Q_SLOTS:
         QVERIFY2(slow.Start(o), qPrintable(slow.Error()));
         TVerifyRunner cancelled(Sent(slow.Url()));
         QSignalSpy done(&cancelled, &TVerifyRunner::Finished);
-        QElapsedTimer t;
-        t.start();
         cancelled.Start();
-        QTest::qWait(300);
+        // Cancelled while the server holds the request (it answers after 30 s).
+        QTRY_VERIFY_WITH_TIMEOUT(slow.RequestsHeld() > 0, 20000);
         QVERIFY(cancelled.Running());
         cancelled.Cancel();
-        QVERIFY(done.wait(5000));
-        QVERIFY2(t.elapsed() < 3000, qPrintable(QString::number(t.elapsed())));
+        QVERIFY(done.wait(20000));
         QCOMPARE(cancelled.Result().Verdict, VerifyVerdict::Cancelled);
     }
 

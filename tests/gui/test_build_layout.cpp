@@ -212,7 +212,8 @@ private slots:
         QCOMPARE(img->x(), -99);
         QVERIFY(timer("timAnim")->isActive());
         // A new drag does not start while the image glides home.
-        QTest::qWait(30);
+        QSignalSpy step(timer("timAnim"), &QTimer::timeout);
+        QVERIFY(step.wait(10000));
         QVERIFY(ws->PaletteBusy());
         MousePress(palette(bkPara), kGrab);
         MouseMoveHeld(palette(bkPara), kGrab + QPoint(150, 0));

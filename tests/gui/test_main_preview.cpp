@@ -295,7 +295,7 @@ private Q_SLOTS:
         w->Document().SetAppDir(m_app + QStringLiteral("/blocker"));
         Trigger(w.get(), "ExternalPreview1");
         QCOMPARE(TDialogs::LastMessage(), LoadStr(5079));
-        QTest::qWait(300);
+        QTest::qWait(300); // the wait is the test: no browser starts within it
         QVERIFY(!QFile::exists(m_browserOut));
         w->Document().SetAppDir(m_app);
 
@@ -362,7 +362,7 @@ private Q_SLOTS:
         const QString redirect = QDir(PrivateTempFolder()).filePath(QStringLiteral("~qzxpreview.html"));
         QTRY_COMPARE_WITH_TIMEOUT(BrowserArgs(), QStringList{QLatin1Char('[') + redirect + QLatin1Char(']')}, 10000);
         QVERIFY(ReadBytes(redirect).contains("URL=http://www.example.org/next.html\">"));
-        QTest::qWait(200);
+        QTest::qWait(200); // the wait is the test: the preview does not move within it
         QCOMPARE(viewer->CurrentUrl(), before);
     }
 

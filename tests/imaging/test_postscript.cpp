@@ -109,7 +109,7 @@ private Q_SLOTS:
         SetPostScriptTimeLimit(30000);
         QVERIFY(!loaded);
         QCOMPARE(error, QStringLiteral("\"loop.eps\": The EPS file took too long to draw and was stopped."));
-        QTest::qWait(300);
+        QTest::qWait(300); // the wait is the test: the bystander is not ended within it
         QCOMPARE(bystander.state(), QProcess::Running);
         bystander.kill();
         bystander.waitForFinished(5000);

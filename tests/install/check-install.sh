@@ -187,7 +187,12 @@ EOF
         [ -f "$user/save/Example.qze" ] && [ -f "$user/.shipped-files" ] && break
         sleep 0.2
     done
-    sleep 1
+    # SIGTERM once the program has its own handler for it (SigCgt, bit 15).
+    for _ in $(seq 1 100); do
+        mask=$(awk '/^SigCgt:/ { print $2 }' "/proc/$pid/status" 2>/dev/null || true)
+        [ -n "$mask" ] && [ $(( (0x$mask >> 14) & 1 )) = 1 ] && break
+        sleep 0.2
+    done
     kill -TERM "$pid" 2>/dev/null || true
     set +e
     wait "$pid"

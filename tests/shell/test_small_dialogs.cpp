@@ -133,8 +133,8 @@ private Q_SLOTS:
         seen = false;
         QPointer<QTimer> watch = WhenModal([](QWidget *m) { m->close(); }, &seen);
         QVERIFY(AskHTMLWarning(nullptr));
-        QTest::qWait(50);
         QVERIFY(!seen);
+        QVERIFY(!QApplication::activeModalWidget());
         delete watch;
     }
 
@@ -183,8 +183,8 @@ private Q_SLOTS:
         seen = false;
         QPointer<QTimer> watch = WhenModal([](QWidget *m) { m->close(); }, &seen);
         ShowSaveInformation(nullptr, {});
-        QTest::qWait(50);
         QVERIFY(!seen);
+        QVERIFY(!QApplication::activeModalWidget());
         delete watch;
     }
 

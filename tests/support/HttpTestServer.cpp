@@ -67,6 +67,7 @@ bool THttpTestServer::Launch(const QStringList &arguments, bool plain)
         const QRegularExpressionMatch m = (plain ? kPlain : kOwn).match(QString::fromUtf8(seen));
         if (m.hasMatch()) {
             m_port = m.captured(1).toInt();
+            m_output = seen;
             return true;
         }
     }
@@ -86,6 +87,13 @@ void THttpTestServer::Stop()
         m_process.reset();
     }
     m_port = 0;
+}
+
+int THttpTestServer::RequestsHeld()
+{
+    if (m_process)
+        m_output += m_process->readAllStandardOutput();
+    return int(m_output.count("\nHOLD "));
 }
 
 QString THttpTestServer::Url() const

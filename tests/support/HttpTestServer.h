@@ -40,6 +40,9 @@ public:
     void Stop();
 
     int Port() const { return m_port; }
+    // With DelaySeconds: how many requests have reached the server and wait
+    // for their answer (read as the event loop runs).
+    int RequestsHeld();
     // "http://127.0.0.1:<port>/" (or the other loopback address it listens on)
     QString Url() const;
     QString Error() const { return m_error; }
@@ -50,6 +53,7 @@ private:
     int m_port = 0;
     QString m_host = QStringLiteral("127.0.0.1");
     QString m_error;
+    QByteArray m_output;
 };
 
 } // namespace wobbin::testing

@@ -3,6 +3,7 @@
 # answer slowly, redirect, show another start page, add headers, answer every
 # request with one status code, or send a page that never ends. --hops N sends
 # every request through N redirections on the same server before serving it.
+# A slow server says "HOLD <path>" on its output when a request starts waiting.
 import argparse
 import http.server
 import re
@@ -46,6 +47,7 @@ class Handler(http.server.SimpleHTTPRequestHandler):
 
     def do_GET(self):
         if a.delay:
+            print("HOLD", self.path, flush=True)
             time.sleep(a.delay)
         if a.hops:
             m = re.match(r"^/hop(\d+)(/.*)$", self.path)
