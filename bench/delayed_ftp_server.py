@@ -33,13 +33,16 @@ Usage: delayed_ftp_server.py --root DIR [--user NAME] [--password TEXT]
 """
 
 import argparse
+import errno
 import itertools
 import logging
+import os
 import sys
 import threading
 import time
 
 from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.filesystems import AbstractedFS
 from pyftpdlib.handlers import ActiveDTP, DTPHandler, FTPHandler, PassiveDTP
 from pyftpdlib.servers import ThreadedFTPServer
 
@@ -55,6 +58,23 @@ class EventLog:
         line = "%.6f %d %s%s\n" % (time.monotonic(), session, event, " " + detail if detail else "")
         with self._lock:
             self._file.write(line)
+
+
+class Fs(AbstractedFS):
+    """pyftpdlib tries a CWD by changing the process's working folder and
+    back, which sessions in threads side by side mix up: the process can be
+    left in a folder that is removed later, and every CWD after that fails.
+    This one checks the folder without changing the working folder."""
+
+    def chdir(self, path):
+        code = 0
+        if not os.path.isdir(path):
+            code = errno.ENOTDIR if os.path.exists(path) else errno.ENOENT
+        elif not os.access(path, os.X_OK):
+            code = errno.EACCES
+        if code:
+            raise OSError(code, os.strerror(code), path)
+        self.cwd = self.fs2ftp(path)
 
 
 def make_handler(authorizer, delay, events):
@@ -116,6 +136,7 @@ def make_handler(authorizer, delay, events):
                 events.write(self.session, "reply", code)
 
     Handler.authorizer = authorizer
+    Handler.abstracted_fs = Fs
     Handler.banner = "benchmark server ready"
     Handler.passive_ports = None
     Handler.permit_foreign_addresses = False

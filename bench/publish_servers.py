@@ -75,7 +75,7 @@ class DelayedFtpServer:
         self.process = subprocess.Popen(
             [PYTHON, os.path.join(BENCH, "delayed_ftp_server.py"), "--root", self.root, "--user", self.user,
              "--password", self.password, "--delay", str(self.delay), "--event-log", self.log],
-            stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, preexec_fn=_start_group)
+            stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, preexec_fn=_start_group, cwd="/")
         line = self.process.stdout.readline()
         if not line.startswith("PORT "):
             _end(self.process)
