@@ -426,8 +426,8 @@ def case_large_ftp(site, server, runs):
     text, note = curl_line(curl)
     print("  median: --publish %.3f s (%.0f MB/s), %s" % (ours, site.bytes / ours / 1e6, text))
     rates = [median([r[i].rate for r in rounds if r[i].rate]) for i in (0, 1)]
-    print("  the 100 MB picture's data connection alone: --publish %.0f MB/s, curl %.0f MB/s"
-          % (rates[0] / 1e6, rates[1] / 1e6))
+    print("  the 100 MB picture's data connection alone: --publish %.0f MB/s, curl %.0f MB/s, ratio %.2f"
+          % (rates[0] / 1e6, rates[1] / 1e6, rates[0] / rates[1]))
     print("  " + note)
     print("  throughput of --publish / curl's (raw)                %5.2f" % (median([r.seconds for r in curl]) / ours))
     goal("100 MB FTP: throughput / curl's without pauses", median([r.without_pauses for r in curl]) / ours,
