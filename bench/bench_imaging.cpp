@@ -1,5 +1,6 @@
-// Speed and size of large pictures: a DXF drawing far beyond the limit (it
-// must be refused at once), one at the limit, and a 48-megapixel photo.
+// Speed and size of large pictures: DXF drawings far beyond the limit (two
+// million lines, one polyline of four million points: both must be refused at
+// once), one at the limit, and a 48-megapixel photo.
 // Prints the time per load and the peak memory of the process afterwards.
 #include "imaging/DxfDrawing.h"
 #include "imaging/MultiImage.h"
@@ -27,6 +28,17 @@ QByteArray Points(int n)
     return body;
 }
 
+QByteArray Polyline(int n)
+{
+    QByteArray body;
+    body.reserve(qsizetype(n) * 16 + 64);
+    body += "0\nSECTION\n2\nENTITIES\n0\nLWPOLYLINE\n8\n0\n90\n" + QByteArray::number(n) + "\n70\n0\n";
+    for (int i = 0; i < n; ++i)
+        body += "10\n" + QByteArray::number(i % 1000) + "\n20\n" + QByteArray::number(i / 1000) + "\n";
+    body += "0\nENDSEC\n0\nEOF\n";
+    return body;
+}
+
 void ReportPeak(benchmark::State &state)
 {
     struct rusage usage = {};
@@ -46,9 +58,21 @@ void BM_DxfRefusedTwoMillion(benchmark::State &state)
 }
 BENCHMARK(BM_DxfRefusedTwoMillion)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+void BM_DxfRefusedPolylineOfFourMillion(benchmark::State &state)
+{
+    const QByteArray data = Polyline(4000000);
+    for (auto _ : state) {
+        QImage out;
+        QString error;
+        benchmark::DoNotOptimize(RenderDxf(data, &out, &error));
+    }
+    ReportPeak(state);
+}
+BENCHMARK(BM_DxfRefusedPolylineOfFourMillion)->Unit(benchmark::kMillisecond)->Iterations(3);
+
 void BM_DxfAtTheLimit(benchmark::State &state)
 {
-    const QByteArray data = Points(kDxfMaxElements - 1);
+    const QByteArray data = Points(kDxfMaxElements / 3); // a line and its two ends
     for (auto _ : state) {
         QImage out;
         QString error;

@@ -261,9 +261,10 @@ QString ResolveAppDir(const QString &explicitDir, const QString &programDir)
     return dir;
 }
 
-StartupOptions ParseStartupArguments(const QStringList &arguments)
+StartupOptions ParseStartupArguments(const QStringList &arguments, const QString &startFolder)
 {
     StartupOptions o;
+    const QDir start(startFolder.isEmpty() ? QDir::currentPath() : startFolder);
     bool optionsEnded = false;
     for (int i = 1; i < arguments.size(); ++i) {
         const QString &a = arguments.at(i);
@@ -279,7 +280,7 @@ StartupOptions ParseStartupArguments(const QStringList &arguments)
         } else if (!optionsEnded && a.startsWith(QLatin1Char('-')) && a.size() > 1) {
             // Options of Qt (-platform, -style ...) and others are not page files.
         } else if (o.pageFile.isEmpty()) {
-            o.pageFile = a;
+            o.pageFile = QDir::cleanPath(start.absoluteFilePath(a));
         }
     }
     return o;

@@ -63,9 +63,12 @@ QString ResolveAppDir(const QString &explicitDir, const QString &programDir);
 struct StartupOptions
 {
     QString dataDir;     // --data-dir DIR (or --data-dir=DIR)
-    QString pageFile;    // first argument that is not an option: a page file to open
+    QString pageFile;    // first argument that is not an option: a page file to open, as a full path
     bool debug = false;  // --debug: exceptions are shown in a message box
 };
-StartupOptions ParseStartupArguments(const QStringList &arguments);  // arguments[0] is the program
+// arguments[0] is the program; a page file named by a relative path is taken
+// relative to startFolder (the folder the program was started in), since the
+// window makes its HTML folder the current one.
+StartupOptions ParseStartupArguments(const QStringList &arguments, const QString &startFolder = QString());
 
 } // namespace wobbin

@@ -3,6 +3,7 @@
 #include "app/AppPaths.h"
 #include "app/Companion_bus.h"
 #include "app/Dialogs_gui.h"
+#include "app/Palette_gui.h"
 #include "app/Resources.h"
 #include "app/Settings.h"
 #include "app/Skin_gui.h"
@@ -239,6 +240,7 @@ int RunApplication(int argc, char **argv, MainWindowFactory factory)
             std::fprintf(stderr, "wobbin-express: running as root, the HTML viewer's sandbox is off\n");
     }
     TWobbinApplication app(argc, argv);
+    UseClearFocusMarks();
     QCoreApplication::setOrganizationName(QStringLiteral("Quorvex"));
     QCoreApplication::setApplicationName(QStringLiteral("Wobbin Express"));
     QCoreApplication::setApplicationVersion(QStringLiteral("1.07"));

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <deque>
 
@@ -77,7 +78,78 @@ QString WithDefaultExt(const QString &path, const QString &defaultExt)
     return path + QLatin1Char('.') + defaultExt;
 }
 
+QWidget *OwnerWindow(const QWidget *dialog)
+{
+    if (dialog->parentWidget())
+        return dialog->parentWidget()->window();
+    QWidget *active = QApplication::activeWindow();
+    return active != dialog ? active : nullptr;
+}
+
+void PlaceOverOwner(QWidget *dialog)
+{
+    const QWidget *owner = OwnerWindow(dialog);
+    QScreen *screen = owner ? owner->screen() : dialog->screen();
+    const QRect area = screen ? screen->availableGeometry() : QRect();
+    const QRect over = owner && owner->isVisible() ? owner->frameGeometry() : area;
+    if (!over.isValid())
+        return;
+    // The frame's own size once the window manager has framed it, else the
+    // window's (the decorations are then added around it).
+    const QSize size = dialog->frameGeometry().size().expandedTo(dialog->size());
+    QPoint topLeft = over.center() - QPoint(size.width() / 2, size.height() / 2);
+    if (area.isValid()) {
+        topLeft.setX(qBound(area.left(), topLeft.x(), qMax(area.left(), area.right() - size.width())));
+        topLeft.setY(qBound(area.top(), topLeft.y(), qMax(area.top(), area.bottom() - size.height())));
+    }
+    dialog->move(topLeft);
+}
+
+// Centres the dialog each time it is about to show, when its size is known.
+class TCentreOnShow : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && watched == parent())
+            PlaceOverOwner(static_cast<QWidget *>(watched));
+        return false;
+    }
+};
+
 } // namespace
+
+TFocusReturn::TFocusReturn()
+    : m_window(QApplication::activeWindow()), m_focus(QApplication::focusWidget())
+{
+    if (m_focus && !m_window)
+        m_window = m_focus->window();
+}
+
+TFocusReturn::~TFocusReturn()
+{
+    if (!m_window || !m_window->isVisible())
+        return;
+    // Another modal window still open keeps the keyboard.
+    const QWidget *modal = QApplication::activeModalWidget();
+    if (modal && modal != m_window)
+        return;
+    if (QApplication::activeWindow() != m_window)
+        m_window->activateWindow();
+    if (m_focus && m_focus->window() == m_window && m_focus->isVisible() && m_focus->isEnabled()
+        && QApplication::focusWidget() != m_focus)
+        m_focus->setFocus(Qt::OtherFocusReason);
+}
+
+void CentreOverParent(QWidget *dialog)
+{
+    if (!dialog || dialog->findChild<TCentreOnShow *>(QString(), Qt::FindDirectChildrenOnly))
+        return;
+    dialog->installEventFilter(new TCentreOnShow(dialog));
+}
 
 void TDialogs::PresetAnswer(QMessageBox::StandardButton button) { State().answers.push_back(button); }
 
@@ -131,6 +203,8 @@ int ExecDialog(QDialog &dialog)
 {
     auto &s = State();
     s.windows << dialog.objectName();
+    CentreOverParent(&dialog);
+    const TFocusReturn focusReturn;
     if (!s.drivers.empty()) {
         auto drive = std::move(s.drivers.front());
         s.drivers.pop_front();
@@ -170,9 +244,11 @@ QMessageBox::StandardButton MsgBoxCaption(QWidget *parent, const QString &captio
     if (s.nonInteractive)
         return FallbackAnswer(buttons, defaultButton);
 
+    const TFocusReturn focusReturn;
     QMessageBox box(icon, caption, text, buttons, parent);
     if (defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(defaultButton);
+    CentreOverParent(&box);
     const int r = box.exec();
     return static_cast<QMessageBox::StandardButton>(r);
 }
@@ -213,7 +289,9 @@ static FileDialogResult RunFileDialog(QWidget *parent, const QString &title, con
     if (s.nonInteractive)
         return result;
 
+    const TFocusReturn focusReturn;
     QFileDialog dlg(parent, title);
+    CentreOverParent(&dlg);
     dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dlg.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     const QStringList filters = ConvertFilter(filter);
@@ -260,6 +338,7 @@ bool ColourDialog(QWidget *parent, const QColor &initial, QColor &chosen)
     }
     if (State().nonInteractive)
         return false;
+    const TFocusReturn focusReturn;
     const QColor c = QColorDialog::getColor(initial, parent);
     if (!c.isValid())
         return false;

@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QMessageBox>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -60,6 +61,28 @@ public:
     // (shown, or left out because nothing would answer them).
     static QStringList ShownDialogs();
 };
+
+// Where the keyboard was when a dialog opened: once the dialog has closed the
+// window that had the focus is made active again and the control that had it
+// gets it back (a window manager may leave no window focused otherwise).
+class TFocusReturn
+{
+public:
+    TFocusReturn();
+    ~TFocusReturn();
+    // The control to go to instead (in the same window).
+    void SetTarget(QWidget *focus) { m_focus = focus; }
+    TFocusReturn(const TFocusReturn &) = delete;
+    TFocusReturn &operator=(const TFocusReturn &) = delete;
+
+private:
+    QPointer<QWidget> m_window;
+    QPointer<QWidget> m_focus;
+};
+
+// A dialog opens centred on the window it belongs to (its parent's window,
+// else the active one), kept whole on that screen with its title bar showing.
+void CentreOverParent(QWidget *dialog);
 
 // Runs one of the program's own modal windows (the small dialogs). Returns
 // its result, or -1 when it was not shown: non-interactive without a preset

@@ -130,8 +130,7 @@ struct TWobbinReg::Impl
             return;
         // A new file is created for the owner alone before anything goes into it.
         QDir().mkpath(QFileInfo(file).absolutePath());
-        if (WriteFileSafely(file, QByteArray()))
-            RestrictToOwner(file);
+        WritePrivateFileSafely(file, QByteArray());
         settings.sync();
     }
     void dropOldMarkers()

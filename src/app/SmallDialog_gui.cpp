@@ -1,12 +1,12 @@
 #include "app/SmallDialog_gui.h"
 
+#include "app/Dialogs_gui.h"
+#include "app/Palette_gui.h"
 #include "app/Settings.h"
 #include "app/StringTable.h"
 
 #include <QCheckBox>
 #include <QDialog>
-#include <QGuiApplication>
-#include <QScreen>
 
 namespace wobbin {
 
@@ -23,19 +23,9 @@ void PrepareSmallDialog(QDialog *dialog, const char *name, int width, int height
     if (family.isEmpty())
         family = QStringLiteral("Arial");
     dialog->setFont(QFont(family, 8));
-    QPalette pal = dialog->palette();
-    pal.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
-    pal.setColor(QPalette::Button, QColor(0xC0, 0xC0, 0xC0));
-    dialog->setPalette(pal);
-    dialog->setAutoFillBackground(true);
-
-    QScreen *screen = dialog->parentWidget() ? dialog->parentWidget()->screen() : nullptr;
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    if (screen) {
-        const QRect avail = screen->availableGeometry();
-        dialog->move(avail.center() - QPoint(width / 2, height / 2));
-    }
+    UseProgramPalette(dialog);
+    // Centred on the main window when it shows (on the screen without one).
+    CentreOverParent(dialog);
 }
 
 void StoreDontShowAgain(const QCheckBox *box, const QString &settingName)

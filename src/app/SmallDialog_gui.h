@@ -1,6 +1,6 @@
 #pragma once
 // What the program's small informational dialogs share: a fixed size,
-// centred on the screen, grey, the font named by string 32, and the
+// centred on the main window, grey, the font named by string 32, and the
 // "Don''t show this screen again." switch stored as a General setting.
 
 #include <QString>
@@ -13,8 +13,8 @@ namespace wobbin {
 
 enum class TTitleButtons { None, Close };
 
-// Fixed client size, grey, Arial (string 32) 8 pt, centred on the screen the
-// parent is on (the primary screen without one).
+// Fixed client size, grey (the program's whole palette), Arial (string 32)
+// 8 pt, centred on the parent's window when shown (on the screen without one).
 void PrepareSmallDialog(QDialog *dialog, const char *name, int width, int height, TTitleButtons buttons);
 
 // Stores General name = "No" when the box is checked; an unchecked box

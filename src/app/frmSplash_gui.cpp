@@ -1,6 +1,7 @@
 #include "app/frmSplash_gui.h"
 
 #include "app/Application_gui.h"
+#include "app/Palette_gui.h"
 #include "base/Paths.h"
 #include "app/Skin_gui.h"
 #include "app/StringTable.h"
@@ -46,10 +47,7 @@ TfrmSplash::TfrmSplash(QWidget *parent) : QWidget(parent, Qt::SplashScreen | Qt:
     setObjectName(QStringLiteral("frmSplash"));
     setWindowTitle(QStringLiteral("Wobbin Express"));
     setFixedSize(kWidth, kHeight);
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
-    setPalette(pal);
+    UseProgramPalette(this);
 
     imgSplash = new QLabel(this);
     imgSplash->setObjectName(QStringLiteral("imgSplash"));

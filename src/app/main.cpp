@@ -6,6 +6,8 @@
 // --publish does not pay for loading the window libraries. The desktop keyring
 // is a module of its own too (main_keyring.cpp), loaded the first time a
 // command needs a password that is kept there.
+#include "app/StringTable.h"
+#include "base/Secrets.h"
 #include "cli/CliCommand.h"
 #include "cli/CommandLine.h"
 #include "cli/ThumbnailCommand.h"
@@ -137,6 +139,9 @@ void KeepEarlySignals()
 
 int main(int argc, char **argv)
 {
+    // Passwords pass through this process: it never leaves a core dump.
+    wobbin::KeepSecretsOutOfCoreDumps();
+
     // Commands that need more than the core library.
 #ifdef WOBBIN_NO_GUI
     wobbin::AddThumbnailCommand();
@@ -152,6 +157,13 @@ int main(int argc, char **argv)
     static TKeyringOnDemand keyring;
     wobbin::SetPasswordVault(&keyring);
 #endif
+
+    // A command waiting for the keyring's prompt says so (the window shows
+    // a notice of its own instead).
+    wobbin::SetVaultWaitNotice([](bool waiting) {
+        if (waiting)
+            wobbin::CliMessage(wobbin::LoadStr(643));
+    });
 
     int exitCode = 0;
     if (wobbin::RunCommandLine(argc, argv, exitCode))

@@ -4,6 +4,7 @@
 #include "app/Application_gui.h"
 #include "cli/CliCommand.h"
 #include "cli/ThumbnailCommand_gui.h"
+#include "publish/KeyringWait_gui.h"
 #include "publish/Keyring_bus.h"
 #include "workspace/frmMain.h"
 
@@ -37,8 +38,10 @@ WOBBIN_MODULE_ENTRY int wobbin_window_main(int argc, char **argv, volatile std::
 {
     g_earlySignal = earlySignal;
     qAddPreRoutine(&PassOnEarlySignal);
-    // The window's own keyring, before anything reads the server list.
+    // The window's own keyring, before anything reads the server list; while
+    // it asks its user, a notice says what the program waits for.
     wobbin::UseDesktopKeyring();
+    wobbin::ShowKeyringWaitsInWindows();
     // The desktop entry's name: desktops match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.quorvex.WobbinExpress"));
     return wobbin::RunApplication(argc, argv, [](const wobbin::MainWindowArgs &a) -> QWidget * {

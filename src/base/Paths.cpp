@@ -59,6 +59,13 @@ QString FindPathNoCase(const QString &path)
     return result;
 }
 
+QString WebFileName(const QString &fileName)
+{
+    QString name = fileName;
+    name.remove(QLatin1Char(' '));
+    return name.toLower();
+}
+
 QString TRealPaths::Of(const QString &path)
 {
     struct stat st;

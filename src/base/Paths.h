@@ -20,6 +20,12 @@ QString ToNativePath(const QString &path);
 // or the given (native) path unchanged when nothing matches.
 QString FindPathNoCase(const QString &path);
 
+// The name the program gives a picture it copies into the HTML folder's
+// "graphics" or "backgrnd" folder, made from the chosen file's name (without
+// its folder): without blanks, in lower case. The page refers to the copy by
+// exactly this name, and the server stores it under the same letters.
+QString WebFileName(const QString &fileName);
+
 // Real paths (links resolved, as QFileInfo::canonicalFilePath gives them) of
 // many files in a few folders: each folder is resolved once, and a file that
 // is no link costs one look at the file itself. Empty for a path that does not

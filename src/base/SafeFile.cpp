@@ -1,10 +1,12 @@
 #include "base/SafeFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace wobbin {
@@ -60,6 +62,13 @@ bool TSafeFile::open()
         if (cause.isEmpty() && code != 0)
             cause = ErrnoText(code);
         fail(cause.isEmpty() ? m_file.errorString() : cause);
+        return false;
+    }
+    // Others are kept out before the first byte goes in.
+    if (m_ownerOnly && ::fchmod(m_file.handle(), S_IRUSR | S_IWUSR) != 0) {
+        fail(ErrnoText(errno));
+        m_file.cancelWriting();
+        m_file.commit();
         return false;
     }
     return true;
@@ -134,13 +143,34 @@ QString TSafeFile::errorString() const
     return m_error;
 }
 
-bool WriteFileSafely(const QString &nativePath, const QByteArray &bytes, QString *error)
+namespace {
+bool WriteWhole(TSafeFile &file, const QByteArray &bytes, QString *error)
 {
-    TSafeFile file(nativePath);
     const bool ok = file.open() && file.write(bytes) && file.commit();
     if (!ok && error)
         *error = file.errorString();
     return ok;
+}
+} // namespace
+
+bool WriteFileSafely(const QString &nativePath, const QByteArray &bytes, QString *error)
+{
+    TSafeFile file(nativePath);
+    return WriteWhole(file, bytes, error);
+}
+
+bool WritePrivateFileSafely(const QString &nativePath, const QByteArray &bytes, QString *error)
+{
+    TSafeFile file(nativePath);
+    file.SetOwnerOnly();
+    return WriteWhole(file, bytes, error);
+}
+
+bool MakePrivateFolder(const QString &nativePath)
+{
+    if (!QDir().mkpath(nativePath))
+        return false;
+    return ::chmod(QFile::encodeName(nativePath).constData(), S_IRWXU) == 0;
 }
 
 } // namespace wobbin

@@ -19,6 +19,9 @@ public:
     TSafeFile(const TSafeFile &) = delete;
     TSafeFile &operator=(const TSafeFile &) = delete;
 
+    // Before open(): the file is for its owner alone (0600), also when an
+    // older one was readable by others.
+    void SetOwnerOnly() { m_ownerOnly = true; }
     bool open();
     // Writes all of bytes; false at the first failure (later writes do nothing).
     bool write(const QByteArray &bytes);
@@ -45,10 +48,17 @@ private:
     QSaveFile m_file;
     QString m_error;
     bool m_failed = false;
+    bool m_ownerOnly = false;
 };
 
 // Writes bytes as the whole content of the file. On failure the old file stays
 // and *error (when given) holds the cause in words.
 bool WriteFileSafely(const QString &nativePath, const QByteArray &bytes, QString *error = nullptr);
+// The same for a file that names servers or logins: its owner alone may read
+// it (0600).
+bool WritePrivateFileSafely(const QString &nativePath, const QByteArray &bytes, QString *error = nullptr);
+// Makes the folder (and those above it) when missing, and keeps others out of
+// it (0700); false when it cannot be made.
+bool MakePrivateFolder(const QString &nativePath);
 
 } // namespace wobbin

@@ -36,8 +36,9 @@ QString CliDataDir(const CliArgs &args);
 // The page's whole HTML exactly as the window saves it: blocks, logo footer,
 // and the page's stored style from appDir's Styles.data (in its BODY tag, or
 // in its style sheet for a page that fits phones), written the given way.
+// When that style is lost in a damaged library, *problem (when given) says so.
 QString PageHtmlAsSaved(TPageDocument &doc, const PageReadResult &read, const QString &appDir,
-                        const PageWriting &how = {});
+                        const PageWriting &how = {}, QString *problem = nullptr);
 
 // How the command writes the page: --modern fits phones, --classic the
 // classic page; without either, the window's choice (followWindow) or the

@@ -7,6 +7,7 @@
 #include "styles/StyleLibrary.h"
 #include "styles/StyleSheet.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <cstdio>
@@ -37,7 +38,7 @@ PageWriting CliPageWriting(const CliArgs &args, bool followWindow)
 }
 
 QString PageHtmlAsSaved(TPageDocument &doc, const PageReadResult &read, const QString &appDir,
-                        const PageWriting &how)
+                        const PageWriting &how, QString *problem)
 {
     const QString html = BuildPageHTML(doc.Blocks, doc.PageTitle, false, true, how);
     // The BODY tag of the page's stored style, as the window applies it.
@@ -46,10 +47,17 @@ QString PageHtmlAsSaved(TPageDocument &doc, const PageReadResult &read, const QS
     const QString stylesPath = FindPathNoCase(ToNativePath(JoinPath(appDir, QStringLiteral("Styles.data"))));
     if (!QFileInfo::exists(stylesPath))
         return html;
-    const StyleList styles = LoadStyles(stylesPath);
+    StyleLoadStatus status = StyleLoadStatus::Complete;
+    const StyleList styles = LoadStyles(stylesPath, &status);
     const int entry = FindStyleEntry(StyleListEntries(styles), read.StyleName);
-    if (entry <= 0)
+    if (entry <= 0) {
+        // A style lost with the damaged part of the library is said, never
+        // dropped in silence.
+        if (status == StyleLoadStatus::Damaged && problem)
+            *problem = QStringLiteral("the style library %1 is damaged, so the page's style \"%2\" could not be applied")
+                           .arg(QDir::toNativeSeparators(stylesPath), read.StyleName);
         return html;
+    }
     return ApplyStyleEntry(html, styles, entry, how.Form);
 }
 

@@ -26,7 +26,9 @@ int RunExportCommand(const CliArgs &args)
     default:
         break;
     }
-    const QByteArray bytes = EncodePageText(PageHtmlAsSaved(doc, read, CliDataDir(args), CliPageWriting(args, false)));
+    QString styleProblem;
+    const QByteArray bytes = EncodePageText(
+        PageHtmlAsSaved(doc, read, CliDataDir(args), CliPageWriting(args, false), &styleProblem));
 
     if (args.has("--out")) {
         const QString out = args.value("--out");
@@ -41,6 +43,10 @@ int RunExportCommand(const CliArgs &args)
     }
     if (!read.IsOk()) {
         CliMessage(QStringLiteral("%1: %2").arg(page, DescribeReadResult(read)));
+        return 2;
+    }
+    if (!styleProblem.isEmpty()) {
+        CliMessage(QStringLiteral("%1: %2").arg(page, styleProblem));
         return 2;
     }
     return 0;

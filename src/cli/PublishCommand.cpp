@@ -4,6 +4,7 @@
 #include "app/StringTable.h"
 #include "base/Paths.h"
 #include "base/SafeFile.h"
+#include "base/Secrets.h"
 #include "cli/CliCommand.h"
 #include "page/PageText.h"
 #include "page/PageDocument.h"
@@ -65,12 +66,18 @@ int RunPublishCommand(const CliArgs &args)
         CliMessage(QStringLiteral("no server \"%1\" in the server list").arg(serverName));
         return 1;
     }
-    const TUploadTarget target = UploadTargetFor(ServerList().at(server));
+    TUploadTarget target = UploadTargetFor(ServerList().at(server));
 
     // The page's HTML as Save writes it, into a private folder (the page's
     // own files stay as they are); its pictures come from the HTML folder.
     const QString htmlFolder = ToNativePath(JoinPath(dataDir, QStringLiteral("HTMLFiles")));
-    const QString html = PageHtmlAsSaved(doc, read, dataDir, CliPageWriting(args, true));
+    QString styleProblem;
+    const QString html = PageHtmlAsSaved(doc, read, dataDir, CliPageWriting(args, true), &styleProblem);
+    if (!styleProblem.isEmpty()) {
+        // A page without its style is never published in its place.
+        CliMessage(QStringLiteral("%1: %2; nothing was sent").arg(page, styleProblem));
+        return 2;
+    }
     QTemporaryDir scratch;
     const QString htmlName = QFileInfo(ToNativePath(page)).completeBaseName() + QStringLiteral(".html");
     QString error;
@@ -93,13 +100,23 @@ int RunPublishCommand(const CliArgs &args)
     }
 
     TUploadJob job(upload, target);
+    // The job has its own copy of the password: the server list's go now.
+    WipeString(target.Password);
+    for (tWWWServerType &r : ServerList())
+        WipeString(r.Password);
     job.OnStatus = [](const QString &text) { CliPrint(text.toLocal8Bit() + '\n'); };
     const TUploadOutcome outcome = job.DoUpload();
     switch (outcome.Result) {
     case UploadResult::Succeeded:
         return 0;
     case UploadResult::NeedsTrust:
-        if (outcome.Trust == TrustKind::HostKey)
+        job.OnStatus(LoadStr(250));
+        if (outcome.Trust == TrustKind::ChangedCertificate)
+            CliMessage(QStringLiteral("%1: WARNING: the server's certificate is not the one accepted for it before "
+                                      "(SHA-256 fingerprint now %2). Someone may be pretending to be your server; "
+                                      "nothing was sent.")
+                           .arg(target.Name, outcome.Fingerprint));
+        else if (outcome.Trust == TrustKind::HostKey)
             CliMessage(QStringLiteral("%1: the server's host key is not known here (fingerprint %2); nothing was sent. "
                                       "Accept it once in the program's window, or add it to ~/.ssh/known_hosts.")
                            .arg(target.Name, outcome.Fingerprint));

@@ -348,6 +348,12 @@ void TDocument::SetHtmlText(const QString &text)
     Q_EMIT htmlChanged(m_html);
 }
 
+void TDocument::DropHtmlText()
+{
+    SetHtmlText(QString());
+    m_htmlEdited = false;
+}
+
 QString TDocument::ViewerText() const { return ToViewerText(m_html); }
 
 QString TDocument::BuildPageHTML(bool bodyOnly)
@@ -412,8 +418,10 @@ TDocument::HandEdit TDocument::TakeHandEdit(const QString &text)
     if (!m_htmlEdited && !GeneralSwitchIsOff(QStringLiteral("ShowHTMLWarning"))) {
         if (!m_host || !m_host->ConfirmHandEdit())
             return HandEdit::Refused;
-        m_htmlEdited = true;
     }
+    // Whether the warning showed or is switched off, the text is now the
+    // user's own: leaving it for Build asks first.
+    m_htmlEdited = true;
     m_html = CrLf(text);
     return HandEdit::Taken;
 }
@@ -566,8 +574,14 @@ void TDocument::LoadSavedPage(const QString &path)
 {
     Empty();
     const QString native = FindPathNoCase(ToNativePath(path));
-    if (QFileInfo::exists(native))
+    if (QFileInfo::exists(native)) {
         readInto(native, true);
+    } else {
+        // Named, never a silent empty page.
+        m_lastReadProblem = LoadStr(875).arg(QDir::toNativeSeparators(native));
+        if (m_host)
+            m_host->ShowWarning(m_lastReadProblem);
+    }
     startHistory();
 }
 

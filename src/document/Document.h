@@ -115,6 +115,9 @@ public:
     QString HtmlText() const { return m_html; }
     // The program replaces the text (never a hand edit).
     void SetHtmlText(const QString &text);
+    // The text is let go (leaving View or Send for Choose or Build): hand
+    // edits in it are gone with it, and asked about no more.
+    void DropHtmlText();
     // The text with its DIVs made paragraphs, as the viewer is given it.
     QString ViewerText() const;
     QString BuildPageHTML(bool bodyOnly);

@@ -125,7 +125,7 @@ bool TWorkspace::ChangeState(int state)
     const int previous = m_state;
     switch (state) {
     case wsChoose:
-        m_doc.SetHtmlText(QString());
+        m_doc.DropHtmlText();
         break;
     case wsBuild: {
         PageListEntry entry;
@@ -136,7 +136,7 @@ bool TWorkspace::ChangeState(int state)
             loadEntry(entry);
         if (m_doc.CurrentFileName().isEmpty())
             m_doc.EchoCaption(); // "Untitled"
-        m_doc.SetHtmlText(QString());
+        m_doc.DropHtmlText();
         break;
     }
     case wsView:

@@ -587,31 +587,15 @@ void Flatten(const Collector &c, const Container &container, const QTransform &t
     open.pop_back();
 }
 
-} // namespace
-
-qint64 CountDxfElements(const QByteArray &data)
+// An entity's name for a message: as written when it is a plain name.
+QString EntityName(const QByteArray &name)
 {
-    qint64 count = 0;
-    qsizetype pos = 0;
-    bool codeLine = true;
-    bool zeroCode = false;
-    const qsizetype n = data.size();
-    while (pos < n) {
-        qsizetype end = data.indexOf('\n', pos);
-        if (end < 0)
-            end = n;
-        QByteArrayView line(data.constData() + pos, end - pos);
-        line = line.trimmed();
-        if (codeLine) {
-            zeroCode = line == "0";
-        } else if (zeroCode && line != "SECTION" && line != "ENDSEC" && line != "EOF") {
-            ++count;
-        }
-        codeLine = !codeLine;
-        pos = end + 1;
-    }
-    return count;
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_]{1,40}$"));
+    const QString text = QString::fromLatin1(name);
+    return plain.match(text).hasMatch() ? text : QStringLiteral("entity");
 }
+
+} // namespace
 
 bool LooksLikeDxf(const QByteArray &head)
 {
@@ -647,10 +631,21 @@ bool RenderDxf(const QByteArray &data, QImage *out, QString *error, int longestS
         return fail(QStringLiteral("Binary DXF drawings cannot be read; save the drawing as ASCII DXF."));
     if (!LooksLikeDxf(data))
         return fail(QStringLiteral("The file is not a DXF drawing."));
-    const qint64 elements = CountDxfElements(data);
-    if (elements > kDxfMaxElements)
-        return fail(QStringLiteral("The DXF drawing is too large: it has %1 elements, at most %2 can be drawn.")
-                        .arg(elements)
+    const TDxfSize size = MeasureDxf(data, kDxfMaxElements);
+    if (size.LineTooLong)
+        return fail(QStringLiteral("The DXF drawing is damaged: line %1 is longer than %2 characters.")
+                        .arg(size.LongLine)
+                        .arg(kDxfMaxLineLength));
+    if (size.TooLarge && size.EntityElements > kDxfMaxElements / 2)
+        return fail(QStringLiteral("The DXF drawing is too large: its %1 at line %2 has at least %3 points, "
+                                   "and at most %4 entities and points can be drawn.")
+                        .arg(EntityName(size.Entity))
+                        .arg(size.EntityLine)
+                        .arg(size.EntityElements)
+                        .arg(kDxfMaxElements));
+    if (size.TooLarge)
+        return fail(QStringLiteral("The DXF drawing is too large: it has more than %1 entities and points, "
+                                   "at most %1 can be drawn.")
                         .arg(kDxfMaxElements));
 
     Collector collector;
@@ -703,9 +698,17 @@ bool RenderDxf(const QByteArray &data, QImage *out, QString *error, int longestS
     const int margin = kDxfMargin;
     const int drawable = std::max(1, longestSide - 2 * margin);
     const double span = std::max(extents.width(), extents.height());
-    const double scale = span > 0 ? drawable / span : 1.0;
-    const int width = std::max(1, static_cast<int>(std::ceil(extents.width() * scale))) + 2 * margin;
-    const int height = std::max(1, static_cast<int>(std::ceil(extents.height() * scale))) + 2 * margin;
+    // A span too small to divide by draws as a point.
+    const double ratio = span > 0 ? drawable / span : 1.0;
+    const double scale = std::isfinite(ratio) ? ratio : 1.0;
+    // The longest side is the drawable size exactly, also where rounding
+    // leaves a trace above it.
+    const auto pixels = [&](double length) {
+        const double n = std::ceil(length * scale);
+        return static_cast<int>(std::clamp(std::isfinite(n) ? n : 1.0, 1.0, double(drawable))) + 2 * margin;
+    };
+    const int width = pixels(extents.width());
+    const int height = pixels(extents.height());
 
     QImage image(width, height, QImage::Format_RGB32);
     if (image.isNull())

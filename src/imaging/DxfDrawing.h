@@ -4,6 +4,8 @@
 // references) are collected with dxflib and painted black-and-colour on white,
 // fitted to the drawing's extents.
 
+#include "imaging/DxfSize.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QString>
@@ -14,17 +16,13 @@ namespace wobbin {
 constexpr int kDxfLongestSide = 800;
 // White border around the drawing, in pixels.
 constexpr int kDxfMargin = 16;
-// Largest drawing read: elements (entities, vertices, table and block
-// records) in the file, and elements to draw once block references are
-// resolved. Beyond them the drawing is refused with a message that says
-// which limit it passed; within them it loads in about a second and a few
-// hundred megabytes at most.
-constexpr int kDxfMaxElements = 100000;
+// Largest drawing read: entities and points of the file counted together
+// (MeasureDxf, DxfSize.h), and elements to draw once block references are
+// resolved. Beyond them the drawing is refused with a message that says what
+// was too large; within them it loads in about a second and a few hundred
+// megabytes at most.
+constexpr int kDxfMaxElements = 200000;
 constexpr int kDxfMaxDrawnElements = 200000;
-
-// The number of elements of an ASCII DXF file (its records of group code 0
-// other than SECTION, ENDSEC and EOF), counted without parsing it.
-qint64 CountDxfElements(const QByteArray &data);
 
 // True when the bytes look like an ASCII DXF file (group code 0 and SECTION at
 // the start) or a binary DXF file.

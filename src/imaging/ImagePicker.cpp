@@ -97,9 +97,7 @@ bool SameFile(const QString &a, const QString &b)
 
 QString GraphicsFileName(const QString &chosenPath)
 {
-    QString name = QFileInfo(chosenPath).fileName();
-    name.remove(QLatin1Char(' '));
-    return name.toLower();
+    return WebFileName(QFileInfo(chosenPath).fileName());
 }
 
 QString RelativePathRule(const QString &target, const QString &base)

@@ -1,7 +1,9 @@
 #include "publish/FtpClient.h"
 
 #include "base/SafeFile.h"
+#include "base/Secrets.h"
 #include "publish/ContentHash.h"
+#include "publish/TransferLibrary.h"
 
 #include <QByteArray>
 #include <QCryptographicHash>
@@ -35,8 +37,7 @@ namespace {
 // libcurl wants one global set-up per process before any handle exists.
 void GlobalInit()
 {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+    InitTransferLibrary();
 }
 
 // Whether the host is written as an IPv4 or IPv6 address (not a name).
@@ -131,6 +132,7 @@ struct TFtpClient::Impl {
 
     // Certificate and host key checks (filled by the callbacks).
     bool certificateUnknown = false;
+    bool certificateChanged = false; // another one than the certificate accepted before
     QString certificateProblem;
     enum class KeyState { None, Unknown, Changed, AcceptedNew } keyState = KeyState::None;
     QString newKeyLine;
@@ -220,7 +222,11 @@ struct TFtpClient::Impl {
         curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorBuffer);
         curl_easy_setopt(easy, CURLOPT_USERNAME, logOn.UserName.toUtf8().constData());
-        curl_easy_setopt(easy, CURLOPT_PASSWORD, logOn.Password.toUtf8().constData());
+        // libcurl keeps a copy of its own (overwritten when freed, see
+        // TransferLibrary.h); this one goes at once.
+        QByteArray password = logOn.Password.toUtf8();
+        curl_easy_setopt(easy, CURLOPT_PASSWORD, password.constData());
+        WipeBytes(password);
         curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, long(logOnLimit));
         curl_easy_setopt(easy, CURLOPT_SERVER_RESPONSE_TIMEOUT, long(qMax(1, stallLimit / 1000)));
         curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
@@ -397,6 +403,15 @@ struct TFtpClient::Impl {
         }
     }
 
+    // A fresh handle once a session is over: libcurl's copies of the login
+    // and password (and of everything else) go with the old one, overwritten.
+    void renewHandle()
+    {
+        if (easy)
+            curl_easy_cleanup(easy);
+        easy = curl_easy_init();
+    }
+
     void closeMulti()
     {
         if (!multi)
@@ -446,7 +461,11 @@ struct TFtpClient::Impl {
             return;
         }
         if (certificateUnknown) {
-            setFailure(FtpFailure::UnknownCertificate, int(result), certificateProblem);
+            if (certificateChanged)
+                setFailure(FtpFailure::ChangedCertificate, int(result),
+                           QStringLiteral("The server's certificate differs from the one accepted before."));
+            else
+                setFailure(FtpFailure::UnknownCertificate, int(result), certificateProblem);
             return;
         }
         if (keyState == KeyState::Unknown) {
@@ -648,6 +667,7 @@ struct TFtpClient::Impl {
             return 1;
         }
         self->certificateUnknown = true;
+        self->certificateChanged = !self->logOn.TrustedFingerprint.isEmpty();
         self->peerFingerprint = fingerprint;
         self->certificateProblem = chainOk == 1
             ? QStringLiteral("The certificate is made out to another name.")
@@ -706,8 +726,7 @@ struct TFtpClient::Impl {
         if (newKeyLine.isEmpty())
             return;
         QFileInfo info(knownHosts);
-        QDir().mkpath(info.absolutePath());
-        QFile::setPermissions(info.absolutePath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        MakePrivateFolder(info.absolutePath());
         QByteArray bytes;
         QFile old(knownHosts);
         if (old.open(QIODevice::ReadOnly))
@@ -715,7 +734,7 @@ struct TFtpClient::Impl {
         if (!bytes.isEmpty() && !bytes.endsWith('\n'))
             bytes += '\n';
         bytes += newKeyLine.toLatin1() + '\n';
-        WriteFileSafely(knownHosts, bytes);
+        WritePrivateFileSafely(knownHosts, bytes);
         newKeyLine.clear();
     }
 };
@@ -739,7 +758,15 @@ bool TFtpClient::Connect(const TFtpLogOn &logOn)
 {
     if (d->loggedOn || d->multi)
         Disconnect();
+    // A line break in a login name or password would end the log-on command
+    // and start another one of its own on the server: nothing goes out.
+    if (HasControlCharacter(logOn.UserName) || HasControlCharacter(logOn.Password)) {
+        d->setFailure(FtpFailure::UnsafeLogOn, 0,
+                      QStringLiteral("The login name or password holds a line break or another control character."));
+        return false;
+    }
     d->logOn = logOn;
+    d->logOn.Password.clear(); // a copy of its own only while libcurl takes it
     d->knownHosts = logOn.KnownHostsFile.isEmpty() ? QDir::homePath() + QStringLiteral("/.ssh/known_hosts")
                                                    : logOn.KnownHostsFile;
     d->folder.clear();
@@ -760,9 +787,13 @@ bool TFtpClient::Connect(const TFtpLogOn &logOn)
     if (logOn.Port <= 0)
         d->logOn.Port = port;
     d->certificateUnknown = false;
+    d->certificateChanged = false;
     d->keyState = Impl::KeyState::None;
     d->readFailed = false;
+    d->logOn.Password = PrivateCopy(logOn.Password);
     d->applyLogOnOptions();
+    // From here on libcurl holds the only copy it needs.
+    WipeString(d->logOn.Password);
     curl_easy_setopt(d->easy, CURLOPT_URL, d->folderUrl({}, false).toUtf8().constData());
     curl_easy_setopt(d->easy, CURLOPT_NOBODY, 1L);
     const CURLcode result = d->perform(Impl::OpKind::LogOn);
@@ -770,6 +801,7 @@ bool TFtpClient::Connect(const TFtpLogOn &logOn)
     if (result != CURLE_OK) {
         d->setFromResult(result, Impl::OpKind::LogOn);
         d->closeMulti();
+        d->renewHandle();
         return false;
     }
     d->loggedOn = true;
@@ -949,8 +981,6 @@ bool TFtpClient::DeleteFile(const QString &remotePath)
     return d->runCommands(d->folderUrl(dir, d->folderAbsolute), commands);
 }
 
-namespace {
-
 // "type=file;size=123;modify=20240101000000; name" (RFC 3659), one a line.
 QList<TRemoteEntry> ParseMachineListing(const QByteArray &listing)
 {
@@ -1002,8 +1032,6 @@ QList<TRemoteEntry> ParseNameListing(const QByteArray &listing)
     }
     return out;
 }
-
-} // namespace
 
 bool TFtpClient::ListFolder(const QString &path, QList<TRemoteEntry> &entries)
 {
@@ -1079,6 +1107,7 @@ void TFtpClient::Disconnect()
 {
     const bool was = Connected();
     d->closeMulti();
+    d->renewHandle();
     d->loggedOn = false;
     d->folder.clear();
     d->folderAbsolute = false;

@@ -12,7 +12,9 @@
 // server's name, an SFTP host key against known_hosts; an unknown one stops the
 // log-on with its fingerprint (PeerFingerprint) unless it is the one the user
 // accepted before (TrustedFingerprint). The password goes to the server only,
-// never into an error text.
+// never into an error text; a login name or password holding a control
+// character is refused before connecting; the client's own copy of the
+// password is overwritten as soon as libcurl has taken it.
 
 #include "publish/UploadManifest.h"
 #include "publish/UploadTarget.h"
@@ -30,6 +32,7 @@ enum class FtpFailure {
     Unreachable,        // the host is unknown or does not take connections
     LogOnTimeout,       // no log-on within the log-on time limit
     UnknownCertificate, // FTPS: certificate not trusted here and not accepted before
+    ChangedCertificate, // FTPS: certificate not trusted here, and not the one accepted before
     UnknownHostKey,     // SFTP: host key not in known_hosts and not accepted before
     ChangedHostKey,     // SFTP: known_hosts holds another key for this server
     TlsFailed,          // no secure connection could be set up
@@ -38,6 +41,7 @@ enum class FtpFailure {
     ConnectionLost,     // the connection broke
     LocalFile,          // the local file could not be read
     BadName,            // a remote name that would leave the server's folder
+    UnsafeLogOn,        // a control character in the login name or password: refused before connecting
     Cancelled,
     NotConnected,
     Other
@@ -48,6 +52,13 @@ struct TRemoteEntry {
     QString Name;
     qint64 Size = -1;
 };
+
+// A folder's listing as the server sends it, read as ListFolder reads it: the
+// machine-readable form ("type=file;size=123;modify=...; name", one a line)
+// and the names alone, one a line. The folder itself and its parent are left
+// out; damaged lines are skipped.
+QList<TRemoteEntry> ParseMachineListing(const QByteArray &listing);
+QList<TRemoteEntry> ParseNameListing(const QByteArray &listing);
 
 // What the sender knows of a file's place on the server before sending it.
 enum class RemotePresence {

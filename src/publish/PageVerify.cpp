@@ -1,6 +1,8 @@
 #include "publish/PageVerify.h"
 
 #include "app/StringTable.h"
+#include "publish/AddressKind.h"
+#include "publish/TransferLibrary.h"
 
 #include <QElapsedTimer>
 #include <QRegularExpression>
@@ -9,7 +11,13 @@
 
 #include <curl/curl.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <cstring>
 #include <mutex>
+#include <optional>
 
 namespace wobbin {
 namespace {
@@ -38,12 +46,16 @@ enum : int {
     sPicturesUnchecked = 319,
     sTooManyRedirects = 320,
     sOtherKindOfAddress = 321,
+    sRedirectedInside = 330,
+    sRedirectChain = 331,
 };
+
+// Redirections followed for one address, as a browser would at least.
+constexpr int kMaxRedirects = 5;
 
 void GlobalInit()
 {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+    InitTransferLibrary();
 }
 
 // One answer of the web server.
@@ -56,6 +68,9 @@ struct Answer {
     bool TimedOut = false;   // the check's time was up
     bool Cancelled = false;
     QString EffectiveUrl;
+    bool RedirectLoop = false; // CURLE_TOO_MANY_REDIRECTS: a redirection back to an address already seen
+    QString RefusedHost;     // a redirection led there, into another kind of network
+    AddressKind RefusedKind = AddressKind::Public;
 };
 
 struct Transfer {
@@ -105,6 +120,46 @@ int Progress(void *user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
     return t->cancel && t->cancel->load() ? 1 : 0;
 }
 
+// The kinds of address one check has met: the first connection sets where it
+// started; every later one (redirections, pictures) must be of that kind or
+// on the Internet (MayRedirect).
+struct AddressGuard {
+    std::optional<AddressKind> start;
+    QString refusedHost;
+    AddressKind refusedKind = AddressKind::Public;
+};
+
+QString AddressText(const sockaddr *a)
+{
+    char text[INET6_ADDRSTRLEN] = {};
+    if (a->sa_family == AF_INET) {
+        sockaddr_in in{};
+        std::memcpy(&in, a, sizeof in);
+        inet_ntop(AF_INET, &in.sin_addr, text, sizeof text);
+    } else if (a->sa_family == AF_INET6) {
+        sockaddr_in6 in6{};
+        std::memcpy(&in6, a, sizeof in6);
+        inet_ntop(AF_INET6, &in6.sin6_addr, text, sizeof text);
+    }
+    return QString::fromLatin1(text);
+}
+
+// Every connection's address, also of names that resolve into a private
+// network and of names that change their address between two requests.
+curl_socket_t OpenSocket(void *user, curlsocktype, curl_sockaddr *address)
+{
+    auto *guard = static_cast<AddressGuard *>(user);
+    const AddressKind kind = ClassifySocketAddress(&address->addr);
+    if (!guard->start) {
+        guard->start = kind;
+    } else if (!MayRedirect(*guard->start, kind)) {
+        guard->refusedHost = AddressText(&address->addr);
+        guard->refusedKind = kind;
+        return CURL_SOCKET_BAD; // curl tries the name's other addresses, if any
+    }
+    return ::socket(address->family, address->socktype, address->protocol);
+}
+
 class Fetcher
 {
 public:
@@ -127,7 +182,47 @@ public:
 
     qint64 RemainingMs() const { return m_limit - m_clock.elapsed(); }
 
+    // Follows at most kMaxRedirects redirections, to http and https
+    // addresses only, never from one kind of network into another (AddressKind.h).
     Answer Get(const QString &url, qint64 maxBytes)
+    {
+        Answer a;
+        QString current = url;
+        QSet<QString> seen{url};
+        for (int hop = 0;; ++hop) {
+            a = GetOne(current, maxBytes);
+            if (a.Code != CURLE_OK || a.Status < 300 || a.Status >= 400)
+                return a;
+            char *location = nullptr;
+            if (curl_easy_getinfo(m_curl, CURLINFO_REDIRECT_URL, &location) != CURLE_OK || !location)
+                return a; // a redirection without a target: reported as the answer it is
+            const QString next = QString::fromUtf8(location);
+            const QUrl target(next);
+            if (target.scheme() != QLatin1String("http") && target.scheme() != QLatin1String("https")) {
+                a.Code = CURLE_UNSUPPORTED_PROTOCOL;
+                return a;
+            }
+            if (hop >= kMaxRedirects || seen.contains(next)) {
+                a.Code = CURLE_TOO_MANY_REDIRECTS;
+                a.RedirectLoop = seen.contains(next);
+                return a;
+            }
+            seen.insert(next);
+            // An address written as numbers (in any spelling) or "localhost"
+            // is known before connecting; also where a proxy connects instead.
+            const std::optional<AddressKind> kind = ClassifyHostText(target.host());
+            if (kind && m_guard.start && !MayRedirect(*m_guard.start, *kind)) {
+                a.Code = CURLE_COULDNT_CONNECT;
+                a.RefusedHost = target.host();
+                a.RefusedKind = *kind;
+                return a;
+            }
+            current = next;
+        }
+    }
+
+private:
+    Answer GetOne(const QString &url, qint64 maxBytes)
     {
         Answer a;
         if (m_cancel && m_cancel->load()) {
@@ -148,9 +243,9 @@ public:
         const QByteArray u = url.toUtf8();
         curl_easy_setopt(c, CURLOPT_URL, u.constData());
         curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
-        curl_easy_setopt(c, CURLOPT_MAXREDIRS, 10L);
+        curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 0L);
+        curl_easy_setopt(c, CURLOPT_OPENSOCKETFUNCTION, &OpenSocket);
+        curl_easy_setopt(c, CURLOPT_OPENSOCKETDATA, &m_guard);
         curl_easy_setopt(c, CURLOPT_HTTPGET, 1L);
         curl_easy_setopt(c, CURLOPT_HTTPHEADER, m_headers);
         curl_easy_setopt(c, CURLOPT_ACCEPT_ENCODING, "");
@@ -165,6 +260,7 @@ public:
         curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &Progress);
         curl_easy_setopt(c, CURLOPT_XFERINFODATA, &t);
         curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+        m_guard.refusedHost.clear();
         a.Code = curl_easy_perform(c);
         curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &a.Status);
         char *effective = nullptr;
@@ -176,15 +272,19 @@ public:
         a.TimedOut = a.Code == CURLE_OPERATION_TIMEDOUT && RemainingMs() <= 0;
         if (a.Overflow && a.Code == CURLE_WRITE_ERROR)
             a.Code = CURLE_OK; // the part read is enough to tell it differs
+        if (a.Code == CURLE_COULDNT_CONNECT && !m_guard.refusedHost.isEmpty()) {
+            a.RefusedHost = m_guard.refusedHost;
+            a.RefusedKind = m_guard.refusedKind;
+        }
         return a;
     }
 
-private:
     CURL *m_curl = nullptr;
     curl_slist *m_headers = nullptr;
     qint64 m_limit;
     const std::atomic<bool> *m_cancel;
     QElapsedTimer m_clock;
+    AddressGuard m_guard;
 };
 
 bool Success(long status) { return status >= 200 && status < 300; }
@@ -194,6 +294,11 @@ bool ClassifyFailure(const Answer &a, TVerifyResult &r)
 {
     if (a.Cancelled) {
         r.Verdict = VerifyVerdict::Cancelled;
+        return true;
+    }
+    if (!a.RefusedHost.isEmpty()) {
+        r.Verdict = VerifyVerdict::OtherAnswer;
+        r.Detail = LoadStr(sRedirectedInside).arg(a.RefusedHost, DescribeAddressKind(a.RefusedKind));
         return true;
     }
     switch (a.Code) {
@@ -213,7 +318,7 @@ bool ClassifyFailure(const Answer &a, TVerifyResult &r)
         return true;
     case CURLE_TOO_MANY_REDIRECTS:
         r.Verdict = VerifyVerdict::OtherAnswer;
-        r.Detail = LoadStr(sTooManyRedirects);
+        r.Detail = a.RedirectLoop ? LoadStr(sTooManyRedirects) : LoadStr(sRedirectChain).arg(kMaxRedirects);
         return true;
     case CURLE_PEER_FAILED_VERIFICATION:
     case CURLE_SSL_CONNECT_ERROR:

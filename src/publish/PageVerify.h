@@ -1,6 +1,8 @@
 #pragma once
 // Is the page really there? After an upload, the page is fetched from the
-// site's web address over HTTP or HTTPS (libcurl; redirects followed; ten
+// site's web address over HTTP or HTTPS (libcurl; at most five redirections
+// followed, to http and https addresses only, and never from a site on the
+// Internet into a private network or this computer (AddressKind.h); ten
 // seconds at most for the whole check) and compared with what was sent, then
 // every picture it refers to. The outcome is one diagnosis in a beginner's
 // words: what happened, its one likely cause and its one remedy.
@@ -52,7 +54,8 @@ enum class VerifyVerdict {
     IndexInTheWay,    // the page is there, but the site's address shows another start page
     Forbidden,        // 401/403: visitors may not read the files
     ServerTrouble,    // 5xx
-    OtherAnswer,      // an answer the check does not understand (code, redirect loop)
+    OtherAnswer,      // an answer the check does not understand (code, too many redirections,
+                      // a redirection into a private network or this computer)
     BadCertificate,   // https:// without a valid certificate
     PicturesWrong,    // the page is there, some pictures are missing or differ
     Cancelled,

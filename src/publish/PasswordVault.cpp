@@ -8,6 +8,11 @@ TPasswordVault *&VaultSlot()
     static TPasswordVault *vault = nullptr;
     return vault;
 }
+std::function<void(bool)> &WaitNoticeSlot()
+{
+    static std::function<void(bool)> notice;
+    return notice;
+}
 } // namespace
 
 TPasswordVault *PasswordVault()
@@ -18,6 +23,17 @@ TPasswordVault *PasswordVault()
 void SetPasswordVault(TPasswordVault *vault)
 {
     VaultSlot() = vault;
+}
+
+void SetVaultWaitNotice(const std::function<void(bool waiting)> &notice)
+{
+    WaitNoticeSlot() = notice;
+}
+
+void NoteVaultWait(bool waiting)
+{
+    if (WaitNoticeSlot())
+        WaitNoticeSlot()(waiting);
 }
 
 } // namespace wobbin

@@ -6,12 +6,16 @@
 //
 // Every call handles a batch and returns when all answers are in or the vault's
 // time limit has passed: meanwhile events other than user input go on being
-// processed, so windows still paint and nothing can be clicked twice.
+// processed, so windows still paint and nothing can be clicked twice. A vault
+// that asks its user first (a keyring to unlock) is waited for as long as its
+// question is up, and says so through the wait notice.
 
 #include <QList>
 #include <QPair>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
 
 namespace wobbin {
 
@@ -22,6 +26,7 @@ struct TVaultAnswer
         NotFound,  // a read or removal found no entry
         Failed,    // the vault answered with an error (or there is none on the bus)
         NoAnswer,  // the vault did not answer in time
+        Refused,   // the vault's user refused to unlock it (or to make one)
     };
     Outcome outcome = Failed;
     QString password;
@@ -44,5 +49,11 @@ public:
 TPasswordVault *PasswordVault();
 // Installs the vault used from now on (nullptr: none).
 void SetPasswordVault(TPasswordVault *vault);
+
+// Called with true when a vault starts waiting for its user (a keyring showing
+// its password prompt) and with false when the wait is over, so that the
+// window can say "Waiting for your keyring...". One notice for the process.
+void SetVaultWaitNotice(const std::function<void(bool waiting)> &notice);
+void NoteVaultWait(bool waiting);
 
 } // namespace wobbin

@@ -47,6 +47,30 @@ bool BreaksPage(const TPageProblem &problem)
     return problem.Kind == PageProblemKind::MissingPicture || problem.Kind == PageProblemKind::PictureOutsideFolder;
 }
 
+bool PageCannotBeSeen(VerifyVerdict verdict)
+{
+    switch (verdict) {
+    case VerifyVerdict::BadAddress:
+    case VerifyVerdict::NoAnswer:
+    case VerifyVerdict::NotFound:
+    case VerifyVerdict::OtherPage:
+    case VerifyVerdict::OldCopy:
+    case VerifyVerdict::NotSentSinceChange:
+    case VerifyVerdict::Forbidden:
+    case VerifyVerdict::ServerTrouble:
+    case VerifyVerdict::OtherAnswer:
+    case VerifyVerdict::BadCertificate:
+        return true;
+    case VerifyVerdict::Live:
+    case VerifyVerdict::NoAddress:
+    case VerifyVerdict::IndexInTheWay:
+    case VerifyVerdict::PicturesWrong:
+    case VerifyVerdict::Cancelled:
+        break;
+    }
+    return false;
+}
+
 TSendWork::TSendWork(TDocument &document, const QString &manifestFolder)
     : m_doc(document), m_manifestFolder(manifestFolder)
 {

@@ -36,6 +36,11 @@ TFlightFrame UploadFlightFrame(int frame);
 // keeps the user from sending.
 bool BreaksPage(const TPageProblem &problem);
 
+// Whether the check after an upload found that visitors cannot see the page
+// yet (no page there, another page or an old copy in its place, no web server
+// answering, the page refused...): the files arrived all the same.
+bool PageCannotBeSeen(VerifyVerdict verdict);
+
 class TSendWork
 {
 public:

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
+#include <QStringDecoder>
 
 #include <algorithm>
 
@@ -26,6 +27,8 @@ const QString kPasswordKey = QStringLiteral("Fox garden lanterns");
 constexpr int kStrPasswordsInFile = 632;
 constexpr int kStrPasswordDamaged = 633;
 constexpr int kStrKeyringSilent = 634;
+constexpr int kStrKeyringRefused = 642;
+constexpr int kStrPasswordsInFileRefused = 644;
 
 struct Notices
 {
@@ -262,7 +265,12 @@ QString CryptPassword(const QString &text, const QString &mode, bool *damaged)
         bytes.append(char(value));
     }
     const QByteArray plain = XorWithKey(bytes);
-    return utf8 ? QString::fromUtf8(plain) : FromCp1252(plain);
+    if (!utf8)
+        return FromCp1252(plain);
+    // Every character back, also a zero-width no-break space at the start
+    // (QString::fromUtf8 would drop it as a byte order mark).
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(plain);
 }
 
 // ---- text helpers ------------------------------------------------------------
@@ -426,7 +434,7 @@ void LoadServerList()
         for (int i : pending)
             names << list.at(i).Name;
         const QList<TVaultAnswer> answers = vault->ReadPasswords(names);
-        bool silent = false;
+        bool silent = false, refused = false;
         for (int k = 0; k < pending.size(); ++k) {
             tWWWServerType &rec = list[pending.at(k)];
             const TVaultAnswer a = k < answers.size() ? answers.at(k) : TVaultAnswer{};
@@ -435,11 +443,15 @@ void LoadServerList()
             if (a.outcome == TVaultAnswer::Ok) {
                 rec.Password = a.password;
                 rec.PasswordKnown = true;
+            } else if (a.outcome == TVaultAnswer::Refused) {
+                refused = true;
             } else if (a.outcome != TVaultAnswer::NotFound) {
                 silent = true;
             }
         }
-        if (silent)
+        if (refused)
+            Notice(kStrKeyringRefused, LoadStr(kStrKeyringRefused));
+        else if (silent)
             Notice(kStrKeyringSilent, LoadStr(kStrKeyringSilent));
     }
     LoadISPList();
@@ -478,6 +490,7 @@ bool SaveServerList(TServerList &list, QString *error)
     // Known passwords into the keyring.
     QList<bool> inKeyring(work.size(), false);
     QList<int> written;
+    bool refused = false;  // the user would not unlock the keyring
     if (vault) {
         QList<QPair<QString, QString>> entries;
         for (int i = 0; i < work.size(); ++i) {
@@ -489,8 +502,10 @@ bool SaveServerList(TServerList &list, QString *error)
         }
         if (!entries.isEmpty()) {
             const QList<TVaultAnswer> answers = vault->WritePasswords(entries);
-            for (int k = 0; k < written.size(); ++k)
+            for (int k = 0; k < written.size(); ++k) {
                 inKeyring[written.at(k)] = k < answers.size() && answers.at(k).outcome == TVaultAnswer::Ok;
+                refused = refused || (k < answers.size() && answers.at(k).outcome == TVaultAnswer::Refused);
+            }
         }
         // No password: no entry. Where the keyring answers, the settings need
         // no value either.
@@ -614,9 +629,10 @@ bool SaveServerList(TServerList &list, QString *error)
             vault->RemovePasswords(remove);
     }
 
-    if (passwordInFile)
-        Notice(kStrPasswordsInFile, LoadStr(kStrPasswordsInFile) + QLatin1Char('\n')
-                                        + QDir::toNativeSeparators(SettingsStore().FileName()));
+    if (passwordInFile) {
+        const int text = refused ? kStrPasswordsInFileRefused : kStrPasswordsInFile;
+        Notice(text, LoadStr(text) + QLatin1Char('\n') + QDir::toNativeSeparators(SettingsStore().FileName()));
+    }
     for (tWWWServerType &r : work)
         if (!r.Name.isEmpty())
             r.StoredName = r.Name;

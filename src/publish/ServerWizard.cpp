@@ -1,6 +1,7 @@
 #include "publish/ServerWizard.h"
 
 #include "app/Settings.h"
+#include "base/Secrets.h"
 
 namespace wobbin {
 
@@ -121,6 +122,15 @@ int TServerWizardState::CheckFields(const QString &name, const QString &address,
         return 621;
     if (login.isEmpty())
         return 622;
+    return 0;
+}
+
+int TServerWizardState::CheckLogOn(const QString &login, const QString &password)
+{
+    if (HasControlCharacter(login))
+        return 640;
+    if (HasControlCharacter(password))
+        return 641;
     return 0;
 }
 

@@ -52,6 +52,10 @@ public:
 
     // The first failing check as a string number (620, 621, 622), 0 when all pass.
     static int CheckFields(const QString &name, const QString &address, const QString &login);
+    // What the server details page refuses: 640 for a login name, 641 for a
+    // password that holds a control character (a paste brings a line break
+    // along); 0 when both are fine.
+    static int CheckLogOn(const QString &login, const QString &password);
     // What Finish refuses in Add and Modify mode: 620 for an empty description,
     // 630 for one that another server has (compared without regard to case); 0 otherwise.
     int CheckDescription(const QString &name) const;

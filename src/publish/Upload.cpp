@@ -4,6 +4,7 @@
 #include "base/Paths.h"
 #include "base/SafeFile.h"
 #include "page/PageText.h"
+#include "base/Secrets.h"
 
 #include <QDir>
 #include <QFile>
@@ -129,7 +130,10 @@ TUploadPlan PlanUpload(const TUploadPage &page, const TUploadTarget &target)
             ok = InsideFolder(f.LocalPath, realFolder, real);
         }
         if (ok) {
-            QByteArray remote = normalised.toLower().toUtf8();
+            // The name on the server is the reference as the page writes it,
+            // letter for letter: a web server that tells capitals from small
+            // letters finds the picture the page asks for.
+            QByteArray remote = normalised.toUtf8();
             if (target.FlatDir) {
                 remote = ReplaceNoCase(remote, "backgrnd/", QByteArray());
                 remote = ReplaceNoCase(remote, "graphics/", QByteArray());
@@ -210,6 +214,8 @@ QString TrustQuestion(const TUploadOutcome &outcome)
 {
     if (outcome.Trust == TrustKind::HostKey)
         return LoadStr(245) + kCrLf + kCrLf + LoadStr(246) + kCrLf + outcome.Fingerprint + kCrLf + kCrLf + LoadStr(247);
+    if (outcome.Trust == TrustKind::ChangedCertificate)
+        return LoadStr(253) + kCrLf + kCrLf + LoadStr(243) + kCrLf + outcome.Fingerprint + kCrLf + kCrLf + LoadStr(254);
     return LoadStr(242) + kCrLf + kCrLf + LoadStr(243) + kCrLf + outcome.Fingerprint + kCrLf + kCrLf + LoadStr(244);
 }
 
@@ -217,8 +223,15 @@ QString TrustQuestion(const TUploadOutcome &outcome)
 
 TUploadJob::TUploadJob(const TUploadPage &page, const TUploadTarget &target) : m_page(page), m_target(target)
 {
+    // The job's own copy of the password, overwritten once the log-on no
+    // longer needs it; the caller's stays the caller's.
+    m_target.Password = PrivateCopy(target.Password);
     m_ftp.OnDisconnect = [this] { SetStatus(LoadStr(210)); };
     m_ftp.OnProgress = [this](qint64 sent, qint64 total) {
+        if (OnFile && total > 0 && sent * 1000 / total != m_filePermille) {
+            m_filePermille = sent * 1000 / total;
+            OnFile(m_fileShown, sent, total);
+        }
         if (!OnProgress || total <= 0 || m_files <= 0)
             return;
         // Files done so far, and the part of the current one, in thousandths.
@@ -230,7 +243,10 @@ TUploadJob::TUploadJob(const TUploadPage &page, const TUploadTarget &target) : m
     };
 }
 
-TUploadJob::~TUploadJob() = default;
+TUploadJob::~TUploadJob()
+{
+    WipeString(m_target.Password);
+}
 
 void TUploadJob::SetTimeLimits(int logOnMs, int stallMs)
 {
@@ -308,6 +324,7 @@ TUploadOutcome TUploadJob::DoUpload()
     m_plan = PlanUpload(m_page, m_target);
     if (!m_plan.Problem.isEmpty()) {
         m_outcome.Message = m_plan.Problem;
+        SetStatus(LoadStr(250));
         return m_outcome;
     }
     m_files = 1 + int(m_plan.Images.size());
@@ -320,6 +337,8 @@ TUploadOutcome TUploadJob::DoUpload()
     // Closing: whatever is still open is closed.
     if (m_ftp.Connected())
         m_ftp.Disconnect();
+    // The last status line says how it ended. A server waiting to be trusted
+    // gets none yet: the question comes first.
     if (m_cancelled) {
         SetStatus(LoadStr(203));
         m_outcome.Result = UploadResult::Cancelled;
@@ -327,15 +346,26 @@ TUploadOutcome TUploadJob::DoUpload()
     } else if (succeeded) {
         m_outcome.Result = UploadResult::Succeeded;
         PrepareCheck();
+        SetStatus(LoadStr(211));
     } else if (m_outcome.Result != UploadResult::NeedsTrust) {
         m_outcome.Result = UploadResult::Failed;
+        SetStatus(LoadStr(250));
     }
+    // Only a server still to be trusted is logged on to again (DoUpload).
+    if (m_outcome.Result != UploadResult::NeedsTrust)
+        WipeString(m_target.Password);
     return m_outcome;
 }
 
 bool TUploadJob::ConnectToServer()
 {
     m_ftp.SetErrorCode(0);
+    // A control character would carry commands of its own to the server:
+    // refused before anything goes out (the client refuses it too).
+    if (HasControlCharacter(m_target.UserName) || HasControlCharacter(m_target.Password)) {
+        m_outcome.Message = LoadStr(252);
+        return false;
+    }
     SetStatus(LoadStr(204) + AddressShown());
     TFtpLogOn logOn;
     logOn.Protocol = m_target.Protocol;
@@ -345,12 +375,17 @@ bool TUploadJob::ConnectToServer()
     logOn.TrustedFingerprint = m_target.TrustedFingerprint;
     logOn.KnownHostsFile = m_knownHosts;
     m_ftp.Connect(logOn);
+    if (m_ftp.Connected())
+        WipeString(m_target.Password); // logged on: the password is not needed again
     if (m_ftp.ErrorCode() > 0 && !m_cancelled) {
         switch (m_ftp.Failure()) {
         case FtpFailure::UnknownCertificate:
+        case FtpFailure::ChangedCertificate:
         case FtpFailure::UnknownHostKey:
             m_outcome.Result = UploadResult::NeedsTrust;
-            m_outcome.Trust = m_ftp.Failure() == FtpFailure::UnknownHostKey ? TrustKind::HostKey : TrustKind::Certificate;
+            m_outcome.Trust = m_ftp.Failure() == FtpFailure::UnknownHostKey       ? TrustKind::HostKey
+                : m_ftp.Failure() == FtpFailure::ChangedCertificate ? TrustKind::ChangedCertificate
+                                                                    : TrustKind::Certificate;
             m_outcome.Fingerprint = m_ftp.PeerFingerprint();
             break;
         case FtpFailure::ChangedHostKey: {
@@ -360,6 +395,9 @@ bool TUploadJob::ConnectToServer()
         }
         case FtpFailure::LogOnRefused:
             m_outcome.Message = LoadStr(212);
+            break;
+        case FtpFailure::UnsafeLogOn:
+            m_outcome.Message = LoadStr(252);
             break;
         default:
             // Not the log-on that failed but the way to the server: the
@@ -399,14 +437,19 @@ void TUploadJob::SetTransferMode(const QString &extension)
         m_ftp.SetBinary(binary);
 }
 
-// Sends one file (index 0 is the page) with the progress bar before it. A file
-// the server does not hold yet goes straight to its name; one it holds goes
-// through a temporary name, so that its old copy is replaced only by a whole one.
+// Sends one file (index: its place in the order, the pictures first and the
+// page last) with the progress bar before it. A file the server does not hold
+// yet goes straight to its name; one it holds goes through a temporary name,
+// so that its old copy is replaced only by a whole one.
 bool TUploadJob::SendOne(const TUploadFile &file, int index, TFileFingerprint *sent)
 {
     m_lastValue = qint64(index) * 1000;
     if (OnProgress)
         OnProgress(m_lastValue, qint64(m_files) * 1000);
+    m_fileShown = file.Shown;
+    m_filePermille = -1;
+    if (OnFile)
+        OnFile(m_fileShown, 0, QFileInfo(file.LocalPath).size());
     SetTransferMode(ExtensionOf(file.LocalPath));
     const RemotePresence presence = PresenceOf(file.RemotePath);
     TFileFingerprint arrived;
@@ -475,71 +518,85 @@ void TUploadJob::PrepareCheck()
 
 bool TUploadJob::UploadAll()
 {
-    bool result = false;
     m_lastValue = 0;
     if (OnProgress)
         OnProgress(0, qint64(m_files) * 1000);
     SetStatus(LoadStr(207));
     if (!m_target.FlatDir) {
-        m_ftp.MakeFolder(QStringLiteral("graphics"));
-        m_ftp.MakeFolder(QStringLiteral("backgrnd"));
+        // The picture folders, and any other folder a reference names, in
+        // the letters the page writes them.
+        QStringList folders{QStringLiteral("graphics"), QStringLiteral("backgrnd")};
+        for (const TUploadFile &f : std::as_const(m_plan.Images)) {
+            const QStringList parts = f.RemotePath.split(QLatin1Char('/'));
+            for (qsizetype k = 1; k < parts.size(); ++k) {
+                const QString folder = parts.mid(0, k).join(QLatin1Char('/'));
+                if (!folders.contains(folder))
+                    folders << folder;
+            }
+        }
+        for (const QString &folder : std::as_const(folders))
+            m_ftp.MakeFolder(folder);
         m_ftp.SetErrorCode(0); // they may exist already
     }
-    if (!SendOne(m_plan.Page, 0)) {
-        m_changes->NotSent(m_plan.Page.RemotePath);
-        if (!m_cancelled) {
-            m_outcome.FailedFiles << m_plan.Page.Shown;
-            m_outcome.Message = LoadStr(208) + kCrLf + kCrLf + m_plan.Page.Shown + QStringLiteral(": ") + CauseText();
+    // The pictures first, the page last: the page visitors see only ever
+    // refers to pictures that are there. Every picture is tried; a broken
+    // connection ends the round, and the files not sent are named with the
+    // ones that failed. A picture the server holds as it is here is not sent
+    // again.
+    QStringList failed;
+    bool connectionGone = false;
+    for (int i = 0; i < m_plan.Images.size() && !m_cancelled; ++i) {
+        const TUploadFile &f = m_plan.Images.at(i);
+        if (connectionGone) {
+            failed << f.Shown;
+            continue;
         }
-    } else {
-        bool read = false;
-        m_changes->PageSent(m_plan.Page.RemotePath, ReadWhole(m_plan.Page.LocalPath, &read));
-        // Every picture is tried; a broken connection ends the round, and
-        // the files not sent are named with the ones that failed. A picture
-        // the server holds as it is here is not sent again.
-        QStringList failed;
-        QString lastCause;
-        bool connectionGone = false;
-        for (int i = 0; i < m_plan.Images.size() && !m_cancelled; ++i) {
-            const TUploadFile &f = m_plan.Images.at(i);
-            if (connectionGone) {
-                failed << f.Shown;
-                continue;
-            }
-            const TSendDecision decision = m_changes->PictureBeforeSending(
-                f.LocalPath, f.RemotePath, [this](const QString &remote) { return RemoteSizeOf(remote); },
-                &m_cancelled);
-            if (m_cancelled)
-                break;
-            if (!decision.Send)
-                continue;
-            TFileFingerprint arrived;
-            const bool sent = SendOne(f, i + 1, &arrived);
-            if (sent)
-                m_changes->Sent(f.RemotePath, arrived);
-            else
-                m_changes->NotSent(f.RemotePath);
-            if (!sent && !m_cancelled) {
-                lastCause = CauseText();
-                failed << f.Shown + QStringLiteral(": ") + lastCause;
-                const FtpFailure why = m_ftp.Failure();
-                connectionGone = why == FtpFailure::ConnectionLost || why == FtpFailure::Stalled
-                    || why == FtpFailure::NotConnected || why == FtpFailure::Unreachable || why == FtpFailure::LogOnTimeout;
-            }
+        const TSendDecision decision = m_changes->PictureBeforeSending(
+            f.LocalPath, f.RemotePath, [this](const QString &remote) { return RemoteSizeOf(remote); },
+            &m_cancelled);
+        if (m_cancelled)
+            break;
+        if (!decision.Send)
+            continue;
+        TFileFingerprint arrived;
+        const bool sent = SendOne(f, i, &arrived);
+        if (sent)
+            m_changes->Sent(f.RemotePath, arrived);
+        else
+            m_changes->NotSent(f.RemotePath);
+        if (!sent && !m_cancelled) {
+            failed << f.Shown + QStringLiteral(": ") + CauseText();
+            const FtpFailure why = m_ftp.Failure();
+            connectionGone = why == FtpFailure::ConnectionLost || why == FtpFailure::Stalled
+                || why == FtpFailure::NotConnected || why == FtpFailure::Unreachable || why == FtpFailure::LogOnTimeout;
         }
-        m_outcome.Skipped = m_changes->SkippedNames();
-        if (!m_outcome.Skipped.isEmpty() && !m_cancelled)
-            SetStatus(m_outcome.Skipped.size() == 1 ? LoadStr(323) : LoadStr(322).arg(m_outcome.Skipped.size()));
-        if (!m_cancelled) {
-            if (failed.isEmpty()) {
-                result = true;
-                m_lastValue = qint64(m_files) * 1000;
-                if (OnProgress)
-                    OnProgress(m_lastValue, m_lastValue);
-            } else {
-                for (const QString &f : std::as_const(failed))
-                    m_outcome.FailedFiles << f.section(QStringLiteral(": "), 0, 0);
-                m_outcome.Message = LoadStr(208) + kCrLf + kCrLf + LoadStr(240) + kCrLf + failed.join(kCrLf);
+    }
+    m_outcome.Skipped = m_changes->SkippedNames();
+    if (!m_outcome.Skipped.isEmpty() && !m_cancelled)
+        SetStatus(m_outcome.Skipped.size() == 1 ? LoadStr(323) : LoadStr(322).arg(m_outcome.Skipped.size()));
+
+    bool result = false;
+    if (!m_cancelled && !failed.isEmpty()) {
+        // A picture that did not arrive keeps the page back: the page the
+        // server holds stays as it was.
+        for (const QString &f : std::as_const(failed))
+            m_outcome.FailedFiles << f.section(QStringLiteral(": "), 0, 0);
+        m_outcome.FailedFiles << m_plan.Page.Shown;
+        m_outcome.Message = LoadStr(208) + kCrLf + kCrLf + LoadStr(240) + kCrLf + failed.join(kCrLf) + kCrLf + kCrLf
+            + LoadStr(251);
+    } else if (!m_cancelled) {
+        if (SendOne(m_plan.Page, int(m_plan.Images.size()))) {
+            bool read = false;
+            m_changes->PageSent(m_plan.Page.RemotePath, ReadWhole(m_plan.Page.LocalPath, &read));
+            result = true;
+            m_lastValue = qint64(m_files) * 1000;
+            if (OnProgress)
+                OnProgress(m_lastValue, m_lastValue);
+        } else {
+            m_changes->NotSent(m_plan.Page.RemotePath);
+            if (!m_cancelled) {
+                m_outcome.FailedFiles << m_plan.Page.Shown;
+                m_outcome.Message = LoadStr(208) + kCrLf + kCrLf + m_plan.Page.Shown + QStringLiteral(": ") + CauseText();
             }
         }
     }
@@ -550,7 +607,6 @@ bool TUploadJob::UploadAll()
         return false;
     SetStatus(LoadStr(209));
     m_ftp.Disconnect();
-    SetStatus(LoadStr(211));
     return result;
 }
 

@@ -77,7 +77,10 @@ TVerifyInput PlannedCheck(const TUploadPlan &plan, const TUploadTarget &target,
                           const std::function<TFileFingerprint(const QString &remoteName)> &fingerprint = {});
 
 enum class UploadResult { Succeeded, Failed, Cancelled, NeedsTrust };
-enum class TrustKind { None, Certificate, HostKey };
+// What a NeedsTrust outcome asks about: a certificate or host key met for the
+// first time, or a certificate other than the one accepted before (told like
+// a changed host key: someone may be pretending to be the server).
+enum class TrustKind { None, Certificate, HostKey, ChangedCertificate };
 
 struct TUploadOutcome {
     UploadResult Result = UploadResult::Failed;
@@ -105,6 +108,9 @@ public:
     // running DoUpload). The status texts come without the leading blank.
     std::function<void(const QString &text)> OnStatus;
     std::function<void(qint64 value, qint64 maximum)> OnProgress;
+    // The file being sent (as messages name it) and how much of it went, in
+    // bytes: once as it starts, then as it goes (at most a thousand times).
+    std::function<void(const QString &name, qint64 sent, qint64 size)> OnFile;
 
     void SetTimeLimits(int logOnMs, int stallMs);
     void SetKnownHostsFile(const QString &path);
@@ -150,6 +156,8 @@ private:
     QHash<QString, FolderListing> m_listings; // by remote folder ("" the server's folder)
     int m_files = 0;        // files in this upload (page included)
     qint64 m_lastValue = -1;
+    QString m_fileShown;    // the file being sent, as messages name it
+    qint64 m_filePermille = -1;
 };
 
 } // namespace wobbin

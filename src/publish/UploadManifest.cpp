@@ -150,9 +150,11 @@ bool TUploadManifest::Load(const QString &folder, const TServerIdentity &server,
 
 bool TUploadManifest::Save(const QString &folder, QString *error) const
 {
-    if (!QDir().mkpath(folder))
+    // It names the server, its port, the login and the folder: for the
+    // user's eyes only, like the settings file.
+    if (!MakePrivateFolder(folder))
         return Fail(error, QStringLiteral("%1: the folder cannot be made").arg(folder));
-    return WriteFileSafely(FileFor(folder, m_server), ToBytes(), error);
+    return WritePrivateFileSafely(FileFor(folder, m_server), ToBytes(), error);
 }
 
 QByteArray TUploadManifest::ToBytes() const

@@ -10,6 +10,7 @@ TUploadRunner::TUploadRunner(const TUploadPage &page, const TUploadTarget &targe
     // Called on the worker thread; the signals are queued to this object's thread.
     m_job.OnStatus = [this](const QString &text) { Q_EMIT Status(text); };
     m_job.OnProgress = [this](qint64 value, qint64 maximum) { Q_EMIT Progress(value, maximum); };
+    m_job.OnFile = [this](const QString &name, qint64 sent, qint64 size) { Q_EMIT FileProgress(name, sent, size); };
 }
 
 TUploadRunner::~TUploadRunner()

@@ -32,6 +32,7 @@ public:
 Q_SIGNALS:
     void Status(const QString &text);
     void Progress(qint64 value, qint64 maximum);
+    void FileProgress(const QString &name, qint64 sent, qint64 size);
     void Finished();
 
 private:

@@ -1,9 +1,11 @@
 #include "publish/frmJoy_gui.h"
 
 #include "app/Dialogs_gui.h"
+#include "app/Palette_gui.h"
 #include "app/Settings.h"
 #include "app/Skin_gui.h"
 #include "app/StringTable.h"
+#include "publish/SendWork.h"
 #include "publish/Upload.h"
 
 #include <QApplication>
@@ -27,10 +29,8 @@ TfrmJoy::TfrmJoy(QWidget *parent)
 {
     setObjectName(QStringLiteral("frmJoy"));
     setModal(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
-    setPalette(pal);
-    setAutoFillBackground(true);
+    UseProgramPalette(this);
+    CentreOverParent(this);
     const QString arial = LoadStr(32);
     setFont(QFont(arial.isEmpty() ? QStringLiteral("Arial") : arial, 8));
     setWindowTitle(LoadStr(1000));
@@ -54,7 +54,10 @@ TfrmJoy::TfrmJoy(QWidget *parent)
         top += h + 5;
         *labels[i] = l;
     }
-    lbl1->setStyleSheet(QStringLiteral("font-weight: bold"));
+    // Bold by its font: a style sheet would take the desktop theme's text colour.
+    QFont bold = lbl1->font();
+    bold.setBold(true);
+    lbl1->setFont(bold);
     lbl1->setGeometry(left, 8, width, lbl1->heightForWidth(width));
 
     chkJoy = new QCheckBox(LoadStr(30), this);
@@ -93,7 +96,9 @@ void TfrmJoy::Relayout()
 {
     const int left = 180, width = kWidth - left - 10;
     int top = m_textsBottom;
-    for (QLabel *l : {lblSkipped, lblLive}) {
+    // When the page cannot be seen, what the check found is the main text.
+    const QList<QLabel *> below = m_notVisible ? QList<QLabel *>{lblLive, lblSkipped} : QList<QLabel *>{lblSkipped, lblLive};
+    for (QLabel *l : below) {
         if (l->isHidden())
             continue;
         const int h = l->heightForWidth(width);
@@ -118,6 +123,8 @@ void TfrmJoy::ShowOutcome(const TUploadOutcome &outcome)
     connect(m_runner, &TVerifyRunner::Finished, this, [this] {
         m_result = m_runner->Result();
         lblLive->setText(m_result.Html);
+        if (PageCannotBeSeen(m_result.Verdict))
+            ShowNotVisibleYet();
         Relayout();
         Q_EMIT CheckFinished();
     });
@@ -125,6 +132,23 @@ void TfrmJoy::ShowOutcome(const TUploadOutcome &outcome)
     lblLive->show();
     Relayout();
     m_runner->Start();
+}
+
+// The files arrived, but visitors cannot see the page: no congratulation and
+// no fireworks, and the check's diagnosis right under the headline.
+void TfrmJoy::ShowNotVisibleYet()
+{
+    m_notVisible = true;
+    timAnimation->stop();
+    JoyFrame = 0;
+    ShowBitmap(imgJoy, QStringLiteral("Splash")); // no cheering picture either
+    setWindowTitle(LoadStr(255));
+    lbl1->setText(LoadStr(256));
+    const int width = lbl1->width();
+    lbl1->setGeometry(lbl1->x(), lbl1->y(), width, lbl1->heightForWidth(width));
+    for (QLabel *l : {lbl2, lbl3, lbl4})
+        l->hide();
+    m_textsBottom = lbl1->geometry().bottom() + 6;
 }
 
 bool TfrmJoy::CheckRunning() const
@@ -188,7 +212,9 @@ TVerifyResult ShowUploadSuccess(QWidget *parent, const TUploadOutcome &outcome,
     runner.Start();
     wait.exec();
     const TVerifyResult result = runner.Result();
-    if (!result.IsLive() && result.Verdict != VerifyVerdict::Cancelled)
+    if (PageCannotBeSeen(result.Verdict))
+        MsgBox(parent, LoadStr(256) + QStringLiteral("\n\n") + result.Text, QMessageBox::Warning, QMessageBox::Ok);
+    else if (!result.IsLive() && result.Verdict != VerifyVerdict::Cancelled)
         MsgBox(parent, result.Text, QMessageBox::Warning, QMessageBox::Ok);
     return result;
 }

@@ -4,6 +4,9 @@
 // four texts, OK, and "Don't show this screen again." (General "ShowJoy").
 // Below the texts: how many pictures were not sent again, and whether the page
 // is really live (the check after the upload, running while the dialog is open).
+// When the check finds that visitors cannot see the page, the dialog stops
+// congratulating: it says the files arrived, with the check's diagnosis as its
+// main text.
 
 #include "publish/PageVerify.h"
 
@@ -54,11 +57,13 @@ Q_SIGNALS:
 
 private:
     void Relayout();
+    void ShowNotVisibleYet();
     void lblLiveLinkActivated(const QString &link);
 
     TVerifyRunner *m_runner = nullptr;
     TVerifyResult m_result;
     int m_textsBottom = 0;
+    bool m_notVisible = false; // the check found that visitors cannot see the page
 };
 
 // Shows TfrmJoy modally unless General "ShowJoy" is "No"; true when shown.

@@ -1,9 +1,11 @@
 #include "publish/frmServerWizard_gui.h"
 
 #include "app/Dialogs_gui.h"
+#include "app/Palette_gui.h"
 #include "app/Skin_gui.h"
 #include "app/StringTable.h"
 #include "publish/Keyring_bus.h"
+#include "workspace/FocusFrame.h"
 #include "workspace/Help.h"
 
 #include <QApplication>
@@ -27,9 +29,6 @@ namespace wobbin {
 
 namespace {
 
-constexpr int kHelpTopic = 79;
-constexpr int kProviderHelp = 105;
-
 template <class W>
 W *Named(W *w, const char *name)
 {
@@ -51,6 +50,8 @@ TfrmServerWizard::TfrmServerWizard(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmServerWizard"));
     setModal(true);
+    UseProgramPalette(this);
+    CentreOverParent(this);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
     imgWizard = Named(new QLabel(this), "imgWizard");
@@ -102,6 +103,9 @@ TfrmServerWizard::TfrmServerWizard(QWidget *parent) : QDialog(parent)
         v->addWidget(lblPassword = TextLabel(tab2, "lblPassword"));
         v->addWidget(txtPassword = Named(new QLineEdit(tab2), "txtPassword"));
         txtPassword->setEchoMode(QLineEdit::Password);
+        v->addWidget(lblLogOnProblem = TextLabel(tab2, "lblLogOnProblem"));
+        lblLogOnProblem->setStyleSheet(QStringLiteral("color: #b00000"));
+        lblLogOnProblem->hide();
         v->addStretch();
         auto *h = new QHBoxLayout;
         h->addStretch();
@@ -155,8 +159,12 @@ TfrmServerWizard::TfrmServerWizard(QWidget *parent) : QDialog(parent)
     NextButt = Named(new QPushButton(this), "NextButt");
     FinishButt = Named(new QPushButton(this), "FinishButt");
     CancelButt = Named(new QPushButton(this), "CancelButt");
+    // Enter presses the button that has the focus, else the one that goes on:
+    // Next, or Finish where Finish shows instead (see eventFilter).
     for (QPushButton *b : {butHelp, BackButt, NextButt, FinishButt, CancelButt, butAdvanced, butDelete})
-        b->setAutoDefault(false);
+        b->setAutoDefault(true);
+    for (QPushButton *b : {NextButt, FinishButt})
+        b->installEventFilter(this);
 
     auto *top = new QHBoxLayout;
     top->addWidget(imgWizard);
@@ -206,6 +214,10 @@ TfrmServerWizard::TfrmServerWizard(QWidget *parent) : QDialog(parent)
 
     FormCreate();
     resize(560, 360);
+    // The wizard opens with the focus, shown, on its first choice.
+    new TFocusFrame(this);
+    setAttribute(Qt::WA_KeyboardFocusChange);
+    RadioButton1->setFocus(Qt::TabFocusReason);
 }
 
 TfrmServerWizard::~TfrmServerWizard() = default;
@@ -266,6 +278,7 @@ void TfrmServerWizard::FormCreate()
     cmbServerType->setCurrentIndex(0);
     ShowProtocol();
     FieldsLoading = false;
+    NameFields();
 }
 
 // ---- pages and buttons -------------------------------------------------------
@@ -319,9 +332,14 @@ void TfrmServerWizard::RadioButton3Click()
 void TfrmServerWizard::NextButtClick()
 {
     QWidget *page = CurrentPage();
-    // Modify needs a server chosen before it can go on.
-    if (page == tab4 && (m_state.WizardMode != TServerWizardState::Modify || m_state.CurrentIndex() < 0))
+    // Modify needs a server chosen before it can go on, and says so.
+    if (page == tab4 && m_state.WizardMode != TServerWizardState::Modify)
         return;
+    if (page == tab4 && m_state.CurrentIndex() < 0) {
+        MsgBox(this, LoadStr(874), QMessageBox::NoIcon, QMessageBox::Ok);
+        lstServers->setFocus(Qt::OtherFocusReason);
+        return;
+    }
     BackButt->setEnabled(true);
     NextButt->show();
     FinishButt->hide();
@@ -399,6 +417,7 @@ void TfrmServerWizard::NextButtClick()
             txtDirectory->setText(copy.Directory);
             txtURL->setText(copy.URL);
         }
+        NameFields();
         ShowPage(tab2);
         txtName->setFocus();
         ShowFinish();
@@ -444,17 +463,22 @@ void TfrmServerWizard::FinishButtClick()
 {
     if (m_finishing)
         return;
-    // No record may be hidden from the lists, and no two may share a key.
+    // No record may be hidden from the lists, no two may share a key, and no
+    // login may carry a control character to a server.
     if (m_state.WizardMode != TServerWizardState::Delete) {
-        const int problem = m_state.CheckDescription(txtName->text());
-        if (problem) {
+        const int problem = LogOnProblem() ? -1 : m_state.CheckDescription(txtName->text());
+        if (problem > 0)
             MsgBox(this, LoadStr(problem), QMessageBox::Warning);
+        if (problem) {
             ShowPage(tab2);
             if (CurrentPage() == tab2) {
                 NextButt->hide();
                 FinishButt->show();
             }
-            txtName->setFocus();
+            if (problem > 0)
+                txtName->setFocus();
+            else
+                LogOnProblem(); // on its page now: the field takes the focus
             return;
         }
     }
@@ -485,8 +509,8 @@ int TfrmServerWizard::AskForSave()
     if (!m_state.ListChanged)
         return QMessageBox::No;
     QMessageBox::StandardButton b =
-        MsgBox(this, LoadStr(618), QMessageBox::Question, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-               QMessageBox::Yes);
+        MsgBoxCaption(this, LoadStr(619), LoadStr(618), QMessageBox::Question,
+                      QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
     return b;
 }
 
@@ -512,93 +536,6 @@ bool TfrmServerWizard::WriteServerInfo()
     return true;
 }
 
-// ---- the list page -------------------------------------------------------------
-
-void TfrmServerWizard::LoadWWWList()
-{
-    const bool loading = FieldsLoading;
-    FieldsLoading = true;
-    lstServers->clear();
-    lstServers->addItems(m_state.ListNames());
-    FieldsLoading = loading;
-}
-
-void TfrmServerWizard::lstServersClick()
-{
-    if (FieldsLoading)
-        return;
-    if (!m_state.SelectRow(lstServers->currentRow()))
-        return;
-    ShowMyDetails();
-}
-
-void TfrmServerWizard::ShowMyDetails()
-{
-    FieldsLoading = true;
-    const tWWWServerType &r = m_state.Current();
-    txtName->setText(r.Name);
-    txtAddress->setText(r.Address);
-    txtDirectory->setText(r.Directory);
-    txtLogin->setText(r.UserName);
-    txtPassword->setText(r.Password);
-    SelectProvider(FindISP(r.ISP) + 1);
-    m_state.SelectedISP = cmbServerType->currentIndex() - 1;
-    if (txtURL->text().isEmpty())
-        txtURL->setText(r.URL);
-    else
-        txtURL->setText(BuildURL());
-    chkDir->setChecked(r.FlatDir);
-    ShowProtocol();
-    FieldsLoading = false;
-}
-
-void TfrmServerWizard::lstServersDblClick()
-{
-    if (m_state.WizardMode == TServerWizardState::Modify)
-        NextButtClick();
-}
-
-void TfrmServerWizard::spbUpClick()
-{
-    const int row = m_state.MoveUp(lstServers->currentRow());
-    if (row < 0)
-        return;
-    LoadWWWList();
-    FieldsLoading = true;
-    lstServers->setCurrentRow(row);
-    FieldsLoading = false;
-}
-
-void TfrmServerWizard::spbDownClick()
-{
-    const int row = m_state.MoveDown(lstServers->currentRow());
-    if (row < 0)
-        return;
-    LoadWWWList();
-    FieldsLoading = true;
-    lstServers->setCurrentRow(row);
-    FieldsLoading = false;
-}
-
-void TfrmServerWizard::butDeleteClick()
-{
-    const int row = lstServers->currentRow();
-    if (row < 0 || !lstServers->item(row) || !lstServers->item(row)->isSelected())
-        return;
-    RemoveWWWServer(row);
-    ClearFields();
-}
-
-void TfrmServerWizard::RemoveWWWServer(int row)
-{
-    if (!m_state.DeleteRow(row))
-        return;
-    FieldsLoading = true;
-    delete lstServers->takeItem(row);
-    lstServers->setCurrentRow(-1);
-    FieldsLoading = false;
-}
-
 void TfrmServerWizard::ClearFields()
 {
     FieldsLoading = true;
@@ -613,9 +550,12 @@ void TfrmServerWizard::ClearFields()
 
 void TfrmServerWizard::ClearServer()
 {
-    // Add always starts from a fresh record, also after Modify was tried.
+    // Add always starts from a fresh record, also after Modify was tried, as
+    // a Common server with the usual upload folder (also when the fields
+    // show these values already and change nothing).
     m_state.NewServer();
     const bool changed = m_state.ListChanged;
+    FieldsLoading = true;
     txtName->clear();
     txtAddress->clear();
     txtLogin->clear();
@@ -623,6 +563,8 @@ void TfrmServerWizard::ClearServer()
     txtURL->clear();
     txtDirectory->setText(QStringLiteral("public_html"));
     chkDir->setChecked(false);
+    FieldsLoading = false;
+    m_state.Current().Directory = txtDirectory->text();
     m_state.ListChanged = changed;
     m_state.AdvancedVisited = false;
     SelectProvider(0);
@@ -632,6 +574,18 @@ void TfrmServerWizard::ClearServer()
 }
 
 // ---- server details --------------------------------------------------------------
+
+// A login name or password holding a control character is told on the
+// details page itself, and keeps the wizard there until it is typed again.
+bool TfrmServerWizard::LogOnProblem()
+{
+    const int problem = TServerWizardState::CheckLogOn(txtLogin->text(), txtPassword->text());
+    lblLogOnProblem->setText(problem ? LoadStr(problem) : QString());
+    lblLogOnProblem->setVisible(problem != 0);
+    if (problem && CurrentPage() == tab2)
+        (problem == 640 ? txtLogin : txtPassword)->setFocus();
+    return problem != 0;
+}
 
 bool TfrmServerWizard::CheckFields()
 {
@@ -652,7 +606,7 @@ QString TfrmServerWizard::BuildURL() const
 
 void TfrmServerWizard::butAdvancedClick()
 {
-    if (!CheckFields())
+    if (LogOnProblem() || !CheckFields())
         return;
     grpAdvanced->setEnabled(true);
     tWWWServerType &cur = m_state.Current();
@@ -709,6 +663,7 @@ void TfrmServerWizard::txtAddressChange()
 
 void TfrmServerWizard::txtLoginChange()
 {
+    LogOnProblem();
     if (FieldsLoading)
         return;
     m_state.Current().UserName = txtLogin->text();
@@ -717,6 +672,7 @@ void TfrmServerWizard::txtLoginChange()
 
 void TfrmServerWizard::txtPasswordChange()
 {
+    LogOnProblem();
     if (FieldsLoading)
         return;
     m_state.Current().Password = txtPassword->text();
@@ -773,48 +729,6 @@ void TfrmServerWizard::cmbProtocolChange()
         return;
     m_state.Current().SetTransferProtocol(protocol);
     m_state.ListChanged = true;
-}
-
-// ---- help ------------------------------------------------------------------------
-
-void TfrmServerWizard::butHelpClick()
-{
-    THelp::ShowTopic(kHelpTopic, this);
-}
-
-void TfrmServerWizard::ShowWhatsThisMenu(QPoint globalPos)
-{
-    popWhatsThis->popup(globalPos);
-}
-
-bool TfrmServerWizard::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::MouseButtonRelease) {
-        auto *me = static_cast<QMouseEvent *>(event);
-        if (me->button() == Qt::RightButton && watched->property("Tag").toInt() == kProviderHelp) {
-            ShowWhatsThisMenu(me->globalPosition().toPoint());
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
-// ---- for the main window -----------------------------------------------------------
-
-void ShowServerListNotices(QWidget *parent)
-{
-    for (const QString &text : TakeServerListNotices())
-        MsgBox(parent, text, QMessageBox::Information);
-}
-
-bool EditServerList(QWidget *parent)
-{
-    UseDesktopKeyring();
-    ShowServerListNotices(parent);
-    TfrmServerWizard wizard(parent);
-    wizard.exec();
-    ShowServerListNotices(parent);
-    return wizard.Saved();
 }
 
 } // namespace wobbin

@@ -23,6 +23,10 @@ class QToolButton;
 
 namespace wobbin {
 
+// Help topics of the wizard and of its provider page.
+constexpr int kServerWizardHelp = 79;
+constexpr int kProviderHelp = 105;
+
 class TfrmServerWizard : public QDialog
 {
     Q_OBJECT
@@ -62,6 +66,7 @@ private:
     bool WriteServerInfo();
     int AskForSave();  // a QMessageBox::StandardButton
     bool CheckFields();
+    bool LogOnProblem();
     QString BuildURL() const;
     void butAdvancedClick();
     void cmbServerTypeChange();
@@ -82,6 +87,7 @@ private:
     bool ProviderTextIsGeoCities() const;
     void SelectProvider(int position);
     void ShowProtocol();
+    void NameFields();
 
     TServerWizardState m_state;
     bool FieldsLoading = false;
@@ -97,6 +103,7 @@ private:
     QComboBox *cmbServerType = nullptr;
     QLabel *lblName = nullptr, *lblServer = nullptr, *lblLogin = nullptr, *lblPassword = nullptr;
     QLineEdit *txtName = nullptr, *txtAddress = nullptr, *txtLogin = nullptr, *txtPassword = nullptr;
+    QLabel *lblLogOnProblem = nullptr;
     QPushButton *butAdvanced = nullptr;
     QGroupBox *grpAdvanced = nullptr;
     QLabel *lblDir = nullptr, *lblURL = nullptr, *lblProtocol = nullptr;

@@ -1,6 +1,7 @@
 #include "publish/frmUpload_gui.h"
 
 #include "app/Dialogs_gui.h"
+#include "app/Palette_gui.h"
 #include "app/Skin_gui.h"
 #include "app/StringTable.h"
 #include "publish/UploadRunner.h"
@@ -9,6 +10,7 @@
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
@@ -17,7 +19,13 @@ namespace wobbin {
 
 namespace {
 constexpr int kWidth = 400;
-constexpr int kHeight = 176;
+constexpr int kHeight = 212;
+constexpr int kFileSteps = 1000;
+
+QString SizeText(qint64 bytes)
+{
+    return QLocale::c().formattedDataSize(bytes, bytes < 1024 * 1024 ? 0 : 1, QLocale::DataSizeTraditionalFormat);
+}
 
 QLabel *MakeLabel(QWidget *parent, const char *name, QRect geometry)
 {
@@ -34,28 +42,36 @@ TfrmUpload::TfrmUpload(const TUploadPage &page, const TUploadTarget &target, QWi
     setObjectName(QStringLiteral("frmUpload"));
     setFixedSize(kWidth, kHeight);
     setModal(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
-    setPalette(pal);
-    setAutoFillBackground(true);
+    UseProgramPalette(this);
+    CentreOverParent(this);
 
     imgLogo = MakeLabel(this, "imgLogo", QRect(12, 12, 120, 120));
     imgLogo->setScaledContents(true);
     imgLogo->setFrameShape(QFrame::Panel);
     imgLogo->setFrameShadow(QFrame::Sunken);
 
-    lblUpProgress = MakeLabel(this, "lblUpProgress", QRect(146, 14, 242, 18));
+    lblUpProgress = MakeLabel(this, "lblUpProgress", QRect(146, 10, 242, 18));
     pbProgress = new QProgressBar(this);
     pbProgress->setObjectName(QStringLiteral("pbProgress"));
-    pbProgress->setGeometry(146, 34, 242, 20);
+    pbProgress->setGeometry(146, 28, 242, 18);
     pbProgress->setTextVisible(false);
     pbProgress->setRange(0, 1);
     pbProgress->setValue(0);
 
-    lblUpFTPStat = MakeLabel(this, "lblUpFTPStat", QRect(146, 70, 242, 18));
+    // The file being sent, with its own bar: a large picture shows it is moving.
+    lblUpFile = MakeLabel(this, "lblUpFile", QRect(146, 52, 242, 18));
+    pbFile = new QProgressBar(this);
+    pbFile->setObjectName(QStringLiteral("pbFile"));
+    pbFile->setGeometry(146, 70, 242, 12);
+    pbFile->setTextVisible(false);
+    pbFile->setRange(0, kFileSteps);
+    pbFile->setValue(0);
+    lblFile = MakeLabel(this, "lblFile", QRect(146, 84, 242, 18));
+
+    lblUpFTPStat = MakeLabel(this, "lblUpFTPStat", QRect(146, 106, 242, 18));
     bvlFTP = new QFrame(this);
     bvlFTP->setObjectName(QStringLiteral("bvlFTP"));
-    bvlFTP->setGeometry(146, 90, 242, 42);
+    bvlFTP->setGeometry(146, 126, 242, 42);
     bvlFTP->setFrameShape(QFrame::Panel);
     bvlFTP->setFrameShadow(QFrame::Sunken);
     lblFTPStatus = MakeLabel(bvlFTP, "lblFTPStatus", QRect(3, 2, 236, 38));
@@ -64,7 +80,7 @@ TfrmUpload::TfrmUpload(const TUploadPage &page, const TUploadTarget &target, QWi
 
     butCancel = new QPushButton(this);
     butCancel->setObjectName(QStringLiteral("butCancel"));
-    butCancel->setGeometry(313, 142, 75, 25);
+    butCancel->setGeometry(313, 178, 75, 25);
     connect(butCancel, &QPushButton::clicked, this, &TfrmUpload::butCancelClick);
 
     timInit = new QTimer(this);
@@ -75,6 +91,7 @@ TfrmUpload::TfrmUpload(const TUploadPage &page, const TUploadTarget &target, QWi
     m_runner = new TUploadRunner(page, target, this);
     connect(m_runner, &TUploadRunner::Status, this, &TfrmUpload::SetStatus);
     connect(m_runner, &TUploadRunner::Progress, this, &TfrmUpload::SetProgress);
+    connect(m_runner, &TUploadRunner::FileProgress, this, &TfrmUpload::SetFileProgress);
     connect(m_runner, &TUploadRunner::Finished, this, &TfrmUpload::UploadFinished);
 
     FormCreate();
@@ -96,6 +113,10 @@ void TfrmUpload::FormCreate()
     setWindowTitle(LoadStr(200));
     lblUpProgress->setText(LoadStr(201));
     lblUpFTPStat->setText(LoadStr(202));
+    lblUpFile->setText(LoadStr(876));
+    // A screen reader names the bars after their labels.
+    pbProgress->setAccessibleName(lblUpProgress->text().remove(QLatin1Char(':')));
+    pbFile->setAccessibleName(lblUpFile->text().remove(QLatin1Char(':')));
     butCancel->setText(LoadStr(7));
     m_succeeded = false;
     m_cancelled = false;
@@ -120,6 +141,14 @@ void TfrmUpload::SetProgress(qint64 value, qint64 maximum)
     pbProgress->setValue(int(qBound<qint64>(0, value, maximum)));
 }
 
+void TfrmUpload::SetFileProgress(const QString &name, qint64 sent, qint64 size)
+{
+    pbFile->setValue(size > 0 ? int(qBound<qint64>(0, sent * kFileSteps / size, qint64(kFileSteps))) : 0);
+    const QString text = LoadStr(877).arg(name, SizeText(sent), SizeText(size));
+    lblFile->setToolTip(text);
+    lblFile->setText(lblFile->fontMetrics().elidedText(text, Qt::ElideMiddle, lblFile->width()));
+}
+
 void TfrmUpload::butCancelClick()
 {
     if (m_done)
@@ -141,7 +170,9 @@ void TfrmUpload::UploadFinished()
 {
     m_outcome = m_runner->Outcome();
     if (!m_cancelled && m_outcome.Result == UploadResult::NeedsTrust) {
-        const auto answer = MsgBox(this, TrustQuestion(m_outcome), QMessageBox::Warning,
+        // No is the default: Enter never trusts a server.
+        const bool changed = m_outcome.Trust == TrustKind::ChangedCertificate;
+        const auto answer = MsgBox(this, TrustQuestion(m_outcome), changed ? QMessageBox::Critical : QMessageBox::Warning,
                                    QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
         if (answer == QMessageBox::Yes && !m_cancelled) {
             m_runner->Job().AcceptFingerprint(m_outcome.Fingerprint);
@@ -149,6 +180,8 @@ void TfrmUpload::UploadFinished()
             return;
         }
         m_outcome.Result = UploadResult::Failed; // not trusted: nothing was sent
+        if (!m_cancelled)
+            SetStatus(LoadStr(250));
     } else if (!m_cancelled && !m_outcome.Message.isEmpty()) {
         MsgBox(this, m_outcome.Message, QMessageBox::Warning, QMessageBox::Ok);
     }

@@ -35,6 +35,9 @@ public:
     QLabel *imgLogo = nullptr;
     QLabel *lblUpProgress = nullptr;
     QProgressBar *pbProgress = nullptr;
+    QLabel *lblUpFile = nullptr;
+    QProgressBar *pbFile = nullptr; // the file being sent
+    QLabel *lblFile = nullptr;      // its name, and how much of it went
     QLabel *lblUpFTPStat = nullptr;
     QFrame *bvlFTP = nullptr;
     QLabel *lblFTPStatus = nullptr;
@@ -51,6 +54,7 @@ private:
     void butCancelClick();
     void SetStatus(const QString &text);
     void SetProgress(qint64 value, qint64 maximum);
+    void SetFileProgress(const QString &name, qint64 sent, qint64 size);
     void UploadFinished();
 
     TUploadRunner *m_runner = nullptr;

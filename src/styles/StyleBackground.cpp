@@ -91,7 +91,9 @@ TBackgroundCopy CopyBackgroundPicture(const QString &htmlFolder, const QString &
     const QString html = FindPathNoCase(ToNativePath(htmlFolder));
     const QString chosen = ToNativePath(chosenPath);
     const QFileInfo source(chosen);
-    const QString name = source.fileName();
+    // The copy's name is the one the page refers to, letter for letter: on a
+    // web server that tells "Sky.JPG" from "sky.jpg" the picture is found.
+    const QString name = WebFileName(source.fileName());
     if (name.isEmpty() || !source.isFile()) {
         result.Error = QStringLiteral("The picture \"%1\" does not exist.").arg(chosen);
         return result;
@@ -102,9 +104,7 @@ TBackgroundCopy CopyBackgroundPicture(const QString &htmlFolder, const QString &
         result.Error = QStringLiteral("The folder \"%1\" cannot be made.").arg(folder);
         return result;
     }
-    // A picture of that name already there (whatever its letter case) is the
-    // one replaced.
-    const QString destination = FindPathNoCase(QDir(folder).filePath(name));
+    const QString destination = QDir(folder).filePath(name);
     result.Destination = destination;
 
     const QFileInfo target(destination);

@@ -31,9 +31,9 @@ struct TBackgroundCopy
 };
 
 // Puts the chosen picture into the backgrnd folder of the HTML folder (made
-// when missing) under its own file name, replacing a file of that name
-// (found without regard to letter case); a picture that already is that
-// file is not copied onto itself. The copy goes through the checked writer,
+// when missing) under the name WebFileName gives it ("Sky Blue.JPG" becomes
+// "skyblue.jpg"), replacing a file of that name; a picture that already is
+// that file is not copied onto itself. The copy goes through the checked writer,
 // so a failure leaves an older picture of that name whole.
 TBackgroundCopy CopyBackgroundPicture(const QString &htmlFolder, const QString &chosenPath);
 

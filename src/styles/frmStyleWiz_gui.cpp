@@ -1,11 +1,14 @@
 #include "styles/frmStyleWiz_gui.h"
 
 #include "app/Dialogs_gui.h"
+#include "app/Palette_gui.h"
 #include "app/Skin_gui.h"
 #include "app/StringTable.h"
 #include "base/Paths.h"
 #include "styles/StyleBackground.h"
 #include "viewer/HtmlViewer.h"
+#include "workspace/Accessible.h"
+#include "workspace/FocusFrame.h"
 #include "workspace/Help.h"
 
 #include <QFrame>
@@ -26,8 +29,9 @@ namespace wobbin {
 namespace {
 
 constexpr int kWidth = 500;
+// The help topic of the wizard: its pages, the colour swatches, the background picture.
+constexpr int kStyleWizardHelp = 36;
 constexpr int kHeight = 352;
-const QColor kSilver(0xC0, 0xC0, 0xC0);
 
 QColor ToQColor(TColor c)
 {
@@ -90,6 +94,7 @@ public:
     void SetColour(const QColor &colour)
     {
         m_colour = colour;
+        setAccessibleDescription(LoadStr(883).arg(colour.name(QColor::HexRgb).toUpper()));
         update();
     }
     QColor Colour() const { return m_colour; }
@@ -151,11 +156,8 @@ void TfrmStyleWiz::FormCreate()
     setWindowTitle(LoadStr(500));
     setFixedSize(kWidth, kHeight);
     setFont(QFont(LoadStr(32), 8));
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, kSilver);
-    pal.setColor(QPalette::Button, kSilver);
-    setPalette(pal);
-    setAutoFillBackground(true);
+    UseProgramPalette(this);
+    CentreOverParent(this);
 
     m_htmlFolder = FindPathNoCase(ToNativePath(JoinPath(m_appDir, QStringLiteral("HTMLFiles"))));
     m_words.DocumentText = LoadStr(513);
@@ -204,7 +206,30 @@ void TfrmStyleWiz::FormCreate()
     FillingFields = false;
     ShowStyles();
     ShowState();
-    radAdd->setFocus();
+    NameControls();
+    // The wizard opens with the focus, shown, on its first choice.
+    new TFocusFrame(this);
+    setAttribute(Qt::WA_KeyboardFocusChange);
+    radAdd->setFocus(Qt::TabFocusReason);
+}
+
+void TfrmStyleWiz::NameControls()
+{
+    // What a screen reader says of the controls that show no text of their own.
+    NameFromLabel(txtImgFilename, lblImg);
+    NameFromLabel(lstStyles, lblMsg1);
+    spdImgFile->setAccessibleName(Plain(511));
+    const std::pair<TColourSwatch *, QLabel *> swatches[] = {
+        {pnlBack, lblColour}, {pnlDoc, lblDocText}, {pnlStandard, lblStandard},
+        {pnlActive, lblActive}, {pnlVisited, lblVisited}};
+    for (const auto &[swatch, label] : swatches) {
+        SetAccessibleRole(swatch, QAccessible::Button);
+        NameFromLabel(swatch, label);
+    }
+    spbUp->setAccessibleName(LoadStr(881));
+    spbUp->setToolTip(LoadStr(881));
+    spbDown->setAccessibleName(LoadStr(882));
+    spbDown->setToolTip(LoadStr(882));
 }
 
 void TfrmStyleWiz::BuildStartPage()
@@ -707,7 +732,7 @@ void TfrmStyleWiz::reject()
 
 void TfrmStyleWiz::butHelpClick()
 {
-    THelp::ShowTopic(31, this);
+    THelp::ShowTopic(kStyleWizardHelp, this);
 }
 
 bool RunStyleWizard(QWidget *parent, const QString &appDir, const StyleList &styles)

@@ -138,6 +138,7 @@ private:
     void BuildEditorPage();
     void BuildListPage();
     void ShowState();
+    void NameControls();
     void SwatchClick(TColourSwatch *swatch, TStyleSwatch which);
     // Asks whether a name used twice may stay; false sends the user back.
     bool KeepDuplicateNames(const StyleList &styles);

@@ -361,8 +361,11 @@ TImagePickOutcome TBuildWorkspace::PickImage(const QString &chosenPath)
         m_pictureLoader = new TPictureLoader(this);
         connect(m_pictureLoader, &TPictureLoader::picked, this, &TBuildWorkspace::imageRead);
     }
-    // The window stays usable meanwhile; only a second pick waits.
+    // The window stays usable meanwhile; only a second pick waits. The
+    // button's focus, which Qt moves on while it is off, comes back after.
+    const bool hadFocus = m_spdImgFile->window()->focusWidget() == m_spdImgFile;
     m_spdImgFile->setEnabled(false);
+    m_pickFocusMovedTo = hadFocus ? m_spdImgFile->window()->focusWidget() : nullptr;
     QApplication::setOverrideCursor(Qt::BusyCursor);
     m_pictureLoader->StartPick(path, m_htmlFolder);
     return out;
@@ -374,6 +377,9 @@ void TBuildWorkspace::imageRead(const ImagePickResult &r)
 {
     QApplication::restoreOverrideCursor();
     m_spdImgFile->setEnabled(true);
+    if (m_pickFocusMovedTo && m_spdImgFile->window()->focusWidget() == m_pickFocusMovedTo && m_spdImgFile->isVisible())
+        m_spdImgFile->setFocus(Qt::OtherFocusReason);
+    m_pickFocusMovedTo = nullptr;
     TImagePickOutcome out;
     out.chosen = true;
     TWebChunk *target = m_pickTarget;

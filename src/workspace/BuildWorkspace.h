@@ -117,6 +117,9 @@ public:
     QWidget *FirstField() const;
     // Sends the current block to the shredder, with its animation and sound.
     void ShredCurrentBlock();
+    // Makes the block current, its tile highlighted and in view, and fills its
+    // panel, without changing the page or moving the keyboard focus.
+    void JumpToBlock(int index);
 
     // ---- the screen reader (BuildWorkspace_access.cpp)
     // "Block 3 of 12, Heading: Biscuit's Page"; empty for no block.
@@ -167,7 +170,8 @@ private:
     bool keyEvent(QObject *watched, QEvent *event);
     bool tileKey(QKeyEvent *e);
     void selectByKey(int index);
-    void moveByKey(int delta);
+    void moveByKey(int delta, bool stayInField = false);
+    bool buttonRowKey(QWidget *button, QKeyEvent *e);
     void buildPanels();
     void buildParaPanel();
     void buildLinkPanel();
@@ -180,8 +184,8 @@ private:
     QLabel *makeLabel(QWidget *parent, const QString &name, int textId, int x, int y,
                       int w = 0, int h = 0);
     QLineEdit *makeEdit(QWidget *parent, const QString &name, int x, int y, int w);
-    QToolButton *makeSpeed(QWidget *parent, const QString &name, const QString &glyph,
-                           int hintId, int tag, int x, int y);
+    QToolButton *makeSpeed(QWidget *parent, const QString &name, int glyph, int textId, int hintId, int tag,
+                           int x, int y);
     void makeAlignRow(QWidget *panel, const QString &prefix, int kind, int y);
 
     TWebBlock *makeTileWidget();
@@ -265,6 +269,7 @@ private:
     QToolButton *m_spdImgFile = nullptr;
     TPictureLoader *m_pictureLoader = nullptr;
     TWebChunk *m_pickTarget = nullptr; // the block shown when the picture was chosen
+    QPointer<QWidget> m_pickFocusMovedTo; // where the focus went from the picker button meanwhile
     QLineEdit *m_txtHeading = nullptr;
     QComboBox *m_cmbHeadSize = nullptr;
     QLineEdit *m_txtEmail = nullptr, *m_txtEmailPre = nullptr, *m_txtEmailLink = nullptr,

@@ -1,9 +1,12 @@
 // The Build workspace by keyboard: the palette images and the tiles take the
 // focus; Enter or Space on a palette image adds its kind after the current
 // block; on a tile the arrows move the current block, Alt+Up and Alt+Down
-// move the block itself, Delete shreds it, Enter or F2 goes to the first
-// field of its panel, Page Up, Page Down, Home and End scroll the column;
-// Escape in a panel returns to the tile. The mouse gestures stay as they are.
+// move the block itself (also from the fields of its panel), Delete shreds
+// it, Enter or F2 goes to the first field of its panel, Page Up, Page Down,
+// Home and End scroll the column; in a panel Tab goes on from the fields to
+// the alignment and new-line buttons, Left and Right go along them and Space
+// presses one; Escape in a panel returns to the tile. The mouse gestures
+// stay as they are.
 
 #include "workspace/BuildWorkspace.h"
 #include "workspace/BuildWorkspace_p.h"
@@ -72,6 +75,20 @@ void TBuildWorkspace::PaletteKeyAdd(int kind)
     emit pageEdited(EditStep::Add, kind, QString());
 }
 
+void TBuildWorkspace::JumpToBlock(int index)
+{
+    if (!m_doc.Blocks.IsValidIndex(index) || m_paletteDragging || m_tileDragging)
+        return;
+    // Showing a block is no change of the page; the focus stays where it is.
+    const bool wasSuppressed = SuppressFieldEvents();
+    const bool wasLoading = LoadingDocument();
+    SetSuppressFieldEvents(true);
+    SetLoadingDocument(true);
+    applyOutcome(runDocumentOp([&] { return m_doc.SelectBlock(index); }));
+    SetLoadingDocument(wasLoading);
+    SetSuppressFieldEvents(wasSuppressed);
+}
+
 void TBuildWorkspace::selectByKey(int index)
 {
     const int n = m_doc.Blocks.Count();
@@ -88,7 +105,7 @@ void TBuildWorkspace::selectByKey(int index)
     FocusCurrentTile();
 }
 
-void TBuildWorkspace::moveByKey(int delta)
+void TBuildWorkspace::moveByKey(int delta, bool stayInField)
 {
     const int block = m_doc.CurrentBlockIndex;
     if (!m_doc.Blocks.IsValidIndex(block) || !m_doc.Blocks.IsValidIndex(block + delta))
@@ -99,7 +116,26 @@ void TBuildWorkspace::moveByKey(int delta)
     applyOutcome(runDocumentOp([&] { return m_doc.MoveBlockBy(block, delta); }));
     SetLoadingDocument(wasLoading);
     emit pageEdited(EditStep::Move, kind, QString());
-    FocusCurrentTile();
+    if (!stayInField)
+        FocusCurrentTile();
+}
+
+bool TBuildWorkspace::buttonRowKey(QWidget *button, QKeyEvent *e)
+{
+    if (e->modifiers() != Qt::NoModifier || (e->key() != Qt::Key_Left && e->key() != Qt::Key_Right))
+        return false;
+    for (std::size_t kind = 0; kind < m_returnButtons.size(); ++kind) {
+        const std::array<QToolButton *, 4> row = {m_alignButtons[kind][0], m_alignButtons[kind][1],
+                                                  m_alignButtons[kind][2], m_returnButtons[kind]};
+        const auto at = std::find(row.begin(), row.end(), button);
+        if (at == row.end())
+            continue;
+        const int i = int(at - row.begin());
+        const int next = (i + (e->key() == Qt::Key_Left ? 3 : 1)) % 4;
+        row[std::size_t(next)]->setFocus(Qt::TabFocusReason);
+        return true;
+    }
+    return false;
 }
 
 void TBuildWorkspace::ShredCurrentBlock()
@@ -176,6 +212,15 @@ bool TBuildWorkspace::keyEvent(QObject *watched, QEvent *event)
         if (tile->BlockIndex != m_doc.CurrentBlockIndex)
             selectByKey(tile->BlockIndex);
         return tileKey(e);
+    }
+    if (auto *button = qobject_cast<QToolButton *>(watched); button && buttonRowKey(button, e))
+        return true;
+    // Alt+Up and Alt+Down move the block from the fields too; the caret stays.
+    if ((qobject_cast<QLineEdit *>(watched) || qobject_cast<QPlainTextEdit *>(watched))
+        && e->modifiers() == Qt::AltModifier && (e->key() == Qt::Key_Up || e->key() == Qt::Key_Down)
+        && m_shownChunk) {
+        moveByKey(e->key() == Qt::Key_Up ? -1 : +1, true);
+        return true;
     }
     if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
         auto *w = qobject_cast<QWidget *>(watched);

@@ -118,28 +118,34 @@ QLineEdit *TBuildWorkspace::makeEdit(QWidget *parent, const QString &name, int x
     return edit;
 }
 
-QToolButton *TBuildWorkspace::makeSpeed(QWidget *parent, const QString &name, const QString &glyph,
+QToolButton *TBuildWorkspace::makeSpeed(QWidget *parent, const QString &name, int glyph, int textId,
                                         int hintId, int tag, int x, int y)
 {
     auto *b = new QToolButton(parent);
     b->setObjectName(name);
     b->setCheckable(true);
     b->setAutoRaise(false);
-    b->setText(glyph);
-    b->setIcon(buttonGlyph(glyph == QLatin1String("L") ? 0 : glyph == QLatin1String("C") ? 1
-                           : glyph == QLatin1String("R") ? 2 : 3));
+    // The text is what a screen reader says; the button shows its glyph.
+    b->setText(LoadStr(textId));
+    b->setAccessibleName(LoadStr(textId));
+    b->setIcon(buttonGlyph(glyph));
     b->setToolButtonStyle(Qt::ToolButtonIconOnly);
     b->setToolTip(LoadStr(hintId));
     b->setGeometry(x, y, 25, 25);
-    b->setFocusPolicy(Qt::NoFocus);
+    // Tab reaches the row after the panel's fields; the arrows go along it
+    // and Space presses (see BuildWorkspace_keys.cpp). A click leaves the
+    // focus where it is.
+    b->setFocusPolicy(Qt::TabFocus);
     // Pressed (checked) and released must tell apart at a glance: a raised
-    // grey button, and a sunken one in the program's gold.
+    // grey button, and a sunken one in the program's gold; the one with the
+    // keyboard focus has a navy frame.
     b->setStyleSheet(QStringLiteral(
-        "QToolButton { background: #d4d0c8; border: 1px solid; border-radius: 2px;"
-        " border-color: #ffffff #404040 #404040 #ffffff; }"
+        "QToolButton { background: #d4d0c8; color: #000000; selection-background-color: #000080;"
+        " border: 1px solid; border-radius: 2px; border-color: #ffffff #404040 #404040 #ffffff; }"
         "QToolButton:checked { background: #f0b830; border: 2px solid;"
         " border-color: #404040 #ffffff #ffffff #404040; }"
-        "QToolButton:pressed { background: #c89010; }"));
+        "QToolButton:pressed { background: #c89010; }"
+        "QToolButton:focus { border: 2px solid #000080; }"));
     setTag(b, tag);
     b->installEventFilter(this);
     return b;
@@ -149,16 +155,15 @@ void TBuildWorkspace::makeAlignRow(QWidget *panel, const QString &prefix, int ki
 {
     const int tags[3] = {kTagLeft, kTagCenter, kTagRight};
     const char *const suffix[3] = {"Left", "Center", "Right"};
-    const char *const glyph[3] = {"L", "C", "R"};
     for (int i = 0; i < 3; ++i) {
-        QToolButton *b = makeSpeed(panel, prefix + QString::fromLatin1(suffix[i]),
-                                   QString::fromLatin1(glyph[i]), 5020 + i, tags[i], 8 + i * 27, y);
+        QToolButton *b = makeSpeed(panel, prefix + QString::fromLatin1(suffix[i]), i, 870 + i, 5020 + i, tags[i],
+                                   8 + i * 27, y);
         m_alignButtons[std::size_t(kind)][std::size_t(i)] = b;
         const int value = i + 1;
         connect(b, &QToolButton::clicked, this, [this, b, kind, value] { alignClicked(b, kind, value); });
     }
-    QToolButton *r = makeSpeed(panel, prefix + QStringLiteral("Return"), QStringLiteral("NL"),
-                               5023, kTagReturn, 8 + 3 * 27 + 10, y);
+    QToolButton *r = makeSpeed(panel, prefix + QStringLiteral("Return"), 3, 873, 5023, kTagReturn,
+                               8 + 3 * 27 + 10, y);
     m_returnButtons[std::size_t(kind)] = r;
     connect(r, &QToolButton::clicked, this, [this, r, kind] { newLineClicked(r, kind); });
 }

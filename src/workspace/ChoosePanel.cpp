@@ -9,6 +9,7 @@
 #include "base/Paths.h"
 #include "document/Document.h"
 #include "page/PageFile.h"
+#include "workspace/Accessible.h"
 #include "workspace/Controls.h"
 #include "workspace/Help.h"
 #include "workspace/WhatsThis.h"
@@ -92,6 +93,7 @@ void TChoosePanel::StringEmUp()
     SetText(lblChooseDesc1, 5007);
     SetText(lblChooseDesc2, 5008);
     SetText(lblChoosePages, 5009);
+    NameFromLabel(lvTemplates, lblChoosePages);
     SetText(lblChoosePreview, 5010);
     lvTemplates->setToolTip(LoadStr(5011));
     WhatsThis1->setText(LoadStr(5073));

@@ -1,11 +1,15 @@
 #pragma once
-// The visible focus frame of the painted controls (toolbar, palette images,
-// tiles, the pictures of the bottom strip and of the Send panel): pictures
-// draw no focus of their own, so a dotted frame is laid over the one that has
-// the keyboard focus. A control takes part by the property "paintedFocus";
-// its property "focusRect" (a QRect in its own coordinates) narrows the frame
-// to a part of it, such as one tab of the toolbar.
+// The visible focus frame of a window. The painted controls (toolbar, palette
+// images, tiles, the pictures of the bottom strip and of the Send panel) draw
+// no focus of their own, and the style's own focus marks of the others are
+// faint (a tab, a check box, a list): so a frame is laid over the painted
+// control that has the keyboard focus, and around any other control, in black
+// or white, whichever stands out from what lies under it (at least 3:1), with
+// a thin halo of the other. A painted control takes part by the property
+// "paintedFocus"; its property "focusRect" (a QRect in its own coordinates)
+// narrows the frame to a part of it, such as one tab of the toolbar.
 
+#include <QColor>
 #include <QPointer>
 #include <QWidget>
 
@@ -24,13 +28,19 @@ public:
     // Lays the frame over the focused control again (after it moved or its
     // focus rectangle changed).
     void Follow();
+    // The colour of the frame's line.
+    QColor Ink() const { return m_ink; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void focusMoved(QWidget *now);
-    QPointer<QWidget> m_target;
+    QPointer<QWidget> m_window;
+    QPointer<QWidget> m_target;  // the control with the focus
+    QPointer<QWidget> m_framed;  // the widget the frame goes round (a control filled by its focus proxy)
+    QColor m_ink{0x00, 0x00, 0x00};
 };
 
 } // namespace wobbin

@@ -3,6 +3,7 @@
 #include "app/Skin_gui.h"
 #include "app/StringTable.h"
 #include "publish/SendWork.h"
+#include "workspace/Accessible.h"
 #include "workspace/Controls.h"
 #include "workspace/WhatsThis.h"
 
@@ -10,15 +11,39 @@
 #include <QComboBox>
 #include <QListWidget>
 #include <QPainter>
+#include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 
 namespace wobbin {
 
 namespace {
-// The file list is shorter while the note on refused pictures shows below it.
+// The file list gives room to the note on refused pictures below it, down to
+// a few rows; the note ends above "Send everything".
+constexpr int kFilesTop = 104;
 constexpr int kFilesTall = 120;
-constexpr int kFilesShort = 64;
+constexpr int kFilesLeast = 36;
+constexpr int kNoteBottom = 226;
+
+// Every entry shown whole: wrapped at the list's width, as tall as it needs.
+void ShowWholeEntries(QListWidget *list)
+{
+    const int scrollBar = list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
+    const int width = list->width() - 2 * list->frameWidth() - scrollBar - 8;
+    const QFontMetrics fm(list->font());
+    for (int i = 0; i < list->count(); ++i) {
+        QListWidgetItem *item = list->item(i);
+        const QRect needed = fm.boundingRect(QRect(0, 0, width, 4000), Qt::TextWordWrap, item->text());
+        item->setSizeHint(QSize(width, needed.height() + 4));
+    }
+}
+
+void WrapEntries(QListWidget *list)
+{
+    list->setWordWrap(true);
+    list->setTextElideMode(Qt::ElideNone);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
 } // namespace
 
 TSendPanel::TSendPanel(QWidget *pnlSend, TWhatsThis &whatsThis, QObject *parent) : QObject(parent)
@@ -27,7 +52,8 @@ TSendPanel::TSendPanel(QWidget *pnlSend, TWhatsThis &whatsThis, QObject *parent)
     cmbServers = MakeControl<QComboBox>(pnlSend, "cmbServers", 10, 34, 172, 22, 42);
     spdEditWWW = MakeControl<QToolButton>(pnlSend, "spdEditWWW", 10, 60, 172, 24, 43);
     lblUploadFiles = MakeLabel(pnlSend, "lblUploadFiles", 10, 88, 170, 16);
-    lstFiles = MakeControl<QListWidget>(pnlSend, "lstFiles", 10, 104, 172, kFilesTall, 41);
+    lstFiles = MakeControl<QListWidget>(pnlSend, "lstFiles", 10, kFilesTop, 172, kFilesTall, 41);
+    WrapEntries(lstFiles);
     // Pictures the page refers to that are never sent, apart from the list.
     lblRefused = MakeLabel(pnlSend, "lblRefused", 10, 170, 172, 56, true);
     lblRefused->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -42,10 +68,8 @@ TSendPanel::TSendPanel(QWidget *pnlSend, TWhatsThis &whatsThis, QObject *parent)
     lstProblems = new QListWidget(pnlSend);
     lstProblems->setObjectName(QStringLiteral("lstProblems"));
     lstProblems->setGeometry(280, 16, 256, 52);
-    // One line an entry, cut at the right; the whole text in its tip.
-    lstProblems->setWordWrap(false);
-    lstProblems->setTextElideMode(Qt::ElideRight);
-    lstProblems->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Whole entries, wrapped; the text in its tip too.
+    WrapEntries(lstProblems);
     lstProblems->hide();
     lblUpDesc = MakeLabel(pnlSend, "lblUpDesc", 10, 250, 176, 42, true);
 
@@ -121,6 +145,9 @@ void TSendPanel::StringEmUp()
     chkSendAll->setText(LoadStr(343));
     chkSendAll->setToolTip(LoadStr(344));
     lstProblems->setToolTip(LoadStr(346));
+    // A screen reader names the controls after their labels.
+    NameFromLabel(cmbServers, lblUpServer);
+    NameFromLabel(lstFiles, lblUploadFiles);
 }
 
 void TSendPanel::PaintEmAll()
@@ -157,6 +184,9 @@ void TSendPanel::SetFiles(const QStringList &names)
 {
     lstFiles->clear();
     lstFiles->addItems(names);
+    for (int i = 0; i < lstFiles->count(); ++i)
+        lstFiles->item(i)->setToolTip(lstFiles->item(i)->text());
+    ShowWholeEntries(lstFiles);
 }
 
 void TSendPanel::SetRefusedNote(const QString &note)
@@ -164,7 +194,16 @@ void TSendPanel::SetRefusedNote(const QString &note)
     lblRefused->setText(note);
     lblRefused->setToolTip(note);
     lblRefused->setVisible(!note.isEmpty());
-    lstFiles->resize(lstFiles->width(), note.isEmpty() ? kFilesTall : kFilesShort);
+    if (note.isEmpty()) {
+        lstFiles->resize(lstFiles->width(), kFilesTall);
+        return;
+    }
+    // The whole note shows: the file list gives up the room it needs.
+    const int room = kNoteBottom - (kFilesTop + kFilesLeast + 2);
+    const int height = qMin(lblRefused->heightForWidth(lblRefused->width()), room);
+    lblRefused->setGeometry(lblRefused->x(), kNoteBottom - height, lblRefused->width(), height);
+    lstFiles->resize(lstFiles->width(), qMin(kFilesTall, lblRefused->y() - 2 - kFilesTop));
+    ShowWholeEntries(lstFiles);
 }
 
 void TSendPanel::SetProblems(const QList<ProblemEntry> &entries)
@@ -179,8 +218,10 @@ void TSendPanel::SetProblems(const QList<ProblemEntry> &entries)
             item->setForeground(QColor(0x00, 0x00, 0x80));
         item->setData(Qt::UserRole, e.BreaksPage);
     }
+    ShowWholeEntries(lstProblems);
     lstProblems->setVisible(!entries.isEmpty());
     lblProblems->setText(LoadStr(entries.isEmpty() ? 347 : 345));
+    NameFromLabel(lstProblems, lblProblems);
 }
 
 void TSendPanel::SetSendEverything(bool on)

@@ -7,6 +7,7 @@
 #include "page/PageText.h"
 #include "styles/frmStyleWiz_gui.h"
 #include "viewer/HtmlViewer.h"
+#include "workspace/Accessible.h"
 #include "workspace/Controls.h"
 #include "workspace/WhatsThis.h"
 
@@ -178,6 +179,12 @@ void TViewPanel::StringEmUp()
     SetText(lblPreStyle, 5081);
     SetText(btnEditStyle, 5057);
     lblTitleCaption->setText(LoadStr(5058));
+    // A screen reader names the controls after their labels.
+    NameFromLabel(lstStyles, lblPreStyle);
+    NameFromLabel(txtTitle, lblTitleCaption);
+    memHTML->setAccessibleName(LoadStr(879));
+    // The pane of the two views (its tabs take the keys for it).
+    MakeAccessible(pagePreview, QAccessible::Pane, LoadStr(884));
 }
 
 void TViewPanel::SetHTMLFolder(const QString &folder) { m_viewer->SetBaseFolder(folder); }

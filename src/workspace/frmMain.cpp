@@ -5,6 +5,7 @@
 #include "app/Companion_bus.h"
 #include "app/Dialogs_gui.h"
 #include "app/ExecFile.h"
+#include "app/Palette_gui.h"
 #include "app/Settings.h"
 #include "app/Skin_gui.h"
 #include "app/StringTable.h"
@@ -82,11 +83,8 @@ void TfrmMain::buildWindow()
     m_client = new QWidget(this);
     m_client->setObjectName(QStringLiteral("ClientArea"));
     m_client->setFixedSize(kClientWidth, kClientHeight);
-    m_client->setAutoFillBackground(true);
-    QPalette pal = m_client->palette();
-    pal.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0)); // silver
-    pal.setColor(QPalette::Button, QColor(0xC0, 0xC0, 0xC0));
-    m_client->setPalette(pal);
+    // Silver, with every colour read against it: the same under any theme.
+    UseProgramPalette(m_client);
     setCentralWidget(m_client);
 
     m_whatsThis = new TWhatsThis(this);
@@ -312,6 +310,12 @@ void TfrmMain::FormShow()
     // A damaged or missing style library is told once the window is up.
     m_doc->TellStyleLibraryProblem();
     m_workspace->OpenStartPage(m_options.commandLineFile);
+    // The keyboard starts on the toolbar (in Build, with a page named on the
+    // command line, on its first block), with its focus frame showing.
+    setAttribute(Qt::WA_KeyboardFocusChange);
+    const QWidget *focus = focusWidget();
+    if (m_workspace->State() == wsChoose || !focus || !focus->isVisible())
+        picToolbar->setFocus(Qt::TabFocusReason);
     // What loading the server list had to say (a damaged password, where passwords are kept).
     ShowServerListNotices(this);
 }

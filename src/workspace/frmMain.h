@@ -10,6 +10,7 @@
 #include "document/Workspace.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -111,6 +112,8 @@ private:
     void ExecFileFail();
     void openInBrowser(const QString &file);
     void focusShownPanel();
+    // The first control of a panel that Tab reaches (nullptr for none).
+    QWidget *FirstTabStop(QWidget *panel);
 
     // ---- the Send panel: servers, page check, flight and upload (frmMain_send.cpp)
     void SendCreate();
@@ -171,6 +174,7 @@ private:
     bool m_stepByToolbarKey = false; // a step chosen on the toolbar by key: the focus stays there
     TExecFile *ExecFile = nullptr;
     std::function<void()> m_uploadCancel;
+    QPointer<QWidget> m_flightFocus; // where the keyboard was when the page took off
     QString m_imgViewHint;
     bool m_shown = false;
     QPoint m_normalPos; // where the window was before the preview was enlarged

@@ -8,6 +8,7 @@
 #include "app/frmSaveInfo_gui.h"
 #include "document/Document.h"
 #include "page/PagePicture_gfx.h"
+#include "workspace/Accessible.h"
 #include "workspace/BuildWorkspace.h"
 #include "workspace/ChoosePanel.h"
 #include "workspace/Controls.h"
@@ -178,6 +179,8 @@ void TfrmMain::ApplyEffects(int, const StateEffects &effects)
         setPreviewEnlarged(false);
     ShowImage(imgView, effects.PreviewToggle ? QStringLiteral("Max_Up") : QStringLiteral("Max_Dis"));
     imgView->setToolTip(effects.PreviewToggle ? m_imgViewHint : QString());
+    // Drawn grey, it is no Tab stop and a screen reader hears it is off.
+    SetPictureAvailable(imgView, effects.PreviewToggle);
     m_send->StopFlashing();
     ExternalPreview1->setEnabled(effects.ExternalPreview);
     m_send->HideYourPage();
@@ -225,14 +228,29 @@ void TfrmMain::focusShownPanel()
         picToolbar->setFocus(Qt::TabFocusReason);
         return;
     }
-    // Keys go to the panel the user sees, never to a field of a hidden one;
-    // in Build to the current block's tile.
+    // Keys go to the panel the user sees, never to a field of a hidden one:
+    // in Build to the current block's tile, elsewhere to the panel's first
+    // control (the panel itself shows no focus and has no name).
     if (shown == pnlBuild && !m_build->Tiles().empty()) {
         m_build->FocusCurrentTile();
         if (QApplication::focusWidget() && shown->isAncestorOf(QApplication::focusWidget()))
             return;
     }
-    shown->setFocus(Qt::OtherFocusReason);
+    if (QWidget *first = FirstTabStop(shown))
+        first->setFocus(Qt::TabFocusReason);
+    else
+        shown->setFocus(Qt::OtherFocusReason);
+}
+
+QWidget *TfrmMain::FirstTabStop(QWidget *panel)
+{
+    for (QWidget *w = panel->nextInFocusChain(); w && w != panel; w = w->nextInFocusChain()) {
+        if (!panel->isAncestorOf(w))
+            continue;
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && w->isVisibleTo(this))
+            return w->focusProxy() ? w->focusProxy() : w;
+    }
+    return nullptr;
 }
 
 void TfrmMain::ShowFirstBlock()

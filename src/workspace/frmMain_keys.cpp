@@ -22,6 +22,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QTimer>
 
 namespace wobbin {
 
@@ -73,11 +74,24 @@ void TfrmMain::setUpKeyboard()
     addAction(enlarge);
 
     TFocusFrame::Mark(picToolbar);
-    SetAccessibleRole(picToolbar, QAccessible::PageTab);
     picToolbar->installEventFilter(this);
+    // For a screen reader the toolbar is a list of the four steps' tabs.
+    TabListModel steps;
+    steps.Name = LoadStr(836);
+    for (int step = 0; step < kStepCount; ++step)
+        steps.Tabs << LoadStr(832 + step);
+    steps.Selected = [this] {
+        const int tab = m_workspace->HighlightTab();
+        return tab < kStepCount ? tab : -1;
+    };
+    steps.Focused = [this] { return m_toolbarFocusTab; };
+    steps.TabRect = [this](int tab) { return QRect(tab * kTabWidth, 0, kTabWidth, picToolbar->height()); };
+    steps.Press = [this](int tab) { m_workspace->ToolbarClick(true, tab * kTabWidth + kTabClickX); };
+    MakeTabList(picToolbar, steps);
     connect(m_workspace.get(), &TWorkspace::stateChanged, this, [this](int state) {
         if (state >= 0 && state < kStepCount)
             showToolbarFocus(state);
+        TabListChanged(picToolbar);
         // The focus was in a panel that went away (the page list, the
         // preview): in Build it goes to the current block's tile.
         QWidget *focus = focusWidget();
@@ -111,6 +125,8 @@ void TfrmMain::setUpKeyboard()
         if (auto *control = m_client->findChild<QWidget *>(QLatin1String(p.name)))
             MakeAccessible(control, p.role, LoadStr(p.text), p.description ? LoadStr(p.description) : QString());
     picToolbar->setAccessibleDescription(LoadStr(837));
+    // The grey preview toggle is off, and no Tab stop, until View.
+    SetPictureAvailable(imgView, false);
     showToolbarFocus(0);
 }
 
@@ -118,9 +134,9 @@ void TfrmMain::showToolbarFocus(int tab)
 {
     m_toolbarFocusTab = std::clamp(tab, 0, kStepCount - 1);
     picToolbar->setProperty("focusRect", QRect(m_toolbarFocusTab * kTabWidth, 0, kTabWidth, picToolbar->height()));
-    SetAccessibleNameNotified(picToolbar, LoadStr(836).arg(m_toolbarFocusTab + 1).arg(LoadStr(832 + m_toolbarFocusTab)));
     if (m_focusFrame->Target() == picToolbar)
         m_focusFrame->Follow();
+    TabListChanged(picToolbar);
 }
 
 bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
@@ -130,6 +146,10 @@ bool TfrmMain::eventFilter(QObject *watched, QEvent *event)
 
 bool TfrmMain::keyboardEvent(QObject *watched, QEvent *event)
 {
+    // A screen reader hears which tab the keys are on (after the toolbar's
+    // own focus event).
+    if (event->type() == QEvent::FocusIn && watched == picToolbar)
+        QTimer::singleShot(0, picToolbar, [this] { TabListChanged(picToolbar); });
     if (event->type() != QEvent::KeyPress)
         return false;
     auto *e = static_cast<QKeyEvent *>(event);

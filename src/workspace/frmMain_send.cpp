@@ -105,7 +105,7 @@ void TfrmMain::lstProblemsDblClick(int row)
     if (state < 0 || !m_workspace->SelectTab(state))
         return;
     if (state == wsBuild)
-        m_build->ShowBlock(p.BlockIndex);
+        m_build->JumpToBlock(p.BlockIndex);
     if (!p.Field.isEmpty()) {
         // The control of the field, where it shows now.
         const QList<QWidget *> found = m_client->findChildren<QWidget *>(p.Field);
@@ -142,6 +142,9 @@ void TfrmMain::imgUploadClick()
         && MsgBox(this, question, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
                != QMessageBox::Yes)
         return;
+    // The page picture flies off: the keyboard comes back to it (or to the
+    // page under the magnifier) when the upload is over.
+    m_flightFocus = focusWidget();
     m_send->StartFlight();
 }
 
@@ -160,12 +163,17 @@ bool TfrmMain::UploadFiles(TUploadOutcome &outcome)
 
 void TfrmMain::flightLanded()
 {
+    // After the upload's messages and dialogs the keyboard is back where it was.
+    TFocusReturn focusReturn;
+    focusReturn.SetTarget(m_flightFocus);
     TUploadOutcome outcome;
     if (!UploadFiles(outcome)) {
         m_send->UploadFinished(false, QString());
         CheckPageForSend();
         return;
     }
+    if (m_flightFocus && m_flightFocus->objectName() == QLatin1String("imgUpload"))
+        focusReturn.SetTarget(m_client->findChild<QWidget *>(QStringLiteral("imgYourPage")));
     m_workspace->SelectTab(wsSent);
     ShowUploadSuccess(this, outcome, [this](const QString &address) { ShowInBrowser(address); });
     m_send->UploadFinished(true, m_sendWork->YourPageAddress());

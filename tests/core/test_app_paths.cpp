@@ -251,16 +251,20 @@ private Q_SLOTS:
     {
         StartupOptions o = ParseStartupArguments({QStringLiteral("prog")});
         QVERIFY(o.dataDir.isEmpty() && o.pageFile.isEmpty() && !o.debug);
+        // A page named by a relative path is found where the program was started.
         o = ParseStartupArguments({QStringLiteral("prog"), QStringLiteral("--data-dir"), QStringLiteral("/d"),
-                                   QStringLiteral("--debug"), QStringLiteral("my page.qze"), QStringLiteral("other")});
+                                   QStringLiteral("--debug"), QStringLiteral("my page.qze"), QStringLiteral("other")},
+                                  QStringLiteral("/home/ann/pages"));
         QCOMPARE(o.dataDir, QStringLiteral("/d"));
         QVERIFY(o.debug);
-        QCOMPARE(o.pageFile, QStringLiteral("my page.qze"));
+        QCOMPARE(o.pageFile, QStringLiteral("/home/ann/pages/my page.qze"));
+        o = ParseStartupArguments({QStringLiteral("prog"), QStringLiteral("../old/a.qze")}, QStringLiteral("/home/ann/pages"));
+        QCOMPARE(o.pageFile, QStringLiteral("/home/ann/old/a.qze"));
         o = ParseStartupArguments({QStringLiteral("prog"), QStringLiteral("--data-dir=/x y"), QStringLiteral("--"),
-                                   QStringLiteral("--debug")});
+                                   QStringLiteral("/tmp/--debug")}, QStringLiteral("/home/ann"));
         QCOMPARE(o.dataDir, QStringLiteral("/x y"));
         QVERIFY(!o.debug);
-        QCOMPARE(o.pageFile, QStringLiteral("--debug"));
+        QCOMPARE(o.pageFile, QStringLiteral("/tmp/--debug"));
         // A trailing --data-dir without a folder is ignored.
         o = ParseStartupArguments({QStringLiteral("prog"), QStringLiteral("--data-dir")});
         QVERIFY(o.dataDir.isEmpty());

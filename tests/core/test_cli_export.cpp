@@ -233,6 +233,13 @@ private Q_SLOTS:
         const Run bare = Start({"--export", page, "--data-dir", m_dir.path()});
         QCOMPARE(bare.code, 0);
         QCOMPARE(bare.out, Expected(kGoodBody));
+        // A library damaged before the page's style: said, and exit 2.
+        QFile styles(install.filePath("Styles.data"));
+        QVERIFY(styles.resize(6));
+        const Run damaged = Start({"--export", page, "--data-dir", install.path()});
+        QCOMPARE(damaged.code, 2);
+        QCOMPARE(damaged.out, Expected(kGoodBody));
+        QVERIFY2(damaged.err.contains("Styles.data is damaged"), damaged.err.constData());
         // Stray arguments with --export are refused.
         QCOMPARE(Start({"--export", page, "extra.qze"}).code, 1);
         QCOMPARE(Start({"--export", page, "--data-dir"}).code, 1);

@@ -100,11 +100,13 @@ private Q_SLOTS:
         QVERIFY(m_doc->CurrentFileName().isEmpty());
         QCOMPARE(m_doc->Page().Blocks.Count(), 2);
 
-        // A file gone meanwhile: an empty untitled page, no question.
+        // A file gone meanwhile: an empty untitled page, and a message naming it.
         m_doc->LoadSavedPage(m_save + "/Gone.qze");
         QVERIFY(m_doc->CurrentFileName().isEmpty());
         QCOMPARE(m_doc->Page().Blocks.Count(), 0);
-        QVERIFY(m_host->Log.isEmpty());
+        QCOMPARE(m_host->Log.size(), 1);
+        QVERIFY(m_host->Log.at(0).startsWith(QStringLiteral("warning:")));
+        QVERIFY(m_host->Log.at(0).contains(QStringLiteral("/save/Gone.qze")));
     }
 
     void damagedPageOpensUntitled()
@@ -315,13 +317,16 @@ private Q_SLOTS:
         m_doc->SetHtmlText(generated);
         QVERIFY(!m_doc->HTMLEdited());
 
-        // With the warning switched off: no question, and nothing counts as edited.
+        // With the warning switched off: no warning, but the edit is the
+        // user's all the same, and losing it asks.
         WriteSetting(QStringLiteral("General"), QStringLiteral("ShowHTMLWarning"), QStringLiteral("No"));
         m_host->Log.clear();
         QCOMPARE(m_doc->TakeHandEdit(generated + "<!-- mine -->"), TDocument::HandEdit::Taken);
-        QVERIFY(m_host->Log.isEmpty());
-        QVERIFY(!m_doc->HTMLEdited());
-        QVERIFY(m_doc->MayLoseHandEdits());
+        QCOMPARE(m_host->Log.count(QStringLiteral("handedit")), 0);
+        QVERIFY(m_doc->HTMLEdited());
+        m_host->Confirmations = {false};
+        QVERIFY(!m_doc->MayLoseHandEdits());
+        m_doc->RegenerateHtml();
 
         // A page replaced by another has no hand edits any more.
         WriteSetting(QStringLiteral("General"), QStringLiteral("ShowHTMLWarning"), QStringLiteral("Yes"));

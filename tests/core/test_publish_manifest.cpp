@@ -99,6 +99,16 @@ private Q_SLOTS:
         TUploadManifest m = Manifest(2);
         QString error;
         QVERIFY2(m.Save(folder, &error), qPrintable(error));
+        // It names the server and the login: for its owner's eyes only, also
+        // where an older one was open to everyone.
+        const auto owner = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser | QFileDevice::WriteUser;
+        for (int round = 0; round < 2; ++round) {
+            QCOMPARE(QFile::permissions(TUploadManifest::FileFor(folder, Identity())), owner);
+            QCOMPARE(QFile::permissions(folder), owner | QFileDevice::ExeOwner | QFileDevice::ExeUser);
+            QVERIFY(QFile::setPermissions(folder, QFile::permissions(folder) | QFileDevice::ReadOther | QFileDevice::ExeOther));
+            QVERIFY(QFile::setPermissions(TUploadManifest::FileFor(folder, Identity()), owner | QFileDevice::ReadOther));
+            QVERIFY(m.Save(folder));
+        }
 
         TUploadManifest loaded;
         QVERIFY(loaded.Load(folder, Identity()));
@@ -247,6 +257,15 @@ private Q_SLOTS:
             int status = 0;
             QCOMPARE(kill(child, SIGSTOP), 0);
             QCOMPARE(waitpid(child, &status, WUNTRACED), child);
+            // Every tenth round the writer is let go on in small steps until it
+            // is caught with its new file open (on a busy machine the spread
+            // above alone may miss the moment).
+            for (int step = 0; round % 10 == 9 && step < 20000 && !WriterHasFileOpenIn(child, folder); ++step) {
+                QCOMPARE(kill(child, SIGCONT), 0);
+                usleep(useconds_t(50 + step % 7 * 30));
+                QCOMPARE(kill(child, SIGSTOP), 0);
+                QCOMPARE(waitpid(child, &status, WUNTRACED), child);
+            }
             if (WriterHasFileOpenIn(child, folder))
                 ++midWrite;
             QCOMPARE(kill(child, SIGKILL), 0);

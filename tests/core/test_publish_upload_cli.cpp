@@ -13,10 +13,14 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
+
+#include <csignal>
+#include <sys/resource.h>
 
 using namespace wobbin;
 using namespace wobbin::testing;
@@ -64,13 +68,13 @@ private:
     Run Publish(const QString &server) { return Start({"--publish", m_page, "--server", server, "--data-dir", m_data}); }
 
     void StoreServer(const QString &name, const QString &protocol, int port, const QString &trusted = QString(),
-                     const QString &provider = QString())
+                     const QString &provider = QString(), const QString &login = QStringLiteral("user"))
     {
         tWWWServerType r;
         r.Name = name;
         r.Address = QStringLiteral("127.0.0.1:%1").arg(port);
         r.Directory = QStringLiteral("www");
-        r.UserName = QStringLiteral("user");
+        r.UserName = login;
         r.Password = kPassword;
         r.Protocol = protocol;
         r.TrustedFingerprint = trusted;
@@ -230,7 +234,55 @@ private Q_SLOTS:
         const Run r = Publish(QStringLiteral("My Server"));
         QCOMPARE(r.code, 3);
         QCOMPARE(r.err, ("wobbin-express: " + LoadStr(212) + QLatin1Char('\n')).toLocal8Bit());
+        QVERIFY(r.out.endsWith((LoadStr(250) + QLatin1Char('\n')).toLatin1())); // never "Upload Completed."
         Clean(r);
+    }
+
+    // A login name holding a line break (a paste keeps it) would carry a
+    // command of its own: refused before connecting, with the reason, exit 3.
+    void controlCharactersNeverReachTheServer()
+    {
+        const QString log = m_tmp.filePath(QStringLiteral("raw.log"));
+        TRawFtpTestServer raw;
+        QVERIFY2(raw.Start(log), qPrintable(raw.Error()));
+        StoreServer(QStringLiteral("Raw"), QStringLiteral("FTP"), raw.Port(), QString(), QString(),
+                    QStringLiteral("user\r\nDELE Example.html"));
+        const Run r = Publish(QStringLiteral("Raw"));
+        QCOMPARE(r.code, 3);
+        QCOMPARE(r.err, ("wobbin-express: " + LoadStr(252) + QLatin1Char('\n')).toLocal8Bit());
+        QCOMPARE(r.out, (LoadStr(250) + QLatin1Char('\n')).toLatin1());
+        QCOMPARE(ReadAll(log), QByteArray()); // not one line reached the server
+    }
+
+    // No core dump: a publish killed by a signal that dumps core, its limit
+    // raised from outside, leaves none in its folder.
+    void noCoreDumps()
+    {
+        if (ReadAll(QStringLiteral("/proc/sys/kernel/core_pattern")).startsWith('|'))
+            QSKIP("core dumps go to a program on this machine, not into the working folder");
+        TRawFtpTestServer silent;
+        QVERIFY2(silent.Start(QString(), true), qPrintable(silent.Error()));
+        StoreServer(QStringLiteral("Silent"), QStringLiteral("FTP"), silent.Port());
+        QTemporaryDir cwd;
+        QProcess p;
+        p.setWorkingDirectory(cwd.path());
+        p.setChildProcessModifier([] {
+            const struct rlimit unlimited = {RLIM_INFINITY, RLIM_INFINITY}; // ulimit -c unlimited
+            ::setrlimit(RLIMIT_CORE, &unlimited);
+        });
+        p.start(kProgram, {"--publish", m_page, "--server", "Silent", "--data-dir", m_data});
+        QByteArray out;
+        QTRY_VERIFY_WITH_TIMEOUT((out += p.readAllStandardOutput()).contains("127.0.0.1"), 10000); // logging on
+        const pid_t pid = pid_t(p.processId());
+        const QByteArray limits = ReadAll(QStringLiteral("/proc/%1/limits").arg(pid));
+        QVERIFY2(QRegularExpression(QStringLiteral("Max core file size +0 ")).match(QString::fromLatin1(limits)).hasMatch(),
+                 limits.constData());
+        const struct rlimit unlimited = {RLIM_INFINITY, RLIM_INFINITY};
+        QCOMPARE(::prlimit(pid, RLIMIT_CORE, &unlimited, nullptr), 0); // not dumpable all the same
+        ::kill(pid, SIGSEGV);
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitStatus(), QProcess::CrashExit);
+        QCOMPARE(QDir(cwd.path()).entryList(QDir::Files), QStringList());
     }
 
     // Never a question: an unknown certificate or host key fails with its

@@ -1,6 +1,7 @@
 // Is the page live? The check after an upload against real web servers on
 // 127.0.0.1: one serving the site's folder, one serving another folder, one
 // answering slowly, one redirecting, and a few that answer oddly.
+#include "publish/AddressKind.h"
 #include "publish/PageVerify.h"
 #include "support/HttpTestServer.h"
 
@@ -11,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <arpa/inet.h>
+#include <netdb.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -210,6 +213,75 @@ private Q_SLOTS:
         r = VerifyPage(Sent(toFtp.Url()));
         QCOMPARE(r.Verdict, VerifyVerdict::OtherAnswer);
         QVERIFY2(r.Text.contains(QStringLiteral("not a web page")), qPrintable(r.Text));
+    }
+
+    void followsAtMostFiveRedirections()
+    {
+        THttpTestServer five, six;
+        THttpTestServer::Options o;
+        o.Root = m_site;
+        o.Hops = 5;
+        QVERIFY2(five.Start(o), qPrintable(five.Error()));
+        TVerifyResult r = VerifyPage(Sent(five.Url()));
+        QCOMPARE(r.Verdict, VerifyVerdict::Live);
+        QCOMPARE(r.FinalAddress, five.Url() + QStringLiteral("hop5/index.html"));
+        o.Hops = 6;
+        QVERIFY2(six.Start(o), qPrintable(six.Error()));
+        r = VerifyPage(Sent(six.Url()));
+        QCOMPARE(r.Verdict, VerifyVerdict::OtherAnswer);
+        QVERIFY2(r.Text.contains(QStringLiteral("(it sends browsers on through more than 5 other addresses)")),
+                 qPrintable(r.Text));
+    }
+
+    // A site on the Internet (a server on 127.0.0.2 that the classifier takes
+    // as public) sends the check to this computer, written in many ways.
+    void redirectionsFromTheInternetNeverLeadInside_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("refused");
+        const QString port = QString::number(m_web.Port());
+        QTest::newRow("127.0.0.1") << QStringLiteral("http://127.0.0.1:%1/").arg(port) << QStringLiteral("127.0.0.1");
+        QTest::newRow("localhost") << QStringLiteral("http://LocalHost:%1/").arg(port) << QStringLiteral("localhost");
+        QTest::newRow("decimal") << QStringLiteral("http://2130706433:%1/").arg(port) << QStringLiteral("127.0.0.1");
+        QTest::newRow("octal") << QStringLiteral("http://0177.0.0.1:%1/").arg(port) << QStringLiteral("127.0.0.1");
+        QTest::newRow("0.0.0.0") << QStringLiteral("http://0.0.0.0:%1/").arg(port) << QStringLiteral("0.0.0.0");
+        QTest::newRow("::1") << QStringLiteral("http://[::1]:%1/").arg(port) << QStringLiteral("::1");
+        QTest::newRow("mapped") << QStringLiteral("http://[::ffff:127.0.0.1]:%1/").arg(port)
+                                << QStringLiteral("::ffff:127.0.0.1");
+        // A name that resolves to the loopback: known only once connected.
+        char name[256] = {};
+        addrinfo hints{};
+        hints.ai_family = AF_INET;
+        addrinfo *found = nullptr;
+        if (gethostname(name, sizeof name - 1) == 0 && QByteArray(name) != "localhost"
+            && getaddrinfo(name, nullptr, &hints, &found) == 0) {
+            const auto *in = reinterpret_cast<const sockaddr_in *>(found->ai_addr);
+            if ((ntohl(in->sin_addr.s_addr) >> 24) == 127)
+                QTest::newRow("name of this computer") << QStringLiteral("http://%1:%2/").arg(QLatin1String(name), port)
+                                                       << QString::fromLatin1(inet_ntoa(in->sin_addr));
+            freeaddrinfo(found);
+        }
+    }
+
+    void redirectionsFromTheInternetNeverLeadInside()
+    {
+        QFETCH(QString, target);
+        QFETCH(QString, refused);
+        TakeAsPublicForTesting(QStringLiteral("127.0.0.2"));
+        THttpTestServer site;
+        THttpTestServer::Options o;
+        o.Root = m_other;
+        o.Bind = QStringLiteral("127.0.0.2");
+        o.RedirectTo = target;
+        QVERIFY2(site.Start(o), qPrintable(site.Error()));
+        const TVerifyResult r = VerifyPage(Sent(site.Url()));
+        TakeAsPublicForTesting(QString());
+        QCOMPARE(r.Verdict, VerifyVerdict::OtherAnswer);
+        const QString why = QStringLiteral("it sends browsers on to %1, an address inside this computer").arg(refused);
+        QVERIFY2(r.Text.contains(why), qPrintable(r.Text));
+        // The same redirection from a site on the loopback is followed.
+        if (target.contains(QLatin1String("127.0.0.1")))
+            QCOMPARE(VerifyPage(Sent(site.Url())).Verdict, VerifyVerdict::Live);
     }
 
     void wrongAddresses()

@@ -454,12 +454,16 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("Pictures"))));
         QVERIFY(WriteBytes(outside, "first picture"));
 
+        // The copy gets the web name the page refers to, letter for letter.
         TBackgroundCopy c = CopyBackgroundPicture(html, outside);
         QVERIFY2(c.Ok, qPrintable(c.Error));
         QVERIFY(c.Copied);
-        QCOMPARE(c.StoredPath, QStringLiteral("backgrnd\\Sky Blue.JPG"));
-        QCOMPARE(c.Destination, html + QStringLiteral("/backgrnd/Sky Blue.JPG"));
+        QCOMPARE(c.StoredPath, QStringLiteral("backgrnd\\skyblue.jpg"));
+        QCOMPARE(c.Destination, html + QStringLiteral("/backgrnd/skyblue.jpg"));
         QCOMPARE(ReadAll(c.Destination), QByteArray("first picture"));
+        TStyleChunk style;
+        style.Image = c.StoredPath;
+        QVERIFY(BuildBodyWithStyle(style).startsWith(QStringLiteral("<BODY BACKGROUND=\"backgrnd/skyblue.jpg\"")));
 
         // Chosen again after it changed: the copy is replaced.
         QVERIFY(WriteBytes(outside, "second"));
@@ -469,29 +473,29 @@ private Q_SLOTS:
 
         // The picture in backgrnd itself is not copied onto itself, also when
         // reached by another path.
-        c = CopyBackgroundPicture(html, html + QStringLiteral("/backgrnd/Sky Blue.JPG"));
+        c = CopyBackgroundPicture(html, html + QStringLiteral("/backgrnd/skyblue.jpg"));
         QVERIFY(c.Ok);
         QVERIFY(!c.Copied);
-        QCOMPARE(c.StoredPath, QStringLiteral("backgrnd\\Sky Blue.JPG"));
-        c = CopyBackgroundPicture(html, html + QStringLiteral("/../HTMLFiles/backgrnd/Sky Blue.JPG"));
+        QCOMPARE(c.StoredPath, QStringLiteral("backgrnd\\skyblue.jpg"));
+        c = CopyBackgroundPicture(html, html + QStringLiteral("/../HTMLFiles/backgrnd/skyblue.jpg"));
         QVERIFY(c.Ok);
         QVERIFY(!c.Copied);
-        QCOMPARE(ReadAll(html + QStringLiteral("/backgrnd/Sky Blue.JPG")), QByteArray("second"));
+        QCOMPARE(ReadAll(html + QStringLiteral("/backgrnd/skyblue.jpg")), QByteArray("second"));
 
-        // A file of that name in another letter case is the one replaced.
+        // A picture whose name differs only in letters and blanks replaces it.
         const QString lower = dir.filePath(QStringLiteral("Pictures/sky blue.jpg"));
         QVERIFY(WriteBytes(lower, "third"));
         c = CopyBackgroundPicture(html, lower);
         QVERIFY(c.Ok && c.Copied);
-        QCOMPARE(c.StoredPath, QStringLiteral("backgrnd\\Sky Blue.JPG"));
-        QCOMPARE(QDir(html + QStringLiteral("/backgrnd")).entryList(QDir::Files), QStringList{"Sky Blue.JPG"});
+        QCOMPARE(c.StoredPath, QStringLiteral("backgrnd\\skyblue.jpg"));
+        QCOMPARE(QDir(html + QStringLiteral("/backgrnd")).entryList(QDir::Files), QStringList{"skyblue.jpg"});
         QCOMPARE(ReadAll(c.Destination), QByteArray("third"));
 
         // A picture that is not there: refused with a cause, nothing made.
         c = CopyBackgroundPicture(html, dir.filePath(QStringLiteral("Pictures/none.gif")));
         QVERIFY(!c.Ok);
         QVERIFY(!c.Error.isEmpty());
-        QCOMPARE(QDir(html + QStringLiteral("/backgrnd")).entryList(QDir::Files), QStringList{"Sky Blue.JPG"});
+        QCOMPARE(QDir(html + QStringLiteral("/backgrnd")).entryList(QDir::Files), QStringList{"skyblue.jpg"});
     }
 };
 

@@ -470,9 +470,12 @@ private slots:
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(makePcx(12, 7));
         f.close();
+        w("spdImgFile")->setFocus(Qt::TabFocusReason); // picked by the keyboard
         QVERIFY(ws->PickImage(src).chosen);
         const TImagePickOutcome out = waitForPicture();
         QVERIFY2(out.ok, qPrintable(out.error));
+        // The button was off while the picture was read; the keys are on it again.
+        QCOMPARE(w("spdImgFile")->window()->focusWidget(), w("spdImgFile"));
         const TBlockImage &r = *doc->Blocks.At(i).Image;
         QCOMPARE(r.FileName, QStringLiteral("graphics\\scan.jpg"));
         QCOMPARE(r.ImgWidth, QStringLiteral("12"));

@@ -8,6 +8,7 @@
 
 #include "app/Dialogs_gui.h"
 #include "app/Settings.h"
+#include "app/StringTable.h"
 #include "document/Document.h"
 #include "document/Workspace.h"
 #include "page/PageDocument.h"
@@ -135,13 +136,54 @@ private Q_SLOTS:
         QCOMPARE(Iface(Named(w.get(), "imgUpload"))->role(), QAccessible::Button);
         QCOMPARE(Iface(Named(w.get(), "imgWebBack"))->text(QAccessible::Name), QStringLiteral("Magnifier"));
 
-        // The toolbar names the step its focus is on.
+        // The toolbar is a list of four tabs: the step shown is selected, the
+        // one the keys are on focused, and pressing a tab goes there.
         QWidget *toolbar = Named(w.get(), "picToolbar");
-        QCOMPARE(Iface(toolbar)->role(), QAccessible::PageTab);
+        QAccessibleInterface *steps = Iface(toolbar);
+        QCOMPARE(steps->role(), QAccessible::PageTabList);
+        QCOMPARE(steps->childCount(), 4);
+        QStringList tabs;
+        for (int i = 0; i < 4; ++i) {
+            QCOMPARE(steps->child(i)->role(), QAccessible::PageTab);
+            tabs << steps->child(i)->text(QAccessible::Name);
+        }
+        QCOMPARE(tabs, (QStringList{"Choose your page", "Build your page", "View your page", "Send to the net"}));
+        QVERIFY(steps->child(1)->state().selected && !steps->child(0)->state().selected);
         toolbar->setFocus(Qt::TabFocusReason);
-        QCOMPARE(Iface(toolbar)->text(QAccessible::Name), QStringLiteral("Step 2 of 4: Build your page"));
+        QVERIFY(steps->child(1)->state().focused);
         press(Qt::Key_Right);
-        QCOMPARE(Iface(toolbar)->text(QAccessible::Name), QStringLiteral("Step 3 of 4: View your page"));
+        QCOMPARE(steps->focusChild(), steps->child(2));
+        QVERIFY(steps->child(1)->state().selected);
+        steps->child(2)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(w->Workspace().State(), int(wsView));
+        QVERIFY(steps->child(2)->state().selected && !steps->child(1)->state().selected);
+
+        // The preview toggle is off (and no Tab stop) but in View.
+        QWidget *toggle = Named(w.get(), "imgView");
+        QVERIFY(!Iface(toggle)->state().disabled);
+        QTest::keyClick(w.get(), Qt::Key_2, Qt::ControlModifier);
+        QVERIFY(Iface(toggle)->state().disabled);
+        QVERIFY(!Iface(toggle)->state().focusable);
+    }
+
+    // Fields, lists and combo boxes are named after their labels; the buttons
+    // of the property panels say what they do.
+    void controlsAreNamedAfterTheirLabels()
+    {
+        auto w = MakeMainWindow(m_app);
+        w->Workspace().OpenPage(m_app + QStringLiteral("/template/Family News.qzt"), false);
+        TBuildWorkspace &build = w->BuildWorkspace();
+        build.PaletteKeyAdd(bkHeading);
+        QCOMPARE(Iface(Named(w.get(), "txtHeading"))->text(QAccessible::Name), QStringLiteral("Heading text"));
+        QAccessibleInterface *size = Iface(Named(w.get(), "cmbHeadSize"));
+        QCOMPARE(size->role(), QAccessible::ComboBox);
+        QCOMPARE(size->text(QAccessible::Name), QStringLiteral("Size"));
+        QCOMPARE(size->text(QAccessible::Value), LoadStr(23));
+        QStringList buttons;
+        for (const char *name : {"spdHeadLeft", "spdHeadCenter", "spdHeadRight", "spdHeadReturn"})
+            buttons << Iface(Named(w.get(), name))->text(QAccessible::Name);
+        QCOMPARE(buttons, (QStringList{"Align left", "Center", "Align right", "New line after the block"}));
+        QCOMPARE(Iface(Named(w.get(), "lstFiles"))->text(QAccessible::Name), QStringLiteral("Files to upload"));
     }
 
     void addingMovingAndShreddingAreAnnounced()

@@ -255,6 +255,86 @@ private Q_SLOTS:
         QCOMPARE(focusedTile(), w->BuildWorkspace().Tiles().at(0));
     }
 
+    // The panel's alignment and new-line buttons are reached by Tab after its
+    // fields; the arrows go along them, Space presses one.
+    void alignmentButtonsByTabArrowsAndSpace()
+    {
+        auto w = window();
+        QVERIFY(w);
+        QTest::keyClick(w.get(), Qt::Key_2, Qt::ControlModifier);
+        w->BuildWorkspace().PaletteImage(bkHeading)->setFocus(Qt::TabFocusReason);
+        press(Qt::Key_Return);
+        const TWebChunk &heading = w->Document().Page().Blocks.At(0);
+        QCOMPARE(focus()->objectName(), QStringLiteral("txtHeading"));
+        press(Qt::Key_Tab);
+        press(Qt::Key_Tab);
+        QCOMPARE(focus()->objectName(), QStringLiteral("spdHeadLeft"));
+        press(Qt::Key_Right);
+        press(Qt::Key_Space);
+        QCOMPARE(heading.Heading->Align, std::uint8_t(2));
+        press(Qt::Key_Left);
+        press(Qt::Key_Left);
+        QCOMPARE(focus()->objectName(), QStringLiteral("spdHeadReturn"));
+        press(Qt::Key_Space);
+        QCOMPARE(heading.Heading->NewLine, std::uint8_t(1));
+    }
+
+    // At start the focus is on the toolbar, its frame showing; Ctrl+1 to
+    // Ctrl+4 take it to the first control of the panel shown, never to the
+    // panel itself; the grey preview toggle is no Tab stop.
+    void focusShownAtStartAndAfterEachStep()
+    {
+        auto w = window();
+        QVERIFY(w);
+        QTRY_COMPARE(focus(), Named(w.get(), "picToolbar"));
+        auto *frame = w->findChild<TFocusFrame *>(QStringLiteral("FocusFrame"));
+        QTRY_VERIFY(frame->isVisible());
+        QCOMPARE(frame->Target(), focus());
+        QTest::keyClick(w.get(), Qt::Key_2, Qt::ControlModifier);
+        QCOMPARE(focus()->objectName(), QStringLiteral("imgBrPara")); // no block yet
+        press(Qt::Key_Return);
+        TDialogs::PresetAnswer(QMessageBox::Ok);
+        TDialogs::PresetFile(m_app + QStringLiteral("/save/Steps.qze"));
+        const struct {
+            int key;
+            const char *first;
+        } steps[] = {{Qt::Key_3, "qt_tabwidget_tabbar"}, {Qt::Key_1, "lvTemplates"}, {Qt::Key_4, "cmbServers"}};
+        for (const auto &s : steps) {
+            QTest::keyClick(w.get(), Qt::Key(s.key), Qt::ControlModifier);
+            QCOMPARE(focus()->objectName(), QLatin1String(s.first));
+            QVERIFY(focus()->focusPolicy() & Qt::TabFocus);
+        }
+        // Tab round the Send panel: the preview toggle is not among the stops.
+        QStringList stops;
+        for (int i = 0; i < 30 && !stops.contains(focus()->objectName()); ++i) {
+            stops << focus()->objectName();
+            press(Qt::Key_Tab);
+        }
+        QVERIFY2(stops.contains(QStringLiteral("imgExit")), qPrintable(stops.join(',')));
+        QVERIFY(!stops.contains(QStringLiteral("imgView")));
+    }
+
+    // Alt+Up and Alt+Down move the current block from its fields too (a
+    // click on a tile puts the caret there); the text stays as it was.
+    void altArrowsMoveTheBlockFromItsField()
+    {
+        auto w = window();
+        QVERIFY(w);
+        QTest::keyClick(w.get(), Qt::Key_2, Qt::ControlModifier);
+        TBuildWorkspace &build = w->BuildWorkspace();
+        for (int kind : {bkPara, bkHeading}) {
+            build.PaletteImage(kind)->setFocus(Qt::TabFocusReason);
+            press(Qt::Key_Return);
+        }
+        QTest::mouseClick(build.Tiles().at(1), Qt::LeftButton);
+        QCOMPARE(focus()->objectName(), QStringLiteral("txtHeading"));
+        QTest::keyClicks(focus(), QStringLiteral("Top"));
+        press(Qt::Key_Up, Qt::AltModifier);
+        QCOMPARE(kinds(w->Document().Page()), (QStringList{"Heading", "Para"}));
+        QCOMPARE(focus()->objectName(), QStringLiteral("txtHeading"));
+        QCOMPARE(w->Document().Page().Blocks.At(0).Heading->Text, QStringLiteral("Top"));
+    }
+
     void sendPanelPicturesByEnter()
     {
         auto w = window();

@@ -16,7 +16,9 @@
 #include "publish/frmJoy_gui.h"
 #include "support/HttpTestServer.h"
 #include "support/TestServers.h"
+#include "workspace/BuildWorkspace.h"
 #include "workspace/SendPanel.h"
+#include "workspace/WebBlockTile.h"
 #include "workspace/frmMain.h"
 
 #include <QApplication>
@@ -89,7 +91,7 @@ class TestMainSend : public QObject
 
     // Clicks the page and waits for the flight and the upload to be over.
     // The success dialog, when it opens, is closed once its check is done.
-    TVerifyResult SendByClick(TfrmMain *w, bool expectFlight = true)
+    TVerifyResult SendByClick(TfrmMain *w, bool expectFlight = true, bool byKey = false)
     {
         TVerifyResult check;
         m_skippedShown.clear();
@@ -105,7 +107,10 @@ class TestMainSend : public QObject
         });
         closer.start();
         QSignalSpy landed(&w->SendPanel(), &TSendPanel::flightLanded);
-        QTest::mouseClick(Named(w, "imgUpload"), Qt::LeftButton);
+        if (byKey)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        else
+            QTest::mouseClick(Named(w, "imgUpload"), Qt::LeftButton);
         if (expectFlight) {
             [&] { QTRY_COMPARE_WITH_TIMEOUT(landed.count(), 1, 5000); }();
             // The upload and its dialogs ran inside the landing.
@@ -216,6 +221,17 @@ private Q_SLOTS:
         for (const TPageProblem &p : w->SendWork().Problems())
             texts << p.Text;
         QCOMPARE(Captions(problems), texts);
+        // Each entry shows whole, wrapped to the list's width.
+        const int width = problems->viewport()->width() - 8;
+        bool wrapped = false;
+        for (int i = 0; i < problems->count(); ++i) {
+            const int needed = problems->fontMetrics()
+                                   .boundingRect(QRect(0, 0, width, 4000), Qt::TextWordWrap, problems->item(i)->text())
+                                   .height();
+            QVERIFY2(problems->visualItemRect(problems->item(i)).height() >= needed, qPrintable(problems->item(i)->text()));
+            wrapped |= needed > 2 * problems->fontMetrics().height();
+        }
+        QVERIFY(wrapped); // there was something to wrap
         QVERIFY(std::any_of(w->SendWork().Problems().begin(), w->SendWork().Problems().end(),
                             [](const TPageProblem &p) { return p.Kind == PageProblemKind::FirstPageNotIndex; }));
         QCOMPARE(w->SendWork().MissingPictures(), QStringList());
@@ -322,9 +338,14 @@ private Q_SLOTS:
         combo->setFocus();
         QTest::keyClick(combo, Qt::Key_Down);
         QCOMPARE(combo->currentText(), QStringLiteral("Wrong"));
-        SendByClick(w.get());
+        // Sent by the keyboard: after the failure the keys are on the page picture again.
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        Named(w.get(), "imgUpload")->setFocus(Qt::TabFocusReason);
+        SendByClick(w.get(), true, true);
         QVERIFY2(TDialogs::LastMessage().startsWith(LoadStr(212)), qPrintable(TDialogs::LastMessage()));
         QVERIFY(Named(w.get(), "imgUpload")->isVisible());
+        QTRY_COMPARE(QApplication::focusWidget(), Named(w.get(), "imgUpload"));
         QCOMPARE(FilesBelow(root), QStringList());
     }
 
@@ -385,10 +406,15 @@ private Q_SLOTS:
         QCOMPARE(w->Document().Page().CurrentBlockIndex, found[row].BlockIndex);
         QVERIFY(QApplication::focusWidget());
         QCOMPARE(QApplication::focusWidget()->objectName(), found[row].Field);
+        // The jump highlights the block's tile and changes nothing.
+        const TWebBlock *tile = w->BuildWorkspace().Tiles().at(w->Document().Page().CurrentSlot);
+        QCOMPARE(tile->BlockIndex, found[row].BlockIndex);
+        QVERIFY(tile->Highlighted());
+        QVERIFY(!w->Document().DocumentChanged());
+        QVERIFY(!w->Document().CanUndo());
 
-        // Back in Send, Yes: the page and the other picture go, asked once more.
-        TDialogs::PresetAnswer(QMessageBox::Ok); // message 100: save first
-        TDialogs::PresetFile(m_app + QStringLiteral("/save/Album.qze"));
+        // Back in Send (the jump changed nothing: no save), Yes: the page and
+        // the other picture go, asked once more.
         ClickToolbar(w.get(), 420);
         QCOMPARE(w->Workspace().State(), int(wsSend));
         TDialogs::PresetAnswer(QMessageBox::Yes);
@@ -439,6 +465,8 @@ private Q_SLOTS:
         QVERIFY(files.contains(QStringLiteral("graphics/flowers.jpg")));
         auto *note = Named<QLabel>(w.get(), "lblRefused");
         QVERIFY(note->isVisible());
+        QVERIFY(note->height() >= note->heightForWidth(note->width())); // shown whole
+        QVERIFY(Named(w.get(), "lstFiles")->geometry().bottom() < note->y());
         QVERIFY(note->text().startsWith(LoadStr(342)));
         QCOMPARE(doc.RefusedReferences().size(), 1);
         QVERIFY(note->text().contains(QStringLiteral("../secret.jpg: ") + doc.RefusedReferences().first().Reason));

@@ -422,6 +422,15 @@ private Q_SLOTS:
         QCOMPARE(TDialogs::ShownMessages().size(), asked + 1);
         QCOMPARE(w->Workspace().State(), int(wsBuild));
         QVERIFY(!w->Document().HTMLEdited());
+        // Edits let go for Choose are gone with the text: opening a page there asks no more.
+        ClickToolbar(w.get(), 280);
+        edit();
+        TDialogs::PresetAnswer(QMessageBox::Yes);
+        ClickToolbar(w.get(), 0);
+        QCOMPARE(w->Workspace().State(), int(wsChoose));
+        w->Workspace().OpenPage(m_app + QStringLiteral("/template/Family News.qzt"), false);
+        QCOMPARE(w->Workspace().State(), int(wsBuild));
+        QCOMPARE(TDialogs::ShownMessages().size(), asked + 2);
     }
 
     void typingFollowsTheStateShown()

@@ -104,6 +104,7 @@ private Q_SLOTS:
         const QString address = m_web.Url() + QStringLiteral("index.html");
         QCOMPARE(joy.CheckResult().Verdict, VerifyVerdict::Live);
         QCOMPARE(joy.lblLive->text(), QStringLiteral("Your page is live at <a href=\"%1\">%1</a>").arg(address));
+        QCOMPARE(joy.lbl1->text(), LoadStr(1001));
         // The OK button stays below the texts.
         QVERIFY(joy.btnJoy->geometry().top() >= joy.lblLive->geometry().bottom());
         QVERIFY(joy.height() >= joy.btnJoy->geometry().bottom());
@@ -133,6 +134,12 @@ private Q_SLOTS:
             QVERIFY(done.wait(15000));
             QVERIFY2(joy->lblLive->text().contains(QStringLiteral("the folder &quot;public_html&quot;")),
                      qPrintable(joy->lblLive->text()));
+            // No congratulation: the files arrived, the page cannot be seen,
+            // and the diagnosis is the main text.
+            QCOMPARE(joy->windowTitle(), LoadStr(255));
+            QCOMPARE(joy->lbl1->text(), LoadStr(256));
+            QVERIFY(joy->lbl2->isHidden());
+            QVERIFY(joy->lblLive->geometry().bottom() < joy->lblSkipped->geometry().top());
             seen = true;
             QTest::mouseClick(joy->btnJoy, Qt::LeftButton);
         });
@@ -177,7 +184,7 @@ private Q_SLOTS:
         o.Check.SiteUrl = QStringLiteral("http://127.0.0.1:1/");
         r = ShowUploadSuccess(nullptr, o);
         QCOMPARE(r.Verdict, VerifyVerdict::NoAnswer);
-        QCOMPARE(TDialogs::ShownMessages(), QStringList{r.Text});
+        QCOMPARE(TDialogs::ShownMessages(), QStringList{LoadStr(256) + QStringLiteral("\n\n") + r.Text});
         QCOMPARE(TDialogs::LastIcon(), QMessageBox::Warning);
         WriteSetting(QStringLiteral("General"), QStringLiteral("ShowJoy"), QStringLiteral("Yes"));
     }

@@ -10,7 +10,9 @@
 #include "publish/frmServerWizard_gui.h"
 #include "workspace/Help.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -215,6 +217,48 @@ private Q_SLOTS:
         QCOMPARE(stored.Protocol, QStringLiteral("FTPS"));
     }
 
+    // Enter goes on (Next, Finish on the last page) from wherever the focus
+    // is, shown on the first choice at start. A Common server keeps its
+    // upload folder also when the way there went back once; the save
+    // question has the list's own caption.
+    void keyboardAlongTheWizard()
+    {
+        Open();
+        m_wizard->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_wizard.get()));
+        const auto enter = [] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); };
+        QCOMPARE(QApplication::focusWidget(), W<QWidget>("RadioButton1"));
+        enter();
+        QCOMPARE(Page(), QStringLiteral("tabISP"));
+        Click("BackButt");
+        enter();
+        enter();
+        QCOMPARE(Page(), QStringLiteral("tab2"));
+        QCOMPARE(QApplication::focusWidget(), W<QWidget>("txtName"));
+        Type("txtName", QStringLiteral("Home"));
+        Type("txtAddress", QStringLiteral("ftp.home.example"));
+        Type("txtLogin", QStringLiteral("bob"));
+        TDialogs::PresetAnswer(QMessageBox::Yes);
+        enter();
+        QVERIFY(m_wizard->Saved());
+        QCOMPARE(TDialogs::LastCaption(), LoadStr(619));
+        QCOMPARE(ServerList().size(), 1);
+        QCOMPARE(ServerList().at(0).Directory, QStringLiteral("public_html"));
+    }
+
+    void modifyNeedsAServerChosen()
+    {
+        ServerList() = {Server(QStringLiteral("Home"))};
+        Open();
+        Click("RadioButton2");
+        Click("NextButt");
+        QCOMPARE(Page(), QStringLiteral("tab4"));
+        QTest::keyClick(W<QWidget>("lstServers"), Qt::Key_Return);
+        QCOMPARE(TDialogs::LastMessage(), LoadStr(874));
+        QCOMPARE(Page(), QStringLiteral("tab4"));
+        QCOMPARE(QApplication::focusWidget(), W<QWidget>("lstServers"));
+    }
+
     void addProviderServerWithoutAdvancedPage()
     {
         Open();
@@ -409,6 +453,37 @@ private Q_SLOTS:
         TDialogs::PresetAnswer(QMessageBox::Yes);
         Click("FinishButt");
         QCOMPARE(GetServerNames(), (QStringList{"Three", "One", "Two"}));
+    }
+
+    // A password pasted with a line break: the page says why it cannot go to
+    // a server, and neither Advanced nor Finish leaves it until it is typed again.
+    void pastedLineBreakIsRefusedOnThePage()
+    {
+        Open();
+        Click("NextButt");
+        Click("NextButt");
+        Type("txtName", QStringLiteral("Home"));
+        Type("txtAddress", QStringLiteral("ftp.home.example"));
+        Type("txtLogin", QStringLiteral("bob"));
+        QGuiApplication::clipboard()->setText(QStringLiteral("secret\r\nDELE index.html"));
+        W<QLineEdit>("txtPassword")->setFocus();
+        QTest::keyClick(W<QLineEdit>("txtPassword"), Qt::Key_V, Qt::ControlModifier);
+        QVERIFY(W<QLineEdit>("txtPassword")->text().contains(QLatin1Char('\n')));
+        auto *problem = W<QLabel>("lblLogOnProblem");
+        QVERIFY(problem->isVisible());
+        QCOMPARE(problem->text(), LoadStr(641));
+        Click("butAdvanced");
+        Click("FinishButt");
+        QCOMPARE(Page(), QStringLiteral("tab2"));
+        QVERIFY(m_wizard->isVisible());
+        QCOMPARE(TDialogs::ShownMessages(), QStringList());
+        QCOMPARE(QApplication::focusWidget(), W<QLineEdit>("txtPassword"));
+        Type("txtPassword", QStringLiteral("secret"));
+        QVERIFY(!problem->isVisible());
+        TDialogs::PresetAnswer(QMessageBox::Yes);
+        Click("FinishButt");
+        QVERIFY(m_wizard->Saved());
+        QCOMPARE(ServerList().at(0).Password, QStringLiteral("secret"));
     }
 
     void descriptionMustBeGivenAndUnique()

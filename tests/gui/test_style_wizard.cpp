@@ -133,9 +133,13 @@ private Q_SLOTS:
         QCOMPARE(Find<QPushButton>(&w, "BackButt")->text(), QStringLiteral("&<< Back"));
         // Opening writes nothing.
         QVERIFY(!QFile::exists(f.SamplePath()));
+        THelp::SetHelpFolder(QStringLiteral(WOBBIN_SOURCE_DIR "/data/Help"));
         Click(&w, "butHelp");
-        QCOMPARE(THelp::LastContext(), 31);
+        // The wizard's own topic: its pages, the swatches, the background picture.
         QCOMPARE(THelp::LastShown(), THelp::Shown::Topic);
+        QCOMPARE(THelp::TopicTitle(THelp::LastContext()), QStringLiteral("Style wizard"));
+        for (const char *part : {"Background Image", "swatches", "Your Style List"})
+            QVERIFY2(THelp::LastText().contains(QLatin1String(part)), part);
         if (QWidget *help = THelp::HelpWindow())
             help->close();
     }
@@ -163,12 +167,13 @@ private Q_SLOTS:
         QTest::keyClicks(Find<QLineEdit>(&w, "txtStyleName"), QStringLiteral("My Groovy Style"));
         QCOMPARE(w.Wizard().EditStyle().Name, QStringLiteral("My Groovy Style"));
 
-        // The picture is copied into backgrnd and named relative to the HTML folder.
+        // The picture is copied into backgrnd under its web name and named
+        // relative to the HTML folder.
         TDialogs::PresetFile(picture);
         Click(&w, "spdImgFile");
-        QCOMPARE(Find<QLineEdit>(&w, "txtImgFilename")->text(), QStringLiteral("backgrnd\\Bubbles.GIF"));
-        QCOMPARE(ReadAll(f.appDir + "/HTMLFiles/backgrnd/Bubbles.GIF"), ReadAll(picture));
-        QVERIFY(ReadAll(f.SamplePath()).contains("<BODY BACKGROUND=\"backgrnd\\Bubbles.GIF\" BGCOLOR=\"C0C0C0\""));
+        QCOMPARE(Find<QLineEdit>(&w, "txtImgFilename")->text(), QStringLiteral("backgrnd\\bubbles.gif"));
+        QCOMPARE(ReadAll(f.appDir + "/HTMLFiles/backgrnd/bubbles.gif"), ReadAll(picture));
+        QVERIFY(ReadAll(f.SamplePath()).contains("<BODY BACKGROUND=\"backgrnd\\bubbles.gif\" BGCOLOR=\"C0C0C0\""));
 
         // Five colours, each shown in the sample as soon as it is chosen.
         const struct { const char *swatch; QColor colour; const char *html; } colours[] = {
@@ -191,7 +196,7 @@ private Q_SLOTS:
 
         TStyleChunk expected;
         expected.Name = QStringLiteral("My Groovy Style");
-        expected.Image = QStringLiteral("backgrnd\\Bubbles.GIF");
+        expected.Image = QStringLiteral("backgrnd\\bubbles.gif");
         expected.BackColour = 0x00663300;
         expected.TextColour = 0x00CCFFFF;
         expected.LinkColour = 0x00FFCC66;
@@ -210,10 +215,10 @@ private Q_SLOTS:
         QCOMPARE(QColor(shown.pixel(shown.width() - 6, shown.height() - 6)), QColor(0x00, 0x33, 0x66));
 
         // Picked again from backgrnd itself: not copied onto itself.
-        TDialogs::PresetFile(f.appDir + "/HTMLFiles/backgrnd/Bubbles.GIF");
+        TDialogs::PresetFile(f.appDir + "/HTMLFiles/backgrnd/bubbles.gif");
         Click(&w, "spdImgFile");
-        QCOMPARE(w.Wizard().EditStyle().Image, QStringLiteral("backgrnd\\Bubbles.GIF"));
-        QCOMPARE(ReadAll(f.appDir + "/HTMLFiles/backgrnd/Bubbles.GIF"), ReadAll(picture));
+        QCOMPARE(w.Wizard().EditStyle().Image, QStringLiteral("backgrnd\\bubbles.gif"));
+        QCOMPARE(ReadAll(f.appDir + "/HTMLFiles/backgrnd/bubbles.gif"), ReadAll(picture));
 
         // Finish, Yes: the library gains the style at its end.
         TDialogs::PresetAnswer(QMessageBox::Yes);

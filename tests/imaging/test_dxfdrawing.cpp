@@ -191,7 +191,7 @@ private slots:
 
     void hugeDrawingsAreRefusedSayingWhatWasTooLarge()
     {
-        // Two million points: refused at once, naming the count.
+        // Two million points: refused at once.
         QByteArray body;
         body.reserve(2000000 * 26);
         body += "0\nSECTION\n2\nENTITIES\n";
@@ -203,17 +203,75 @@ private slots:
         TMultiImage img;
         QString error;
         QVERIFY(!img.LoadFromFile(m_dir.filePath("huge.dxf"), &error));
-        QCOMPARE(error, QStringLiteral("\"huge.dxf\": The DXF drawing is too large: it has 2000000 elements, "
-                                       "at most %1 can be drawn.").arg(kDxfMaxElements));
+        QCOMPARE(error, QStringLiteral("\"huge.dxf\": The DXF drawing is too large: it has more than %1 entities "
+                                       "and points, at most %1 can be drawn.").arg(kDxfMaxElements));
 
-        // One at the limit is drawn.
+        // One at the limit is drawn: lines count their two ends besides themselves.
         Dxf d;
         d.Section("ENTITIES");
-        for (int i = 0; i < kDxfMaxElements - 1; ++i)
+        for (int i = 0; i < kDxfMaxElements / 3; ++i)
             d.Line(i % 100, i / 100, i % 100 + 1, i / 100);
         d.EndSection();
         QVERIFY(WriteBytes(m_dir.filePath("limit.dxf"), d.Bytes()));
         QVERIFY2(img.LoadFromFile(m_dir.filePath("limit.dxf"), &error), qPrintable(error));
+    }
+
+    // One entity with millions of vertices, knots or points, written out or
+    // only announced: refused as soon as the count passes the limit, naming it.
+    void entitiesWithTooManyPointsAreRefusedEarly_data()
+    {
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<QString>("error");
+        const QByteArray head = "0\nSECTION\n2\nENTITIES\n";
+        const QByteArray tail = "0\nENDSEC\n0\nEOF\n";
+        QByteArray points;
+        points.reserve(4000000 * 16);
+        for (int i = 0; i < 4000000; ++i)
+            points += "10\n" + QByteArray::number(i % 997) + "\n20\n1\n";
+        const QString tooMany = QStringLiteral("The DXF drawing is too large: its %1 at line %2 has at least %3 "
+                                               "points, and at most %4 entities and points can be drawn.");
+        QTest::newRow("polyline of 4,000,000 points")
+            << head + "0\nLWPOLYLINE\n8\n0\n90\n4000000\n70\n0\n" + points + tail
+            << tooMany.arg(QStringLiteral("LWPOLYLINE")).arg(6).arg(kDxfMaxElements + 1).arg(kDxfMaxElements);
+        QTest::newRow("polyline announcing 2,000,000,000 points")
+            << head + "0\nLWPOLYLINE\n8\n0\n90\n2000000000\n70\n0\n10\n0\n20\n0\n10\n1\n20\n1\n" + tail
+            << tooMany.arg(QStringLiteral("LWPOLYLINE")).arg(6).arg(kDxfMaxElements + 1).arg(kDxfMaxElements);
+        QTest::newRow("spline announcing knots and points in parts")
+            << head + "0\nSPLINE\n8\n0\n71\n3\n72\n150000\n73\n100000\n" + tail
+            << tooMany.arg(QStringLiteral("SPLINE")).arg(6).arg(250000).arg(kDxfMaxElements);
+        QTest::newRow("spline of 4,000,000 fit points")
+            << head + "0\nSPLINE\n8\n0\n" + QByteArray(points).replace("10\n", "11\n").replace("20\n", "21\n") + tail
+            << tooMany.arg(QStringLiteral("SPLINE")).arg(6).arg(kDxfMaxElements).arg(kDxfMaxElements);
+        QTest::newRow("line of 2,000 characters")
+            << head + "0\nLINE\n8\n" + QByteArray(2000, 'x') + "\n" + tail
+            << QStringLiteral("The DXF drawing is damaged: line 8 is longer than %1 characters.").arg(kDxfMaxLineLength);
+    }
+
+    void entitiesWithTooManyPointsAreRefusedEarly()
+    {
+        QFETCH(QByteArray, data);
+        QFETCH(QString, error);
+        QElapsedTimer clock;
+        clock.start();
+        QImage out;
+        QString why;
+        QVERIFY(!RenderDxf(data, &out, &why));
+        QCOMPARE(why, error);
+        qInfo("refused in %lld ms", clock.elapsed());
+    }
+
+    void aPolylineAtTheLimitIsDrawn()
+    {
+        Dxf d;
+        d.Section("ENTITIES");
+        d(0, QStringLiteral("LWPOLYLINE"))(8, QStringLiteral("0"))(90, kDxfMaxElements - 1)(70, 0);
+        for (int i = 0; i < kDxfMaxElements - 1; ++i)
+            d(10, i)(20, i % 7);
+        d.EndSection();
+        QImage out;
+        QString error;
+        QVERIFY2(RenderDxf(d.Bytes(), &out, &error), qPrintable(error));
+        QCOMPARE(out.width(), 800);
     }
 
     void blockReferencesThatMultiplyTooFarAreRefused()

@@ -15,6 +15,7 @@ THttpTestServer::~THttpTestServer()
 
 bool THttpTestServer::StartPlain(const QString &root)
 {
+    m_host = QStringLiteral("127.0.0.1");
     return Launch({QStringLiteral("-u"), QStringLiteral("-m"), QStringLiteral("http.server"), QStringLiteral("--bind"),
                    QStringLiteral("127.0.0.1"), QStringLiteral("--directory"), root, QStringLiteral("0")},
                   true);
@@ -36,6 +37,10 @@ bool THttpTestServer::Start(const Options &o)
         args << QStringLiteral("--status") << QString::number(o.Status);
     if (o.Endless)
         args << QStringLiteral("--endless");
+    if (o.Hops)
+        args << QStringLiteral("--hops") << QString::number(o.Hops);
+    args << QStringLiteral("--bind") << o.Bind;
+    m_host = o.Bind;
     return Launch(args, false);
 }
 
@@ -85,7 +90,7 @@ void THttpTestServer::Stop()
 
 QString THttpTestServer::Url() const
 {
-    return QStringLiteral("http://127.0.0.1:%1/").arg(m_port);
+    return QStringLiteral("http://%1:%2/").arg(m_host).arg(m_port);
 }
 
 } // namespace wobbin::testing

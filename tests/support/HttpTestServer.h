@@ -24,6 +24,8 @@ public:
         QStringList Headers;      // "Name: value" added to every answer
         int Status = 0;           // every request answered with this code
         bool Endless = false;     // a page that never ends
+        int Hops = 0;             // redirections on the same server before each answer
+        QString Bind = QStringLiteral("127.0.0.1"); // another loopback address (127.x.y.z) to listen on
     };
 
     THttpTestServer() = default;
@@ -38,7 +40,7 @@ public:
     void Stop();
 
     int Port() const { return m_port; }
-    // "http://127.0.0.1:<port>/"
+    // "http://127.0.0.1:<port>/" (or the other loopback address it listens on)
     QString Url() const;
     QString Error() const { return m_error; }
 
@@ -46,6 +48,7 @@ private:
     bool Launch(const QStringList &arguments, bool plain);
     std::unique_ptr<QProcess> m_process;
     int m_port = 0;
+    QString m_host = QStringLiteral("127.0.0.1");
     QString m_error;
 };
 

@@ -272,8 +272,11 @@ bool TFtpTestServer::Start(const Options &options)
         args << QStringLiteral("--command-log") << options.CommandLog;
     if (options.Throttle > 0)
         args << QStringLiteral("--throttle") << QString::number(options.Throttle);
-    if (!Launch(QString::fromLatin1(kPython), args))
-        return false;
+    return Launch(QString::fromLatin1(kPython), args) && ReadPort(QStringLiteral("FTP server"));
+}
+
+bool TTestServer::ReadPort(const QString &what)
+{
     QDeadlineTimer until(15000);
     QByteArray line;
     while (!until.hasExpired() && !line.contains('\n')) {
@@ -282,12 +285,20 @@ bool TFtpTestServer::Start(const Options &options)
         line += m_process->readAllStandardOutput();
     }
     if (!line.startsWith("PORT ")) {
-        m_error = QStringLiteral("the FTP server did not start: ") + QString::fromLocal8Bit(m_process->readAllStandardError());
+        m_error = QStringLiteral("the %1 did not start: ").arg(what) + QString::fromLocal8Bit(m_process->readAllStandardError());
         Stop();
         return false;
     }
     m_port = line.mid(5).trimmed().toInt();
     return m_port > 0;
+}
+
+bool TRawFtpTestServer::Start(const QString &log, bool silent)
+{
+    QStringList args{QStringLiteral(WOBBIN_SOURCE_DIR "/tests/support/raw_ftp_server.py"), QStringLiteral("--log"), log};
+    if (silent)
+        args << QStringLiteral("--silent");
+    return Launch(QString::fromLatin1(kPython), args) && ReadPort(QStringLiteral("raw FTP server"));
 }
 
 // ---------------------------------------------------------------------------

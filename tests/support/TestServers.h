@@ -49,6 +49,8 @@ public:
 
 protected:
     bool Launch(const QString &program, const QStringList &arguments);
+    // After Launch: the "PORT <number>" line the server prints once it listens.
+    bool ReadPort(const QString &what);
     std::unique_ptr<QProcess> m_process;
     qint64 m_group = 0;
     int m_port = 0;
@@ -78,6 +80,15 @@ public:
 private:
     QTemporaryDir m_dir;
     TTestCertificate m_certificate;
+};
+
+// A bare FTP server for the hostile cases (raw_ftp_server.py): it logs every
+// line received, takes any log-on, answers folder commands and refuses the
+// rest; a silent one accepts connections and never answers.
+class TRawFtpTestServer : public TTestServer
+{
+public:
+    bool Start(const QString &log, bool silent = false);
 };
 
 class TSftpTestServer : public TTestServer

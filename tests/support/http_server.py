@@ -1,9 +1,11 @@
 # A small web server for the tests, on 127.0.0.1 at a free port (printed first
 # as "PORT <n>"): serves a folder like Python's http.server, and can instead
 # answer slowly, redirect, show another start page, add headers, answer every
-# request with one status code, or send a page that never ends.
+# request with one status code, or send a page that never ends. --hops N sends
+# every request through N redirections on the same server before serving it.
 import argparse
 import http.server
+import re
 import sys
 import time
 
@@ -15,6 +17,8 @@ p.add_argument("--root-page", default="", help="file shown for '/' instead of th
 p.add_argument("--header", action="append", default=[], help="'Name: value' added to every answer")
 p.add_argument("--status", type=int, default=0, help="answer every request with this code")
 p.add_argument("--endless", action="store_true", help="send a page that never ends")
+p.add_argument("--hops", type=int, default=0, help="redirections before a request is served")
+p.add_argument("--bind", default="127.0.0.1", help="a loopback address to listen on")
 a = p.parse_args()
 
 
@@ -43,6 +47,12 @@ class Handler(http.server.SimpleHTTPRequestHandler):
     def do_GET(self):
         if a.delay:
             time.sleep(a.delay)
+        if a.hops:
+            m = re.match(r"^/hop(\d+)(/.*)$", self.path)
+            done, rest = (int(m.group(1)), m.group(2)) if m else (0, self.path)
+            if done < a.hops:
+                return self.answer(302, location="/hop%d%s" % (done + 1, rest))
+            self.path = rest
         if a.redirect == "self":
             return self.answer(302, location=self.path)
         if a.redirect:
@@ -64,7 +74,9 @@ class Handler(http.server.SimpleHTTPRequestHandler):
         return super().do_GET()
 
 
-server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+if not a.bind.startswith("127."):
+    sys.exit("only loopback addresses")
+server = http.server.ThreadingHTTPServer((a.bind, 0), Handler)
 server.daemon_threads = True
 print("PORT", server.server_address[1], flush=True)
 try:
