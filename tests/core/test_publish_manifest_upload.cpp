@@ -138,16 +138,23 @@ private Q_SLOTS:
         for (const QString &p : pictures + QStringList{QStringLiteral("index.html")})
             before.insert(p, Inode(Remote(p)));
 
-        // Again without changes: only the page goes, and the status line says so.
+        // Again without changes: nothing goes, not even the page, and the
+        // status lines say so.
         QStringList statuses;
         o = Upload(Page(), target, &statuses);
         QVERIFY2(o.Result == UploadResult::Succeeded, qPrintable(o.Message));
         QCOMPARE(o.Skipped, pictures);
+        QVERIFY(o.PageUnchanged);
         QVERIFY2(statuses.contains(QStringLiteral("3 pictures had not changed since the last upload and were not sent again.")),
                  qPrintable(statuses.join(QLatin1Char('|'))));
-        for (const QString &p : pictures)
+        QVERIFY(statuses.contains(QStringLiteral("The page had not changed since the last upload and was not sent again.")));
+        for (const QString &p : pictures + QStringList{QStringLiteral("index.html")})
             QCOMPARE(Inode(Remote(p)), before.value(p));
-        QVERIFY(Inode(Remote(QStringLiteral("index.html"))) != before.value(QStringLiteral("index.html")));
+        // The page gone from the server: it goes again.
+        QVERIFY(QFile::remove(Remote(QStringLiteral("index.html"))));
+        o = Upload(Page(), target);
+        QVERIFY(!o.PageUnchanged);
+        QVERIFY(ReadAll(Remote(QStringLiteral("index.html"))).contains("graphics/a.gif"));
 
         // Deleted there, changed in size there, changed here: those three go again.
         QVERIFY(QFile::remove(Remote(QStringLiteral("graphics/a.gif"))));
