@@ -568,7 +568,8 @@ bool SaveServerList(TServerList &list, QString *error)
         put("Protocol", ProtocolName(r.TransferProtocol()));
         if (!r.TrustedFingerprint.isEmpty())
             put("TrustedFingerprint", r.TrustedFingerprint);
-        put("Connections", QString::number(qBound(1, r.Connections, tWWWServerType::kMaxConnections)));
+        if (r.Connections != tWWWServerType::kDefaultConnections)
+            put("Connections", QString::number(qBound(1, r.Connections, tWWWServerType::kMaxConnections)));
         if (r.ConnectionsAllowed > 0)
             put("ConnectionsAllowed", QString::number(r.ConnectionsAllowed));
         put("Position", QString::number(position++));

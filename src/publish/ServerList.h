@@ -11,7 +11,7 @@
 //   WWWServers\<Name>\Password            only where no keyring holds it (scrambled)
 //   WWWServers\<Name>\Protocol            "FTPS" or "SFTP" (absent means "FTP")
 //   WWWServers\<Name>\TrustedFingerprint  only when set
-//   WWWServers\<Name>\Connections         files sent at once, 1 to 8 (absent: 4)
+//   WWWServers\<Name>\Connections         files sent at once, 1 to 8; only when not 4
 //   WWWServers\<Name>\ConnectionsAllowed  only when the server took fewer at once
 //   WWWServers\<Name>\Position            the server's place in the list (0, 1, ...)
 // A list written without "Position" loads in the order the settings give the
