@@ -12,6 +12,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <algorithm>
+
 namespace wobbin {
 namespace {
 
@@ -337,6 +339,7 @@ TUploadOutcome TUploadJob::DoUpload()
     m_files = 1 + int(m_plan.Images.size());
     m_lastValue = -1;
     m_listings.clear();
+    m_unmade.clear();
     m_changes = std::make_unique<TUploadChanges>(IdentityOf(m_target), m_page.SendEverything, m_page.SentFilesFolder);
     bool succeeded = false;
     if (ConnectToServer() && !m_cancelled && UploadAll())
@@ -421,11 +424,18 @@ bool TUploadJob::ConnectToServer()
         return false; // cancelled while logging on
     SetStatus(LoadStr(204) + AddressShown());
     if (!m_target.Directory.isEmpty() && !m_cancelled) {
-        if (!m_target.FlatDir) {
+        // A folder files were sent to before is there still, as a rule: it
+        // is made only when it cannot be entered (a round trip saved).
+        const bool known = !m_changes->Before().IsEmpty();
+        if (!m_target.FlatDir && !known) {
             m_ftp.MakeFolder(m_target.Directory);
             m_ftp.SetErrorCode(0); // it may exist already
         }
-        m_ftp.ChangeFolder(m_target.Directory);
+        if (!m_ftp.ChangeFolder(m_target.Directory) && known && !m_target.FlatDir && !m_cancelled) {
+            m_ftp.MakeFolder(m_target.Directory);
+            m_ftp.SetErrorCode(0);
+            m_ftp.ChangeFolder(m_target.Directory);
+        }
     }
     if (m_ftp.ErrorCode() > 0 && !m_cancelled) {
         m_outcome.Message = LoadStr(205) + kCrLf + LoadStr(206);
@@ -590,7 +600,19 @@ const TUploadJob::FolderListing &TUploadJob::ListingOf(const QString &remotePath
         return *it;
     FolderListing listing;
     QList<TRemoteEntry> entries;
-    if (!m_cancelled && m_ftp.ListFolder(folder, entries)) {
+    bool listed = !m_cancelled && m_ftp.ListFolder(folder, entries);
+    if (!listed && !m_cancelled && m_unmade.contains(folder)) {
+        // Gone since the last upload: made now, with the folders above it.
+        const QStringList parts = folder.split(QLatin1Char('/'));
+        for (qsizetype k = 1; k <= parts.size(); ++k) {
+            const QString above = parts.mid(0, k).join(QLatin1Char('/'));
+            if (m_unmade.remove(above))
+                m_ftp.MakeFolder(above);
+        }
+        m_ftp.SetErrorCode(0);
+        listed = m_ftp.ListFolder(folder, entries);
+    }
+    if (listed) {
         listing.Listed = true;
         for (const TRemoteEntry &e : std::as_const(entries)) {
             listing.Sizes.insert(e.Name, e.Size);
@@ -650,8 +672,18 @@ bool TUploadJob::UploadAll()
                     folders << folder;
             }
         }
-        for (const QString &folder : std::as_const(folders))
-            m_ftp.MakeFolder(folder);
+        // A folder that held files sent before is made only when its
+        // listing fails (ListingOf): a round trip each saved.
+        const QList<TManifestEntry> sentBefore = m_changes->Before().Entries();
+        for (const QString &folder : std::as_const(folders)) {
+            const bool known = std::any_of(sentBefore.begin(), sentBefore.end(), [&](const TManifestEntry &e) {
+                return e.RemoteName.startsWith(folder + QLatin1Char('/'));
+            });
+            if (known)
+                m_unmade << folder;
+            else
+                m_ftp.MakeFolder(folder);
+        }
         m_ftp.SetErrorCode(0); // they may exist already
     }
     // The pictures first, the page last: the page visitors see only ever
@@ -687,8 +719,16 @@ bool TUploadJob::UploadAll()
     } else if (!m_cancelled) {
         bool read = false;
         const QByteArray pageBytes = ReadWhole(m_plan.Page.LocalPath, &read);
-        if (read && m_changes->PageUnchanged(m_plan.Page.RemotePath, pageBytes,
-                                             [this](const QString &remote) { return RemoteSizeOf(remote); })) {
+        // The server's copy by the listing when its folder was listed anyway,
+        // by a size query otherwise (a round trip instead of a listing's four).
+        const auto pageSize = [this](const QString &remote) {
+            if (m_listings.contains(remote.section(QLatin1Char('/'), 0, -2)))
+                return RemoteSizeOf(remote);
+            const TRemoteSize size = m_ftp.RemoteSize(remote);
+            m_ftp.SetErrorCode(0);
+            return size;
+        };
+        if (read && m_changes->PageUnchanged(m_plan.Page.RemotePath, pageBytes, pageSize)) {
             // The server holds the page as it is here: what visitors see stays.
             m_outcome.PageUnchanged = true;
             SetStatus(LoadStr(325));

@@ -164,6 +164,7 @@ private:
     TUploadOutcome m_outcome;
     std::atomic<bool> m_cancelled{false};
     QHash<QString, FolderListing> m_listings; // by remote folder ("" the server's folder)
+    QSet<QString> m_unmade; // folders not made at the start: files were sent there before
     int m_files = 0;        // files in this upload (page included)
     qint64 m_lastValue = -1;
     QString m_fileShown;    // the file being sent, as messages name it

@@ -213,6 +213,25 @@ private Q_SLOTS:
         QCOMPARE(ReadAll(Remote(QStringLiteral("graphics/b.gif"))), QByteArray(20000, 'b'));
     }
 
+    // Folders files were sent to before are not made again at the start;
+    // one gone since (the server's folder too) is made when it is needed.
+    void goneFoldersAreMadeAgain()
+    {
+        auto server = Start(TTransferProtocol::FTP);
+        const TUploadTarget target = Target(TTransferProtocol::FTP, *server);
+        QVERIFY(Upload(Page(), target).Result == UploadResult::Succeeded);
+        QVERIFY(QDir(m_root + QStringLiteral("/public_html/graphics")).removeRecursively());
+        TUploadOutcome o = Upload(Page(), target);
+        QVERIFY2(o.Result == UploadResult::Succeeded, qPrintable(o.Message));
+        QCOMPARE(o.Skipped, QStringList{QStringLiteral("backgrnd/sky.jpg")});
+        QCOMPARE(ReadAll(Remote(QStringLiteral("graphics/a.gif"))), QByteArray(30000, 'a'));
+        QVERIFY(QDir(m_root + QStringLiteral("/public_html")).removeRecursively());
+        o = Upload(Page(), target);
+        QVERIFY2(o.Result == UploadResult::Succeeded, qPrintable(o.Message));
+        QCOMPARE(ReadAll(Remote(QStringLiteral("backgrnd/sky.jpg"))), QByteArray(40000, 's'));
+        QVERIFY(ReadAll(Remote(QStringLiteral("index.html"))).contains("graphics/b.gif"));
+    }
+
     // After the upload: the web server serving the folder shows the page;
     // once it serves another folder, the check says what is wrong.
     void checkAfterTheUpload()
