@@ -679,10 +679,13 @@ bool TUploadJob::UploadAll()
             const bool known = std::any_of(sentBefore.begin(), sentBefore.end(), [&](const TManifestEntry &e) {
                 return e.RemoteName.startsWith(folder + QLatin1Char('/'));
             });
+            const bool needed = std::any_of(m_plan.Images.begin(), m_plan.Images.end(), [&](const TUploadFile &f) {
+                return f.RemotePath.startsWith(folder + QLatin1Char('/'));
+            });
             if (known)
                 m_unmade << folder;
-            else
-                m_ftp.MakeFolder(folder);
+            else if (needed || sentBefore.isEmpty())
+                m_ftp.MakeFolder(folder); // an empty picture folder only on the first upload
         }
         m_ftp.SetErrorCode(0); // they may exist already
     }
