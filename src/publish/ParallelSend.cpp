@@ -81,6 +81,7 @@ QList<TSendResult> TParallelSend::Run(const QList<TSendTask> &tasks)
     qsizetype next = 0;
     int running = n;
     int loggingOn = n - 1;
+    std::atomic<bool> moved{false}; // a file went on by a thousandth: worth showing
 
     std::vector<std::unique_ptr<Worker>> workers;
     for (int k = 0; k < n; ++k) {
@@ -121,7 +122,11 @@ QList<TSendResult> TParallelSend::Run(const QList<TSendTask> &tasks)
             std::lock_guard<std::mutex> g(lock);
             ++m_used;
         }
-        w.client->OnProgress = [&w](qint64 sent, qint64) { w.sent = sent; };
+        w.client->OnProgress = [&](qint64 sent, qint64 total) {
+            const qint64 before = w.sent.exchange(sent);
+            if (total > 0 && before * 1000 / total != sent * 1000 / total && !moved.exchange(true))
+                wake.notify_one();
+        };
         while (ok) {
             int i = 0;
             {
@@ -167,7 +172,8 @@ QList<TSendResult> TParallelSend::Run(const QList<TSendTask> &tasks)
     std::unique_lock<std::mutex> g(lock);
     while (running > 0 || !events.empty()) {
         wake.wait_for(g, std::chrono::milliseconds(50),
-                      [&] { return !events.empty() || running == 0 || (m_cancel && !cancelPassed); });
+                      [&] { return !events.empty() || running == 0 || moved || (m_cancel && !cancelPassed); });
+        moved = false;
         if (m_cancel && !cancelPassed) {
             cancelPassed = true;
             // Once each: a second Cancel would also stop the removal of a
