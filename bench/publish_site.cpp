@@ -1,7 +1,10 @@
 // Makes the site the publish benchmark sends: a data folder whose page refers
 // to PICTURES pictures of SIZE bytes each (the logo footer's button.gif adds
-// one more), and the server BENCH in the settings (127.0.0.1:PORT, folder www).
-// Usage: publish_site DATA_DIR PICTURES SIZE PORT
+// one more), and the server BENCH in the settings (127.0.0.1:PORT, folder www,
+// FTP, user "user", password "secret"). Each NAME=VALUE after the port sets
+// one more value of that server's entry, or replaces one of those
+// (Protocol=SFTP, Directory=site, ...).
+// Usage: publish_site DATA_DIR PICTURES SIZE PORT [NAME=VALUE...]
 #include "app/Settings.h"
 #include "page/BlockList.h"
 #include "page/PageDocument.h"
@@ -12,7 +15,9 @@
 #include <QFile>
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <cstdio>
+#include <utility>
 
 using namespace wobbin;
 
@@ -39,9 +44,29 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList a = app.arguments();
-    if (a.size() != 5) {
-        std::fputs("usage: publish_site DATA_DIR PICTURES SIZE PORT\n", stderr);
+    if (a.size() < 5) {
+        std::fputs("usage: publish_site DATA_DIR PICTURES SIZE PORT [NAME=VALUE...]\n", stderr);
         return 1;
+    }
+    QList<std::pair<QString, QString>> values{
+        {QStringLiteral("Address"), QStringLiteral("127.0.0.1:") + a.at(4)},
+        {QStringLiteral("Directory"), QStringLiteral("www")},
+        {QStringLiteral("UserName"), QStringLiteral("user")},
+        {QStringLiteral("Password"), QStringLiteral("secret")},
+        {QStringLiteral("Protocol"), QStringLiteral("FTP")},
+    };
+    for (const QString &setting : a.mid(5)) {
+        const qsizetype eq = setting.indexOf(QLatin1Char('='));
+        if (eq <= 0) {
+            std::fprintf(stderr, "publish_site: \"%s\" is not NAME=VALUE\n", qPrintable(setting));
+            return 1;
+        }
+        const QString name = setting.left(eq);
+        auto same = std::find_if(values.begin(), values.end(), [&](const auto &v) { return v.first == name; });
+        if (same != values.end())
+            same->second = setting.mid(eq + 1);
+        else
+            values.append({name, setting.mid(eq + 1)});
     }
     const QString data = a.at(1);
     const int pictures = a.at(2).toInt();
@@ -69,11 +94,8 @@ int main(int argc, char **argv)
     TWobbinReg &reg = SettingsStore();
     reg.DeleteKey(QStringLiteral("WWWServers"));
     reg.OpenKey(QStringList{QStringLiteral("WWWServers"), QStringLiteral("Bench")}, true);
-    reg.WriteString(QStringLiteral("Address"), QStringLiteral("127.0.0.1:") + a.at(4));
-    reg.WriteString(QStringLiteral("Directory"), QStringLiteral("www"));
-    reg.WriteString(QStringLiteral("UserName"), QStringLiteral("user"));
-    reg.WriteString(QStringLiteral("Password"), QStringLiteral("secret"));
-    reg.WriteString(QStringLiteral("Protocol"), QStringLiteral("FTP"));
+    for (const auto &[name, value] : std::as_const(values))
+        reg.WriteString(name, value);
     reg.CloseKey();
     reg.Sync();
     return 0;

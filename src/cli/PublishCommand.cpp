@@ -106,6 +106,8 @@ int RunPublishCommand(const CliArgs &args)
         WipeString(r.Password);
     job.OnStatus = [](const QString &text) { CliPrint(text.toLocal8Bit() + '\n'); };
     const TUploadOutcome outcome = job.DoUpload();
+    if (outcome.ConnectionsAllowed > 0)
+        RememberConnectionsAllowed(target.Name, outcome.ConnectionsAllowed);
     switch (outcome.Result) {
     case UploadResult::Succeeded:
         return 0;

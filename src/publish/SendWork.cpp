@@ -165,6 +165,9 @@ QString TSendWork::Finished(const tWWWServerType &server, const TUploadOutcome &
         if (!RememberTrustedFingerprint(server.Name, outcome.AcceptedFingerprint, &error))
             message = error;
     }
+    // A server that took fewer connections at once: later uploads ask for no more.
+    if (outcome.ConnectionsAllowed > 0)
+        RememberConnectionsAllowed(server.Name, outcome.ConnectionsAllowed);
     if (outcome.Result == UploadResult::Succeeded) {
         SendEverything = false;
         m_yourPage = ::wobbin::YourPageAddress(server.URL, m_doc.CurrentFileName());

@@ -388,6 +388,13 @@ tWWWServerType ReadServerChecked(const QString &name, bool *damaged, bool *hasPa
     if (reg.ValueExists(QStringLiteral("Protocol")))
         rec.SetTransferProtocol(ProtocolFromName(ReadOpen(QStringLiteral("Protocol"))));
     rec.TrustedFingerprint = ReadOpen(QStringLiteral("TrustedFingerprint"));
+    bool ok = false;
+    const int connections = ReadOpen(QStringLiteral("Connections")).toInt(&ok);
+    if (ok)
+        rec.Connections = qBound(1, connections, tWWWServerType::kMaxConnections);
+    const int allowed = ReadOpen(QStringLiteral("ConnectionsAllowed")).toInt(&ok);
+    if (ok && allowed > 0)
+        rec.ConnectionsAllowed = qMin(allowed, tWWWServerType::kMaxConnections);
     rec.StoredName = name;
     reg.CloseKey();
     return rec;
@@ -561,6 +568,10 @@ bool SaveServerList(TServerList &list, QString *error)
         put("Protocol", ProtocolName(r.TransferProtocol()));
         if (!r.TrustedFingerprint.isEmpty())
             put("TrustedFingerprint", r.TrustedFingerprint);
+        if (r.Connections != tWWWServerType::kDefaultConnections)
+            put("Connections", QString::number(qBound(1, r.Connections, tWWWServerType::kMaxConnections)));
+        if (r.ConnectionsAllowed > 0)
+            put("ConnectionsAllowed", QString::number(r.ConnectionsAllowed));
         put("Position", QString::number(position++));
         // A renamed server stays the last one chosen.
         if (!r.StoredName.isEmpty() && r.StoredName != r.Name && r.StoredName == lastServer)

@@ -11,6 +11,8 @@
 //   WWWServers\<Name>\Password            only where no keyring holds it (scrambled)
 //   WWWServers\<Name>\Protocol            "FTPS" or "SFTP" (absent means "FTP")
 //   WWWServers\<Name>\TrustedFingerprint  only when set
+//   WWWServers\<Name>\Connections         files sent at once, 1 to 8; only when not 4
+//   WWWServers\<Name>\ConnectionsAllowed  only when the server took fewer at once
 //   WWWServers\<Name>\Position            the server's place in the list (0, 1, ...)
 // A list written without "Position" loads in the order the settings give the
 // subkeys; servers with a position come first, in that order.
@@ -45,6 +47,14 @@ struct tWWWServerType
     QString Protocol = QStringLiteral("FTP");  // "FTP", "FTPS" or "SFTP"
     // SHA-256 fingerprint of the server certificate or host key the user accepted.
     QString TrustedFingerprint;
+    // Files sent at once, each over a connection of its own (1 to 8).
+    int Connections = kDefaultConnections;
+    // How many connections the server took at once when it refused more (0:
+    // it never did); uploads open no more than that. Choosing another number
+    // of connections in the wizard forgets it.
+    int ConnectionsAllowed = 0;
+    static constexpr int kDefaultConnections = 4;
+    static constexpr int kMaxConnections = 8;
 
     // Where the password stands. False when the keyring did not answer or
     // found no password (a locked keyring finds none either): the password is

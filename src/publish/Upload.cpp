@@ -5,11 +5,14 @@
 #include "base/SafeFile.h"
 #include "page/PageText.h"
 #include "base/Secrets.h"
+#include "publish/ParallelSend.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+
+#include <algorithm>
 
 namespace wobbin {
 namespace {
@@ -246,6 +249,7 @@ TUploadJob::TUploadJob(const TUploadPage &page, const TUploadTarget &target) : m
 TUploadJob::~TUploadJob()
 {
     WipeString(m_target.Password);
+    WipeString(m_spare);
 }
 
 void TUploadJob::SetTimeLimits(int logOnMs, int stallMs)
@@ -291,7 +295,12 @@ QString TUploadJob::AddressShown() const
 // Why the last operation failed, in the user's words.
 QString TUploadJob::CauseText() const
 {
-    switch (m_ftp.Failure()) {
+    return CauseText(m_ftp.Failure());
+}
+
+QString TUploadJob::CauseText(FtpFailure failure) const
+{
+    switch (failure) {
     case FtpFailure::Unreachable:
         return LoadStr(234);
     case FtpFailure::LogOnTimeout:
@@ -330,6 +339,7 @@ TUploadOutcome TUploadJob::DoUpload()
     m_files = 1 + int(m_plan.Images.size());
     m_lastValue = -1;
     m_listings.clear();
+    m_unmade.clear();
     m_changes = std::make_unique<TUploadChanges>(IdentityOf(m_target), m_page.SendEverything, m_page.SentFilesFolder);
     bool succeeded = false;
     if (ConnectToServer() && !m_cancelled && UploadAll())
@@ -354,6 +364,7 @@ TUploadOutcome TUploadJob::DoUpload()
     // Only a server still to be trusted is logged on to again (DoUpload).
     if (m_outcome.Result != UploadResult::NeedsTrust)
         WipeString(m_target.Password);
+    WipeString(m_spare);
     return m_outcome;
 }
 
@@ -367,16 +378,15 @@ bool TUploadJob::ConnectToServer()
         return false;
     }
     SetStatus(LoadStr(204) + AddressShown());
-    TFtpLogOn logOn;
-    logOn.Protocol = m_target.Protocol;
-    logOn.Host = m_target.Address;
-    logOn.UserName = m_target.UserName;
+    TFtpLogOn logOn = LogOn();
     logOn.Password = m_target.Password;
-    logOn.TrustedFingerprint = m_target.TrustedFingerprint;
-    logOn.KnownHostsFile = m_knownHosts;
     m_ftp.Connect(logOn);
-    if (m_ftp.Connected())
-        WipeString(m_target.Password); // logged on: the password is not needed again
+    if (m_ftp.Connected()) {
+        // Logged on: only further connections need the password again.
+        if (m_target.Connections > 1)
+            m_spare = PrivateCopy(m_target.Password);
+        WipeString(m_target.Password);
+    }
     if (m_ftp.ErrorCode() > 0 && !m_cancelled) {
         switch (m_ftp.Failure()) {
         case FtpFailure::UnknownCertificate:
@@ -414,17 +424,35 @@ bool TUploadJob::ConnectToServer()
         return false; // cancelled while logging on
     SetStatus(LoadStr(204) + AddressShown());
     if (!m_target.Directory.isEmpty() && !m_cancelled) {
-        if (!m_target.FlatDir) {
+        // A folder files were sent to before is there still, as a rule: it
+        // is made only when it cannot be entered (a round trip saved).
+        const bool known = !m_changes->Before().IsEmpty();
+        if (!m_target.FlatDir && !known) {
             m_ftp.MakeFolder(m_target.Directory);
             m_ftp.SetErrorCode(0); // it may exist already
         }
-        m_ftp.ChangeFolder(m_target.Directory);
+        if (!m_ftp.ChangeFolder(m_target.Directory) && known && !m_target.FlatDir && !m_cancelled) {
+            m_ftp.MakeFolder(m_target.Directory);
+            m_ftp.SetErrorCode(0);
+            m_ftp.ChangeFolder(m_target.Directory);
+        }
     }
     if (m_ftp.ErrorCode() > 0 && !m_cancelled) {
         m_outcome.Message = LoadStr(205) + kCrLf + LoadStr(206);
         return false;
     }
     return !m_cancelled;
+}
+
+TFtpLogOn TUploadJob::LogOn() const
+{
+    TFtpLogOn logOn;
+    logOn.Protocol = m_target.Protocol;
+    logOn.Host = m_target.Address;
+    logOn.UserName = m_target.UserName;
+    logOn.TrustedFingerprint = m_target.TrustedFingerprint;
+    logOn.KnownHostsFile = m_knownHosts;
+    return logOn;
 }
 
 void TUploadJob::SetTransferMode(const QString &extension)
@@ -454,16 +482,114 @@ bool TUploadJob::SendOne(const TUploadFile &file, int index, TFileFingerprint *s
     const RemotePresence presence = PresenceOf(file.RemotePath);
     TFileFingerprint arrived;
     const bool ok = m_ftp.SendFile(file.LocalPath, file.RemotePath, presence, &arrived);
-    if (ok) {
-        // Now it is there (a second file of that name would replace it).
-        FolderListing &listing = m_listings[file.RemotePath.section(QLatin1Char('/'), 0, -2)];
-        const QString name = file.RemotePath.section(QLatin1Char('/'), -1);
-        listing.Sizes.insert(name, m_ftp.Binary() ? arrived.Size : -1);
-        listing.LowerNames.insert(name.toLower());
-    }
+    if (ok)
+        Arrived(file.RemotePath, m_ftp.Binary() ? arrived.Size : -1);
     if (sent)
         *sent = arrived;
     return ok;
+}
+
+// Now it is there (a second file of that name would replace it); size -1
+// when the server's copy may differ from ours (sent as text).
+void TUploadJob::Arrived(const QString &remotePath, qint64 size)
+{
+    FolderListing &listing = m_listings[remotePath.section(QLatin1Char('/'), 0, -2)];
+    const QString name = remotePath.section(QLatin1Char('/'), -1);
+    listing.Sizes.insert(name, size);
+    listing.LowerNames.insert(name.toLower());
+}
+
+void TUploadJob::SendPictures(const QList<int> &which, QStringList &failed)
+{
+    static const QStringList text{QStringLiteral("html"), QStringLiteral("htm"), QStringLiteral("txt"),
+                                  QStringLiteral("doc"), QStringLiteral("shtml")};
+    QList<TSendTask> tasks;
+    QList<qint64> sizes;
+    for (int i : which) {
+        const TUploadFile &f = m_plan.Images.at(i);
+        TSendTask t;
+        t.LocalPath = f.LocalPath;
+        t.RemotePath = f.RemotePath;
+        t.Presence = PresenceOf(f.RemotePath);
+        t.Binary = !text.contains(ExtensionOf(f.LocalPath).toLower());
+        tasks << t;
+        sizes << QFileInfo(f.LocalPath).size();
+    }
+    m_ftp.SetErrorCode(0);
+    if (m_cancelled)
+        return;
+    TFtpLogOn logOn = LogOn();
+    logOn.Password = m_spare;
+    TParallelSend sender(m_ftp, logOn, m_target.Directory, m_target.Connections, m_cancelled);
+    WipeString(m_spare); // the sender has its own copy
+    WipeString(logOn.Password);
+
+    // The bar: the pictures skipped and done, and the part of each under way.
+    const qint64 before = qint64(m_plan.Images.size() - which.size());
+    qint64 done = 0;
+    QHash<int, qint64> parts; // thousandths of each file under way
+    const auto showTotal = [&] {
+        qint64 value = (before + done) * 1000;
+        for (qint64 part : std::as_const(parts))
+            value += part;
+        if (OnProgress && value > m_lastValue) {
+            m_lastValue = value;
+            OnProgress(value, qint64(m_files) * 1000);
+        }
+    };
+    int shown = -1;
+    sender.OnStart = [&](int k) {
+        if (shown < 0 && OnFile) {
+            shown = k;
+            m_filePermille = 0;
+            OnFile(m_plan.Images.at(which.at(k)).Shown, 0, sizes.at(k));
+        }
+    };
+    sender.OnBytes = [&](const QList<int> &underWay, const QList<qint64> &sent) {
+        for (qsizetype j = 0; j < underWay.size(); ++j) {
+            const qint64 size = sizes.at(underWay.at(j));
+            parts[underWay.at(j)] = size > 0 ? qMin<qint64>(999, sent.at(j) * 1000 / size) : 0;
+        }
+        showTotal();
+        const int k = underWay.first();
+        const qint64 size = sizes.at(k);
+        const qint64 permille = size > 0 ? sent.first() * 1000 / size : 0;
+        if (OnFile && (k != shown || permille != m_filePermille)) {
+            shown = k;
+            m_filePermille = permille;
+            OnFile(m_plan.Images.at(which.at(k)).Shown, sent.first(), size);
+        }
+    };
+    sender.OnDone = [&](int k, const TSendResult &r) {
+        const TUploadFile &f = m_plan.Images.at(which.at(k));
+        ++done;
+        parts.remove(k);
+        if (k == shown)
+            shown = -1;
+        if (r.Sent) {
+            if (OnFile)
+                OnFile(f.Shown, sizes.at(k), sizes.at(k));
+            Arrived(f.RemotePath, tasks.at(k).Binary ? r.Arrived.Size : -1);
+            m_changes->Sent(f.RemotePath, r.Arrived);
+        } else {
+            m_changes->NotSent(f.RemotePath);
+            if (!m_cancelled)
+                failed << f.Shown + QStringLiteral(": ") + CauseText(r.Failure);
+        }
+        showTotal();
+    };
+    const QList<TSendResult> results = sender.Run(tasks);
+    // Files no connection could take: the connections broke first.
+    for (qsizetype k = 0; k < results.size(); ++k) {
+        if (!results.at(k).Taken) {
+            const TUploadFile &f = m_plan.Images.at(which.at(k));
+            m_changes->NotSent(f.RemotePath);
+            if (!m_cancelled)
+                failed << f.Shown;
+        }
+    }
+    if (sender.ConnectionsRefused() && sender.ConnectionsUsed() > 0)
+        m_outcome.ConnectionsAllowed = sender.ConnectionsUsed();
 }
 
 const TUploadJob::FolderListing &TUploadJob::ListingOf(const QString &remotePath)
@@ -474,7 +600,19 @@ const TUploadJob::FolderListing &TUploadJob::ListingOf(const QString &remotePath
         return *it;
     FolderListing listing;
     QList<TRemoteEntry> entries;
-    if (!m_cancelled && m_ftp.ListFolder(folder, entries)) {
+    bool listed = !m_cancelled && m_ftp.ListFolder(folder, entries);
+    if (!listed && !m_cancelled && m_unmade.contains(folder)) {
+        // Gone since the last upload: made now, with the folders above it.
+        const QStringList parts = folder.split(QLatin1Char('/'));
+        for (qsizetype k = 1; k <= parts.size(); ++k) {
+            const QString above = parts.mid(0, k).join(QLatin1Char('/'));
+            if (m_unmade.remove(above))
+                m_ftp.MakeFolder(above);
+        }
+        m_ftp.SetErrorCode(0);
+        listed = m_ftp.ListFolder(folder, entries);
+    }
+    if (listed) {
         listing.Listed = true;
         for (const TRemoteEntry &e : std::as_const(entries)) {
             listing.Sizes.insert(e.Name, e.Size);
@@ -534,43 +672,40 @@ bool TUploadJob::UploadAll()
                     folders << folder;
             }
         }
-        for (const QString &folder : std::as_const(folders))
-            m_ftp.MakeFolder(folder);
+        // A folder that held files sent before is made only when its
+        // listing fails (ListingOf): a round trip each saved.
+        const QList<TManifestEntry> sentBefore = m_changes->Before().Entries();
+        for (const QString &folder : std::as_const(folders)) {
+            const bool known = std::any_of(sentBefore.begin(), sentBefore.end(), [&](const TManifestEntry &e) {
+                return e.RemoteName.startsWith(folder + QLatin1Char('/'));
+            });
+            const bool needed = std::any_of(m_plan.Images.begin(), m_plan.Images.end(), [&](const TUploadFile &f) {
+                return f.RemotePath.startsWith(folder + QLatin1Char('/'));
+            });
+            if (known)
+                m_unmade << folder;
+            else if (needed || sentBefore.isEmpty())
+                m_ftp.MakeFolder(folder); // an empty picture folder only on the first upload
+        }
         m_ftp.SetErrorCode(0); // they may exist already
     }
     // The pictures first, the page last: the page visitors see only ever
-    // refers to pictures that are there. Every picture is tried; a broken
-    // connection ends the round, and the files not sent are named with the
-    // ones that failed. A picture the server holds as it is here is not sent
-    // again.
+    // refers to pictures that are there. Which pictures go is decided first
+    // (a picture the server holds as it is here is not sent again); then
+    // they go over several connections at once. Every picture is tried; the
+    // files not sent are named with the ones that failed.
     QStringList failed;
-    bool connectionGone = false;
+    QList<int> which;
     for (int i = 0; i < m_plan.Images.size() && !m_cancelled; ++i) {
         const TUploadFile &f = m_plan.Images.at(i);
-        if (connectionGone) {
-            failed << f.Shown;
-            continue;
-        }
         const TSendDecision decision = m_changes->PictureBeforeSending(
             f.LocalPath, f.RemotePath, [this](const QString &remote) { return RemoteSizeOf(remote); },
             &m_cancelled);
-        if (m_cancelled)
-            break;
-        if (!decision.Send)
-            continue;
-        TFileFingerprint arrived;
-        const bool sent = SendOne(f, i, &arrived);
-        if (sent)
-            m_changes->Sent(f.RemotePath, arrived);
-        else
-            m_changes->NotSent(f.RemotePath);
-        if (!sent && !m_cancelled) {
-            failed << f.Shown + QStringLiteral(": ") + CauseText();
-            const FtpFailure why = m_ftp.Failure();
-            connectionGone = why == FtpFailure::ConnectionLost || why == FtpFailure::Stalled
-                || why == FtpFailure::NotConnected || why == FtpFailure::Unreachable || why == FtpFailure::LogOnTimeout;
-        }
+        if (decision.Send)
+            which << i;
     }
+    if (!m_cancelled && !which.isEmpty())
+        SendPictures(which, failed);
     m_outcome.Skipped = m_changes->SkippedNames();
     if (!m_outcome.Skipped.isEmpty() && !m_cancelled)
         SetStatus(m_outcome.Skipped.size() == 1 ? LoadStr(323) : LoadStr(322).arg(m_outcome.Skipped.size()));
@@ -585,9 +720,27 @@ bool TUploadJob::UploadAll()
         m_outcome.Message = LoadStr(208) + kCrLf + kCrLf + LoadStr(240) + kCrLf + failed.join(kCrLf) + kCrLf + kCrLf
             + LoadStr(251);
     } else if (!m_cancelled) {
-        if (SendOne(m_plan.Page, int(m_plan.Images.size()))) {
-            bool read = false;
-            m_changes->PageSent(m_plan.Page.RemotePath, ReadWhole(m_plan.Page.LocalPath, &read));
+        bool read = false;
+        const QByteArray pageBytes = ReadWhole(m_plan.Page.LocalPath, &read);
+        // The server's copy by the listing when its folder was listed anyway,
+        // by a size query otherwise (a round trip instead of a listing's four).
+        const auto pageSize = [this](const QString &remote) {
+            if (m_listings.contains(remote.section(QLatin1Char('/'), 0, -2)))
+                return RemoteSizeOf(remote);
+            const TRemoteSize size = m_ftp.RemoteSize(remote);
+            m_ftp.SetErrorCode(0);
+            return size;
+        };
+        if (read && m_changes->PageUnchanged(m_plan.Page.RemotePath, pageBytes, pageSize)) {
+            // The server holds the page as it is here: what visitors see stays.
+            m_outcome.PageUnchanged = true;
+            SetStatus(LoadStr(325));
+            result = true;
+            m_lastValue = qint64(m_files) * 1000;
+            if (OnProgress)
+                OnProgress(m_lastValue, m_lastValue);
+        } else if (SendOne(m_plan.Page, int(m_plan.Images.size()))) {
+            m_changes->PageSent(m_plan.Page.RemotePath, pageBytes);
             result = true;
             m_lastValue = qint64(m_files) * 1000;
             if (OnProgress)

@@ -90,6 +90,8 @@ struct TUploadOutcome {
     QStringList FailedFiles;   // files that did not arrive (as shown)
     QString AcceptedFingerprint; // a certificate the user accepted during this upload (to store with the server)
     QStringList Skipped;       // pictures not sent again: the server holds them as they are here
+    bool PageUnchanged = false; // the page was not sent again: the server holds it as it is here
+    int ConnectionsAllowed = 0; // when the server refused further connections: how many it took (to remember)
     TVerifyInput Check;        // Succeeded: what to look for on the web (the check after the upload)
 };
 
@@ -110,6 +112,7 @@ public:
     std::function<void(qint64 value, qint64 maximum)> OnProgress;
     // The file being sent (as messages name it) and how much of it went, in
     // bytes: once as it starts, then as it goes (at most a thousand times).
+    // While several go at once: the one under way the longest.
     std::function<void(const QString &name, qint64 sent, qint64 size)> OnFile;
 
     void SetTimeLimits(int logOnMs, int stallMs);
@@ -131,6 +134,11 @@ private:
     void SetTransferMode(const QString &extension);
     void SetStatus(const QString &text);
     bool SendOne(const TUploadFile &file, int index, TFileFingerprint *sent = nullptr);
+    // Sends the pictures that go over up to m_target.Connections connections;
+    // the ones that did not arrive are added to failed (with their cause).
+    void SendPictures(const QList<int> &which, QStringList &failed);
+    void Arrived(const QString &remotePath, qint64 size);
+    TFtpLogOn LogOn() const;
     // What the server holds: each folder is listed once per upload, when a
     // file first goes there.
     struct FolderListing {
@@ -144,6 +152,7 @@ private:
     void PrepareCheck();
     QString AddressShown() const;
     QString CauseText() const;
+    QString CauseText(FtpFailure failure) const;
 
     TUploadPage m_page;
     TUploadTarget m_target;
@@ -151,9 +160,11 @@ private:
     std::unique_ptr<TUploadChanges> m_changes; // what was sent to this server, for this upload
     TFtpClient m_ftp;
     QString m_knownHosts;
+    QString m_spare; // the password for further connections, until they logged on
     TUploadOutcome m_outcome;
     std::atomic<bool> m_cancelled{false};
     QHash<QString, FolderListing> m_listings; // by remote folder ("" the server's folder)
+    QSet<QString> m_unmade; // folders not made at the start: files were sent there before
     int m_files = 0;        // files in this upload (page included)
     qint64 m_lastValue = -1;
     QString m_fileShown;    // the file being sent, as messages name it

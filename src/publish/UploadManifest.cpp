@@ -6,6 +6,7 @@
 #include "publish/UploadTarget.h"
 
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -97,9 +98,23 @@ TFileFingerprint FingerprintText(const QByteArray &bytes)
     return FingerprintBytes(text);
 }
 
+qint64 LocalFileTime(const QString &nativePath)
+{
+    const QFileInfo info(nativePath);
+    if (!info.isFile())
+        return -1;
+    const qint64 time = info.fileTime(QFileDevice::FileModificationTime).toMSecsSinceEpoch();
+    if (time < 0 || QDateTime::currentMSecsSinceEpoch() - time < 2000)
+        return -1;
+    return time;
+}
+
 TFileFingerprint FingerprintFile(const QString &nativePath, const std::atomic<bool> *cancel)
 {
     TFileFingerprint f;
+    // The time before the bytes: a change while they are read shows as a
+    // newer time next time.
+    const qint64 time = LocalFileTime(nativePath);
     QFile file(nativePath);
     if (!QFileInfo(nativePath).isFile() || !file.open(QIODevice::ReadOnly))
         return f;
@@ -119,6 +134,7 @@ TFileFingerprint FingerprintFile(const QString &nativePath, const std::atomic<bo
     }
     f.Size = total;
     f.Digest = hash.HexResult();
+    f.Time = time;
     return f;
 }
 
@@ -160,8 +176,12 @@ bool TUploadManifest::Save(const QString &folder, QString *error) const
 QByteArray TUploadManifest::ToBytes() const
 {
     QByteArray out = kHeader + '\n' + ServerLine(m_server) + '\n';
-    for (const TManifestEntry &e : m_entries)
-        out += "file\t" + Encode(e.RemoteName) + '\t' + QByteArray::number(e.Size) + '\t' + e.Digest + '\n';
+    for (const TManifestEntry &e : m_entries) {
+        out += "file\t" + Encode(e.RemoteName) + '\t' + QByteArray::number(e.Size) + '\t' + e.Digest;
+        if (e.Time >= 0)
+            out += '\t' + QByteArray::number(e.Time);
+        out += '\n';
+    }
     out += "end\t" + QByteArray::number(m_entries.size()) + '\n';
     return out;
 }
@@ -182,13 +202,19 @@ bool TUploadManifest::FromBytes(const QByteArray &bytes, const TServerIdentity &
     const qsizetype endLine = lines.size() - 2;
     for (qsizetype i = 2; i < endLine; ++i) {
         const QList<QByteArray> f = lines.at(i).split('\t');
-        if (f.size() != 4 || f.at(0) != "file" || f.at(1).isEmpty())
+        if ((f.size() != 4 && f.size() != 5) || f.at(0) != "file" || f.at(1).isEmpty())
             return Fail(error, QStringLiteral("line %1 is damaged").arg(i + 1));
         bool ok = false;
         const qint64 size = f.at(2).toLongLong(&ok);
         if (!ok || size < 0 || !IsDigest(f.at(3)))
             return Fail(error, QStringLiteral("line %1 is damaged").arg(i + 1));
-        TManifestEntry e{Decode(f.at(1)), size, f.at(3)};
+        qint64 time = -1;
+        if (f.size() == 5) {
+            time = f.at(4).toLongLong(&ok);
+            if (!ok || time < 0)
+                return Fail(error, QStringLiteral("line %1 is damaged").arg(i + 1));
+        }
+        TManifestEntry e{Decode(f.at(1)), size, f.at(3), time};
         entries.insert(e.RemoteName, e);
     }
     const QList<QByteArray> end = lines.at(endLine).split('\t');
@@ -208,7 +234,7 @@ const TManifestEntry *TUploadManifest::Find(const QString &remoteName) const
 void TUploadManifest::Record(const QString &remoteName, const TFileFingerprint &sent)
 {
     if (sent.Valid())
-        m_entries.insert(remoteName, TManifestEntry{remoteName, sent.Size, sent.Digest});
+        m_entries.insert(remoteName, TManifestEntry{remoteName, sent.Size, sent.Digest, sent.Time});
     else
         Forget(remoteName);
 }
@@ -275,10 +301,12 @@ TSendDecision TUploadChanges::Picture(const QString &localPath, const QString &r
     const TFileFingerprint local = FingerprintFile(localPath, cancel);
     const TSendDecision d = DecideSend(m_before, remoteName, local, false, m_sendEverything, query);
     m_seen.insert(remoteName, local);
-    if (d.Send)
+    if (d.Send) {
         m_pending.insert(remoteName, local);
-    else
+    } else {
         m_skipped << remoteName;
+        m_now.Record(remoteName, local); // its new time: not read again next time
+    }
     return d;
 }
 
@@ -289,6 +317,7 @@ TSendDecision TUploadChanges::PictureBeforeSending(const QString &localPath, con
     if (!info.isFile())
         return Picture(localPath, remoteName, query, cancel); // reported as unreadable
     const qint64 size = info.size();
+    const qint64 time = LocalFileTime(localPath);
     const TManifestEntry *known = m_before.Find(remoteName);
     TSendDecision quick{false, SendReason::Unchanged};
     bool asked = false;
@@ -313,7 +342,14 @@ TSendDecision TUploadChanges::PictureBeforeSending(const QString &localPath, con
         m_seen.insert(remoteName, TFileFingerprint());
         m_pending.insert(remoteName, TFileFingerprint());
         m_pendingPath.insert(remoteName, localPath);
+        m_pendingTime.insert(remoteName, time);
         return quick;
+    }
+    if (time >= 0 && known && known->Time == time) {
+        // Same size and time as when it was sent: not changed here since.
+        m_seen.insert(remoteName, TFileFingerprint{known->Size, known->Digest, known->Time});
+        m_skipped << remoteName;
+        return {false, SendReason::Unchanged};
     }
     // The server holds a copy of the size sent before: the local file decides.
     const RemoteSizeQuery answered = asked ? RemoteSizeQuery([there](const QString &) { return there; }) : query;
@@ -334,9 +370,11 @@ void TUploadChanges::Sent(const QString &remoteName, const TFileFingerprint &sen
 {
     TFileFingerprint f = m_pending.take(remoteName);
     const QString localPath = m_pendingPath.take(remoteName);
-    if (sent.Valid())
+    const qint64 before = m_pendingTime.contains(remoteName) ? m_pendingTime.take(remoteName) : f.Time;
+    if (sent.Valid()) {
         f = sent;
-    else if (!f.Valid() && !localPath.isEmpty())
+        f.Time = before;
+    } else if (!f.Valid() && !localPath.isEmpty())
         f = FingerprintFile(localPath); // not read before: read now
     if (!f.Valid()) {
         m_now.Forget(remoteName); // unknown: sent again next time
@@ -350,7 +388,34 @@ void TUploadChanges::NotSent(const QString &remoteName)
 {
     m_pending.remove(remoteName);
     m_pendingPath.remove(remoteName);
+    m_pendingTime.remove(remoteName);
     m_now.Forget(remoteName);
+}
+
+bool TUploadChanges::PageUnchanged(const QString &remoteName, const QByteArray &bytes, const RemoteSizeQuery &query) const
+{
+    if (m_sendEverything)
+        return false;
+    const TManifestEntry *known = m_before.Find(remoteName);
+    if (!known)
+        return false;
+    const TFileFingerprint text = FingerprintText(bytes);
+    if (text.Size != known->Size || text.Digest != known->Digest)
+        return false;
+    if (!query)
+        return true;
+    const TRemoteSize there = query(remoteName);
+    switch (there.Answer) {
+    case TRemoteSize::Known:
+        // Sent as text it is stored with LF line ends; sent as it is (SFTP) with ours.
+        return there.Bytes == known->Size || there.Bytes == bytes.size();
+    case TRemoteSize::NotOffered:
+        return true;
+    case TRemoteSize::Missing:
+    case TRemoteSize::Unknown:
+        break;
+    }
+    return false;
 }
 
 bool TUploadChanges::Save(QString *error) const

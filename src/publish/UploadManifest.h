@@ -10,9 +10,13 @@
 // File (ASCII, every text percent-encoded):
 //   Wobbin Express sent files 2
 //   server<TAB>protocol<TAB>host:port<TAB>folder<TAB>login
-//   file<TAB>remote name<TAB>size<TAB>content digest in hex (one line per file)
+//   file<TAB>remote name<TAB>size<TAB>content digest in hex[<TAB>time] (one line per file)
 //   end<TAB>number of file lines
-// The digest is TContentHash's. A list in the first form ("sent files 1",
+// The digest is TContentHash's. The time, when there, is the local file's
+// modification time (milliseconds since 1970, UTC) when it was read for the
+// send: a local file of the same size and time has not changed since and is
+// not read again. A line without it (an earlier list, or a file changed just
+// before it was read) has its local file read and compared by digest. A list in the first form ("sent files 1",
 // with another digest) reads as empty without complaint: everything is sent
 // once more, then the list is in the new form.
 
@@ -49,6 +53,7 @@ struct TManifestEntry {
     QString RemoteName;  // below the server's folder, as the upload names it
     qint64 Size = 0;
     QByteArray Digest;   // TContentHash::kHexLength lower-case hex digits
+    qint64 Time = -1;    // the local file's modification time then (ms since 1970); -1 unknown
     bool operator==(const TManifestEntry &) const = default;
 };
 
@@ -56,10 +61,16 @@ struct TManifestEntry {
 struct TFileFingerprint {
     qint64 Size = -1;
     QByteArray Digest;
+    qint64 Time = -1;    // its modification time before it was read, when worth keeping (see LocalFileTime)
     bool Valid() const { return Size >= 0 && Digest.size() == TContentHash::kHexLength; }
 };
 // Reads the whole file; stops early (invalid result) when *cancel becomes true.
 TFileFingerprint FingerprintFile(const QString &nativePath, const std::atomic<bool> *cancel = nullptr);
+// A file's modification time in ms since 1970, or -1 when it is missing or was
+// changed less than two seconds ago: a change in the same clock tick (file
+// systems keep whole seconds, some two) would not show as a new time, so so
+// fresh a time is not trusted to tell the file's state later.
+qint64 LocalFileTime(const QString &nativePath);
 TFileFingerprint FingerprintBytes(const QByteArray &bytes);
 // The size and digest of a page as text: line ends as a bare LF, as servers
 // store text sent in text mode.
@@ -162,12 +173,17 @@ public:
     // with the fingerprint) and whose query is cheap (a listing already made):
     // the local file is read beforehand only when the decision needs it, that
     // is when what was sent before has the local file's size and the server
-    // still holds a copy of that size. A file that goes up for another reason
-    // is read once, while it is sent.
+    // still holds a copy of that size, and the local file's modification time
+    // is not the one it had when it was sent (or that time is not known). A
+    // file that goes up for another reason is read once, while it is sent.
     TSendDecision PictureBeforeSending(const QString &localPath, const QString &remoteName,
                                        const RemoteSizeQuery &query, const std::atomic<bool> *cancel = nullptr);
     // The page arrived (recorded by its text: line ends as LF).
     void PageSent(const QString &remoteName, const QByteArray &sentBytes);
+    // Whether the page need not go again: not "Send everything", its text is
+    // the one sent last time, and the server's copy has that size (sent as
+    // text: line ends as LF, or as they are here) or the server cannot say.
+    bool PageUnchanged(const QString &remoteName, const QByteArray &bytes, const RemoteSizeQuery &query) const;
     // A picture asked about arrived / did not arrive.
     void Sent(const QString &remoteName);
     // The same with the fingerprint of the bytes that went up (used when valid).
@@ -190,6 +206,7 @@ private:
     TUploadManifest m_now;
     QMap<QString, TFileFingerprint> m_pending; // asked about, not yet sent (invalid: not read yet)
     QMap<QString, QString> m_pendingPath;      // their local files
+    QMap<QString, qint64> m_pendingTime;       // their times before they were read (LocalFileTime)
     QMap<QString, TFileFingerprint> m_seen;    // every picture asked about
     QStringList m_skipped;
 };

@@ -65,6 +65,8 @@ TUploadTarget UploadTargetFor(const tWWWServerType &server)
     t.GeoCities = provider >= 0 && IsGeoCities(ISPList().at(provider).Name);
     t.URL = server.URL;
     t.TrustedFingerprint = server.TrustedFingerprint;
+    t.Connections = server.ConnectionsAllowed > 0 ? qMin(server.Connections, server.ConnectionsAllowed)
+                                                  : server.Connections;
     return t;
 }
 
@@ -85,6 +87,19 @@ bool RememberTrustedFingerprint(const QString &serverName, const QString &finger
         return false;
     TServerList changed = ServerList();
     changed[i].TrustedFingerprint = fingerprint;
+    if (!SaveServerList(changed, error))
+        return false;
+    ServerList() = changed;
+    return true;
+}
+
+bool RememberConnectionsAllowed(const QString &serverName, int connections, QString *error)
+{
+    const int i = FindServerNoCase(serverName);
+    if (i < 0 || connections < 1)
+        return false;
+    TServerList changed = ServerList();
+    changed[i].ConnectionsAllowed = connections;
     if (!SaveServerList(changed, error))
         return false;
     ServerList() = changed;

@@ -19,6 +19,7 @@ struct TUploadTarget {
     bool GeoCities = false;      // the provider's hosting footer goes into the page
     QString URL;                 // the site's web address
     QString TrustedFingerprint;  // a certificate or host key the user accepted for this server
+    int Connections = 4;         // files sent at once (1 to 8), each over a connection of its own
 };
 
 // Splits "host", "host:2121", "[::1]:2121" or "ftp://host:21/" into the host
@@ -37,5 +38,9 @@ int FindServerNoCase(const QString &name);
 // that description (its TrustedFingerprint) and saves the server list; false
 // (with *error) when the list could not be saved.
 bool RememberTrustedFingerprint(const QString &serverName, const QString &fingerprint, QString *error = nullptr);
+// Keeps the number of connections the server of that description took at
+// once (its ConnectionsAllowed: later uploads open no more) and saves the
+// server list; false (with *error) when it could not be saved.
+bool RememberConnectionsAllowed(const QString &serverName, int connections, QString *error = nullptr);
 
 } // namespace wobbin

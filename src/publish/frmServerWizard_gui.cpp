@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QSpinBox>
 #include <QCursor>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -129,6 +130,13 @@ TfrmServerWizard::TfrmServerWizard(QWidget *parent) : QDialog(parent)
         h->addWidget(cmbProtocol = Named(new QComboBox(tab3), "cmbProtocol"), 1);
         lblProtocol->setBuddy(cmbProtocol);
         v->addLayout(h);
+        h = new QHBoxLayout;
+        h->addWidget(lblConnections = Named(new QLabel(tab3), "lblConnections"));
+        h->addWidget(spnConnections = Named(new QSpinBox(tab3), "spnConnections"));
+        h->addStretch(1);
+        spnConnections->setRange(1, tWWWServerType::kMaxConnections);
+        lblConnections->setBuddy(spnConnections);
+        v->addLayout(h);
         v->addStretch();
     }
     // Server list.
@@ -204,6 +212,7 @@ TfrmServerWizard::TfrmServerWizard(QWidget *parent) : QDialog(parent)
     connect(lstServers, &QListWidget::itemDoubleClicked, this, &TfrmServerWizard::lstServersDblClick);
     connect(cmbServerType, &QComboBox::activated, this, &TfrmServerWizard::cmbServerTypeChange);
     connect(cmbProtocol, &QComboBox::activated, this, &TfrmServerWizard::cmbProtocolChange);
+    connect(spnConnections, &QSpinBox::valueChanged, this, &TfrmServerWizard::spnConnectionsChange);
     connect(txtName, &QLineEdit::textChanged, this, &TfrmServerWizard::txtNameChange);
     connect(txtAddress, &QLineEdit::textChanged, this, &TfrmServerWizard::txtAddressChange);
     connect(txtLogin, &QLineEdit::textChanged, this, &TfrmServerWizard::txtLoginChange);
@@ -258,6 +267,9 @@ void TfrmServerWizard::FormCreate()
     chkDir->setText(LoadStr(635));
     lblProtocol->setText(LoadStr(636));
     cmbProtocol->addItems({LoadStr(637), LoadStr(638), LoadStr(639)});
+    lblConnections->setText(LoadStr(645));
+    spnConnections->setToolTip(LoadStr(646));
+    spnConnections->setWhatsThis(LoadStr(646));
 
     m_state.NewServer();
     m_state.WizardMode = TServerWizardState::Add;
@@ -717,6 +729,7 @@ void TfrmServerWizard::ShowProtocol()
     const bool loading = FieldsLoading;
     FieldsLoading = true;
     cmbProtocol->setCurrentIndex(int(m_state.Current().TransferProtocol()));
+    spnConnections->setValue(m_state.Current().Connections);
     FieldsLoading = loading;
 }
 
@@ -728,6 +741,16 @@ void TfrmServerWizard::cmbProtocolChange()
     if (protocol == m_state.Current().TransferProtocol())
         return;
     m_state.Current().SetTransferProtocol(protocol);
+    m_state.ListChanged = true;
+}
+
+void TfrmServerWizard::spnConnectionsChange(int connections)
+{
+    if (FieldsLoading || connections == m_state.Current().Connections)
+        return;
+    m_state.Current().Connections = connections;
+    // A number chosen by hand is tried afresh, whatever the server took before.
+    m_state.Current().ConnectionsAllowed = 0;
     m_state.ListChanged = true;
 }
 

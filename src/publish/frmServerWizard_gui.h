@@ -18,6 +18,7 @@ class QListWidget;
 class QMenu;
 class QPushButton;
 class QRadioButton;
+class QSpinBox;
 class QStackedWidget;
 class QToolButton;
 
@@ -78,6 +79,7 @@ private:
     void txtURLChange();
     void chkDirClick();
     void cmbProtocolChange();
+    void spnConnectionsChange(int connections);
     void butHelpClick();
     void ShowWhatsThisMenu(QPoint globalPos);
 
@@ -110,6 +112,8 @@ private:
     QLineEdit *txtDirectory = nullptr, *txtURL = nullptr;
     QCheckBox *chkDir = nullptr;
     QComboBox *cmbProtocol = nullptr;
+    QLabel *lblConnections = nullptr;
+    QSpinBox *spnConnections = nullptr;
     QListWidget *lstServers = nullptr;
     QToolButton *spbUp = nullptr, *spbDown = nullptr;
     QPushButton *butDelete = nullptr;

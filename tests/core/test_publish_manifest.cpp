@@ -4,6 +4,7 @@
 #include "publish/ContentHash.h"
 #include "publish/UploadManifest.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -498,6 +499,104 @@ private Q_SLOTS:
         asked = 0;
         QCOMPARE(decide(Server({}, &asked)).Reason, SendReason::ChangedHere);
         QCOMPARE(asked, 0);
+    }
+
+    // The quick check: a picture whose size and time are those it had when
+    // it was sent is not read; a touched one is read, not sent, and its new
+    // time kept; one changed without a new time goes only with "Send everything".
+    void quickCheckBySizeAndTime()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("sent"));
+        const QString local = dir.filePath(QStringLiteral("a.gif"));
+        const QString remote = QStringLiteral("graphics/a.gif");
+        const auto write = [&](const QByteArray &bytes, const QDateTime &time) {
+            QFile f(local);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(bytes);
+            QVERIFY(f.flush());
+            QVERIFY(f.setFileTime(time, QFileDevice::FileModificationTime));
+        };
+        const QDateTime sentAt = QDateTime::currentDateTimeUtc().addSecs(-3600);
+        const QDateTime touched = sentAt.addSecs(600);
+        const auto recorded = [&] {
+            TUploadManifest m;
+            m.Load(folder, Identity());
+            return m.Find(remote) ? m.Find(remote)->Time : -2;
+        };
+        const auto decide = [&](bool everything) {
+            TUploadChanges changes(Identity(), everything, folder);
+            const TSendDecision d = changes.PictureBeforeSending(local, remote, Server({{remote, TRemoteSize{TRemoteSize::Known, 9}}}));
+            const TFileFingerprint seen = changes.FingerprintOf(remote);
+            if (d.Send)
+                changes.Sent(remote, FingerprintFile(local));
+            changes.Save();
+            return std::make_pair(d, seen);
+        };
+        write("picture a", sentAt);
+        QCOMPARE(decide(true).first.Reason, SendReason::SendEverything);
+        QCOMPARE(recorded(), sentAt.toMSecsSinceEpoch());
+
+        // Touched: new time, same bytes. Read, not sent, the new time kept.
+        write("picture a", touched);
+        auto d = decide(false);
+        QCOMPARE(d.first.Reason, SendReason::Unchanged);
+        QCOMPARE(d.second.Digest, Print("picture a").Digest);
+        QCOMPARE(recorded(), touched.toMSecsSinceEpoch());
+
+        // Other bytes of the same size, with the time put back: not read, so
+        // not sent; what the check after the upload expects is what was sent.
+        write("picture b", touched);
+        d = decide(false);
+        QCOMPARE(d.first.Send, false);
+        QCOMPARE(d.second.Digest, Print("picture a").Digest);
+        QCOMPARE(decide(true).first.Reason, SendReason::SendEverything);
+        QCOMPARE(decide(false).second.Digest, Print("picture b").Digest);
+
+        // A time younger than two seconds is not trusted to tell a change: not kept.
+        write("picture c", QDateTime::currentDateTimeUtc());
+        QCOMPARE(LocalFileTime(local), qint64(-1));
+        QCOMPARE(decide(false).first.Reason, SendReason::ChangedHere);
+        QCOMPARE(recorded(), qint64(-1));
+
+        // A list written before times were kept reads as it did (the file is
+        // read); a damaged time is a damaged list.
+        TUploadManifest m(Identity());
+        m.Record(remote, Print("picture c"));
+        QByteArray bytes = m.ToBytes();
+        QVERIFY(bytes.contains("\t" + Print("picture c").Digest + "\n"));
+        TUploadManifest back;
+        QVERIFY(back.FromBytes(bytes, Identity()));
+        QCOMPARE(back.Find(remote)->Time, qint64(-1));
+        bytes.replace(Print("picture c").Digest + "\n", Print("picture c").Digest + "\tsoon\n");
+        QVERIFY(!back.FromBytes(bytes, Identity()));
+    }
+
+    // The page is not sent again when its text is the one sent, and the
+    // server holds a copy of its size (line ends as LF or as they are here).
+    void pageSentOnlyWhenChanged()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("sent"));
+        const QString page = QStringLiteral("index.html");
+        const QByteArray text = "<HTML>\r\n</HTML>\r\n";
+        {
+            TUploadChanges changes(Identity(), false, folder);
+            QVERIFY(!changes.PageUnchanged(page, text, {})); // never sent
+            changes.PageSent(page, text);
+            QVERIFY(changes.Save());
+        }
+        TUploadChanges changes(Identity(), false, folder);
+        const auto there = [&](TRemoteSize::State s, qint64 bytes = -1) { return Server({{page, TRemoteSize{s, bytes}}}); };
+        QVERIFY(changes.PageUnchanged(page, text, there(TRemoteSize::Known, 15)));
+        QVERIFY(changes.PageUnchanged(page, text, there(TRemoteSize::Known, 17)));
+        QVERIFY(changes.PageUnchanged(page, text, there(TRemoteSize::NotOffered)));
+        QVERIFY(!changes.PageUnchanged(page, text, there(TRemoteSize::Known, 16)));
+        QVERIFY(!changes.PageUnchanged(page, text, there(TRemoteSize::Missing)));
+        QVERIFY(!changes.PageUnchanged(page, text, there(TRemoteSize::Unknown)));
+        QVERIFY(!changes.PageUnchanged(page, "<HTML>\r\n</html>\r\n", there(TRemoteSize::Known, 15)));
+        TUploadChanges everything(Identity(), true, folder);
+        QVERIFY(!everything.PageUnchanged(page, text, there(TRemoteSize::Known, 15)));
     }
 
     void whatIsSent()

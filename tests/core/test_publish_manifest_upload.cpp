@@ -138,16 +138,23 @@ private Q_SLOTS:
         for (const QString &p : pictures + QStringList{QStringLiteral("index.html")})
             before.insert(p, Inode(Remote(p)));
 
-        // Again without changes: only the page goes, and the status line says so.
+        // Again without changes: nothing goes, not even the page, and the
+        // status lines say so.
         QStringList statuses;
         o = Upload(Page(), target, &statuses);
         QVERIFY2(o.Result == UploadResult::Succeeded, qPrintable(o.Message));
         QCOMPARE(o.Skipped, pictures);
+        QVERIFY(o.PageUnchanged);
         QVERIFY2(statuses.contains(QStringLiteral("3 pictures had not changed since the last upload and were not sent again.")),
                  qPrintable(statuses.join(QLatin1Char('|'))));
-        for (const QString &p : pictures)
+        QVERIFY(statuses.contains(QStringLiteral("The page had not changed since the last upload and was not sent again.")));
+        for (const QString &p : pictures + QStringList{QStringLiteral("index.html")})
             QCOMPARE(Inode(Remote(p)), before.value(p));
-        QVERIFY(Inode(Remote(QStringLiteral("index.html"))) != before.value(QStringLiteral("index.html")));
+        // The page gone from the server: it goes again.
+        QVERIFY(QFile::remove(Remote(QStringLiteral("index.html"))));
+        o = Upload(Page(), target);
+        QVERIFY(!o.PageUnchanged);
+        QVERIFY(ReadAll(Remote(QStringLiteral("index.html"))).contains("graphics/a.gif"));
 
         // Deleted there, changed in size there, changed here: those three go again.
         QVERIFY(QFile::remove(Remote(QStringLiteral("graphics/a.gif"))));
@@ -204,6 +211,25 @@ private Q_SLOTS:
         QVERIFY2(o.Result == UploadResult::Succeeded, qPrintable(o.Message));
         QCOMPARE(o.Skipped, QStringList{QStringLiteral("backgrnd/sky.jpg")});
         QCOMPARE(ReadAll(Remote(QStringLiteral("graphics/b.gif"))), QByteArray(20000, 'b'));
+    }
+
+    // Folders files were sent to before are not made again at the start;
+    // one gone since (the server's folder too) is made when it is needed.
+    void goneFoldersAreMadeAgain()
+    {
+        auto server = Start(TTransferProtocol::FTP);
+        const TUploadTarget target = Target(TTransferProtocol::FTP, *server);
+        QVERIFY(Upload(Page(), target).Result == UploadResult::Succeeded);
+        QVERIFY(QDir(m_root + QStringLiteral("/public_html/graphics")).removeRecursively());
+        TUploadOutcome o = Upload(Page(), target);
+        QVERIFY2(o.Result == UploadResult::Succeeded, qPrintable(o.Message));
+        QCOMPARE(o.Skipped, QStringList{QStringLiteral("backgrnd/sky.jpg")});
+        QCOMPARE(ReadAll(Remote(QStringLiteral("graphics/a.gif"))), QByteArray(30000, 'a'));
+        QVERIFY(QDir(m_root + QStringLiteral("/public_html")).removeRecursively());
+        o = Upload(Page(), target);
+        QVERIFY2(o.Result == UploadResult::Succeeded, qPrintable(o.Message));
+        QCOMPARE(ReadAll(Remote(QStringLiteral("backgrnd/sky.jpg"))), QByteArray(40000, 's'));
+        QVERIFY(ReadAll(Remote(QStringLiteral("index.html"))).contains("graphics/b.gif"));
     }
 
     // After the upload: the web server serving the folder shows the page;

@@ -107,6 +107,17 @@ private Q_SLOTS:
         QVERIFY(!work.contains("ExtendedA"));
         QVERIFY(!work.contains("TrustedFingerprint"));
         QCOMPARE(work.value("Position"), QStringLiteral("1"));
+        // Files sent at once: written when not 4, and read back; a list
+        // without the value (or with a wild one) reads as 4 or within 1 to 8.
+        QVERIFY(!work.contains("Connections"));
+        QCOMPARE(ReadServer(QStringLiteral("Work")).Connections, 4);
+        ServerList()[1].Connections = 2;
+        ServerList()[1].ConnectionsAllowed = 1;
+        QVERIFY(SaveServerList(&error));
+        QCOMPARE(ValuesOf(QStringLiteral("Work")).value("Connections"), QStringLiteral("2"));
+        QCOMPARE(ReadServer(QStringLiteral("Work")).Connections, 2);
+        QCOMPARE(ReadServer(QStringLiteral("Work")).ConnectionsAllowed, 1);
+        QVERIFY(!home.contains("ConnectionsAllowed"));
         QVERIFY(TakeServerListNotices().join(' ').contains(SettingsStore().FileName()));
 
         // Read back field by field.

@@ -152,6 +152,9 @@ private:
         t.Directory = QStringLiteral("public_html");
         t.UserName = QStringLiteral("user");
         t.Password = kPassword;
+        // One connection: the commands and the bar in the order of the
+        // files (several at once: test_publish_parallel).
+        t.Connections = 1;
         QFile::remove(m_knownHosts);
         if (trust && protocol == TTransferProtocol::FTPS)
             t.TrustedFingerprint = static_cast<TFtpTestServer &>(server).Certificate().Fingerprint;
@@ -542,9 +545,11 @@ private Q_SLOTS:
             }
         }
 
-        // Again: the page is there now, and is replaced whole; the pictures
-        // the server holds as sent are not sent again.
+        // Again, the page changed: it is there now, and is replaced whole; the
+        // pictures the server holds as sent are not sent again.
         QVERIFY(QFile::resize(log, 0)); // the server appends to it
+        const QByteArray changed = m_pageBytes + "<!-- again -->\r\n";
+        QVERIFY(WriteBytes(m_html + QStringLiteral("/My Page.html"), changed));
         page.SendEverything = false;
         TUploadJob again(page, t);
         const TUploadOutcome out = again.DoUpload();
@@ -554,7 +559,8 @@ private Q_SLOTS:
         QCOMPARE(sends(), (QStringList{QStringLiteral("STOR .wbx-MyPage.html.part"),
                                        QStringLiteral("RNFR .wbx-MyPage.html.part"), QStringLiteral("RNTO MyPage.html")}));
         QCOMPARE(commands.filter(QStringLiteral("SIZE")), QStringList()); // the listing told the sizes
-        QCOMPARE(ReadAll(m_root + QStringLiteral("/public_html/MyPage.html")), m_pageBytes);
+        QCOMPARE(ReadAll(m_root + QStringLiteral("/public_html/MyPage.html")), changed);
+        QVERIFY(WriteBytes(m_html + QStringLiteral("/My Page.html"), m_pageBytes));
         QVERIFY(WriteBytes(m_html + QStringLiteral("/backgrnd/sky.jpg"), Pattern(70000, 's')));
     }
 

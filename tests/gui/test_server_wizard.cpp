@@ -23,6 +23,7 @@
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QToolButton>
+#include <QSpinBox>
 #include <QtTest>
 
 #include <memory>
@@ -193,6 +194,12 @@ private Q_SLOTS:
         Type("txtDirectory", QStringLiteral("htdocs"));
         Click("chkDir");
         Choose("cmbProtocol", LoadStr(638));
+        // Files sent at once: 4 unless chosen, 8 at most.
+        auto *spin = W<QSpinBox>("spnConnections");
+        QCOMPARE(spin->value(), 4);
+        spin->setFocus();
+        for (int i = 0; i < 6; ++i)
+            QTest::keyClick(spin, Qt::Key_Up);
 
         TDialogs::PresetAnswer(QMessageBox::Yes);
         Click("FinishButt");
@@ -215,6 +222,7 @@ private Q_SLOTS:
         const tWWWServerType stored = ReadServer(QStringLiteral("My Web Server"));
         QCOMPARE(stored.URL, r.URL);
         QCOMPARE(stored.Protocol, QStringLiteral("FTPS"));
+        QCOMPARE(stored.Connections, 8);
     }
 
     // Enter goes on (Next, Finish on the last page) from wherever the focus

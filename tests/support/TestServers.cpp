@@ -272,6 +272,8 @@ bool TFtpTestServer::Start(const Options &options)
         args << QStringLiteral("--command-log") << options.CommandLog;
     if (options.Throttle > 0)
         args << QStringLiteral("--throttle") << QString::number(options.Throttle);
+    if (options.MaxConnections > 0)
+        args << QStringLiteral("--max-connections") << QString::number(options.MaxConnections);
     return Launch(QString::fromLatin1(kPython), args) && ReadPort(QStringLiteral("FTP server"));
 }
 

@@ -71,6 +71,7 @@ public:
         qint64 Throttle = 0;          // bytes a second the server takes at most
         TTestCertificate Certificate; // with Tls: this one instead of a self-signed one
         QString CommandLog;           // a file that gets every command received, one a line
+        int MaxConnections = 0;       // connections taken at once (0: any number); 421 to the next
     };
     ~TFtpTestServer() override;
     bool Start(const Options &options);

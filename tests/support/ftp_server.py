@@ -14,6 +14,7 @@ Options:
   --read-only DIR       a folder below the root where nothing may be written
   --no-rename           answer RNFR with 502 (a server that cannot rename)
   --throttle N          accept uploads at N bytes a second at most
+  --max-connections N   take at most N connections at once (421 to the next)
   --command-log FILE    append each command the server receives to FILE, one
                         a line ("PASS" without its value)
 """
@@ -40,6 +41,7 @@ def main():
     ap.add_argument("--no-rename", action="store_true")
     ap.add_argument("--throttle", type=int, default=0)
     ap.add_argument("--command-log")
+    ap.add_argument("--max-connections", type=int, default=0)
     args = ap.parse_args()
 
     authorizer = DummyAuthorizer()
@@ -116,6 +118,8 @@ def main():
 
     server = FTPServer(("127.0.0.1", args.port), Handler)
     server.max_cons = 64
+    if args.max_connections > 0:
+        server.max_cons_per_ip = args.max_connections
     print("PORT %d" % server.address[1], flush=True)
     try:
         server.serve_forever(handle_exit=True)
