@@ -92,8 +92,8 @@ const char kExitStatus[] =
     "  5  no password that may be sent: the desktop keyring could not be reached\n"
     "     or was not unlocked and none was typed, or --password-stdin gave none\n"
     "     or one holding a control character (the reason on standard error)\n"
-    "130  --publish interrupted by Ctrl+C: the upload was cancelled as the\n"
-    "     window's Cancel does (143 for SIGTERM)\n";
+    "  130  --publish interrupted by Ctrl+C: the upload was cancelled as the\n"
+    "       window's Cancel does (143 for SIGTERM)\n";
 
 // Commands added by the program's entry (AddCommand), after the table's.
 std::vector<Command> &AddedCommands()
@@ -154,7 +154,7 @@ void AppendHelp(QByteArray &text, const QByteArray &left, const char *help)
     const QList<QByteArray> lines = QByteArray(help).split('\n');
     for (int i = 0; i < lines.size(); ++i) {
         QByteArray lead = i == 0 ? head : QByteArray();
-        if (lead.size() + 1 > column) {
+        if (lead.size() + 2 > column) {
             text += lead + '\n';
             lead.clear();
             column = 20;
