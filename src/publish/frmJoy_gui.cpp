@@ -241,9 +241,9 @@ bool ShowJoyUnlessSwitchedOff(QWidget *parent)
     return true;
 }
 
-TRemovalOutcome RemoveUnusedPictures(const TUploadTarget &target, const QStringList &names)
+TRemovalOutcome RemoveUnusedPictures(const TUploadTarget &target, const QStringList &names, const QString &recordFolder)
 {
-    TRemoveUnusedJob job(target, names);
+    TRemoveUnusedJob job(target, names, recordFolder);
     TRemovalOutcome removal;
     QEventLoop wait;
     std::unique_ptr<QThread> worker(QThread::create([&] { removal = job.Run(); }));
@@ -256,14 +256,16 @@ TRemovalOutcome RemoveUnusedPictures(const TUploadTarget &target, const QStringL
 
 TVerifyResult ShowUploadSuccess(QWidget *parent, const TUploadOutcome &outcome,
                                 const std::function<void(const QString &address)> &openAddress,
-                                const TUploadTarget *target)
+                                const TUploadTarget *target, const QString &recordFolder)
 {
     if (ReadSetting(QStringLiteral("General"), QStringLiteral("ShowJoy")) != QLatin1String("No")) {
         TfrmJoy joy(parent);
         joy.OpenAddress = openAddress;
         if (target) {
             const TUploadTarget where = *target;
-            joy.RemoveUnused = [where](const QStringList &names) { return RemoveUnusedPictures(where, names); };
+            joy.RemoveUnused = [where, recordFolder](const QStringList &names) {
+                return RemoveUnusedPictures(where, names, recordFolder);
+            };
         }
         joy.ShowOutcome(outcome);
         joy.exec();

@@ -85,12 +85,14 @@ bool ShowJoyUnlessSwitchedOff(QWidget *parent);
 // not live is reported, in a message box. openAddress opens the page's address
 // in the browser. Returns the check's result.
 // target (may be null): the server the page went to, with its password, for
-// removing the pictures no page uses any more (outcome.Unused).
+// removing the pictures no page uses any more (outcome.Unused); recordFolder:
+// where the upload kept its record of what was sent ("" the usual place).
 TVerifyResult ShowUploadSuccess(QWidget *parent, const TUploadOutcome &outcome,
                                 const std::function<void(const QString &address)> &openAddress = {},
-                                const TUploadTarget *target = nullptr);
+                                const TUploadTarget *target = nullptr, const QString &recordFolder = QString());
 
 // Runs the removal on a worker thread; the window goes on painting meanwhile.
-TRemovalOutcome RemoveUnusedPictures(const TUploadTarget &target, const QStringList &names);
+TRemovalOutcome RemoveUnusedPictures(const TUploadTarget &target, const QStringList &names,
+                                     const QString &recordFolder = QString());
 
 } // namespace wobbin

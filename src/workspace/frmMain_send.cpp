@@ -179,7 +179,7 @@ void TfrmMain::flightLanded()
     const tWWWServerType *chosen = ServerAtChoice(m_send->ServerCombo()->currentIndex());
     const TUploadTarget target = chosen ? UploadTargetFor(*chosen) : TUploadTarget();
     ShowUploadSuccess(this, outcome, [this](const QString &address) { ShowInBrowser(address); },
-                      chosen ? &target : nullptr);
+                      chosen ? &target : nullptr, m_sendWork->Page().SentFilesFolder);
     m_send->UploadFinished(true, m_sendWork->YourPageAddress());
     // "Send everything" was used up; the site now has a page.
     CheckPageForSend();
