@@ -82,6 +82,15 @@ QString KeyringReason(const TVaultAnswer &answer)
     return answer.error.isEmpty() ? QStringLiteral("no keyring service is running") : answer.error;
 }
 
+// The question before a password is typed at the terminal.
+void AskAtTerminal(const tWWWServerType &server)
+{
+    const QByteArray prompt = QStringLiteral("Password for %1 on %2: ").arg(server.UserName, server.Name).toLocal8Bit();
+    if (::write(STDERR_FILENO, prompt.constData(), size_t(prompt.size())) < 0) {
+        // nothing to do: the question is a courtesy
+    }
+}
+
 } // namespace
 
 bool ReadPasswordLine(int fd, QString &password, QString *problem)
@@ -136,6 +145,8 @@ bool CliServerPassword(const CliArgs &args, const tWWWServerType &server, QStrin
 {
     QString problem;
     if (args.has("--password-stdin")) {
+        if (isatty(STDIN_FILENO))
+            AskAtTerminal(server);
         if (ReadPasswordLine(STDIN_FILENO, password, &problem))
             return true;
         CliMessage(problem + QStringLiteral("; nothing was sent"));
@@ -171,10 +182,7 @@ bool CliServerPassword(const CliArgs &args, const tWWWServerType &server, QStrin
     }
     if (!keyringProblem.isEmpty())
         CliMessage(keyringProblem + QLatin1Char('.'));
-    const QByteArray prompt = QStringLiteral("Password for %1 on %2: ").arg(server.UserName, server.Name).toLocal8Bit();
-    if (::write(STDERR_FILENO, prompt.constData(), size_t(prompt.size())) < 0) {
-        // nothing to do: the prompt is a courtesy
-    }
+    AskAtTerminal(server);
     if (ReadPasswordLine(STDIN_FILENO, password, &problem))
         return true;
     CliMessage(problem + QStringLiteral("; nothing was sent"));
