@@ -1,6 +1,5 @@
 #include "publish/UnusedPictures.h"
 
-#include "app/StringTable.h"
 #include "base/Paths.h"
 #include "base/Secrets.h"
 #include "page/PageText.h"
