@@ -33,6 +33,16 @@ const ValueOption kValueOptions[] = {
      "--verify follow the window's Fits phones choice without it)"},
     {"--classic", nullptr, "write the page as in the program's first version (the default of\n"
                            "--export; --publish and --verify follow the window's choice)"},
+    {"--password-stdin", nullptr,
+     "read the server's password from standard input: one line, its line\n"
+     "break removed (never give it as an argument: every user can see those)"},
+    {"--dry-run", nullptr,
+     "(--publish) list what would be sent and what would be skipped as\n"
+     "unchanged; only reads the server's listings, writes nothing"},
+    {"--remove-unused", nullptr,
+     "(--publish) after the upload, remove the pictures sent to this server\n"
+     "and folder earlier that no page sent from here refers to any more\n"
+     "(without it they are only listed)"},
 };
 
 // A command: its option, what follows it, the value options it accepts.
@@ -47,11 +57,15 @@ const Command kCommands[] = {
      "address, folder, login name, URL, provider and flat-folder flag (0 or 1),\n"
      "separated by tabs (never the password)",
      &RunListServersCommand},
-    {"--publish", "PAGE", {"--server", "--data-dir", "--modern", "--classic"},
+    {"--publish", "PAGE",
+     {"--server", "--data-dir", "--modern", "--classic", "--password-stdin", "--dry-run", "--remove-unused"},
      "upload the page's HTML (as the program saves it) and its pictures to\n"
-     "the server NAME, printing each status line; never asks a question",
+     "the server NAME, printing each status line and each file sent (on a\n"
+     "terminal a line per file, updated as it goes); the password comes from\n"
+     "--password-stdin, the settings, the desktop keyring, or is asked for\n"
+     "without echo when standard input is a terminal; Ctrl+C cancels",
      &RunPublishCommand, {"--server"}},
-    {"--verify", "PAGE", {"--server", "--data-dir", "--modern", "--classic"},
+    {"--verify", "PAGE", {"--server", "--data-dir", "--modern", "--classic", "--password-stdin"},
      "check that the page is live: fetch it from the web address of\n"
      "the server NAME and compare it and its pictures with what an\n"
      "upload sends; the diagnosis on standard output",
@@ -72,8 +86,14 @@ const char kExitStatus[] =
     "  1  missing page file, unwritable output or bad usage\n"
     "  2  not a page file, an unsupported version, or a damaged or truncated page\n"
     "     (the blocks read before the damage are still written)\n"
-    "  3  the upload failed (--publish; the message on standard error)\n"
-    "  4  the page is not live as sent (--verify; the diagnosis on standard output)\n";
+    "  3  the upload, or the removal of unused pictures, failed (--publish;\n"
+    "     the message on standard error)\n"
+    "  4  the page is not live as sent (--verify; the diagnosis on standard output)\n"
+    "  5  no password that may be sent: the desktop keyring could not be reached\n"
+    "     or was not unlocked and none was typed, or --password-stdin gave none\n"
+    "     or one holding a control character (the reason on standard error)\n"
+    "  130  --publish interrupted by Ctrl+C: the upload was cancelled as the\n"
+    "       window's Cancel does (143 for SIGTERM)\n";
 
 // Commands added by the program's entry (AddCommand), after the table's.
 std::vector<Command> &AddedCommands()
@@ -134,7 +154,7 @@ void AppendHelp(QByteArray &text, const QByteArray &left, const char *help)
     const QList<QByteArray> lines = QByteArray(help).split('\n');
     for (int i = 0; i < lines.size(); ++i) {
         QByteArray lead = i == 0 ? head : QByteArray();
-        if (lead.size() + 1 > column) {
+        if (lead.size() + 2 > column) {
             text += lead + '\n';
             lead.clear();
             column = 20;

@@ -4,12 +4,15 @@
 #include "app/AppPaths.h"
 #include "base/Paths.h"
 #include "base/SafeFile.h"
+#include "base/Secrets.h"
 #include "cli/CliCommand.h"
+#include "cli/CliPassword.h"
 #include "page/PageText.h"
 #include "page/PageDocument.h"
 #include "page/PageFile.h"
 #include "page/ResourceList.h"
 #include "publish/PageVerify.h"
+#include "publish/PasswordVault.h"
 #include "publish/Upload.h"
 #include "publish/UploadManifest.h"
 
@@ -18,6 +21,8 @@
 #include <QTemporaryDir>
 
 #include <memory>
+
+#include <unistd.h>
 
 namespace wobbin {
 
@@ -35,7 +40,20 @@ int RunVerifyCommand(const CliArgs &args)
         CliMessage(QStringLiteral("%1: %2").arg(page, DescribeReadResult(read)));
         return 2;
     }
-    // The server list as the window reads it (the keyring answers through events).
+    // The check reads the site over the web, never logs on: no password is
+    // needed, and the keyring is not asked. One given on standard input (a
+    // script that gives --publish and --verify the same options) is read and
+    // let go.
+    if (args.has("--password-stdin")) {
+        QString password, problem;
+        const bool read = ReadPasswordLine(STDIN_FILENO, password, &problem);
+        WipeString(password);
+        if (!read) {
+            CliMessage(problem);
+            return kExitNoPassword;
+        }
+    }
+    SetPasswordVault(nullptr);
     const QString dataDir = CliDataDir(args);
     int argc = 1;
     char name[] = "wobbin-express";

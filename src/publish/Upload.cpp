@@ -6,6 +6,7 @@
 #include "page/PageText.h"
 #include "base/Secrets.h"
 #include "publish/ParallelSend.h"
+#include "publish/UnusedPictures.h"
 
 #include <QDir>
 #include <QFile>
@@ -342,7 +343,8 @@ TUploadOutcome TUploadJob::DoUpload()
     m_unmade.clear();
     m_changes = std::make_unique<TUploadChanges>(IdentityOf(m_target), m_page.SendEverything, m_page.SentFilesFolder);
     bool succeeded = false;
-    if (ConnectToServer() && !m_cancelled && UploadAll())
+    m_folderUnlisted = false;
+    if (ConnectToServer() && !m_cancelled && (m_page.DryRun ? ListWhatWouldGo() : UploadAll()))
         succeeded = true;
     // Closing: whatever is still open is closed.
     if (m_ftp.Connected())
@@ -353,9 +355,12 @@ TUploadOutcome TUploadJob::DoUpload()
         SetStatus(LoadStr(203));
         m_outcome.Result = UploadResult::Cancelled;
         m_outcome.Message.clear();
+    } else if (succeeded && m_page.DryRun) {
+        m_outcome.Result = UploadResult::Succeeded;
     } else if (succeeded) {
         m_outcome.Result = UploadResult::Succeeded;
         PrepareCheck();
+        m_outcome.Unused = UnusedAfterUpload(m_plan, m_page, m_target);
         SetStatus(LoadStr(211));
     } else if (m_outcome.Result != UploadResult::NeedsTrust) {
         m_outcome.Result = UploadResult::Failed;
@@ -425,17 +430,24 @@ bool TUploadJob::ConnectToServer()
     SetStatus(LoadStr(204) + AddressShown());
     if (!m_target.Directory.isEmpty() && !m_cancelled) {
         // A folder files were sent to before is there still, as a rule: it
-        // is made only when it cannot be entered (a round trip saved).
+        // is made only when it cannot be entered (a round trip saved). A dry
+        // run makes nothing.
         const bool known = !m_changes->Before().IsEmpty();
-        if (!m_target.FlatDir && !known) {
+        if (!m_target.FlatDir && !known && !m_page.DryRun) {
             m_ftp.MakeFolder(m_target.Directory);
             m_ftp.SetErrorCode(0); // it may exist already
         }
-        if (!m_ftp.ChangeFolder(m_target.Directory) && known && !m_target.FlatDir && !m_cancelled) {
+        if (!m_ftp.ChangeFolder(m_target.Directory) && known && !m_target.FlatDir && !m_page.DryRun && !m_cancelled) {
             m_ftp.MakeFolder(m_target.Directory);
             m_ftp.SetErrorCode(0);
             m_ftp.ChangeFolder(m_target.Directory);
         }
+    }
+    if (m_page.DryRun && m_ftp.ErrorCode() > 0 && !m_cancelled) {
+        // Not there yet (an upload makes it) or not allowed: nothing to list.
+        m_ftp.SetErrorCode(0);
+        m_folderUnlisted = true;
+        return true;
     }
     if (m_ftp.ErrorCode() > 0 && !m_cancelled) {
         m_outcome.Message = LoadStr(205) + kCrLf + LoadStr(206);
@@ -761,6 +773,44 @@ bool TUploadJob::UploadAll()
     SetStatus(LoadStr(209));
     m_ftp.Disconnect();
     return result;
+}
+
+// A dry run: each picture is decided as the upload decides it, from the
+// record of what was sent and the server's listings; nothing is written on
+// the server and the record stays as it was.
+bool TUploadJob::ListWhatWouldGo()
+{
+    for (const TUploadFile &f : std::as_const(m_plan.Images)) {
+        if (m_cancelled)
+            return false;
+        bool send = true;
+        if (!m_folderUnlisted) {
+            const TSendDecision decision = m_changes->PictureBeforeSending(
+                f.LocalPath, f.RemotePath, [this](const QString &remote) { return RemoteSizeOf(remote); }, &m_cancelled);
+            send = decision.Send;
+        }
+        if (send)
+            m_outcome.WouldSend << f.Shown;
+    }
+    if (m_cancelled)
+        return false;
+    // The page as the upload decides it: not sent when the server holds it
+    // as it is here.
+    bool read = false;
+    const QByteArray pageBytes = ReadWhole(m_plan.Page.LocalPath, &read);
+    const bool pageSame = !m_folderUnlisted && read
+        && m_changes->PageUnchanged(m_plan.Page.RemotePath, pageBytes,
+                                    [this](const QString &remote) { return RemoteSizeOf(remote); });
+    m_outcome.Skipped = m_changes->SkippedNames();
+    if (pageSame)
+        m_outcome.Skipped << m_plan.Page.Shown;
+    else
+        m_outcome.WouldSend << m_plan.Page.Shown;
+    m_outcome.Unused = UnusedAfterUpload(m_plan, m_page, m_target);
+    if (m_folderUnlisted)
+        m_outcome.Message = LoadStr(205);
+    m_ftp.Disconnect();
+    return true;
 }
 
 } // namespace wobbin

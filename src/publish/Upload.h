@@ -38,6 +38,9 @@ struct TUploadPage {
     // the user asked for everything this once.
     bool SendEverything = false;
     QString SentFilesFolder; // where what was sent is kept; empty: TUploadManifest::DefaultFolder()
+    // Only find out what would go: log on, read the server's listings, and
+    // write nothing there nor in the record of what was sent.
+    bool DryRun = false;
 };
 
 // One file of the upload.
@@ -93,6 +96,10 @@ struct TUploadOutcome {
     bool PageUnchanged = false; // the page was not sent again: the server holds it as it is here
     int ConnectionsAllowed = 0; // when the server refused further connections: how many it took (to remember)
     TVerifyInput Check;        // Succeeded: what to look for on the web (the check after the upload)
+    QStringList WouldSend;     // a dry run: the files an upload would send (the page last)
+    // Succeeded: pictures sent to this server and folder earlier that no page
+    // sent from here refers to any more (remote names; see UnusedPictures.h).
+    QStringList Unused;
 };
 
 // The question to ask for a NeedsTrust outcome (with the fingerprint).
@@ -131,6 +138,7 @@ public:
 private:
     bool ConnectToServer();
     bool UploadAll();
+    bool ListWhatWouldGo();
     void SetTransferMode(const QString &extension);
     void SetStatus(const QString &text);
     bool SendOne(const TUploadFile &file, int index, TFileFingerprint *sent = nullptr);
@@ -163,6 +171,7 @@ private:
     QString m_spare; // the password for further connections, until they logged on
     TUploadOutcome m_outcome;
     std::atomic<bool> m_cancelled{false};
+    bool m_folderUnlisted = false; // a dry run could not enter the server's folder
     QHash<QString, FolderListing> m_listings; // by remote folder ("" the server's folder)
     QSet<QString> m_unmade; // folders not made at the start: files were sent there before
     int m_files = 0;        // files in this upload (page included)

@@ -10,6 +10,9 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QThread>
+
+#include <memory>
 
 #include <QCheckBox>
 #include <QLabel>
@@ -80,6 +83,15 @@ TfrmJoy::TfrmJoy(QWidget *parent)
     lblLive->setOpenExternalLinks(false);
     connect(lblLive, &QLabel::linkActivated, this, &TfrmJoy::lblLiveLinkActivated);
     lblLive->hide();
+    lblUnused = new QLabel(this);
+    lblUnused->setObjectName(QStringLiteral("lblUnused"));
+    lblUnused->setWordWrap(true);
+    lblUnused->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblUnused->hide();
+    btnRemoveUnused = new QPushButton(LoadStr(886), this);
+    btnRemoveUnused->setObjectName(QStringLiteral("btnRemoveUnused"));
+    connect(btnRemoveUnused, &QPushButton::clicked, this, &TfrmJoy::btnRemoveUnusedClick);
+    btnRemoveUnused->hide();
     m_textsBottom = top;
     Relayout();
 
@@ -98,12 +110,17 @@ void TfrmJoy::Relayout()
     int top = m_textsBottom;
     // When the page cannot be seen, what the check found is the main text.
     const QList<QLabel *> below = m_notVisible ? QList<QLabel *>{lblLive, lblSkipped} : QList<QLabel *>{lblSkipped, lblLive};
-    for (QLabel *l : below) {
+    for (QLabel *l : below + QList<QLabel *>{lblUnused}) {
         if (l->isHidden())
             continue;
         const int h = l->heightForWidth(width);
         l->setGeometry(left, top + 2, width, h);
         top += h + 7;
+    }
+    if (!btnRemoveUnused->isHidden()) {
+        const int w = qMin(width, btnRemoveUnused->sizeHint().width() + 16);
+        btnRemoveUnused->setGeometry(left, top, w, 26);
+        top += 26 + 7;
     }
     const int bottom = qMax(top, 168 + 6);
     chkJoy->setGeometry(8, bottom + 4, left - 8 + 80, 22);
@@ -117,6 +134,12 @@ void TfrmJoy::ShowOutcome(const TUploadOutcome &outcome)
     lblSkipped->setVisible(skipped > 0);
     if (skipped > 0)
         lblSkipped->setText(skipped == 1 ? LoadStr(323) : LoadStr(322).arg(skipped));
+    // Pictures no page uses any more: listed, with the one choice to remove them.
+    m_unused = outcome.Unused;
+    lblUnused->setVisible(!m_unused.isEmpty());
+    lblUnused->setText(LoadStr(885) + QLatin1Char('\n') + m_unused.join(QLatin1Char('\n')));
+    btnRemoveUnused->setVisible(!m_unused.isEmpty() && RemoveUnused);
+    btnRemoveUnused->setEnabled(true);
     delete m_runner;
     m_result = TVerifyResult();
     m_runner = new TVerifyRunner(outcome.Check, this);
@@ -149,6 +172,29 @@ void TfrmJoy::ShowNotVisibleYet()
     for (QLabel *l : {lbl2, lbl3, lbl4})
         l->hide();
     m_textsBottom = lbl1->geometry().bottom() + 6;
+}
+
+void TfrmJoy::btnRemoveUnusedClick()
+{
+    if (!RemoveUnused || m_unused.isEmpty())
+        return;
+    btnRemoveUnused->setEnabled(false);
+    lblUnused->setText(LoadStr(890));
+    const TRemovalOutcome removal = RemoveUnused(m_unused);
+    QString text;
+    if (!removal.Removed.isEmpty())
+        text = removal.Removed.size() == 1 ? LoadStr(888) : LoadStr(887).arg(removal.Removed.size());
+    if (!removal.Failed.isEmpty() || !removal.Message.isEmpty()) {
+        if (!text.isEmpty())
+            text += QLatin1Char('\n');
+        text += LoadStr(889) + QLatin1Char('\n') + removal.Failed.join(QLatin1Char('\n'));
+        if (!removal.Message.isEmpty())
+            text += QLatin1Char('\n') + removal.Message;
+    }
+    m_unused = removal.Failed;
+    lblUnused->setText(text);
+    btnRemoveUnused->hide();
+    Relayout();
 }
 
 bool TfrmJoy::CheckRunning() const
@@ -195,12 +241,32 @@ bool ShowJoyUnlessSwitchedOff(QWidget *parent)
     return true;
 }
 
+TRemovalOutcome RemoveUnusedPictures(const TUploadTarget &target, const QStringList &names, const QString &recordFolder)
+{
+    TRemoveUnusedJob job(target, names, recordFolder);
+    TRemovalOutcome removal;
+    QEventLoop wait;
+    std::unique_ptr<QThread> worker(QThread::create([&] { removal = job.Run(); }));
+    QObject::connect(worker.get(), &QThread::finished, &wait, &QEventLoop::quit, Qt::QueuedConnection);
+    worker->start();
+    wait.exec(QEventLoop::ExcludeUserInputEvents);
+    worker->wait();
+    return removal;
+}
+
 TVerifyResult ShowUploadSuccess(QWidget *parent, const TUploadOutcome &outcome,
-                                const std::function<void(const QString &address)> &openAddress)
+                                const std::function<void(const QString &address)> &openAddress,
+                                const TUploadTarget *target, const QString &recordFolder)
 {
     if (ReadSetting(QStringLiteral("General"), QStringLiteral("ShowJoy")) != QLatin1String("No")) {
         TfrmJoy joy(parent);
         joy.OpenAddress = openAddress;
+        if (target) {
+            const TUploadTarget where = *target;
+            joy.RemoveUnused = [where, recordFolder](const QStringList &names) {
+                return RemoveUnusedPictures(where, names, recordFolder);
+            };
+        }
         joy.ShowOutcome(outcome);
         joy.exec();
         return joy.CheckResult();

@@ -9,6 +9,7 @@
 // main text.
 
 #include "publish/PageVerify.h"
+#include "publish/UnusedPictures.h"
 
 #include <QDialog>
 
@@ -39,11 +40,19 @@ public:
     QTimer *timAnimation = nullptr;
     QLabel *lblSkipped = nullptr;  // "3 pictures had not changed ..." (hidden when none)
     QLabel *lblLive = nullptr;     // the check after the upload (hidden until it starts)
+    QLabel *lblUnused = nullptr;   // pictures no page uses any more (hidden when none)
+    QPushButton *btnRemoveUnused = nullptr; // removes them (hidden when none, or no way to remove)
+
+    // Removes the named pictures from the server the page went to (blocks
+    // until done); set by whoever shows the dialog. Without it the pictures
+    // are only listed.
+    std::function<TRemovalOutcome(const QStringList &names)> RemoveUnused;
 
     // Opens an address in the web browser when the link in lblLive is clicked.
     std::function<void(const QString &address)> OpenAddress;
 
     void btnJoyClick();
+    void btnRemoveUnusedClick();
     void timAnimationTimer();
 
     // Shows the pictures not sent again and starts the check after the upload.
@@ -64,6 +73,7 @@ private:
     TVerifyResult m_result;
     int m_textsBottom = 0;
     bool m_notVisible = false; // the check found that visitors cannot see the page
+    QStringList m_unused;
 };
 
 // Shows TfrmJoy modally unless General "ShowJoy" is "No"; true when shown.
@@ -74,7 +84,15 @@ bool ShowJoyUnlessSwitchedOff(QWidget *parent);
 // all the same (the window keeps working meanwhile) and only a page that is
 // not live is reported, in a message box. openAddress opens the page's address
 // in the browser. Returns the check's result.
+// target (may be null): the server the page went to, with its password, for
+// removing the pictures no page uses any more (outcome.Unused); recordFolder:
+// where the upload kept its record of what was sent ("" the usual place).
 TVerifyResult ShowUploadSuccess(QWidget *parent, const TUploadOutcome &outcome,
-                                const std::function<void(const QString &address)> &openAddress = {});
+                                const std::function<void(const QString &address)> &openAddress = {},
+                                const TUploadTarget *target = nullptr, const QString &recordFolder = QString());
+
+// Runs the removal on a worker thread; the window goes on painting meanwhile.
+TRemovalOutcome RemoveUnusedPictures(const TUploadTarget &target, const QStringList &names,
+                                     const QString &recordFolder = QString());
 
 } // namespace wobbin

@@ -175,7 +175,11 @@ void TfrmMain::flightLanded()
     if (m_flightFocus && m_flightFocus->objectName() == QLatin1String("imgUpload"))
         focusReturn.SetTarget(m_client->findChild<QWidget *>(QStringLiteral("imgYourPage")));
     m_workspace->SelectTab(wsSent);
-    ShowUploadSuccess(this, outcome, [this](const QString &address) { ShowInBrowser(address); });
+    // The server the page went to, for removing the pictures no page uses any more.
+    const tWWWServerType *chosen = ServerAtChoice(m_send->ServerCombo()->currentIndex());
+    const TUploadTarget target = chosen ? UploadTargetFor(*chosen) : TUploadTarget();
+    ShowUploadSuccess(this, outcome, [this](const QString &address) { ShowInBrowser(address); },
+                      chosen ? &target : nullptr, m_sendWork->Page().SentFilesFolder);
     m_send->UploadFinished(true, m_sendWork->YourPageAddress());
     // "Send everything" was used up; the site now has a page.
     CheckPageForSend();

@@ -161,6 +161,24 @@ private Q_SLOTS:
         QCOMPARE(Entry(QStringLiteral("First renamed")).outcome, TVaultAnswer::NotFound);
     }
 
+    // The entry as the manual page tells users to make it for a script.
+    void entryStoredWithSecretTool()
+    {
+        QProcess tool;
+        tool.start(QStringLiteral("secret-tool"),
+                   {QStringLiteral("store"), QStringLiteral("--label=Wobbin Express: By Hand"), QStringLiteral("server"),
+                    QStringLiteral("Wobbin Express"), QStringLiteral("user"), QStringLiteral("By Hand"),
+                    QStringLiteral("type"), QStringLiteral("plaintext")});
+        QVERIFY2(tool.waitForStarted(), "secret-tool (package libsecret-tools) must be installed");
+        tool.write("typed by hand");
+        tool.closeWriteChannel();
+        QVERIFY(tool.waitForFinished(15000));
+        QCOMPARE(tool.exitCode(), 0);
+        const TVaultAnswer a = Entry(QStringLiteral("By Hand"));
+        QCOMPARE(a.outcome, TVaultAnswer::Ok);
+        QCOMPARE(a.password, QStringLiteral("typed by hand"));
+    }
+
     // --publish reads a password that only the keyring holds (the program
     // loads its keyring part for it) and logs on with it.
     void commandLineFindsThePasswordInTheKeyring()

@@ -7,6 +7,8 @@
 #include "app/StringTable.h"
 #include "publish/Keyring_bus.h"
 #include "publish/ServerList.h"
+#include "support/FileTree.h"
+#include "support/TestServers.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -131,6 +133,39 @@ private Q_SLOTS:
         QCOMPARE(notices, QStringList{LoadStr(634)});
         QVERIFY(SaveServerList());
         QVERIFY(!ServerHasStoredPassword(QStringLiteral("Kept")));
+    }
+
+    // --publish whose password only a keyring could give, with none on the
+    // bus: it says so and why, and ends with status 5 before connecting (no
+    // log-on blamed); a password from standard input goes on without it.
+    void commandLineTellsOfTheMissingKeyring()
+    {
+        QTemporaryDir dir;
+        const QString data = dir.filePath(QStringLiteral("data"));
+        QVERIFY(testing::CopyTree(QStringLiteral(WOBBIN_SOURCE_DIR "/data"), data));
+        SettingsStore().OpenKey(QStringList{QStringLiteral("WWWServers"), QStringLiteral("Kept")}, true);
+        SettingsStore().WriteString(QStringLiteral("Address"), QStringLiteral("127.0.0.1:%1").arg(testing::FreePort()));
+        SettingsStore().CloseKey();
+        ReleaseSettingsStore();
+        const QStringList args{QStringLiteral("--publish"), data + QStringLiteral("/save/Example.qze"),
+                               QStringLiteral("--server"), QStringLiteral("Kept"), QStringLiteral("--data-dir"), data};
+        QProcess program;
+        program.start(QStringLiteral(WOBBIN_BINARY_DIR "/bin/wobbin-express"), args);
+        program.closeWriteChannel();
+        QVERIFY(program.waitForFinished(60000));
+        const QByteArray err = program.readAllStandardError();
+        QCOMPARE(program.exitCode(), 5);
+        QVERIFY2(err.startsWith("wobbin-express: the password of server \"Kept\" is kept in the desktop keyring, "
+                                "which could not be reached: "),
+                 err.constData());
+        QCOMPARE(program.readAllStandardOutput(), QByteArray()); // not even "Connecting to"
+        program.start(QStringLiteral(WOBBIN_BINARY_DIR "/bin/wobbin-express"),
+                      QStringList(args) << QStringLiteral("--password-stdin"));
+        program.write("typed\n");
+        program.closeWriteChannel();
+        QVERIFY(program.waitForFinished(60000));
+        QCOMPARE(program.exitCode(), 3); // on to the server, which is not there
+        QVERIFY(program.readAllStandardOutput().startsWith(LoadStr(204).toUtf8()));
     }
 
     void silentKeyringCostsOneWait()

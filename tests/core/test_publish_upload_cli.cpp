@@ -6,6 +6,8 @@
 #include "app/StringTable.h"
 #include "page/PageDocument.h"
 #include "page/PageFile.h"
+#include "publish/UploadManifest.h"
+#include "publish/UploadTarget.h"
 #include "support/FileTree.h"
 #include "support/TestServers.h"
 
@@ -47,13 +49,15 @@ private:
     QString m_root;   // the server's side
     QString m_home;
 
-    Run Start(const QStringList &args)
+    Run Start(const QStringList &args, const QByteArray &input = QByteArray())
     {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("HOME"), m_home);
         p.setProcessEnvironment(env);
         p.start(kProgram, args);
+        p.write(input);
+        p.closeWriteChannel();
         Run r;
         if (!p.waitForFinished(60000)) {
             p.kill();
@@ -119,9 +123,17 @@ private Q_SLOTS:
         const Run r = Publish(QStringLiteral("my SERVER"));
         QCOMPARE(r.code, 0);
         QCOMPARE(r.err, QByteArray());
-        const QByteArray connecting = (LoadStr(204) + QStringLiteral("127.0.0.1:%1\n").arg(server.Port())).toLatin1();
-        QCOMPARE(r.out, connecting + connecting + (LoadStr(207) + QLatin1Char('\n') + LoadStr(209) + QLatin1Char('\n')
-                                                   + LoadStr(210) + QLatin1Char('\n') + LoadStr(211) + QLatin1Char('\n')).toLatin1());
+        // "Connecting to" once; piped, one line per file once it arrived
+        // (name and size first), the page last.
+        QStringList status, files;
+        for (const QString &line : QString::fromLocal8Bit(r.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+            (line.contains(QLatin1String("  ")) ? files : status) << line;
+        QCOMPARE(status, (QStringList{LoadStr(204) + QStringLiteral("127.0.0.1:%1").arg(server.Port()), LoadStr(207),
+                                      LoadStr(209), LoadStr(210), LoadStr(211)}));
+        QCOMPARE(files.size(), 4);
+        QVERIFY2(files.last().startsWith(QStringLiteral("Example.html  ")), qPrintable(files.last()));
+        for (const char *f : {"backgrnd/autumn.jpg", "graphics/button.gif", "graphics/flowers.jpg"})
+            QCOMPARE(files.filter(QRegularExpression(QLatin1Char('^') + QLatin1String(f) + QStringLiteral("  \\d"))).size(), 1);
         QCOMPARE(FilesBelow(m_root), (QStringList{QStringLiteral("www/Example.html"), QStringLiteral("www/backgrnd/autumn.jpg"),
                                                   QStringLiteral("www/graphics/button.gif"), QStringLiteral("www/graphics/flowers.jpg")}));
         QCOMPARE(ReadAll(m_root + QStringLiteral("/www/Example.html")), exported.out);
@@ -252,6 +264,165 @@ private Q_SLOTS:
         QCOMPARE(r.err, ("wobbin-express: " + LoadStr(252) + QLatin1Char('\n')).toLocal8Bit());
         QCOMPARE(r.out, (LoadStr(250) + QLatin1Char('\n')).toLatin1());
         QCOMPARE(ReadAll(log), QByteArray()); // not one line reached the server
+    }
+
+    // A page of picture blocks (files below the HTML folder, "graphics\\a.gif").
+    QString PicturePage(const QString &name, const QStringList &pictures)
+    {
+        TPageDocument doc;
+        doc.PageTitle = name;
+        for (const QString &p : pictures)
+            doc.Blocks.Append(NewBlock(bkImage)).Image->FileName = p;
+        const QString page = m_data + QStringLiteral("/save/") + name + QStringLiteral(".qze");
+        QString error;
+        if (!WritePageFile(page, doc, QString(), QByteArray(), &error))
+            qWarning("%s", qPrintable(error));
+        return page;
+    }
+    static void WriteFile(const QString &path, const QByteArray &bytes)
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QCOMPARE(f.write(bytes), bytes.size());
+    }
+    // Every file below the folder with its bytes and time of change.
+    static QStringList Snapshot(const QString &folder)
+    {
+        QStringList out;
+        for (const QString &f : FilesBelow(folder)) {
+            const QString path = folder + QLatin1Char('/') + f;
+            out << f + QLatin1Char(' ') + QString::fromLatin1(FingerprintFile(path).Digest) + QLatin1Char(' ')
+                    + QString::number(QFileInfo(path).lastModified().toMSecsSinceEpoch());
+        }
+        return out;
+    }
+
+    // The password from a script: the line on standard input wins over the
+    // one stored; one holding a control character is refused before any
+    // connection, with status 5.
+    void passwordFromStandardInput()
+    {
+        QDir(m_root).removeRecursively();
+        QDir().mkpath(m_root);
+        const QString scripted = QStringLiteral("from a script");
+        TFtpTestServer::Options o;
+        o.Root = m_root;
+        o.Password = scripted;
+        TFtpTestServer server;
+        QVERIFY2(server.Start(o), qPrintable(server.Error()));
+        StoreServer(QStringLiteral("Piped"), QStringLiteral("FTP"), server.Port());
+        const QStringList args{"--publish", m_page, "--server", "Piped", "--data-dir", m_data, "--password-stdin"};
+        Run r = Start(args, scripted.toUtf8() + "\r\n");
+        QVERIFY2(r.code == 0, r.err.constData());
+        QVERIFY(QFile::exists(m_root + QStringLiteral("/www/Example.html")));
+        QVERIFY(!r.out.contains(scripted.toUtf8()) && !r.err.contains(scripted.toUtf8()));
+        QDir(m_root).removeRecursively();
+        r = Start(args, "from a\tscript\n");
+        QCOMPARE(r.code, 5);
+        QVERIFY(r.err.contains("control character"));
+        QCOMPARE(FilesBelow(m_root), QStringList());
+    }
+
+    // --dry-run: what would go and what would not, and nothing written on the
+    // server or in the record of what was sent.
+    void dryRunWritesNothing()
+    {
+        QDir(m_root).removeRecursively();
+        QDir().mkpath(m_root);
+        TFtpTestServer::Options o;
+        o.Root = m_root;
+        o.Password = kPassword;
+        TFtpTestServer server;
+        QVERIFY2(server.Start(o), qPrintable(server.Error()));
+        StoreServer(QStringLiteral("Dry"), QStringLiteral("FTP"), server.Port());
+        QCOMPARE(Publish(QStringLiteral("Dry")).code, 0);
+        const QString button = m_data + QStringLiteral("/HTMLFiles/graphics/button.gif");
+        const QByteArray original = ReadAll(button);
+        WriteFile(button, original + "changed");
+        const QStringList server0 = Snapshot(m_root), record0 = Snapshot(TUploadManifest::DefaultFolder());
+        const Run r = Start({"--publish", m_page, "--server", "Dry", "--data-dir", m_data, "--dry-run"});
+        WriteFile(button, original);
+        QVERIFY2(r.code == 0, r.err.constData());
+        // The page's bytes are as sent: like the upload, the dry run keeps it.
+        QVERIFY2(r.out.endsWith("would send: graphics/button.gif\n"
+                                "unchanged: graphics/flowers.jpg\nunchanged: backgrnd/autumn.jpg\n"
+                                "unchanged: Example.html\n"),
+                 r.out.constData());
+        QCOMPARE(Snapshot(m_root), server0);
+        QCOMPARE(Snapshot(TUploadManifest::DefaultFolder()), record0);
+    }
+
+    // Ctrl+C in the middle of a large picture: cancelled as the window's
+    // Cancel does, status 130. The site stays whole (the old picture and page
+    // in place, nothing under a temporary name), the picture that arrived
+    // before is in the record, and the private working folder is gone. Then a
+    // page that no longer uses a picture: listed, and removed on request.
+    void interruptedThenTidied()
+    {
+        QDir(TUploadManifest::DefaultFolder()).removeRecursively(); // no page of another test in the record
+        QDir(m_root).removeRecursively();
+        QDir().mkpath(m_root);
+        const QString graphics = m_data + QStringLiteral("/HTMLFiles/graphics/");
+        WriteFile(graphics + QStringLiteral("small.gif"), "GIF89a one");
+        WriteFile(graphics + QStringLiteral("big.jpg"), QByteArray(1000, 'o'));
+        const QString page = PicturePage(QStringLiteral("Big"), {"graphics\\small.gif", "graphics\\big.jpg"});
+        TFtpTestServer::Options o;
+        o.Root = m_root;
+        o.Password = kPassword;
+        o.Throttle = 1024 * 1024;
+        TFtpTestServer server;
+        QVERIFY2(server.Start(o), qPrintable(server.Error()));
+        StoreServer(QStringLiteral("Big"), QStringLiteral("FTP"), server.Port());
+        const QStringList args{"--publish", page, "--server", "Big", "--data-dir", m_data};
+        QCOMPARE(Start(args).code, 0);
+        const QStringList site = Snapshot(m_root);
+
+        WriteFile(graphics + QStringLiteral("small.gif"), "GIF89a two");
+        WriteFile(graphics + QStringLiteral("big.jpg"), QByteArray(8 * 1024 * 1024, 'n'));
+        QTemporaryDir scratch;
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), m_home);
+        env.insert(QStringLiteral("TMPDIR"), scratch.path());
+        p.setProcessEnvironment(env);
+        p.start(kProgram, args);
+        QByteArray out;
+        // The big picture is on its way once the small one has arrived.
+        QTRY_VERIFY_WITH_TIMEOUT((out += p.readAllStandardOutput()).contains("graphics/small.gif  "), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!FilesBelow(m_root).filter(QStringLiteral(".part")).isEmpty(), 10000);
+        ::kill(pid_t(p.processId()), SIGINT);
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 130);
+        QStringList now = Snapshot(m_root);
+        QCOMPARE(now.filter(QStringLiteral("big.jpg")), site.filter(QStringLiteral("big.jpg")));
+        QCOMPARE(now.filter(QStringLiteral("Big.html")), site.filter(QStringLiteral("Big.html")));
+        QCOMPARE(ReadAll(m_root + QStringLiteral("/www/graphics/small.gif")), QByteArray("GIF89a two"));
+        QCOMPARE(QDir(scratch.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
+        TUploadManifest record;
+        TUploadTarget target;
+        target.Address = QStringLiteral("127.0.0.1:%1").arg(server.Port());
+        target.Directory = QStringLiteral("www");
+        target.UserName = QStringLiteral("user");
+        QVERIFY(record.Load(TUploadManifest::DefaultFolder(), IdentityOf(target)));
+        QVERIFY(record.Find(QStringLiteral("graphics/small.gif")));
+        QCOMPARE(record.Find(QStringLiteral("graphics/small.gif"))->Digest, FingerprintBytes("GIF89a two").Digest);
+
+        // The page without the small picture: it is listed, then removed.
+        PicturePage(QStringLiteral("Big"), {"graphics\\big.jpg"});
+        WriteFile(graphics + QStringLiteral("big.jpg"), QByteArray(1000, 'o'));
+        Run r = Start(args);
+        QCOMPARE(r.code, 0);
+        QVERIFY2(r.out.contains("\nunused: graphics/small.gif\n"), r.out.constData());
+        QVERIFY(QFile::exists(m_root + QStringLiteral("/www/graphics/small.gif")));
+        r = Start(QStringList(args) << QStringLiteral("--remove-unused"));
+        QCOMPARE(r.code, 0);
+        QVERIFY2(r.out.contains("\nremoved: graphics/small.gif\n"), r.out.constData());
+        // (the logo footer's button stays: the page still uses it)
+        QCOMPARE(FilesBelow(m_root).join(QLatin1Char(' ')), QStringLiteral("www/Big.html www/graphics/big.jpg www/graphics/button.gif"));
+        QVERIFY(record.Load(TUploadManifest::DefaultFolder(), IdentityOf(target)));
+        QVERIFY(!record.Find(QStringLiteral("graphics/small.gif")));
+        QVERIFY(QFile::remove(page));
     }
 
     // No core dump: a publish killed by a signal that dumps core, its limit

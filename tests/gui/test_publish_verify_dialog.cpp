@@ -189,6 +189,38 @@ private Q_SLOTS:
         QCOMPARE(TDialogs::LastIcon(), QMessageBox::Warning);
         WriteSetting(QStringLiteral("General"), QStringLiteral("ShowJoy"), QStringLiteral("Yes"));
     }
+
+    // Pictures no page uses any more: listed with one choice, which the
+    // dialog forwards as it got them and then reports; without a way to
+    // remove them they are only listed.
+    void unusedPicturesForwardedForRemoval()
+    {
+        TUploadOutcome o;
+        o.Unused = {QStringLiteral("graphics/old.gif"), QStringLiteral("graphics/gone.jpg")};
+        TfrmJoy listing;
+        listing.show();
+        listing.ShowOutcome(o);
+        QVERIFY(listing.lblUnused->isVisible());
+        QVERIFY(listing.btnRemoveUnused->isHidden());
+
+        TfrmJoy joy;
+        QStringList asked;
+        joy.RemoveUnused = [&asked](const QStringList &names) {
+            asked = names;
+            TRemovalOutcome r;
+            r.Removed = {names.at(0)};
+            r.Failed = {names.at(1)};
+            return r;
+        };
+        joy.show();
+        joy.ShowOutcome(o);
+        QVERIFY(joy.lblUnused->text().endsWith(QStringLiteral("graphics/old.gif\ngraphics/gone.jpg")));
+        QVERIFY(joy.btnRemoveUnused->geometry().bottom() < joy.btnJoy->geometry().top());
+        QTest::mouseClick(joy.btnRemoveUnused, Qt::LeftButton);
+        QCOMPARE(asked, o.Unused);
+        QCOMPARE(joy.lblUnused->text(), LoadStr(888) + QLatin1Char('\n') + LoadStr(889) + QStringLiteral("\ngraphics/gone.jpg"));
+        QVERIFY(joy.btnRemoveUnused->isHidden());
+    }
 };
 
 QTEST_MAIN(TestPublishVerifyDialog)
