@@ -2,7 +2,7 @@
 // to PICTURES pictures of SIZE bytes each (the logo footer's button.gif adds
 // one more), and the server BENCH in the settings (127.0.0.1:PORT, folder www).
 // Usage: publish_site DATA_DIR PICTURES SIZE PORT
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "page/BlockList.h"
 #include "page/PageDocument.h"
 #include "page/PageFile.h"

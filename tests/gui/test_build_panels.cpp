@@ -3,7 +3,7 @@
 
 #include "support_gui/mouse_drag.h"
 
-#include "app/Dialogs_gui.h"
+#include "shell/Dialogs.h"
 #include "page/PageDocument.h"
 #include "workspace/BuildWorkspace.h"
 
