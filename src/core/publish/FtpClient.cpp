@@ -146,7 +146,7 @@ struct TFtpClient::Impl {
     qint64 lastSent = -1;
     bool readFailed = false;
     enum class OpKind { LogOn, Work, Cleanup };
-    OpKind kind = OpKind::Work;
+    OpKind runningKind = OpKind::Work; // of the running operation
 
     // Cancel and the watchdog.
     std::atomic<bool> cancel{false};
@@ -296,7 +296,7 @@ struct TFtpClient::Impl {
         timedOut = false;
         lastSent = -1;
         const qint64 start = NowMs();
-        this->kind = kind;
+        runningKind = kind;
         if (kind == OpKind::LogOn) {
             deadline = start + logOnLimit;
             deadlineSlides = false;
@@ -597,7 +597,7 @@ struct TFtpClient::Impl {
             if (self->source && self->q->OnProgress)
                 self->q->OnProgress(qint64(ulnow), self->sourceSize);
         }
-        return self->cancel && self->kind != OpKind::Cleanup ? 1 : 0;
+        return self->cancel && self->runningKind != OpKind::Cleanup ? 1 : 0;
     }
 
     static curl_socket_t openSocket(void *data, curlsocktype, curl_sockaddr *address)

@@ -232,15 +232,15 @@ bool TMultiImage::LoadFromFile(const QString &path, QString *error)
             reader.setAutoTransform(true);
             reader.setAllocationLimit(kAllocationLimitMB);
             format = QString::fromLatin1(qtFormat);
-            const QSize size = reader.size();
-            if (size.isValid()
-                && (size.width() > kMaxSide || size.height() > kMaxSide
-                    || qint64(size.width()) * size.height() > kMaxPixels)) {
+            const QSize pixels = reader.size();
+            if (pixels.isValid()
+                && (pixels.width() > kMaxSide || pixels.height() > kMaxSide
+                    || qint64(pixels.width()) * pixels.height() > kMaxPixels)) {
                 why = QStringLiteral("The picture \"%1\" is too large (%2 \u00d7 %3 pixels; at most %4 megapixels "
                                      "can be loaded).")
                           .arg(label)
-                          .arg(size.width())
-                          .arg(size.height())
+                          .arg(pixels.width())
+                          .arg(pixels.height())
                           .arg(kMaxPixels / 1000000);
                 break;
             }
