@@ -3,7 +3,7 @@
 // scroll bar's arrows. Each iteration is one gesture from press to release,
 // including the repaint that follows. Goal: under 2 ms per gesture.
 
-#include "app/Dialogs_gui.h"
+#include "shell/Dialogs.h"
 #include "page/PageDocument.h"
 #include "workspace/BuildWorkspace.h"
 #include "workspace/WebBlockTile.h"

@@ -5,7 +5,7 @@
 // one more value of that server's entry, or replaces one of those
 // (Protocol=SFTP, Directory=site, ...).
 // Usage: publish_site DATA_DIR PICTURES SIZE PORT [NAME=VALUE...]
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "page/BlockList.h"
 #include "page/PageDocument.h"
 #include "page/PageFile.h"

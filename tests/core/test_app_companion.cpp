@@ -1,7 +1,7 @@
 // ctest: needs-session-bus
 // Companion detection and the three calls, against a fake companion on a
 // private session bus (the test runs under dbus-run-session).
-#include "app/Companion_bus.h"
+#include "session/Companion.h"
 
 #include <QDBusConnection>
 #include <QFile>

@@ -1,6 +1,6 @@
 // The launcher: real programs (a script that records its arguments), a test
 // MIME database whose HTML handler is such a script, and the failure path.
-#include "app/ExecFile.h"
+#include "settings/ExecFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 // AppDir choice, data folders, first-start seeding, JoinPath and the start-up arguments.
-#include "app/AppPaths.h"
-#include "app/StartupCheck.h"
+#include "settings/AppPaths.h"
+#include "settings/StartupCheck.h"
 #include "base/Paths.h"
 #include "support/SmallFileSystem.h"
 

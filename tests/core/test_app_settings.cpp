@@ -1,5 +1,5 @@
 // The settings store: program key, sections, values, odd names, file rights.
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "support/SmallFileSystem.h"
 
 #include <QFile>

@@ -1,5 +1,5 @@
 // The string table: every numbered text the windows and messages use, exactly.
-#include "app/StringTable.h"
+#include "strings/StringTable.h"
 
 #include <QtTest>
 

@@ -6,8 +6,8 @@
 #include "support/DocumentFakes.h"
 #include "support/FileTree.h"
 
-#include "app/Settings.h"
-#include "app/StringTable.h"
+#include "settings/Settings.h"
+#include "strings/StringTable.h"
 #include "document/Document.h"
 #include "document/WorkspaceRules.h"
 #include "page/PageFile.h"

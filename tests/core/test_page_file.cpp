@@ -1,7 +1,7 @@
 // The page file: bytes as laid out by hand, every version rule, damaged and
 // truncated files, atomic writing and the picture beside the page.
 #include "page/PageDocument.h"
-#include "page/PagePicture_gfx.h"
+#include "pictures/PagePicture.h"
 #include "support/PageBytes.h"
 #include "support/SmallFileSystem.h"
 

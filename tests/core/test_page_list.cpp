@@ -3,7 +3,7 @@
 // and the picture beside a page following it.
 #include "support/PageBytes.h"
 
-#include "app/StringTable.h"
+#include "strings/StringTable.h"
 #include "document/PageList.h"
 #include "page/PageDocument.h"
 

@@ -1,5 +1,5 @@
 // wobbin-express --list-servers: the list in its order, tab-separated, never a password.
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "publish/ServerList.h"
 
 #include <QProcess>

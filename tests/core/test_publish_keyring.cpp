@@ -4,8 +4,8 @@
 // settings file; old passwords move into the keyring; renaming and deleting a
 // server move and remove its entry. The command line finds a password that
 // is kept there.
-#include "app/Settings.h"
-#include "publish/Keyring_bus.h"
+#include "settings/Settings.h"
+#include "session/Keyring.h"
 #include "publish/ServerList.h"
 #include "support/FileTree.h"
 #include "support/TestServers.h"

@@ -3,9 +3,9 @@
 // Secret Service that never answers (a stopped process holding its name). The
 // passwords are then kept scrambled in the settings file, the user is told once
 // where, and a silent keyring costs one wait only.
-#include "app/Settings.h"
-#include "app/StringTable.h"
-#include "publish/Keyring_bus.h"
+#include "settings/Settings.h"
+#include "strings/StringTable.h"
+#include "session/Keyring.h"
 #include "publish/ServerList.h"
 #include "support/FileTree.h"
 #include "support/TestServers.h"

@@ -5,7 +5,7 @@
 // any time limit of the program's. The program waits as long as the prompt is
 // up, goes on handling events meanwhile and says that it waits; after a
 // refusal it never asks again.
-#include "publish/Keyring_bus.h"
+#include "session/Keyring.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>

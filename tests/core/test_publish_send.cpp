@@ -6,9 +6,9 @@
 #include "support/FileTree.h"
 #include "support/PageBytes.h"
 
-#include "app/AppPaths.h"
-#include "app/Settings.h"
-#include "app/StringTable.h"
+#include "settings/AppPaths.h"
+#include "settings/Settings.h"
+#include "strings/StringTable.h"
 #include "document/Document.h"
 #include "document/WorkspaceRules.h"
 #include "publish/SendWork.h"

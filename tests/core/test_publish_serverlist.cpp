@@ -1,8 +1,8 @@
 // The server list in the settings (key by key, order, odd names, write
 // failures), password scrambling, ReplaceText, BuildURL and the provider files.
-#include "app/AppPaths.h"
-#include "app/Settings.h"
-#include "app/StringTable.h"
+#include "settings/AppPaths.h"
+#include "settings/Settings.h"
+#include "strings/StringTable.h"
 #include "publish/ProfileFile.h"
 #include "publish/ServerList.h"
 #include "publish/ServerWizard.h"

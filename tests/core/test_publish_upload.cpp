@@ -2,7 +2,7 @@
 // status lines and messages, against real servers on 127.0.0.1 that tell
 // capitals from small letters.
 #include "support/FileTree.h"
-#include "app/StringTable.h"
+#include "strings/StringTable.h"
 #include "publish/Upload.h"
 #include "base/Paths.h"
 #include "base/Secrets.h"

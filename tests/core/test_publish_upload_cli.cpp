@@ -1,9 +1,9 @@
 // --publish run as a program against real servers on 127.0.0.1: the page's
 // HTML as Save writes it and its pictures, status lines on stdout, exit codes,
 // and no question ever asked.
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "publish/ServerList.h"
-#include "app/StringTable.h"
+#include "strings/StringTable.h"
 #include "page/PageDocument.h"
 #include "page/PageFile.h"
 #include "publish/UploadManifest.h"

@@ -3,9 +3,9 @@
 
 #include "support_gui/mouse_drag.h"
 
-#include "app/Dialogs_gui.h"
-#include "app/Settings.h"
-#include "app/Skin_gui.h"
+#include "shell/Dialogs.h"
+#include "settings/Settings.h"
+#include "shell/Skin.h"
 #include "page/PageDocument.h"
 #include "workspace/BuildWorkspace.h"
 #include "workspace/WebBlockTile.h"

@@ -3,7 +3,7 @@
 
 #include "support_gui/mouse_drag.h"
 
-#include "app/Dialogs_gui.h"
+#include "shell/Dialogs.h"
 #include "page/PageDocument.h"
 #include "workspace/BuildWorkspace.h"
 
@@ -50,7 +50,7 @@ QByteArray makePcx(int w, int h)
     put16(68, 1);
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < bpl; ++x) {
-            const unsigned char v = (unsigned char)((x + y) % 4);
+            const unsigned char v = static_cast<unsigned char>((x + y) % 4);
             out.append(char(0xC1));
             out.append(char(v));
         }

@@ -7,12 +7,12 @@
 // that takes the keyboard focus may be without a name or a role.
 #include "support_gui/MainWindowDriver.h"
 
-#include "app/Dialogs_gui.h"
+#include "shell/Dialogs.h"
 #include "document/Document.h"
 #include "document/Workspace.h"
 #include "publish/ServerList.h"
-#include "publish/frmServerWizard_gui.h"
-#include "styles/frmStyleWiz_gui.h"
+#include "wizards/frmServerWizard.h"
+#include "wizards/frmStyleWiz.h"
 #include "workspace/BuildWorkspace.h"
 #include "workspace/frmMain.h"
 

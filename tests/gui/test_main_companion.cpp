@@ -3,10 +3,10 @@
 // instead, against the fake companion on a private session bus.
 #include "support_gui/MainWindowDriver.h"
 
-#include "app/Companion_bus.h"
-#include "app/Dialogs_gui.h"
-#include "app/Settings.h"
-#include "app/StringTable.h"
+#include "session/Companion.h"
+#include "shell/Dialogs.h"
+#include "settings/Settings.h"
+#include "strings/StringTable.h"
 #include "document/Document.h"
 #include "document/Workspace.h"
 #include "workspace/frmMain.h"

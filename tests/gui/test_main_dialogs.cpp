@@ -1,7 +1,7 @@
 // The dialog wrapper every window asks through: presets answer in order,
 // file names get their default extension, and without a preset a test run
 // never blocks on a dialog.
-#include "app/Dialogs_gui.h"
+#include "shell/Dialogs.h"
 
 #include <QtTest>
 

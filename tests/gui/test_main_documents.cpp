@@ -7,9 +7,9 @@
 #include "support/PageBytes.h"
 #include "support_gui/MainWindowDriver.h"
 
-#include "app/Dialogs_gui.h"
-#include "app/Settings.h"
-#include "app/StringTable.h"
+#include "shell/Dialogs.h"
+#include "settings/Settings.h"
+#include "strings/StringTable.h"
 #include "document/Document.h"
 #include "document/Workspace.h"
 #include "page/PageFile.h"

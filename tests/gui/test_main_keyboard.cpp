@@ -7,13 +7,13 @@
 // throughout; what the window decided is read from its core classes.
 #include "support_gui/MainWindowDriver.h"
 
-#include "app/Dialogs_gui.h"
-#include "app/Settings.h"
+#include "shell/Dialogs.h"
+#include "settings/Settings.h"
 #include "document/Document.h"
 #include "document/Workspace.h"
 #include "page/PageDocument.h"
 #include "workspace/BuildWorkspace.h"
-#include "workspace/FocusFrame.h"
+#include "shell/FocusFrame.h"
 #include "workspace/WebBlockTile.h"
 #include "workspace/frmMain.h"
 

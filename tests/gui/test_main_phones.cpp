@@ -3,8 +3,8 @@
 // in tests/core/test_page_phones*.
 #include "support_gui/MainWindowDriver.h"
 
-#include "app/Dialogs_gui.h"
-#include "app/Settings.h"
+#include "shell/Dialogs.h"
+#include "settings/Settings.h"
 #include "document/Document.h"
 #include "document/Workspace.h"
 #include "viewer/HtmlViewer.h"

@@ -6,11 +6,11 @@
 // tests/core/test_document.cpp and test_workspace.cpp.
 #include "support_gui/MainWindowDriver.h"
 
-#include "app/Dialogs_gui.h"
+#include "shell/Dialogs.h"
 #include "base/PrivateTemp.h"
-#include "app/Settings.h"
-#include "app/Skin_gui.h"
-#include "app/StringTable.h"
+#include "settings/Settings.h"
+#include "shell/Skin.h"
+#include "strings/StringTable.h"
 #include "document/Document.h"
 #include "document/WebLinks.h"
 #include "document/Workspace.h"

@@ -6,15 +6,15 @@
 #include "support_gui/MainWindowDriver.h"
 #include "support/PageBytes.h"
 
-#include "app/Dialogs_gui.h"
-#include "app/Settings.h"
-#include "app/Skin_gui.h"
-#include "app/StringTable.h"
+#include "shell/Dialogs.h"
+#include "settings/Settings.h"
+#include "shell/Skin.h"
+#include "strings/StringTable.h"
 #include "document/Document.h"
 #include "document/Workspace.h"
 #include "page/PageHtml.h"
 #include "workspace/Controls.h"
-#include "workspace/Help.h"
+#include "shell/Help.h"
 #include "workspace/frmMain.h"
 
 #include <QCheckBox>

@@ -4,18 +4,18 @@
 // (at least 3:1); each dialog opens centred on the window.
 #include "support_gui/MainWindowDriver.h"
 
-#include "app/Dialogs_gui.h"
-#include "app/Palette_gui.h"
-#include "app/frmAbout_gui.h"
-#include "app/frmHTMLWarn_gui.h"
-#include "app/frmSaveInfo_gui.h"
+#include "shell/Dialogs.h"
+#include "shell/Palette.h"
+#include "shell/frmAbout.h"
+#include "shell/frmHTMLWarn.h"
+#include "shell/frmSaveInfo.h"
 #include "document/Document.h"
 #include "document/Workspace.h"
-#include "publish/frmJoy_gui.h"
-#include "publish/frmServerWizard_gui.h"
-#include "styles/frmStyleWiz_gui.h"
+#include "upload/frmJoy.h"
+#include "wizards/frmServerWizard.h"
+#include "wizards/frmStyleWiz.h"
 #include "workspace/BuildWorkspace.h"
-#include "workspace/FocusFrame.h"
+#include "shell/FocusFrame.h"
 #include "workspace/frmMain.h"
 
 #include <QAbstractButton>

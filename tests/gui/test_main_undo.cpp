@@ -7,8 +7,8 @@
 #include "support_gui/MainWindowDriver.h"
 #include "support_gui/mouse_drag.h"
 
-#include "app/Dialogs_gui.h"
-#include "app/Settings.h"
+#include "shell/Dialogs.h"
+#include "settings/Settings.h"
 #include "document/Document.h"
 #include "document/Workspace.h"
 #include "page/PageFile.h"

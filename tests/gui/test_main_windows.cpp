@@ -5,14 +5,14 @@
 // and the help window (usable over a modal dialog, closed by Escape).
 #include "support_gui/MainWindowDriver.h"
 
-#include "app/Dialogs_gui.h"
-#include "app/Settings.h"
-#include "app/StringTable.h"
-#include "app/frmAbout_gui.h"
+#include "shell/Dialogs.h"
+#include "settings/Settings.h"
+#include "strings/StringTable.h"
+#include "shell/frmAbout.h"
 #include "document/Document.h"
 #include "document/Workspace.h"
 #include "styles/StyleLibrary.h"
-#include "workspace/Help.h"
+#include "shell/Help.h"
 #include "workspace/frmMain.h"
 
 #include <QCheckBox>

@@ -2,10 +2,10 @@
 // a real upload to the FTP server on 127.0.0.1 and web servers serving the
 // folder it wrote into (then another folder), driven like a user would.
 #include "support/FileTree.h"
-#include "app/Dialogs_gui.h"
-#include "app/Settings.h"
-#include "app/StringTable.h"
-#include "publish/frmJoy_gui.h"
+#include "shell/Dialogs.h"
+#include "settings/Settings.h"
+#include "strings/StringTable.h"
+#include "upload/frmJoy.h"
 #include "publish/Upload.h"
 #include "support/HttpTestServer.h"
 #include "support/TestServers.h"

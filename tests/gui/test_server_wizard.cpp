@@ -1,14 +1,14 @@
 // The server list wizard driven as its user would: adding Common, provider and
 // GeoCities servers, modifying, reordering and deleting, Finish with Yes, No
 // and Cancel, the checks of the fields and the description, and its help.
-#include "app/AppPaths.h"
-#include "app/Dialogs_gui.h"
-#include "app/Settings.h"
-#include "app/StringTable.h"
+#include "settings/AppPaths.h"
+#include "shell/Dialogs.h"
+#include "settings/Settings.h"
+#include "strings/StringTable.h"
 #include "publish/PasswordVault.h"
 #include "publish/ServerWizard.h"
-#include "publish/frmServerWizard_gui.h"
-#include "workspace/Help.h"
+#include "wizards/frmServerWizard.h"
+#include "shell/Help.h"
 
 #include <QApplication>
 #include <QCheckBox>

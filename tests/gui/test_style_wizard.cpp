@@ -4,14 +4,14 @@
 // a library that cannot be written), Cancel, Help, and the one-call opener.
 
 #include "support/FileTree.h"
-#include "app/Dialogs_gui.h"
-#include "app/StringTable.h"
+#include "shell/Dialogs.h"
+#include "strings/StringTable.h"
 #include "page/Cp1252.h"
 #include "styles/StyleLibrary.h"
 #include "styles/StyleSample.h"
-#include "styles/frmStyleWiz_gui.h"
+#include "wizards/frmStyleWiz.h"
 #include "viewer/HtmlViewer.h"
-#include "workspace/Help.h"
+#include "shell/Help.h"
 
 #include <QDir>
 #include <QFile>

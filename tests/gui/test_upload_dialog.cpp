@@ -1,12 +1,12 @@
 // The upload dialog driven like a user would, against real servers on
 // 127.0.0.1, and the congratulation dialog with its fireworks.
 #include "support/FileTree.h"
-#include "app/Dialogs_gui.h"
-#include "app/Settings.h"
-#include "app/Skin_gui.h"
-#include "app/StringTable.h"
-#include "publish/frmJoy_gui.h"
-#include "publish/frmUpload_gui.h"
+#include "shell/Dialogs.h"
+#include "settings/Settings.h"
+#include "shell/Skin.h"
+#include "strings/StringTable.h"
+#include "upload/frmJoy.h"
+#include "upload/frmUpload.h"
 #include "support/TestServers.h"
 
 #include <QApplication>

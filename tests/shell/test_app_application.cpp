@@ -1,8 +1,8 @@
 // The application object: exceptions that reach the event dispatch are
 // dropped and the program goes on; event 1148 ends the event loop in order.
-#include "app/AppException.h"
-#include "app/Application_gui.h"
-#include "app/Dialogs_gui.h"
+#include "shell/AppException.h"
+#include "shell/Application.h"
+#include "shell/Dialogs.h"
 #include "support/SmallFileSystem.h"
 
 #include <QMessageBox>

@@ -1,9 +1,9 @@
 // Named resources and the sound switch: case-insensitive lookup, missing
 // bitmaps that draw nothing, the registered cursors, and PlaySoundRes that
 // plays only with General "PlaySounds" exactly "Yes".
-#include "app/Resources_gfx.h"
-#include "app/Settings.h"
-#include "app/Skin_gui.h"
+#include "pictures/ResourceImages.h"
+#include "settings/Settings.h"
+#include "shell/Skin.h"
 #include "support/AudioServer.h"
 
 #include <QLabel>

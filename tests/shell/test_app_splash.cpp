@@ -1,8 +1,8 @@
 // The splash window: its controls, the still picture, the video and the
 // fallback from a broken video, the one-second wait, and the start without a
 // splash when the companion editor runs.
-#include "app/Application_gui.h"
-#include "app/frmSplash_gui.h"
+#include "shell/Application.h"
+#include "shell/frmSplash.h"
 
 #include <QDBusConnection>
 #include <QElapsedTimer>

@@ -3,12 +3,12 @@
 // "Don''t show this screen again." switches survive a restart of the
 // settings store.
 
-#include "app/Settings.h"
-#include "app/Skin_gui.h"
-#include "app/StringTable.h"
-#include "app/frmAbout_gui.h"
-#include "app/frmHTMLWarn_gui.h"
-#include "app/frmSaveInfo_gui.h"
+#include "settings/Settings.h"
+#include "shell/Skin.h"
+#include "strings/StringTable.h"
+#include "shell/frmAbout.h"
+#include "shell/frmHTMLWarn.h"
+#include "shell/frmSaveInfo.h"
 
 #include <QCheckBox>
 #include <QLabel>

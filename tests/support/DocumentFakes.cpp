@@ -1,6 +1,6 @@
 #include "support/DocumentFakes.h"
 
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "support/FileTree.h"
 
 #include <QSettings>

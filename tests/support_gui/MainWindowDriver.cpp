@@ -1,7 +1,7 @@
 #include "support_gui/MainWindowDriver.h"
 
-#include "app/Dialogs_gui.h"
-#include "app/Settings.h"
+#include "shell/Dialogs.h"
+#include "settings/Settings.h"
 #include "support/FileTree.h"
 #include "workspace/frmMain.h"
 

@@ -10,7 +10,7 @@
 
 #include "page/BlockList.h"
 #include "page/PageDocument.h"
-#include "page/PagePicture_gfx.h"
+#include "pictures/PagePicture.h"
 #include "page/PageHtml.h"
 #include "page/ViewerText.h"
 #include "styles/StyleLibrary.h"

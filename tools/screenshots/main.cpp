@@ -3,7 +3,7 @@
 // APPDIR is the program folder to work in (the build's bin folder by default);
 // run it with QT_QPA_PLATFORM=offscreen, or under Xvfb. The pages are driven
 // through the window's controls, found by their names.
-#include "app/Dialogs_gui.h"
+#include "shell/Dialogs.h"
 #include "document/Workspace.h"
 #include "document/Document.h"
 #include "viewer/HtmlViewer.h"

@@ -1,0 +1,110 @@
+// --verify PAGE --server NAME: is the page live? The page as --publish would
+// send it is looked for at the server's web address, with its pictures; the
+// diagnosis goes to standard output. Exit 0 when live, 4 when not.
+#include "settings/AppPaths.h"
+#include "base/Paths.h"
+#include "base/SafeFile.h"
+#include "base/Secrets.h"
+#include "cli/CliCommand.h"
+#include "cli/CliPassword.h"
+#include "page/PageText.h"
+#include "page/PageDocument.h"
+#include "page/PageFile.h"
+#include "page/ResourceList.h"
+#include "publish/PageVerify.h"
+#include "publish/PasswordVault.h"
+#include "publish/Upload.h"
+#include "publish/UploadManifest.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <memory>
+
+#include <unistd.h>
+
+namespace wobbin {
+
+int RunVerifyCommand(const CliArgs &args)
+{
+    const QString page = args.operand;
+    const QString serverName = args.value("--server");
+    TPageDocument doc;
+    const PageReadResult read = ReadPageFile(page, doc);
+    if (read.Stop == PageReadStop::FileMissing) {
+        CliMessage(QStringLiteral("%1: %2").arg(page, DescribeReadResult(read)));
+        return 1;
+    }
+    if (!read.IsOk()) {
+        CliMessage(QStringLiteral("%1: %2").arg(page, DescribeReadResult(read)));
+        return 2;
+    }
+    // The check reads the site over the web, never logs on: no password is
+    // needed, and the keyring is not asked. One given on standard input (a
+    // script that gives --publish and --verify the same options) is read and
+    // let go.
+    if (args.has("--password-stdin")) {
+        QString password, problem;
+        const bool read = ReadPasswordLine(STDIN_FILENO, password, &problem);
+        WipeString(password);
+        if (!read) {
+            CliMessage(problem);
+            return kExitNoPassword;
+        }
+    }
+    SetPasswordVault(nullptr);
+    const QString dataDir = CliDataDir(args);
+    int argc = 1;
+    char name[] = "wobbin-express";
+    char *argv[] = {name, nullptr};
+    std::unique_ptr<QCoreApplication> app;
+    if (!QCoreApplication::instance())
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    if (!dataDir.isEmpty())
+        SetAppDir(dataDir);
+    LoadServerList();
+    const int server = FindServerNoCase(serverName);
+    if (server < 0) {
+        CliMessage(QStringLiteral("no server \"%1\" in the server list").arg(serverName));
+        return 1;
+    }
+    const TUploadTarget target = UploadTargetFor(ServerList().at(server));
+
+    // The page as an upload would send it now (the same rewrites).
+    const QString htmlFolder = ToNativePath(JoinPath(dataDir, QStringLiteral("HTMLFiles")));
+    const QString html = PageHtmlAsSaved(doc, read, dataDir, CliPageWriting(args, true));
+    QTemporaryDir scratch;
+    const QString htmlName = QFileInfo(ToNativePath(page)).completeBaseName() + QStringLiteral(".html");
+    QString error;
+    if (!scratch.isValid() || !WriteFileSafely(scratch.filePath(htmlName), EncodePageText(html), &error)) {
+        CliMessage(QStringLiteral("cannot write the page's HTML: %1").arg(error));
+        return 1;
+    }
+    TUploadPage upload;
+    upload.PageFile = page;
+    upload.HtmlFolder = htmlFolder;
+    upload.HtmlFile = scratch.filePath(htmlName);
+    upload.Images = LocaliseImagesInText(html, PageHtmlPath(page, htmlFolder));
+    const TUploadPlan plan = PlanUpload(upload, target);
+    if (!plan.Problem.isEmpty()) {
+        QString problem = plan.Problem;
+        CliPrint(problem.replace(QLatin1String("\r\n"), QLatin1String("\n")).toLocal8Bit() + '\n');
+        return 4;
+    }
+    TVerifyInput check = PlannedCheck(plan, target);
+    // What was last sent to this server: a server showing that page while the
+    // page has changed here since needs the page sent again.
+    TUploadManifest sent;
+    sent.Load(TUploadManifest::DefaultFolder(), IdentityOf(target));
+    if (const TManifestEntry *last = sent.Find(check.RemotePageName)) {
+        check.PreviousPage.Size = last->Size;
+        check.PreviousPage.Digest = last->Digest;
+        check.ChangedSinceSent = last->Digest != FingerprintText(check.SentPage).Digest;
+    }
+    const TVerifyResult result = VerifyPage(check);
+    CliPrint(result.Text.toLocal8Bit() + '\n');
+    return result.IsLive() ? 0 : 4;
+}
+
+} // namespace wobbin

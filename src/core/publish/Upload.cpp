@@ -1,0 +1,816 @@
+#include "publish/Upload.h"
+
+#include "strings/StringTable.h"
+#include "base/Paths.h"
+#include "base/SafeFile.h"
+#include "page/PageText.h"
+#include "base/Secrets.h"
+#include "publish/ParallelSend.h"
+#include "publish/UnusedPictures.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <algorithm>
+
+namespace wobbin {
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+// The reference with "/" separators and without "." steps.
+QString NormalisedReference(const QString &refName)
+{
+    QString r = refName;
+    r.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    QStringList parts = r.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    parts.removeAll(QStringLiteral("."));
+    return parts.join(QLatin1Char('/'));
+}
+
+// canonicalFolder: the folder with its links resolved (QFileInfo::canonicalFilePath).
+bool InsideFolder(const QString &path, const QString &canonicalFolder, TRealPaths &real)
+{
+    const QString canonicalPath = real.Of(path);
+    if (canonicalFolder.isEmpty() || canonicalPath.isEmpty())
+        return true; // nothing there to read: it fails as a missing file
+    return canonicalPath.startsWith(canonicalFolder + QLatin1Char('/'));
+}
+
+QByteArray ReadWhole(const QString &path, bool *ok)
+{
+    QFile f(path);
+    *ok = f.open(QIODevice::ReadOnly);
+    return *ok ? f.readAll() : QByteArray();
+}
+
+QString ExtensionOf(const QString &path)
+{
+    return QFileInfo(path).suffix();
+}
+
+} // namespace
+
+QString RemotePageName(const QString &pageFile)
+{
+    QString name = QFileInfo(ToNativePath(pageFile)).completeBaseName() + QStringLiteral(".html");
+    name.remove(QLatin1Char(' '));
+    return name;
+}
+
+bool SafeReference(const QString &refName)
+{
+    QString r = refName;
+    r.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    if (r.trimmed().isEmpty() || r.startsWith(QLatin1Char('/')) || r.contains(QLatin1Char(':')))
+        return false;
+    for (const QChar c : std::as_const(r)) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            return false;
+    }
+    const QStringList parts = r.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    if (parts.contains(QStringLiteral("..")))
+        return false;
+    return !NormalisedReference(r).isEmpty();
+}
+
+QByteArray ReplaceNoCase(const QByteArray &text, const QByteArray &pattern, const QByteArray &replacement)
+{
+    const qsizetype m = pattern.size();
+    if (m == 0)
+        return text;
+    QByteArray out;
+    out.reserve(text.size());
+    qsizetype from = 0;
+    qsizetype i = 0;
+    while (i + m <= text.size()) {
+        if (qstrnicmp(text.constData() + i, pattern.constData(), size_t(m)) == 0) {
+            out += text.mid(from, i - from);
+            out += replacement;
+            i += m;
+            from = i;
+        } else {
+            ++i;
+        }
+    }
+    out += text.mid(from);
+    return out;
+}
+
+QByteArray GeoCitiesFooter(bool modern)
+{
+    if (modern)
+        return "<hr>\r\n<p style=\"text-align:center\"><b>This page hosted by <a href=\"/\"><img src=\"/pictures/gc_icon.gif\" "
+               "alt=\"GeoCities\" style=\"vertical-align:middle\"></a> Get your own <a href=\"/\">Free Home Page</a></b></p>\r\n";
+    return "<hr><center><b>This page hosted by<a href=\"/\"><img src=\"/pictures/gc_icon.gif\" border=0 align=middle></a>"
+           "Get your own <a href=\"/\">Free Home Page</a></b></center>\r\n";
+}
+
+TUploadPlan PlanUpload(const TUploadPage &page, const TUploadTarget &target)
+{
+    TUploadPlan plan;
+    const QString htmlFolder = FindPathNoCase(ToNativePath(page.HtmlFolder));
+    const QString localName = QFileInfo(ToNativePath(page.PageFile)).completeBaseName() + QStringLiteral(".html");
+    const QString html = page.HtmlFile.isEmpty() ? FindPathNoCase(ToNativePath(JoinPath(page.HtmlFolder, localName)))
+                                                 : ToNativePath(page.HtmlFile);
+    if (page.PageFile.isEmpty() || !QFileInfo(html).isFile()) {
+        plan.Problem = LoadStr(230) + kCrLf + html + kCrLf + LoadStr(231);
+        return plan;
+    }
+
+    // The pictures: only files below the HTML folder are ever read.
+    QStringList refused;
+    const QString realFolder = QFileInfo(htmlFolder).canonicalFilePath();
+    TRealPaths real;
+    for (const ResourceDetail &r : page.Images) {
+        bool ok = SafeReference(r.RefName);
+        const QString normalised = NormalisedReference(r.RefName);
+        TUploadFile f;
+        f.Shown = r.RefName;
+        if (ok) {
+            f.LocalPath = FindPathNoCase(ToNativePath(JoinPath(htmlFolder, normalised)));
+            ok = InsideFolder(f.LocalPath, realFolder, real);
+        }
+        if (ok) {
+            // The name on the server is the reference as the page writes it,
+            // letter for letter: a web server that tells capitals from small
+            // letters finds the picture the page asks for.
+            QByteArray remote = normalised.toUtf8();
+            if (target.FlatDir) {
+                remote = ReplaceNoCase(remote, "backgrnd/", QByteArray());
+                remote = ReplaceNoCase(remote, "graphics/", QByteArray());
+            }
+            f.RemotePath = QString::fromUtf8(remote);
+            ok = SafeReference(f.RemotePath);
+        }
+        if (!ok)
+            refused << r.RefName;
+        else
+            plan.Images << f;
+    }
+    if (!refused.isEmpty()) {
+        plan.Problem = LoadStr(232) + kCrLf + refused.join(kCrLf) + kCrLf + LoadStr(233);
+        plan.Images.clear();
+        return plan;
+    }
+
+    // The page, rewritten into a private copy when the server needs it.
+    plan.Page.Shown = localName;
+    plan.Page.RemotePath = RemotePageName(page.PageFile);
+    plan.Page.LocalPath = html;
+    if (target.FlatDir || target.GeoCities) {
+        bool ok = false;
+        QByteArray text = ReadWhole(html, &ok);
+        if (!ok) {
+            plan.Problem = LoadStr(230) + kCrLf + html + kCrLf + LoadStr(231);
+            return plan;
+        }
+        QString copyName = localName;
+        if (target.FlatDir) {
+            text = ReplaceNoCase(text, "graphics/", QByteArray());
+            text = ReplaceNoCase(text, "backgrnd/", QByteArray());
+            copyName = QFileInfo(localName).completeBaseName() + QStringLiteral(".nodir.html");
+        }
+        if (target.GeoCities) {
+            const bool modern = IsModernPage(QString::fromLatin1(text.left(64)));
+            text = ReplaceNoCase(text, "</BODY>", GeoCitiesFooter(modern) + (modern ? "</body>" : "</BODY>"));
+        }
+        plan.Scratch = std::make_shared<QTemporaryDir>();
+        QString error;
+        if (!plan.Scratch->isValid()
+            || !WriteFileSafely(plan.Scratch->filePath(copyName), text, &error)) {
+            plan.Problem = LoadStr(208) + kCrLf + localName + QStringLiteral(": ") + error;
+            return plan;
+        }
+        plan.Page.LocalPath = plan.Scratch->filePath(copyName);
+    }
+    return plan;
+}
+
+TVerifyInput PlannedCheck(const TUploadPlan &plan, const TUploadTarget &target,
+                          const std::function<TFileFingerprint(const QString &remoteName)> &fingerprint)
+{
+    TVerifyInput c;
+    c.SiteUrl = target.URL;
+    c.RemotePageName = plan.Page.RemotePath;
+    bool read = false;
+    c.SentPage = ReadWhole(plan.Page.LocalPath, &read);
+    c.ServerFolder = target.Directory;
+    for (const TUploadFile &f : plan.Images) {
+        // The sent page names the picture as written, without its folder when
+        // the server has none.
+        QByteArray reference = NormalisedReference(f.Shown).toUtf8();
+        if (target.FlatDir) {
+            reference = ReplaceNoCase(reference, "graphics/", QByteArray());
+            reference = ReplaceNoCase(reference, "backgrnd/", QByteArray());
+        }
+        TFileFingerprint known = fingerprint ? fingerprint(f.RemotePath) : TFileFingerprint();
+        if (!known.Valid())
+            known = FingerprintFile(f.LocalPath);
+        c.Pictures << TVerifyPicture{QString::fromUtf8(reference), known};
+    }
+    return c;
+}
+
+QString TrustQuestion(const TUploadOutcome &outcome)
+{
+    if (outcome.Trust == TrustKind::HostKey)
+        return LoadStr(245) + kCrLf + kCrLf + LoadStr(246) + kCrLf + outcome.Fingerprint + kCrLf + kCrLf + LoadStr(247);
+    if (outcome.Trust == TrustKind::ChangedCertificate)
+        return LoadStr(253) + kCrLf + kCrLf + LoadStr(243) + kCrLf + outcome.Fingerprint + kCrLf + kCrLf + LoadStr(254);
+    return LoadStr(242) + kCrLf + kCrLf + LoadStr(243) + kCrLf + outcome.Fingerprint + kCrLf + kCrLf + LoadStr(244);
+}
+
+// ---------------------------------------------------------------------------
+
+TUploadJob::TUploadJob(const TUploadPage &page, const TUploadTarget &target) : m_page(page), m_target(target)
+{
+    // The job's own copy of the password, overwritten once the log-on no
+    // longer needs it; the caller's stays the caller's.
+    m_target.Password = PrivateCopy(target.Password);
+    m_ftp.OnDisconnect = [this] { SetStatus(LoadStr(210)); };
+    m_ftp.OnProgress = [this](qint64 sent, qint64 total) {
+        if (OnFile && total > 0 && sent * 1000 / total != m_filePermille) {
+            m_filePermille = sent * 1000 / total;
+            OnFile(m_fileShown, sent, total);
+        }
+        if (!OnProgress || total <= 0 || m_files <= 0)
+            return;
+        // Files done so far, and the part of the current one, in thousandths.
+        const qint64 value = m_lastValue - m_lastValue % 1000 + qMin<qint64>(999, sent * 1000 / total);
+        if (value != m_lastValue) {
+            m_lastValue = value;
+            OnProgress(value, qint64(m_files) * 1000);
+        }
+    };
+}
+
+TUploadJob::~TUploadJob()
+{
+    WipeString(m_target.Password);
+    WipeString(m_spare);
+}
+
+void TUploadJob::SetTimeLimits(int logOnMs, int stallMs)
+{
+    m_ftp.SetTimeLimits(logOnMs, stallMs);
+}
+
+void TUploadJob::SetKnownHostsFile(const QString &path)
+{
+    m_knownHosts = path;
+}
+
+void TUploadJob::AcceptFingerprint(const QString &fingerprint)
+{
+    m_target.TrustedFingerprint = fingerprint;
+    if (m_target.Protocol == TTransferProtocol::FTPS)
+        m_outcome.AcceptedFingerprint = fingerprint;
+}
+
+void TUploadJob::Cancel()
+{
+    m_cancelled = true;
+    m_ftp.Cancel();
+}
+
+void TUploadJob::SetStatus(const QString &text)
+{
+    if (OnStatus)
+        OnStatus(text);
+}
+
+QString TUploadJob::AddressShown() const
+{
+    QString host;
+    int port = 0;
+    if (!SplitHostPort(m_target.Address, host, port))
+        return m_target.Address.section(QLatin1Char('@'), -1).trimmed();
+    if (host.contains(QLatin1Char(':')))
+        host = QLatin1Char('[') + host + QLatin1Char(']');
+    return port > 0 ? host + QLatin1Char(':') + QString::number(port) : host;
+}
+
+// Why the last operation failed, in the user's words.
+QString TUploadJob::CauseText() const
+{
+    return CauseText(m_ftp.Failure());
+}
+
+QString TUploadJob::CauseText(FtpFailure failure) const
+{
+    switch (failure) {
+    case FtpFailure::Unreachable:
+        return LoadStr(234);
+    case FtpFailure::LogOnTimeout:
+        return LoadStr(235);
+    case FtpFailure::Stalled:
+        return LoadStr(237).arg(m_ftp.StallLimit() / 1000);
+    case FtpFailure::LocalFile:
+        return LoadStr(239);
+    case FtpFailure::TlsFailed:
+        return LoadStr(241);
+    case FtpFailure::Refused:
+    case FtpFailure::BadName:
+        return LoadStr(238);
+    case FtpFailure::LogOnRefused:
+        return LoadStr(212);
+    case FtpFailure::None:
+    case FtpFailure::Cancelled:
+        return QString();
+    default:
+        break;
+    }
+    return LoadStr(236);
+}
+
+TUploadOutcome TUploadJob::DoUpload()
+{
+    const QString accepted = m_outcome.AcceptedFingerprint;
+    m_outcome = TUploadOutcome();
+    m_outcome.AcceptedFingerprint = accepted;
+    m_plan = PlanUpload(m_page, m_target);
+    if (!m_plan.Problem.isEmpty()) {
+        m_outcome.Message = m_plan.Problem;
+        SetStatus(LoadStr(250));
+        return m_outcome;
+    }
+    m_files = 1 + int(m_plan.Images.size());
+    m_lastValue = -1;
+    m_listings.clear();
+    m_unmade.clear();
+    m_changes = std::make_unique<TUploadChanges>(IdentityOf(m_target), m_page.SendEverything, m_page.SentFilesFolder);
+    bool succeeded = false;
+    m_folderUnlisted = false;
+    if (ConnectToServer() && !m_cancelled && (m_page.DryRun ? ListWhatWouldGo() : UploadAll()))
+        succeeded = true;
+    // Closing: whatever is still open is closed.
+    if (m_ftp.Connected())
+        m_ftp.Disconnect();
+    // The last status line says how it ended. A server waiting to be trusted
+    // gets none yet: the question comes first.
+    if (m_cancelled) {
+        SetStatus(LoadStr(203));
+        m_outcome.Result = UploadResult::Cancelled;
+        m_outcome.Message.clear();
+    } else if (succeeded && m_page.DryRun) {
+        m_outcome.Result = UploadResult::Succeeded;
+    } else if (succeeded) {
+        m_outcome.Result = UploadResult::Succeeded;
+        PrepareCheck();
+        m_outcome.Unused = UnusedAfterUpload(m_plan, m_page, m_target);
+        SetStatus(LoadStr(211));
+    } else if (m_outcome.Result != UploadResult::NeedsTrust) {
+        m_outcome.Result = UploadResult::Failed;
+        SetStatus(LoadStr(250));
+    }
+    // Only a server still to be trusted is logged on to again (DoUpload).
+    if (m_outcome.Result != UploadResult::NeedsTrust)
+        WipeString(m_target.Password);
+    WipeString(m_spare);
+    return m_outcome;
+}
+
+bool TUploadJob::ConnectToServer()
+{
+    m_ftp.SetErrorCode(0);
+    // A control character would carry commands of its own to the server:
+    // refused before anything goes out (the client refuses it too).
+    if (HasControlCharacter(m_target.UserName) || HasControlCharacter(m_target.Password)) {
+        m_outcome.Message = LoadStr(252);
+        return false;
+    }
+    SetStatus(LoadStr(204) + AddressShown());
+    TFtpLogOn logOn = LogOn();
+    logOn.Password = m_target.Password;
+    m_ftp.Connect(logOn);
+    if (m_ftp.Connected()) {
+        // Logged on: only further connections need the password again.
+        if (m_target.Connections > 1)
+            m_spare = PrivateCopy(m_target.Password);
+        WipeString(m_target.Password);
+    }
+    if (m_ftp.ErrorCode() > 0 && !m_cancelled) {
+        switch (m_ftp.Failure()) {
+        case FtpFailure::UnknownCertificate:
+        case FtpFailure::ChangedCertificate:
+        case FtpFailure::UnknownHostKey:
+            m_outcome.Result = UploadResult::NeedsTrust;
+            m_outcome.Trust = m_ftp.Failure() == FtpFailure::UnknownHostKey       ? TrustKind::HostKey
+                : m_ftp.Failure() == FtpFailure::ChangedCertificate ? TrustKind::ChangedCertificate
+                                                                    : TrustKind::Certificate;
+            m_outcome.Fingerprint = m_ftp.PeerFingerprint();
+            break;
+        case FtpFailure::ChangedHostKey: {
+            const QString knownHosts = m_knownHosts.isEmpty() ? QDir::homePath() + QStringLiteral("/.ssh/known_hosts") : m_knownHosts;
+            m_outcome.Message = LoadStr(248).arg(knownHosts) + kCrLf + kCrLf + LoadStr(249) + kCrLf + m_ftp.PeerFingerprint();
+            break;
+        }
+        case FtpFailure::LogOnRefused:
+            m_outcome.Message = LoadStr(212);
+            break;
+        case FtpFailure::UnsafeLogOn:
+            m_outcome.Message = LoadStr(252);
+            break;
+        default:
+            // Not the log-on that failed but the way to the server: the
+            // message says so instead of blaming the login and password.
+            m_outcome.Message = CauseText();
+            if (m_ftp.Failure() == FtpFailure::Unreachable || m_ftp.Failure() == FtpFailure::LogOnTimeout)
+                m_outcome.Message += kCrLf + LoadStr(348).arg(AddressShown());
+            break;
+        }
+        m_ftp.SetErrorCode(0);
+        return false;
+    }
+    if (m_ftp.ErrorCode() > 0)
+        return false; // cancelled while logging on
+    SetStatus(LoadStr(204) + AddressShown());
+    if (!m_target.Directory.isEmpty() && !m_cancelled) {
+        // A folder files were sent to before is there still, as a rule: it
+        // is made only when it cannot be entered (a round trip saved). A dry
+        // run makes nothing.
+        const bool known = !m_changes->Before().IsEmpty();
+        if (!m_target.FlatDir && !known && !m_page.DryRun) {
+            m_ftp.MakeFolder(m_target.Directory);
+            m_ftp.SetErrorCode(0); // it may exist already
+        }
+        if (!m_ftp.ChangeFolder(m_target.Directory) && known && !m_target.FlatDir && !m_page.DryRun && !m_cancelled) {
+            m_ftp.MakeFolder(m_target.Directory);
+            m_ftp.SetErrorCode(0);
+            m_ftp.ChangeFolder(m_target.Directory);
+        }
+    }
+    if (m_page.DryRun && m_ftp.ErrorCode() > 0 && !m_cancelled) {
+        // Not there yet (an upload makes it) or not allowed: nothing to list.
+        m_ftp.SetErrorCode(0);
+        m_folderUnlisted = true;
+        return true;
+    }
+    if (m_ftp.ErrorCode() > 0 && !m_cancelled) {
+        m_outcome.Message = LoadStr(205) + kCrLf + LoadStr(206);
+        return false;
+    }
+    return !m_cancelled;
+}
+
+TFtpLogOn TUploadJob::LogOn() const
+{
+    TFtpLogOn logOn;
+    logOn.Protocol = m_target.Protocol;
+    logOn.Host = m_target.Address;
+    logOn.UserName = m_target.UserName;
+    logOn.TrustedFingerprint = m_target.TrustedFingerprint;
+    logOn.KnownHostsFile = m_knownHosts;
+    return logOn;
+}
+
+void TUploadJob::SetTransferMode(const QString &extension)
+{
+    const QString e = extension.startsWith(QLatin1Char('.')) ? extension.mid(1).toLower() : extension.toLower();
+    static const QStringList text{QStringLiteral("html"), QStringLiteral("htm"), QStringLiteral("txt"),
+                                  QStringLiteral("doc"), QStringLiteral("shtml")};
+    const bool binary = !text.contains(e);
+    if (m_ftp.Binary() != binary)
+        m_ftp.SetBinary(binary);
+}
+
+// Sends one file (index: its place in the order, the pictures first and the
+// page last) with the progress bar before it. A file the server does not hold
+// yet goes straight to its name; one it holds goes through a temporary name,
+// so that its old copy is replaced only by a whole one.
+bool TUploadJob::SendOne(const TUploadFile &file, int index, TFileFingerprint *sent)
+{
+    m_lastValue = qint64(index) * 1000;
+    if (OnProgress)
+        OnProgress(m_lastValue, qint64(m_files) * 1000);
+    m_fileShown = file.Shown;
+    m_filePermille = -1;
+    if (OnFile)
+        OnFile(m_fileShown, 0, QFileInfo(file.LocalPath).size());
+    SetTransferMode(ExtensionOf(file.LocalPath));
+    const RemotePresence presence = PresenceOf(file.RemotePath);
+    TFileFingerprint arrived;
+    const bool ok = m_ftp.SendFile(file.LocalPath, file.RemotePath, presence, &arrived);
+    if (ok)
+        Arrived(file.RemotePath, m_ftp.Binary() ? arrived.Size : -1);
+    if (sent)
+        *sent = arrived;
+    return ok;
+}
+
+// Now it is there (a second file of that name would replace it); size -1
+// when the server's copy may differ from ours (sent as text).
+void TUploadJob::Arrived(const QString &remotePath, qint64 size)
+{
+    FolderListing &listing = m_listings[remotePath.section(QLatin1Char('/'), 0, -2)];
+    const QString name = remotePath.section(QLatin1Char('/'), -1);
+    listing.Sizes.insert(name, size);
+    listing.LowerNames.insert(name.toLower());
+}
+
+void TUploadJob::SendPictures(const QList<int> &which, QStringList &failed)
+{
+    static const QStringList text{QStringLiteral("html"), QStringLiteral("htm"), QStringLiteral("txt"),
+                                  QStringLiteral("doc"), QStringLiteral("shtml")};
+    QList<TSendTask> tasks;
+    QList<qint64> sizes;
+    for (int i : which) {
+        const TUploadFile &f = m_plan.Images.at(i);
+        TSendTask t;
+        t.LocalPath = f.LocalPath;
+        t.RemotePath = f.RemotePath;
+        t.Presence = PresenceOf(f.RemotePath);
+        t.Binary = !text.contains(ExtensionOf(f.LocalPath).toLower());
+        tasks << t;
+        sizes << QFileInfo(f.LocalPath).size();
+    }
+    m_ftp.SetErrorCode(0);
+    if (m_cancelled)
+        return;
+    TFtpLogOn logOn = LogOn();
+    logOn.Password = m_spare;
+    TParallelSend sender(m_ftp, logOn, m_target.Directory, m_target.Connections, m_cancelled);
+    WipeString(m_spare); // the sender has its own copy
+    WipeString(logOn.Password);
+
+    // The bar: the pictures skipped and done, and the part of each under way.
+    const qint64 before = qint64(m_plan.Images.size() - which.size());
+    qint64 done = 0;
+    QHash<int, qint64> parts; // thousandths of each file under way
+    const auto showTotal = [&] {
+        qint64 value = (before + done) * 1000;
+        for (qint64 part : std::as_const(parts))
+            value += part;
+        if (OnProgress && value > m_lastValue) {
+            m_lastValue = value;
+            OnProgress(value, qint64(m_files) * 1000);
+        }
+    };
+    int shown = -1;
+    sender.OnStart = [&](int k) {
+        if (shown < 0 && OnFile) {
+            shown = k;
+            m_filePermille = 0;
+            OnFile(m_plan.Images.at(which.at(k)).Shown, 0, sizes.at(k));
+        }
+    };
+    sender.OnBytes = [&](const QList<int> &underWay, const QList<qint64> &sent) {
+        for (qsizetype j = 0; j < underWay.size(); ++j) {
+            const qint64 size = sizes.at(underWay.at(j));
+            parts[underWay.at(j)] = size > 0 ? qMin<qint64>(999, sent.at(j) * 1000 / size) : 0;
+        }
+        showTotal();
+        const int k = underWay.first();
+        const qint64 size = sizes.at(k);
+        const qint64 permille = size > 0 ? sent.first() * 1000 / size : 0;
+        if (OnFile && (k != shown || permille != m_filePermille)) {
+            shown = k;
+            m_filePermille = permille;
+            OnFile(m_plan.Images.at(which.at(k)).Shown, sent.first(), size);
+        }
+    };
+    sender.OnDone = [&](int k, const TSendResult &r) {
+        const TUploadFile &f = m_plan.Images.at(which.at(k));
+        ++done;
+        parts.remove(k);
+        if (k == shown)
+            shown = -1;
+        if (r.Sent) {
+            if (OnFile)
+                OnFile(f.Shown, sizes.at(k), sizes.at(k));
+            Arrived(f.RemotePath, tasks.at(k).Binary ? r.Arrived.Size : -1);
+            m_changes->Sent(f.RemotePath, r.Arrived);
+        } else {
+            m_changes->NotSent(f.RemotePath);
+            if (!m_cancelled)
+                failed << f.Shown + QStringLiteral(": ") + CauseText(r.Failure);
+        }
+        showTotal();
+    };
+    const QList<TSendResult> results = sender.Run(tasks);
+    // Files no connection could take: the connections broke first.
+    for (qsizetype k = 0; k < results.size(); ++k) {
+        if (!results.at(k).Taken) {
+            const TUploadFile &f = m_plan.Images.at(which.at(k));
+            m_changes->NotSent(f.RemotePath);
+            if (!m_cancelled)
+                failed << f.Shown;
+        }
+    }
+    if (sender.ConnectionsRefused() && sender.ConnectionsUsed() > 0)
+        m_outcome.ConnectionsAllowed = sender.ConnectionsUsed();
+}
+
+const TUploadJob::FolderListing &TUploadJob::ListingOf(const QString &remotePath)
+{
+    const QString folder = remotePath.section(QLatin1Char('/'), 0, -2);
+    auto it = m_listings.find(folder);
+    if (it != m_listings.end())
+        return *it;
+    FolderListing listing;
+    QList<TRemoteEntry> entries;
+    bool listed = !m_cancelled && m_ftp.ListFolder(folder, entries);
+    if (!listed && !m_cancelled && m_unmade.contains(folder)) {
+        // Gone since the last upload: made now, with the folders above it.
+        const QStringList parts = folder.split(QLatin1Char('/'));
+        for (qsizetype k = 1; k <= parts.size(); ++k) {
+            const QString above = parts.mid(0, k).join(QLatin1Char('/'));
+            if (m_unmade.remove(above))
+                m_ftp.MakeFolder(above);
+        }
+        m_ftp.SetErrorCode(0);
+        listed = m_ftp.ListFolder(folder, entries);
+    }
+    if (listed) {
+        listing.Listed = true;
+        for (const TRemoteEntry &e : std::as_const(entries)) {
+            listing.Sizes.insert(e.Name, e.Size);
+            listing.LowerNames.insert(e.Name.toLower());
+        }
+    }
+    m_ftp.SetErrorCode(0); // a server that cannot list: each file is asked about
+    return *m_listings.insert(folder, listing);
+}
+
+RemotePresence TUploadJob::PresenceOf(const QString &remotePath)
+{
+    const FolderListing &listing = ListingOf(remotePath);
+    if (!listing.Listed)
+        return RemotePresence::Unknown;
+    const QString name = remotePath.section(QLatin1Char('/'), -1);
+    // A server that ignores letter case holds "Pic.GIF" as "pic.gif": there.
+    return listing.LowerNames.contains(name.toLower()) ? RemotePresence::Present : RemotePresence::Absent;
+}
+
+TRemoteSize TUploadJob::RemoteSizeOf(const QString &remotePath)
+{
+    const FolderListing &listing = ListingOf(remotePath);
+    const QString name = remotePath.section(QLatin1Char('/'), -1);
+    if (listing.Listed) {
+        if (!listing.LowerNames.contains(name.toLower()))
+            return TRemoteSize{TRemoteSize::Missing, -1};
+        const qint64 size = listing.Sizes.value(name, -1);
+        if (size >= 0)
+            return TRemoteSize{TRemoteSize::Known, size};
+    }
+    return m_ftp.RemoteSize(remotePath);
+}
+
+void TUploadJob::PrepareCheck()
+{
+    m_outcome.Check = PlannedCheck(m_plan, m_target,
+                                   [this](const QString &remote) { return m_changes->FingerprintOf(remote); });
+    m_outcome.Check.PreviousPage = m_changes->PreviousPage(m_plan.Page.RemotePath);
+}
+
+bool TUploadJob::UploadAll()
+{
+    m_lastValue = 0;
+    if (OnProgress)
+        OnProgress(0, qint64(m_files) * 1000);
+    SetStatus(LoadStr(207));
+    if (!m_target.FlatDir) {
+        // The picture folders, and any other folder a reference names, in
+        // the letters the page writes them.
+        QStringList folders{QStringLiteral("graphics"), QStringLiteral("backgrnd")};
+        for (const TUploadFile &f : std::as_const(m_plan.Images)) {
+            const QStringList parts = f.RemotePath.split(QLatin1Char('/'));
+            for (qsizetype k = 1; k < parts.size(); ++k) {
+                const QString folder = parts.mid(0, k).join(QLatin1Char('/'));
+                if (!folders.contains(folder))
+                    folders << folder;
+            }
+        }
+        // A folder that held files sent before is made only when its
+        // listing fails (ListingOf): a round trip each saved.
+        const QList<TManifestEntry> sentBefore = m_changes->Before().Entries();
+        for (const QString &folder : std::as_const(folders)) {
+            const bool known = std::any_of(sentBefore.begin(), sentBefore.end(), [&](const TManifestEntry &e) {
+                return e.RemoteName.startsWith(folder + QLatin1Char('/'));
+            });
+            const bool needed = std::any_of(m_plan.Images.begin(), m_plan.Images.end(), [&](const TUploadFile &f) {
+                return f.RemotePath.startsWith(folder + QLatin1Char('/'));
+            });
+            if (known)
+                m_unmade << folder;
+            else if (needed || sentBefore.isEmpty())
+                m_ftp.MakeFolder(folder); // an empty picture folder only on the first upload
+        }
+        m_ftp.SetErrorCode(0); // they may exist already
+    }
+    // The pictures first, the page last: the page visitors see only ever
+    // refers to pictures that are there. Which pictures go is decided first
+    // (a picture the server holds as it is here is not sent again); then
+    // they go over several connections at once. Every picture is tried; the
+    // files not sent are named with the ones that failed.
+    QStringList failed;
+    QList<int> which;
+    for (int i = 0; i < m_plan.Images.size() && !m_cancelled; ++i) {
+        const TUploadFile &f = m_plan.Images.at(i);
+        const TSendDecision decision = m_changes->PictureBeforeSending(
+            f.LocalPath, f.RemotePath, [this](const QString &remote) { return RemoteSizeOf(remote); },
+            &m_cancelled);
+        if (decision.Send)
+            which << i;
+    }
+    if (!m_cancelled && !which.isEmpty())
+        SendPictures(which, failed);
+    m_outcome.Skipped = m_changes->SkippedNames();
+    if (!m_outcome.Skipped.isEmpty() && !m_cancelled)
+        SetStatus(m_outcome.Skipped.size() == 1 ? LoadStr(323) : LoadStr(322).arg(m_outcome.Skipped.size()));
+
+    bool result = false;
+    if (!m_cancelled && !failed.isEmpty()) {
+        // A picture that did not arrive keeps the page back: the page the
+        // server holds stays as it was.
+        for (const QString &f : std::as_const(failed))
+            m_outcome.FailedFiles << f.section(QStringLiteral(": "), 0, 0);
+        m_outcome.FailedFiles << m_plan.Page.Shown;
+        m_outcome.Message = LoadStr(208) + kCrLf + kCrLf + LoadStr(240) + kCrLf + failed.join(kCrLf) + kCrLf + kCrLf
+            + LoadStr(251);
+    } else if (!m_cancelled) {
+        bool read = false;
+        const QByteArray pageBytes = ReadWhole(m_plan.Page.LocalPath, &read);
+        // The server's copy by the listing when its folder was listed anyway,
+        // by a size query otherwise (a round trip instead of a listing's four).
+        const auto pageSize = [this](const QString &remote) {
+            if (m_listings.contains(remote.section(QLatin1Char('/'), 0, -2)))
+                return RemoteSizeOf(remote);
+            const TRemoteSize size = m_ftp.RemoteSize(remote);
+            m_ftp.SetErrorCode(0);
+            return size;
+        };
+        if (read && m_changes->PageUnchanged(m_plan.Page.RemotePath, pageBytes, pageSize)) {
+            // The server holds the page as it is here: what visitors see stays.
+            m_outcome.PageUnchanged = true;
+            SetStatus(LoadStr(325));
+            result = true;
+            m_lastValue = qint64(m_files) * 1000;
+            if (OnProgress)
+                OnProgress(m_lastValue, m_lastValue);
+        } else if (SendOne(m_plan.Page, int(m_plan.Images.size()))) {
+            m_changes->PageSent(m_plan.Page.RemotePath, pageBytes);
+            result = true;
+            m_lastValue = qint64(m_files) * 1000;
+            if (OnProgress)
+                OnProgress(m_lastValue, m_lastValue);
+        } else {
+            m_changes->NotSent(m_plan.Page.RemotePath);
+            if (!m_cancelled) {
+                m_outcome.FailedFiles << m_plan.Page.Shown;
+                m_outcome.Message = LoadStr(208) + kCrLf + kCrLf + m_plan.Page.Shown + QStringLiteral(": ") + CauseText();
+            }
+        }
+    }
+    // What arrived is kept even when the upload failed or was cancelled; a
+    // list that cannot be written only makes the next upload send more.
+    m_changes->Save();
+    if (m_cancelled)
+        return false;
+    SetStatus(LoadStr(209));
+    m_ftp.Disconnect();
+    return result;
+}
+
+// A dry run: each picture is decided as the upload decides it, from the
+// record of what was sent and the server's listings; nothing is written on
+// the server and the record stays as it was.
+bool TUploadJob::ListWhatWouldGo()
+{
+    for (const TUploadFile &f : std::as_const(m_plan.Images)) {
+        if (m_cancelled)
+            return false;
+        bool send = true;
+        if (!m_folderUnlisted) {
+            const TSendDecision decision = m_changes->PictureBeforeSending(
+                f.LocalPath, f.RemotePath, [this](const QString &remote) { return RemoteSizeOf(remote); }, &m_cancelled);
+            send = decision.Send;
+        }
+        if (send)
+            m_outcome.WouldSend << f.Shown;
+    }
+    if (m_cancelled)
+        return false;
+    // The page as the upload decides it: not sent when the server holds it
+    // as it is here.
+    bool read = false;
+    const QByteArray pageBytes = ReadWhole(m_plan.Page.LocalPath, &read);
+    const bool pageSame = !m_folderUnlisted && read
+        && m_changes->PageUnchanged(m_plan.Page.RemotePath, pageBytes,
+                                    [this](const QString &remote) { return RemoteSizeOf(remote); });
+    m_outcome.Skipped = m_changes->SkippedNames();
+    if (pageSame)
+        m_outcome.Skipped << m_plan.Page.Shown;
+    else
+        m_outcome.WouldSend << m_plan.Page.Shown;
+    m_outcome.Unused = UnusedAfterUpload(m_plan, m_page, m_target);
+    if (m_folderUnlisted)
+        m_outcome.Message = LoadStr(205);
+    m_ftp.Disconnect();
+    return true;
+}
+
+} // namespace wobbin

@@ -1,1 +1,0 @@
-// Keeps a library non-empty while its folder is.

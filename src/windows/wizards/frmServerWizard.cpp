@@ -1,0 +1,757 @@
+#include "wizards/frmServerWizard.h"
+
+#include "shell/Dialogs.h"
+#include "shell/Palette.h"
+#include "shell/Skin.h"
+#include "strings/StringTable.h"
+#include "session/Keyring.h"
+#include "shell/FocusFrame.h"
+#include "shell/Help.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QSpinBox>
+#include <QCursor>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace wobbin {
+
+namespace {
+
+template <class W>
+W *Named(W *w, const char *name)
+{
+    w->setObjectName(QLatin1String(name));
+    return w;
+}
+
+QLabel *TextLabel(QWidget *parent, const char *name)
+{
+    auto *l = Named(new QLabel(parent), name);
+    l->setWordWrap(true);
+    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return l;
+}
+
+} // namespace
+
+TfrmServerWizard::TfrmServerWizard(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmServerWizard"));
+    setModal(true);
+    UseProgramPalette(this);
+    CentreOverParent(this);
+    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+
+    imgWizard = Named(new QLabel(this), "imgWizard");
+    imgWizard->setPixmap(LoadBitmap(QStringLiteral("Wizard_Server")));
+    imgWizard->setAlignment(Qt::AlignTop);
+    imgWizard->setFixedWidth(150);
+
+    pgcWizard = Named(new QStackedWidget(this), "pgcWizard");
+
+    // Introduction and mode.
+    tab1 = Named(new QWidget, "tab1");
+    {
+        auto *v = new QVBoxLayout(tab1);
+        v->addWidget(lbl1 = TextLabel(tab1, "lbl1"));
+        v->addWidget(lbl2 = TextLabel(tab1, "lbl2"));
+        v->addWidget(lbl3 = TextLabel(tab1, "lbl3"));
+        v->addSpacing(6);
+        v->addWidget(RadioButton1 = Named(new QRadioButton(tab1), "RadioButton1"));
+        v->addWidget(RadioButton2 = Named(new QRadioButton(tab1), "RadioButton2"));
+        v->addWidget(RadioButton3 = Named(new QRadioButton(tab1), "RadioButton3"));
+        v->addStretch();
+    }
+    // Provider.
+    tabISP = Named(new QWidget, "tabISP");
+    {
+        auto *v = new QVBoxLayout(tabISP);
+        v->addWidget(Label1 = TextLabel(tabISP, "Label1"));
+        v->addWidget(Label2 = TextLabel(tabISP, "Label2"));
+        v->addSpacing(6);
+        v->addWidget(lblISP = TextLabel(tabISP, "lblISP"));
+        v->addWidget(cmbServerType = Named(new QComboBox(tabISP), "cmbServerType"));
+        v->addStretch();
+        for (QWidget *w : {static_cast<QWidget *>(tabISP), static_cast<QWidget *>(lblISP),
+                           static_cast<QWidget *>(Label1), static_cast<QWidget *>(Label2)}) {
+            w->setProperty("Tag", kProviderHelp);
+            w->installEventFilter(this);
+        }
+    }
+    // Server details.
+    tab2 = Named(new QWidget, "tab2");
+    {
+        auto *v = new QVBoxLayout(tab2);
+        v->addWidget(lblName = TextLabel(tab2, "lblName"));
+        v->addWidget(txtName = Named(new QLineEdit(tab2), "txtName"));
+        v->addWidget(lblServer = TextLabel(tab2, "lblServer"));
+        v->addWidget(txtAddress = Named(new QLineEdit(tab2), "txtAddress"));
+        v->addWidget(lblLogin = TextLabel(tab2, "lblLogin"));
+        v->addWidget(txtLogin = Named(new QLineEdit(tab2), "txtLogin"));
+        v->addWidget(lblPassword = TextLabel(tab2, "lblPassword"));
+        v->addWidget(txtPassword = Named(new QLineEdit(tab2), "txtPassword"));
+        txtPassword->setEchoMode(QLineEdit::Password);
+        v->addWidget(lblLogOnProblem = TextLabel(tab2, "lblLogOnProblem"));
+        lblLogOnProblem->setStyleSheet(QStringLiteral("color: #b00000"));
+        lblLogOnProblem->hide();
+        v->addStretch();
+        auto *h = new QHBoxLayout;
+        h->addStretch();
+        h->addWidget(butAdvanced = Named(new QPushButton(tab2), "butAdvanced"));
+        v->addLayout(h);
+    }
+    // Advanced details.
+    tab3 = Named(new QWidget, "tab3");
+    {
+        auto *v = new QVBoxLayout(tab3);
+        grpAdvanced = Named(new QGroupBox(tab3), "grpAdvanced");
+        auto *g = new QVBoxLayout(grpAdvanced);
+        g->addWidget(lblDir = TextLabel(grpAdvanced, "lblDir"));
+        g->addWidget(txtDirectory = Named(new QLineEdit(grpAdvanced), "txtDirectory"));
+        g->addWidget(lblURL = TextLabel(grpAdvanced, "lblURL"));
+        g->addWidget(txtURL = Named(new QLineEdit(grpAdvanced), "txtURL"));
+        g->addWidget(chkDir = Named(new QCheckBox(grpAdvanced), "chkDir"));
+        v->addWidget(grpAdvanced);
+        auto *h = new QHBoxLayout;
+        h->addWidget(lblProtocol = Named(new QLabel(tab3), "lblProtocol"));
+        h->addWidget(cmbProtocol = Named(new QComboBox(tab3), "cmbProtocol"), 1);
+        lblProtocol->setBuddy(cmbProtocol);
+        v->addLayout(h);
+        h = new QHBoxLayout;
+        h->addWidget(lblConnections = Named(new QLabel(tab3), "lblConnections"));
+        h->addWidget(spnConnections = Named(new QSpinBox(tab3), "spnConnections"));
+        h->addStretch(1);
+        spnConnections->setRange(1, tWWWServerType::kMaxConnections);
+        lblConnections->setBuddy(spnConnections);
+        v->addLayout(h);
+        v->addStretch();
+    }
+    // Server list.
+    tab4 = Named(new QWidget, "tab4");
+    {
+        auto *v = new QVBoxLayout(tab4);
+        v->addWidget(lblModDesc = TextLabel(tab4, "lblModDesc"));
+        v->addWidget(lblDelDesc = TextLabel(tab4, "lblDelDesc"));
+        auto *h = new QHBoxLayout;
+        h->addWidget(lstServers = Named(new QListWidget(tab4), "lstServers"), 1);
+        auto *arrows = new QVBoxLayout;
+        arrows->addWidget(spbUp = Named(new QToolButton(tab4), "spbUp"));
+        arrows->addWidget(spbDown = Named(new QToolButton(tab4), "spbDown"));
+        arrows->addStretch();
+        arrows->addWidget(butDelete = Named(new QPushButton(tab4), "butDelete"));
+        h->addLayout(arrows);
+        v->addLayout(h, 1);
+        v->addWidget(lblModify = TextLabel(tab4, "lblModify"));
+        v->addWidget(lblDelete = TextLabel(tab4, "lblDelete"));
+        spbUp->setIcon(QIcon(LoadBitmap(QStringLiteral("Arrow_Up"))));
+        spbDown->setIcon(QIcon(LoadBitmap(QStringLiteral("Arrow_Down"))));
+    }
+    for (QWidget *page : {tab1, tabISP, tab2, tab3, tab4})
+        pgcWizard->addWidget(page);
+
+    butHelp = Named(new QPushButton(this), "butHelp");
+    BackButt = Named(new QPushButton(this), "BackButt");
+    NextButt = Named(new QPushButton(this), "NextButt");
+    FinishButt = Named(new QPushButton(this), "FinishButt");
+    CancelButt = Named(new QPushButton(this), "CancelButt");
+    // Enter presses the button that has the focus, else the one that goes on:
+    // Next, or Finish where Finish shows instead (see eventFilter).
+    for (QPushButton *b : {butHelp, BackButt, NextButt, FinishButt, CancelButt, butAdvanced, butDelete})
+        b->setAutoDefault(true);
+    for (QPushButton *b : {NextButt, FinishButt})
+        b->installEventFilter(this);
+
+    auto *top = new QHBoxLayout;
+    top->addWidget(imgWizard);
+    top->addWidget(pgcWizard, 1);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(butHelp);
+    buttons->addStretch();
+    buttons->addWidget(BackButt);
+    buttons->addWidget(NextButt);
+    buttons->addWidget(FinishButt);
+    buttons->addSpacing(8);
+    buttons->addWidget(CancelButt);
+    auto *outer = new QVBoxLayout(this);
+    outer->addLayout(top, 1);
+    outer->addLayout(buttons);
+
+    popWhatsThis = Named(new QMenu(this), "popWhatsThis");
+    QAction *whatsThis = popWhatsThis->addAction(LoadStr(5073));
+    whatsThis->setObjectName(QStringLiteral("popMenWhatsThis"));
+    connect(whatsThis, &QAction::triggered, this, [this] {
+        THelp::ShowPopup(kProviderHelp, popWhatsThis->pos(), this);
+    });
+
+    connect(RadioButton1, &QRadioButton::toggled, this, [this](bool on) { if (on) RadioButton1Click(); });
+    connect(RadioButton2, &QRadioButton::toggled, this, [this](bool on) { if (on) RadioButton2Click(); });
+    connect(RadioButton3, &QRadioButton::toggled, this, [this](bool on) { if (on) RadioButton3Click(); });
+    connect(NextButt, &QPushButton::clicked, this, &TfrmServerWizard::NextButtClick);
+    connect(BackButt, &QPushButton::clicked, this, &TfrmServerWizard::BackButtClick);
+    connect(FinishButt, &QPushButton::clicked, this, &TfrmServerWizard::FinishButtClick);
+    connect(CancelButt, &QPushButton::clicked, this, &TfrmServerWizard::CancelButtClick);
+    connect(butHelp, &QPushButton::clicked, this, &TfrmServerWizard::butHelpClick);
+    connect(butAdvanced, &QPushButton::clicked, this, &TfrmServerWizard::butAdvancedClick);
+    connect(butDelete, &QPushButton::clicked, this, &TfrmServerWizard::butDeleteClick);
+    connect(spbUp, &QToolButton::clicked, this, &TfrmServerWizard::spbUpClick);
+    connect(spbDown, &QToolButton::clicked, this, &TfrmServerWizard::spbDownClick);
+    connect(lstServers, &QListWidget::currentRowChanged, this, &TfrmServerWizard::lstServersClick);
+    connect(lstServers, &QListWidget::itemDoubleClicked, this, &TfrmServerWizard::lstServersDblClick);
+    connect(cmbServerType, &QComboBox::activated, this, &TfrmServerWizard::cmbServerTypeChange);
+    connect(cmbProtocol, &QComboBox::activated, this, &TfrmServerWizard::cmbProtocolChange);
+    connect(spnConnections, &QSpinBox::valueChanged, this, &TfrmServerWizard::spnConnectionsChange);
+    connect(txtName, &QLineEdit::textChanged, this, &TfrmServerWizard::txtNameChange);
+    connect(txtAddress, &QLineEdit::textChanged, this, &TfrmServerWizard::txtAddressChange);
+    connect(txtLogin, &QLineEdit::textChanged, this, &TfrmServerWizard::txtLoginChange);
+    connect(txtPassword, &QLineEdit::textChanged, this, &TfrmServerWizard::txtPasswordChange);
+    connect(txtDirectory, &QLineEdit::textChanged, this, &TfrmServerWizard::txtDirectoryChange);
+    connect(txtURL, &QLineEdit::textChanged, this, &TfrmServerWizard::txtURLChange);
+    connect(chkDir, &QCheckBox::toggled, this, &TfrmServerWizard::chkDirClick);
+
+    FormCreate();
+    resize(560, 360);
+    // The wizard opens with the focus, shown, on its first choice.
+    new TFocusFrame(this);
+    setAttribute(Qt::WA_KeyboardFocusChange);
+    RadioButton1->setFocus(Qt::TabFocusReason);
+}
+
+TfrmServerWizard::~TfrmServerWizard() = default;
+
+void TfrmServerWizard::FormCreate()
+{
+    setWindowTitle(LoadStr(699));
+    QFont f(LoadStr(32));
+    f.setPointSize(9);
+    setFont(f);
+    lbl1->setText(LoadStr(600));
+    lbl2->setText(LoadStr(601));
+    lbl3->setText(LoadStr(602));
+    RadioButton1->setText(LoadStr(603));
+    RadioButton2->setText(LoadStr(604));
+    RadioButton3->setText(LoadStr(605));
+    lblName->setText(LoadStr(607));
+    lblServer->setText(LoadStr(606));
+    lblLogin->setText(LoadStr(609));
+    lblPassword->setText(LoadStr(608));
+    lblISP->setText(LoadStr(610));
+    grpAdvanced->setTitle(LoadStr(611));
+    lblDir->setText(LoadStr(612));
+    lblURL->setText(LoadStr(613));
+    lblModDesc->setText(LoadStr(614));
+    lblDelDesc->setText(LoadStr(615));
+    lblDelete->setText(LoadStr(616));
+    lblModify->setText(LoadStr(617));
+    Label1->setText(LoadStr(627));
+    Label2->setText(LoadStr(628));
+    butAdvanced->setText(LoadStr(2));
+    butDelete->setText(LoadStr(9));
+    butHelp->setText(LoadStr(8));
+    NextButt->setText(LoadStr(0));
+    BackButt->setText(LoadStr(1));
+    CancelButt->setText(LoadStr(7));
+    FinishButt->setText(LoadStr(3));
+    chkDir->setText(LoadStr(635));
+    lblProtocol->setText(LoadStr(636));
+    cmbProtocol->addItems({LoadStr(637), LoadStr(638), LoadStr(639)});
+    lblConnections->setText(LoadStr(645));
+    spnConnections->setToolTip(LoadStr(646));
+    spnConnections->setWhatsThis(LoadStr(646));
+
+    m_state.NewServer();
+    m_state.WizardMode = TServerWizardState::Add;
+    RadioButton1->setChecked(true);
+    ShowPage(tab1);
+    BackButt->setEnabled(false);
+    FinishButt->hide();
+    for (QLabel *l : {lblModDesc, lblModify, lblDelDesc, lblDelete})
+        l->hide();
+
+    FieldsLoading = true;
+    LoadWWWList();
+    cmbServerType->addItem(CommonName());
+    for (const ISPDetails &p : ISPList())
+        cmbServerType->addItem(p.Name);
+    m_state.AdvancedVisited = false;
+    m_state.ListChanged = false;
+    cmbServerType->setCurrentIndex(0);
+    ShowProtocol();
+    FieldsLoading = false;
+    NameFields();
+}
+
+// ---- pages and buttons -------------------------------------------------------
+
+void TfrmServerWizard::ShowPage(QWidget *page)
+{
+    pgcWizard->setCurrentWidget(page);
+}
+
+QWidget *TfrmServerWizard::CurrentPage() const
+{
+    return pgcWizard->currentWidget();
+}
+
+bool TfrmServerWizard::ProviderIsCommon() const
+{
+    return cmbServerType->currentIndex() <= 0;
+}
+
+bool TfrmServerWizard::ProviderTextIsGeoCities() const
+{
+    return IsGeoCities(cmbServerType->currentText());
+}
+
+void TfrmServerWizard::SelectProvider(int position)
+{
+    cmbServerType->setCurrentIndex(position >= 0 && position < cmbServerType->count() ? position : 0);
+}
+
+void TfrmServerWizard::ShowFinish()
+{
+    NextButt->hide();
+    FinishButt->show();
+}
+
+void TfrmServerWizard::RadioButton1Click()
+{
+    m_state.WizardMode = TServerWizardState::Add;
+}
+
+void TfrmServerWizard::RadioButton2Click()
+{
+    m_state.WizardMode = TServerWizardState::Modify;
+}
+
+void TfrmServerWizard::RadioButton3Click()
+{
+    m_state.WizardMode = TServerWizardState::Delete;
+}
+
+void TfrmServerWizard::NextButtClick()
+{
+    QWidget *page = CurrentPage();
+    // Modify needs a server chosen before it can go on, and says so.
+    if (page == tab4 && m_state.WizardMode != TServerWizardState::Modify)
+        return;
+    if (page == tab4 && m_state.CurrentIndex() < 0) {
+        MsgBox(this, LoadStr(874), QMessageBox::NoIcon, QMessageBox::Ok);
+        lstServers->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    BackButt->setEnabled(true);
+    NextButt->show();
+    FinishButt->hide();
+    butDelete->show();
+    lblModify->hide();
+    lblDelete->hide();
+
+    if (page == tab1) {
+        switch (m_state.WizardMode) {
+        case TServerWizardState::Add:
+            ClearServer();
+            ShowPage(tabISP);
+            break;
+        case TServerWizardState::Modify:
+            butDelete->hide();
+            lblDelDesc->hide();
+            lblModify->show();
+            lblModDesc->show();
+            ShowPage(tab4);
+            break;
+        default:
+            lblModDesc->hide();
+            lblDelDesc->show();
+            lblDelete->show();
+            ShowPage(tab4);
+            ShowFinish();
+            break;
+        }
+    } else if (page == tab4) {
+        lblModDesc->hide();
+        SelectProvider(FindISP(m_state.Current().ISP) + 1);
+        ShowPage(tabISP);
+    } else if (page == tabISP) {
+        txtAddress->setReadOnly(false);
+        for (QWidget *w : {static_cast<QWidget *>(lblLogin), static_cast<QWidget *>(lblPassword),
+                           static_cast<QWidget *>(txtLogin), static_cast<QWidget *>(txtPassword)})
+            w->setEnabled(true);
+        if (cmbServerType->currentText() == QLatin1String("GeoCities")) {
+            lblLogin->setText(LoadStr(623));
+            lblPassword->setText(LoadStr(624));
+            lblDir->setText(LoadStr(625));
+            lblURL->setText(LoadStr(626));
+        } else {
+            lblLogin->setText(LoadStr(609));
+            lblPassword->setText(LoadStr(608));
+            lblDir->setText(LoadStr(612));
+            lblURL->setText(LoadStr(613));
+        }
+        tWWWServerType &cur = m_state.Current();
+        if (!ProviderIsCommon()) {
+            m_state.SelectedISP = cmbServerType->currentIndex() - 1;
+            const ISPDetails &p = ISPList().at(m_state.SelectedISP);
+            if (cur.ISP != p.Name) {
+                cur.ISP = p.Name;
+                m_state.ListChanged = true;
+            }
+            txtName->setText(m_state.WizardMode == TServerWizardState::Add ? p.Name : cur.Name);
+            txtAddress->setText(p.Address);
+            txtAddress->setReadOnly(true);
+            if (!p.Login) {
+                for (QWidget *w : {static_cast<QWidget *>(lblLogin), static_cast<QWidget *>(lblPassword),
+                                   static_cast<QWidget *>(txtLogin), static_cast<QWidget *>(txtPassword)})
+                    w->setEnabled(false);
+            }
+        } else {
+            m_state.SelectedISP = -1;
+            // A server switched to Common no longer belongs to its old provider.
+            if (!cur.ISP.isEmpty()) {
+                cur.ISP.clear();
+                m_state.ListChanged = true;
+            }
+            const tWWWServerType copy = cur;
+            txtName->setText(copy.Name);
+            txtAddress->setText(copy.Address);
+            txtDirectory->setText(copy.Directory);
+            txtURL->setText(copy.URL);
+        }
+        NameFields();
+        ShowPage(tab2);
+        txtName->setFocus();
+        ShowFinish();
+    }
+}
+
+void TfrmServerWizard::BackButtClick()
+{
+    NextButt->show();
+    for (QWidget *w : {static_cast<QWidget *>(FinishButt), static_cast<QWidget *>(butDelete),
+                       static_cast<QWidget *>(lblModify), static_cast<QWidget *>(lblDelete),
+                       static_cast<QWidget *>(lblDelDesc), static_cast<QWidget *>(lblModDesc)})
+        w->hide();
+    QWidget *page = CurrentPage();
+    if (page == tabISP) {
+        if (m_state.WizardMode == TServerWizardState::Add) {
+            ShowPage(tab1);
+        } else {
+            lblModDesc->show();
+            lblModify->show();
+            // A description changed meanwhile shows in the list.
+            const int row = m_state.ListNames().indexOf(m_state.Current().Name);
+            LoadWWWList();
+            FieldsLoading = true;
+            lstServers->setCurrentRow(m_state.CurrentIndex() >= 0 ? row : -1);
+            FieldsLoading = false;
+            ShowPage(tab4);
+        }
+    } else if (page == tab3) {
+        ShowPage(tab2);
+        txtName->setFocus();
+        ShowFinish();
+    } else if (page == tab4) {
+        ShowPage(tab1);
+    } else if (page == tab2) {
+        ShowPage(tabISP);
+    }
+    if (CurrentPage() == tab1)
+        BackButt->setEnabled(false);
+}
+
+void TfrmServerWizard::FinishButtClick()
+{
+    if (m_finishing)
+        return;
+    // No record may be hidden from the lists, no two may share a key, and no
+    // login may carry a control character to a server.
+    if (m_state.WizardMode != TServerWizardState::Delete) {
+        const int problem = LogOnProblem() ? -1 : m_state.CheckDescription(txtName->text());
+        if (problem > 0)
+            MsgBox(this, LoadStr(problem), QMessageBox::Warning);
+        if (problem) {
+            ShowPage(tab2);
+            if (CurrentPage() == tab2) {
+                NextButt->hide();
+                FinishButt->show();
+            }
+            if (problem > 0)
+                txtName->setFocus();
+            else
+                LogOnProblem(); // on its page now: the field takes the focus
+            return;
+        }
+    }
+    if (m_state.WizardMode == TServerWizardState::Add && m_state.CurrentIndex() < 0)
+        m_state.FinishAdd(txtLogin->text(), txtDirectory->text(), txtURL->text());
+    const int answer = AskForSave();
+    if (answer == QMessageBox::Cancel)
+        return;
+    if (answer == QMessageBox::Yes && !WriteServerInfo())
+        return;  // the wizard stays open with the work in it
+    accept();
+}
+
+void TfrmServerWizard::CancelButtClick()
+{
+    QDialog::reject();
+}
+
+void TfrmServerWizard::reject()
+{
+    if (m_finishing)
+        return;
+    QDialog::reject();
+}
+
+int TfrmServerWizard::AskForSave()
+{
+    if (!m_state.ListChanged)
+        return QMessageBox::No;
+    QMessageBox::StandardButton b =
+        MsgBoxCaption(this, LoadStr(619), LoadStr(618), QMessageBox::Question,
+                      QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+    return b;
+}
+
+bool TfrmServerWizard::WriteServerInfo()
+{
+    m_finishing = true;
+    for (QPushButton *b : {BackButt, FinishButt, CancelButt})
+        b->setEnabled(false);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QString error;
+    const bool ok = m_state.WriteServerInfo(&error);
+    QApplication::restoreOverrideCursor();
+    for (QPushButton *b : {BackButt, FinishButt, CancelButt})
+        b->setEnabled(true);
+    if (CurrentPage() == tab1)
+        BackButt->setEnabled(false);
+    m_finishing = false;
+    if (!ok) {
+        MsgBox(this, LoadStr(631) + QStringLiteral("\n\n") + error, QMessageBox::Critical);
+        return false;
+    }
+    m_saved = true;
+    return true;
+}
+
+void TfrmServerWizard::ClearFields()
+{
+    FieldsLoading = true;
+    txtName->clear();
+    txtAddress->clear();
+    txtLogin->clear();
+    txtPassword->clear();
+    txtURL->clear();
+    txtDirectory->setText(QStringLiteral("public_html"));
+    FieldsLoading = false;
+}
+
+void TfrmServerWizard::ClearServer()
+{
+    // Add always starts from a fresh record, also after Modify was tried, as
+    // a Common server with the usual upload folder (also when the fields
+    // show these values already and change nothing).
+    m_state.NewServer();
+    const bool changed = m_state.ListChanged;
+    FieldsLoading = true;
+    txtName->clear();
+    txtAddress->clear();
+    txtLogin->clear();
+    txtPassword->clear();
+    txtURL->clear();
+    txtDirectory->setText(QStringLiteral("public_html"));
+    chkDir->setChecked(false);
+    FieldsLoading = false;
+    m_state.Current().Directory = txtDirectory->text();
+    m_state.ListChanged = changed;
+    m_state.AdvancedVisited = false;
+    SelectProvider(0);
+    m_state.SelectedISP = -1;
+    grpAdvanced->setEnabled(true);
+    ShowProtocol();
+}
+
+// ---- server details --------------------------------------------------------------
+
+// A login name or password holding a control character is told on the
+// details page itself, and keeps the wizard there until it is typed again.
+bool TfrmServerWizard::LogOnProblem()
+{
+    const int problem = TServerWizardState::CheckLogOn(txtLogin->text(), txtPassword->text());
+    lblLogOnProblem->setText(problem ? LoadStr(problem) : QString());
+    lblLogOnProblem->setVisible(problem != 0);
+    if (problem && CurrentPage() == tab2)
+        (problem == 640 ? txtLogin : txtPassword)->setFocus();
+    return problem != 0;
+}
+
+bool TfrmServerWizard::CheckFields()
+{
+    const int problem = TServerWizardState::CheckFields(txtName->text(), txtAddress->text(),
+                                                        txtLogin->isEnabled() ? txtLogin->text() : QStringLiteral("-"));
+    if (!problem)
+        return true;
+    MsgBox(this, LoadStr(problem), QMessageBox::Information);
+    return false;
+}
+
+QString TfrmServerWizard::BuildURL() const
+{
+    const int pos = cmbServerType->currentIndex();
+    const ISPDetails *p = pos > 0 && pos - 1 < ISPList().size() ? &ISPList().at(pos - 1) : nullptr;
+    return wobbin::BuildURL(m_state.Current(), p, txtLogin->text(), txtDirectory->text(), txtURL->text());
+}
+
+void TfrmServerWizard::butAdvancedClick()
+{
+    if (LogOnProblem() || !CheckFields())
+        return;
+    grpAdvanced->setEnabled(true);
+    tWWWServerType &cur = m_state.Current();
+    const bool add = m_state.WizardMode == TServerWizardState::Add;
+    if (ProviderIsCommon()) {
+        if (txtURL->text().isEmpty() && add)
+            txtURL->setText(BuildURL());
+        txtDirectory->setText(!cur.Directory.isEmpty() || !add ? cur.Directory : QStringLiteral("public_html"));
+        chkDir->setChecked(cur.FlatDir);
+    } else {
+        const ISPDetails *p = m_state.Provider();
+        if (!ProviderTextIsGeoCities()) {
+            grpAdvanced->setEnabled(false);
+            txtDirectory->setText(p ? p->Directory : QString());
+            txtURL->setText(BuildURL());
+        } else {
+            const QString neighbourhood = cur.ExtendedA, number = cur.ExtendedB;
+            txtDirectory->setText(neighbourhood);
+            txtURL->setText(number);
+        }
+        chkDir->setChecked(p ? !p->CreateDir : false);
+    }
+    ShowProtocol();
+    ShowPage(tab3);
+    m_state.AdvancedVisited = true;
+}
+
+void TfrmServerWizard::cmbServerTypeChange()
+{
+    if (ProviderIsCommon()) {
+        grpAdvanced->setEnabled(true);
+        const QString dir = m_state.Current().Directory;
+        txtDirectory->setText(dir.isEmpty() ? QStringLiteral("public_html") : dir);
+    } else {
+        grpAdvanced->setEnabled(false);
+    }
+}
+
+void TfrmServerWizard::txtNameChange()
+{
+    if (FieldsLoading)
+        return;
+    m_state.Current().Name = txtName->text();
+    m_state.ListChanged = true;
+}
+
+void TfrmServerWizard::txtAddressChange()
+{
+    if (FieldsLoading)
+        return;
+    m_state.Current().Address = txtAddress->text();
+    m_state.ListChanged = true;
+}
+
+void TfrmServerWizard::txtLoginChange()
+{
+    LogOnProblem();
+    if (FieldsLoading)
+        return;
+    m_state.Current().UserName = txtLogin->text();
+    m_state.ListChanged = true;
+}
+
+void TfrmServerWizard::txtPasswordChange()
+{
+    LogOnProblem();
+    if (FieldsLoading)
+        return;
+    m_state.Current().Password = txtPassword->text();
+    m_state.Current().PasswordKnown = true;
+    m_state.ListChanged = true;
+}
+
+void TfrmServerWizard::txtDirectoryChange()
+{
+    if (FieldsLoading)
+        return;
+    if (ProviderTextIsGeoCities()) {
+        m_state.Current().ExtendedA = txtDirectory->text();
+    } else {
+        m_state.Current().Directory = txtDirectory->text();
+        m_state.ListChanged = true;
+    }
+}
+
+void TfrmServerWizard::txtURLChange()
+{
+    if (FieldsLoading)
+        return;
+    if (ProviderTextIsGeoCities()) {
+        m_state.Current().ExtendedB = txtURL->text();
+    } else {
+        m_state.Current().URL = txtURL->text();
+        m_state.ListChanged = true;
+    }
+}
+
+void TfrmServerWizard::chkDirClick()
+{
+    if (FieldsLoading)
+        return;
+    m_state.Current().FlatDir = chkDir->isChecked();
+    m_state.ListChanged = true;
+}
+
+void TfrmServerWizard::ShowProtocol()
+{
+    const bool loading = FieldsLoading;
+    FieldsLoading = true;
+    cmbProtocol->setCurrentIndex(int(m_state.Current().TransferProtocol()));
+    spnConnections->setValue(m_state.Current().Connections);
+    FieldsLoading = loading;
+}
+
+void TfrmServerWizard::cmbProtocolChange()
+{
+    if (FieldsLoading)
+        return;
+    const auto protocol = static_cast<TTransferProtocol>(qBound(0, cmbProtocol->currentIndex(), 2));
+    if (protocol == m_state.Current().TransferProtocol())
+        return;
+    m_state.Current().SetTransferProtocol(protocol);
+    m_state.ListChanged = true;
+}
+
+void TfrmServerWizard::spnConnectionsChange(int connections)
+{
+    if (FieldsLoading || connections == m_state.Current().Connections)
+        return;
+    m_state.Current().Connections = connections;
+    // A number chosen by hand is tried afresh, whatever the server took before.
+    m_state.Current().ConnectionsAllowed = 0;
+    m_state.ListChanged = true;
+}
+
+} // namespace wobbin

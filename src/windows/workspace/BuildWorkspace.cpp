@@ -1,0 +1,405 @@
+// The Build workspace: construction, flags, current block, the view's sync
+// with the document, event routing and the image file picker.
+
+#include "workspace/BuildWorkspace.h"
+#include "workspace/BuildWorkspace_p.h"
+#include "workspace/WebBlockTile.h"
+#include "shell/Accessible.h"
+#include "shell/FocusFrame.h"
+
+#include "shell/Dialogs.h"
+#include "base/Paths.h"
+#include "shell/Skin.h"
+#include "imaging/ImagePicker.h"
+#include "imaging/PictureLoader.h"
+#include "page/PageDocument.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QTimer>
+#include <QToolButton>
+
+namespace wobbin {
+
+namespace {
+int g_pointerWarp = -1; // -1: decide by platform
+}
+
+void TBuildWorkspace::SetPointerWarp(bool on) { g_pointerWarp = on ? 1 : 0; }
+
+bool TBuildWorkspace::PointerWarp()
+{
+    if (g_pointerWarp >= 0)
+        return g_pointerWarp == 1;
+    const QString p = QGuiApplication::platformName();
+    return !(p == QLatin1String("offscreen") || p == QLatin1String("minimal")
+             || p.startsWith(QLatin1String("wayland")));
+}
+
+TBuildWorkspace::TBuildWorkspace(QWidget *pnlBuild, TPageDocument &document, QObject *parent)
+    : QObject(parent), m_doc(document), m_pnlBuild(pnlBuild)
+{
+    buildLayoutControls();
+    buildPanels();
+    AssignHelpContext();
+    setUpKeyboard();
+    setUpAccessible();
+    SyncTiles();
+}
+
+TBuildWorkspace::~TBuildWorkspace()
+{
+    // The widgets belong to pnlBuild; drop the dragged tile that is in none.
+    if (m_draggedTile)
+        delete m_draggedTile.data();
+}
+
+void TBuildWorkspace::BindFlags(bool *suppressFieldEvents, bool *loadingDocument)
+{
+    m_suppress = suppressFieldEvents ? suppressFieldEvents : &m_ownSuppress;
+    m_loading = loadingDocument ? loadingDocument : &m_ownLoading;
+}
+
+bool TBuildWorkspace::SuppressFieldEvents() const { return *m_suppress; }
+bool TBuildWorkspace::LoadingDocument() const { return *m_loading; }
+void TBuildWorkspace::SetSuppressFieldEvents(bool on) { *m_suppress = on; }
+void TBuildWorkspace::SetLoadingDocument(bool on) { *m_loading = on; }
+
+void TBuildWorkspace::SetHTMLFolder(const QString &folder) { m_htmlFolder = folder; }
+QString TBuildWorkspace::HTMLFolder() const { return m_htmlFolder; }
+
+int TBuildWorkspace::CurrentBlockIndex() const { return m_doc.CurrentBlockIndex; }
+
+QWidget *TBuildWorkspace::PaletteImage(int kind) const
+{
+    return (kind >= 0 && kind < 6) ? m_palette[std::size_t(kind)] : nullptr;
+}
+
+TWebChunk *TBuildWorkspace::currentChunk() const
+{
+    if (!m_doc.Blocks.IsValidIndex(m_doc.CurrentBlockIndex))
+        return nullptr;
+    return &m_doc.Blocks.At(m_doc.CurrentBlockIndex);
+}
+
+void TBuildWorkspace::setDocumentChanged()
+{
+    m_doc.DocumentChanged = true;
+    emit documentChanged();
+}
+
+
+void TBuildWorkspace::ShowBlock(int index)
+{
+    if (!m_doc.Blocks.IsValidIndex(index)) {
+        m_shownChunk = nullptr;
+        ShowPanel(-1);
+        return;
+    }
+    m_doc.ShowBlock(index);
+    m_shownChunk = currentChunk();
+    // Filling the panel may store values back (a combo fallback, or texts
+    // that differ from the ones shown before); the change handlers say so.
+    loadPanelFor(m_shownChunk ? m_shownChunk->Kind : -1);
+}
+
+void TBuildWorkspace::HighLightBlock(int slot)
+{
+    if (slot < 0 || slot >= m_doc.Tiles().Count())
+        return;
+    const LayoutOutcome o = runDocumentOp([&] { return m_doc.HighLightBlock(slot); });
+    SyncTiles();
+    ShowBlock(o.ShowBlockIndex >= 0 ? o.ShowBlockIndex : m_doc.Tiles().At(slot).BlockIndex);
+}
+
+void TBuildWorkspace::ShowRestoredPage()
+{
+    cancelStaleDrags();
+    const bool wasSuppressed = SuppressFieldEvents();
+    const bool wasLoading = LoadingDocument();
+    SetSuppressFieldEvents(true);
+    SetLoadingDocument(true);
+    m_shownChunk = nullptr;
+    SyncTiles();
+    if (m_doc.Tiles().IsEmpty() || !currentChunk()) {
+        ShowPanel(-1);
+        m_pnlBlank->raise();
+    } else {
+        ShowBlock(m_doc.CurrentBlockIndex);
+    }
+    SetLoadingDocument(wasLoading);
+    SetSuppressFieldEvents(wasSuppressed);
+}
+
+void TBuildWorkspace::LoadChunk(int index)
+{
+    SyncTiles();
+    syncScrollBarFromDocument();
+    if (index >= 0 && index < layout::kMaxTiles)
+        emit firstBlockDropped();
+}
+
+void TBuildWorkspace::FreeAllBlocksView()
+{
+    cancelStaleDrags();
+    m_timUp->stop();
+    m_timDown->stop();
+    m_shownChunk = nullptr;
+    m_currentSlot = -1;
+    SyncTiles();
+    syncScrollBarFromDocument();
+    m_lastScrollPosition = m_doc.LastScrollPosition();
+    ShowPanel(-1);
+    m_pnlBlank->raise();
+}
+
+// Makes the tile widgets mirror the document's slots: as many widgets as
+// slots, each with its slot's block, picture, place and highlight.
+void TBuildWorkspace::SyncTiles()
+{
+    const TileList &slotList = m_doc.Tiles();
+    while (int(m_tiles.size()) > slotList.Count()) {
+        delete m_tiles.back();
+        m_tiles.pop_back();
+    }
+    while (int(m_tiles.size()) < slotList.Count())
+        m_tiles.push_back(makeTileWidget());
+    for (int s = 0; s < slotList.Count(); ++s)
+        bindTileWidget(m_tiles[std::size_t(s)], s);
+    refreshTileNames();
+    // Tab goes from the palette down the column, in row order.
+    QWidget *previous = m_palette[5];
+    for (TWebBlock *tile : m_tiles) {
+        QWidget::setTabOrder(previous, tile);
+        previous = tile;
+    }
+    m_currentSlot = m_doc.CurrentSlot;
+    syncScrollBarFromDocument();
+}
+
+void TBuildWorkspace::bindTileWidget(TWebBlock *tile, int slot)
+{
+    const TileSlot &ts = m_doc.Tiles().At(slot);
+    const int kind = m_doc.Blocks.IsValidIndex(ts.BlockIndex) ? m_doc.Blocks.At(ts.BlockIndex).Kind : -1;
+    const bool highlighted = (slot == m_doc.CurrentSlot);
+    tile->BlockIndex = ts.BlockIndex;
+    tile->SlotIndex = slot;
+    if (tile->Kind != kind || tile->Highlighted() != highlighted || tile->pixmap().isNull()) {
+        tile->Kind = kind;
+        if (highlighted)
+            tile->SetHighlight();
+        else
+            tile->ClearHighlight();
+    }
+    const QPoint pos(layout::kTileLeft, layout::SlotTop(slot));
+    if (tile->pos() != pos)
+        tile->move(pos);
+    if (!tile->isVisible())
+        tile->show();
+}
+
+void TBuildWorkspace::RaiseShredder()
+{
+    m_imgShredderBack->raise();
+    m_imgShredder->raise();
+}
+
+TWebBlock *TBuildWorkspace::makeTileWidget()
+{
+    auto *tile = new TWebBlock(m_pnlToolBox);
+    tile->setObjectName(QStringLiteral("WebBlock"));
+    TFocusFrame::Mark(tile);
+    SetAccessibleRole(tile, QAccessible::ListItem);
+    tile->installEventFilter(this);
+    // Tiles lie above the background and the palette, below the shredder and
+    // a dragged image.
+    tile->raise();
+    RaiseShredder();
+    if (m_draggedImage)
+        m_draggedImage->raise();
+    if (m_draggedTile)
+        m_draggedTile->raise();
+    return tile;
+}
+
+void TBuildWorkspace::syncScrollBarFromDocument()
+{
+    const ScrollBarState &sb = m_doc.ScrollBar();
+    const QSignalBlocker block(m_scrollBar1);
+    m_scrollBar1->setMaximum(std::max(0, sb.Maximum));
+    if (m_scrollBar1->value() != sb.Position)
+        m_scrollBar1->setValue(sb.Position);
+    m_scrollBar1->setVisible(sb.Visible);
+    m_scrollBar1->setEnabled(sb.Visible);
+    m_lastScrollPosition = m_doc.LastScrollPosition();
+}
+
+// Does what a model operation asks of the window.
+void TBuildWorkspace::applyOutcome(const LayoutOutcome &o)
+{
+    SyncTiles();
+    syncScrollBarFromDocument();
+    if (!o.Sound.isEmpty())
+        PlaySoundRes(o.Sound);
+    if (o.AnimateShredder)
+        AnimateShredder();
+    if (o.ShowBlank || m_doc.Tiles().IsEmpty()) {
+        m_shownChunk = nullptr;
+        ShowPanel(-1);
+        m_pnlBlank->raise();
+    } else if (o.HighlightSlot >= 0) {
+        HighLightBlock(o.HighlightSlot);
+    } else if (o.ShowBlockIndex >= 0) {
+        ShowBlock(o.ShowBlockIndex);
+    } else if (m_shownChunk && m_shownChunk != currentChunk()) {
+        // The block shown is gone or no longer current.
+        if (currentChunk())
+            ShowBlock(m_doc.CurrentBlockIndex);
+        else {
+            m_shownChunk = nullptr;
+            ShowPanel(-1);
+        }
+    }
+    if (o.FirstBlockShown)
+        emit firstBlockDropped();
+}
+
+bool TBuildWorkspace::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type t = event->type();
+    // The wheel over the tile column scrolls it as the scroll bar does.
+    if (t == QEvent::Wheel && (qobject_cast<TWebBlock *>(watched) || watched == m_imgBackground)) {
+        if (m_scrollBar1->isVisible() && m_scrollBar1->isEnabled())
+            QCoreApplication::sendEvent(m_scrollBar1, event);
+        return true;
+    }
+    const bool mouse = t == QEvent::MouseButtonPress || t == QEvent::MouseMove
+                       || t == QEvent::MouseButtonRelease || t == QEvent::MouseButtonDblClick;
+    if (!mouse)
+        return keyEvent(watched, event) || QObject::eventFilter(watched, event);
+    auto *me = static_cast<QMouseEvent *>(event);
+
+    if (auto *tile = qobject_cast<TWebBlock *>(watched)) {
+        switch (t) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            TileMouseDown(tile, me);
+            return true;
+        case QEvent::MouseMove:
+            TileMouseMove(tile, me);
+            return true;
+        case QEvent::MouseButtonRelease: {
+            QPointer<TWebBlock> guard(tile);
+            const bool click = me->button() == Qt::LeftButton && !m_tileDragging
+                               && tile->rect().contains(me->position().toPoint());
+            if (click)
+                TileClick(tile);
+            if (guard)
+                TileMouseUp(tile, me);
+            return true;
+        }
+        default:
+            break;
+        }
+    }
+    for (int k = 0; k < 6; ++k) {
+        if (watched != m_palette[std::size_t(k)])
+            continue;
+        QLabel *img = m_palette[std::size_t(k)];
+        switch (t) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            PaletteMouseDown(img, me);
+            return true;
+        case QEvent::MouseMove:
+            PaletteMouseMove(img, me);
+            return true;
+        case QEvent::MouseButtonRelease:
+            PaletteMouseUp(img, me);
+            return true;
+        default:
+            break;
+        }
+    }
+    if (watched == m_imgShredder || watched == m_imgShredderBack || watched == m_imgBackground) {
+        if (t == QEvent::MouseButtonRelease && me->button() == Qt::RightButton)
+            requestWhatsThis(static_cast<QWidget *>(watched), me->globalPosition().toPoint());
+        return false;
+    }
+    return panelHelpEvent(watched, event);
+}
+
+// The image file picker of the Image panel.
+TImagePickOutcome TBuildWorkspace::PickImage(const QString &chosenPath)
+{
+    TImagePickOutcome out;
+    if (PickingImage())
+        return out;
+    QString path = chosenPath;
+    if (path.isEmpty()) {
+        const QString initial = FindPathNoCase(ToNativePath(JoinPath(m_htmlFolder, QStringLiteral("graphics"))));
+        const FileDialogResult r = OpenFileDialog(
+            m_pnlBuild->window(), QStringLiteral("Open"), initial, QString(),
+            QStringLiteral("All Graphic Files|*.jpg;*.bmp;*.gif;*.pcx;*.png;*.pcd;*.tif;*.tga;*.eps|"
+                           "jpeg|*.jpg|bmp|*.bmp|gif|*.gif|pcx|*.pcx|png|*.png|pcd|*.pcd|"
+                           "tif|*.tif|tga|*.tga|eps|*.eps"));
+        if (!r.Chosen || r.FileName.isEmpty())
+            return out;
+        path = r.FileName;
+    }
+    out.chosen = true;
+    // The block the panel shows when the picker starts is the one that gets the picture.
+    m_pickTarget = m_shownChunk;
+    if (!m_pictureLoader) {
+        m_pictureLoader = new TPictureLoader(this);
+        connect(m_pictureLoader, &TPictureLoader::picked, this, &TBuildWorkspace::imageRead);
+    }
+    // The window stays usable meanwhile; only a second pick waits. The
+    // button's focus, which Qt moves on while it is off, comes back after.
+    const bool hadFocus = m_spdImgFile->window()->focusWidget() == m_spdImgFile;
+    m_spdImgFile->setEnabled(false);
+    m_pickFocusMovedTo = hadFocus ? m_spdImgFile->window()->focusWidget() : nullptr;
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    m_pictureLoader->StartPick(path, m_htmlFolder);
+    return out;
+}
+
+bool TBuildWorkspace::PickingImage() const { return m_pictureLoader && m_pictureLoader->IsBusy(); }
+
+void TBuildWorkspace::imageRead(const ImagePickResult &r)
+{
+    QApplication::restoreOverrideCursor();
+    m_spdImgFile->setEnabled(true);
+    if (m_pickFocusMovedTo && m_spdImgFile->window()->focusWidget() == m_pickFocusMovedTo && m_spdImgFile->isVisible())
+        m_spdImgFile->setFocus(Qt::OtherFocusReason);
+    m_pickFocusMovedTo = nullptr;
+    TImagePickOutcome out;
+    out.chosen = true;
+    TWebChunk *target = m_pickTarget;
+    m_pickTarget = nullptr;
+    if (!r.ok) {
+        out.error = r.error;
+        MsgBox(m_pnlBuild->window(), r.error, QMessageBox::Critical);
+    } else if (!target || target != m_shownChunk || target != currentChunk() || target->Kind != bkImage) {
+        out.error = QStringLiteral("The picture block is no longer shown.");
+    } else {
+        // The three fields are one step of the page's history.
+        m_pickingImage = true;
+        m_txtImgFileName->setText(r.relativePath);
+        m_txtImgHeight->setText(r.height);
+        m_txtImgWidth->setText(r.width);
+        m_pickingImage = false;
+        emit pageEdited(EditStep::Picture, bkImage, QString());
+        out.ok = true;
+    }
+    emit imagePicked(out);
+}
+
+} // namespace wobbin

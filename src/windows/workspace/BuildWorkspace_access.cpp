@@ -1,0 +1,107 @@
+// The Build workspace for a screen reader: the palette images are buttons
+// ("Add a Heading block"), the column a list whose tiles read as "Block 3 of
+// 12, Heading: Biscuit's Page", the shredder a picture with its purpose; a
+// block added, moved or shredded is announced with its new place.
+
+#include "workspace/BuildWorkspace.h"
+#include "workspace/BuildWorkspace_p.h"
+#include "shell/Accessible.h"
+#include "workspace/WebBlockTile.h"
+
+#include "strings/StringTable.h"
+
+#include <QLabel>
+#include <QToolButton>
+
+namespace wobbin {
+
+namespace {
+constexpr int kSummaryLength = 60;
+
+// What a block says, in a few words: its text, address or picture.
+QString BlockSummary(const TWebChunk &b)
+{
+    QString text;
+    switch (b.Kind) {
+    case bkPara: text = b.Para ? b.Para->Text : QString(); break;
+    case bkLink:
+        if (b.Link)
+            text = !b.Link->LinkText.isEmpty() ? b.Link->LinkText : b.Link->URL;
+        break;
+    case bkImage:
+        if (b.Image)
+            text = !b.Image->AltText.isEmpty() ? b.Image->AltText : b.Image->FileName;
+        break;
+    case bkHeading: text = b.Heading ? b.Heading->Text : QString(); break;
+    case bkEmail:
+        if (b.Email)
+            text = !b.Email->LinkText.isEmpty() ? b.Email->LinkText : b.Email->Address;
+        break;
+    case bkLine: text = b.Line ? b.Line->LineWidth : QString(); break;
+    default: break;
+    }
+    text = text.simplified();
+    if (text.size() > kSummaryLength)
+        text = text.left(kSummaryLength - 3).trimmed() + QStringLiteral("...");
+    return text;
+}
+} // namespace
+
+void TBuildWorkspace::setUpAccessible()
+{
+    // The panels' fields are named after the labels above them.
+    static const char *const named[][2] = {
+        {"lblParaPara", "txtParagraph"},    {"lblLinkURL", "txtLinkURL"},       {"lblLinkPre", "txtLinkPre"},
+        {"lblLinkLink", "txtLinkLink"},     {"lblLinkPost", "txtLinkPost"},     {"lblImgFilename", "txtImgFileName"},
+        {"lblImgHeight", "txtImgHeight"},   {"lblImgWidth", "txtImgWidth"},     {"lblImgAlt", "txtImgDesc"},
+        {"lblImgURL", "txtImgLink"},        {"lblHeadHeading", "txtHeading"},   {"lblHeadSize", "cmbHeadSize"},
+        {"lblEmailAddr", "txtEmail"},       {"lblEmailPre", "txtEmailPre"},     {"lblEmailLink", "txtEmailLink"},
+        {"lblEmailPost", "txtEmailPost"},   {"lblLineWidth", "txtLineWidth"},   {"lblLineThick", "cmbLineThick"},
+    };
+    for (const auto &pair : named)
+        NameFromLabel(m_pnlBuild->findChild<QWidget *>(QLatin1String(pair[1])),
+                      m_pnlBuild->findChild<QLabel *>(QLatin1String(pair[0])));
+    m_spdImgFile->setAccessibleName(LoadStr(878));
+    m_spdImgFile->setToolTip(LoadStr(878));
+    for (int k = 0; k < 6; ++k)
+        MakeAccessible(m_palette[std::size_t(k)], QAccessible::Button, LoadStr(840 + k), LoadStr(846));
+    MakeAccessible(m_pnlToolBox, QAccessible::List, LoadStr(838), LoadStr(839));
+    for (QLabel *shredder : {m_imgShredderBack, m_imgShredder})
+        MakeAccessible(shredder, QAccessible::Graphic, LoadStr(847), LoadStr(848));
+    connect(this, &TBuildWorkspace::pageEdited, this,
+            [this](EditStep step, int kind, const QString &) { announceStep(step, kind); });
+}
+
+QString TBuildWorkspace::TileAccessibleName(int blockIndex) const
+{
+    if (!m_doc.Blocks.IsValidIndex(blockIndex))
+        return QString();
+    const TWebChunk &b = m_doc.Blocks.At(blockIndex);
+    const QString place = QString::number(blockIndex + 1);
+    const QString count = QString::number(m_doc.Blocks.Count());
+    const QString summary = BlockSummary(b);
+    return summary.isEmpty() ? LoadStr(831).arg(place, count, KindDisplayName(b.Kind))
+                             : LoadStr(830).arg(place, count, KindDisplayName(b.Kind), summary);
+}
+
+void TBuildWorkspace::refreshTileNames()
+{
+    for (TWebBlock *tile : m_tiles)
+        SetAccessibleNameNotified(tile, TileAccessibleName(tile->BlockIndex));
+}
+
+void TBuildWorkspace::announceStep(EditStep step, int kind)
+{
+    refreshTileNames();
+    const QString name = KindDisplayName(kind);
+    const QString count = QString::number(m_doc.Blocks.Count());
+    const QString place = QString::number(m_doc.CurrentBlockIndex + 1);
+    switch (step) {
+    case EditStep::Add: Announce(m_pnlToolBox, LoadStr(856).arg(name, place, count)); break;
+    case EditStep::Move: Announce(m_pnlToolBox, LoadStr(857).arg(name, place, count)); break;
+    case EditStep::Shred: Announce(m_pnlToolBox, LoadStr(858).arg(name, count)); break;
+    default: break;
+    }
+}
+
+} // namespace wobbin
