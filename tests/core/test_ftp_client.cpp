@@ -269,6 +269,50 @@ private Q_SLOTS:
         QCOMPARE(ReadAll(root + QStringLiteral("/a.gif")), ReadAll(m_local + QStringLiteral("/a.gif")));
     }
 
+    // A busy FTPS server ends each data connection's handshake late, so its
+    // session tickets reach the client after the whole file went: closing
+    // then must not cut off what the server has not read yet. Over the old
+    // copy and to a name known to be free.
+    void slowTlsServerGetsWholeFiles()
+    {
+        const QString root = m_tmp.filePath(QStringLiteral("srv"));
+        TFtpTestServer::Options o;
+        o.SlowTlsData = 300;
+        auto server = StartServer(TTransferProtocol::FTPS, root, o);
+        WriteBytes(root + QStringLiteral("/wide.jpg"), "old");
+        const QString local = m_local + QStringLiteral("/wide.jpg");
+        QVERIFY(WriteBytes(local, Pattern(1024 * 1024, 'w')));
+        TFtpClient c;
+        QVERIFY(c.Connect(LogOn(TTransferProtocol::FTPS, *server)));
+        QVERIFY2(c.SendFile(local, QStringLiteral("wide.jpg")), qPrintable(c.ErrorText()));
+        QVERIFY2(c.SendFile(local, QStringLiteral("new.jpg"), RemotePresence::Absent), qPrintable(c.ErrorText()));
+        QCOMPARE(FilesBelow(root), (QStringList{QStringLiteral("new.jpg"), QStringLiteral("wide.jpg")}));
+        QCOMPARE(ReadAll(root + QStringLiteral("/wide.jpg")), ReadAll(local));
+        QCOMPARE(ReadAll(root + QStringLiteral("/new.jpg")), ReadAll(local));
+    }
+
+    // An FTPS server that keeps only part of a file while answering that it
+    // arrived: the send fails as incomplete, the old copy stays, and nothing
+    // is left under a temporary name. (Plain FTP does not ask: see SendFile.)
+    void fileArrivingShortFails()
+    {
+        const QString root = m_tmp.filePath(QStringLiteral("srv"));
+        TFtpTestServer::Options o;
+        o.CutUploads = 1000;
+        auto server = StartServer(TTransferProtocol::FTPS, root, o);
+        WriteBytes(root + QStringLiteral("/a.gif"), "old");
+        TFtpClient c;
+        QVERIFY(c.Connect(LogOn(TTransferProtocol::FTPS, *server)));
+        QVERIFY(!c.SendFile(m_local + QStringLiteral("/a.gif"), QStringLiteral("a.gif")));
+        QCOMPARE(c.Failure(), FtpFailure::Incomplete);
+        QVERIFY(!c.SendFile(m_local + QStringLiteral("/a.gif"), QStringLiteral("b.gif"), RemotePresence::Absent));
+        QCOMPARE(c.Failure(), FtpFailure::Incomplete);
+        QCOMPARE(FilesBelow(root), QStringList{QStringLiteral("a.gif")});
+        QCOMPARE(ReadAll(root + QStringLiteral("/a.gif")), QByteArray("old"));
+        // The connection still carries files that arrive whole.
+        QVERIFY2(c.SendFile(m_local + QStringLiteral("/page.html"), QStringLiteral("small.html")), qPrintable(c.ErrorText()));
+    }
+
     // Cancel in the middle of a large file: the send ends as cancelled, the
     // server's old copy in place and no partial file left. (How long a cancel
     // takes is measured by bench/bench_cancel.)

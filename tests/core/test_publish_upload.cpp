@@ -629,6 +629,28 @@ private Q_SLOTS:
         QVERIFY(WriteBytes(m_html + QStringLiteral("/graphics/a.gif"), Pattern(60000, 'a')));
     }
 
+    // A cancelled upload whose clean-up could not run left temporary files:
+    // the next upload removes them from the folders it sends to, and leaves
+    // every other name and folder alone.
+    void leftoverTemporaryFilesGo()
+    {
+        auto server = StartServer(TTransferProtocol::SFTP);
+        const QString www = m_root + QStringLiteral("/public_html");
+        const QStringList kept{QStringLiteral("/graphics/.wbx-notes"), QStringLiteral("/graphics/wbx-a.gif.part"),
+                               QStringLiteral("/other/.wbx-x.gif.part")};
+        for (const QString &f : kept + QStringList{QStringLiteral("/graphics/.wbx-A.gif.part"), QStringLiteral("/.wbx-MyPage.html.part")})
+            QVERIFY(WriteBytes(www + f, "cut short"));
+        TUploadJob job(Page(), Target(TTransferProtocol::SFTP, *server));
+        job.SetKnownHostsFile(m_knownHosts);
+        const TUploadOutcome o = job.DoUpload();
+        QVERIFY2(o.Result == UploadResult::Succeeded, qPrintable(o.Message));
+        QVERIFY(!QFile::exists(www + QStringLiteral("/graphics/.wbx-A.gif.part")));
+        QVERIFY(!QFile::exists(www + QStringLiteral("/.wbx-MyPage.html.part")));
+        for (const QString &f : kept)
+            QVERIFY2(QFile::exists(www + f), qPrintable(f));
+        QCOMPARE(ReadAll(www + QStringLiteral("/graphics/A.gif")), ReadAll(m_html + QStringLiteral("/graphics/a.gif")));
+    }
+
     // The page gets a new large picture and the upload is cancelled half way
     // through it: the server still holds the page as it was, with every
     // picture it refers to.

@@ -274,6 +274,10 @@ bool TFtpTestServer::Start(const Options &options)
         args << QStringLiteral("--throttle") << QString::number(options.Throttle);
     if (options.MaxConnections > 0)
         args << QStringLiteral("--max-connections") << QString::number(options.MaxConnections);
+    if (options.SlowTlsData > 0)
+        args << QStringLiteral("--slow-tls-data") << QString::number(options.SlowTlsData);
+    if (options.CutUploads >= 0)
+        args << QStringLiteral("--cut-uploads") << QString::number(options.CutUploads);
     return Launch(QString::fromLatin1(kPython), args) && ReadPort(QStringLiteral("FTP server"));
 }
 

@@ -72,6 +72,8 @@ public:
         TTestCertificate Certificate; // with Tls: this one instead of a self-signed one
         QString CommandLog;           // a file that gets every command received, one a line
         int MaxConnections = 0;       // connections taken at once (0: any number); 421 to the next
+        int SlowTlsData = 0;          // with Tls: ms by which each data connection's handshake ends late
+        qint64 CutUploads = -1;       // keep only this many bytes of each file received, and say it arrived
     };
     ~TFtpTestServer() override;
     bool Start(const Options &options);

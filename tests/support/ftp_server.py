@@ -15,11 +15,17 @@ Options:
   --no-rename           answer RNFR with 502 (a server that cannot rename)
   --throttle N          accept uploads at N bytes a second at most
   --max-connections N   take at most N connections at once (421 to the next)
+  --slow-tls-data MS    finish each data connection's TLS handshake MS
+                        milliseconds late (a busy server: its TLS 1.3 session
+                        tickets reach a client that may have sent its file)
+  --cut-uploads N       keep only the first N bytes of each file received
+                        while answering that it arrived (a faulty server)
   --command-log FILE    append each command the server receives to FILE, one
                         a line ("PASS" without its value)
 """
 
 import argparse
+import logging
 import os
 import sys
 
@@ -42,6 +48,8 @@ def main():
     ap.add_argument("--throttle", type=int, default=0)
     ap.add_argument("--command-log")
     ap.add_argument("--max-connections", type=int, default=0)
+    ap.add_argument("--slow-tls-data", type=int, default=0)
+    ap.add_argument("--cut-uploads", type=int, default=-1)
     args = ap.parse_args()
 
     authorizer = DummyAuthorizer()
@@ -85,6 +93,11 @@ def main():
             self.respond("502 Command not implemented.")
         Handler.ftp_RNFR = ftp_RNFR
         Handler.proto_cmds = dict(Handler.proto_cmds)
+    if args.cut_uploads >= 0:
+        def on_file_received(self, path):
+            if os.path.getsize(path) > args.cut_uploads:
+                os.truncate(path, args.cut_uploads)
+        Handler.on_file_received = on_file_received
     if args.command_log:
         log = open(args.command_log, "a", buffering=1)
 
@@ -104,6 +117,7 @@ def main():
     class Dtp(*dtp_bases):
         read_limit = args.throttle if args.throttle > 0 else 0
         write_limit = 0
+        _slept = False
 
         def readable(self):
             if not self.receive and not self._initialized:
@@ -111,9 +125,41 @@ def main():
                             or getattr(self, "_ssl_want_read", False))
             return super().readable()
 
+        def _do_ssl_handshake(self):
+            # Once the server's part went out (a cipher is chosen), the next
+            # step reads the client's Finished and sends the session tickets:
+            # with --slow-tls-data that waits for the transfer command and
+            # its 150 answer, then for the time given, while the client sends.
+            if args.slow_tls_data > 0 and not self._slept and \
+                    self.socket.get_cipher_name() is not None:
+                if self.cmd is None:
+                    return None  # called again at once: the socket stays readable
+                self._slept = True
+                if self.receive:
+                    import time
+                    time.sleep(args.slow_tls_data / 1000.0)
+            return super()._do_ssl_handshake()
+
+        def close(self):
+            # pyftpdlib takes any end of an upload's data connection as the
+            # file's end, a reset too, which throws away what it had not read
+            # yet. Over TLS the client's close_notify marks a whole file: an
+            # upload that ended without one is reported as broken (426), as a
+            # real server does, rather than as a complete one.
+            if (args.tls_cert and self.receive and self._resp
+                    and self._resp[0].startswith("226")):
+                from OpenSSL import SSL
+                sock = self.socket
+                if isinstance(sock, SSL.Connection) and \
+                        not (sock.get_shutdown() & SSL.RECEIVED_SHUTDOWN):
+                    self.transfer_finished = False
+                    self._resp = ("426 Data connection ended without "
+                                  "close_notify; transfer aborted.",
+                                  logging.warning)
+            return super().close()
+
     Handler.dtp_handler = Dtp
 
-    import logging
     logging.basicConfig(level=logging.ERROR)
 
     server = FTPServer(("127.0.0.1", args.port), Handler)

@@ -20,12 +20,15 @@
 #include <openssl/x509v3.h>
 
 #include <arpa/inet.h>
+#include <poll.h>
 #include <sys/select.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <condition_variable>
 #include <mutex>
 #include <set>
@@ -145,6 +148,11 @@ struct TFtpClient::Impl {
     qint64 sourceSize = 0;
     qint64 lastSent = -1;
     bool readFailed = false;
+    bool sourceEnded = false;      // the whole file went to libcurl
+    // FTPS: the size the server gives for the file just sent (SIZE before the
+    // rename); -1 while not asked. A different size ends the operation.
+    bool askingSize = false;
+    qint64 arrivedSize = -1;
     enum class OpKind { LogOn, Work, Cleanup };
     OpKind runningKind = OpKind::Work; // of the running operation
 
@@ -238,6 +246,8 @@ struct TFtpClient::Impl {
         curl_easy_setopt(easy, CURLOPT_CLOSESOCKETDATA, this);
         curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Impl::received);
         curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
+        curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &Impl::serverReply);
+        curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
         curl_easy_setopt(easy, CURLOPT_READFUNCTION, &Impl::readSource);
         curl_easy_setopt(easy, CURLOPT_READDATA, this);
         // SFTP writes the buffer as a row of requests sent without waiting for
@@ -464,6 +474,11 @@ struct TFtpClient::Impl {
             setFailure(FtpFailure::LocalFile, int(result), QStringLiteral("The file could not be read."));
             return;
         }
+        if (arrivedSize >= 0 && arrivedSize != sourceSize) {
+            setFailure(FtpFailure::Incomplete, int(result),
+                       QStringLiteral("It arrived incomplete: the server holds %1 of its %2 bytes.").arg(arrivedSize).arg(sourceSize));
+            return;
+        }
         if (certificateUnknown) {
             if (certificateChanged)
                 setFailure(FtpFailure::ChangedCertificate, int(result),
@@ -547,6 +562,8 @@ struct TFtpClient::Impl {
         certificateUnknown = false;
         keyState = KeyState::None;
         readFailed = false;
+        sourceEnded = false;
+        arrivedSize = -1;
         const CURLcode result = perform(kind);
         resetOperation();
         if (result == CURLE_OK) {
@@ -583,6 +600,24 @@ struct TFtpClient::Impl {
         return n;
     }
 
+    // Every answer line of the server. While the size of a file just sent is
+    // asked, its answer ("213 <size>") is checked: a file the server holds
+    // shorter or longer than sent ends the operation before the rename.
+    static size_t serverReply(char *data, size_t size, size_t count, void *user)
+    {
+        auto *self = static_cast<Impl *>(user);
+        const size_t n = size * count;
+        if (!self->askingSize || n < 5 || std::memcmp(data, "213 ", 4) != 0)
+            return n;
+        bool ok = false;
+        const qint64 value = QByteArray(data + 4, qsizetype(n - 4)).trimmed().toLongLong(&ok);
+        if (!ok || value < 0)
+            return n;
+        self->askingSize = false;
+        self->arrivedSize = value;
+        return value == self->sourceSize ? n : 0;
+    }
+
     static size_t readSource(char *buffer, size_t size, size_t count, void *data)
     {
         auto *self = static_cast<Impl *>(data);
@@ -593,6 +628,8 @@ struct TFtpClient::Impl {
             self->readFailed = true;
             return CURL_READFUNC_ABORT;
         }
+        if (n == 0)
+            self->sourceEnded = true;
         if (self->digest)
             self->digest->Add(buffer, n);
         return size_t(n);
@@ -632,11 +669,42 @@ struct TFtpClient::Impl {
     static int closeSocket(void *data, curl_socket_t s)
     {
         auto *self = static_cast<Impl *>(data);
+        if (self->source && self->sourceEnded && s != self->control && !self->cancel && !self->timedOut)
+            self->lingerBeforeClose(s);
         std::lock_guard<std::mutex> g(self->socketLock);
         self->sockets.erase(s);
         if (s == self->control)
             self->control = CURL_SOCKET_BAD;
         return ::close(s);
+    }
+
+    // The end of an upload's data connection. Closing a socket at once makes
+    // anything the server still sends on it (over TLS 1.3 its session
+    // tickets, which a busy server sends only after the handshake, when the
+    // file may already have gone) answer with a reset, and a reset throws
+    // away whatever of the file the server has not read yet: some servers
+    // then report the cut file as arrived. So the connection is ended for
+    // sending only, and what the server still sends is read and dropped
+    // until it closes its side, which it does once it has read the whole
+    // file and before it confirms it on the control connection: no wait is
+    // added. Cancel and the stall limit end this wait too.
+    void lingerBeforeClose(curl_socket_t s)
+    {
+        if (::shutdown(s, SHUT_WR) != 0)
+            return;
+        const qint64 until = NowMs() + stallLimit;
+        char scrap[4096];
+        while (!cancel && !timedOut && NowMs() < until) {
+            pollfd p{s, POLLIN, 0};
+            const int ready = ::poll(&p, 1, 100);
+            if (ready < 0 && errno != EINTR)
+                return;
+            if (ready <= 0)
+                continue;
+            const ssize_t got = ::recv(s, scrap, sizeof scrap, MSG_DONTWAIT);
+            if (got == 0 || (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR))
+                return;
+        }
     }
 
     static CURLcode sslContext(CURL *, void *context, void *data)
@@ -883,7 +951,7 @@ bool TFtpClient::SendFile(const QString &localPath, const QString &remotePath, R
     }
     const QString name = names.takeLast();
     const QStringList dir = d->folder + names;
-    const QString temporary = QStringLiteral(".wbx-") + name + QStringLiteral(".part");
+    const QString temporary = TemporaryName(name);
     const QString dirUrl = d->folderUrl(dir, d->folderAbsolute);
     const QString tempPath = d->sftpPath(dir + QStringList{temporary}, d->folderAbsolute);
     const QString finalPath = d->sftpPath(dir + QStringList{name}, d->folderAbsolute);
@@ -900,7 +968,13 @@ bool TFtpClient::SendFile(const QString &localPath, const QString &remotePath, R
         d->sourceSize = file.size();
         d->digest = sent ? &digest : nullptr;
         digest.Reset();
-        CommandList commands(after);
+        // FTPS, binary: the server's size of what arrived is asked before the
+        // rename (one answer more per file). A data connection over TLS can
+        // lose its end while the server still reports the file as arrived;
+        // plain FTP does not lose it that way and goes without the question.
+        const bool askSize = m_binary && d->logOn.Protocol == TTransferProtocol::FTPS;
+        CommandList commands(askSize ? QStringList{QStringLiteral("*SIZE ") + as} + after : after);
+        d->askingSize = askSize;
         curl_easy_setopt(d->easy, CURLOPT_URL, (dirUrl + QString::fromLatin1(QUrl::toPercentEncoding(as))).toUtf8().constData());
         curl_easy_setopt(d->easy, CURLOPT_UPLOAD, 1L);
         curl_easy_setopt(d->easy, CURLOPT_INFILESIZE_LARGE, curl_off_t(file.size()));
@@ -911,6 +985,7 @@ bool TFtpClient::SendFile(const QString &localPath, const QString &remotePath, R
         const bool ok = d->run();
         d->source = nullptr;
         d->digest = nullptr;
+        d->askingSize = false;
         if (ok && sent) {
             arrived.Size = digest.Length();
             arrived.Digest = digest.HexResult();
@@ -1159,6 +1234,16 @@ QString TFtpClient::CurrentFolder() const
 
 QString TFtpClient::PeerFingerprint() const { return d->peerFingerprint; }
 int TFtpClient::ConnectionsMade() const { return d->connections; }
+
+QString TFtpClient::TemporaryName(const QString &name)
+{
+    return QStringLiteral(".wbx-") + name + QStringLiteral(".part");
+}
+
+bool TFtpClient::IsTemporaryName(const QString &name)
+{
+    return name.size() > 10 && name.startsWith(QLatin1String(".wbx-")) && name.endsWith(QLatin1String(".part"));
+}
 
 QString TFtpClient::HostKeyFingerprint(const QByteArray &keyBlob)
 {

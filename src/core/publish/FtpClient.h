@@ -39,6 +39,7 @@ enum class FtpFailure {
     Refused,            // the server said no (folder, file, rename)
     Stalled,            // nothing moved within the stall time limit
     ConnectionLost,     // the connection broke
+    Incomplete,         // the server holds fewer (or more) bytes of the file than were sent
     LocalFile,          // the local file could not be read
     BadName,            // a remote name that would leave the server's folder
     UnsafeLogOn,        // a control character in the login name or password: refused before connecting
@@ -152,6 +153,11 @@ public:
     std::function<void(qint64 sent, qint64 total)> OnProgress;
     // Called when a connection that was logged on is closed by Disconnect.
     std::function<void()> OnDisconnect;
+
+    // The temporary name a file goes up under beside its place
+    // (".wbx-<name>.part"), and whether a name is one of those.
+    static QString TemporaryName(const QString &name);
+    static bool IsTemporaryName(const QString &name);
 
     // "SHA256:base64" of an SSH host key blob; "AB:CD:..." of a certificate (DER).
     static QString HostKeyFingerprint(const QByteArray &keyBlob);

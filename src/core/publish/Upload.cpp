@@ -317,6 +317,8 @@ QString TUploadJob::CauseText(FtpFailure failure) const
         return LoadStr(238);
     case FtpFailure::LogOnRefused:
         return LoadStr(212);
+    case FtpFailure::Incomplete:
+        return LoadStr(257);
     case FtpFailure::None:
     case FtpFailure::Cancelled:
         return QString();
@@ -635,6 +637,23 @@ const TUploadJob::FolderListing &TUploadJob::ListingOf(const QString &remotePath
     return *m_listings.insert(folder, listing);
 }
 
+// Temporary files an earlier upload left behind when it was cancelled or
+// broke off ("graphics/.wbx-a.gif.part", never under a name visitors see)
+// go from the folders this upload listed, which are the folders it sends to.
+void TUploadJob::RemoveLeftovers()
+{
+    for (auto it = m_listings.cbegin(); it != m_listings.cend() && !m_cancelled; ++it) {
+        if (!it->Listed)
+            continue;
+        const QString folder = it.key();
+        for (auto name = it->Sizes.keyBegin(); name != it->Sizes.keyEnd() && !m_cancelled; ++name) {
+            if (TFtpClient::IsTemporaryName(*name))
+                m_ftp.DeleteFile(folder.isEmpty() ? *name : folder + QLatin1Char('/') + *name);
+        }
+    }
+    m_ftp.SetErrorCode(0); // one that cannot be removed now goes next time
+}
+
 RemotePresence TUploadJob::PresenceOf(const QString &remotePath)
 {
     const FolderListing &listing = ListingOf(remotePath);
@@ -765,6 +784,8 @@ bool TUploadJob::UploadAll()
             }
         }
     }
+    if (!m_cancelled)
+        RemoveLeftovers();
     // What arrived is kept even when the upload failed or was cancelled; a
     // list that cannot be written only makes the next upload send more.
     m_changes->Save();

@@ -156,6 +156,7 @@ private:
     };
     const FolderListing &ListingOf(const QString &remotePath);
     RemotePresence PresenceOf(const QString &remotePath);
+    void RemoveLeftovers();
     TRemoteSize RemoteSizeOf(const QString &remotePath);
     void PrepareCheck();
     QString AddressShown() const;
