@@ -628,7 +628,8 @@ struct TFtpClient::Impl {
             self->readFailed = true;
             return CURL_READFUNC_ABORT;
         }
-        if (n == 0)
+        // (libcurl stops asking once it has the size it was given)
+        if (n == 0 || self->source->pos() >= self->sourceSize)
             self->sourceEnded = true;
         if (self->digest)
             self->digest->Add(buffer, n);
