@@ -435,15 +435,18 @@ bool TUploadJob::ConnectToServer()
         // is made only when it cannot be entered (a round trip saved). A dry
         // run makes nothing.
         const bool known = !m_changes->Before().IsEmpty();
+        bool made = false;
         if (!m_target.FlatDir && !known && !m_page.DryRun) {
-            m_ftp.MakeFolder(m_target.Directory);
+            made = m_ftp.MakeFolder(m_target.Directory);
             m_ftp.SetErrorCode(0); // it may exist already
         }
         if (!m_ftp.ChangeFolder(m_target.Directory) && known && !m_target.FlatDir && !m_page.DryRun && !m_cancelled) {
-            m_ftp.MakeFolder(m_target.Directory);
+            made = m_ftp.MakeFolder(m_target.Directory);
             m_ftp.SetErrorCode(0);
             m_ftp.ChangeFolder(m_target.Directory);
         }
+        if (made && m_ftp.ErrorCode() == 0)
+            MadeEmpty(QString());
     }
     if (m_page.DryRun && m_ftp.ErrorCode() > 0 && !m_cancelled) {
         // Not there yet (an upload makes it) or not allowed: nothing to list.
@@ -654,6 +657,15 @@ void TUploadJob::RemoveLeftovers()
     m_ftp.SetErrorCode(0); // one that cannot be removed now goes next time
 }
 
+// A folder the server made just now holds nothing: no listing is asked for
+// it (on a first upload that saves a listing's four answers per folder).
+void TUploadJob::MadeEmpty(const QString &folder)
+{
+    FolderListing empty;
+    empty.Listed = true;
+    m_listings.insert(folder, empty);
+}
+
 RemotePresence TUploadJob::PresenceOf(const QString &remotePath)
 {
     const FolderListing &listing = ListingOf(remotePath);
@@ -716,7 +728,8 @@ bool TUploadJob::UploadAll()
             if (known)
                 m_unmade << folder;
             else if (needed || sentBefore.isEmpty())
-                m_ftp.MakeFolder(folder); // an empty picture folder only on the first upload
+                if (m_ftp.MakeFolder(folder)) // an empty picture folder only on the first upload
+                    MadeEmpty(folder);
         }
         m_ftp.SetErrorCode(0); // they may exist already
     }

@@ -157,6 +157,7 @@ private:
     const FolderListing &ListingOf(const QString &remotePath);
     RemotePresence PresenceOf(const QString &remotePath);
     void RemoveLeftovers();
+    void MadeEmpty(const QString &folder);
     TRemoteSize RemoteSizeOf(const QString &remotePath);
     void PrepareCheck();
     QString AddressShown() const;
