@@ -142,8 +142,8 @@ def main():
 
         def close(self):
             # pyftpdlib takes any end of an upload's data connection as the
-            # file's end, a reset too, which throws away what it had not read
-            # yet. Over TLS the client's close_notify marks a whole file: an
+            # file's end, a reset too, which throws away what had not reached
+            # it yet. Over TLS the client's close_notify marks a whole file: an
             # upload that ended without one is reported as broken (426), as a
             # real server does, rather than as a complete one.
             if (args.tls_cert and self.receive and self._resp

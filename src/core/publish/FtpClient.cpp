@@ -679,16 +679,16 @@ struct TFtpClient::Impl {
         return ::close(s);
     }
 
-    // The end of an upload's data connection. Closing a socket at once makes
+    // The end of an upload's data connection. Once a socket is closed,
     // anything the server still sends on it (over TLS 1.3 its session
     // tickets, which a busy server sends only after the handshake, when the
-    // file may already have gone) answer with a reset, and a reset throws
-    // away whatever of the file the server has not read yet: some servers
-    // then report the cut file as arrived. So the connection is ended for
-    // sending only, and what the server still sends is read and dropped
-    // until it closes its side, which it does once it has read the whole
-    // file and before it confirms it on the control connection: no wait is
-    // added. Cancel and the stall limit end this wait too.
+    // file may already have gone) is answered with a reset, and the reset
+    // throws away the part of the file that has not reached the server yet:
+    // some servers then report the cut file as arrived. So the connection is
+    // ended for sending only, and what the server still sends is read and
+    // dropped until it closes its side, which it does once it has read the
+    // whole file and before it confirms it on the control connection: no
+    // wait is added. Cancel and the stall limit end this wait too.
     void lingerBeforeClose(curl_socket_t s)
     {
         if (::shutdown(s, SHUT_WR) != 0)
