@@ -75,7 +75,7 @@ private Q_SLOTS:
         QCOMPARE(m_doc->StyleName(), LoadStr(31));
         QCOMPARE(m_doc->Caption(), QStringLiteral("Wobbin Express - ") + LoadStr(33));
         QCOMPARE(captions.last().at(0).toString(), m_doc->Caption());
-        QVERIFY(!m_doc->SuppressFieldEvents);
+        QVERIFY(!m_doc->Page().SuppressFieldEvents);
     }
 
     void loadingPagesAndTemplates()
@@ -374,10 +374,10 @@ private Q_SLOTS:
         QVERIFY(m_doc->HtmlText().contains(QStringLiteral("<BODY>")));
         // While loading, the list's events are the program's own.
         m_doc->SetDocumentChanged(false);
-        m_doc->SuppressFieldEvents = true;
+        m_doc->Page().SuppressFieldEvents = true;
         m_doc->ChooseStyle(2);
         m_doc->SetTitleFromUser(QStringLiteral("ignored"));
-        m_doc->SuppressFieldEvents = false;
+        m_doc->Page().SuppressFieldEvents = false;
         QCOMPARE(m_doc->StyleEntry(), 0);
         QVERIFY(!m_doc->DocumentChanged());
 

@@ -431,6 +431,49 @@ private Q_SLOTS:
         QVERIFY(doc.CheckInvariant().isEmpty());
     }
 
+    // What the property panels change goes into the record of the block's
+    // own kind; a field or an alignment the block has no record for changes
+    // nothing, and says so.
+    void blockValuesGoIntoTheirRecord()
+    {
+        TPageDocument doc;
+        for (int kind : {bkLink, bkLine, bkHeading})
+            doc.Blocks.Append(NewBlock(kind));
+        QVERIFY(doc.SetBlockField(0, BlockField::LinkText, QStringLiteral("here")));
+        QVERIFY(doc.SetBlockField(2, BlockField::HeadingSize, QStringLiteral("3 (Medium)")));
+        QVERIFY(doc.SetBlockField(1, BlockField::LineThickness, QStringLiteral("2 (Thin)")));
+        QCOMPARE(doc.Blocks.At(0).Link->LinkText, QStringLiteral("here"));
+        QCOMPARE(doc.Blocks.At(0).Link->URL, QStringLiteral("http://"));
+        QCOMPARE(doc.Blocks.At(2).Heading->SizeText, QStringLiteral("3 (Medium)"));
+        QCOMPARE(doc.Blocks.At(1).Line->ThickText, QStringLiteral("2 (Thin)"));
+        QVERIFY(doc.DocumentChanged);
+        // The same text again still counts as a change, as a field's handler did.
+        doc.DocumentChanged = false;
+        QVERIFY(doc.SetBlockField(0, BlockField::LinkText, QStringLiteral("here")));
+        QVERIFY(doc.DocumentChanged);
+
+        QVERIFY(doc.SetBlockAlign(2, 3));
+        QVERIFY(doc.SetBlockNewLine(2, true));
+        QCOMPARE(doc.Blocks.At(2).Heading->Align, 3);
+        QCOMPARE(doc.Blocks.At(2).Heading->NewLine, 1);
+        QVERIFY(doc.SetBlockAlign(2, 0));
+        QVERIFY(doc.SetBlockNewLine(2, false));
+        QCOMPARE(doc.Blocks.At(2).Heading->Align, 0);
+        QCOMPARE(doc.Blocks.At(2).Heading->NewLine, 0);
+
+        doc.DocumentChanged = false;
+        QVERIFY(!doc.SetBlockField(0, BlockField::EmailAddress, QStringLiteral("x@y")));
+        QVERIFY(!doc.SetBlockField(3, BlockField::LinkText, QStringLiteral("x")));
+        QVERIFY(!doc.SetBlockField(-1, BlockField::LinkText, QStringLiteral("x")));
+        QVERIFY(!doc.SetBlockAlign(1, 2));  // a line has no alignment
+        QVERIFY(!doc.SetBlockNewLine(1, true));
+        QVERIFY(!doc.SetBlockAlign(0, 4));
+        doc.Blocks.At(0).Link.reset();     // a block without its record
+        QVERIFY(!doc.SetBlockAlign(0, 1));
+        QVERIFY(!doc.DocumentChanged);
+        QCOMPARE(doc.Blocks.At(2).Heading->Align, 0);
+    }
+
     void badArgumentsChangeNothing()
     {
         TPageDocument doc;

@@ -217,7 +217,7 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(m_doc->CurrentFileName()).absoluteFilePath(), QFileInfo(example).absoluteFilePath());
         QVERIFY(m_doc->Page().Blocks.Count() > 0);
         QVERIFY(m_view->Log.contains(QStringLiteral("first-block")));
-        QVERIFY(!m_ws->TemplateLoading() && !m_doc->LoadingDocument && !m_doc->SuppressFieldEvents);
+        QVERIFY(!m_ws->TemplateLoading() && !m_doc->Page().LoadingDocument && !m_doc->Page().SuppressFieldEvents);
 
         // Choose again with a template selected: loaded untitled, stays in Choose.
         QVERIFY(m_ws->SelectTab(wsChoose));
@@ -263,7 +263,7 @@ private Q_SLOTS:
         m_ws->OpenStartPage(m_app + "/save/Example.qze");
         QCOMPARE(m_ws->State(), int(wsBuild));
         QVERIFY(m_view->Log.contains(QStringLiteral("first-block")));
-        QVERIFY(!m_doc->LoadingDocument && !m_doc->SuppressFieldEvents);
+        QVERIFY(!m_doc->Page().LoadingDocument && !m_doc->Page().SuppressFieldEvents);
         // A page that is not there: empty and untitled, still in Build.
         m_ws->OpenStartPage(m_app + "/save/Nothing here.qze");
         QCOMPARE(m_doc->Page().Blocks.Count(), 0);

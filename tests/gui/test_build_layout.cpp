@@ -96,6 +96,8 @@ class TestBuildLayout : public QObject
     }
 
     TWebBlock *tileAt(int slot) { return ws->Tiles().at(std::size_t(slot)); }
+    // Clicks the tile of that slot, as the user picks a block.
+    void select(int slot) { MouseClick(tileAt(slot), kGrab); }
 
 private slots:
     void initTestCase()
@@ -325,7 +327,7 @@ private slots:
     void shredOnlyBlock()
     {
         appendBlocks({bkHeading});
-        ws->HighLightBlock(0);
+        select(0);
         QVERIFY(child("pnlHeading")->isVisible());
         DragAndDrop(tileAt(0), kGrab, QPoint(40, 249));
         QCOMPARE(doc->Blocks.Count(), 0);
@@ -343,22 +345,22 @@ private slots:
 
     void shredderRunsEightFrames()
     {
-        appendBlocks({bkPara});
-        ws->AnimateShredder();
+        appendBlocks({bkPara, bkLine});
         QLabel *shredder = qobject_cast<QLabel *>(child("imgShredder"));
-        for (int i = 1; i <= 8; ++i) {
-            ws->timShredderTimer();
-            QVERIFY(shredder->isVisible());
-        }
-        ws->timShredderTimer();
+        // Whether the shredder shows after each tick of its timer.
+        QList<bool> shown;
+        connect(timer("timShredder"), &QTimer::timeout, shredder, [&] { shown << shredder->isVisible(); });
+        DragAndDrop(tileAt(0), kGrab, QPoint(40, 249));
+        QCOMPARE(doc->Blocks.Count(), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(!timer("timShredder")->isActive(), 5000);
+        QCOMPARE(shown, (QList<bool>{true, true, true, true, true, true, true, true, false}));
         QVERIFY(shredder->isHidden());
-        QVERIFY(!timer("timShredder")->isActive());
     }
 
     void shredWithNineBlocksScrolled()
     {
         appendBlocks({0, 1, 2, 3, 4, 5, 0, 1, 2});
-        ws->HighLightBlock(0);
+        select(0);
         ws->ScrollBar()->setValue(1);
         QCOMPARE(doc->Tiles().FirstBlock(), 1);
         verifyMirror();
@@ -390,7 +392,7 @@ private slots:
     void scrollKeepsHighlightOnItsBlock()
     {
         appendBlocks({0, 1, 2, 3, 4, 5, 0, 1, 2, 3, 4, 5});
-        ws->HighLightBlock(3);
+        select(3);
         const int block = doc->CurrentBlockIndex;
         ws->ScrollBar()->setValue(1);
         QCOMPARE(doc->CurrentBlockIndex, block);
@@ -398,7 +400,7 @@ private slots:
         verifyMirror();
         // On slot 0 the highlight cannot move up: the next block becomes
         // current and its panel is shown.
-        ws->HighLightBlock(0);
+        select(0);
         ws->ScrollBar()->setValue(2);
         QCOMPARE(doc->CurrentSlot, 0);
         QCOMPARE(doc->CurrentBlockIndex, 2);
@@ -413,9 +415,8 @@ private slots:
         TWebBlock *t = tileAt(2);
         DragBy(t, kGrab, QPoint(199, 260));
         QVERIFY(timer("timDown")->isActive());
-        for (int i = 0; i < 6; ++i)
-            ws->timDownTimer(); // the bar moves until the last block shows
-        QCOMPARE(doc->Tiles().FirstBlock(), 4);
+        // The bar moves on every tick until the last block shows.
+        QTRY_COMPARE_WITH_TIMEOUT(doc->Tiles().FirstBlock(), 4, 10000);
         verifyMirror();
         // Drop on row 0, which now shows block 4: block 2 goes before it.
         DragStepTo(t, kGrab, QPoint(199, 120));
@@ -431,9 +432,7 @@ private slots:
         appendBlocks({0, 1, 2, 3, 4, 5, 0, 1, 2, 3, 4, 5});
         TWebBlock *t = tileAt(0); // block 0, kind 0
         DragBy(t, kGrab, QPoint(199, 260));
-        for (int i = 0; i < 4; ++i)
-            ws->timDownTimer();
-        QVERIFY(doc->Tiles().SlotOfBlock(0) < 0);
+        QTRY_VERIFY_WITH_TIMEOUT(doc->Tiles().SlotOfBlock(0) < 0, 10000);
         DragStepTo(t, kGrab, QPoint(20, 260));
         DropAt(t, kGrab);
         QCOMPARE(kinds(), (QList<int>{1, 2, 3, 4, 5, 0, 1, 2, 3, 4, 5}));
@@ -443,7 +442,7 @@ private slots:
     void tileClickShowsItsBlock()
     {
         appendBlocks({bkPara, bkEmail, bkLine});
-        ws->HighLightBlock(0);
+        select(0);
         MouseClick(tileAt(1), kGrab);
         QCOMPARE(doc->CurrentBlockIndex, 1);
         QCOMPARE(doc->CurrentSlot, 1);
@@ -471,8 +470,8 @@ private slots:
         DragBy(t, kGrab, QPoint(199, 0));
         QVERIFY(timer("timUp")->isActive());
         ws->ScrollBar()->setValue(2);
-        ws->timUpTimer();
-        ws->timDownTimer();
+        QSignalSpy tick(timer("timUp"), &QTimer::timeout);
+        QVERIFY(tick.wait(5000));
         DropAt(t, QPoint(5000, -5000));
         verifyMirror();
 

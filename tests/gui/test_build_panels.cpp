@@ -1,11 +1,13 @@
 // The property panels of the Build workspace: filling, typing, alignment
-// groups, combo fallbacks, suppressed events and the image file picker.
+// groups, combo fallbacks, suppressed events and the image file picker,
+// driven by clicks and keys on the controls, checked in the page document.
 
 #include "support_gui/mouse_drag.h"
 
 #include "shell/Dialogs.h"
 #include "page/PageDocument.h"
 #include "workspace/BuildWorkspace.h"
+#include "workspace/WebBlockTile.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -107,6 +109,12 @@ class TestBuildPanels : public QObject
         return result;
     }
 
+    // Clicks the tile of that slot, as the user picks a block.
+    void select(int slot)
+    {
+        MouseClick(ws->Tiles().at(std::size_t(slot)), QPoint(20, 8));
+    }
+
     void typeInto(QWidget *edit, const QString &text)
     {
         edit->setFocus();
@@ -170,7 +178,7 @@ private slots:
 
     void pressedButtonsLookPressed()
     {
-        ws->HighLightBlock(add(bkPara));
+        select(add(bkPara));
         auto *left = w<QToolButton>("spdParaLeft");
         auto *right = w<QToolButton>("spdParaRight");
         auto *newLine = w<QToolButton>("spdParaReturn");
@@ -204,7 +212,7 @@ private slots:
                   email = add(bkEmail), line = add(bkLine);
         doc->DocumentChanged = false;
 
-        ws->HighLightBlock(para);
+        select(para);
         QVERIFY(w("pnlPara")->isVisible());
         typeInto(w("txtParagraph"), QStringLiteral("one"));
         QTest::keyClick(w("txtParagraph"), Qt::Key_Return);
@@ -214,7 +222,7 @@ private slots:
         // Every keystroke is a change of the page: "one", Return, "two".
         QCOMPARE(changed.count(), 7);
 
-        ws->HighLightBlock(link);
+        select(link);
         QCOMPARE(w<QLineEdit>("txtLinkURL")->text(), QStringLiteral("http://"));
         QCOMPARE(pnlBuild->focusWidget(), w("txtLinkURL"));
         typeInto(w("txtLinkURL"), QStringLiteral("a.com"));
@@ -225,7 +233,7 @@ private slots:
         QCOMPARE(l.URL, QStringLiteral("http://a.com"));
         QCOMPARE(l.PreText + l.LinkText + l.PostText, QStringLiteral("See here."));
 
-        ws->HighLightBlock(image);
+        select(image);
         typeInto(w("txtImgFileName"), QStringLiteral("graphics\\x.gif"));
         typeInto(w("txtImgHeight"), QStringLiteral("40"));
         typeInto(w("txtImgWidth"), QStringLiteral("wide")); // stored as typed
@@ -238,7 +246,7 @@ private slots:
         QCOMPARE(im.AltText, QStringLiteral("alt"));
         QCOMPARE(im.LinkURL, QStringLiteral("http://b.org"));
 
-        ws->HighLightBlock(head);
+        select(head);
         typeInto(w("txtHeading"), QStringLiteral("Title"));
         auto *size = w<QComboBox>("cmbHeadSize");
         size->setFocus();
@@ -246,7 +254,7 @@ private slots:
         QCOMPARE(doc->Blocks.At(head).Heading->Text, QStringLiteral("Title"));
         QCOMPARE(doc->Blocks.At(head).Heading->SizeText, QStringLiteral("2 (Larger)"));
 
-        ws->HighLightBlock(email);
+        select(email);
         typeInto(w("txtEmail"), QStringLiteral("me@x.net"));
         typeInto(w("txtEmailPre"), QStringLiteral("Mail "));
         typeInto(w("txtEmailLink"), QStringLiteral("me"));
@@ -254,7 +262,7 @@ private slots:
         const TBlockEmail &e = *doc->Blocks.At(email).Email;
         QCOMPARE(e.Address + e.PreText + e.LinkText + e.PostText, QStringLiteral("me@x.netMail me!"));
 
-        ws->HighLightBlock(line);
+        select(line);
         typeInto(w("txtLineWidth"), QStringLiteral("50%"));
         auto *thick = w<QComboBox>("cmbLineThick");
         thick->setFocus();
@@ -263,18 +271,18 @@ private slots:
         QCOMPARE(doc->Blocks.At(line).Line->ThickText, QStringLiteral("1 (Thinnest)"));
 
         // Going back shows the values typed before.
-        ws->HighLightBlock(para);
+        select(para);
         QCOMPARE(w<QPlainTextEdit>("txtParagraph")->toPlainText(), QStringLiteral("one\ntwo"));
-        ws->HighLightBlock(link);
+        select(link);
         QCOMPARE(w<QLineEdit>("txtLinkPre")->text(), QStringLiteral("See "));
     }
 
     void typingGoesOnlyIntoTheShownBlock()
     {
         const int a = add(bkLink), b = add(bkLink);
-        ws->HighLightBlock(a);
+        select(a);
         typeInto(w("txtLinkLink"), QStringLiteral("first"));
-        ws->HighLightBlock(b);
+        select(b);
         QCOMPARE(w<QLineEdit>("txtLinkLink")->text(), QString());
         typeInto(w("txtLinkLink"), QStringLiteral("second"));
         QCOMPARE(doc->Blocks.At(a).Link->LinkText, QStringLiteral("first"));
@@ -289,7 +297,7 @@ private slots:
     void alignmentGroupsToggle()
     {
         const int p = add(bkPara);
-        ws->HighLightBlock(p);
+        select(p);
         auto *left = w<QToolButton>("spdParaLeft");
         auto *center = w<QToolButton>("spdParaCenter");
         auto *ret = w<QToolButton>("spdParaReturn");
@@ -310,7 +318,7 @@ private slots:
 
         // Each kind's buttons write their own record.
         const int e = add(bkEmail);
-        ws->HighLightBlock(e);
+        select(e);
         QTest::mouseClick(w<QToolButton>("spdEmailRight"), Qt::LeftButton);
         QTest::mouseClick(w<QToolButton>("spdEmailReturn"), Qt::LeftButton);
         QCOMPARE(doc->Blocks.At(e).Email->Align, 3);
@@ -318,7 +326,7 @@ private slots:
         QCOMPARE(doc->Blocks.At(p).Para->Align, 0);
         // Showing the paragraph again puts its buttons as its record says.
         doc->Blocks.At(p).Para->Align = 3;
-        ws->HighLightBlock(p);
+        select(p);
         QVERIFY(w<QToolButton>("spdParaRight")->isChecked());
         QVERIFY(!w<QToolButton>("spdParaLeft")->isChecked());
     }
@@ -327,9 +335,9 @@ private slots:
     {
         const int h1 = add(bkHeading), h2 = add(bkHeading);
         doc->Blocks.At(h1).Heading->NewLine = 1;
-        ws->HighLightBlock(h1);
+        select(h1);
         QVERIFY(w<QToolButton>("spdHeadReturn")->isChecked());
-        ws->HighLightBlock(h2);
+        select(h2);
         QVERIFY(!w<QToolButton>("spdHeadReturn")->isChecked());
     }
 
@@ -339,17 +347,17 @@ private slots:
         doc->Blocks.At(h).Heading->SizeText.clear();
         doc->Blocks.At(l).Line->ThickText = QStringLiteral("9 (Huge)");
         doc->DocumentChanged = false;
-        ws->HighLightBlock(h);
+        select(h);
         QCOMPARE(w<QComboBox>("cmbHeadSize")->currentText(), QStringLiteral("1 (Largest)"));
         QCOMPARE(doc->Blocks.At(h).Heading->SizeText, QStringLiteral("1 (Largest)"));
         QVERIFY(doc->DocumentChanged);
-        ws->HighLightBlock(l);
+        select(l);
         QCOMPARE(w<QComboBox>("cmbLineThick")->currentText(), QStringLiteral("6 (Thickest)"));
         QCOMPARE(doc->Blocks.At(l).Line->ThickText, QStringLiteral("6 (Thickest)"));
         // A known value is selected as it is.
         doc->Blocks.At(l).Line->ThickText = QStringLiteral("3 (Thin)");
-        ws->HighLightBlock(h);
-        ws->HighLightBlock(l);
+        select(h);
+        select(l);
         QCOMPARE(w<QComboBox>("cmbLineThick")->currentText(), QStringLiteral("3 (Thin)"));
     }
 
@@ -360,8 +368,9 @@ private slots:
         doc->Blocks.At(b).Email->Address = QStringLiteral("b@b");
         doc->Blocks.At(b).Email->Align = 2;
         QWidget *focusBefore = pnlBuild->focusWidget();
-        ws->SetSuppressFieldEvents(true);
-        ws->SetLoadingDocument(true);
+        // The program shows a block while it loads a page, as the main window does.
+        doc->SuppressFieldEvents = true;
+        doc->LoadingDocument = true;
         doc->DocumentChanged = false;
         ws->ShowBlock(a);
         ws->HighLightBlock(1);
@@ -374,10 +383,10 @@ private slots:
         QTest::mouseClick(w<QToolButton>("spdEmailLeft"), Qt::LeftButton);
         QCOMPARE(doc->Blocks.At(b).Email->Align, 2);
         QVERIFY(!doc->DocumentChanged);
-        ws->SetSuppressFieldEvents(false);
-        ws->SetLoadingDocument(false);
+        doc->SuppressFieldEvents = false;
+        doc->LoadingDocument = false;
         // Selecting another block whose texts differ from those shown marks a change.
-        ws->HighLightBlock(0);
+        select(0);
         QVERIFY(doc->DocumentChanged);
         QCOMPARE(pnlBuild->focusWidget(), w("txtEmail"));
     }
@@ -386,23 +395,23 @@ private slots:
     {
         const int p = add(bkPara);
         doc->Blocks.At(p).Para.reset();
-        ws->HighLightBlock(p);
+        select(p);
         QVERIFY(w("pnlBlank")->isVisible());
         QVERIFY(w("pnlPara")->isHidden());
         typeInto(w("txtParagraph"), QStringLiteral("x")); // hidden, writes nowhere
         QVERIFY(!doc->Blocks.At(p).Para);
     }
 
-    void boundFlagsAreTheWindowsFlags()
+    void theDocumentsFlagHoldsTyping()
     {
-        bool suppress = true, loading = false;
-        ws->BindFlags(&suppress, &loading);
         const int p = add(bkPara);
-        ws->HighLightBlock(p);
+        select(p);
+        doc->SuppressFieldEvents = true;
         doc->DocumentChanged = false;
         typeInto(w("txtParagraph"), QStringLiteral("x"));
         QCOMPARE(doc->Blocks.At(p).Para->Text, QString());
-        suppress = false;
+        QVERIFY(!doc->DocumentChanged);
+        doc->SuppressFieldEvents = false;
         typeInto(w("txtParagraph"), QStringLiteral("y"));
         QCOMPARE(doc->Blocks.At(p).Para->Text, QStringLiteral("xy"));
         QVERIFY(doc->DocumentChanged);
@@ -413,7 +422,7 @@ private slots:
         qRegisterMetaType<QWidget *>();
         QSignalSpy help(ws, &TBuildWorkspace::whatsThisRequested);
         add(bkEmail);
-        ws->HighLightBlock(0);
+        select(0);
         MouseClick(w("txtEmailPre"), QPoint(5, 5), Qt::RightButton);
         QCOMPARE(help.count(), 1);
         QCOMPARE(help.last().at(2).toInt(), 61);
@@ -434,7 +443,7 @@ private slots:
     void pickBigPhotoBmp()
     {
         const int i = add(bkImage);
-        ws->HighLightBlock(i);
+        select(i);
         QImage img(30, 20, QImage::Format_RGB32);
         img.fill(Qt::red);
         const QString src = tmp->path() + QStringLiteral("/Big Photo.bmp");
@@ -444,7 +453,6 @@ private slots:
         QCOMPARE(TDialogs::PendingPresets(), 0);
         // Read on a thread of its own: the window goes on meanwhile, and a
         // second pick waits until the first is done.
-        QVERIFY(ws->PickingImage());
         QVERIFY(!w<QToolButton>("spdImgFile")->isEnabled());
         const TImagePickOutcome out = waitForPicture();
         QVERIFY2(out.ok, qPrintable(out.error));
@@ -464,14 +472,16 @@ private slots:
     void pickPcxIsConverted()
     {
         const int i = add(bkImage);
-        ws->HighLightBlock(i);
+        select(i);
         const QString src = tmp->path() + QStringLiteral("/Scan.PCX");
         QFile f(src);
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(makePcx(12, 7));
         f.close();
+        TDialogs::PresetFile(src);
         w("spdImgFile")->setFocus(Qt::TabFocusReason); // picked by the keyboard
-        QVERIFY(ws->PickImage(src).chosen);
+        QTest::keyClick(w("spdImgFile"), Qt::Key_Space);
+        QCOMPARE(TDialogs::PendingPresets(), 0);
         const TImagePickOutcome out = waitForPicture();
         QVERIFY2(out.ok, qPrintable(out.error));
         // The button was off while the picture was read; the keys are on it again.
@@ -485,7 +495,7 @@ private slots:
     void unreadablePictureLeavesFieldsAndSays()
     {
         const int i = add(bkImage);
-        ws->HighLightBlock(i);
+        select(i);
         typeInto(w("txtImgFileName"), QStringLiteral("graphics\\old.gif"));
         const QString src = tmp->path() + QStringLiteral("/broken.bmp");
         QFile f(src);
@@ -506,11 +516,11 @@ private slots:
     void cancelledPickerChangesNothing()
     {
         const int i = add(bkImage);
-        ws->HighLightBlock(i);
+        select(i);
         doc->DocumentChanged = false;
         TDialogs::PresetCancel();
         QTest::mouseClick(w<QToolButton>("spdImgFile"), Qt::LeftButton);
-        QVERIFY(!ws->PickingImage());
+        QVERIFY(w("spdImgFile")->isEnabled()); // no picture being read
         QCOMPARE(doc->Blocks.At(i).Image->FileName, QString());
         QVERIFY(!doc->DocumentChanged);
         QVERIFY(TDialogs::ShownMessages().isEmpty());

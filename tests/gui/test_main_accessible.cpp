@@ -172,8 +172,10 @@ private Q_SLOTS:
     {
         auto w = MakeMainWindow(m_app);
         w->Workspace().OpenPage(m_app + QStringLiteral("/template/Family News.qzt"), false);
-        TBuildWorkspace &build = w->BuildWorkspace();
-        build.PaletteKeyAdd(bkHeading);
+        // Enter on the palette's heading image adds a heading.
+        QWidget *image = Named(w.get(), "imgBrHeading");
+        image->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(image, Qt::Key_Return);
         QCOMPARE(Iface(Named(w.get(), "txtHeading"))->text(QAccessible::Name), QStringLiteral("Heading text"));
         QAccessibleInterface *size = Iface(Named(w.get(), "cmbHeadSize"));
         QCOMPARE(size->role(), QAccessible::ComboBox);

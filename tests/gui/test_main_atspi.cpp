@@ -14,6 +14,7 @@
 #include "wizards/frmServerWizard.h"
 #include "wizards/frmStyleWiz.h"
 #include "workspace/BuildWorkspace.h"
+#include "workspace/WebBlockTile.h"
 #include "workspace/frmMain.h"
 
 #include <QLineEdit>
@@ -58,7 +59,9 @@ private Q_SLOTS:
         Walk(QStringLiteral("Choose"));
         QVERIFY(w->Workspace().SelectTab(wsBuild));
         for (int kind = 0; kind < 6; ++kind) { // a block of every kind, each one's panel
-            w->BuildWorkspace().PaletteKeyAdd(kind);
+            QWidget *image = Named(w.get(), qPrintable(TilePaletteName(kind)));
+            image->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(image, Qt::Key_Return); // Enter on a palette image adds its kind
             Walk(QStringLiteral("Build, kind %1").arg(kind));
         }
         QVERIFY(w->Workspace().SelectTab(wsView));

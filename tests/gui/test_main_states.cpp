@@ -189,7 +189,7 @@ private Q_SLOTS:
         QCOMPARE(w->Workspace().State(), int(wsBuild));
         QVERIFY(w->Document().CurrentFileName().isEmpty());
         QVERIFY(!w->Document().DocumentChanged());
-        QVERIFY(!w->Document().LoadingDocument && !w->Document().SuppressFieldEvents);
+        QVERIFY(!w->Document().Page().LoadingDocument && !w->Document().Page().SuppressFieldEvents);
     }
 
     void commandLineOpensThePageInBuild()

@@ -167,7 +167,7 @@ void TDocument::SelectStyleByName(const QString &name)
 
 void TDocument::ChooseStyle(int entry)
 {
-    if (SuppressFieldEvents || entry < 0 || entry >= m_styleEntries.size())
+    if (m_page.SuppressFieldEvents || entry < 0 || entry >= m_styleEntries.size())
         return;
     const int was = m_styleEntry;
     SelectStyleEntry(entry);
@@ -185,7 +185,7 @@ void TDocument::ReloadStyles()
     // The style wizard has written the library; read it again.
     LoadStyleLibrary();
     {
-        TFlagScope quiet(SuppressFieldEvents, true);
+        TFlagScope quiet(m_page.SuppressFieldEvents, true);
         SelectStyleEntry(0);
         SelectStyleByName(remembered);
     }
@@ -205,7 +205,7 @@ void TDocument::SetLogoOn(bool on)
 
 void TDocument::ChooseLogo(bool on)
 {
-    if (SuppressFieldEvents || m_logoOn == on)
+    if (m_page.SuppressFieldEvents || m_logoOn == on)
         return;
     SetLogoOn(on);
     RecordEdit(EditStep::Logo);
@@ -221,7 +221,7 @@ void TDocument::ChooseLogo(bool on)
 
 void TDocument::SetTitleFromUser(const QString &title)
 {
-    if (SuppressFieldEvents)
+    if (m_page.SuppressFieldEvents)
         return;
     m_page.PageTitle = title;
     SetHtmlText(retitled(m_html));
@@ -305,7 +305,7 @@ bool TDocument::restore(const TPageState *state)
     const bool titleChanged = state->Title != m_page.PageTitle;
     const bool styleChanged = state->StyleEntry != m_styleEntry;
     {
-        TFlagScope quiet(SuppressFieldEvents, true);
+        TFlagScope quiet(m_page.SuppressFieldEvents, true);
         std::vector<std::unique_ptr<TWebChunk>> blocks;
         blocks.reserve(state->Blocks.size());
         for (const auto &b : state->Blocks)
@@ -545,7 +545,7 @@ void TDocument::Empty()
 
 void TDocument::New()
 {
-    TFlagScope quiet(SuppressFieldEvents, true);
+    TFlagScope quiet(m_page.SuppressFieldEvents, true);
     Empty();
     SelectStyleEntry(0);
     startHistory();

@@ -41,10 +41,9 @@ public:
     bool DocumentChanged() const { return m_page.DocumentChanged; }
     void SetDocumentChanged(bool changed) { m_page.DocumentChanged = changed; }
 
-    // While set, the property panels' change handlers ignore their events
-    // (New and loading set it) and the panels leave the keyboard focus alone.
-    bool SuppressFieldEvents = false;
-    bool LoadingDocument = false;
+    // The flags that hold the panels' change handlers while the program fills
+    // them (New and loading set them) live in the page: Page().SuppressFieldEvents
+    // and Page().LoadingDocument.
 
     // ---- file and caption
     // Full path of the page file; empty for a new page or one made from a template.

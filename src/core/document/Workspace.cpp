@@ -75,7 +75,7 @@ bool TWorkspace::SelectTab(int tab)
 {
     PageListEntry entry;
     m_entryLoaded = false;
-    if (m_state == wsChoose && !m_doc.SuppressFieldEvents && m_view && m_view->SelectedEntry(entry)) {
+    if (m_state == wsChoose && !m_doc.Page().SuppressFieldEvents && m_view && m_view->SelectedEntry(entry)) {
         loadEntry(entry);
         m_entryLoaded = true;
     }
@@ -131,7 +131,7 @@ bool TWorkspace::ChangeState(int state)
         PageListEntry entry;
         // Not a second time: the change loaded it already, or it is being
         // opened now (a double click on it).
-        if (previous == wsChoose && !m_entryLoaded && !m_doc.SuppressFieldEvents && m_view
+        if (previous == wsChoose && !m_entryLoaded && !m_doc.Page().SuppressFieldEvents && m_view
             && m_view->SelectedEntry(entry))
             loadEntry(entry);
         if (m_doc.CurrentFileName().isEmpty())
@@ -241,8 +241,8 @@ void TWorkspace::NewPage()
 
 void TWorkspace::OpenPage(const QString &path, bool isPage)
 {
-    m_doc.LoadingDocument = true;
-    m_doc.SuppressFieldEvents = true;
+    m_doc.Page().LoadingDocument = true;
+    m_doc.Page().SuppressFieldEvents = true;
     if (m_doc.SaveOrDiscardChanges() && m_doc.MayLoseHandEdits()) {
         // The style of the page being replaced is only reset once it is saved.
         m_doc.SelectStyleEntry(0);
@@ -255,23 +255,23 @@ void TWorkspace::OpenPage(const QString &path, bool isPage)
         if (!m_templateLoading)
             SelectTab(wsBuild);
     }
-    m_doc.LoadingDocument = false;
-    m_doc.SuppressFieldEvents = false;
+    m_doc.Page().LoadingDocument = false;
+    m_doc.Page().SuppressFieldEvents = false;
 }
 
 void TWorkspace::OpenStartPage(const QString &path)
 {
     if (path.isEmpty())
         return;
-    m_doc.LoadingDocument = true;
-    m_doc.SuppressFieldEvents = true;
+    m_doc.Page().LoadingDocument = true;
+    m_doc.Page().SuppressFieldEvents = true;
     m_doc.LoadSavedPage(path);
     if (!m_doc.Page().Blocks.IsEmpty() && m_view)
         m_view->ShowFirstBlock();
-    m_doc.LoadingDocument = false;
+    m_doc.Page().LoadingDocument = false;
     if (!m_templateLoading)
         SelectTab(wsBuild);
-    m_doc.SuppressFieldEvents = false;
+    m_doc.Page().SuppressFieldEvents = false;
 }
 
 } // namespace wobbin

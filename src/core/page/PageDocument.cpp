@@ -297,6 +297,94 @@ LayoutOutcome TPageDocument::ScrollBarChanged(int position)
     return o;
 }
 
+namespace {
+
+QString *FieldOf(TWebChunk &b, BlockField field)
+{
+    switch (field) {
+    case BlockField::ParaText: return b.Para ? &b.Para->Text : nullptr;
+    case BlockField::LinkURL: return b.Link ? &b.Link->URL : nullptr;
+    case BlockField::LinkPre: return b.Link ? &b.Link->PreText : nullptr;
+    case BlockField::LinkText: return b.Link ? &b.Link->LinkText : nullptr;
+    case BlockField::LinkPost: return b.Link ? &b.Link->PostText : nullptr;
+    case BlockField::ImageFile: return b.Image ? &b.Image->FileName : nullptr;
+    case BlockField::ImageHeight: return b.Image ? &b.Image->ImgHeight : nullptr;
+    case BlockField::ImageWidth: return b.Image ? &b.Image->ImgWidth : nullptr;
+    case BlockField::ImageAlt: return b.Image ? &b.Image->AltText : nullptr;
+    case BlockField::ImageLink: return b.Image ? &b.Image->LinkURL : nullptr;
+    case BlockField::HeadingText: return b.Heading ? &b.Heading->Text : nullptr;
+    case BlockField::HeadingSize: return b.Heading ? &b.Heading->SizeText : nullptr;
+    case BlockField::EmailAddress: return b.Email ? &b.Email->Address : nullptr;
+    case BlockField::EmailPre: return b.Email ? &b.Email->PreText : nullptr;
+    case BlockField::EmailLink: return b.Email ? &b.Email->LinkText : nullptr;
+    case BlockField::EmailPost: return b.Email ? &b.Email->PostText : nullptr;
+    case BlockField::LineWidth: return b.Line ? &b.Line->LineWidth : nullptr;
+    case BlockField::LineThickness: return b.Line ? &b.Line->ThickText : nullptr;
+    }
+    return nullptr;
+}
+
+// The alignment and new-line bytes of the record of the block's own kind.
+struct AlignBytes {
+    std::uint8_t *Align = nullptr;
+    std::uint8_t *NewLine = nullptr;
+};
+
+template <class Record> AlignBytes BytesOf(Record *r)
+{
+    return r ? AlignBytes{&r->Align, &r->NewLine} : AlignBytes{};
+}
+
+AlignBytes AlignOf(TWebChunk &b)
+{
+    switch (b.Kind) {
+    case bkPara: return BytesOf(b.Para.get());
+    case bkLink: return BytesOf(b.Link.get());
+    case bkImage: return BytesOf(b.Image.get());
+    case bkHeading: return BytesOf(b.Heading.get());
+    case bkEmail: return BytesOf(b.Email.get());
+    default: return {};
+    }
+}
+
+} // namespace
+
+bool TPageDocument::SetBlockField(int blockIndex, BlockField field, const QString &text)
+{
+    if (!Blocks.IsValidIndex(blockIndex))
+        return false;
+    QString *f = FieldOf(Blocks.At(blockIndex), field);
+    if (!f)
+        return false;
+    *f = text;
+    DocumentChanged = true;
+    return true;
+}
+
+bool TPageDocument::SetBlockAlign(int blockIndex, int align)
+{
+    if (!Blocks.IsValidIndex(blockIndex) || align < 0 || align > 3)
+        return false;
+    std::uint8_t *f = AlignOf(Blocks.At(blockIndex)).Align;
+    if (!f)
+        return false;
+    *f = std::uint8_t(align);
+    DocumentChanged = true;
+    return true;
+}
+
+bool TPageDocument::SetBlockNewLine(int blockIndex, bool on)
+{
+    if (!Blocks.IsValidIndex(blockIndex))
+        return false;
+    std::uint8_t *f = AlignOf(Blocks.At(blockIndex)).NewLine;
+    if (!f)
+        return false;
+    *f = on ? 1 : 0;
+    DocumentChanged = true;
+    return true;
+}
+
 void TPageDocument::FreeAllBlocks()
 {
     m_tiles.m_slots.clear();

@@ -92,6 +92,16 @@ struct LayoutOutcome {
     bool Shredded = false;       // the block was removed instead of moved
 };
 
+// The texts of a block that the property panels show and the user types into.
+enum class BlockField {
+    ParaText,
+    LinkURL, LinkPre, LinkText, LinkPost,
+    ImageFile, ImageHeight, ImageWidth, ImageAlt, ImageLink,
+    HeadingText, HeadingSize,
+    EmailAddress, EmailPre, EmailLink, EmailPost,
+    LineWidth, LineThickness,
+};
+
 class TPageDocument
 {
 public:
@@ -102,6 +112,11 @@ public:
     bool DocumentChanged = false;
     int CurrentBlockIndex = -1;     // block whose panel is shown; -1 none
     int CurrentSlot = -1;           // highlighted slot; -1 none
+
+    // While set, the property panels' change handlers ignore their events
+    // (New and loading set it) and the panels leave the keyboard focus alone.
+    bool SuppressFieldEvents = false;
+    bool LoadingDocument = false;
 
     const TileList &Tiles() const { return m_tiles; }
     const ScrollBarState &ScrollBar() const { return m_scroll; }
@@ -148,6 +163,17 @@ public:
     // Makes the block current (its panel is shown); a highlight on another
     // block moves to this one's slot (none when it is not visible).
     void ShowBlock(int index);
+
+    // ---- the values of a block, as the property panels change them
+    // The user changed a field: the text goes into the block as it is and the
+    // page counts as changed (also when the block held that text already: the
+    // field's change handler ran). False, and nothing changed, when there is
+    // no such block or it has no record holding that field.
+    bool SetBlockField(int blockIndex, BlockField field, const QString &text);
+    // The block's alignment (0 none, 1 left, 2 center, 3 right) and whether a
+    // new line follows it, the same way; false for a block without them (a line).
+    bool SetBlockAlign(int blockIndex, int align);
+    bool SetBlockNewLine(int blockIndex, bool on);
 
     // Empties everything: no tiles, no blocks, hidden scroll bar at 0, default title.
     void FreeAllBlocks();

@@ -1,5 +1,5 @@
-// The Build workspace: construction, flags, current block, the view's sync
-// with the document, event routing and the image file picker.
+// The Build workspace: construction, current block, the view's sync with
+// the document and event routing.
 
 #include "workspace/BuildWorkspace.h"
 #include "workspace/BuildWorkspace_p.h"
@@ -7,24 +7,15 @@
 #include "shell/Accessible.h"
 #include "shell/FocusFrame.h"
 
-#include "shell/Dialogs.h"
-#include "base/Paths.h"
 #include "shell/Skin.h"
-#include "imaging/ImagePicker.h"
-#include "imaging/PictureLoader.h"
 #include "page/PageDocument.h"
 
 #include <QApplication>
-#include <QComboBox>
-#include <QDir>
-#include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTimer>
-#include <QToolButton>
 
 namespace wobbin {
 
@@ -47,8 +38,13 @@ TBuildWorkspace::TBuildWorkspace(QWidget *pnlBuild, TPageDocument &document, QOb
     : QObject(parent), m_doc(document), m_pnlBuild(pnlBuild)
 {
     buildLayoutControls();
-    buildPanels();
-    AssignHelpContext();
+    m_panels = new TPropertyPanels(pnlBuild, document, this);
+    // What the panels announce is the workspace's to tell.
+    connect(m_panels, &TPropertyPanels::documentChanged, this, &TBuildWorkspace::documentChanged);
+    connect(m_panels, &TPropertyPanels::fieldWritten, this, &TBuildWorkspace::refreshTileNames);
+    connect(m_panels, &TPropertyPanels::pageEdited, this, &TBuildWorkspace::pageEdited);
+    connect(m_panels, &TPropertyPanels::whatsThisRequested, this, &TBuildWorkspace::whatsThisRequested);
+    connect(m_panels, &TPropertyPanels::imagePicked, this, &TBuildWorkspace::imagePicked);
     setUpKeyboard();
     setUpAccessible();
     SyncTiles();
@@ -61,19 +57,10 @@ TBuildWorkspace::~TBuildWorkspace()
         delete m_draggedTile.data();
 }
 
-void TBuildWorkspace::BindFlags(bool *suppressFieldEvents, bool *loadingDocument)
-{
-    m_suppress = suppressFieldEvents ? suppressFieldEvents : &m_ownSuppress;
-    m_loading = loadingDocument ? loadingDocument : &m_ownLoading;
-}
-
-bool TBuildWorkspace::SuppressFieldEvents() const { return *m_suppress; }
-bool TBuildWorkspace::LoadingDocument() const { return *m_loading; }
-void TBuildWorkspace::SetSuppressFieldEvents(bool on) { *m_suppress = on; }
-void TBuildWorkspace::SetLoadingDocument(bool on) { *m_loading = on; }
-
-void TBuildWorkspace::SetHTMLFolder(const QString &folder) { m_htmlFolder = folder; }
-QString TBuildWorkspace::HTMLFolder() const { return m_htmlFolder; }
+void TBuildWorkspace::SetHTMLFolder(const QString &folder) { m_panels->SetHTMLFolder(folder); }
+QString TBuildWorkspace::HTMLFolder() const { return m_panels->HTMLFolder(); }
+void TBuildWorkspace::ShowPanel(int kind) { m_panels->ShowPanel(kind); }
+void TBuildWorkspace::AssignHelpContext() { m_panels->AssignHelpContext(); }
 
 int TBuildWorkspace::CurrentBlockIndex() const { return m_doc.CurrentBlockIndex; }
 
@@ -82,32 +69,16 @@ QWidget *TBuildWorkspace::PaletteImage(int kind) const
     return (kind >= 0 && kind < 6) ? m_palette[std::size_t(kind)] : nullptr;
 }
 
-TWebChunk *TBuildWorkspace::currentChunk() const
-{
-    if (!m_doc.Blocks.IsValidIndex(m_doc.CurrentBlockIndex))
-        return nullptr;
-    return &m_doc.Blocks.At(m_doc.CurrentBlockIndex);
-}
-
-void TBuildWorkspace::setDocumentChanged()
-{
-    m_doc.DocumentChanged = true;
-    emit documentChanged();
-}
-
+bool TBuildWorkspace::hasCurrentBlock() const { return m_doc.Blocks.IsValidIndex(m_doc.CurrentBlockIndex); }
 
 void TBuildWorkspace::ShowBlock(int index)
 {
     if (!m_doc.Blocks.IsValidIndex(index)) {
-        m_shownChunk = nullptr;
-        ShowPanel(-1);
+        m_panels->ShowBlank();
         return;
     }
     m_doc.ShowBlock(index);
-    m_shownChunk = currentChunk();
-    // Filling the panel may store values back (a combo fallback, or texts
-    // that differ from the ones shown before); the change handlers say so.
-    loadPanelFor(m_shownChunk ? m_shownChunk->Kind : -1);
+    m_panels->ShowCurrentBlock();
 }
 
 void TBuildWorkspace::HighLightBlock(int slot)
@@ -122,20 +93,17 @@ void TBuildWorkspace::HighLightBlock(int slot)
 void TBuildWorkspace::ShowRestoredPage()
 {
     cancelStaleDrags();
-    const bool wasSuppressed = SuppressFieldEvents();
-    const bool wasLoading = LoadingDocument();
-    SetSuppressFieldEvents(true);
-    SetLoadingDocument(true);
-    m_shownChunk = nullptr;
+    const bool wasSuppressed = m_doc.SuppressFieldEvents;
+    const bool wasLoading = m_doc.LoadingDocument;
+    m_doc.SuppressFieldEvents = true;
+    m_doc.LoadingDocument = true;
     SyncTiles();
-    if (m_doc.Tiles().IsEmpty() || !currentChunk()) {
-        ShowPanel(-1);
-        m_pnlBlank->raise();
-    } else {
+    if (m_doc.Tiles().IsEmpty() || !hasCurrentBlock())
+        m_panels->ShowBlank();
+    else
         ShowBlock(m_doc.CurrentBlockIndex);
-    }
-    SetLoadingDocument(wasLoading);
-    SetSuppressFieldEvents(wasSuppressed);
+    m_doc.LoadingDocument = wasLoading;
+    m_doc.SuppressFieldEvents = wasSuppressed;
 }
 
 void TBuildWorkspace::LoadChunk(int index)
@@ -151,13 +119,11 @@ void TBuildWorkspace::FreeAllBlocksView()
     cancelStaleDrags();
     m_timUp->stop();
     m_timDown->stop();
-    m_shownChunk = nullptr;
     m_currentSlot = -1;
     SyncTiles();
     syncScrollBarFromDocument();
     m_lastScrollPosition = m_doc.LastScrollPosition();
-    ShowPanel(-1);
-    m_pnlBlank->raise();
+    m_panels->ShowBlank();
 }
 
 // Makes the tile widgets mirror the document's slots: as many widgets as
@@ -251,21 +217,17 @@ void TBuildWorkspace::applyOutcome(const LayoutOutcome &o)
     if (o.AnimateShredder)
         AnimateShredder();
     if (o.ShowBlank || m_doc.Tiles().IsEmpty()) {
-        m_shownChunk = nullptr;
-        ShowPanel(-1);
-        m_pnlBlank->raise();
+        m_panels->ShowBlank();
     } else if (o.HighlightSlot >= 0) {
         HighLightBlock(o.HighlightSlot);
     } else if (o.ShowBlockIndex >= 0) {
         ShowBlock(o.ShowBlockIndex);
-    } else if (m_shownChunk && m_shownChunk != currentChunk()) {
+    } else if (m_panels->ShowsBlock() && !m_panels->ShowsCurrentBlock()) {
         // The block shown is gone or no longer current.
-        if (currentChunk())
+        if (hasCurrentBlock())
             ShowBlock(m_doc.CurrentBlockIndex);
-        else {
-            m_shownChunk = nullptr;
-            ShowPanel(-1);
-        }
+        else
+            m_panels->ShowBlank();
     }
     if (o.FirstBlockShown)
         emit firstBlockDropped();
@@ -333,73 +295,13 @@ bool TBuildWorkspace::eventFilter(QObject *watched, QEvent *event)
             requestWhatsThis(static_cast<QWidget *>(watched), me->globalPosition().toPoint());
         return false;
     }
-    return panelHelpEvent(watched, event);
+    // The panels' controls answer the right button themselves (TPropertyPanels).
+    return false;
 }
 
-// The image file picker of the Image panel.
-TImagePickOutcome TBuildWorkspace::PickImage(const QString &chosenPath)
+void TBuildWorkspace::requestWhatsThis(QWidget *control, QPoint globalPos)
 {
-    TImagePickOutcome out;
-    if (PickingImage())
-        return out;
-    QString path = chosenPath;
-    if (path.isEmpty()) {
-        const QString initial = FindPathNoCase(ToNativePath(JoinPath(m_htmlFolder, QStringLiteral("graphics"))));
-        const FileDialogResult r = OpenFileDialog(
-            m_pnlBuild->window(), QStringLiteral("Open"), initial, QString(),
-            QStringLiteral("All Graphic Files|*.jpg;*.bmp;*.gif;*.pcx;*.png;*.pcd;*.tif;*.tga;*.eps|"
-                           "jpeg|*.jpg|bmp|*.bmp|gif|*.gif|pcx|*.pcx|png|*.png|pcd|*.pcd|"
-                           "tif|*.tif|tga|*.tga|eps|*.eps"));
-        if (!r.Chosen || r.FileName.isEmpty())
-            return out;
-        path = r.FileName;
-    }
-    out.chosen = true;
-    // The block the panel shows when the picker starts is the one that gets the picture.
-    m_pickTarget = m_shownChunk;
-    if (!m_pictureLoader) {
-        m_pictureLoader = new TPictureLoader(this);
-        connect(m_pictureLoader, &TPictureLoader::picked, this, &TBuildWorkspace::imageRead);
-    }
-    // The window stays usable meanwhile; only a second pick waits. The
-    // button's focus, which Qt moves on while it is off, comes back after.
-    const bool hadFocus = m_spdImgFile->window()->focusWidget() == m_spdImgFile;
-    m_spdImgFile->setEnabled(false);
-    m_pickFocusMovedTo = hadFocus ? m_spdImgFile->window()->focusWidget() : nullptr;
-    QApplication::setOverrideCursor(Qt::BusyCursor);
-    m_pictureLoader->StartPick(path, m_htmlFolder);
-    return out;
-}
-
-bool TBuildWorkspace::PickingImage() const { return m_pictureLoader && m_pictureLoader->IsBusy(); }
-
-void TBuildWorkspace::imageRead(const ImagePickResult &r)
-{
-    QApplication::restoreOverrideCursor();
-    m_spdImgFile->setEnabled(true);
-    if (m_pickFocusMovedTo && m_spdImgFile->window()->focusWidget() == m_pickFocusMovedTo && m_spdImgFile->isVisible())
-        m_spdImgFile->setFocus(Qt::OtherFocusReason);
-    m_pickFocusMovedTo = nullptr;
-    TImagePickOutcome out;
-    out.chosen = true;
-    TWebChunk *target = m_pickTarget;
-    m_pickTarget = nullptr;
-    if (!r.ok) {
-        out.error = r.error;
-        MsgBox(m_pnlBuild->window(), r.error, QMessageBox::Critical);
-    } else if (!target || target != m_shownChunk || target != currentChunk() || target->Kind != bkImage) {
-        out.error = QStringLiteral("The picture block is no longer shown.");
-    } else {
-        // The three fields are one step of the page's history.
-        m_pickingImage = true;
-        m_txtImgFileName->setText(r.relativePath);
-        m_txtImgHeight->setText(r.height);
-        m_txtImgWidth->setText(r.width);
-        m_pickingImage = false;
-        emit pageEdited(EditStep::Picture, bkImage, QString());
-        out.ok = true;
-    }
-    emit imagePicked(out);
+    emit whatsThisRequested(control, globalPos, control->property("Tag").toInt());
 }
 
 } // namespace wobbin

@@ -49,20 +49,7 @@ QString BlockSummary(const TWebChunk &b)
 
 void TBuildWorkspace::setUpAccessible()
 {
-    // The panels' fields are named after the labels above them.
-    static const char *const named[][2] = {
-        {"lblParaPara", "txtParagraph"},    {"lblLinkURL", "txtLinkURL"},       {"lblLinkPre", "txtLinkPre"},
-        {"lblLinkLink", "txtLinkLink"},     {"lblLinkPost", "txtLinkPost"},     {"lblImgFilename", "txtImgFileName"},
-        {"lblImgHeight", "txtImgHeight"},   {"lblImgWidth", "txtImgWidth"},     {"lblImgAlt", "txtImgDesc"},
-        {"lblImgURL", "txtImgLink"},        {"lblHeadHeading", "txtHeading"},   {"lblHeadSize", "cmbHeadSize"},
-        {"lblEmailAddr", "txtEmail"},       {"lblEmailPre", "txtEmailPre"},     {"lblEmailLink", "txtEmailLink"},
-        {"lblEmailPost", "txtEmailPost"},   {"lblLineWidth", "txtLineWidth"},   {"lblLineThick", "cmbLineThick"},
-    };
-    for (const auto &pair : named)
-        NameFromLabel(m_pnlBuild->findChild<QWidget *>(QLatin1String(pair[1])),
-                      m_pnlBuild->findChild<QLabel *>(QLatin1String(pair[0])));
-    m_spdImgFile->setAccessibleName(LoadStr(878));
-    m_spdImgFile->setToolTip(LoadStr(878));
+    // The panels name their own fields (TPropertyPanels).
     for (int k = 0; k < 6; ++k)
         MakeAccessible(m_palette[std::size_t(k)], QAccessible::Button, LoadStr(840 + k), LoadStr(846));
     MakeAccessible(m_pnlToolBox, QAccessible::List, LoadStr(838), LoadStr(839));

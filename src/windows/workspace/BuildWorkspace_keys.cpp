@@ -32,25 +32,10 @@ void TBuildWorkspace::setUpKeyboard()
     for (QLabel *image : m_palette)
         TFocusFrame::Mark(image);
     // Escape anywhere in a panel goes back to the tile.
-    for (QFrame *panel : m_kindPanels)
+    for (QFrame *panel : m_panels->KindPanels())
         for (QWidget *w : panel->findChildren<QWidget *>())
             if (w->focusPolicy() != Qt::NoFocus)
                 w->installEventFilter(this);
-}
-
-QWidget *TBuildWorkspace::FirstField() const
-{
-    if (!m_shownChunk)
-        return nullptr;
-    switch (m_shownChunk->Kind) {
-    case bkPara: return m_txtParagraph;
-    case bkLink: return m_txtLinkURL;
-    case bkImage: return m_txtImgFileName;
-    case bkHeading: return m_txtHeading;
-    case bkEmail: return m_txtEmail;
-    case bkLine: return m_txtLineWidth;
-    default: return nullptr;
-    }
 }
 
 void TBuildWorkspace::FocusCurrentTile()
@@ -80,13 +65,13 @@ void TBuildWorkspace::JumpToBlock(int index)
     if (!m_doc.Blocks.IsValidIndex(index) || m_paletteDragging || m_tileDragging)
         return;
     // Showing a block is no change of the page; the focus stays where it is.
-    const bool wasSuppressed = SuppressFieldEvents();
-    const bool wasLoading = LoadingDocument();
-    SetSuppressFieldEvents(true);
-    SetLoadingDocument(true);
+    const bool wasSuppressed = m_doc.SuppressFieldEvents;
+    const bool wasLoading = m_doc.LoadingDocument;
+    m_doc.SuppressFieldEvents = true;
+    m_doc.LoadingDocument = true;
     applyOutcome(runDocumentOp([&] { return m_doc.SelectBlock(index); }));
-    SetLoadingDocument(wasLoading);
-    SetSuppressFieldEvents(wasSuppressed);
+    m_doc.LoadingDocument = wasLoading;
+    m_doc.SuppressFieldEvents = wasSuppressed;
 }
 
 void TBuildWorkspace::selectByKey(int index)
@@ -97,10 +82,10 @@ void TBuildWorkspace::selectByKey(int index)
     index = std::clamp(index, 0, n - 1);
     if (index != m_doc.CurrentBlockIndex || m_doc.CurrentSlot < 0) {
         // Where the focus is stays: the panel does not take it.
-        const bool wasLoading = LoadingDocument();
-        SetLoadingDocument(true);
+        const bool wasLoading = m_doc.LoadingDocument;
+        m_doc.LoadingDocument = true;
         applyOutcome(runDocumentOp([&] { return m_doc.SelectBlock(index); }));
-        SetLoadingDocument(wasLoading);
+        m_doc.LoadingDocument = wasLoading;
     }
     FocusCurrentTile();
 }
@@ -111,10 +96,10 @@ void TBuildWorkspace::moveByKey(int delta, bool stayInField)
     if (!m_doc.Blocks.IsValidIndex(block) || !m_doc.Blocks.IsValidIndex(block + delta))
         return;
     const int kind = m_doc.Blocks.At(block).Kind;
-    const bool wasLoading = LoadingDocument();
-    SetLoadingDocument(true);
+    const bool wasLoading = m_doc.LoadingDocument;
+    m_doc.LoadingDocument = true;
     applyOutcome(runDocumentOp([&] { return m_doc.MoveBlockBy(block, delta); }));
-    SetLoadingDocument(wasLoading);
+    m_doc.LoadingDocument = wasLoading;
     emit pageEdited(EditStep::Move, kind, QString());
     if (!stayInField)
         FocusCurrentTile();
@@ -124,18 +109,11 @@ bool TBuildWorkspace::buttonRowKey(QWidget *button, QKeyEvent *e)
 {
     if (e->modifiers() != Qt::NoModifier || (e->key() != Qt::Key_Left && e->key() != Qt::Key_Right))
         return false;
-    for (std::size_t kind = 0; kind < m_returnButtons.size(); ++kind) {
-        const std::array<QToolButton *, 4> row = {m_alignButtons[kind][0], m_alignButtons[kind][1],
-                                                  m_alignButtons[kind][2], m_returnButtons[kind]};
-        const auto at = std::find(row.begin(), row.end(), button);
-        if (at == row.end())
-            continue;
-        const int i = int(at - row.begin());
-        const int next = (i + (e->key() == Qt::Key_Left ? 3 : 1)) % 4;
-        row[std::size_t(next)]->setFocus(Qt::TabFocusReason);
-        return true;
-    }
-    return false;
+    QWidget *next = m_panels->RowNeighbour(button, e->key() == Qt::Key_Left ? -1 : +1);
+    if (!next)
+        return false;
+    next->setFocus(Qt::TabFocusReason);
+    return true;
 }
 
 void TBuildWorkspace::ShredCurrentBlock()
@@ -144,10 +122,10 @@ void TBuildWorkspace::ShredCurrentBlock()
     if (!m_doc.Blocks.IsValidIndex(block) || m_tileDragging || m_paletteDragging)
         return;
     const int kind = m_doc.Blocks.At(block).Kind;
-    const bool wasLoading = LoadingDocument();
-    SetLoadingDocument(true);
+    const bool wasLoading = m_doc.LoadingDocument;
+    m_doc.LoadingDocument = true;
     applyOutcome(runDocumentOp([&] { return m_doc.RemoveBlockIndex(block); }));
-    SetLoadingDocument(wasLoading);
+    m_doc.LoadingDocument = wasLoading;
     emit pageEdited(EditStep::Shred, kind, QString());
     FocusCurrentTile();
 }
@@ -181,7 +159,7 @@ bool TBuildWorkspace::tileKey(QKeyEvent *e)
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_F2:
-        if (QWidget *field = FirstField())
+        if (QWidget *field = m_panels->FirstField())
             field->setFocus(Qt::TabFocusReason);
         return true;
     default:
@@ -218,7 +196,7 @@ bool TBuildWorkspace::keyEvent(QObject *watched, QEvent *event)
     // Alt+Up and Alt+Down move the block from the fields too; the caret stays.
     if ((qobject_cast<QLineEdit *>(watched) || qobject_cast<QPlainTextEdit *>(watched))
         && e->modifiers() == Qt::AltModifier && (e->key() == Qt::Key_Up || e->key() == Qt::Key_Down)
-        && m_shownChunk) {
+        && m_panels->ShowsBlock()) {
         moveByKey(e->key() == Qt::Key_Up ? -1 : +1, true);
         return true;
     }
@@ -227,7 +205,7 @@ bool TBuildWorkspace::keyEvent(QObject *watched, QEvent *event)
         // An open list of a combo box closes first.
         if (auto *combo = qobject_cast<QComboBox *>(w); combo && combo->view() && combo->view()->isVisible())
             return false;
-        if (w && m_shownChunk) {
+        if (w && m_panels->ShowsBlock()) {
             FocusCurrentTile();
             return true;
         }

@@ -433,12 +433,11 @@ void TBuildWorkspace::ScrollBar1Change(int position)
     // The highlight may have moved onto another block: the panel follows the
     // current block, so typing always goes where it is shown.
     Q_UNUSED(o);
-    if (TWebChunk *current = currentChunk()) {
-        if (current != m_shownChunk)
+    if (hasCurrentBlock()) {
+        if (!m_panels->ShowsCurrentBlock())
             ShowBlock(m_doc.CurrentBlockIndex);
-    } else if (m_shownChunk) {
-        m_shownChunk = nullptr;
-        ShowPanel(-1);
+    } else if (m_panels->ShowsBlock()) {
+        m_panels->ShowBlank();
     }
     m_pnlToolBox->setUpdatesEnabled(true);
     m_inScrollChange = false;

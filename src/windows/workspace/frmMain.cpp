@@ -96,7 +96,6 @@ void TfrmMain::buildWindow()
     m_choose = new TChoosePanel(pnlChoose, *m_doc, *m_whatsThis, this);
     pnlBuild = MakePanel(m_client, "pnlBuild", 4, 95, 625, 297);
     m_build = new TBuildWorkspace(pnlBuild, m_doc->Page(), this);
-    m_build->BindFlags(&m_doc->SuppressFieldEvents, &m_doc->LoadingDocument);
     pnlView = MakePanel(m_client, "pnlView", 0, 96, 629, 295);
     m_view = new TViewPanel(pnlView, *m_doc, *m_whatsThis, this);
     pnlSend = MakePanel(m_client, "pnlSend", 2, 96, 629, 294);
