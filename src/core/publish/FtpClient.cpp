@@ -139,6 +139,7 @@ struct TFtpClient::Impl {
 
     // SFTP log-on with keys.
     QByteArray keyFailure;         // libssh2's word on the last key log-on that failed
+    bool passwordLetIn = false;    // the password after a key file was what let us in
     QString keyInQuestion;
     TKeyFileState keyFileState = TKeyFileState::Plain;
     bool passphraseWrong = false;
@@ -612,6 +613,7 @@ struct TFtpClient::Impl {
                 WipeString(passphrase);
                 // libssh2 tells through libcurl's notes why a key failed.
                 keyFailure.clear();
+                passwordLetIn = false;
                 curl_easy_setopt(easy, CURLOPT_DEBUGFUNCTION, &Impl::libraryNote);
                 curl_easy_setopt(easy, CURLOPT_DEBUGDATA, this);
                 curl_easy_setopt(easy, CURLOPT_VERBOSE, 1L);
@@ -663,7 +665,8 @@ struct TFtpClient::Impl {
             passwordOffered = passwordOffered || attempt.WithPassword;
             result = tryLogOn(attempt, password, passphrase);
             if (result == CURLE_OK) {
-                method = attempt;
+                // The key was refused and the password let us in after it.
+                method = passwordLetIn ? TLogOnAttempt{TLogOnAttempt::Password, QString(), QString(), true} : attempt;
                 return true;
             }
             const bool refused = result == CURLE_LOGIN_DENIED && !cancel && keyState != KeyState::Unknown
@@ -706,8 +709,11 @@ struct TFtpClient::Impl {
             return 0;
         const QByteArray note(data, qsizetype(size));
         const QByteArray lead = "SSH public key authentication failed: ";
+        auto *self = static_cast<Impl *>(user);
         if (note.startsWith(lead))
-            static_cast<Impl *>(user)->keyFailure = note.mid(lead.size()).trimmed();
+            self->keyFailure = note.mid(lead.size()).trimmed();
+        else if ((note.startsWith("Initialized") || note.startsWith("Completed")) && note.contains("password authentication"))
+            self->passwordLetIn = true;
         return 0;
     }
 
