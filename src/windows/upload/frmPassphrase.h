@@ -14,7 +14,6 @@ namespace wobbin {
 
 class TfrmPassphrase : public QDialog
 {
-    Q_OBJECT
 public:
     // wrong: the passphrase tried last did not unlock the key.
     TfrmPassphrase(const QString &keyFile, const QString &serverName, bool wrong, bool keyringThere,
