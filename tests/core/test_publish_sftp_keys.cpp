@@ -82,9 +82,7 @@ private Q_SLOTS:
         const TFtpLogOn same = c.SameLogOn(LogOn({Key("stranger"), Key("plain")}, QStringLiteral("secret"), true));
         QCOMPARE(same.KeyFiles, QStringList{Key("plain")});
         QVERIFY(!same.SshAgent && same.Password.isEmpty());
-        QVERIFY(c.SendFile(m_tmp.filePath(QStringLiteral("known_hosts")), QStringLiteral("sent.txt")));
         c.Disconnect();
-        QVERIFY(QFile::exists(m_root + QStringLiteral("/sent.txt")));
 
         // A key the server does not know: the password lets us in after it.
         QVERIFY2(c.Connect(LogOn({Key("stranger")}, QStringLiteral("secret"))), qPrintable(c.ErrorText()));
@@ -160,7 +158,6 @@ private Q_SLOTS:
         QTest::newRow("missing") << Key("nothing") << int(TKeyFileState::Missing);
         QTest::newRow("a folder") << m_keys << int(TKeyFileState::Unreadable);
         QTest::newRow("the public half") << Key("stranger.pub") << int(TKeyFileState::NotAKey);
-        QTest::newRow("relative") << QStringLiteral("keys/plain") << int(TKeyFileState::BadName);
         QTest::newRow("line break") << Key("plain") + QStringLiteral("\nrm x") << int(TKeyFileState::BadName);
     }
     void unusableKeyFile()
@@ -173,18 +170,6 @@ private Q_SLOTS:
         QCOMPARE(int(c.KeyFileProblem()), state);
         QCOMPARE(c.KeyFileInQuestion(), file);
         QCOMPARE(c.ConnectionsMade(), 0);
-    }
-
-    // The usual keys: those of ~/.ssh that are private keys, in their order.
-    void defaultKeys()
-    {
-        const QString home = m_tmp.filePath(QStringLiteral("home"));
-        QVERIFY(QDir().mkpath(home + QStringLiteral("/.ssh")));
-        QVERIFY(QFile::copy(Key("plain"), home + QStringLiteral("/.ssh/id_rsa")));
-        QVERIFY(QFile::copy(Key("locked"), home + QStringLiteral("/.ssh/id_ed25519")));
-        QVERIFY(WriteBytes(home + QStringLiteral("/.ssh/id_ecdsa"), "not a key\n"));
-        QCOMPARE(DefaultKeyFiles(home), (QStringList{home + QStringLiteral("/.ssh/id_ed25519"), home + QStringLiteral("/.ssh/id_rsa")}));
-        QCOMPARE(KeyFilePath(QStringLiteral("~/.ssh/k"), home), home + QStringLiteral("/.ssh/k"));
     }
 
     // The command line: a locked key with no one at a terminal stops with
