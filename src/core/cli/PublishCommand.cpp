@@ -122,6 +122,7 @@ int RunPublishCommand(const CliArgs &args)
         outcome = runner.Outcome();
         // A locked key: its passphrase, then the log-on again.
         while (outcome.Result == UploadResult::NeedsPassphrase && !interrupt.Signal()) {
+            progress.EndLine();
             if (!CliKeyPassphrase(outcome.KeyFile, target.Name, outcome.PassphraseWrong)) {
                 WipeString(target.Password);
                 return kExitNoPassword;
