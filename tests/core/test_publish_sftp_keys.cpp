@@ -5,6 +5,7 @@
 #include "publish/FtpClient.h"
 #include "publish/ServerList.h"
 #include "publish/SshKeys.h"
+#include "strings/StringTable.h"
 #include "support/FileTree.h"
 #include "support/TestServers.h"
 
@@ -172,10 +173,10 @@ private Q_SLOTS:
         QCOMPARE(c.ConnectionsMade(), 0);
     }
 
-    // The command line: a locked key with no one at a terminal stops with
-    // status 5, naming the key and the way for scripts (the agent), and
-    // never shows a passphrase.
-    void commandLineLockedKey()
+    // The command line: a key the server refuses is named; a locked key with
+    // no one at a terminal stops with status 5, naming the key and the way
+    // for scripts (the agent); the agent's key lets it in.
+    void commandLineKeys()
     {
         const QString data = m_tmp.filePath(QStringLiteral("data"));
         QVERIFY(CopyTree(QStringLiteral(WOBBIN_SOURCE_DIR "/data"), data));
@@ -210,6 +211,15 @@ private Q_SLOTS:
             p.waitForFinished(60000);
             return std::make_pair(p.exitCode(), QString::fromLocal8Bit(p.readAllStandardError()));
         };
+        // A key the server does not know: refused, and the message names it.
+        list[0].KeyFile = Key("stranger");
+        QVERIFY(SaveServerList(list));
+        const auto [refusedStatus, refusal] = publish(false);
+        QCOMPARE(refusedStatus, 3);
+        QVERIFY2(refusal.contains(LoadStr(921).arg(Key("stranger"))), qPrintable(refusal));
+
+        list[0].KeyFile = Key("locked");
+        QVERIFY(SaveServerList(list));
         const auto [status, errors] = publish(false);
         QCOMPARE(status, 5);
         QVERIFY2(errors.contains(Key("locked")) && errors.contains(QStringLiteral("ssh-add")), qPrintable(errors));
