@@ -693,10 +693,12 @@ struct TFtpClient::Impl {
                     continue;
                 }
             }
+            // Told before closing, which resets the time limits the telling reads.
+            setFromResult(result, OpKind::LogOn);
             closeMulti();
             renewHandle();
             if (!refused)
-                break;
+                return false;
         }
         setFromResult(result, OpKind::LogOn);
         return false;
