@@ -285,7 +285,7 @@ void TfrmServerWizard::FormCreate()
     butKeyFile->setText(LoadStr(934));
     txtKeyFile->setToolTip(LoadStr(935));
     txtKeyFile->setWhatsThis(LoadStr(935));
-    txtKeyFile->setPlaceholderText(QStringLiteral("~/.ssh/id_ed25519"));
+    txtKeyFile->setPlaceholderText(LoadStr(938));
 
     m_state.NewServer();
     m_state.WizardMode = TServerWizardState::Add;
