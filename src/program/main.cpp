@@ -76,6 +76,11 @@ public:
         wobbin::TPasswordVault *v = Vault();
         return v ? v->RemovePasswords(names) : Failed(names.size());
     }
+    wobbin::TPasswordVault *Passphrases() override
+    {
+        wobbin::TPasswordVault *v = Vault();
+        return v ? v->Passphrases() : nullptr;
+    }
 
 private:
     wobbin::TPasswordVault *Vault()

@@ -40,3 +40,8 @@ endif()
 if(TARGET core_test_page_phones_tools AND TARGET wobbin-express)
     add_dependencies(core_test_page_phones_tools wobbin-express)
 endif()
+
+# The SSH key tests publish with the built program too.
+if(TARGET core_test_publish_sftp_keys AND TARGET wobbin-express)
+    add_dependencies(core_test_publish_sftp_keys wobbin-express)
+endif()

@@ -225,6 +225,31 @@ private Q_SLOTS:
         QCOMPARE(stored.Connections, 8);
     }
 
+    // The key file's field is there for SFTP only; Browse fills it through
+    // the file dialog, and the server keeps it.
+    void keyFileForSftpOnly()
+    {
+        Open();
+        Click("NextButt");
+        Click("NextButt");
+        Type("txtName", QStringLiteral("Keyed"));
+        Type("txtAddress", QStringLiteral("sftp.home.example"));
+        Type("txtLogin", QStringLiteral("bob"));
+        Click("butAdvanced");
+        QVERIFY(!W<QLineEdit>("txtKeyFile")->isVisible());
+        Choose("cmbProtocol", LoadStr(639));
+        QVERIFY(W<QLineEdit>("txtKeyFile")->isVisible());
+        TDialogs::PresetFile(QStringLiteral("/home/bob/.ssh/site_key"));
+        Click("butKeyFile");
+        Choose("cmbProtocol", LoadStr(637));
+        QVERIFY(!W<QPushButton>("butKeyFile")->isVisible());
+        Choose("cmbProtocol", LoadStr(639));
+        TDialogs::PresetAnswer(QMessageBox::Yes);
+        Click("FinishButt");
+        QVERIFY(m_wizard->Saved());
+        QCOMPARE(ReadServer(QStringLiteral("Keyed")).KeyFile, QStringLiteral("/home/bob/.ssh/site_key"));
+    }
+
     // Enter goes on (Next, Finish on the last page) from wherever the focus
     // is, shown on the first choice at start. A Common server keeps its
     // upload folder also when the way there went back once; the save

@@ -16,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSet>
@@ -251,6 +252,42 @@ private Q_SLOTS:
             QCOMPARE(ReadAll(m_knownHosts), knownLine.toLatin1() + '\n');
         else
             QCOMPARE(outcome.AcceptedFingerprint, fingerprint);
+    }
+
+    // A locked SSH key: its passphrase is asked in the window (a wrong one is
+    // asked for again, saying so), and not again in the same run.
+    void lockedKeyAsksForItsPassphraseOnce()
+    {
+        ResetServerSide();
+        const QString key = m_tmp.filePath(QStringLiteral("locked"));
+        const QString passphrase = QStringLiteral("tea for two");
+        QString error;
+        QVERIFY2(MakeSshKey(key, QStringLiteral("ed25519"), passphrase, false, &error), qPrintable(error));
+        TSftpTestServer server;
+        server.SetAuthorizedKeys({key + QStringLiteral(".pub")});
+        QVERIFY2(server.Start(m_root), qPrintable(server.Error()));
+        QVERIFY(WriteBytes(m_knownHosts, server.KnownHostsLine().toLatin1() + '\n'));
+        TUploadTarget target = Target(TTransferProtocol::SFTP, server.Port());
+        target.Password.clear();
+        target.KeyFile = key;
+        qunsetenv("SSH_AUTH_SOCK");
+        QStringList questions;
+        const auto answer = [&questions](const QString &typed) {
+            TDialogs::PresetDialog([&questions, typed](QDialog *d) {
+                questions << d->findChild<QLabel *>(QStringLiteral("lblQuestion"))->text();
+                auto *field = d->findChild<QLineEdit *>(QStringLiteral("txtPassphrase"));
+                QTest::keyClicks(field, typed);
+                QTest::keyClick(field, Qt::Key_Return);
+            });
+        };
+        answer(QStringLiteral("not the one"));
+        answer(passphrase);
+        QCOMPARE(RunUploadDialog(nullptr, Page(), target).Result, UploadResult::Succeeded);
+        QCOMPARE(questions, (QStringList{LoadStr(929).arg(key, target.Name), LoadStr(930).arg(key, target.Name)}));
+        QVERIFY(QFile::exists(m_root + QStringLiteral("/www/graphics/big.jpg")));
+        const int shown = TDialogs::ShownDialogs().size();
+        QCOMPARE(RunUploadDialog(nullptr, Page(), target).Result, UploadResult::Succeeded);
+        QCOMPARE(TDialogs::ShownDialogs().size(), shown);
     }
 
     // The fireworks: eleven frames every 200 ms, the sound at the first, then

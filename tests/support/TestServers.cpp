@@ -4,6 +4,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QThread>
 
 #include <arpa/inet.h>
@@ -13,6 +14,7 @@
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
+#include <cstdlib>
 #include <unistd.h>
 
 namespace wobbin::testing {
@@ -403,11 +405,29 @@ bool TSftpTestServer::Start(const QString &root, const QString &user, const QStr
         "MaxInstances 30\n"
         "SFTPEngine on\n"
         "SFTPHostKey %2/hostkey\n"
-        "SFTPAuthMethods password\n"
+        "SFTPAuthMethods %5\n"
         "SFTPLog %2/sftp.log\n")
         .arg(m_port)
-        .arg(dir, QString::fromLocal8Bit(pw ? pw->pw_name : "root"), QString::fromLocal8Bit(gr ? gr->gr_name : "root"));
+        .arg(dir, QString::fromLocal8Bit(pw ? pw->pw_name : "root"), QString::fromLocal8Bit(gr ? gr->gr_name : "root"),
+             m_authorizedKeys.isEmpty() ? QStringLiteral("password") : QStringLiteral("publickey password"));
     QString extra;
+    if (!m_authorizedKeys.isEmpty()) {
+        // mod_sftp reads the keys in the RFC 4716 form ssh-keygen -e writes.
+        QByteArray keys;
+        for (const QString &pub : std::as_const(m_authorizedKeys)) {
+            QByteArray one;
+            if (!RunTool(QStringLiteral("ssh-keygen"), {QStringLiteral("-e"), QStringLiteral("-f"), pub}, &m_error,
+                         QByteArray(), &one))
+                return false;
+            keys += one;
+        }
+        QFile authorized(dir + QStringLiteral("/authorized_keys"));
+        if (!authorized.open(QIODevice::WriteOnly) || authorized.write(keys) != keys.size()) {
+            m_error = QStringLiteral("cannot write the authorized keys");
+            return false;
+        }
+        extra += QStringLiteral("SFTPAuthorizedUserKeys file:%1/authorized_keys\n").arg(dir);
+    }
     if (m_throttle > 0)
         extra += QStringLiteral("TransferRate STOR %1\n").arg(double(m_throttle) / 1024.0, 0, 'f', 1);
     for (const QString &folder : std::as_const(m_readOnly))
@@ -438,6 +458,77 @@ bool TSftpTestServer::Start(const QString &root, const QString &user, const QStr
 QString TSftpTestServer::LogText() const
 {
     return QString::fromLocal8Bit(ReadAll(m_dir.filePath(QStringLiteral("system.log"))) + ReadAll(m_dir.filePath(QStringLiteral("sftp.log"))));
+}
+
+// ---------------------------------------------------------------------------
+
+bool MakeSshKey(const QString &path, const QString &type, const QString &passphrase, bool pem, QString *error)
+{
+    QFile::remove(path);
+    QFile::remove(path + QStringLiteral(".pub"));
+    QStringList args{QStringLiteral("-q"), QStringLiteral("-t"), type, QStringLiteral("-N"), passphrase,
+                     QStringLiteral("-C"), QStringLiteral("test key"), QStringLiteral("-f"), path};
+    if (type == QLatin1String("rsa"))
+        args << QStringLiteral("-b") << QStringLiteral("2048");
+    if (pem)
+        args << QStringLiteral("-m") << QStringLiteral("PEM");
+    return RunTool(QStringLiteral("ssh-keygen"), args, error);
+}
+
+TSshAgent::~TSshAgent()
+{
+    Stop();
+}
+
+bool TSshAgent::Start()
+{
+    QByteArray folder = QByteArrayLiteral("/tmp/wbx-agent-XXXXXX");
+    if (!::mkdtemp(folder.data())) {
+        m_error = QStringLiteral("no folder for the agent's socket");
+        return false;
+    }
+    m_folder = QString::fromLocal8Bit(folder);
+    m_socket = m_folder + QStringLiteral("/s");
+    m_process = std::make_unique<QProcess>();
+    m_process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+    m_process->start(QStringLiteral("ssh-agent"), {QStringLiteral("-D"), QStringLiteral("-a"), m_socket});
+    if (!m_process->waitForStarted(10000)) {
+        m_error = QStringLiteral("ssh-agent: cannot start");
+        return false;
+    }
+    QDeadlineTimer until(10000);
+    while (!until.hasExpired() && !QFileInfo(m_socket).exists())
+        QThread::msleep(20);
+    if (QFileInfo(m_socket).exists())
+        return true;
+    m_error = QStringLiteral("ssh-agent did not make its socket");
+    return false;
+}
+
+bool TSshAgent::Add(const QString &keyFile)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("SSH_AUTH_SOCK"), m_socket);
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral("ssh-add"), {QStringLiteral("-q"), keyFile});
+    p.closeWriteChannel();
+    if (p.waitForFinished(20000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0)
+        return true;
+    m_error = QStringLiteral("ssh-add failed: ") + QString::fromLocal8Bit(p.readAllStandardError());
+    return false;
+}
+
+void TSshAgent::Stop()
+{
+    if (m_process && m_process->state() != QProcess::NotRunning) {
+        m_process->kill();
+        m_process->waitForFinished(5000);
+    }
+    m_process.reset();
+    if (!m_folder.isEmpty())
+        QDir(m_folder).removeRecursively();
+    m_folder.clear();
 }
 
 } // namespace wobbin::testing

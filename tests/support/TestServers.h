@@ -109,6 +109,9 @@ public:
     // bytes a second the server takes at most (0: no limit).
     void SetReadOnly(const QStringList &folders) { m_readOnly = folders; }
     void SetThrottle(qint64 bytesPerSecond) { m_throttle = bytesPerSecond; }
+    // Before Start: the public keys (OpenSSH ".pub" files) the user may log on
+    // with, written into the server's authorized keys file; none: password only.
+    void SetAuthorizedKeys(const QStringList &publicKeyFiles) { m_authorizedKeys = publicKeyFiles; }
     // Replaces the host key (the server must be restarted to use it).
     bool MakeHostKey();
     QString LogText() const;
@@ -119,7 +122,34 @@ private:
     QString m_fingerprint;
     QString m_knownHostsLine;
     QStringList m_readOnly;
+    QStringList m_authorizedKeys;
     qint64 m_throttle = 0;
+};
+
+// A key pair made with ssh-keygen: path and path + ".pub" (type "ed25519",
+// "ecdsa", "rsa"; pem: the old PEM form instead of OpenSSH's own).
+bool MakeSshKey(const QString &path, const QString &type, const QString &passphrase = QString(), bool pem = false,
+                QString *error = nullptr);
+
+// An ssh-agent of the test (openssh-client's), on a socket in a short folder
+// of its own below /tmp (a socket's path may not pass 107 bytes, however deep
+// the build folder lies). Stopped with the object.
+class TSshAgent
+{
+public:
+    ~TSshAgent();
+    bool Start();
+    // Adds a key without a passphrase.
+    bool Add(const QString &keyFile);
+    QString Socket() const { return m_socket; }
+    QString Error() const { return m_error; }
+    void Stop();
+
+private:
+    std::unique_ptr<QProcess> m_process;
+    QString m_folder;
+    QString m_socket;
+    QString m_error;
 };
 
 // Reads a whole file ("" when missing).

@@ -4,6 +4,7 @@
 #include "cli/CliCommand.h"
 #include "publish/PasswordVault.h"
 #include "publish/ServerList.h"
+#include "publish/SshKeys.h"
 
 #include <cerrno>
 #include <csignal>
@@ -85,7 +86,10 @@ QString KeyringReason(const TVaultAnswer &answer)
 // The question before a password is typed at the terminal.
 void AskAtTerminal(const tWWWServerType &server)
 {
-    const QByteArray prompt = QStringLiteral("Password for %1 on %2: ").arg(server.UserName, server.Name).toLocal8Bit();
+    // An SFTP server may let its user in with a key alone.
+    const QString keysOnly = server.TransferProtocol() == TTransferProtocol::SFTP
+        ? QStringLiteral(" (empty: with your SSH keys only)") : QString();
+    const QByteArray prompt = QStringLiteral("Password for %1 on %2%3: ").arg(server.UserName, server.Name, keysOnly).toLocal8Bit();
     if (::write(STDERR_FILENO, prompt.constData(), size_t(prompt.size())) < 0) {
         // nothing to do: the question is a courtesy
     }
@@ -187,6 +191,53 @@ bool CliServerPassword(const CliArgs &args, const tWWWServerType &server, QStrin
         return true;
     CliMessage(problem + QStringLiteral("; nothing was sent"));
     return false;
+}
+
+} // namespace wobbin
+
+namespace wobbin {
+
+bool CliKeyPassphrase(const QString &keyFile, const QString &serverName, bool wrong)
+{
+    QString passphrase;
+    if (TPasswordVault *vault = PassphraseVault(); vault && !wrong) {
+        QList<TVaultAnswer> answers = vault->ReadPasswords({PassphraseEntryName(keyFile)});
+        const bool found = !answers.isEmpty() && answers.first().outcome == TVaultAnswer::Ok;
+        if (found)
+            RememberPassphrase(keyFile, answers.first().password);
+        for (TVaultAnswer &a : answers)
+            WipeString(a.password);
+        if (found)
+            return true;
+    }
+    const QString key = KeyFileShown(keyFile);
+    if (!isatty(STDIN_FILENO)) {
+        CliMessage(QStringLiteral("the SSH key %1 is locked with a passphrase%2, and no one is at a terminal to type it. "
+                                  "Nothing was sent; add the key to your ssh-agent (ssh-add %1) before running the "
+                                  "command, or run it on a terminal.")
+                       .arg(key, wrong ? QStringLiteral(" (the one kept in the keyring did not unlock it)") : QString()));
+        return false;
+    }
+    const QByteArray prompt = (wrong ? QStringLiteral("That passphrase did not unlock the key. ") : QString())
+                                  .append(QStringLiteral("Passphrase for the SSH key %1 to log on to %2 (empty: "
+                                                         "without this key): ")
+                                              .arg(key, serverName))
+                                  .toLocal8Bit();
+    if (::write(STDERR_FILENO, prompt.constData(), size_t(prompt.size())) < 0) {
+        // nothing to do: the question is a courtesy
+    }
+    QString problem;
+    if (!ReadPasswordLine(STDIN_FILENO, passphrase, &problem)) {
+        CliMessage(problem.replace(QStringLiteral("password"), QStringLiteral("passphrase"))
+                   + QStringLiteral("; nothing was sent"));
+        return false;
+    }
+    if (passphrase.isEmpty())
+        DeclinePassphrase(keyFile);
+    else
+        RememberPassphrase(keyFile, passphrase);
+    WipeString(passphrase);
+    return true;
 }
 
 } // namespace wobbin

@@ -26,4 +26,12 @@ bool ReadPasswordLine(int fd, QString &password, QString *problem);
 // none the command may use; the message has been written to standard error.
 bool CliServerPassword(const CliArgs &args, const tWWWServerType &server, QString &password);
 
+// The passphrase of a locked SSH key file, remembered for the run
+// (RememberPassphrase): the keyring's entry (unless the one tried was wrong),
+// else typed at the terminal without echo when standard input is one (an
+// empty line: log on without the key, DeclinePassphrase). A script has no
+// one to type it: false, with the message written to standard error (an
+// ssh-agent holding the key is the way for scripts).
+bool CliKeyPassphrase(const QString &keyFile, const QString &serverName, bool wrong);
+
 } // namespace wobbin

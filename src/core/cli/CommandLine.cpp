@@ -92,7 +92,8 @@ const char kExitStatus[] =
     "  4  the page is not live as sent (--verify; the diagnosis on standard output)\n"
     "  5  no password that may be sent: the desktop keyring could not be reached\n"
     "     or was not unlocked and none was typed, or --password-stdin gave none\n"
-    "     or one holding a control character (the reason on standard error)\n"
+    "     or one holding a control character, or a locked SSH key needs its\n"
+    "     passphrase and no one is at a terminal (the reason on standard error)\n"
     "  130  --publish interrupted by Ctrl+C: the upload was cancelled as the\n"
     "       window's Cancel does (143 for SIGTERM)\n";
 

@@ -120,6 +120,17 @@ int RunPublishCommand(const CliArgs &args)
         runner.Start();
         loop.exec();
         outcome = runner.Outcome();
+        // A locked key: its passphrase, then the log-on again.
+        while (outcome.Result == UploadResult::NeedsPassphrase && !interrupt.Signal()) {
+            progress.EndLine();
+            if (!CliKeyPassphrase(outcome.KeyFile, target.Name, outcome.PassphraseWrong)) {
+                WipeString(target.Password);
+                return kExitNoPassword;
+            }
+            runner.Start();
+            loop.exec();
+            outcome = runner.Outcome();
+        }
         if (outcome.ConnectionsAllowed > 0)
             RememberConnectionsAllowed(target.Name, outcome.ConnectionsAllowed);
         interrupted = interrupt.Signal() ? interrupt.ExitStatus() : 0;
@@ -171,6 +182,7 @@ int RunPublishCommand(const CliArgs &args)
         return 3;
     case UploadResult::Cancelled:
     case UploadResult::Failed:
+    case UploadResult::NeedsPassphrase:
         break;
     }
     WipeString(target.Password);

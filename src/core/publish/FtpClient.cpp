@@ -140,6 +140,16 @@ struct TFtpClient::Impl {
     enum class KeyState { None, Unknown, Changed, AcceptedNew } keyState = KeyState::None;
     QString newKeyLine;
 
+    // SFTP log-on with keys.
+    QByteArray keyFailure;         // libssh2's word on the last key log-on that failed
+    bool passwordLetIn = false;    // the password after a key file was what let us in
+    QString keyInQuestion;
+    TKeyFileState keyFileState = TKeyFileState::Plain;
+    bool passphraseWrong = false;
+    QStringList keysOffered;
+    bool passwordOffered = false;
+    TLogOnAttempt method;          // what let the session in
+
     // The running transfer.
     QFile *source = nullptr;
     TContentHash *digest = nullptr; // takes every byte sent, when set
@@ -224,7 +234,7 @@ struct TFtpClient::Impl {
         return absolute ? QLatin1Char('/') + joined : (joined.isEmpty() ? QStringLiteral(".") : joined);
     }
 
-    void applyLogOnOptions()
+    void applyLogOnOptions(const QString &secret)
     {
         curl_easy_reset(easy);
         curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
@@ -232,7 +242,7 @@ struct TFtpClient::Impl {
         curl_easy_setopt(easy, CURLOPT_USERNAME, logOn.UserName.toUtf8().constData());
         // libcurl keeps a copy of its own (overwritten when freed, see
         // TransferLibrary.h); this one goes at once.
-        QByteArray password = logOn.Password.toUtf8();
+        QByteArray password = secret.toUtf8();
         curl_easy_setopt(easy, CURLOPT_PASSWORD, password.constData());
         WipeBytes(password);
         curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, long(logOnLimit));
@@ -259,7 +269,6 @@ struct TFtpClient::Impl {
         curl_easy_setopt(easy, CURLOPT_NETRC, long(CURL_NETRC_IGNORED));
         if (sftp()) {
             curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "sftp");
-            curl_easy_setopt(easy, CURLOPT_SSH_AUTH_TYPES, long(CURLSSH_AUTH_PASSWORD | CURLSSH_AUTH_KEYBOARD));
             curl_easy_setopt(easy, CURLOPT_SSH_KNOWNHOSTS, knownHosts.toLocal8Bit().constData());
             curl_easy_setopt(easy, CURLOPT_SSH_KEYFUNCTION, &Impl::checkHostKey);
             curl_easy_setopt(easy, CURLOPT_SSH_KEYDATA, this);
@@ -584,6 +593,149 @@ struct TFtpClient::Impl {
         return run(kind);
     }
 
+    // ---- the log-on
+
+    // The key files that cannot be used stop the log-on before anything goes out.
+    bool keyFilesUsable()
+    {
+        for (const QString &key : std::as_const(logOn.KeyFiles)) {
+            const TKeyFileState state = InspectKeyFile(key);
+            if (state == TKeyFileState::Plain || state == TKeyFileState::Locked)
+                continue;
+            keyInQuestion = key;
+            keyFileState = state;
+            setFailure(FtpFailure::KeyFile, 0, QStringLiteral("The key file %1 cannot be used.").arg(KeyFileShown(key)));
+            return false;
+        }
+        return true;
+    }
+
+    // One connection's log-on as the attempt says; the passphrase of a key file
+    // and the password go to libcurl and are overwritten here.
+    CURLcode tryLogOn(const TLogOnAttempt &attempt, const QString &password, QString &passphrase)
+    {
+        applyLogOnOptions(attempt.WithPassword ? password : QString());
+        if (sftp()) {
+            long types = attempt.WithPassword ? long(CURLSSH_AUTH_PASSWORD | CURLSSH_AUTH_KEYBOARD) : 0L;
+            if (attempt.Kind == TLogOnAttempt::Agent)
+                types |= long(CURLSSH_AUTH_AGENT);
+            if (attempt.Kind == TLogOnAttempt::Key) {
+                types |= long(CURLSSH_AUTH_PUBLICKEY);
+                curl_easy_setopt(easy, CURLOPT_SSH_PRIVATE_KEYFILE, QFile::encodeName(attempt.KeyFile).constData());
+                // Empty: libssh2 reads the public half from the private key.
+                curl_easy_setopt(easy, CURLOPT_SSH_PUBLIC_KEYFILE, QFile::encodeName(attempt.PublicKeyFile).constData());
+                QByteArray secret = passphrase.toUtf8();
+                curl_easy_setopt(easy, CURLOPT_KEYPASSWD, secret.constData());
+                WipeBytes(secret);
+                WipeString(passphrase);
+                // libssh2 tells through libcurl's notes why a key failed.
+                keyFailure.clear();
+                passwordLetIn = false;
+                curl_easy_setopt(easy, CURLOPT_DEBUGFUNCTION, &Impl::libraryNote);
+                curl_easy_setopt(easy, CURLOPT_DEBUGDATA, this);
+                curl_easy_setopt(easy, CURLOPT_VERBOSE, 1L);
+            }
+            curl_easy_setopt(easy, CURLOPT_SSH_AUTH_TYPES, types);
+        }
+        curl_easy_setopt(easy, CURLOPT_URL, folderUrl({}, false).toUtf8().constData());
+        curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
+        const CURLcode result = perform(OpKind::LogOn);
+        curl_easy_setopt(easy, CURLOPT_VERBOSE, 0L);
+        resetOperation();
+        return result;
+    }
+
+    // The agent's keys, the key files, the password, each on a connection of
+    // its own until one lets us in; anything but a refusal ends the turn.
+    bool logOnInTurn(const QString &password)
+    {
+        keysOffered.clear();
+        passwordOffered = false;
+        passphraseWrong = false;
+        keyInQuestion.clear();
+        method = TLogOnAttempt();
+        if (sftp() && !keyFilesUsable())
+            return false;
+        QList<TLogOnAttempt> plan = sftp() ? PlanLogOn(logOn.SshAgent && AgentRunning(), logOn.KeyFiles, !password.isEmpty())
+                                           : QList<TLogOnAttempt>{TLogOnAttempt{TLogOnAttempt::Password, QString(), QString(), true}};
+        CURLcode result = CURLE_LOGIN_DENIED;
+        for (int i = 0; i < plan.size(); ++i) {
+            TLogOnAttempt attempt = plan.at(i);
+            QString passphrase;
+            if (attempt.Kind == TLogOnAttempt::Key && InspectKeyFile(attempt.KeyFile) == TKeyFileState::Locked) {
+                if (PassphraseDeclined(attempt.KeyFile)) {
+                    if (attempt.WithPassword)
+                        plan.insert(i + 1, TLogOnAttempt{TLogOnAttempt::Password, QString(), QString(), true});
+                    continue;
+                }
+                if (!RecallPassphrase(attempt.KeyFile, passphrase)) {
+                    keyInQuestion = attempt.KeyFile;
+                    setFailure(FtpFailure::KeyPassphrase, 0,
+                               QStringLiteral("The key file %1 needs its passphrase.").arg(KeyFileShown(attempt.KeyFile)));
+                    return false;
+                }
+            }
+            if (attempt.Kind == TLogOnAttempt::Agent)
+                keysOffered << QStringLiteral("ssh-agent");
+            else if (attempt.Kind == TLogOnAttempt::Key && !keysOffered.contains(attempt.KeyFile))
+                keysOffered << attempt.KeyFile;
+            passwordOffered = passwordOffered || attempt.WithPassword;
+            result = tryLogOn(attempt, password, passphrase);
+            if (result == CURLE_OK) {
+                // The key was refused and the password let us in after it.
+                method = passwordLetIn ? TLogOnAttempt{TLogOnAttempt::Password, QString(), QString(), true} : attempt;
+                return true;
+            }
+            const bool refused = result == CURLE_LOGIN_DENIED && !cancel && keyState != KeyState::Unknown
+                && keyState != KeyState::Changed;
+            if (refused && attempt.Kind == TLogOnAttempt::Key && KeyFailedHere(keyFailure)) {
+                if (InspectKeyFile(attempt.KeyFile) == TKeyFileState::Locked) {
+                    // The passphrase remembered for it does not unlock it.
+                    ForgetPassphrase(attempt.KeyFile);
+                    keyInQuestion = attempt.KeyFile;
+                    passphraseWrong = true;
+                    setFailure(FtpFailure::KeyPassphrase, int(result),
+                               QStringLiteral("The passphrase of the key file %1 is not right.").arg(KeyFileShown(attempt.KeyFile)));
+                    closeMulti();
+                    renewHandle();
+                    return false;
+                }
+                // Some keys libssh2 cannot read the public half of: from the .pub file beside it.
+                const QString pub = attempt.KeyFile + QStringLiteral(".pub");
+                if (attempt.PublicKeyFile.isEmpty() && QFileInfo(pub).isFile()) {
+                    attempt.PublicKeyFile = pub;
+                    plan.insert(i + 1, attempt);
+                    closeMulti();
+                    renewHandle();
+                    continue;
+                }
+            }
+            // Told before closing, which resets the time limits the telling reads.
+            setFromResult(result, OpKind::LogOn);
+            closeMulti();
+            renewHandle();
+            if (!refused)
+                return false;
+        }
+        setFromResult(result, OpKind::LogOn);
+        return false;
+    }
+
+    static int libraryNote(CURL *, curl_infotype type, char *data, size_t size, void *user)
+    {
+        // Only libcurl's own notes are looked at: never what goes over the wire.
+        if (type != CURLINFO_TEXT)
+            return 0;
+        const QByteArray note(data, qsizetype(size));
+        const QByteArray lead = "SSH public key authentication failed: ";
+        auto *self = static_cast<Impl *>(user);
+        if (note.startsWith(lead))
+            self->keyFailure = note.mid(lead.size()).trimmed();
+        else if ((note.startsWith("Initialized") || note.startsWith("Completed")) && note.contains("password authentication"))
+            self->passwordLetIn = true;
+        return 0;
+    }
+
     // ---- callbacks
 
     static size_t received(char *data, size_t size, size_t count, void *user)
@@ -871,16 +1023,10 @@ bool TFtpClient::Connect(const TFtpLogOn &logOn)
     d->certificateChanged = false;
     d->keyState = Impl::KeyState::None;
     d->readFailed = false;
-    d->logOn.Password = PrivateCopy(logOn.Password);
-    d->applyLogOnOptions();
-    // From here on libcurl holds the only copy it needs.
-    WipeString(d->logOn.Password);
-    curl_easy_setopt(d->easy, CURLOPT_URL, d->folderUrl({}, false).toUtf8().constData());
-    curl_easy_setopt(d->easy, CURLOPT_NOBODY, 1L);
-    const CURLcode result = d->perform(Impl::OpKind::LogOn);
-    d->resetOperation();
-    if (result != CURLE_OK) {
-        d->setFromResult(result, Impl::OpKind::LogOn);
+    QString password = PrivateCopy(logOn.Password);
+    const bool in = d->logOnInTurn(password);
+    WipeString(password);
+    if (!in) {
         d->closeMulti();
         d->renewHandle();
         return false;
@@ -1235,6 +1381,23 @@ QString TFtpClient::CurrentFolder() const
 
 QString TFtpClient::PeerFingerprint() const { return d->peerFingerprint; }
 int TFtpClient::ConnectionsMade() const { return d->connections; }
+QString TFtpClient::KeyFileInQuestion() const { return d->keyInQuestion; }
+TKeyFileState TFtpClient::KeyFileProblem() const { return d->keyFileState; }
+bool TFtpClient::PassphraseWasWrong() const { return d->passphraseWrong; }
+QStringList TFtpClient::KeysOffered() const { return d->keysOffered; }
+bool TFtpClient::PasswordOffered() const { return d->passwordOffered; }
+
+TFtpLogOn TFtpClient::SameLogOn(const TFtpLogOn &logOn) const
+{
+    TFtpLogOn same = logOn;
+    if (!d->sftp() || !d->loggedOn)
+        return same;
+    same.SshAgent = d->method.Kind == TLogOnAttempt::Agent;
+    same.KeyFiles = d->method.Kind == TLogOnAttempt::Key ? QStringList{d->method.KeyFile} : QStringList();
+    if (d->method.Kind != TLogOnAttempt::Password)
+        same.Password = QString();
+    return same;
+}
 
 QString TFtpClient::TemporaryName(const QString &name)
 {

@@ -16,6 +16,7 @@
 // character is refused before connecting; the client's own copy of the
 // password is overwritten as soon as libcurl has taken it.
 
+#include "publish/SshKeys.h"
 #include "publish/UploadManifest.h"
 #include "publish/UploadTarget.h"
 
@@ -43,6 +44,8 @@ enum class FtpFailure {
     LocalFile,          // the local file could not be read
     BadName,            // a remote name that would leave the server's folder
     UnsafeLogOn,        // a control character in the login name or password: refused before connecting
+    KeyFile,            // SFTP: a key file to log on with cannot be used (KeyFileInQuestion, KeyFileProblem)
+    KeyPassphrase,      // SFTP: a locked key file's passphrase is not known, or was wrong (PassphraseWasWrong)
     Cancelled,
     NotConnected,
     Other
@@ -77,6 +80,13 @@ struct TFtpLogOn {
     QString TrustedFingerprint;   // "SHA256:..." (host key) or "AB:CD:..." (certificate)
     QString KnownHostsFile;       // SFTP; empty: ~/.ssh/known_hosts
     QString TrustStore;           // FTPS; empty: the system's (another file of CA certificates for tests)
+    // SFTP, before the password: the keys of a running ssh-agent, then these
+    // private key files in order (see SshKeys.h). A locked key file is
+    // unlocked with the passphrase remembered for it (RecallPassphrase); the
+    // log-on stops with KeyPassphrase when none is, and leaves out a key whose
+    // passphrase the user declined.
+    bool SshAgent = false;
+    QStringList KeyFiles;
 };
 
 class TFtpClient
@@ -145,6 +155,19 @@ public:
     QString PeerFingerprint() const;
     // Control connections opened so far (one for a healthy session).
     int ConnectionsMade() const;
+    // SFTP: the key file a KeyFile or KeyPassphrase failure is about, what is
+    // wrong with it (KeyFile), and whether the passphrase remembered for it
+    // was wrong (KeyPassphrase; it is then forgotten).
+    QString KeyFileInQuestion() const;
+    TKeyFileState KeyFileProblem() const;
+    bool PassphraseWasWrong() const;
+    // What the last Connect offered the server: "ssh-agent" and the key files,
+    // in order, and whether the password went too.
+    QStringList KeysOffered() const;
+    bool PasswordOffered() const;
+    // The log-on for further connections of the same session: only the way
+    // that let the last Connect in (the agent, one key file, or the password).
+    TFtpLogOn SameLogOn(const TFtpLogOn &logOn) const;
     // Largest listing ListFolder accepts, in bytes.
     static constexpr qint64 kMaxListingBytes = 16 * 1024 * 1024;
 

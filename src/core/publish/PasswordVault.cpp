@@ -25,6 +25,11 @@ void SetPasswordVault(TPasswordVault *vault)
     VaultSlot() = vault;
 }
 
+TPasswordVault *PassphraseVault()
+{
+    return VaultSlot() ? VaultSlot()->Passphrases() : nullptr;
+}
+
 void SetVaultWaitNotice(const std::function<void(bool waiting)> &notice)
 {
     WaitNoticeSlot() = notice;

@@ -43,12 +43,18 @@ public:
     virtual QList<TVaultAnswer> WritePasswords(const QList<QPair<QString, QString>> &entries) = 0;
     // NotFound counts as done.
     virtual QList<TVaultAnswer> RemovePasswords(const QStringList &names) = 0;
+    // The vault of the SSH key passphrases, entries named by key file
+    // (PassphraseEntryName), kept apart from the server passwords; nullptr
+    // when this vault keeps none.
+    virtual TPasswordVault *Passphrases() { return nullptr; }
 };
 
 // The vault in use; nullptr when none. The store keeps ownership.
 TPasswordVault *PasswordVault();
 // Installs the vault used from now on (nullptr: none).
 void SetPasswordVault(TPasswordVault *vault);
+// The passphrase vault of the vault in use; nullptr when none.
+TPasswordVault *PassphraseVault();
 
 // Called with true when a vault starts waiting for its user (a keyring showing
 // its password prompt) and with false when the wait is over, so that the

@@ -388,6 +388,7 @@ tWWWServerType ReadServerChecked(const QString &name, bool *damaged, bool *hasPa
     if (reg.ValueExists(QStringLiteral("Protocol")))
         rec.SetTransferProtocol(ProtocolFromName(ReadOpen(QStringLiteral("Protocol"))));
     rec.TrustedFingerprint = ReadOpen(QStringLiteral("TrustedFingerprint"));
+    rec.KeyFile = ReadOpen(QStringLiteral("KeyFile"));
     bool ok = false;
     const int connections = ReadOpen(QStringLiteral("Connections")).toInt(&ok);
     if (ok)
@@ -568,6 +569,8 @@ bool SaveServerList(TServerList &list, QString *error)
         put("Protocol", ProtocolName(r.TransferProtocol()));
         if (!r.TrustedFingerprint.isEmpty())
             put("TrustedFingerprint", r.TrustedFingerprint);
+        if (!r.KeyFile.isEmpty())
+            put("KeyFile", r.KeyFile);
         if (r.Connections != tWWWServerType::kDefaultConnections)
             put("Connections", QString::number(qBound(1, r.Connections, tWWWServerType::kMaxConnections)));
         if (r.ConnectionsAllowed > 0)

@@ -11,6 +11,7 @@
 //   WWWServers\<Name>\Password            only where no keyring holds it (scrambled)
 //   WWWServers\<Name>\Protocol            "FTPS" or "SFTP" (absent means "FTP")
 //   WWWServers\<Name>\TrustedFingerprint  only when set
+//   WWWServers\<Name>\KeyFile             SFTP: the private key file chosen to log on with; only when set
 //   WWWServers\<Name>\Connections         files sent at once, 1 to 8; only when not 4
 //   WWWServers\<Name>\ConnectionsAllowed  only when the server took fewer at once
 //   WWWServers\<Name>\Position            the server's place in the list (0, 1, ...)
@@ -47,6 +48,8 @@ struct tWWWServerType
     QString Protocol = QStringLiteral("FTP");  // "FTP", "FTPS" or "SFTP"
     // SHA-256 fingerprint of the server certificate or host key the user accepted.
     QString TrustedFingerprint;
+    // SFTP: the private key file to log on with ("" the user's usual ones).
+    QString KeyFile;
     // Files sent at once, each over a connection of its own (1 to 8).
     int Connections = kDefaultConnections;
     // How many connections the server took at once when it refused more (0:

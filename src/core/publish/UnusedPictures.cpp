@@ -125,13 +125,8 @@ TRemovalOutcome TRemoveUnusedJob::Run()
     if (names.isEmpty() || m_cancelled)
         return out;
 
-    TFtpLogOn logOn;
-    logOn.Protocol = m_target.Protocol;
-    logOn.Host = m_target.Address;
-    logOn.UserName = m_target.UserName;
+    TFtpLogOn logOn = LogOnFor(m_target, m_knownHosts);
     logOn.Password = m_target.Password;
-    logOn.TrustedFingerprint = m_target.TrustedFingerprint;
-    logOn.KnownHostsFile = m_knownHosts;
     const bool connected = !HasControlCharacter(m_target.UserName) && !HasControlCharacter(m_target.Password)
         && m_ftp.Connect(logOn);
     WipeString(logOn.Password);

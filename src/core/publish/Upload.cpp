@@ -364,12 +364,13 @@ TUploadOutcome TUploadJob::DoUpload()
         PrepareCheck();
         m_outcome.Unused = UnusedAfterUpload(m_plan, m_page, m_target);
         SetStatus(LoadStr(211));
-    } else if (m_outcome.Result != UploadResult::NeedsTrust) {
+    } else if (m_outcome.Result != UploadResult::NeedsTrust && m_outcome.Result != UploadResult::NeedsPassphrase) {
         m_outcome.Result = UploadResult::Failed;
         SetStatus(LoadStr(250));
     }
-    // Only a server still to be trusted is logged on to again (DoUpload).
-    if (m_outcome.Result != UploadResult::NeedsTrust)
+    // Only a server still to be trusted, or a key still to be unlocked, is
+    // logged on to again (DoUpload).
+    if (m_outcome.Result != UploadResult::NeedsTrust && m_outcome.Result != UploadResult::NeedsPassphrase)
         WipeString(m_target.Password);
     WipeString(m_spare);
     return m_outcome;
@@ -411,7 +412,15 @@ bool TUploadJob::ConnectToServer()
             break;
         }
         case FtpFailure::LogOnRefused:
-            m_outcome.Message = LoadStr(212);
+            m_outcome.Message = LogOnRefusedText();
+            break;
+        case FtpFailure::KeyPassphrase:
+            m_outcome.Result = UploadResult::NeedsPassphrase;
+            m_outcome.KeyFile = m_ftp.KeyFileInQuestion();
+            m_outcome.PassphraseWrong = m_ftp.PassphraseWasWrong();
+            break;
+        case FtpFailure::KeyFile:
+            m_outcome.Message = KeyFileText(m_ftp.KeyFileInQuestion(), m_ftp.KeyFileProblem());
             break;
         case FtpFailure::UnsafeLogOn:
             m_outcome.Message = LoadStr(252);
@@ -461,15 +470,50 @@ bool TUploadJob::ConnectToServer()
     return !m_cancelled;
 }
 
-TFtpLogOn TUploadJob::LogOn() const
+TFtpLogOn LogOnFor(const TUploadTarget &target, const QString &knownHosts)
 {
     TFtpLogOn logOn;
-    logOn.Protocol = m_target.Protocol;
-    logOn.Host = m_target.Address;
-    logOn.UserName = m_target.UserName;
-    logOn.TrustedFingerprint = m_target.TrustedFingerprint;
-    logOn.KnownHostsFile = m_knownHosts;
+    logOn.Protocol = target.Protocol;
+    logOn.Host = target.Address;
+    logOn.UserName = target.UserName;
+    logOn.TrustedFingerprint = target.TrustedFingerprint;
+    logOn.KnownHostsFile = knownHosts;
+    if (target.Protocol == TTransferProtocol::SFTP) {
+        logOn.SshAgent = true;
+        logOn.KeyFiles = target.KeyFile.trimmed().isEmpty() ? DefaultKeyFiles() : QStringList{KeyFilePath(target.KeyFile)};
+    }
     return logOn;
+}
+
+// The server refused every way offered: the keys are named, so that a
+// refused key is not taken for a wrong password.
+QString TUploadJob::LogOnRefusedText() const
+{
+    const QStringList keys = m_ftp.KeysOffered();
+    if (keys.isEmpty())
+        return LoadStr(212);
+    QStringList shown;
+    for (const QString &k : keys)
+        shown << KeyFileShown(k);
+    const QString refused = LoadStr(921).arg(shown.join(QStringLiteral(", ")));
+    return m_ftp.PasswordOffered() ? LoadStr(212) + kCrLf + kCrLf + refused : refused + kCrLf + kCrLf + LoadStr(922);
+}
+
+QString KeyFileText(const QString &keyFile, TKeyFileState problem)
+{
+    int text = 923;
+    switch (problem) {
+    case TKeyFileState::Missing: text = 924; break;
+    case TKeyFileState::Unreadable: text = 925; break;
+    case TKeyFileState::BadName: text = 926; break;
+    default: break;
+    }
+    return LoadStr(text).arg(KeyFileShown(keyFile)) + kCrLf + kCrLf + LoadStr(927);
+}
+
+TFtpLogOn TUploadJob::LogOn() const
+{
+    return LogOnFor(m_target, m_knownHosts);
 }
 
 void TUploadJob::SetTransferMode(const QString &extension)
@@ -535,8 +579,10 @@ void TUploadJob::SendPictures(const QList<int> &which, QStringList &failed)
     m_ftp.SetErrorCode(0);
     if (m_cancelled)
         return;
+    // Further connections log on the way the first one did.
     TFtpLogOn logOn = LogOn();
     logOn.Password = m_spare;
+    logOn = m_ftp.SameLogOn(logOn);
     TParallelSend sender(m_ftp, logOn, m_target.Directory, m_target.Connections, m_cancelled);
     WipeString(m_spare); // the sender has its own copy
     WipeString(logOn.Password);

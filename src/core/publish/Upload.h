@@ -70,6 +70,13 @@ QByteArray ReplaceNoCase(const QByteArray &text, const QByteArray &pattern, cons
 // today's HTML for a page written that way.
 QByteArray GeoCitiesFooter(bool modern = false);
 
+// The log-on to the target's server, without the password: for SFTP the
+// agent's keys and the chosen key file, or the user's usual key files.
+TFtpLogOn LogOnFor(const TUploadTarget &target, const QString &knownHosts = QString());
+
+// Why a key file cannot be used (Missing, Unreadable, NotAKey, BadName), naming it.
+QString KeyFileText(const QString &keyFile, TKeyFileState problem);
+
 // Checks the page and its pictures and writes the rewritten copies.
 TUploadPlan PlanUpload(const TUploadPage &page, const TUploadTarget &target);
 
@@ -79,7 +86,10 @@ TUploadPlan PlanUpload(const TUploadPage &page, const TUploadTarget &target);
 TVerifyInput PlannedCheck(const TUploadPlan &plan, const TUploadTarget &target,
                           const std::function<TFileFingerprint(const QString &remoteName)> &fingerprint = {});
 
-enum class UploadResult { Succeeded, Failed, Cancelled, NeedsTrust };
+// NeedsPassphrase: a locked key file (KeyFile) is next to log on with and no
+// passphrase for it is remembered (RememberPassphrase, or DeclinePassphrase
+// to go on without the key; then DoUpload again).
+enum class UploadResult { Succeeded, Failed, Cancelled, NeedsTrust, NeedsPassphrase };
 // What a NeedsTrust outcome asks about: a certificate or host key met for the
 // first time, or a certificate other than the one accepted before (told like
 // a changed host key: someone may be pretending to be the server).
@@ -90,6 +100,8 @@ struct TUploadOutcome {
     QString Message;           // the message to show ("" none)
     TrustKind Trust = TrustKind::None;  // NeedsTrust: what to ask about
     QString Fingerprint;       // NeedsTrust: of the certificate or host key
+    QString KeyFile;           // NeedsPassphrase: the locked key file
+    bool PassphraseWrong = false; // NeedsPassphrase: the one remembered did not unlock it (and is forgotten)
     QStringList FailedFiles;   // files that did not arrive (as shown)
     QString AcceptedFingerprint; // a certificate the user accepted during this upload (to store with the server)
     QStringList Skipped;       // pictures not sent again: the server holds them as they are here
@@ -163,6 +175,7 @@ private:
     QString AddressShown() const;
     QString CauseText() const;
     QString CauseText(FtpFailure failure) const;
+    QString LogOnRefusedText() const;
 
     TUploadPage m_page;
     TUploadTarget m_target;

@@ -60,6 +60,7 @@ TUploadTarget UploadTargetFor(const tWWWServerType &server)
     t.Directory = server.Directory;
     t.UserName = server.UserName;
     t.Password = server.Password;
+    t.KeyFile = server.KeyFile;
     t.FlatDir = server.FlatDir;
     const int provider = FindISP(server.ISP);
     t.GeoCities = provider >= 0 && IsGeoCities(ISPList().at(provider).Name);

@@ -20,6 +20,7 @@ struct TUploadTarget {
     QString URL;                 // the site's web address
     QString TrustedFingerprint;  // a certificate or host key the user accepted for this server
     int Connections = 4;         // files sent at once (1 to 8), each over a connection of its own
+    QString KeyFile;             // SFTP: the private key file chosen to log on with ("" the usual ones)
 };
 
 // Splits "host", "host:2121", "[::1]:2121" or "ftp://host:21/" into the host

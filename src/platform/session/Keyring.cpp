@@ -110,6 +110,15 @@ public Q_SLOTS:
 
 TDesktopKeyring::TDesktopKeyring(const QString &service) : m_service(service) {}
 
+TPasswordVault *TDesktopKeyring::Passphrases()
+{
+    if (!m_passphrases) {
+        m_passphrases = std::make_unique<TDesktopKeyring>(m_service + QStringLiteral(" SSH key"));
+        m_passphrases->SetTimeout(m_timeout);
+    }
+    return m_passphrases.get();
+}
+
 QList<TVaultAnswer> TDesktopKeyring::ReadPasswords(const QStringList &names)
 {
     QList<QPair<QString, QString>> entries;

@@ -17,6 +17,8 @@
 
 #include "publish/PasswordVault.h"
 
+#include <memory>
+
 namespace wobbin {
 
 class TDesktopKeyring : public TPasswordVault
@@ -27,6 +29,9 @@ public:
     QList<TVaultAnswer> ReadPasswords(const QStringList &names) override;
     QList<TVaultAnswer> WritePasswords(const QList<QPair<QString, QString>> &entries) override;
     QList<TVaultAnswer> RemovePasswords(const QStringList &names) override;
+    // The SSH key passphrases: entries under service + " SSH key" and the key
+    // file's path, so that they never meet a server's password.
+    TPasswordVault *Passphrases() override;
 
     // Time limit of one step in milliseconds (default 5000); a prompt shown
     // to the user has none.
@@ -44,6 +49,7 @@ private:
     Readiness runPrompt(const QString &promptPath);
 
     QString m_service;
+    std::unique_ptr<TDesktopKeyring> m_passphrases;
     int m_timeout = 5000;
     bool m_responsive = true;
     bool m_refused = false;

@@ -5,6 +5,7 @@
 #include "shell/Skin.h"
 #include "strings/StringTable.h"
 #include "publish/UploadRunner.h"
+#include "upload/frmPassphrase.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -88,6 +89,7 @@ TfrmUpload::TfrmUpload(const TUploadPage &page, const TUploadTarget &target, QWi
     timInit->setInterval(100);
     connect(timInit, &QTimer::timeout, this, &TfrmUpload::timInitTimer);
 
+    m_serverName = target.Name;
     m_runner = new TUploadRunner(page, target, this);
     connect(m_runner, &TUploadRunner::Status, this, &TfrmUpload::SetStatus);
     connect(m_runner, &TUploadRunner::Progress, this, &TfrmUpload::SetProgress);
@@ -169,6 +171,15 @@ void TfrmUpload::butCancelClick()
 void TfrmUpload::UploadFinished()
 {
     m_outcome = m_runner->Outcome();
+    if (!m_cancelled && m_outcome.Result == UploadResult::NeedsPassphrase) {
+        // A locked key: its passphrase (or going on without the key), then
+        // the log-on again.
+        UnlockKeyFile(this, m_outcome.KeyFile, m_serverName, m_outcome.PassphraseWrong);
+        if (!m_cancelled) {
+            m_runner->Start();
+            return;
+        }
+    }
     if (!m_cancelled && m_outcome.Result == UploadResult::NeedsTrust) {
         // No is the default: Enter never trusts a server.
         const bool changed = m_outcome.Trust == TrustKind::ChangedCertificate;

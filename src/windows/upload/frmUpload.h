@@ -59,6 +59,7 @@ private:
 
     TUploadRunner *m_runner = nullptr;
     TUploadOutcome m_outcome;
+    QString m_serverName;
     bool m_succeeded = false;
     bool m_cancelled = false;
     bool m_done = false;

@@ -7,12 +7,15 @@
 #include "session/Keyring.h"
 #include "shell/FocusFrame.h"
 #include "shell/Help.h"
+#include "publish/SshKeys.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QSpinBox>
 #include <QCursor>
+#include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -137,6 +140,12 @@ TfrmServerWizard::TfrmServerWizard(QWidget *parent) : QDialog(parent)
         spnConnections->setRange(1, tWWWServerType::kMaxConnections);
         lblConnections->setBuddy(spnConnections);
         v->addLayout(h);
+        h = new QHBoxLayout;
+        h->addWidget(lblKeyFile = Named(new QLabel(tab3), "lblKeyFile"));
+        h->addWidget(txtKeyFile = Named(new QLineEdit(tab3), "txtKeyFile"), 1);
+        h->addWidget(butKeyFile = Named(new QPushButton(tab3), "butKeyFile"));
+        lblKeyFile->setBuddy(txtKeyFile);
+        v->addLayout(h);
         v->addStretch();
     }
     // Server list.
@@ -169,7 +178,7 @@ TfrmServerWizard::TfrmServerWizard(QWidget *parent) : QDialog(parent)
     CancelButt = Named(new QPushButton(this), "CancelButt");
     // Enter presses the button that has the focus, else the one that goes on:
     // Next, or Finish where Finish shows instead (see eventFilter).
-    for (QPushButton *b : {butHelp, BackButt, NextButt, FinishButt, CancelButt, butAdvanced, butDelete})
+    for (QPushButton *b : {butHelp, BackButt, NextButt, FinishButt, CancelButt, butAdvanced, butDelete, butKeyFile})
         b->setAutoDefault(true);
     for (QPushButton *b : {NextButt, FinishButt})
         b->installEventFilter(this);
@@ -213,6 +222,8 @@ TfrmServerWizard::TfrmServerWizard(QWidget *parent) : QDialog(parent)
     connect(cmbServerType, &QComboBox::activated, this, &TfrmServerWizard::cmbServerTypeChange);
     connect(cmbProtocol, &QComboBox::activated, this, &TfrmServerWizard::cmbProtocolChange);
     connect(spnConnections, &QSpinBox::valueChanged, this, &TfrmServerWizard::spnConnectionsChange);
+    connect(txtKeyFile, &QLineEdit::textChanged, this, &TfrmServerWizard::txtKeyFileChange);
+    connect(butKeyFile, &QPushButton::clicked, this, &TfrmServerWizard::butKeyFileClick);
     connect(txtName, &QLineEdit::textChanged, this, &TfrmServerWizard::txtNameChange);
     connect(txtAddress, &QLineEdit::textChanged, this, &TfrmServerWizard::txtAddressChange);
     connect(txtLogin, &QLineEdit::textChanged, this, &TfrmServerWizard::txtLoginChange);
@@ -270,6 +281,11 @@ void TfrmServerWizard::FormCreate()
     lblConnections->setText(LoadStr(645));
     spnConnections->setToolTip(LoadStr(646));
     spnConnections->setWhatsThis(LoadStr(646));
+    lblKeyFile->setText(LoadStr(933));
+    butKeyFile->setText(LoadStr(934));
+    txtKeyFile->setToolTip(LoadStr(935));
+    txtKeyFile->setWhatsThis(LoadStr(935));
+    txtKeyFile->setPlaceholderText(LoadStr(938));
 
     m_state.NewServer();
     m_state.WizardMode = TServerWizardState::Add;
@@ -730,7 +746,33 @@ void TfrmServerWizard::ShowProtocol()
     FieldsLoading = true;
     cmbProtocol->setCurrentIndex(int(m_state.Current().TransferProtocol()));
     spnConnections->setValue(m_state.Current().Connections);
+    txtKeyFile->setText(m_state.Current().KeyFile);
     FieldsLoading = loading;
+    ShowKeyFileField();
+}
+
+void TfrmServerWizard::ShowKeyFileField()
+{
+    const bool sftp = m_state.Current().TransferProtocol() == TTransferProtocol::SFTP;
+    for (QWidget *w : {static_cast<QWidget *>(lblKeyFile), static_cast<QWidget *>(txtKeyFile), static_cast<QWidget *>(butKeyFile)})
+        w->setVisible(sftp);
+}
+
+void TfrmServerWizard::txtKeyFileChange()
+{
+    if (FieldsLoading)
+        return;
+    m_state.Current().KeyFile = txtKeyFile->text().trimmed();
+    m_state.ListChanged = true;
+}
+
+void TfrmServerWizard::butKeyFileClick()
+{
+    const QString current = KeyFilePath(txtKeyFile->text());
+    const QString folder = current.isEmpty() ? QDir::homePath() + QStringLiteral("/.ssh") : QFileInfo(current).absolutePath();
+    const FileDialogResult chosen = OpenFileDialog(this, LoadStr(936), folder, QFileInfo(current).fileName(), LoadStr(937));
+    if (chosen.Chosen)
+        txtKeyFile->setText(chosen.FileName); // txtKeyFileChange keeps it
 }
 
 void TfrmServerWizard::cmbProtocolChange()
@@ -742,6 +784,7 @@ void TfrmServerWizard::cmbProtocolChange()
         return;
     m_state.Current().SetTransferProtocol(protocol);
     m_state.ListChanged = true;
+    ShowKeyFileField();
 }
 
 void TfrmServerWizard::spnConnectionsChange(int connections)

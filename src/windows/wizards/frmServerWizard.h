@@ -80,6 +80,8 @@ private:
     void chkDirClick();
     void cmbProtocolChange();
     void spnConnectionsChange(int connections);
+    void txtKeyFileChange();
+    void butKeyFileClick();
     void butHelpClick();
     void ShowWhatsThisMenu(QPoint globalPos);
 
@@ -89,6 +91,8 @@ private:
     bool ProviderTextIsGeoCities() const;
     void SelectProvider(int position);
     void ShowProtocol();
+    // The key file's field shows for SFTP only.
+    void ShowKeyFileField();
     void NameFields();
 
     TServerWizardState m_state;
@@ -114,6 +118,9 @@ private:
     QComboBox *cmbProtocol = nullptr;
     QLabel *lblConnections = nullptr;
     QSpinBox *spnConnections = nullptr;
+    QLabel *lblKeyFile = nullptr;
+    QLineEdit *txtKeyFile = nullptr;
+    QPushButton *butKeyFile = nullptr;
     QListWidget *lstServers = nullptr;
     QToolButton *spbUp = nullptr, *spbDown = nullptr;
     QPushButton *butDelete = nullptr;
