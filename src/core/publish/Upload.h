@@ -160,7 +160,7 @@ private:
     void PrepareCheck();
     QString AddressShown() const;
     QString CauseText() const;
-    QString CauseText(FtpFailure failure) const;
+    QString CauseText(FtpFailure failure, const QString &detail = QString()) const;
 
     TUploadPage m_page;
     TUploadTarget m_target;

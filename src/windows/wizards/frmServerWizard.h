@@ -66,7 +66,6 @@ private:
     void RemoveWWWServer(int row);
     bool WriteServerInfo();
     int AskForSave();  // a QMessageBox::StandardButton
-    bool CheckFields();
     bool LogOnProblem();
     QString BuildURL() const;
     void butAdvancedClick();
@@ -89,6 +88,12 @@ private:
     bool ProviderTextIsGeoCities() const;
     void SelectProvider(int position);
     void ShowProtocol();
+    // Shows the fields the kind of destination needs and hides the others
+    // (details and Advanced pages).
+    void ShowKindFields();
+    void butBrowseFolderClick();
+    // What Finish refuses in the fields of the kind (a string number, 0 none).
+    int KindFieldsProblem() const;
     void NameFields();
 
     TServerWizardState m_state;
@@ -110,6 +115,7 @@ private:
     QGroupBox *grpAdvanced = nullptr;
     QLabel *lblDir = nullptr, *lblURL = nullptr, *lblProtocol = nullptr;
     QLineEdit *txtDirectory = nullptr, *txtURL = nullptr;
+    QPushButton *butBrowseFolder = nullptr;
     QCheckBox *chkDir = nullptr;
     QComboBox *cmbProtocol = nullptr;
     QLabel *lblConnections = nullptr;
