@@ -102,7 +102,7 @@ private Q_SLOTS:
         TUploadOutcome o = Publish(site, &order);
         QCOMPARE(o.Result, UploadResult::Succeeded);
         QCOMPARE(FilesBelow(site), (QStringList{"MyPage.html", "backgrnd/Sky.jpg", "graphics/A.gif", "graphics/big.gif"}));
-        for (const QString &f : {"backgrnd/Sky.jpg", "graphics/A.gif", "graphics/big.gif"})
+        for (const char *f : {"backgrnd/Sky.jpg", "graphics/A.gif", "graphics/big.gif"})
             QCOMPARE(ReadBytes(site + QLatin1Char('/') + f), ReadBytes(m_html + QLatin1Char('/') + f));
         QCOMPARE(ReadBytes(site + QStringLiteral("/MyPage.html")), ReadBytes(m_html + QStringLiteral("/My Page.html")));
         QCOMPARE(order.size(), 4);
