@@ -9,6 +9,7 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <fcntl.h>
 #include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -188,6 +189,8 @@ bool TFolderClient::SendFile(const QString &localPath, const QString &remotePath
     TSafeFile out(target);
     if (!out.open())
         return Fail(FtpFailure::Refused, out.errorString());
+    const auto *device = qobject_cast<QFileDevice *>(out.device());
+    const int fd = device ? device->handle() : -1;
     const qint64 size = source.size();
     TContentHash digest;
     qint64 done = 0;
@@ -211,6 +214,16 @@ bool TFolderClient::SendFile(const QString &localPath, const QString &remotePath
             return Fail(FtpFailure::Refused, out.errorString());
         }
         digest.Add(piece);
+        if (fd >= 0) {
+            // The disk is kept busy as the pieces come, and at most two of
+            // them wait for it: the check at the end is short, and a cancel
+            // is never stuck behind a whole large file bound for a slow
+            // stick.
+            ::sync_file_range(fd, done, piece.size(), SYNC_FILE_RANGE_WRITE);
+            if (done >= kPiece)
+                ::sync_file_range(fd, done - kPiece, kPiece,
+                                  SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
+        }
         done += piece.size();
         if (m_progress)
             m_progress(done, size);

@@ -118,6 +118,12 @@ TfrmServerWizard::TfrmServerWizard(QWidget *parent) : QDialog(parent)
     tab3 = Named(new QWidget, "tab3");
     {
         auto *v = new QVBoxLayout(tab3);
+        // The kind of destination first: it decides which fields follow.
+        auto *kindRow = new QHBoxLayout;
+        kindRow->addWidget(lblProtocol = Named(new QLabel(tab3), "lblProtocol"));
+        kindRow->addWidget(cmbProtocol = Named(new QComboBox(tab3), "cmbProtocol"), 1);
+        lblProtocol->setBuddy(cmbProtocol);
+        v->addLayout(kindRow);
         grpAdvanced = Named(new QGroupBox(tab3), "grpAdvanced");
         auto *g = new QVBoxLayout(grpAdvanced);
         g->addWidget(lblDir = TextLabel(grpAdvanced, "lblDir"));
@@ -130,11 +136,6 @@ TfrmServerWizard::TfrmServerWizard(QWidget *parent) : QDialog(parent)
         g->addWidget(chkDir = Named(new QCheckBox(grpAdvanced), "chkDir"));
         v->addWidget(grpAdvanced);
         auto *h = new QHBoxLayout;
-        h->addWidget(lblProtocol = Named(new QLabel(tab3), "lblProtocol"));
-        h->addWidget(cmbProtocol = Named(new QComboBox(tab3), "cmbProtocol"), 1);
-        lblProtocol->setBuddy(cmbProtocol);
-        v->addLayout(h);
-        h = new QHBoxLayout;
         h->addWidget(lblConnections = Named(new QLabel(tab3), "lblConnections"));
         h->addWidget(spnConnections = Named(new QSpinBox(tab3), "spnConnections"));
         h->addStretch(1);
