@@ -1,6 +1,8 @@
 // --verify run as a program: after --publish to a real FTP server on 127.0.0.1,
 // web servers there serving the folder it wrote into (or another one) decide
 // whether the page is live; the diagnosis on stdout, exit 0 or 4.
+#include "page/PageDocument.h"
+#include "page/PageFile.h"
 #include "publish/ServerList.h"
 #include "support/FileTree.h"
 #include "support/HttpTestServer.h"
@@ -162,6 +164,25 @@ private Q_SLOTS:
         QCOMPARE(r.code, 1);
         r = Start({"--help"});
         QVERIFY(r.out.contains("wobbin-express --verify PAGE --server NAME [--data-dir DIR]"));
+    }
+
+    // --publish and --verify prepare the page on one path: a picture outside
+    // the HTML folder stops both, with the same words and the same status.
+    void samePageFailureSameStatus()
+    {
+        TPageDocument doc;
+        doc.PageTitle = QStringLiteral("Outside");
+        doc.Blocks.Append(NewBlock(bkImage)).Image->FileName = QStringLiteral("..\\..\\outside.gif");
+        const QString page = m_data + QStringLiteral("/save/Outside.qze");
+        QString error;
+        QVERIFY2(WritePageFile(page, doc, QString(), QByteArray(), &error), qPrintable(error));
+        const QStringList tail{"--server", "Home", "--data-dir", m_data};
+        const Run verify = Start(QStringList{"--verify", page} + tail);
+        const Run publish = Start(QStringList{"--publish", page} + tail);
+        QCOMPARE(verify.code, 3);
+        QVERIFY2(verify.err.contains("outside.gif"), verify.err.constData());
+        QCOMPARE(publish.code, verify.code);
+        QCOMPARE(publish.err, verify.err);
     }
 };
 

@@ -8,7 +8,6 @@
 #include "imaging_files.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -103,8 +102,6 @@ private Q_SLOTS:
         SetPostScriptTimeLimit(1500);
         TMultiImage img;
         QString error;
-        QElapsedTimer clock;
-        clock.start();
         const bool loaded = img.LoadFromFile(eps, &error);
         SetPostScriptTimeLimit(30000);
         QVERIFY(!loaded);
@@ -125,11 +122,8 @@ private Q_SLOTS:
                                 "0 0 9000000 9000000 rectfill showpage\n"));
         TMultiImage img;
         QString error;
-        QElapsedTimer clock;
-        clock.start();
         QVERIFY(!img.LoadFromFile(eps, &error));
-        QVERIFY2(error.contains(QStringLiteral("too large")), qPrintable(error));
-        QVERIFY(clock.elapsed() < 5000);
+        QVERIFY2(error.contains(QStringLiteral("too large")), qPrintable(error)); // not "took too long"
     }
 
     void loadingRunsOffTheCallersThread()

@@ -8,6 +8,7 @@
 #include "cli/CliCommand.h"
 #include "cli/CliInterrupt.h"
 #include "cli/CliPassword.h"
+#include "cli/PagePreparation.h"
 #include "cli/PublishProgress.h"
 #include "page/PageText.h"
 #include "page/PageDocument.h"
@@ -82,78 +83,16 @@ int TidyServer(const CliArgs &args, const TUploadTarget &target, const QStringLi
 
 int RunPublishCommand(const CliArgs &args)
 {
-    const QString page = args.operand;
-    const QString serverName = args.value("--server");
-    if (serverName.isEmpty()) {
+    if (args.value("--server").isEmpty()) {
         CliMessage(QStringLiteral("--publish needs --server NAME"));
         return 1;
     }
-    TPageDocument doc;
-    const PageReadResult read = ReadPageFile(page, doc);
-    if (read.Stop == PageReadStop::FileMissing) {
-        CliMessage(QStringLiteral("%1: %2").arg(page, DescribeReadResult(read)));
-        return 1;
-    }
-    if (!read.IsOk()) {
-        // A damaged page is never published half.
-        CliMessage(QStringLiteral("%1: %2; nothing was sent").arg(page, DescribeReadResult(read)));
-        return 2;
-    }
-    // The server list as the window reads it, provider files from the data folder.
-    const QString dataDir = CliDataDir(args);
-    // The keyring's answers come as events: an application object for the command.
-    int argc = 1;
-    char name[] = "wobbin-express";
-    char *argv[] = {name, nullptr};
-    std::unique_ptr<QCoreApplication> app;
-    if (!QCoreApplication::instance())
-        app = std::make_unique<QCoreApplication>(argc, argv);
-    if (!dataDir.isEmpty())
-        SetAppDir(dataDir);
-    // The list without the keyring's passwords: only the chosen server's is
-    // asked for, and a keyring that cannot be reached is told as such.
-    TPasswordVault *vault = PasswordVault();
-    SetPasswordVault(nullptr);
-    LoadServerList();
-    SetPasswordVault(vault);
-    const int server = FindServerNoCase(serverName);
-    if (server < 0) {
-        CliMessage(QStringLiteral("no server \"%1\" in the server list").arg(serverName));
-        return 1;
-    }
-    TUploadTarget target = UploadTargetFor(ServerList().at(server));
-    target.Password = QString(); // shared with the list's: CliServerPassword gives the one to use
-
-    // The page's HTML as Save writes it, into a private folder (the page's
-    // own files stay as they are); its pictures come from the HTML folder.
-    const QString htmlFolder = ToNativePath(JoinPath(dataDir, QStringLiteral("HTMLFiles")));
-    QString styleProblem;
-    const QString html = PageHtmlAsSaved(doc, read, dataDir, CliPageWriting(args, true), &styleProblem);
-    if (!styleProblem.isEmpty()) {
-        // A page without its style is never published in its place.
-        CliMessage(QStringLiteral("%1: %2; nothing was sent").arg(page, styleProblem));
-        return 2;
-    }
-    QTemporaryDir scratch;
-    const QString htmlName = QFileInfo(ToNativePath(page)).completeBaseName() + QStringLiteral(".html");
-    QString error;
-    if (!scratch.isValid() || !WriteFileSafely(scratch.filePath(htmlName), EncodePageText(html), &error)) {
-        CliMessage(QStringLiteral("cannot write the page's HTML: %1").arg(error));
-        return 3;
-    }
-    TUploadPage upload;
-    upload.PageFile = page;
-    upload.HtmlFolder = htmlFolder;
-    upload.HtmlFile = scratch.filePath(htmlName);
-    RefusedReferenceList refused;
-    upload.Images = LocaliseImagesInText(html, PageHtmlPath(page, htmlFolder), &refused);
-    if (!refused.isEmpty()) {
-        QString text = LoadStr(232);
-        for (const RefusedReference &r : refused)
-            text += QLatin1Char('\n') + r.Reference + QStringLiteral(": ") + r.Reason;
-        CliMessage(text + QLatin1Char('\n') + LoadStr(233));
-        return 3;
-    }
+    TPreparedPage prepared = PreparePage(args, QStringLiteral("nothing was sent"));
+    if (prepared.ExitCode)
+        return prepared.ExitCode;
+    const int server = prepared.Server;
+    TUploadTarget &target = prepared.Target;
+    TUploadPage &upload = prepared.Upload;
 
     // The password last, once the page is known to be sendable; the server
     // list's copies go at once.

@@ -7,6 +7,7 @@
 #include "base/Secrets.h"
 #include "cli/CliCommand.h"
 #include "cli/CliPassword.h"
+#include "cli/PagePreparation.h"
 #include "page/PageText.h"
 #include "page/PageDocument.h"
 #include "page/PageFile.h"
@@ -28,18 +29,6 @@ namespace wobbin {
 
 int RunVerifyCommand(const CliArgs &args)
 {
-    const QString page = args.operand;
-    const QString serverName = args.value("--server");
-    TPageDocument doc;
-    const PageReadResult read = ReadPageFile(page, doc);
-    if (read.Stop == PageReadStop::FileMissing) {
-        CliMessage(QStringLiteral("%1: %2").arg(page, DescribeReadResult(read)));
-        return 1;
-    }
-    if (!read.IsOk()) {
-        CliMessage(QStringLiteral("%1: %2").arg(page, DescribeReadResult(read)));
-        return 2;
-    }
     // The check reads the site over the web, never logs on: no password is
     // needed, and the keyring is not asked. One given on standard input (a
     // script that gives --publish and --verify the same options) is read and
@@ -54,38 +43,11 @@ int RunVerifyCommand(const CliArgs &args)
         }
     }
     SetPasswordVault(nullptr);
-    const QString dataDir = CliDataDir(args);
-    int argc = 1;
-    char name[] = "wobbin-express";
-    char *argv[] = {name, nullptr};
-    std::unique_ptr<QCoreApplication> app;
-    if (!QCoreApplication::instance())
-        app = std::make_unique<QCoreApplication>(argc, argv);
-    if (!dataDir.isEmpty())
-        SetAppDir(dataDir);
-    LoadServerList();
-    const int server = FindServerNoCase(serverName);
-    if (server < 0) {
-        CliMessage(QStringLiteral("no server \"%1\" in the server list").arg(serverName));
-        return 1;
-    }
-    const TUploadTarget target = UploadTargetFor(ServerList().at(server));
-
-    // The page as an upload would send it now (the same rewrites).
-    const QString htmlFolder = ToNativePath(JoinPath(dataDir, QStringLiteral("HTMLFiles")));
-    const QString html = PageHtmlAsSaved(doc, read, dataDir, CliPageWriting(args, true));
-    QTemporaryDir scratch;
-    const QString htmlName = QFileInfo(ToNativePath(page)).completeBaseName() + QStringLiteral(".html");
-    QString error;
-    if (!scratch.isValid() || !WriteFileSafely(scratch.filePath(htmlName), EncodePageText(html), &error)) {
-        CliMessage(QStringLiteral("cannot write the page's HTML: %1").arg(error));
-        return 1;
-    }
-    TUploadPage upload;
-    upload.PageFile = page;
-    upload.HtmlFolder = htmlFolder;
-    upload.HtmlFile = scratch.filePath(htmlName);
-    upload.Images = LocaliseImagesInText(html, PageHtmlPath(page, htmlFolder));
+    const TPreparedPage prepared = PreparePage(args, QStringLiteral("nothing was checked"));
+    if (prepared.ExitCode)
+        return prepared.ExitCode;
+    const TUploadTarget &target = prepared.Target;
+    const TUploadPage &upload = prepared.Upload;
     const TUploadPlan plan = PlanUpload(upload, target);
     if (!plan.Problem.isEmpty()) {
         QString problem = plan.Problem;
