@@ -505,7 +505,8 @@ void TfrmServerWizard::FinishButtClick()
     }
     if (m_state.WizardMode != TServerWizardState::Delete) {
         if (const int problem = KindFieldsProblem()) {
-            MsgBox(this, LoadStr(problem).arg(txtDirectory->text()), QMessageBox::Information);
+            MsgBox(this, problem == 677 ? LoadStr(677).arg(txtDirectory->text()) : LoadStr(problem),
+                   QMessageBox::Information);
             if (problem == 677) {
                 ShowPage(tab3);
                 m_state.AdvancedVisited = true;
@@ -645,10 +646,10 @@ void TfrmServerWizard::butAdvancedClick()
     tWWWServerType &cur = m_state.Current();
     const bool add = m_state.WizardMode == TServerWizardState::Add;
     if (ProviderIsCommon()) {
-        if (txtURL->text().isEmpty() && add && !txtAddress->text().isEmpty()
-            && cur.TransferProtocol() != TTransferProtocol::Folder)
+        const bool folder = cur.TransferProtocol() == TTransferProtocol::Folder;
+        if (txtURL->text().isEmpty() && add && !txtAddress->text().isEmpty() && !folder)
             txtURL->setText(BuildURL());
-        txtDirectory->setText(!cur.Directory.isEmpty() || !add ? cur.Directory : QStringLiteral("public_html"));
+        txtDirectory->setText(!cur.Directory.isEmpty() || !add || folder ? cur.Directory : QStringLiteral("public_html"));
         chkDir->setChecked(cur.FlatDir);
     } else {
         const ISPDetails *p = m_state.Provider();
