@@ -50,12 +50,18 @@ private Q_SLOTS:
         tWWWServerType b;
         b.Name = QStringLiteral("Alpha\tsite");
         b.Password = QStringLiteral("AlsoSecret");
-        TServerList list{a, b};
+        a.SetTransferProtocol(TTransferProtocol::SFTP);
+        tWWWServerType c;
+        c.Name = QStringLiteral("Stick");
+        c.Directory = QStringLiteral("/media/me/STICK/site");
+        c.SetTransferProtocol(TTransferProtocol::Folder);
+        TServerList list{a, b, c};
         QVERIFY(SaveServerList(list));
         const Run r = Start({QStringLiteral("--list-servers"), QStringLiteral("--data-dir"), QStringLiteral("/nowhere")});
         QCOMPARE(r.code, 0);
-        QCOMPARE(r.out, QByteArray("Zulu site\tftp.zulu.example:2121\twww\tzed\thttp://zulu.example/\tKestrel Net\t1\n"
-                                   "Alpha site\t\t\t\t\t\t0\n"));
+        QCOMPARE(r.out, QByteArray("Zulu site\tftp.zulu.example:2121\twww\tzed\thttp://zulu.example/\tKestrel Net\t1\tSFTP\n"
+                                   "Alpha site\t\t\t\t\t\t0\tFTP\n"
+                                   "Stick\t\t/media/me/STICK/site\t\t\t\t0\tFolder\n"));
         QVERIFY(!r.err.contains("Secret"));
         // The command takes no value and no other option.
         QCOMPARE(Start({QStringLiteral("--list-servers=x")}).code, 1);

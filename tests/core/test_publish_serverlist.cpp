@@ -5,6 +5,7 @@
 #include "strings/StringTable.h"
 #include "publish/ProfileFile.h"
 #include "publish/ServerList.h"
+#include "publish/UploadTarget.h"
 #include "publish/ServerWizard.h"
 
 #include <QDir>
@@ -168,6 +169,28 @@ private Q_SLOTS:
         QCOMPARE(ServerList().at(1).Password, QStringLiteral("plain words"));
         QVERIFY(ServerList().at(1).FlatDir);
         QVERIFY(ServerList().at(1).PasswordKnown);
+    }
+
+    // Kinds written before read as they did; the new ones, WebDAV included,
+    // are kept through a save, whatever their letter case.
+    void kindsOfDestinationReadAndKept()
+    {
+        const std::pair<const char *, TTransferProtocol> stored[] = {
+            {"ftps", TTransferProtocol::FTPS},     {"SFTP", TTransferProtocol::SFTP},
+            {"Gopher", TTransferProtocol::FTP},    {"WebDAV", TTransferProtocol::WebDAV},
+            {"webdavs", TTransferProtocol::WebDAVS}, {"Folder", TTransferProtocol::Folder}};
+        {
+            QSettings s(QSettings::NativeFormat, QSettings::UserScope, "Quorvex", "Wobbin Express");
+            for (const auto &[name, kind] : stored)
+                s.setValue(QStringLiteral("WWWServers/S %1/Protocol").arg(QLatin1String(name)), name);
+        }
+        LoadServerList();
+        QCOMPARE(ServerList().size(), 6);
+        QVERIFY(SaveServerList());
+        LoadServerList();
+        for (const auto &[name, kind] : stored)
+            QCOMPARE(ServerList().at(FindServerNoCase(QStringLiteral("S %1").arg(QLatin1String(name)))).TransferProtocol(), kind);
+        QCOMPARE(ReadServer(QStringLiteral("S webdavs")).Protocol, QStringLiteral("WebDAVS"));
     }
 
     void orderSurvivesRestartAndLastServerIsKept()

@@ -24,6 +24,7 @@
 #include <QStackedWidget>
 #include <QToolButton>
 #include <QSpinBox>
+#include <QDir>
 #include <QtTest>
 
 #include <memory>
@@ -176,14 +177,19 @@ private Q_SLOTS:
         QVERIFY(W<QPushButton>("FinishButt")->isVisible());
         QVERIFY(!W<QPushButton>("NextButt")->isVisible());
 
-        // The fields are checked in order when Advanced is pressed.
+        // Advanced needs the description (its page says what kind of
+        // destination this is); Finish then checks the server's fields in order.
         Click("butAdvanced");
         Type("txtName", QStringLiteral("My Web Server"));
         Click("butAdvanced");
+        QCOMPARE(Page(), QStringLiteral("tab3"));
+        Click("FinishButt");
+        QCOMPARE(Page(), QStringLiteral("tab2"));
         Type("txtAddress", QStringLiteral("ftp.home.example:2121"));
-        Click("butAdvanced");
+        Click("FinishButt");
         QCOMPARE(TDialogs::ShownMessages(), (QStringList{LoadStr(620), LoadStr(621), LoadStr(622)}));
         QCOMPARE(Page(), QStringLiteral("tab2"));
+        QCOMPARE(QApplication::focusWidget(), W<QWidget>("txtLogin"));
         Type("txtLogin", QStringLiteral("bob"));
         Type("txtPassword", QStringLiteral("p@ss, word"));
         Click("butAdvanced");
@@ -248,6 +254,39 @@ private Q_SLOTS:
         Click("FinishButt");
         QVERIFY(m_wizard->Saved());
         QCOMPARE(ReadServer(QStringLiteral("Keyed")).KeyFile, QStringLiteral("/home/bob/.ssh/site_key"));
+    }
+
+    // A folder: its path (typed in full, or browsed to), no address, login or password.
+    void addFolderDestination()
+    {
+        Open();
+        Click("NextButt");
+        Click("NextButt");
+        Type("txtName", QStringLiteral("USB stick"));
+        Click("butAdvanced");
+        Choose("cmbProtocol", LoadStr(670));
+        QVERIFY(W<QPushButton>("butBrowseFolder")->isVisible());
+        QVERIFY(!W<QSpinBox>("spnConnections")->isVisible());
+        QCOMPARE(W<QLabel>("lblDir")->text(), LoadStr(672));
+        QCOMPARE(W<QLineEdit>("txtDirectory")->text(), QString());  // not the server's "public_html"
+        Type("txtDirectory", QStringLiteral("site"));
+        Click("FinishButt");
+        QCOMPARE(TDialogs::LastMessage(), LoadStr(677).arg(QStringLiteral("site")));
+        QCOMPARE(Page(), QStringLiteral("tab3"));
+        const QString folder = QDir::tempPath() + QStringLiteral("/stick site");
+        TDialogs::PresetFile(folder);
+        Click("butBrowseFolder");
+        QCOMPARE(W<QLineEdit>("txtDirectory")->text(), folder);
+        Click("BackButt");
+        for (const char *hidden : {"txtAddress", "txtLogin", "txtPassword", "lblServer"})
+            QVERIFY2(!W<QWidget>(hidden)->isVisible(), hidden);
+        TDialogs::PresetAnswer(QMessageBox::Yes);
+        Click("FinishButt");
+        QVERIFY(m_wizard->Saved());
+        const tWWWServerType stored = ReadServer(QStringLiteral("USB stick"));
+        QCOMPARE(stored.Protocol, QStringLiteral("Folder"));
+        QCOMPARE(stored.Directory, folder);
+        QCOMPARE(stored.Address, QString());
     }
 
     // Enter goes on (Next, Finish on the last page) from wherever the focus

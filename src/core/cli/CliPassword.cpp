@@ -148,6 +148,14 @@ bool ReadPasswordLine(int fd, QString &password, QString *problem)
 bool CliServerPassword(const CliArgs &args, const tWWWServerType &server, QString &password)
 {
     QString problem;
+    if (server.TransferProtocol() == TTransferProtocol::Folder) {
+        // A folder of this computer takes no password: none is asked for,
+        // and one given on standard input is read and dropped.
+        if (args.has("--password-stdin") && !isatty(STDIN_FILENO) && ReadPasswordLine(STDIN_FILENO, password, &problem))
+            WipeString(password);
+        password.clear();
+        return true;
+    }
     if (args.has("--password-stdin")) {
         if (isatty(STDIN_FILENO))
             AskAtTerminal(server);

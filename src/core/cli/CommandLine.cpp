@@ -54,8 +54,9 @@ const Command kCommands[] = {
      &RunExportCommand},
     {"--list-servers", nullptr, {"--data-dir"},
      "print the server list in its order, one server a line: description,\n"
-     "address, folder, login name, URL, provider and flat-folder flag (0 or 1),\n"
-     "separated by tabs (never the password)",
+     "address, folder, login name, URL, provider, flat-folder flag (0 or 1)\n"
+     "and kind (FTP, FTPS, SFTP, WebDAV, WebDAVS or Folder, whose folder is\n"
+     "the path written into), separated by tabs (never the password)",
      &RunListServersCommand},
     {"--publish", "PAGE",
      {"--server", "--data-dir", "--modern", "--classic", "--password-stdin", "--dry-run", "--remove-unused"},

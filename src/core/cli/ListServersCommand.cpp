@@ -24,7 +24,8 @@ int RunListServersCommand(const CliArgs &)
         if (r.Name.isEmpty())
             continue;
         const QStringList fields{r.Name, r.Address, r.Directory, r.UserName, r.URL, r.ISP,
-                                 r.FlatDir ? QStringLiteral("1") : QStringLiteral("0")};
+                                 r.FlatDir ? QStringLiteral("1") : QStringLiteral("0"),
+                                 ProtocolName(r.TransferProtocol())};
         QStringList clean;
         for (const QString &f : fields)
             clean << OneLine(f);

@@ -48,6 +48,8 @@ void TPublishProgress::Status(const QString &text)
 
 void TPublishProgress::File(const QString &name, qint64 sent, qint64 size)
 {
+    if (m_arrived.contains(name))
+        return;
     if (name != m_file || (sent == 0 && m_fileDone)) {
         // A file starts.
         EndLine();
@@ -73,6 +75,8 @@ void TPublishProgress::File(const QString &name, qint64 sent, qint64 size)
         m_print(line.toLocal8Bit() + '\n');
     }
     m_fileDone = done;
+    if (done)
+        m_arrived.insert(name);
     // A status line after the file may repeat the one before it.
     m_lastStatus.clear();
 }

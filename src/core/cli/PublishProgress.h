@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QElapsedTimer>
+#include <QSet>
 #include <QString>
 
 #include <functional>
@@ -35,6 +36,9 @@ private:
     QString m_lastStatus;
     QString m_file;
     bool m_fileDone = true;
+    // Files told as arrived: while several go at once the progress turns
+    // from one to another, and an arrived one may be named again.
+    QSet<QString> m_arrived;
     bool m_lineOpen = false;
     QElapsedTimer m_fileClock;
     QElapsedTimer m_shown;

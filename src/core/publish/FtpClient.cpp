@@ -3,6 +3,7 @@
 #include "base/SafeFile.h"
 #include "base/Secrets.h"
 #include "publish/ContentHash.h"
+#include "publish/FolderClient.h"
 #include "publish/TransferLibrary.h"
 
 #include <QByteArray>
@@ -987,10 +988,30 @@ void TFtpClient::SetTimeLimits(int logOnMs, int stallMs)
 int TFtpClient::LogOnLimit() const { return d->logOnLimit; }
 int TFtpClient::StallLimit() const { return d->stallLimit; }
 
+bool TFtpClient::FromFolder(bool ok)
+{
+    if (ok)
+        d->setOk();
+    else
+        d->setFailure(m_folder->Failure(), 0, m_folder->ErrorText());
+    return ok;
+}
+
 bool TFtpClient::Connect(const TFtpLogOn &logOn)
 {
-    if (d->loggedOn || d->multi)
+    if (d->loggedOn || d->multi || m_folder)
         Disconnect();
+    m_folder.reset();
+    if (!ProtocolAvailable(logOn.Protocol)) {
+        d->setFailure(FtpFailure::Unsupported, 0, QStringLiteral("This version cannot publish by %1.").arg(ProtocolName(logOn.Protocol)));
+        return false;
+    }
+    if (logOn.Protocol == TTransferProtocol::Folder) {
+        // No login and no password: the folder is this computer's.
+        m_folder = std::make_unique<TFolderClient>(d->cancel, OnProgress);
+        ++d->connections;
+        return FromFolder(m_folder->Connect(logOn.Host));
+    }
     // A line break in a login name or password would end the log-on command
     // and start another one of its own on the server: nothing goes out.
     if (HasControlCharacter(logOn.UserName) || HasControlCharacter(logOn.Password)) {
@@ -1040,6 +1061,8 @@ bool TFtpClient::Connect(const TFtpLogOn &logOn)
 
 bool TFtpClient::MakeFolder(const QString &path)
 {
+    if (m_folder)
+        return FromFolder(m_folder->MakeFolder(path));
     QStringList names;
     const bool absolute = path.startsWith(QLatin1Char('/'));
     if (!SplitRelative(absolute ? path.mid(1) : path, names)) {
@@ -1057,6 +1080,8 @@ bool TFtpClient::MakeFolder(const QString &path)
 
 bool TFtpClient::ChangeFolder(const QString &path)
 {
+    if (m_folder)
+        return FromFolder(m_folder->ChangeFolder(path));
     QStringList names;
     const bool absolute = path.startsWith(QLatin1Char('/'));
     const QString rest = absolute ? path.mid(1) : path;
@@ -1082,6 +1107,10 @@ bool TFtpClient::ChangeFolder(const QString &path)
 bool TFtpClient::SendFile(const QString &localPath, const QString &remotePath, RemotePresence presence,
                           TFileFingerprint *sent)
 {
+    // A folder: written through the checked writer and renamed into place
+    // whatever is there before.
+    if (m_folder)
+        return FromFolder(m_folder->SendFile(localPath, remotePath, sent));
     QStringList names;
     if (!SplitRelative(remotePath, names)) {
         d->setFailure(FtpFailure::BadName, 0, QStringLiteral("The remote name %1 is not allowed.").arg(remotePath));
@@ -1200,6 +1229,8 @@ bool TFtpClient::SendFile(const QString &localPath, const QString &remotePath, R
 
 bool TFtpClient::DeleteFile(const QString &remotePath)
 {
+    if (m_folder)
+        return FromFolder(m_folder->DeleteFile(remotePath));
     QStringList names;
     if (!SplitRelative(remotePath, names)) {
         d->setFailure(FtpFailure::BadName, 0, QStringLiteral("The remote name %1 is not allowed.").arg(remotePath));
@@ -1269,6 +1300,8 @@ QList<TRemoteEntry> ParseNameListing(const QByteArray &listing)
 
 bool TFtpClient::ListFolder(const QString &path, QList<TRemoteEntry> &entries)
 {
+    if (m_folder)
+        return FromFolder(m_folder->ListFolder(path, entries));
     entries.clear();
     QStringList names;
     if (!path.isEmpty() && !SplitRelative(path, names)) {
@@ -1312,6 +1345,11 @@ bool TFtpClient::ListFolder(const QString &path, QList<TRemoteEntry> &entries)
 
 TRemoteSize TFtpClient::RemoteSize(const QString &remotePath)
 {
+    if (m_folder) {
+        const TRemoteSize size = m_folder->RemoteSize(remotePath);
+        FromFolder(m_folder->Failure() == FtpFailure::None);
+        return size;
+    }
     TRemoteSize answer{TRemoteSize::Unknown, -1};
     QStringList names;
     if (!SplitRelative(remotePath, names)) {
@@ -1340,6 +1378,8 @@ TRemoteSize TFtpClient::RemoteSize(const QString &remotePath)
 void TFtpClient::Disconnect()
 {
     const bool was = Connected();
+    if (m_folder)
+        m_folder->Disconnect();
     d->closeMulti();
     d->renewHandle();
     d->loggedOn = false;
@@ -1371,10 +1411,15 @@ void TFtpClient::SetErrorCode(int code)
 
 FtpFailure TFtpClient::Failure() const { return d->failure; }
 QString TFtpClient::ErrorText() const { return d->errorText; }
-bool TFtpClient::Connected() const { return d->loggedOn && d->controlOpen(); }
+bool TFtpClient::Connected() const
+{
+    return m_folder ? m_folder->Connected() : d->loggedOn && d->controlOpen();
+}
 
 QString TFtpClient::CurrentFolder() const
 {
+    if (m_folder)
+        return m_folder->CurrentFolder();
     const QString joined = d->folder.join(QLatin1Char('/'));
     return d->folderAbsolute ? QLatin1Char('/') + joined : joined;
 }

@@ -6,7 +6,9 @@
 // Every operation blocks until done (run it off the user-interface thread);
 // Cancel() may be called from any thread and stops the running operation at
 // once, in the middle of a file too. One connection serves the whole session:
-// it logs on once and every file goes over it.
+// it logs on once and every file goes over it. A destination of the kind
+// Folder is a folder of this computer: the same operations go to
+// TFolderClient (FolderClient.h) instead of a server.
 //
 // Safety: a certificate is checked against the system's trust store and the
 // server's name, an SFTP host key against known_hosts; an unknown one stops the
@@ -26,6 +28,8 @@
 #include <memory>
 
 namespace wobbin {
+
+class TFolderClient;
 
 enum class FtpFailure {
     None = 0,
@@ -48,7 +52,8 @@ enum class FtpFailure {
     KeyPassphrase,      // SFTP: a locked key file's passphrase is not known, or was wrong (PassphraseWasWrong)
     Cancelled,
     NotConnected,
-    Other
+    Other,
+    Unsupported         // a kind of destination this version cannot publish to (WebDAV)
 };
 
 // A name in a folder's listing, with its size where the server gives it (-1 otherwise).
@@ -73,7 +78,7 @@ enum class RemotePresence {
 
 struct TFtpLogOn {
     TTransferProtocol Protocol = TTransferProtocol::FTP;
-    QString Host;
+    QString Host;                 // a folder: its absolute path
     int Port = 0;                 // 0: the protocol's default
     QString UserName;
     QString Password;
@@ -192,7 +197,11 @@ public:
     struct Impl;
 
 private:
+    // The folder client's outcome as this client's (error code, failure, text).
+    bool FromFolder(bool ok);
+
     std::unique_ptr<Impl> d;
+    std::unique_ptr<TFolderClient> m_folder; // while the destination is a folder
     bool m_binary = true;
 };
 

@@ -145,6 +145,8 @@ QList<TSendResult> TParallelSend::Run(const QList<TSendTask> &tasks)
             r.Taken = true;
             r.Sent = w.client->SendFile(t.LocalPath, t.RemotePath, t.Presence, &r.Arrived);
             r.Failure = r.Sent ? FtpFailure::None : w.client->Failure();
+            if (!r.Sent)
+                r.Cause = w.client->ErrorText();
             {
                 std::lock_guard<std::mutex> g(lock);
                 w.current = -1;

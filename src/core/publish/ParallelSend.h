@@ -39,6 +39,7 @@ struct TSendResult {
     bool Sent = false;
     TFileFingerprint Arrived;
     FtpFailure Failure = FtpFailure::None;
+    QString Cause;        // the client's words for the failure (ErrorText)
 };
 
 class TParallelSend

@@ -136,6 +136,9 @@ QString ProtocolName(TTransferProtocol protocol)
     switch (protocol) {
     case TTransferProtocol::FTPS: return QStringLiteral("FTPS");
     case TTransferProtocol::SFTP: return QStringLiteral("SFTP");
+    case TTransferProtocol::WebDAV: return QStringLiteral("WebDAV");
+    case TTransferProtocol::WebDAVS: return QStringLiteral("WebDAVS");
+    case TTransferProtocol::Folder: return QStringLiteral("Folder");
     case TTransferProtocol::FTP: break;
     }
     return QStringLiteral("FTP");
@@ -144,16 +147,30 @@ QString ProtocolName(TTransferProtocol protocol)
 TTransferProtocol ProtocolFromName(const QString &name)
 {
     const QString n = name.trimmed();
-    if (n.compare(QLatin1String("FTPS"), Qt::CaseInsensitive) == 0)
-        return TTransferProtocol::FTPS;
-    if (n.compare(QLatin1String("SFTP"), Qt::CaseInsensitive) == 0)
-        return TTransferProtocol::SFTP;
+    for (TTransferProtocol p : {TTransferProtocol::FTPS, TTransferProtocol::SFTP, TTransferProtocol::WebDAV,
+                                TTransferProtocol::WebDAVS, TTransferProtocol::Folder}) {
+        if (n.compare(ProtocolName(p), Qt::CaseInsensitive) == 0)
+            return p;
+    }
     return TTransferProtocol::FTP;
 }
 
 int DefaultPort(TTransferProtocol protocol)
 {
-    return protocol == TTransferProtocol::SFTP ? 22 : 21;
+    switch (protocol) {
+    case TTransferProtocol::SFTP: return 22;
+    case TTransferProtocol::WebDAV: return 80;
+    case TTransferProtocol::WebDAVS: return 443;
+    case TTransferProtocol::Folder: return 0;
+    case TTransferProtocol::FTP:
+    case TTransferProtocol::FTPS: break;
+    }
+    return 21;
+}
+
+bool ProtocolAvailable(TTransferProtocol protocol)
+{
+    return protocol != TTransferProtocol::WebDAV && protocol != TTransferProtocol::WebDAVS;
 }
 
 QString tWWWServerType::Host() const

@@ -9,7 +9,9 @@
 //   WWWServers\<Name>\FlatDir             "0" or "1"
 //   WWWServers\<Name>\ExtendedA .. ExtendedE   only when not empty
 //   WWWServers\<Name>\Password            only where no keyring holds it (scrambled)
-//   WWWServers\<Name>\Protocol            "FTPS" or "SFTP" (absent means "FTP")
+//   WWWServers\<Name>\Protocol            "FTP", "FTPS", "SFTP", "WebDAV", "WebDAVS" or
+//                                         "Folder" (absent means "FTP"); for a folder,
+//                                         Directory is its absolute path
 //   WWWServers\<Name>\TrustedFingerprint  only when set
 //   WWWServers\<Name>\KeyFile             SFTP: the private key file chosen to log on with; only when set
 //   WWWServers\<Name>\Connections         files sent at once, 1 to 8; only when not 4
@@ -24,13 +26,21 @@
 
 namespace wobbin {
 
-enum class TTransferProtocol { FTP, FTPS, SFTP };
+// The kinds of destination. WebDAV and WebDAVS are known names that this
+// version cannot publish to yet: they are kept as they are and refused with
+// their reason when used, never taken for FTP. A folder is a folder of this
+// computer (or one mounted on it): the server's Directory is its absolute
+// path, and Address, login and password are not used.
+enum class TTransferProtocol { FTP, FTPS, SFTP, WebDAV, WebDAVS, Folder };
 
-// "FTP", "FTPS" (explicit TLS), "SFTP"; anything else reads as FTP.
+// "FTP", "FTPS" (explicit TLS), "SFTP", "WebDAV" (http), "WebDAVS" (https),
+// "Folder"; letter case is ignored when read, and anything else reads as FTP.
 QString ProtocolName(TTransferProtocol protocol);
 TTransferProtocol ProtocolFromName(const QString &name);
-// 21 for FTP and FTPS, 22 for SFTP.
+// 21 for FTP and FTPS, 22 for SFTP, 80 and 443 for WebDAV, 0 for a folder.
 int DefaultPort(TTransferProtocol protocol);
+// Whether this version can publish that way (WebDAV cannot yet).
+bool ProtocolAvailable(TTransferProtocol protocol);
 
 struct tWWWServerType
 {
@@ -45,7 +55,7 @@ struct tWWWServerType
     QString ExtendedA;  // GeoCities neighbourhood
     QString ExtendedB;  // GeoCities number
     QString ExtendedC, ExtendedD, ExtendedE;
-    QString Protocol = QStringLiteral("FTP");  // "FTP", "FTPS" or "SFTP"
+    QString Protocol = QStringLiteral("FTP");  // a ProtocolName
     // SHA-256 fingerprint of the server certificate or host key the user accepted.
     QString TrustedFingerprint;
     // SFTP: the private key file to log on with ("" the user's usual ones).

@@ -125,6 +125,16 @@ int TServerWizardState::CheckFields(const QString &name, const QString &address,
     return 0;
 }
 
+int TServerWizardState::CheckKindFields(TTransferProtocol kind, bool advancedVisited, const QString &address,
+                                        const QString &login, const QString &folder)
+{
+    if (kind == TTransferProtocol::Folder)
+        return folder.trimmed().startsWith(QLatin1Char('/')) ? 0 : 677;
+    if (!advancedVisited)
+        return 0;
+    return CheckFields(QStringLiteral("-"), address, login);
+}
+
 int TServerWizardState::CheckLogOn(const QString &login, const QString &password)
 {
     if (HasControlCharacter(login))

@@ -52,6 +52,12 @@ public:
 
     // The first failing check as a string number (620, 621, 622), 0 when all pass.
     static int CheckFields(const QString &name, const QString &address, const QString &login);
+    // What Finish refuses in the fields the kind of destination needs: a
+    // folder's path that is not absolute (677); a server's address (621) and
+    // login (622) when the Advanced page was seen (whose button checked them
+    // before it chose the kind). 0 when all pass.
+    static int CheckKindFields(TTransferProtocol kind, bool advancedVisited, const QString &address,
+                               const QString &login, const QString &folder);
     // What the server details page refuses: 640 for a login name, 641 for a
     // password that holds a control character (a paste brings a line break
     // along); 0 when both are fine.

@@ -284,6 +284,8 @@ void TUploadJob::SetStatus(const QString &text)
 
 QString TUploadJob::AddressShown() const
 {
+    if (m_target.Protocol == TTransferProtocol::Folder)
+        return m_target.Directory;
     QString host;
     int port = 0;
     if (!SplitHostPort(m_target.Address, host, port))
@@ -296,12 +298,18 @@ QString TUploadJob::AddressShown() const
 // Why the last operation failed, in the user's words.
 QString TUploadJob::CauseText() const
 {
-    return CauseText(m_ftp.Failure());
+    return CauseText(m_ftp.Failure(), m_ftp.ErrorText());
 }
 
-QString TUploadJob::CauseText(FtpFailure failure) const
+QString TUploadJob::CauseText(FtpFailure failure, const QString &detail) const
 {
+    // A folder names the cause itself, in the system's words ("No space
+    // left on device") or as a whole message (a folder that is not there).
+    if (m_target.Protocol == TTransferProtocol::Folder && failure != FtpFailure::Cancelled && !detail.isEmpty())
+        return detail;
     switch (failure) {
+    case FtpFailure::Unsupported:
+        return LoadStr(678);
     case FtpFailure::Unreachable:
         return LoadStr(234);
     case FtpFailure::LogOnTimeout:
@@ -429,7 +437,8 @@ bool TUploadJob::ConnectToServer()
             // Not the log-on that failed but the way to the server: the
             // message says so instead of blaming the login and password.
             m_outcome.Message = CauseText();
-            if (m_ftp.Failure() == FtpFailure::Unreachable || m_ftp.Failure() == FtpFailure::LogOnTimeout)
+            if ((m_ftp.Failure() == FtpFailure::Unreachable || m_ftp.Failure() == FtpFailure::LogOnTimeout)
+                && m_target.Protocol != TTransferProtocol::Folder)
                 m_outcome.Message += kCrLf + LoadStr(348).arg(AddressShown());
             break;
         }
@@ -637,7 +646,7 @@ void TUploadJob::SendPictures(const QList<int> &which, QStringList &failed)
         } else {
             m_changes->NotSent(f.RemotePath);
             if (!m_cancelled)
-                failed << f.Shown + QStringLiteral(": ") + CauseText(r.Failure);
+                failed << f.Shown + QStringLiteral(": ") + CauseText(r.Failure, r.Cause);
         }
         showTotal();
     };

@@ -174,7 +174,7 @@ private:
     void PrepareCheck();
     QString AddressShown() const;
     QString CauseText() const;
-    QString CauseText(FtpFailure failure) const;
+    QString CauseText(FtpFailure failure, const QString &detail = QString()) const;
     QString LogOnRefusedText() const;
 
     TUploadPage m_page;

@@ -61,6 +61,12 @@ bool Fail(QString *error, const QString &cause)
 TServerIdentity IdentityOf(const tWWWServerType &server)
 {
     TServerIdentity id;
+    if (server.TransferProtocol() == TTransferProtocol::Folder) {
+        // A folder is known by its path alone: no host, port or login.
+        id.Protocol = ProtocolName(TTransferProtocol::Folder);
+        id.Directory = NormalFolder(server.Directory);
+        return id;
+    }
     id.Protocol = ProtocolName(server.TransferProtocol());
     id.Host = server.Host().toLower();
     id.Port = server.EffectivePort();
@@ -72,6 +78,11 @@ TServerIdentity IdentityOf(const tWWWServerType &server)
 TServerIdentity IdentityOf(const TUploadTarget &target)
 {
     TServerIdentity id;
+    if (target.Protocol == TTransferProtocol::Folder) {
+        id.Protocol = ProtocolName(TTransferProtocol::Folder);
+        id.Directory = NormalFolder(target.Directory);
+        return id;
+    }
     QString host;
     int port = 0;
     SplitHostPort(target.Address, host, port);

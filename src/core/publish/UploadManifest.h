@@ -38,7 +38,7 @@ struct TUploadTarget;
 
 // Which server a manifest belongs to.
 struct TServerIdentity {
-    QString Protocol;   // "FTP", "FTPS", "SFTP"
+    QString Protocol;   // a ProtocolName ("Folder": Host empty, Port 0, Directory its path)
     QString Host;       // lower case, without the port
     int Port = 0;       // the port used (the protocol's usual one when none is given)
     QString Directory;  // the server's folder, as the upload uses it

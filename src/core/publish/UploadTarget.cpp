@@ -66,6 +66,14 @@ TUploadTarget UploadTargetFor(const tWWWServerType &server)
     t.GeoCities = provider >= 0 && IsGeoCities(ISPList().at(provider).Name);
     t.URL = server.URL;
     t.TrustedFingerprint = server.TrustedFingerprint;
+    if (t.Protocol == TTransferProtocol::Folder) {
+        // The transfer client takes the folder where it takes a host; no
+        // login goes anywhere.
+        t.Address = t.Directory;
+        t.UserName.clear();
+        t.Password.clear();
+        t.TrustedFingerprint.clear();
+    }
     t.Connections = server.ConnectionsAllowed > 0 ? qMin(server.Connections, server.ConnectionsAllowed)
                                                   : server.Connections;
     return t;

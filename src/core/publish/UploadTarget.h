@@ -11,8 +11,8 @@ namespace wobbin {
 struct TUploadTarget {
     QString Name;                // the server's description
     TTransferProtocol Protocol = TTransferProtocol::FTP;
-    QString Address;             // host as the user typed it, may carry ":port"
-    QString Directory;           // remote folder for the page ("" = the log-on folder)
+    QString Address;             // host as the user typed it, may carry ":port"; a folder: its path
+    QString Directory;           // remote folder for the page ("" = the log-on folder); a folder: its path
     QString UserName;
     QString Password;            // never shown, logged or printed
     bool FlatDir = false;        // "Don't create directories.": everything into one folder

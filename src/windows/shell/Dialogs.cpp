@@ -327,6 +327,35 @@ FileDialogResult SaveFileDialog(QWidget *parent, const QString &title, const QSt
     return RunFileDialog(parent, title, initialDir, fileName, filter, filterIndex, defaultExt, true);
 }
 
+FileDialogResult FolderDialog(QWidget *parent, const QString &title, const QString &initialDir)
+{
+    auto &s = State();
+    s.fileDialogs << title;
+    FileDialogResult result;
+    DialogPreset preset;
+    if (TakeDialogPreset(preset)) {
+        if (preset.kind == DialogPreset::File) {
+            result.Chosen = true;
+            result.FileName = preset.path;
+        }
+        return result;
+    }
+    if (s.nonInteractive)
+        return result;
+    const TFocusReturn focusReturn;
+    QFileDialog dlg(parent, title);
+    CentreOverParent(&dlg);
+    dlg.setFileMode(QFileDialog::Directory);
+    dlg.setOption(QFileDialog::ShowDirsOnly, true);
+    if (!initialDir.isEmpty() && QDir(initialDir).exists())
+        dlg.setDirectory(initialDir);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return result;
+    result.Chosen = true;
+    result.FileName = QDir::toNativeSeparators(dlg.selectedFiles().constFirst());
+    return result;
+}
+
 bool ColourDialog(QWidget *parent, const QColor &initial, QColor &chosen)
 {
     DialogPreset preset;

@@ -109,6 +109,10 @@ FileDialogResult SaveFileDialog(QWidget *parent, const QString &title, const QSt
                                 const QString &fileName, const QString &filter,
                                 const QString &defaultExt, int filterIndex = 1);
 
+// A folder dialog (a preset file path answers it as the chosen folder):
+// FileName is the folder's full native path.
+FileDialogResult FolderDialog(QWidget *parent, const QString &title, const QString &initialDir);
+
 // Colour dialog; returns false when cancelled.
 bool ColourDialog(QWidget *parent, const QColor &initial, QColor &chosen);
 

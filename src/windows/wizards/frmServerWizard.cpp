@@ -120,20 +120,24 @@ TfrmServerWizard::TfrmServerWizard(QWidget *parent) : QDialog(parent)
     tab3 = Named(new QWidget, "tab3");
     {
         auto *v = new QVBoxLayout(tab3);
+        // The kind of destination first: it decides which fields follow.
+        auto *kindRow = new QHBoxLayout;
+        kindRow->addWidget(lblProtocol = Named(new QLabel(tab3), "lblProtocol"));
+        kindRow->addWidget(cmbProtocol = Named(new QComboBox(tab3), "cmbProtocol"), 1);
+        lblProtocol->setBuddy(cmbProtocol);
+        v->addLayout(kindRow);
         grpAdvanced = Named(new QGroupBox(tab3), "grpAdvanced");
         auto *g = new QVBoxLayout(grpAdvanced);
         g->addWidget(lblDir = TextLabel(grpAdvanced, "lblDir"));
-        g->addWidget(txtDirectory = Named(new QLineEdit(grpAdvanced), "txtDirectory"));
+        auto *dirRow = new QHBoxLayout;
+        dirRow->addWidget(txtDirectory = Named(new QLineEdit(grpAdvanced), "txtDirectory"), 1);
+        dirRow->addWidget(butBrowseFolder = Named(new QPushButton(grpAdvanced), "butBrowseFolder"));
+        g->addLayout(dirRow);
         g->addWidget(lblURL = TextLabel(grpAdvanced, "lblURL"));
         g->addWidget(txtURL = Named(new QLineEdit(grpAdvanced), "txtURL"));
         g->addWidget(chkDir = Named(new QCheckBox(grpAdvanced), "chkDir"));
         v->addWidget(grpAdvanced);
         auto *h = new QHBoxLayout;
-        h->addWidget(lblProtocol = Named(new QLabel(tab3), "lblProtocol"));
-        h->addWidget(cmbProtocol = Named(new QComboBox(tab3), "cmbProtocol"), 1);
-        lblProtocol->setBuddy(cmbProtocol);
-        v->addLayout(h);
-        h = new QHBoxLayout;
         h->addWidget(lblConnections = Named(new QLabel(tab3), "lblConnections"));
         h->addWidget(spnConnections = Named(new QSpinBox(tab3), "spnConnections"));
         h->addStretch(1);
@@ -215,6 +219,7 @@ TfrmServerWizard::TfrmServerWizard(QWidget *parent) : QDialog(parent)
     connect(butHelp, &QPushButton::clicked, this, &TfrmServerWizard::butHelpClick);
     connect(butAdvanced, &QPushButton::clicked, this, &TfrmServerWizard::butAdvancedClick);
     connect(butDelete, &QPushButton::clicked, this, &TfrmServerWizard::butDeleteClick);
+    connect(butBrowseFolder, &QPushButton::clicked, this, &TfrmServerWizard::butBrowseFolderClick);
     connect(spbUp, &QToolButton::clicked, this, &TfrmServerWizard::spbUpClick);
     connect(spbDown, &QToolButton::clicked, this, &TfrmServerWizard::spbDownClick);
     connect(lstServers, &QListWidget::currentRowChanged, this, &TfrmServerWizard::lstServersClick);
@@ -277,7 +282,10 @@ void TfrmServerWizard::FormCreate()
     FinishButt->setText(LoadStr(3));
     chkDir->setText(LoadStr(635));
     lblProtocol->setText(LoadStr(636));
-    cmbProtocol->addItems({LoadStr(637), LoadStr(638), LoadStr(639)});
+    for (const auto &[kind, text] : {std::pair{TTransferProtocol::FTP, 637}, std::pair{TTransferProtocol::FTPS, 638},
+                                     std::pair{TTransferProtocol::SFTP, 639}, std::pair{TTransferProtocol::Folder, 670}})
+        cmbProtocol->addItem(LoadStr(text), int(kind));
+    butBrowseFolder->setText(LoadStr(675));
     lblConnections->setText(LoadStr(645));
     spnConnections->setToolTip(LoadStr(646));
     spnConnections->setWhatsThis(LoadStr(646));
@@ -510,6 +518,23 @@ void TfrmServerWizard::FinishButtClick()
             return;
         }
     }
+    if (m_state.WizardMode != TServerWizardState::Delete) {
+        if (const int problem = KindFieldsProblem()) {
+            MsgBox(this, problem == 677 ? LoadStr(677).arg(txtDirectory->text()) : LoadStr(problem),
+                   QMessageBox::Information);
+            if (problem == 677) {
+                ShowPage(tab3);
+                m_state.AdvancedVisited = true;
+                txtDirectory->setFocus();
+            } else {
+                ShowPage(tab2);
+                NextButt->hide();
+                FinishButt->show();
+                (problem == 621 ? txtAddress : txtLogin)->setFocus();
+            }
+            return;
+        }
+    }
     if (m_state.WizardMode == TServerWizardState::Add && m_state.CurrentIndex() < 0)
         m_state.FinishAdd(txtLogin->text(), txtDirectory->text(), txtURL->text());
     const int answer = AskForSave();
@@ -615,16 +640,6 @@ bool TfrmServerWizard::LogOnProblem()
     return problem != 0;
 }
 
-bool TfrmServerWizard::CheckFields()
-{
-    const int problem = TServerWizardState::CheckFields(txtName->text(), txtAddress->text(),
-                                                        txtLogin->isEnabled() ? txtLogin->text() : QStringLiteral("-"));
-    if (!problem)
-        return true;
-    MsgBox(this, LoadStr(problem), QMessageBox::Information);
-    return false;
-}
-
 QString TfrmServerWizard::BuildURL() const
 {
     const int pos = cmbServerType->currentIndex();
@@ -634,15 +649,22 @@ QString TfrmServerWizard::BuildURL() const
 
 void TfrmServerWizard::butAdvancedClick()
 {
-    if (LogOnProblem() || !CheckFields())
+    // The Advanced page says what kind of destination this is: only the
+    // description is needed to go there; Finish checks the kind's fields.
+    if (LogOnProblem())
         return;
+    if (txtName->text().isEmpty()) {
+        MsgBox(this, LoadStr(620), QMessageBox::Information);
+        return;
+    }
     grpAdvanced->setEnabled(true);
     tWWWServerType &cur = m_state.Current();
     const bool add = m_state.WizardMode == TServerWizardState::Add;
     if (ProviderIsCommon()) {
-        if (txtURL->text().isEmpty() && add)
+        const bool folder = cur.TransferProtocol() == TTransferProtocol::Folder;
+        if (txtURL->text().isEmpty() && add && !txtAddress->text().isEmpty() && !folder)
             txtURL->setText(BuildURL());
-        txtDirectory->setText(!cur.Directory.isEmpty() || !add ? cur.Directory : QStringLiteral("public_html"));
+        txtDirectory->setText(!cur.Directory.isEmpty() || !add || folder ? cur.Directory : QStringLiteral("public_html"));
         chkDir->setChecked(cur.FlatDir);
     } else {
         const ISPDetails *p = m_state.Provider();
@@ -744,11 +766,18 @@ void TfrmServerWizard::ShowProtocol()
 {
     const bool loading = FieldsLoading;
     FieldsLoading = true;
-    cmbProtocol->setCurrentIndex(int(m_state.Current().TransferProtocol()));
+    const TTransferProtocol kind = m_state.Current().TransferProtocol();
+    int at = cmbProtocol->findData(int(kind));
+    if (at < 0) {
+        // A kind this version cannot publish to (WebDAV) shows as it is stored and stays so.
+        cmbProtocol->addItem(ProtocolName(kind), int(kind));
+        at = cmbProtocol->count() - 1;
+    }
+    cmbProtocol->setCurrentIndex(at);
     spnConnections->setValue(m_state.Current().Connections);
     txtKeyFile->setText(m_state.Current().KeyFile);
     FieldsLoading = loading;
-    ShowKeyFileField();
+    ShowKindFields();
 }
 
 void TfrmServerWizard::ShowKeyFileField()
@@ -779,12 +808,52 @@ void TfrmServerWizard::cmbProtocolChange()
 {
     if (FieldsLoading)
         return;
-    const auto protocol = static_cast<TTransferProtocol>(qBound(0, cmbProtocol->currentIndex(), 2));
+    const auto protocol = static_cast<TTransferProtocol>(cmbProtocol->currentData().toInt());
     if (protocol == m_state.Current().TransferProtocol())
         return;
     m_state.Current().SetTransferProtocol(protocol);
     m_state.ListChanged = true;
+    // A server's folder ("public_html") is no folder of this computer.
+    if (protocol == TTransferProtocol::Folder && !QDir::isAbsolutePath(txtDirectory->text()))
+        txtDirectory->clear();
+    ShowKindFields();
+}
+
+void TfrmServerWizard::ShowKindFields()
+{
+    const TTransferProtocol kind = m_state.Current().TransferProtocol();
+    const bool folder = kind == TTransferProtocol::Folder;
+    for (QWidget *w : {static_cast<QWidget *>(lblServer), static_cast<QWidget *>(txtAddress),
+                       static_cast<QWidget *>(lblLogin), static_cast<QWidget *>(txtLogin),
+                       static_cast<QWidget *>(lblPassword), static_cast<QWidget *>(txtPassword),
+                       static_cast<QWidget *>(lblConnections), static_cast<QWidget *>(spnConnections)})
+        w->setVisible(!folder);
+    butBrowseFolder->setVisible(folder);
+    if (folder)
+        lblDir->setText(LoadStr(672));
+    else
+        lblDir->setText(ProviderTextIsGeoCities() ? LoadStr(625) : LoadStr(612));
+    txtDirectory->setToolTip(folder ? LoadStr(679) : QString());
+    txtDirectory->setWhatsThis(folder ? LoadStr(679) : QString());
     ShowKeyFileField();
+    NameFields();
+}
+
+void TfrmServerWizard::butBrowseFolderClick()
+{
+    const QString now = txtDirectory->text().trimmed();
+    const FileDialogResult r = FolderDialog(this, LoadStr(676), QDir::isAbsolutePath(now) ? now : QDir::homePath());
+    if (r.Chosen && !r.FileName.isEmpty())
+        txtDirectory->setText(r.FileName);
+    txtDirectory->setFocus();
+}
+
+int TfrmServerWizard::KindFieldsProblem() const
+{
+    const bool login = txtLogin->isEnabled();
+    return TServerWizardState::CheckKindFields(m_state.Current().TransferProtocol(), m_state.AdvancedVisited,
+                                               txtAddress->text(), login ? txtLogin->text() : QStringLiteral("-"),
+                                               txtDirectory->text());
 }
 
 void TfrmServerWizard::spnConnectionsChange(int connections)

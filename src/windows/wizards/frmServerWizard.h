@@ -66,7 +66,6 @@ private:
     void RemoveWWWServer(int row);
     bool WriteServerInfo();
     int AskForSave();  // a QMessageBox::StandardButton
-    bool CheckFields();
     bool LogOnProblem();
     QString BuildURL() const;
     void butAdvancedClick();
@@ -93,6 +92,12 @@ private:
     void ShowProtocol();
     // The key file's field shows for SFTP only.
     void ShowKeyFileField();
+    // Shows the fields the kind of destination needs and hides the others
+    // (details and Advanced pages).
+    void ShowKindFields();
+    void butBrowseFolderClick();
+    // What Finish refuses in the fields of the kind (a string number, 0 none).
+    int KindFieldsProblem() const;
     void NameFields();
 
     TServerWizardState m_state;
@@ -114,6 +119,7 @@ private:
     QGroupBox *grpAdvanced = nullptr;
     QLabel *lblDir = nullptr, *lblURL = nullptr, *lblProtocol = nullptr;
     QLineEdit *txtDirectory = nullptr, *txtURL = nullptr;
+    QPushButton *butBrowseFolder = nullptr;
     QCheckBox *chkDir = nullptr;
     QComboBox *cmbProtocol = nullptr;
     QLabel *lblConnections = nullptr;

@@ -1,0 +1,317 @@
+#include "publish/FolderClient.h"
+
+#include "base/SafeFile.h"
+#include "publish/ContentHash.h"
+#include "strings/StringTable.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace wobbin {
+namespace {
+
+// Largest folder listed (a site's folder holds far fewer).
+constexpr int kMaxEntries = 100000;
+
+QString SystemCause(int code)
+{
+    return QString::fromLocal8Bit(std::strerror(code));
+}
+
+bool ValidName(const QString &s)
+{
+    if (s.isEmpty() || s == QLatin1String(".") || s == QLatin1String(".."))
+        return false;
+    for (const QChar c : s) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f || c == QLatin1Char('\\'))
+            return false;
+    }
+    return true;
+}
+
+// lstat: the entry itself, a link not followed. errno is kept on failure.
+bool EntryOf(const QString &path, struct stat &st)
+{
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
+}
+
+} // namespace
+
+TFolderClient::TFolderClient(const std::atomic<bool> &cancel, const std::function<void(qint64, qint64)> &progress)
+    : m_cancel(cancel), m_progress(progress)
+{
+}
+
+bool TFolderClient::Fail(FtpFailure failure, const QString &text)
+{
+    m_failure = failure;
+    m_error = text;
+    return false;
+}
+
+bool TFolderClient::Ok()
+{
+    m_failure = FtpFailure::None;
+    m_error.clear();
+    return true;
+}
+
+QString TFolderClient::PathOf(const QStringList &names) const
+{
+    return names.isEmpty() ? m_root : m_root + QLatin1Char('/') + names.join(QLatin1Char('/'));
+}
+
+bool TFolderClient::Names(const QString &path, QStringList &names, bool mayBeRoot)
+{
+    names.clear();
+    if (!m_connected)
+        return Fail(FtpFailure::NotConnected, QStringLiteral("Not connected."));
+    if (path.startsWith(QLatin1Char('/'))) {
+        const QString clean = QDir::cleanPath(path);
+        if (mayBeRoot && (clean == m_given || clean == m_root))
+            return true;
+        return Fail(FtpFailure::BadName, LoadStr(674).arg(path, m_given));
+    }
+    const QStringList parts = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    if (parts.isEmpty() && !path.isEmpty())
+        return Fail(FtpFailure::BadName, LoadStr(674).arg(path, m_given));
+    for (const QString &p : parts) {
+        if (!ValidName(p))
+            return Fail(FtpFailure::BadName, LoadStr(674).arg(path, m_given));
+    }
+    names = m_current + parts;
+    return true;
+}
+
+bool TFolderClient::RealFolders(const QStringList &names)
+{
+    for (qsizetype k = 1; k <= names.size(); ++k) {
+        const QStringList above = names.mid(0, k);
+        struct stat st {};
+        if (!EntryOf(PathOf(above), st))
+            return Fail(FtpFailure::Refused, SystemCause(errno));
+        if (S_ISLNK(st.st_mode))
+            return Fail(FtpFailure::BadName, LoadStr(674).arg(above.join(QLatin1Char('/')), m_given));
+        if (!S_ISDIR(st.st_mode))
+            return Fail(FtpFailure::Refused, SystemCause(ENOTDIR));
+    }
+    return true;
+}
+
+bool TFolderClient::Connect(const QString &folder)
+{
+    m_connected = false;
+    m_current.clear();
+    m_given = QDir::cleanPath(folder.trimmed());
+    m_root.clear();
+    if (m_cancel)
+        return Fail(FtpFailure::Cancelled, QStringLiteral("Cancelled."));
+    if (m_given.isEmpty() || !QDir::isAbsolutePath(m_given))
+        return Fail(FtpFailure::Unreachable, LoadStr(677).arg(folder));
+    // The folder the user chose may itself be a link (to a document root
+    // kept elsewhere): it is followed, once.
+    const QByteArray native = QFile::encodeName(m_given);
+    struct stat st {};
+    if (::stat(native.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return Fail(FtpFailure::Unreachable, LoadStr(671).arg(m_given));
+    if (::access(native.constData(), W_OK | X_OK) != 0)
+        return Fail(FtpFailure::Refused, LoadStr(673).arg(m_given, SystemCause(errno)));
+    m_root = QFileInfo(m_given).canonicalFilePath();
+    if (m_root.isEmpty())
+        return Fail(FtpFailure::Unreachable, LoadStr(671).arg(m_given));
+    m_connected = true;
+    return Ok();
+}
+
+bool TFolderClient::MakeFolder(const QString &path)
+{
+    QStringList names;
+    if (!Names(path, names, true))
+        return false;
+    if (names.isEmpty())
+        return Ok(); // the chosen folder: there since Connect, never made
+    if (!RealFolders(names.mid(0, names.size() - 1)))
+        return false;
+    const QString target = PathOf(names);
+    struct stat st {};
+    if (EntryOf(target, st)) {
+        if (S_ISLNK(st.st_mode))
+            return Fail(FtpFailure::BadName, LoadStr(674).arg(path, m_given));
+        return S_ISDIR(st.st_mode) ? Ok() : Fail(FtpFailure::Refused, SystemCause(EEXIST));
+    }
+    if (::mkdir(QFile::encodeName(target).constData(), 0777) != 0)
+        return Fail(FtpFailure::Refused, SystemCause(errno));
+    return Ok();
+}
+
+bool TFolderClient::ChangeFolder(const QString &path)
+{
+    QStringList names;
+    if (!Names(path, names, true) || !RealFolders(names))
+        return false;
+    m_current = names;
+    return Ok();
+}
+
+bool TFolderClient::SendFile(const QString &localPath, const QString &remotePath, TFileFingerprint *sent)
+{
+    if (sent)
+        *sent = TFileFingerprint();
+    QStringList names;
+    if (!Names(remotePath, names, false))
+        return false;
+    if (names.isEmpty())
+        return Fail(FtpFailure::BadName, LoadStr(674).arg(remotePath, m_given));
+    if (m_cancel)
+        return Fail(FtpFailure::Cancelled, QStringLiteral("Cancelled."));
+    QFile source(localPath);
+    if (!QFileInfo(localPath).isFile() || !source.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return Fail(FtpFailure::LocalFile, LoadStr(239));
+    if (!RealFolders(names.mid(0, names.size() - 1)))
+        return false;
+    const QString target = PathOf(names);
+    struct stat st {};
+    if (EntryOf(target, st)) {
+        // The writer would follow a link to wherever it points.
+        if (S_ISLNK(st.st_mode))
+            return Fail(FtpFailure::BadName, LoadStr(674).arg(remotePath, m_given));
+        if (!S_ISREG(st.st_mode))
+            return Fail(FtpFailure::Refused, SystemCause(EISDIR));
+    }
+
+    TSafeFile out(target);
+    if (!out.open())
+        return Fail(FtpFailure::Refused, out.errorString());
+    const auto *device = qobject_cast<QFileDevice *>(out.device());
+    const int fd = device ? device->handle() : -1;
+    const qint64 size = source.size();
+    TContentHash digest;
+    qint64 done = 0;
+    if (m_progress)
+        m_progress(0, size);
+    for (;;) {
+        if (m_cancel) {
+            out.cancel();
+            return Fail(FtpFailure::Cancelled, QStringLiteral("Cancelled."));
+        }
+        const QByteArray piece = source.read(kPiece);
+        if (piece.isEmpty()) {
+            if (source.error() != QFileDevice::NoError) {
+                out.cancel();
+                return Fail(FtpFailure::LocalFile, LoadStr(239));
+            }
+            break;
+        }
+        if (!out.write(piece)) {
+            out.cancel();
+            return Fail(FtpFailure::Refused, out.errorString());
+        }
+        digest.Add(piece);
+        if (fd >= 0) {
+            // The disk is kept busy as the pieces come, and at most two of
+            // them wait for it: the check at the end is short, and a cancel
+            // is never stuck behind a whole large file bound for a slow
+            // stick.
+            ::sync_file_range(fd, done, piece.size(), SYNC_FILE_RANGE_WRITE);
+            if (done >= kPiece)
+                ::sync_file_range(fd, done - kPiece, kPiece,
+                                  SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
+        }
+        done += piece.size();
+        if (m_progress)
+            m_progress(done, size);
+    }
+    if (m_cancel) {
+        out.cancel();
+        return Fail(FtpFailure::Cancelled, QStringLiteral("Cancelled."));
+    }
+    if (!out.commit())
+        return Fail(FtpFailure::Refused, out.errorString());
+    if (sent) {
+        sent->Size = digest.Length();
+        sent->Digest = digest.HexResult();
+    }
+    return Ok();
+}
+
+bool TFolderClient::ListFolder(const QString &path, QList<TRemoteEntry> &entries)
+{
+    entries.clear();
+    QStringList names;
+    if (!Names(path, names, false) || !RealFolders(names))
+        return false;
+    const QString folder = PathOf(names);
+    const QStringList found =
+        QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    if (found.size() > kMaxEntries)
+        return Fail(FtpFailure::Refused, QStringLiteral("The folder's listing is too large."));
+    for (const QString &name : found) {
+        struct stat st {};
+        const bool there = EntryOf(folder + QLatin1Char('/') + name, st);
+        entries << TRemoteEntry{name, there && S_ISREG(st.st_mode) ? qint64(st.st_size) : -1};
+    }
+    return Ok();
+}
+
+TRemoteSize TFolderClient::RemoteSize(const QString &remotePath)
+{
+    Ok();
+    QStringList names;
+    if (!Names(remotePath, names, false))
+        return TRemoteSize{TRemoteSize::Unknown, -1};
+    if (names.isEmpty()) {
+        Fail(FtpFailure::BadName, LoadStr(674).arg(remotePath, m_given));
+        return TRemoteSize{TRemoteSize::Unknown, -1};
+    }
+    // A folder above it that is missing (or a file in its place): the file is missing.
+    for (qsizetype k = 1; k <= names.size(); ++k) {
+        struct stat st {};
+        if (!EntryOf(PathOf(names.mid(0, k)), st)) {
+            const int code = errno;
+            if (code == ENOENT || code == ENOTDIR)
+                return TRemoteSize{TRemoteSize::Missing, -1};
+            Fail(FtpFailure::Refused, SystemCause(code));
+            return TRemoteSize{TRemoteSize::Unknown, -1};
+        }
+        if (S_ISLNK(st.st_mode)) {
+            Fail(FtpFailure::BadName, LoadStr(674).arg(remotePath, m_given));
+            return TRemoteSize{TRemoteSize::Unknown, -1};
+        }
+        if (k < names.size() && !S_ISDIR(st.st_mode))
+            return TRemoteSize{TRemoteSize::Missing, -1};
+        if (k == names.size())
+            return S_ISREG(st.st_mode) ? TRemoteSize{TRemoteSize::Known, qint64(st.st_size)}
+                                       : TRemoteSize{TRemoteSize::Unknown, -1};
+    }
+    return TRemoteSize{TRemoteSize::Unknown, -1};
+}
+
+bool TFolderClient::DeleteFile(const QString &remotePath)
+{
+    QStringList names;
+    if (!Names(remotePath, names, false))
+        return false;
+    if (names.isEmpty())
+        return Fail(FtpFailure::BadName, LoadStr(674).arg(remotePath, m_given));
+    if (!RealFolders(names.mid(0, names.size() - 1)))
+        return false;
+    const QString target = PathOf(names);
+    struct stat st {};
+    if (!EntryOf(target, st))
+        return Fail(FtpFailure::Refused, SystemCause(errno));
+    if (S_ISDIR(st.st_mode))
+        return Fail(FtpFailure::Refused, SystemCause(EISDIR));
+    // A link is removed itself, never what it points to.
+    if (::unlink(QFile::encodeName(target).constData()) != 0)
+        return Fail(FtpFailure::Refused, SystemCause(errno));
+    return Ok();
+}
+
+} // namespace wobbin
