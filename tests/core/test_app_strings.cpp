@@ -186,13 +186,21 @@ const QList<int> kOwnTexts{
     5060, 5061, 5069, 5074, 5076, 5081,
     // the way pages are written
     5090, 5091, 5092,
+    // files sent at once, the page kept when unchanged
+    325, 645, 646,
+    // a folder as destination and the kinds of server
+    670, 671, 672, 673, 674, 675, 676, 677, 678, 679,
+    // pictures no page uses any more
+    885, 886, 887, 888, 889, 890,
+    // SSH keys and their passphrases
+    921, 922, 923, 924, 925, 926, 927, 928, 929, 930, 931, 932, 933, 934, 935, 936, 937, 938,
 };
 
 // The upload's own texts (missing page, refused pictures, causes, the
 // certificate and host key questions, how it ended).
 const QList<int> kUploadTexts{230, 231, 232, 233, 234, 235, 236, 237, 238, 239,
                               240, 241, 242, 243, 244, 245, 246, 247, 248, 249,
-                              250, 251, 252, 253, 254, 255, 256};
+                              250, 251, 252, 253, 254, 255, 256, 257};
 
 } // namespace
 
