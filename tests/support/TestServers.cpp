@@ -349,7 +349,8 @@ bool TSftpTestServer::Start(const QString &root, const QString &user, const QStr
         m_error = QStringLiteral("no temporary folder");
         return false;
     }
-    if (m_port == 0)
+    const bool portChosenHere = m_port == 0;
+    if (portChosenHere)
         m_port = FreePort();
     m_root = root;
     m_user = user;
@@ -376,81 +377,98 @@ bool TSftpTestServer::Start(const QString &root, const QString &user, const QStr
                   QStringLiteral("--gid=") + gid, QStringLiteral("--member=") + user},
                  &m_error))
         return false;
-    const QString config = QStringLiteral(
-        "ModulePath /usr/lib/proftpd\n"
-        "LoadModule mod_sftp.c\n"
-        "ServerName \"test\"\n"
-        "ServerType standalone\n"
-        "DefaultServer on\n"
-        "Port %1\n"
-        "DefaultAddress 127.0.0.1\n"
-        "SocketBindTight on\n"
-        "UseIPv6 off\n"
-        "PidFile %2/proftpd.pid\n"
-        "ScoreboardFile %2/proftpd.scoreboard\n"
-        "DelayEngine off\n"
-        "WtmpLog off\n"
-        "TransferLog none\n"
-        "SystemLog %2/system.log\n"
-        "User %3\n"
-        "Group %4\n"
-        "RootLogin on\n"
-        "AuthOrder mod_auth_file.c\n"
-        "AuthUserFile %2/passwd\n"
-        "AuthGroupFile %2/group\n"
-        "RequireValidShell off\n"
-        "UseReverseDNS off\n"
-        "DefaultRoot ~\n"
-        "AllowOverwrite on\n"
-        "MaxInstances 30\n"
-        "SFTPEngine on\n"
-        "SFTPHostKey %2/hostkey\n"
-        "SFTPAuthMethods %5\n"
-        "SFTPLog %2/sftp.log\n")
-        .arg(m_port)
-        .arg(dir, QString::fromLocal8Bit(pw ? pw->pw_name : "root"), QString::fromLocal8Bit(gr ? gr->gr_name : "root"),
-             m_authorizedKeys.isEmpty() ? QStringLiteral("password") : QStringLiteral("publickey password"));
-    QString extra;
-    if (!m_authorizedKeys.isEmpty()) {
-        // mod_sftp reads the keys in the RFC 4716 form ssh-keygen -e writes.
-        QByteArray keys;
-        for (const QString &pub : std::as_const(m_authorizedKeys)) {
-            QByteArray one;
-            if (!RunTool(QStringLiteral("ssh-keygen"), {QStringLiteral("-e"), QStringLiteral("-f"), pub}, &m_error,
-                         QByteArray(), &one))
+    QString said;
+    // A port found free may be taken by another test before the server binds
+    // it: then the server is started again on another one.
+    for (int attempt = 1;; ++attempt) {
+        const QString config = QStringLiteral(
+            "ModulePath /usr/lib/proftpd\n"
+            "LoadModule mod_sftp.c\n"
+            "ServerName \"test\"\n"
+            "ServerType standalone\n"
+            "DefaultServer on\n"
+            "Port %1\n"
+            "DefaultAddress 127.0.0.1\n"
+            "SocketBindTight on\n"
+            "UseIPv6 off\n"
+            "PidFile %2/proftpd.pid\n"
+            "ScoreboardFile %2/proftpd.scoreboard\n"
+            "DelayEngine off\n"
+            "WtmpLog off\n"
+            "TransferLog none\n"
+            "SystemLog %2/system.log\n"
+            "User %3\n"
+            "Group %4\n"
+            "RootLogin on\n"
+            "AuthOrder mod_auth_file.c\n"
+            "AuthUserFile %2/passwd\n"
+            "AuthGroupFile %2/group\n"
+            "RequireValidShell off\n"
+            "UseReverseDNS off\n"
+            "DefaultRoot ~\n"
+            "AllowOverwrite on\n"
+            "MaxInstances 30\n"
+            "SFTPEngine on\n"
+            "SFTPHostKey %2/hostkey\n"
+            "SFTPAuthMethods %5\n"
+            "SFTPLog %2/sftp.log\n")
+            .arg(m_port)
+            .arg(dir, QString::fromLocal8Bit(pw ? pw->pw_name : "root"), QString::fromLocal8Bit(gr ? gr->gr_name : "root"),
+                 m_authorizedKeys.isEmpty() ? QStringLiteral("password") : QStringLiteral("publickey password"));
+        QString extra;
+        if (!m_authorizedKeys.isEmpty()) {
+            // mod_sftp reads the keys in the RFC 4716 form ssh-keygen -e writes.
+            QByteArray keys;
+            for (const QString &pub : std::as_const(m_authorizedKeys)) {
+                QByteArray one;
+                if (!RunTool(QStringLiteral("ssh-keygen"), {QStringLiteral("-e"), QStringLiteral("-f"), pub}, &m_error,
+                             QByteArray(), &one))
+                    return false;
+                keys += one;
+            }
+            QFile authorized(dir + QStringLiteral("/authorized_keys"));
+            if (!authorized.open(QIODevice::WriteOnly) || authorized.write(keys) != keys.size()) {
+                m_error = QStringLiteral("cannot write the authorized keys");
                 return false;
-            keys += one;
+            }
+            extra += QStringLiteral("SFTPAuthorizedUserKeys file:%1/authorized_keys\n").arg(dir);
         }
-        QFile authorized(dir + QStringLiteral("/authorized_keys"));
-        if (!authorized.open(QIODevice::WriteOnly) || authorized.write(keys) != keys.size()) {
-            m_error = QStringLiteral("cannot write the authorized keys");
+        if (m_throttle > 0)
+            extra += QStringLiteral("TransferRate STOR %1\n").arg(double(m_throttle) / 1024.0, 0, 'f', 1);
+        for (const QString &folder : std::as_const(m_readOnly))
+            extra += QStringLiteral("<Directory ~/%1>\n<Limit WRITE>\nDenyAll\n</Limit>\n</Directory>\n").arg(folder);
+        QFile f(dir + QStringLiteral("/proftpd.conf"));
+        const QByteArray configBytes = (config + extra).toUtf8();
+        if (!f.open(QIODevice::WriteOnly) || f.write(configBytes) != configBytes.size()) {
+            m_error = QStringLiteral("cannot write the server's configuration");
             return false;
         }
-        extra += QStringLiteral("SFTPAuthorizedUserKeys file:%1/authorized_keys\n").arg(dir);
-    }
-    if (m_throttle > 0)
-        extra += QStringLiteral("TransferRate STOR %1\n").arg(double(m_throttle) / 1024.0, 0, 'f', 1);
-    for (const QString &folder : std::as_const(m_readOnly))
-        extra += QStringLiteral("<Directory ~/%1>\n<Limit WRITE>\nDenyAll\n</Limit>\n</Directory>\n").arg(folder);
-    QFile f(dir + QStringLiteral("/proftpd.conf"));
-    const QByteArray configBytes = (config + extra).toUtf8();
-    if (!f.open(QIODevice::WriteOnly) || f.write(configBytes) != configBytes.size()) {
-        m_error = QStringLiteral("cannot write the server's configuration");
-        return false;
-    }
-    f.close();
-    if (!Launch(QStringLiteral("proftpd"), {QStringLiteral("-n"), QStringLiteral("-q"), QStringLiteral("-c"), f.fileName()}))
-        return false;
-    QDeadlineTimer until(15000);
-    while (!until.hasExpired()) {
-        if (PortAccepts(m_port))
-            return true;
-        if (m_process->state() != QProcess::Running)
+        f.close();
+        if (!Launch(QStringLiteral("proftpd"), {QStringLiteral("-n"), QStringLiteral("-q"), QStringLiteral("-c"), f.fileName()}))
+            return false;
+        QDeadlineTimer until(15000);
+        while (!until.hasExpired()) {
+            // Another test's server may have taken the port meanwhile and be the
+            // one that answers: ours must still be running a moment later.
+            if (PortAccepts(m_port)) {
+                QThread::msleep(100);
+                if (m_process->state() == QProcess::Running)
+                    return true;
+            }
+            if (m_process->state() != QProcess::Running)
+                break;
+            QThread::msleep(50);
+        }
+        said = QString::fromLocal8Bit(m_process->readAllStandardError()) + LogText();
+        if (!portChosenHere || attempt == 3 || !said.contains(QStringLiteral("already using")))
             break;
-        QThread::msleep(50);
+        const int taken = m_port;
+        m_port = FreePort();
+        m_knownHostsLine.replace(QStringLiteral("[127.0.0.1]:%1 ").arg(taken), QStringLiteral("[127.0.0.1]:%1 ").arg(m_port));
+        Stop();
+        QFile::remove(dir + QStringLiteral("/system.log"));
     }
-    m_error = QStringLiteral("the SFTP server did not start: ") + QString::fromLocal8Bit(m_process->readAllStandardError())
-        + LogText();
+    m_error = QStringLiteral("the SFTP server did not start: ") + said;
     Stop();
     return false;
 }
