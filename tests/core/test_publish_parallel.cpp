@@ -3,6 +3,7 @@
 // that takes fewer connections still gets everything, and a cancel while four
 // files are under way leaves no partial file under a real name.
 #include "support/FileTree.h"
+#include "publish/ParallelSend.h"
 #include "publish/Upload.h"
 #include "publish/UploadRunner.h"
 #include "support/TestServers.h"
@@ -188,6 +189,32 @@ private Q_SLOTS:
         }
         QVERIFY(lastPicture > 0);
         QVERIFY(pageAt > lastPicture);
+    }
+
+    // Further connections only where they carry work: not for a few small
+    // files beside one large picture, which would share its line.
+    void connectionsWorthOpening_data()
+    {
+        QTest::addColumn<QList<qint64>>("sizes");
+        QTest::addColumn<int>("asked");
+        QTest::addColumn<int>("opened");
+        constexpr qint64 MB = 1024 * 1024;
+        QTest::newRow("none") << QList<qint64>{} << 4 << 1;
+        QTest::newRow("fewer files than asked") << QList<qint64>{10, 20} << 4 << 2;
+        QTest::newRow("twelve alike") << QList<qint64>(12, 300 * 1024) << 4 << 4;
+        QTest::newRow("large and a button") << QList<qint64>{100 * MB, 50 * 1024} << 4 << 1;
+        QTest::newRow("large and three small") << QList<qint64>{1024, 100 * MB, 2048, 4096} << 4 << 1;
+        QTest::newRow("large and many small") << (QList<qint64>(20, 50 * 1024) << 100 * MB) << 4 << 4;
+        QTest::newRow("large and one large") << QList<qint64>{100 * MB, 40 * MB} << 4 << 2;
+        QTest::newRow("small only") << QList<qint64>{3 * MB, 1024} << 4 << 2;
+        QTest::newRow("asked beyond eight") << QList<qint64>(20, 1024) << 12 << 8;
+    }
+    void connectionsWorthOpening()
+    {
+        QFETCH(QList<qint64>, sizes);
+        QFETCH(int, asked);
+        QFETCH(int, opened);
+        QCOMPARE(ConnectionsWorthOpening(sizes, asked), opened);
     }
 
     // A server that takes two connections at once from a user: the others

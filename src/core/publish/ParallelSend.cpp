@@ -2,6 +2,8 @@
 
 #include "base/Secrets.h"
 
+#include <QFileInfo>
+
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -40,6 +42,25 @@ bool LimitReached(FtpFailure why)
 
 } // namespace
 
+int ConnectionsWorthOpening(const QList<qint64> &sizes, int connections)
+{
+    const int n = int(qMin<qsizetype>(qBound(1, connections, 8), sizes.size()));
+    if (n < 2)
+        return qMax(n, 1);
+    qint64 largest = 0;
+    qint64 total = 0;
+    for (qint64 size : sizes) {
+        largest = qMax(largest, size);
+        total += qMax<qint64>(size, 0);
+    }
+    constexpr qint64 kLarge = 4 * 1024 * 1024;
+    constexpr qsizetype kFewOthers = 3;
+    const qint64 others = total - largest;
+    if (largest >= kLarge && sizes.size() - 1 <= kFewOthers && others * 16 <= largest)
+        return 1;
+    return n;
+}
+
 struct TParallelSend::Worker {
     TFtpClient *client = nullptr;
     std::unique_ptr<TFtpClient> own;
@@ -70,7 +91,10 @@ QList<TSendResult> TParallelSend::Run(const QList<TSendTask> &tasks)
         WipeString(m_logOn.Password);
         return results;
     }
-    const int n = int(qMin<qsizetype>(m_connections, tasks.size()));
+    QList<qint64> sizes;
+    for (const TSendTask &t : tasks)
+        sizes << QFileInfo(t.LocalPath).size();
+    const int n = ConnectionsWorthOpening(sizes, m_connections);
     if (n < 2)
         WipeString(m_logOn.Password); // no further log-on
 

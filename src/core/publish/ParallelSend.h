@@ -42,6 +42,12 @@ struct TSendResult {
     QString Cause;        // the client's words for the failure (ErrorText)
 };
 
+// How many connections are worth opening for files of these sizes, at most
+// `connections`. One large file beside a few small ones goes over one
+// connection: further ones would share its line and the server's time while
+// it goes, and the few small files cost only a few round trips after it.
+int ConnectionsWorthOpening(const QList<qint64> &sizes, int connections);
+
 class TParallelSend
 {
 public:
