@@ -35,16 +35,18 @@ Usage: delayed_ftp_server.py --root DIR [--user NAME] [--password TEXT]
 import argparse
 import errno
 import itertools
-import logging
 import os
 import sys
 import threading
 import time
 
-from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.filesystems import AbstractedFS
 from pyftpdlib.handlers import ActiveDTP, DTPHandler, FTPHandler, PassiveDTP
 from pyftpdlib.servers import ThreadedFTPServer
+
+# The start-up the tests' FTP server has: one account, 127.0.0.1, "PORT n".
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, "tests", "support"))
+from ftp_server import account, add_account_arguments, serve  # noqa: E402
 
 
 class EventLog:
@@ -145,27 +147,13 @@ def make_handler(authorizer, delay, events):
 
 def main():
     ap = argparse.ArgumentParser()
-    ap.add_argument("--root", required=True)
-    ap.add_argument("--user", default="user")
-    ap.add_argument("--password", default="secret")
-    ap.add_argument("--port", type=int, default=0)
+    add_account_arguments(ap)
     ap.add_argument("--delay", type=float, default=0.025, help="seconds before each answer")
     ap.add_argument("--event-log")
     args = ap.parse_args()
 
-    authorizer = DummyAuthorizer()
-    authorizer.add_user(args.user, args.password, args.root, perm="elradfmwMT")
-    logging.basicConfig(level=logging.ERROR)
-    handler = make_handler(authorizer, max(0.0, args.delay), EventLog(args.event_log))
-    server = ThreadedFTPServer(("127.0.0.1", args.port), handler)
-    server.max_cons = 64
-    print("PORT %d" % server.address[1], flush=True)
-    try:
-        server.serve_forever(handle_exit=True)
-    except KeyboardInterrupt:
-        pass
-    finally:
-        server.close_all()
+    handler = make_handler(account(args), max(0.0, args.delay), EventLog(args.event_log))
+    serve(ThreadedFTPServer, handler, args.port)
 
 
 if __name__ == "__main__":

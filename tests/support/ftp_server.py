@@ -34,12 +34,44 @@ from pyftpdlib.handlers import DTPHandler, FTPHandler, ThrottledDTPHandler
 from pyftpdlib.servers import FTPServer
 
 
-def main():
-    ap = argparse.ArgumentParser()
+# What every loopback FTP server of the tests and benchmarks shares (the
+# benchmark's delayed server imports these): one account, 127.0.0.1 only.
+
+def add_account_arguments(ap):
+    """--root (the user's home), --user, --password, --port (0: a free one)."""
     ap.add_argument("--root", required=True)
     ap.add_argument("--user", default="user")
     ap.add_argument("--password", default="secret")
     ap.add_argument("--port", type=int, default=0)
+
+
+def account(args):
+    """The one user, with every right in its home folder."""
+    authorizer = DummyAuthorizer()
+    authorizer.add_user(args.user, args.password, args.root, perm="elradfmwMT")
+    return authorizer
+
+
+def serve(server_class, handler, port, max_connections=0):
+    """Listens on 127.0.0.1, prints "PORT <number>" and serves until killed."""
+    logging.basicConfig(level=logging.ERROR)
+    server = server_class(("127.0.0.1", port), handler)
+    server.max_cons = 64
+    if max_connections > 0:
+        server.max_cons_per_ip = max_connections
+    print("PORT %d" % server.address[1], flush=True)
+    try:
+        server.serve_forever(handle_exit=True)
+    except KeyboardInterrupt:
+        pass
+    finally:
+        server.close_all()
+
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    add_account_arguments(ap)
     ap.add_argument("--tls-cert")
     ap.add_argument("--tls-key")
     ap.add_argument("--tls-required", action="store_true")
@@ -52,8 +84,7 @@ def main():
     ap.add_argument("--cut-uploads", type=int, default=-1)
     args = ap.parse_args()
 
-    authorizer = DummyAuthorizer()
-    authorizer.add_user(args.user, args.password, args.root, perm="elradfmwMT")
+    authorizer = account(args)
     for d in args.read_only:
         full = os.path.join(args.root, d)
         os.makedirs(full, exist_ok=True)
@@ -160,19 +191,7 @@ def main():
 
     Handler.dtp_handler = Dtp
 
-    logging.basicConfig(level=logging.ERROR)
-
-    server = FTPServer(("127.0.0.1", args.port), Handler)
-    server.max_cons = 64
-    if args.max_connections > 0:
-        server.max_cons_per_ip = args.max_connections
-    print("PORT %d" % server.address[1], flush=True)
-    try:
-        server.serve_forever(handle_exit=True)
-    except KeyboardInterrupt:
-        pass
-    finally:
-        server.close_all()
+    serve(FTPServer, Handler, args.port, args.max_connections)
 
 
 if __name__ == "__main__":
