@@ -4,6 +4,8 @@
 #include "base/Secrets.h"
 #include "publish/ContentHash.h"
 #include "publish/FolderClient.h"
+#include "publish/ServerCertificate.h"
+#include "publish/WebDavClient.h"
 #include "publish/TransferLibrary.h"
 
 #include <QByteArray>
@@ -18,7 +20,6 @@
 #include <curl/curl.h>
 #include <openssl/ssl.h>
 #include <openssl/x509.h>
-#include <openssl/x509v3.h>
 
 #include <arpa/inet.h>
 #include <poll.h>
@@ -44,16 +45,11 @@ void GlobalInit()
     InitTransferLibrary();
 }
 
-// Whether the host is written as an IPv4 or IPv6 address (not a name).
+// Whether the host is written as an IPv6 address.
 bool IsIpv6(const QString &host)
 {
     unsigned char buffer[16];
     return inet_pton(AF_INET6, host.toLatin1().constData(), buffer) == 1;
-}
-bool IsIpAddress(const QString &host)
-{
-    unsigned char buffer[16];
-    return IsIpv6(host) || inet_pton(AF_INET, host.toLatin1().constData(), buffer) == 1;
 }
 
 qint64 NowMs()
@@ -872,42 +868,19 @@ struct TFtpClient::Impl {
     static int checkCertificate(X509_STORE_CTX *store, void *data)
     {
         auto *self = static_cast<Impl *>(data);
-        const int chainOk = X509_verify_cert(store);
-        X509 *leaf = X509_STORE_CTX_get0_cert(store);
-        if (!leaf) {
-            self->certificateUnknown = false;
-            return 0;
+        TCertificateCheck check;
+        check.Host = self->logOn.Host;
+        check.TrustedFingerprint = self->logOn.TrustedFingerprint;
+        const int ok = CheckServerCertificate(store, &check);
+        if (!ok) {
+            self->certificateUnknown = check.Unknown;
+            self->certificateChanged = check.Changed;
+            if (check.Unknown) {
+                self->peerFingerprint = check.Fingerprint;
+                self->certificateProblem = check.Problem;
+            }
         }
-        const int chainError = X509_STORE_CTX_get_error(store);
-        unsigned char *der = nullptr;
-        const int derLength = i2d_X509(leaf, &der);
-        const QByteArray derBytes = derLength > 0 ? QByteArray(reinterpret_cast<const char *>(der), derLength) : QByteArray();
-        OPENSSL_free(der);
-        const QString fingerprint = CertificateFingerprint(derBytes);
-
-        bool nameOk = false;
-        const QByteArray host = self->logOn.Host.toUtf8();
-        if (IsIpAddress(self->logOn.Host))
-            nameOk = X509_check_ip_asc(leaf, host.constData(), 0) == 1;
-        else
-            nameOk = X509_check_host(leaf, host.constData(), size_t(host.size()), 0, nullptr) == 1;
-
-        if (chainOk == 1 && nameOk) {
-            X509_STORE_CTX_set_error(store, X509_V_OK);
-            return 1;
-        }
-        if (!self->logOn.TrustedFingerprint.isEmpty() && SameFingerprint(fingerprint, self->logOn.TrustedFingerprint)) {
-            X509_STORE_CTX_set_error(store, X509_V_OK);
-            return 1;
-        }
-        self->certificateUnknown = true;
-        self->certificateChanged = !self->logOn.TrustedFingerprint.isEmpty();
-        self->peerFingerprint = fingerprint;
-        self->certificateProblem = chainOk == 1
-            ? QStringLiteral("The certificate is made out to another name.")
-            : QString::fromUtf8(X509_verify_cert_error_string(chainError)) + QLatin1Char('.');
-        X509_STORE_CTX_set_error(store, chainOk == 1 ? X509_V_ERR_HOSTNAME_MISMATCH : chainError);
-        return 0;
+        return ok;
     }
 
     static int checkHostKey(CURL *, const curl_khkey *, const curl_khkey *found, curl_khmatch match, void *data)
@@ -983,6 +956,8 @@ void TFtpClient::SetTimeLimits(int logOnMs, int stallMs)
 {
     d->logOnLimit = qMax(100, logOnMs);
     d->stallLimit = qMax(100, stallMs);
+    if (m_dav)
+        m_dav->SetTimeLimits(d->logOnLimit, d->stallLimit);
 }
 
 int TFtpClient::LogOnLimit() const { return d->logOnLimit; }
@@ -997,15 +972,22 @@ bool TFtpClient::FromFolder(bool ok)
     return ok;
 }
 
+bool TFtpClient::FromDav(bool ok)
+{
+    if (ok)
+        d->setOk();
+    else
+        d->setFailure(m_dav->Failure(), 0, m_dav->ErrorText());
+    d->peerFingerprint = m_dav->PeerFingerprint();
+    return ok;
+}
+
 bool TFtpClient::Connect(const TFtpLogOn &logOn)
 {
-    if (d->loggedOn || d->multi || m_folder)
+    if (d->loggedOn || d->multi || m_folder || m_dav)
         Disconnect();
     m_folder.reset();
-    if (!ProtocolAvailable(logOn.Protocol)) {
-        d->setFailure(FtpFailure::Unsupported, 0, QStringLiteral("This version cannot publish by %1.").arg(ProtocolName(logOn.Protocol)));
-        return false;
-    }
+    m_dav.reset();
     if (logOn.Protocol == TTransferProtocol::Folder) {
         // No login and no password: the folder is this computer's.
         m_folder = std::make_unique<TFolderClient>(d->cancel, OnProgress);
@@ -1040,6 +1022,17 @@ bool TFtpClient::Connect(const TFtpLogOn &logOn)
     d->logOn.Host = host;
     if (logOn.Port <= 0)
         d->logOn.Port = port;
+    if (logOn.Protocol == TTransferProtocol::WebDAV || logOn.Protocol == TTransferProtocol::WebDAVS) {
+        m_dav = std::make_unique<TWebDavClient>(d->cancel, OnProgress);
+        m_dav->SetTimeLimits(d->logOnLimit, d->stallLimit);
+        TFtpLogOn dav = d->logOn;
+        dav.Password = PrivateCopy(logOn.Password);
+        ++d->connections;
+        const bool in = FromDav(m_dav->Connect(dav));
+        WipeString(dav.Password);
+        d->loggedOn = in;
+        return in;
+    }
     d->certificateUnknown = false;
     d->certificateChanged = false;
     d->keyState = Impl::KeyState::None;
@@ -1063,6 +1056,8 @@ bool TFtpClient::MakeFolder(const QString &path)
 {
     if (m_folder)
         return FromFolder(m_folder->MakeFolder(path));
+    if (m_dav)
+        return FromDav(m_dav->MakeFolder(path));
     QStringList names;
     const bool absolute = path.startsWith(QLatin1Char('/'));
     if (!SplitRelative(absolute ? path.mid(1) : path, names)) {
@@ -1082,6 +1077,8 @@ bool TFtpClient::ChangeFolder(const QString &path)
 {
     if (m_folder)
         return FromFolder(m_folder->ChangeFolder(path));
+    if (m_dav)
+        return FromDav(m_dav->ChangeFolder(path));
     QStringList names;
     const bool absolute = path.startsWith(QLatin1Char('/'));
     const QString rest = absolute ? path.mid(1) : path;
@@ -1111,6 +1108,8 @@ bool TFtpClient::SendFile(const QString &localPath, const QString &remotePath, R
     // whatever is there before.
     if (m_folder)
         return FromFolder(m_folder->SendFile(localPath, remotePath, sent));
+    if (m_dav)
+        return FromDav(m_dav->SendFile(localPath, remotePath, presence, sent));
     QStringList names;
     if (!SplitRelative(remotePath, names)) {
         d->setFailure(FtpFailure::BadName, 0, QStringLiteral("The remote name %1 is not allowed.").arg(remotePath));
@@ -1231,6 +1230,8 @@ bool TFtpClient::DeleteFile(const QString &remotePath)
 {
     if (m_folder)
         return FromFolder(m_folder->DeleteFile(remotePath));
+    if (m_dav)
+        return FromDav(m_dav->DeleteFile(remotePath));
     QStringList names;
     if (!SplitRelative(remotePath, names)) {
         d->setFailure(FtpFailure::BadName, 0, QStringLiteral("The remote name %1 is not allowed.").arg(remotePath));
@@ -1302,6 +1303,8 @@ bool TFtpClient::ListFolder(const QString &path, QList<TRemoteEntry> &entries)
 {
     if (m_folder)
         return FromFolder(m_folder->ListFolder(path, entries));
+    if (m_dav)
+        return FromDav(m_dav->ListFolder(path, entries));
     entries.clear();
     QStringList names;
     if (!path.isEmpty() && !SplitRelative(path, names)) {
@@ -1345,6 +1348,11 @@ bool TFtpClient::ListFolder(const QString &path, QList<TRemoteEntry> &entries)
 
 TRemoteSize TFtpClient::RemoteSize(const QString &remotePath)
 {
+    if (m_dav) {
+        const TRemoteSize size = m_dav->RemoteSize(remotePath);
+        FromDav(m_dav->Failure() == FtpFailure::None);
+        return size;
+    }
     if (m_folder) {
         const TRemoteSize size = m_folder->RemoteSize(remotePath);
         FromFolder(m_folder->Failure() == FtpFailure::None);
@@ -1380,6 +1388,8 @@ void TFtpClient::Disconnect()
     const bool was = Connected();
     if (m_folder)
         m_folder->Disconnect();
+    if (m_dav)
+        m_dav->Disconnect();
     d->closeMulti();
     d->renewHandle();
     d->loggedOn = false;
@@ -1413,6 +1423,8 @@ FtpFailure TFtpClient::Failure() const { return d->failure; }
 QString TFtpClient::ErrorText() const { return d->errorText; }
 bool TFtpClient::Connected() const
 {
+    if (m_dav)
+        return m_dav->Connected();
     return m_folder ? m_folder->Connected() : d->loggedOn && d->controlOpen();
 }
 
@@ -1420,6 +1432,8 @@ QString TFtpClient::CurrentFolder() const
 {
     if (m_folder)
         return m_folder->CurrentFolder();
+    if (m_dav)
+        return m_dav->CurrentFolder();
     const QString joined = d->folder.join(QLatin1Char('/'));
     return d->folderAbsolute ? QLatin1Char('/') + joined : joined;
 }
