@@ -150,6 +150,7 @@ def main():
         page = os.path.join(data, "save", "Bench.qze")
         html = os.path.join(data, "HTMLFiles")
         stage = os.path.join(work, "stage")
+        os.makedirs(stage)
         subprocess.run([program, "--export", page, "--data-dir", data, "--out", os.path.join(stage, "Bench.html")],
                        env=env, check=True, stdout=subprocess.DEVNULL)
         pictures = sorted(os.listdir(os.path.join(html, "graphics")))
