@@ -451,9 +451,15 @@ bool TWebDavClient::MakeFolder(const QString &path)
     QStringList names;
     if (!d->names(path, names))
         return false;
-    // Each level in turn: those above may be there already (or be no
-    // folder of WebDAV's); only the last one's answer counts.
-    for (qsizetype k = 1; k <= names.size(); ++k) {
+    // Each level below the current folder in turn: those above the last may
+    // be there already (or be no folder of WebDAV's); only the last one's
+    // answer counts.
+    const qsizetype first = path.startsWith(QLatin1Char('/')) ? 1 : d->folder.size() + 1;
+    if (first > names.size()) {
+        d->setFailure(FtpFailure::BadName, QStringLiteral("No folder to make in %1.").arg(path));
+        return false;
+    }
+    for (qsizetype k = first; k <= names.size(); ++k) {
         if (!d->perform("MKCOL", d->url(names.mid(0, k), true), Impl::Kind::Work))
             return false;
         if (d->status == 401 || d->status == 407 || d->status == 507)
