@@ -8,6 +8,7 @@
 #include "strings/StringTable.h"
 #include "support/DavTestServer.h"
 #include "support/FileTree.h"
+#include "support/SmallFileSystem.h"
 
 #include <QDir>
 #include <QFile>
@@ -215,6 +216,22 @@ private Q_SLOTS:
         QCOMPARE(FilesBelow(m_root), QStringList());
     }
 
+    // A server whose disk is full says so (507): told as such, not as a refusal.
+    void serverFull()
+    {
+        WOBBIN_NEED_SMALL_FILE_SYSTEMS();
+        auto server = Start();
+        QVERIFY2(server->Running(), qPrintable(server->Error()));
+        const QString full = m_root + QStringLiteral("/full");
+        QString error;
+        QVERIFY2(MountSmallFileSystem(full, 1024, &error), qPrintable(error));
+        server->HandOver();
+        const TUploadOutcome out = Publish(Target(*server, false, QStringLiteral("full")));
+        UnmountSmallFileSystem(full);
+        QCOMPARE(out.Result, UploadResult::Failed);
+        QVERIFY2(out.Message.contains(LoadStr(680)), qPrintable(out.Message));
+    }
+
     // A server that dies or freezes in the middle of a file, and a cancel:
     // the cause named, nothing left under a real name or a temporary one.
     void interruptedInTheMiddleOfAFile_data()
@@ -288,5 +305,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPublishWebDav)
+WOBBIN_TEST_MAIN_WITH_SMALL_FILE_SYSTEMS(TestPublishWebDav, QCoreApplication)
 #include "test_publish_webdav.moc"
