@@ -3,6 +3,7 @@
 // refusals, a server that dies or stops answering, a cancel, the
 // changed-only rule, and a listing that tries to lead out of the folder.
 #include "publish/FtpClient.h"
+#include "publish/UnusedPictures.h"
 #include "publish/Upload.h"
 #include "publish/WebDavClient.h"
 #include "strings/StringTable.h"
@@ -175,6 +176,11 @@ private Q_SLOTS:
         QCOMPARE(ReadBytes(site + QStringLiteral("graphics/A.gif")), Pattern(61000, 'A'));
         QCOMPARE(FilesBelow(m_root).size(), 4); // no temporary file left
         QVERIFY(WriteBytes(m_html + QStringLiteral("/graphics/A.gif"), Pattern(60000, 'a')));
+
+        // The tidy server's removal goes by DELETE.
+        TRemoveUnusedJob tidy(t, {QStringLiteral("graphics/big.gif")}, m_records);
+        QCOMPARE(tidy.Run().Removed, QStringList{QStringLiteral("graphics/big.gif")});
+        QVERIFY(!QFile::exists(site + QStringLiteral("graphics/big.gif")));
 
         if (tls) {
             // Another certificate where one was accepted: refused with its warning, nothing sent.
