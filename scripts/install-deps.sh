@@ -19,3 +19,9 @@ export DEBIAN_FRONTEND=noninteractive
 echo "Installing: ${missing[*]}"
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+
+# Installing apache2 may start the system's web server on port 80: the tests
+# start one of their own, so the system's is stopped again.
+if printf '%s\n' "${missing[@]}" | grep -qx apache2; then
+    $SUDO service apache2 stop >/dev/null 2>&1 || true
+fi

@@ -190,6 +190,8 @@ const QList<int> kOwnTexts{
     325, 645, 646,
     // a folder as destination and the kinds of server
     670, 671, 672, 673, 674, 675, 676, 677, 678, 679,
+    // WebDAV as a destination
+    680, 681, 682,
     // pictures no page uses any more
     885, 886, 887, 888, 889, 890,
     // SSH keys and their passphrases

@@ -218,8 +218,9 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(m_tmp.filePath(QStringLiteral("hostile/made"))));
     }
 
-    // WebDAV is a known kind this version cannot publish to: told, never taken for FTP.
-    void webDavIsRefusedWithItsReason()
+    // WebDAV is a destination of its own, never taken for a folder or FTP:
+    // a server that is not there is named as unreachable.
+    void webDavIsNotTakenForAnotherKind()
     {
         TUploadTarget t;
         t.Protocol = ProtocolFromName(QStringLiteral("WebDAVS"));
@@ -227,7 +228,7 @@ private Q_SLOTS:
         TUploadJob job(Page(), t);
         const TUploadOutcome o = job.DoUpload();
         QCOMPARE(o.Result, UploadResult::Failed);
-        QCOMPARE(o.Message, LoadStr(678));
+        QVERIFY2(o.Message.startsWith(LoadStr(234)), qPrintable(o.Message));
     }
 };
 

@@ -256,6 +256,31 @@ private Q_SLOTS:
         QCOMPARE(ReadServer(QStringLiteral("Keyed")).KeyFile, QStringLiteral("/home/bob/.ssh/site_key"));
     }
 
+    // A web folder over HTTPS: address, login, password, folder and files at
+    // once as for FTP, no key file; kept as "WebDAVS".
+    void addWebDavDestination()
+    {
+        Open();
+        Click("NextButt");
+        Click("NextButt");
+        Type("txtName", QStringLiteral("Web disk"));
+        Type("txtAddress", QStringLiteral("dav.home.example:8443"));
+        Type("txtLogin", QStringLiteral("bob"));
+        Click("butAdvanced");
+        Choose("cmbProtocol", LoadStr(682));
+        QVERIFY(!W<QLineEdit>("txtKeyFile")->isVisible());
+        QVERIFY(!W<QPushButton>("butBrowseFolder")->isVisible());
+        QVERIFY(W<QSpinBox>("spnConnections")->isVisible());
+        Type("txtDirectory", QStringLiteral("remote.php/dav/files/bob/site"));
+        TDialogs::PresetAnswer(QMessageBox::Yes);
+        Click("FinishButt");
+        QVERIFY(m_wizard->Saved());
+        const tWWWServerType stored = ReadServer(QStringLiteral("Web disk"));
+        QCOMPARE(stored.Protocol, QStringLiteral("WebDAVS"));
+        QCOMPARE(stored.Address, QStringLiteral("dav.home.example:8443"));
+        QCOMPARE(stored.Directory, QStringLiteral("remote.php/dav/files/bob/site"));
+    }
+
     // A folder: its path (typed in full, or browsed to), no address, login or password.
     void addFolderDestination()
     {

@@ -5,6 +5,7 @@
 #include "publish/FolderClient.h"
 #include "publish/FtpClientImpl.h"
 #include "publish/ListingParse.h"
+#include "publish/WebDavClient.h"
 
 #include <QDir>
 #include <QFile>
@@ -61,6 +62,8 @@ void TFtpClient::SetTimeLimits(int logOnMs, int stallMs)
 {
     d->logOnLimit = qMax(100, logOnMs);
     d->stallLimit = qMax(100, stallMs);
+    if (m_dav)
+        m_dav->SetTimeLimits(d->logOnLimit, d->stallLimit);
 }
 
 int TFtpClient::LogOnLimit() const { return d->logOnLimit; }
@@ -75,15 +78,22 @@ bool TFtpClient::FromFolder(bool ok)
     return ok;
 }
 
+bool TFtpClient::FromDav(bool ok)
+{
+    if (ok)
+        d->setOk();
+    else
+        d->setFailure(m_dav->Failure(), 0, m_dav->ErrorText());
+    d->trust.peerFingerprint = m_dav->PeerFingerprint();
+    return ok;
+}
+
 bool TFtpClient::Connect(const TFtpLogOn &logOn)
 {
-    if (d->loggedOn || d->multi || m_folder)
+    if (d->loggedOn || d->multi || m_folder || m_dav)
         Disconnect();
     m_folder.reset();
-    if (!ProtocolAvailable(logOn.Protocol)) {
-        d->setFailure(FtpFailure::Unsupported, 0, QStringLiteral("This version cannot publish by %1.").arg(ProtocolName(logOn.Protocol)));
-        return false;
-    }
+    m_dav.reset();
     if (logOn.Protocol == TTransferProtocol::Folder) {
         // No login and no password: the folder is this computer's.
         m_folder = std::make_unique<TFolderClient>(d->cancel, OnProgress);
@@ -118,6 +128,17 @@ bool TFtpClient::Connect(const TFtpLogOn &logOn)
     d->logOn.Host = host;
     if (logOn.Port <= 0)
         d->logOn.Port = port;
+    if (logOn.Protocol == TTransferProtocol::WebDAV || logOn.Protocol == TTransferProtocol::WebDAVS) {
+        m_dav = std::make_unique<TWebDavClient>(d->cancel, OnProgress);
+        m_dav->SetTimeLimits(d->logOnLimit, d->stallLimit);
+        TFtpLogOn dav = d->logOn;
+        dav.Password = PrivateCopy(logOn.Password);
+        ++d->connections;
+        const bool in = FromDav(m_dav->Connect(dav));
+        WipeString(dav.Password);
+        d->loggedOn = in;
+        return in;
+    }
     d->trust.host = host;
     d->trust.port = d->port();
     d->trust.trustedFingerprint = logOn.TrustedFingerprint;
@@ -144,6 +165,8 @@ bool TFtpClient::MakeFolder(const QString &path)
 {
     if (m_folder)
         return FromFolder(m_folder->MakeFolder(path));
+    if (m_dav)
+        return FromDav(m_dav->MakeFolder(path));
     QStringList names;
     const bool absolute = path.startsWith(QLatin1Char('/'));
     if (!SplitRelative(absolute ? path.mid(1) : path, names)) {
@@ -163,6 +186,8 @@ bool TFtpClient::ChangeFolder(const QString &path)
 {
     if (m_folder)
         return FromFolder(m_folder->ChangeFolder(path));
+    if (m_dav)
+        return FromDav(m_dav->ChangeFolder(path));
     QStringList names;
     const bool absolute = path.startsWith(QLatin1Char('/'));
     const QString rest = absolute ? path.mid(1) : path;
@@ -192,6 +217,8 @@ bool TFtpClient::SendFile(const QString &localPath, const QString &remotePath, R
     // whatever is there before.
     if (m_folder)
         return FromFolder(m_folder->SendFile(localPath, remotePath, sent));
+    if (m_dav)
+        return FromDav(m_dav->SendFile(localPath, remotePath, presence, sent));
     QStringList names;
     if (!SplitRelative(remotePath, names)) {
         d->setFailure(FtpFailure::BadName, 0, QStringLiteral("The remote name %1 is not allowed.").arg(remotePath));
@@ -312,6 +339,8 @@ bool TFtpClient::DeleteFile(const QString &remotePath)
 {
     if (m_folder)
         return FromFolder(m_folder->DeleteFile(remotePath));
+    if (m_dav)
+        return FromDav(m_dav->DeleteFile(remotePath));
     QStringList names;
     if (!SplitRelative(remotePath, names)) {
         d->setFailure(FtpFailure::BadName, 0, QStringLiteral("The remote name %1 is not allowed.").arg(remotePath));
@@ -332,6 +361,8 @@ bool TFtpClient::ListFolder(const QString &path, QList<TRemoteEntry> &entries)
 {
     if (m_folder)
         return FromFolder(m_folder->ListFolder(path, entries));
+    if (m_dav)
+        return FromDav(m_dav->ListFolder(path, entries));
     entries.clear();
     QStringList names;
     if (!path.isEmpty() && !SplitRelative(path, names)) {
@@ -375,6 +406,11 @@ bool TFtpClient::ListFolder(const QString &path, QList<TRemoteEntry> &entries)
 
 TRemoteSize TFtpClient::RemoteSize(const QString &remotePath)
 {
+    if (m_dav) {
+        const TRemoteSize size = m_dav->RemoteSize(remotePath);
+        FromDav(m_dav->Failure() == FtpFailure::None);
+        return size;
+    }
     if (m_folder) {
         const TRemoteSize size = m_folder->RemoteSize(remotePath);
         FromFolder(m_folder->Failure() == FtpFailure::None);
@@ -410,6 +446,8 @@ void TFtpClient::Disconnect()
     const bool was = Connected();
     if (m_folder)
         m_folder->Disconnect();
+    if (m_dav)
+        m_dav->Disconnect();
     d->closeMulti();
     d->renewHandle();
     d->loggedOn = false;
@@ -443,6 +481,8 @@ FtpFailure TFtpClient::Failure() const { return d->failure; }
 QString TFtpClient::ErrorText() const { return d->errorText; }
 bool TFtpClient::Connected() const
 {
+    if (m_dav)
+        return m_dav->Connected();
     return m_folder ? m_folder->Connected() : d->loggedOn && d->controlOpen();
 }
 
@@ -450,6 +490,8 @@ QString TFtpClient::CurrentFolder() const
 {
     if (m_folder)
         return m_folder->CurrentFolder();
+    if (m_dav)
+        return m_dav->CurrentFolder();
     const QString joined = d->folder.join(QLatin1Char('/'));
     return d->folderAbsolute ? QLatin1Char('/') + joined : joined;
 }

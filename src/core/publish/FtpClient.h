@@ -8,7 +8,8 @@
 // once, in the middle of a file too. One connection serves the whole session:
 // it logs on once and every file goes over it. A destination of the kind
 // Folder is a folder of this computer: the same operations go to
-// TFolderClient (FolderClient.h) instead of a server.
+// TFolderClient (FolderClient.h) instead of a server; those of the kinds
+// WebDAV and WebDAVS go to TWebDavClient (WebDavClient.h).
 //
 // Safety: a certificate is checked against the system's trust store and the
 // server's name, an SFTP host key against known_hosts; an unknown one stops the
@@ -31,6 +32,7 @@
 namespace wobbin {
 
 class TFolderClient;
+class TWebDavClient;
 
 enum class FtpFailure {
     None = 0,
@@ -54,7 +56,7 @@ enum class FtpFailure {
     Cancelled,
     NotConnected,
     Other,
-    Unsupported         // a kind of destination this version cannot publish to (WebDAV)
+    ServerFull          // the server has no room left for the file (WebDAV's 507)
 };
 
 // What the sender knows of a file's place on the server before sending it.
@@ -187,9 +189,12 @@ public:
 private:
     // The folder client's outcome as this client's (error code, failure, text).
     bool FromFolder(bool ok);
+    // The WebDAV client's outcome as this client's.
+    bool FromDav(bool ok);
 
     std::unique_ptr<Impl> d;
     std::unique_ptr<TFolderClient> m_folder; // while the destination is a folder
+    std::unique_ptr<TWebDavClient> m_dav;    // while it is a WebDAV server
     bool m_binary = true;
 };
 

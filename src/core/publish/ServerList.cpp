@@ -168,11 +168,6 @@ int DefaultPort(TTransferProtocol protocol)
     return 21;
 }
 
-bool ProtocolAvailable(TTransferProtocol protocol)
-{
-    return protocol != TTransferProtocol::WebDAV && protocol != TTransferProtocol::WebDAVS;
-}
-
 QString tWWWServerType::Host() const
 {
     QString host, port;

@@ -26,9 +26,8 @@
 
 namespace wobbin {
 
-// The kinds of destination. WebDAV and WebDAVS are known names that this
-// version cannot publish to yet: they are kept as they are and refused with
-// their reason when used, never taken for FTP. A folder is a folder of this
+// The kinds of destination. For WebDAV (http) and WebDAVS (https) the
+// Address is host[:port] and the Directory the path below it. A folder is a folder of this
 // computer (or one mounted on it): the server's Directory is its absolute
 // path, and Address, login and password are not used.
 enum class TTransferProtocol { FTP, FTPS, SFTP, WebDAV, WebDAVS, Folder };
@@ -39,8 +38,6 @@ QString ProtocolName(TTransferProtocol protocol);
 TTransferProtocol ProtocolFromName(const QString &name);
 // 21 for FTP and FTPS, 22 for SFTP, 80 and 443 for WebDAV, 0 for a folder.
 int DefaultPort(TTransferProtocol protocol);
-// Whether this version can publish that way (WebDAV cannot yet).
-bool ProtocolAvailable(TTransferProtocol protocol);
 
 struct tWWWServerType
 {

@@ -2,6 +2,7 @@
 
 #include "base/SafeFile.h"
 #include "publish/FtpClient.h"
+#include "publish/ServerCertificate.h"
 
 #include <QByteArray>
 #include <QCryptographicHash>
@@ -10,63 +11,28 @@
 
 #include <openssl/ssl.h>
 #include <openssl/x509.h>
-#include <openssl/x509v3.h>
-
-#include <arpa/inet.h>
 
 namespace wobbin {
 namespace {
 
-// Whether the host is written as an IPv4 or IPv6 address (not a name).
-bool IsIpAddress(const QString &host)
-{
-    unsigned char buffer[16];
-    const QByteArray latin = host.toLatin1();
-    return inet_pton(AF_INET6, latin.constData(), buffer) == 1 || inet_pton(AF_INET, latin.constData(), buffer) == 1;
-}
-
-
 // The system's trust store and the server's name, or the certificate the
-// user accepted before.
+// user accepted before (the check FTPS and WebDAVS share).
 int checkCertificate(X509_STORE_CTX *store, void *data)
 {
     auto *self = static_cast<TTransferTrust *>(data);
-    const int chainOk = X509_verify_cert(store);
-    X509 *leaf = X509_STORE_CTX_get0_cert(store);
-    if (!leaf) {
-        self->certificateUnknown = false;
-        return 0;
+    TCertificateCheck check;
+    check.Host = self->host;
+    check.TrustedFingerprint = self->trustedFingerprint;
+    const int ok = CheckServerCertificate(store, &check);
+    if (!ok) {
+        self->certificateUnknown = check.Unknown;
+        self->certificateChanged = check.Changed;
+        if (check.Unknown) {
+            self->peerFingerprint = check.Fingerprint;
+            self->certificateProblem = check.Problem;
+        }
     }
-    const int chainError = X509_STORE_CTX_get_error(store);
-    unsigned char *der = nullptr;
-    const int derLength = i2d_X509(leaf, &der);
-    const QByteArray derBytes = derLength > 0 ? QByteArray(reinterpret_cast<const char *>(der), derLength) : QByteArray();
-    OPENSSL_free(der);
-    const QString fingerprint = TFtpClient::CertificateFingerprint(derBytes);
-
-    bool nameOk = false;
-    const QByteArray host = self->host.toUtf8();
-    if (IsIpAddress(self->host))
-        nameOk = X509_check_ip_asc(leaf, host.constData(), 0) == 1;
-    else
-        nameOk = X509_check_host(leaf, host.constData(), size_t(host.size()), 0, nullptr) == 1;
-
-    if (chainOk == 1 && nameOk) {
-        X509_STORE_CTX_set_error(store, X509_V_OK);
-        return 1;
-    }
-    if (!self->trustedFingerprint.isEmpty() && TFtpClient::SameFingerprint(fingerprint, self->trustedFingerprint)) {
-        X509_STORE_CTX_set_error(store, X509_V_OK);
-        return 1;
-    }
-    self->certificateUnknown = true;
-    self->certificateChanged = !self->trustedFingerprint.isEmpty();
-    self->peerFingerprint = fingerprint;
-    self->certificateProblem = chainOk == 1
-        ? QStringLiteral("The certificate is made out to another name.")
-        : QString::fromUtf8(X509_verify_cert_error_string(chainError)) + QLatin1Char('.');
-    X509_STORE_CTX_set_error(store, chainOk == 1 ? X509_V_ERR_HOSTNAME_MISMATCH : chainError);
-    return 0;
+    return ok;
 }
 
 } // namespace

@@ -79,7 +79,7 @@ void TUploadJob::SetKnownHostsFile(const QString &path)
 void TUploadJob::AcceptFingerprint(const QString &fingerprint)
 {
     m_target.TrustedFingerprint = fingerprint;
-    if (m_target.Protocol == TTransferProtocol::FTPS)
+    if (m_target.Protocol == TTransferProtocol::FTPS || m_target.Protocol == TTransferProtocol::WebDAVS)
         m_outcome.AcceptedFingerprint = fingerprint;
 }
 
@@ -121,8 +121,8 @@ QString TUploadJob::CauseText(FtpFailure failure, const QString &detail) const
     if (m_target.Protocol == TTransferProtocol::Folder && failure != FtpFailure::Cancelled && !detail.isEmpty())
         return detail;
     switch (failure) {
-    case FtpFailure::Unsupported:
-        return LoadStr(678);
+    case FtpFailure::ServerFull:
+        return LoadStr(680);
     case FtpFailure::Unreachable:
         return LoadStr(234);
     case FtpFailure::LogOnTimeout:
@@ -286,7 +286,9 @@ bool TUploadJob::ConnectToServer()
         return true;
     }
     if (m_ftp.ErrorCode() > 0 && !m_cancelled) {
-        m_outcome.Message = LoadStr(205) + kCrLf + LoadStr(206);
+        // A web server may ask for the login only below its root.
+        m_outcome.Message = m_ftp.Failure() == FtpFailure::LogOnRefused ? LoadStr(212)
+                                                                       : LoadStr(205) + kCrLf + LoadStr(206);
         return false;
     }
     return !m_cancelled;

@@ -283,7 +283,8 @@ void TfrmServerWizard::FormCreate()
     chkDir->setText(LoadStr(635));
     lblProtocol->setText(LoadStr(636));
     for (const auto &[kind, text] : {std::pair{TTransferProtocol::FTP, 637}, std::pair{TTransferProtocol::FTPS, 638},
-                                     std::pair{TTransferProtocol::SFTP, 639}, std::pair{TTransferProtocol::Folder, 670}})
+                                     std::pair{TTransferProtocol::SFTP, 639}, std::pair{TTransferProtocol::WebDAV, 681},
+                                     std::pair{TTransferProtocol::WebDAVS, 682}, std::pair{TTransferProtocol::Folder, 670}})
         cmbProtocol->addItem(LoadStr(text), int(kind));
     butBrowseFolder->setText(LoadStr(675));
     lblConnections->setText(LoadStr(645));
@@ -460,7 +461,7 @@ void TfrmServerWizard::ShowProtocol()
     const TTransferProtocol kind = m_state.Current().TransferProtocol();
     int at = cmbProtocol->findData(int(kind));
     if (at < 0) {
-        // A kind this version cannot publish to (WebDAV) shows as it is stored and stays so.
+        // Not one of the kinds offered: shown as it is stored, and kept so.
         cmbProtocol->addItem(ProtocolName(kind), int(kind));
         at = cmbProtocol->count() - 1;
     }
