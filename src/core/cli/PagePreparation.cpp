@@ -9,6 +9,7 @@
 #include "publish/PasswordVault.h"
 #include "settings/AppPaths.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 
 #include <QFileInfo>
 
@@ -72,10 +73,10 @@ TPreparedPage PreparePage(const CliArgs &args, const QString &nothingDone)
     RefusedReferenceList refused;
     upload.Images = LocaliseImagesInText(html, PageHtmlPath(page, htmlFolder), &refused);
     if (!refused.isEmpty()) {
-        QString text = LoadStr(232);
+        QString text = LoadStr(Msg::PicturesOutsideNotSent);
         for (const RefusedReference &r : refused)
             text += QLatin1Char('\n') + r.Reference + QStringLiteral(": ") + r.Reason;
-        return stop(3, text + QLatin1Char('\n') + LoadStr(233));
+        return stop(3, text + QLatin1Char('\n') + LoadStr(Msg::NothingUploaded));
     }
     return prepared;
 }

@@ -4,6 +4,7 @@
 #include "settings/Settings.h"
 #include "settings/StartupCheck.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "base/Paths.h"
 #include "base/SafeFile.h"
 #include "document/Messages.h"
@@ -262,12 +263,12 @@ void TDocument::markSaved() { m_savedBytes = PageFileBytes(m_page, StyleName());
 
 QString TDocument::UndoText() const
 {
-    return m_history.CanUndo() ? LoadStr(802).arg(m_history.UndoName()) : LoadStr(800);
+    return m_history.CanUndo() ? LoadStr(Msg::MenuUndoStep).arg(m_history.UndoName()) : LoadStr(Msg::MenuUndo);
 }
 
 QString TDocument::RedoText() const
 {
-    return m_history.CanRedo() ? LoadStr(803).arg(m_history.RedoName()) : LoadStr(801);
+    return m_history.CanRedo() ? LoadStr(Msg::MenuRedoStep).arg(m_history.RedoName()) : LoadStr(Msg::MenuRedo);
 }
 
 bool TDocument::Undo()
@@ -465,7 +466,7 @@ bool TDocument::SaveFromHTML(const QString &path, QString *error)
 {
     if (path.isEmpty()) {
         if (error)
-            *error = LoadStr(34);
+            *error = LoadStr(Msg::SaveBeforeUpload);
         return false;
     }
     return WriteFileSafely(ToNativePath(path), EncodePageText(m_html), error);
@@ -578,7 +579,7 @@ void TDocument::LoadSavedPage(const QString &path)
         readInto(native, true);
     } else {
         // Named, never a silent empty page.
-        m_lastReadProblem = LoadStr(875).arg(QDir::toNativeSeparators(native));
+        m_lastReadProblem = LoadStr(Msg::PageNotFoundUntitled).arg(QDir::toNativeSeparators(native));
         if (m_host)
             m_host->ShowWarning(m_lastReadProblem);
     }
@@ -723,7 +724,7 @@ void TDocument::SaveAsCommand()
 
 void TDocument::MakeTemplate()
 {
-    const FileDialogSetup setup{LoadStr(5066).remove(QLatin1Char('&')),
+    const FileDialogSetup setup{LoadStr(Msg::MenuMakeTemplate).remove(QLatin1Char('&')),
                                 SaveIntoFolder(m_appDir, QStringLiteral("Template")), QString(),
                                 QStringLiteral("Wobbin Express Template (*.qzt)|*.qzt"), QStringLiteral("qzt")};
     const QString chosen = m_host ? m_host->AskSaveFileName(setup) : QString();
@@ -743,7 +744,7 @@ bool TDocument::MayClose()
 
 FileDialogSetup TDocument::OpenDialog() const
 {
-    return {LoadStr(5063).remove(QLatin1Char('&')), NativeFolder(m_appDir, QStringLiteral("save")), QString(),
+    return {LoadStr(Msg::MenuOpen).remove(QLatin1Char('&')), NativeFolder(m_appDir, QStringLiteral("save")), QString(),
             QStringLiteral("Wobbin Express Files (*.qze)|*.qze|Wobbin Express Template (*.qzt)|*.qzt"),
             QString()};
 }

@@ -1,6 +1,7 @@
 #include "document/WebLinks.h"
 
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "base/Paths.h"
 #include "base/PrivateTemp.h"
 #include "base/SafeFile.h"
@@ -129,9 +130,9 @@ int TRotatingWeb::Normalise()
 QString TRotatingWeb::Label() const
 {
     if (Index == kYourPage)
-        return LoadStr(5078);
+        return LoadStr(Msg::ClickLogoToView);
     // Message 5077 ends in a blank; a blank and the name follow it.
-    return LoadStr(5077) + QLatin1Char(' ') + PartnerDisplayName(Index);
+    return LoadStr(Msg::ClickLogoToVisit) + QLatin1Char(' ') + PartnerDisplayName(Index);
 }
 
 } // namespace wobbin

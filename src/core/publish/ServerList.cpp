@@ -3,6 +3,7 @@
 #include "settings/AppPaths.h"
 #include "settings/Settings.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "base/Paths.h"
 #include "page/Cp1252.h"
 #include "publish/PasswordVault.h"
@@ -221,7 +222,7 @@ TISPList &ISPList()
 
 QString CommonName()
 {
-    return LoadStr(629);
+    return LoadStr(Msg::ProviderCommon);
 }
 
 QStringList TakeServerListNotices()

@@ -6,6 +6,7 @@
 #include "shell/Dialogs.h"
 #include "shell/Skin.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "base/Paths.h"
 #include "document/Document.h"
 #include "page/PageFile.h"
@@ -95,10 +96,10 @@ void TChoosePanel::StringEmUp()
     SetText(lblChoosePages, 5009);
     NameFromLabel(lvTemplates, lblChoosePages);
     SetText(lblChoosePreview, 5010);
-    lvTemplates->setToolTip(LoadStr(5011));
-    WhatsThis1->setText(LoadStr(5073));
-    Delete1->setText(LoadStr(5074));
-    Rename1->setText(LoadStr(5076));
+    lvTemplates->setToolTip(LoadStr(Msg::PageListHint));
+    WhatsThis1->setText(LoadStr(Msg::WhatsThis));
+    Delete1->setText(LoadStr(Msg::DeletePage));
+    Rename1->setText(LoadStr(Msg::RenamePage));
 }
 
 void TChoosePanel::PaintEmAll() { ShowImage(imgFrontPip, QStringLiteral("Preview")); }

@@ -7,6 +7,7 @@
 #include "shell/Accessible.h"
 #include "shell/Skin.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "page/WebBlock.h"
 
 #include <QComboBox>
@@ -232,7 +233,7 @@ void TPropertyPanels::buildLinkPanel()
     m_txtLinkURL = makeEdit(p, QStringLiteral("txtLinkURL"), 8, 72, w, BlockField::LinkURL);
     makeLabel(p, QStringLiteral("lblLinkEG1"), 5030, 8, 95, 28);
     QLabel *eg2 = makeLabel(p, QStringLiteral("lblLinkEG2"), 5031, 36, 95, 230);
-    eg2->setFont(QFont(LoadStr(32).isEmpty() ? QStringLiteral("Arial") : LoadStr(32)));
+    eg2->setFont(QFont(LoadStr(Msg::DefaultFontName).isEmpty() ? QStringLiteral("Arial") : LoadStr(Msg::DefaultFontName)));
     makeLabel(p, QStringLiteral("lblLinkPre"), 5025, 8, 112);
     m_txtLinkPre = makeEdit(p, QStringLiteral("txtLinkPre"), 8, 126, w, BlockField::LinkPre);
     makeLabel(p, QStringLiteral("lblLinkLink"), 5026, 8, 150);
@@ -301,7 +302,7 @@ void TPropertyPanels::buildEmailPanel()
     m_txtEmail = makeEdit(p, QStringLiteral("txtEmail"), 8, 72, w, BlockField::EmailAddress);
     makeLabel(p, QStringLiteral("lblEmailEG1"), 5048, 8, 95, 28);
     QLabel *eg2 = makeLabel(p, QStringLiteral("lblEmailEG2"), 5049, 36, 95, 230);
-    eg2->setFont(QFont(LoadStr(32).isEmpty() ? QStringLiteral("Arial") : LoadStr(32)));
+    eg2->setFont(QFont(LoadStr(Msg::DefaultFontName).isEmpty() ? QStringLiteral("Arial") : LoadStr(Msg::DefaultFontName)));
     makeLabel(p, QStringLiteral("lblEmailPre"), 5047, 8, 112);
     m_txtEmailPre = makeEdit(p, QStringLiteral("txtEmailPre"), 8, 126, w, BlockField::EmailPre);
     makeLabel(p, QStringLiteral("lblEmailLink"), 5045, 8, 150);
@@ -362,8 +363,8 @@ void TPropertyPanels::setUpAccessible()
     for (const auto &pair : named)
         NameFromLabel(m_pnlBuild->findChild<QWidget *>(QLatin1String(pair[1])),
                       m_pnlBuild->findChild<QLabel *>(QLatin1String(pair[0])));
-    m_spdImgFile->setAccessibleName(LoadStr(878));
-    m_spdImgFile->setToolTip(LoadStr(878));
+    m_spdImgFile->setAccessibleName(LoadStr(Msg::ChooseImageFile));
+    m_spdImgFile->setToolTip(LoadStr(Msg::ChooseImageFile));
 }
 
 } // namespace wobbin
