@@ -6,6 +6,9 @@ resources/strings/names.txt:
 
     LoadStr(348)              ->  LoadStr(Msg::CheckServerAddress)
     LoadStr(wrong ? 930 : 929) ->  LoadStr(wrong ? Msg::KeyPassphraseWrong : Msg::KeyPassphrasePrompt)
+    SetText(chkLogo, 5006)    ->  SetText(chkLogo, Msg::...)
+
+(the functions and which of their arguments are text ids: TEXT_ARGUMENTS)
 
 and adds #include "strings/Msg.h" to a file that now needs it. Only ids that
 have a name are rewritten; every other literal id is left as it is and
@@ -28,6 +31,14 @@ NAMES = os.path.join(ROOT, "resources", "strings", "names.txt")
 # Functions whose one argument is a text id.
 TEXT_FUNCTIONS = ["LoadStr", "Plain"]
 CALL = re.compile(r"\b(?P<qual>(?:wobbin::)?)(?P<fn>" + "|".join(TEXT_FUNCTIONS) + r")\((?P<arg>[^()]*)\)")
+# Functions with more arguments, by the positions (from 0) of their text ids.
+TEXT_ARGUMENTS = {
+    "SetText": [1],        # windows/workspace/Controls.h
+    "makeLabel": [2],      # TPropertyPanels
+    "makeSpeed": [3, 4],   # TPropertyPanels
+    "saveDialog": [0],     # TDocument
+}
+MULTI_CALL = re.compile(r"(?<![\w.>:])(?P<fn>" + "|".join(TEXT_ARGUMENTS) + r")\(")
 # An argument that is an id, or a choice between two ids.
 LITERAL = re.compile(r"^\s*(\d+)\s*$")
 CHOICE = re.compile(r"^(?P<cond>[^?:]+\?\s*)(?P<a>\d+)(?P<mid>\s*:\s*)(?P<b>\d+)\s*$")
@@ -100,9 +111,67 @@ def rewrite(path, text, names, unnamed):
         return m.group(0)
 
     out = CALL.sub(replace, text)
+    out = rewrite_arguments(out, path, names, unnamed, prefix_all)
     if out != text:
         out = add_include(out)
     return out
+
+
+def split_arguments(text, start):
+    """The (begin, end) spans of the arguments of the call whose "(" is at
+    start, and the position of its ")"; None when it does not close."""
+    depth, quote, spans, begin, i = 0, None, [], start + 1, start
+    while i < len(text):
+        c = text[i]
+        if quote:
+            if c == "\\":
+                i += 2
+                continue
+            if c == quote:
+                quote = None
+        elif c in "\"'":
+            quote = c
+        elif c in "([{":
+            depth += 1
+        elif c in ")]}":
+            depth -= 1
+            if depth == 0:
+                spans.append((begin, i))
+                return spans, i
+        elif c == "," and depth == 1:
+            spans.append((begin, i))
+            begin = i + 1
+        i += 1
+    return None
+
+
+def rewrite_arguments(text, path, names, unnamed, prefix_all):
+    """Names the literal ids among the TEXT_ARGUMENTS of calls (not of declarations)."""
+    edits = []
+    for m in MULTI_CALL.finditer(text):
+        line_start = text.rfind("\n", 0, m.start()) + 1
+        if re.search(r"[\w>*&]\s+$", text[line_start:m.start()]) and "return" not in text[line_start:m.start()]:
+            continue  # a declaration or definition: "QLabel *makeLabel(" or "void SetText("
+        found = split_arguments(text, m.end() - 1)
+        if not found:
+            continue
+        spans, _ = found
+        for index in TEXT_ARGUMENTS[m.group("fn")]:
+            if index >= len(spans):
+                continue
+            begin, end = spans[index]
+            lit = LITERAL.match(text[begin:end])
+            if not lit:
+                continue
+            ident = int(lit.group(1))
+            if ident not in names:
+                unnamed.append((path, text.count("\n", 0, begin) + 1, ident))
+                continue
+            lead = len(text[begin:end]) - len(text[begin:end].lstrip())
+            edits.append((begin + lead, begin + lead + len(lit.group(1)), f"{prefix_all}Msg::{names[ident]}"))
+    for begin, end, new in sorted(edits, reverse=True):
+        text = text[:begin] + new + text[end:]
+    return text
 
 
 def source_files(paths):

@@ -138,11 +138,11 @@ TSendPanel::TSendPanel(QWidget *pnlSend, TWhatsThis &whatsThis, QObject *parent)
 void TSendPanel::StringEmUp()
 {
     spdEditWWW->setText(LoadStr(Msg::EditServerList));
-    SetText(lblUpServer, 5002);
-    SetText(lblUpRotate1, 5003);
-    SetText(lblUpRotate2, 5003);
-    SetText(lblUpDesc, 5004);
-    SetText(lblUploadFiles, 5005);
+    SetText(lblUpServer, Msg::ChooseServerToSendTo);
+    SetText(lblUpRotate1, Msg::RotateWeb);
+    SetText(lblUpRotate2, Msg::RotateWeb);
+    SetText(lblUpDesc, Msg::ClickPageToSend);
+    SetText(lblUploadFiles, Msg::FilesToUpload);
     chkSendAll->setText(LoadStr(Msg::SendEverything));
     chkSendAll->setToolTip(LoadStr(Msg::SendEverythingHint));
     lstProblems->setToolTip(LoadStr(Msg::DoubleClickGoesToBlock));

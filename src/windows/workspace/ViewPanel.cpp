@@ -170,15 +170,15 @@ void TViewPanel::StringEmUp()
         wf.setFamily(fontName);
         w->setFont(wf);
     }
-    SetText(chkLogo, 5006);
-    SetText(chkFitsPhones, 5090);
+    SetText(chkLogo, Msg::InsertLogo);
+    SetText(chkFitsPhones, Msg::FitsPhones);
     btnPhoneWidth->setText(LoadStr(Msg::PhoneWidth));
     btnPhoneWidth->setToolTip(LoadStr(Msg::PhoneWidthHint));
-    SetText(lblPreDesc, 5054);
+    SetText(lblPreDesc, Msg::PreviewHint);
     pagePreview->setTabText(pagePreview->indexOf(tabWebView), LoadStr(Msg::TabWeb));
     pagePreview->setTabText(pagePreview->indexOf(tabHTML), LoadStr(Msg::TabHtml));
-    SetText(lblPreStyle, 5081);
-    SetText(btnEditStyle, 5057);
+    SetText(lblPreStyle, Msg::StyleLabel);
+    SetText(btnEditStyle, Msg::EditStyles);
     lblTitleCaption->setText(LoadStr(Msg::PageTitle));
     // A screen reader names the controls after their labels.
     NameFromLabel(lstStyles, lblPreStyle);
