@@ -397,7 +397,7 @@ private Q_SLOTS:
         TStyleChunk b;
         b.Name = keep.toUpper();
         styles << a << b;
-        QVERIFY(WriteStyles(m_app + "/Styles.data", styles));
+        QVERIFY(WriteStyles(m_app + "/Styles.data", styles).ok());
         m_doc->ReloadStyles();
         QCOMPARE(m_doc->StyleEntries(), (QStringList{LoadStr(Msg::NoneChosen), QStringLiteral("Fresh"), keep.toUpper()}));
         QCOMPARE(m_doc->StyleEntry(), 2);

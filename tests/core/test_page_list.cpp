@@ -112,11 +112,11 @@ private Q_SLOTS:
     {
         Put(m_save + "/Gone.qze");
         Put(m_save + "/Gone.qze.bmp", "BM");
-        QVERIFY(DeletePage(m_save + "/Gone.qze"));
+        QVERIFY(DeletePage(m_save + "/Gone.qze").ok());
         QVERIFY(QDir(m_save).isEmpty());
         // A picture whose page vanished still goes.
         Put(m_save + "/Left.qze.bmp", "BM");
-        QVERIFY(DeletePage(m_save + "/Left.qze"));
+        QVERIFY(DeletePage(m_save + "/Left.qze").ok());
         QVERIFY(QDir(m_save).isEmpty());
     }
 };

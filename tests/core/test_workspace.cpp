@@ -435,7 +435,7 @@ private Q_SLOTS:
         // An address cannot break out of the attribute or the line.
         QVERIFY(RedirectPageText(QStringLiteral("http://a.example/x\"><b>\r\n"))
                     .contains(QStringLiteral("URL=http://a.example/x%22><b>\">\r\n<title>")));
-        const QString page = WriteRedirectPage(QStringLiteral("http://www.lanternet.example/"));
+        const QString page = WriteRedirectPage(QStringLiteral("http://www.lanternet.example/")).value();
         QCOMPARE(ReadBytes(page),
                  QByteArray("<html>\r\n<head><meta http-equiv=\"refresh\" content=\"0; URL=http://www.lanternet.example/\">\r\n"
                             "<title>Preview</title>\r\n</head>\r\n<BODY>\r\n</body>\r\n</html>\r\n\r\n"));

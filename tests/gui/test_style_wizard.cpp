@@ -93,7 +93,8 @@ struct WizardFixture
         appDir = dir.path();
         QDir().mkpath(appDir + "/HTMLFiles/backgrnd");
         library = appDir + "/Styles.data";
-        WriteStylesToFile(appDir, Library());
+        if (!WriteStylesToFile(appDir, Library()).ok())
+            qFatal("The test's style library could not be written");
         libraryBytes = ReadAll(library);
     }
     QString SamplePath() const { return appDir + "/HTMLFiles/~tmpprvw.html"; }
@@ -327,7 +328,7 @@ private Q_SLOTS:
     void modifyWithNoStyles()
     {
         WizardFixture f;
-        WriteStylesToFile(f.appDir, {});
+        QVERIFY(WriteStylesToFile(f.appDir, {}).ok());
         TfrmStyleWiz w(f.appDir, {});
         w.show();
         Click(&w, "radModify");

@@ -119,9 +119,10 @@ QString TSendWork::PrepareUpload(const tWWWServerType *server)
     // The page goes as it stands in the HTML text, hand edits included.
     if (m_doc.HtmlText().isEmpty())
         m_doc.RegenerateHtml();
-    QString error;
-    if (!m_doc.SaveFromHTML(m_doc.PageHTMLPath(), &error))
-        return LoadStr(Msg::PageNotWritten) + kCrLf + ToNativePath(m_doc.PageHTMLPath()) + kCrLf + error + kCrLf + LoadStr(Msg::NothingUploaded);
+    const TResult<void> written = m_doc.SaveFromHTML(m_doc.PageHTMLPath());
+    if (!written.ok())
+        return LoadStr(Msg::PageNotWritten) + kCrLf + ToNativePath(m_doc.PageHTMLPath()) + kCrLf + written.error().Text()
+               + kCrLf + LoadStr(Msg::NothingUploaded);
     CheckPage(server);
     // A reference that leaves the HTML folder: nothing of the page goes
     // online until it is put right (the note beside the file list names it).

@@ -609,8 +609,8 @@ bool SaveServerList(TServerList &list, QString *error)
         if (!r.StoredName.isEmpty())
             oldNames << r.StoredName;
 
-    QString cause;
-    if (!SettingsStore().ReplaceKey(QStringList{kServersKey}, values, &cause)) {
+    const TResult<void> replaced = SettingsStore().ReplaceKey(QStringList{kServersKey}, values);
+    if (!replaced.ok()) {
         // Put back the keyring entries this save changed.
         if (vault && !written.isEmpty()) {
             QList<QPair<QString, QString>> restore;
@@ -631,7 +631,7 @@ bool SaveServerList(TServerList &list, QString *error)
                 vault->RemovePasswords(remove);
         }
         if (error)
-            *error = cause;
+            *error = replaced.error().Text();
         return false;
     }
 

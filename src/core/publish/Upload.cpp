@@ -179,10 +179,10 @@ TUploadPlan PlanUpload(const TUploadPage &page, const TUploadTarget &target)
             text = ReplaceNoCase(text, "</BODY>", GeoCitiesFooter(modern) + (modern ? "</body>" : "</BODY>"));
         }
         plan.Scratch = std::make_shared<QTemporaryDir>();
-        QString error;
-        if (!plan.Scratch->isValid()
-            || !WriteFileSafely(plan.Scratch->filePath(copyName), text, &error)) {
-            plan.Problem = LoadStr(Msg::UploadFailedDetail) + kCrLf + localName + QStringLiteral(": ") + error;
+        const TResult<void> written = plan.Scratch->isValid() ? WriteFileSafely(plan.Scratch->filePath(copyName), text)
+                                                              : TResult<void>(TError(QString()));
+        if (!written.ok()) {
+            plan.Problem = LoadStr(Msg::UploadFailedDetail) + kCrLf + localName + QStringLiteral(": ") + written.error().Text();
             return plan;
         }
         plan.Page.LocalPath = plan.Scratch->filePath(copyName);

@@ -478,7 +478,7 @@ QString TfrmStyleWiz::SampleHTML() const
 
 bool TfrmStyleWiz::SaveFromHTML(const QString &path)
 {
-    return WriteStyleSample(path, SampleHTML());
+    return WriteStyleSample(path, SampleHTML()).ok();
 }
 
 void TfrmStyleWiz::RefreshHTML()
@@ -690,9 +690,10 @@ bool TfrmStyleWiz::KeepDuplicateNames(const StyleList &styles)
 bool TfrmStyleWiz::WriteStylesToFile()
 {
     const StyleList styles = m_wizard.StylesToWrite();
-    QString error;
-    if (!wobbin::WriteStylesToFile(m_appDir, styles, &error)) {
-        MsgBox(this, LoadStr(Msg::StyleListNotSaved).arg(error), QMessageBox::Warning, QMessageBox::Ok);
+    const TResult<void> written = wobbin::WriteStylesToFile(m_appDir, styles);
+    if (!written.ok()) {
+        MsgBox(this, TError(Msg::StyleListNotSaved, written.error().Text()).Text(), QMessageBox::Warning,
+               QMessageBox::Ok);
         return false;
     }
     m_wizard.MarkSaved();

@@ -91,11 +91,11 @@ TChoosePanel::TChoosePanel(QWidget *pnlChoose, TDocument &document, TWhatsThis &
 
 void TChoosePanel::StringEmUp()
 {
-    SetText(lblChooseDesc1, 5007);
-    SetText(lblChooseDesc2, 5008);
-    SetText(lblChoosePages, 5009);
+    SetText(lblChooseDesc1, Msg::ChooseTemplateIntro);
+    SetText(lblChooseDesc2, Msg::ChooseSavedPageIntro);
+    SetText(lblChoosePages, Msg::TemplatesAndSavedPages);
     NameFromLabel(lvTemplates, lblChoosePages);
-    SetText(lblChoosePreview, 5010);
+    SetText(lblChoosePreview, Msg::Preview);
     lvTemplates->setToolTip(LoadStr(Msg::PageListHint));
     WhatsThis1->setText(LoadStr(Msg::WhatsThis));
     Delete1->setText(LoadStr(Msg::DeletePage));
@@ -180,9 +180,9 @@ void TChoosePanel::Delete1Click()
                QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
         != QMessageBox::Yes)
         return;
-    QString error;
-    if (!DeletePage(item->data(PathRole).toString(), &error)) {
-        MsgBox(lvTemplates, error, QMessageBox::Warning, QMessageBox::Ok);
+    const TResult<void> deleted = DeletePage(item->data(PathRole).toString());
+    if (!deleted.ok()) {
+        MsgBox(lvTemplates, deleted.error().Text(), QMessageBox::Warning, QMessageBox::Ok);
         GetTemplates();
         return;
     }

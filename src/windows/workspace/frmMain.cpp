@@ -329,7 +329,7 @@ void TfrmMain::StringEmUp()
     QApplication::setApplicationName(LoadStr(Msg::ProgramName));
     setWindowTitle(LoadStr(Msg::ProgramName));
 
-    SetText(lblBuildRight, 5013);
+    SetText(lblBuildRight, Msg::DragBlocksHint);
     m_imgViewHint = LoadStr(Msg::ZoomPreview);
     imgExit->setToolTip(LoadStr(Msg::LeaveProgram));
     menFile->setTitle(LoadStr(Msg::MenuFile));
@@ -571,11 +571,11 @@ void TfrmMain::ExternalPreview1Click()
 
 void TfrmMain::ShowInBrowser(const QString &address)
 {
-    const QString page = WriteRedirectPage(address);
-    if (page.isEmpty())
+    const TResult<QString> page = WriteRedirectPage(address);
+    if (!page.ok())
         ExecFileFail();
     else
-        openInBrowser(page);
+        openInBrowser(page.value());
 }
 
 void TfrmMain::openInBrowser(const QString &file)
