@@ -1,7 +1,7 @@
 // A server's folder listings over arbitrary bytes: no crash, and no entry
 // that is empty, names the folder itself or its parent, or spans lines; a
 // name from the names-only form holds no folder part, and a size is a size.
-#include "publish/FtpClient.h"
+#include "publish/ListingParse.h"
 
 #include <cstdlib>
 

@@ -18,6 +18,7 @@
 // character is refused before connecting; the client's own copy of the
 // password is overwritten as soon as libcurl has taken it.
 
+#include "publish/ListingParse.h"
 #include "publish/SshKeys.h"
 #include "publish/UploadManifest.h"
 #include "publish/UploadTarget.h"
@@ -55,19 +56,6 @@ enum class FtpFailure {
     Other,
     Unsupported         // a kind of destination this version cannot publish to (WebDAV)
 };
-
-// A name in a folder's listing, with its size where the server gives it (-1 otherwise).
-struct TRemoteEntry {
-    QString Name;
-    qint64 Size = -1;
-};
-
-// A folder's listing as the server sends it, read as ListFolder reads it: the
-// machine-readable form ("type=file;size=123;modify=...; name", one a line)
-// and the names alone, one a line. The folder itself and its parent are left
-// out; damaged lines are skipped.
-QList<TRemoteEntry> ParseMachineListing(const QByteArray &listing);
-QList<TRemoteEntry> ParseNameListing(const QByteArray &listing);
 
 // What the sender knows of a file's place on the server before sending it.
 enum class RemotePresence {
