@@ -2,6 +2,7 @@
 // replacement of the BODY tag in a page text.
 
 #include "styles/StyleLibrary.h"
+#include "support/ResultCheck.h"
 
 #include <QDir>
 #include <QFile>
@@ -298,4 +299,3 @@ private Q_SLOTS:
 
 QTEST_GUILESS_MAIN(TestStyles)
 #include "test_styles.moc"
-#include "support/ResultCheck.h"
