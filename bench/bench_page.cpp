@@ -60,7 +60,10 @@ void BM_PageFileOnDisk(benchmark::State &state)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Bench.qze"));
     for (auto _ : state) {
-        WritePageFile(path, doc, QStringLiteral("Sky"), QByteArray());
+        if (!WritePageFile(path, doc, QStringLiteral("Sky"), QByteArray()).ok()) {
+            state.SkipWithError("the page file could not be written");
+            break;
+        }
         TPageDocument back;
         PageReadResult r = ReadPageFile(path, back);
         benchmark::DoNotOptimize(r);

@@ -7,6 +7,7 @@
 // is a module of its own too (main_keyring.cpp), loaded the first time a
 // command needs a password that is kept there.
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "base/Secrets.h"
 #include "cli/CliCommand.h"
 #include "cli/CommandLine.h"
@@ -167,7 +168,7 @@ int main(int argc, char **argv)
     // a notice of its own instead).
     wobbin::SetVaultWaitNotice([](bool waiting) {
         if (waiting)
-            wobbin::CliMessage(wobbin::LoadStr(643));
+            wobbin::CliMessage(wobbin::LoadStr(wobbin::Msg::WaitingForKeyring));
     });
 
     int exitCode = 0;

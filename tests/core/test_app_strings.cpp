@@ -1,5 +1,6 @@
 // The string table: every numbered text the windows and messages use, exactly.
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 
 #include <QtTest>
 
@@ -218,8 +219,8 @@ private Q_SLOTS:
             QCOMPARE(LoadStr(e.id), QString(e.text).replace(QLatin1String("''"), QLatin1String("'")));
         }
         QVERIFY(MissingStringIds().isEmpty());
-        QCOMPARE(LoadStr(30), QStringLiteral("Don't show this screen again."));
-        QCOMPARE(LoadStr(609), QStringLiteral("Enter your 'Login' name. This name is supplied to you by your Internet Service Provider. (ISP)"));
+        QCOMPARE(LoadStr(Msg::DontShowAgain), QStringLiteral("Don't show this screen again."));
+        QCOMPARE(LoadStr(Msg::EnterLoginName), QStringLiteral("Enter your 'Login' name. This name is supplied to you by your Internet Service Provider. (ISP)"));
     }
 
     void ownTextsPresent()
@@ -229,9 +230,9 @@ private Q_SLOTS:
             QVERIFY2(!LoadStr(id).trimmed().isEmpty(), qPrintable(QString::number(id)));
         }
         // The server address prompt is followed by three blanks and an example host.
-        QVERIFY(LoadStr(606).startsWith(
+        QVERIFY(LoadStr(Msg::EnterServerAddress).startsWith(
             QStringLiteral("Enter the Server address. Usually this address is of the form:   ")));
-        QVERIFY(LoadStr(606).size() > 66);
+        QVERIFY(LoadStr(Msg::EnterServerAddress).size() > 66);
     }
 
     void tableHoldsNothingElse()

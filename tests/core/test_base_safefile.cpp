@@ -51,14 +51,15 @@ private Q_SLOTS:
     void writesAndReplaces()
     {
         const QString path = m_dir.filePath(QStringLiteral("a.txt"));
-        QString error;
-        QVERIFY(WriteFileSafely(path, "one", &error));
-        QVERIFY(WriteFileSafely(path, "two!", &error));
+        QVERIFY(WriteFileSafely(path, "one").ok());
+        QVERIFY(WriteFileSafely(path, "two!").ok());
         QCOMPARE(ReadAll(path), QByteArray("two!"));
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("a.txt")});
         // A folder that does not exist: the cause in words.
-        QVERIFY(!WriteFileSafely(m_dir.filePath(QStringLiteral("no/such/a.txt")), "x", &error));
-        QVERIFY2(error.contains(QStringLiteral("No such file or directory")), qPrintable(error));
+        const TResult<void> missing = WriteFileSafely(m_dir.filePath(QStringLiteral("no/such/a.txt")), "x");
+        QVERIFY(!missing.ok());
+        QVERIFY2(missing.error().Text().contains(QStringLiteral("No such file or directory")),
+                 qPrintable(missing.error().Text()));
     }
 
     void fullDiskKeepsTheOldFile()
@@ -67,16 +68,18 @@ private Q_SLOTS:
         QString error;
         QVERIFY2(MountSmallFileSystem(m_mount, 64, &error), qPrintable(error));
         const QString page = m_mount + QStringLiteral("/Index.qze");
-        QVERIFY(WriteFileSafely(page, OldPage(), &error));
+        QVERIFY(WriteFileSafely(page, OldPage()).ok());
         QVERIFY(FillFileSystem(m_mount));
 
         // A larger new content: the disk is full.
-        QVERIFY(!WriteFileSafely(page, QByteArray(20000, 'n'), &error));
-        QCOMPARE(error, QStringLiteral("No space left on device"));
+        const TResult<void> large = WriteFileSafely(page, QByteArray(20000, 'n'));
+        QVERIFY(!large.ok());
+        QCOMPARE(large.error().Text(), QStringLiteral("No space left on device"));
         QCOMPARE(ReadAll(page), OldPage());
         // A small one, that a write buffer would hide, fails as well.
-        QVERIFY(!WriteFileSafely(page, QByteArray(100, 's'), &error));
-        QCOMPARE(error, QStringLiteral("No space left on device"));
+        const TResult<void> small = WriteFileSafely(page, QByteArray(100, 's'));
+        QVERIFY(!small.ok());
+        QCOMPARE(small.error().Text(), QStringLiteral("No space left on device"));
         QCOMPARE(ReadAll(page), OldPage());
 
         // Writers that take a device (pictures) fail the same way.
@@ -100,13 +103,15 @@ private Q_SLOTS:
         QString error;
         QVERIFY2(MountSmallFileSystem(m_mount, 64, &error), qPrintable(error));
         const QString page = m_mount + QStringLiteral("/Index.qze");
-        QVERIFY(WriteFileSafely(page, OldPage(), &error));
+        QVERIFY(WriteFileSafely(page, OldPage()).ok());
         QVERIFY2(RemountReadOnly(m_mount, &error), qPrintable(error));
-        QVERIFY(!WriteFileSafely(page, "new", &error));
-        QCOMPARE(error, QStringLiteral("Read-only file system"));
+        const TResult<void> replaced = WriteFileSafely(page, "new");
+        QVERIFY(!replaced.ok());
+        QCOMPARE(replaced.error().Text(), QStringLiteral("Read-only file system"));
         QCOMPARE(ReadAll(page), OldPage());
-        QVERIFY(!WriteFileSafely(m_mount + QStringLiteral("/New.qze"), "new", &error));
-        QCOMPARE(error, QStringLiteral("Read-only file system"));
+        const TResult<void> added = WriteFileSafely(m_mount + QStringLiteral("/New.qze"), "new");
+        QVERIFY(!added.ok());
+        QCOMPARE(added.error().Text(), QStringLiteral("Read-only file system"));
     }
 };
 

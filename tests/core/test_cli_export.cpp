@@ -215,7 +215,7 @@ private Q_SLOTS:
         sky.Name = QStringLiteral("Sky");
         sky.Image = QStringLiteral("backgrnd\\Stars.GIF");
         sky.TextColour = 0x00FFFFFF;
-        QVERIFY(WriteStyles(install.filePath("Styles.data"), StyleList{sky}));
+        QVERIFY(WriteStyles(install.filePath("Styles.data"), StyleList{sky}).ok());
         const QString page = Write("Styled.qze", GoodPage());
         const Run r = Start({"--export", page}, copy);
         QCOMPARE(r.code, 0);

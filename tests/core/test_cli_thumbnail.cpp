@@ -74,7 +74,7 @@ private Q_SLOTS:
         sky.Name = QStringLiteral("Sky");
         sky.BackColour = 0x00FF0000;  // blue ($00BBGGRR)
         sky.TextColour = 0x00FFFFFF;
-        QVERIFY(WriteStyles(m_data + QStringLiteral("/Styles.data"), {sky}));
+        QVERIFY(WriteStyles(m_data + QStringLiteral("/Styles.data"), {sky}).ok());
     }
 
     void helpListsTheCommand()

@@ -8,6 +8,7 @@
 
 #include "settings/Settings.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "document/Document.h"
 #include "document/WorkspaceRules.h"
 #include "page/PageFile.h"
@@ -72,8 +73,8 @@ private Q_SLOTS:
         QVERIFY(!m_doc->DocumentChanged());
         QVERIFY(m_doc->LogoOn());
         QCOMPARE(m_doc->StyleEntry(), 0);
-        QCOMPARE(m_doc->StyleName(), LoadStr(31));
-        QCOMPARE(m_doc->Caption(), QStringLiteral("Wobbin Express - ") + LoadStr(33));
+        QCOMPARE(m_doc->StyleName(), LoadStr(Msg::NoneChosen));
+        QCOMPARE(m_doc->Caption(), QStringLiteral("Wobbin Express - ") + LoadStr(Msg::Untitled));
         QCOMPARE(captions.last().at(0).toString(), m_doc->Caption());
         QVERIFY(!m_doc->Page().SuppressFieldEvents);
     }
@@ -133,7 +134,7 @@ private Q_SLOTS:
         ChangedUntitled();
         m_host->SaveChangesAnswers = {TDocumentHost::Answer::Cancel};
         QVERIFY(!m_doc->SaveOrDiscardChanges());
-        QCOMPARE(m_host->Log, QStringList{QStringLiteral("ask:") + LoadStr(103)});
+        QCOMPARE(m_host->Log, QStringList{QStringLiteral("ask:") + LoadStr(Msg::SaveChangesQuestion)});
 
         // Yes, then the Save As dialog cancelled: the work is kept.
         m_host->SaveChangesAnswers = {TDocumentHost::Answer::Yes};
@@ -211,7 +212,7 @@ private Q_SLOTS:
         ChangedUntitled();
         m_host->FileNames = {QString()};
         QVERIFY(!m_doc->SaveDocument());
-        QCOMPARE(m_host->Messages().first(), LoadStr(100));
+        QCOMPARE(m_host->Messages().first(), LoadStr(Msg::SaveFileFirst));
         QVERIFY(m_doc->CurrentFileName().isEmpty());
 
         m_host->FileNames = {m_save + "/Up.qze"};
@@ -228,7 +229,7 @@ private Q_SLOTS:
         m_doc->SetDocumentChanged(true);
         m_host->Confirmations = {false};
         QVERIFY(!m_doc->SaveDocument());
-        QCOMPARE(m_host->Messages().last(), LoadStr(101));
+        QCOMPARE(m_host->Messages().last(), LoadStr(Msg::SaveChangesFirst));
         QVERIFY(m_doc->DocumentChanged());
         m_doc->SetWorkspaceState(wsView);
         m_doc->RegenerateHtml();
@@ -304,7 +305,7 @@ private Q_SLOTS:
         m_host->Confirmations = {false, true};
         QVERIFY(!m_doc->MayLoseHandEdits());
         QVERIFY(m_doc->MayLoseHandEdits());
-        QCOMPARE(m_host->Messages().last(), LoadStr(102));
+        QCOMPARE(m_host->Messages().last(), LoadStr(Msg::LoseHtmlChangesGoBack));
 
         // A preview of the text as it stands (a style chosen) keeps the flag;
         // the text made afresh clears it; the program's writes are no hand edits.
@@ -396,16 +397,16 @@ private Q_SLOTS:
         TStyleChunk b;
         b.Name = keep.toUpper();
         styles << a << b;
-        QVERIFY(WriteStyles(m_app + "/Styles.data", styles));
+        QVERIFY(WriteStyles(m_app + "/Styles.data", styles).ok());
         m_doc->ReloadStyles();
-        QCOMPARE(m_doc->StyleEntries(), (QStringList{LoadStr(31), QStringLiteral("Fresh"), keep.toUpper()}));
+        QCOMPARE(m_doc->StyleEntries(), (QStringList{LoadStr(Msg::NoneChosen), QStringLiteral("Fresh"), keep.toUpper()}));
         QCOMPARE(m_doc->StyleEntry(), 2);
         // A damaged library gives the styles read before the damage.
         QByteArray data = SerializeStyles(styles);
         data.chop(5);
         Put(m_app + "/Styles.data", data);
         m_doc->ReloadStyles();
-        QCOMPARE(m_doc->StyleEntries(), (QStringList{LoadStr(31), QStringLiteral("Fresh")}));
+        QCOMPARE(m_doc->StyleEntries(), (QStringList{LoadStr(Msg::NoneChosen), QStringLiteral("Fresh")}));
         QCOMPARE(m_doc->StyleEntry(), 0);
     }
 

@@ -8,6 +8,7 @@
 
 #include "settings/Settings.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "document/Document.h"
 #include "document/WorkspaceRules.h"
 #include "page/PageFile.h"
@@ -207,7 +208,7 @@ private Q_SLOTS:
         QVERIFY(!m_doc->Undo());
         QCOMPARE(page().Blocks.At(0).Heading->Text, QStringLiteral("First"));
         QVERIFY(m_doc->HtmlText().contains(QStringLiteral("mine")));
-        QCOMPARE(m_host->Messages().last(), LoadStr(102));
+        QCOMPARE(m_host->Messages().last(), LoadStr(Msg::LoseHtmlChangesGoBack));
         m_host->Confirmations = {true};
         QVERIFY(m_doc->Undo());
         QVERIFY(!m_doc->HtmlText().contains(QStringLiteral("mine")));

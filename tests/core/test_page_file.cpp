@@ -4,6 +4,7 @@
 #include "pictures/PagePicture.h"
 #include "support/PageBytes.h"
 #include "support/SmallFileSystem.h"
+#include "support/ResultCheck.h"
 
 #include <QFile>
 #include <QImage>
@@ -280,7 +281,7 @@ private Q_SLOTS:
         QImage shot(640, 480, QImage::Format_ARGB32);
         shot.fill(Qt::blue);
         QString error;
-        QVERIFY2(WritePageFile(path, doc, "Sky", shot, &error), qPrintable(error));
+        QVERIFY2(testing::Succeeds(WritePageFile(path, doc, "Sky", shot), &error), qPrintable(error));
         QCOMPARE(testing::ReadBytes(path), PageFileBytes(doc, "Sky"));
         QImage bmp(path + ".bmp", "BMP");
         QCOMPARE(bmp.size(), QSize(196, 229));
@@ -295,18 +296,18 @@ private Q_SLOTS:
 
         // A null picture writes no picture and leaves an old one alone.
         const QString other = dir.filePath("Other.qze");
-        QVERIFY(WritePageFile(other, doc, "Sky", QImage()));
+        QVERIFY(WritePageFile(other, doc, "Sky", QImage()).ok());
         QVERIFY(!QFile::exists(other + ".bmp"));
         QCOMPARE(ReadPreviewPicture(other), QString());
 
         // Overwriting replaces the whole file.
         TPageDocument small;
-        QVERIFY(WritePageFile(path, small, "", QImage()));
+        QVERIFY(WritePageFile(path, small, "", QImage()).ok());
         QCOMPARE(testing::ReadBytes(path), PageFileBytes(small, ""));
         QVERIFY(QFile::exists(path + ".bmp"));
 
         // An unwritable place: false with a reason.
-        QVERIFY(!WritePageFile(dir.filePath("no/such/folder/x.qze"), doc, "", shot, &error));
+        QVERIFY(!testing::Succeeds(WritePageFile(dir.filePath("no/such/folder/x.qze"), doc, "", shot), &error));
         QVERIFY(!error.isEmpty());
         QCOMPARE(ReadPageFile(dir.filePath("missing.qze"), back).Stop, PageReadStop::FileMissing);
         QCOMPARE(ReadPageFile(dir.path(), back).Stop, PageReadStop::FileMissing);
@@ -324,7 +325,7 @@ private Q_SLOTS:
         const QString path = mount + "/Index.qze";
         QImage shot(640, 480, QImage::Format_RGB32);
         shot.fill(Qt::blue);
-        QVERIFY2(WritePageFile(path, doc, "Sky", shot, &error), qPrintable(error));
+        QVERIFY2(testing::Succeeds(WritePageFile(path, doc, "Sky", shot), &error), qPrintable(error));
         const QByteArray oldPage = testing::ReadBytes(path);
         const QByteArray oldPicture = testing::ReadBytes(path + ".bmp");
         QVERIFY(oldPage.size() > 100);
@@ -333,7 +334,7 @@ private Q_SLOTS:
         QVERIFY(testing::FillFileSystem(mount));
         FillAllKinds(doc);
         shot.fill(Qt::red);
-        QVERIFY(!WritePageFile(path, doc, "Sky", shot, &error));
+        QVERIFY(!testing::Succeeds(WritePageFile(path, doc, "Sky", shot), &error));
         QCOMPARE(error, QStringLiteral("The page file \"%1\" cannot be written: No space left on device").arg(path));
         QCOMPARE(testing::ReadBytes(path), oldPage);
         QCOMPARE(testing::ReadBytes(path + ".bmp"), oldPicture);
@@ -341,12 +342,12 @@ private Q_SLOTS:
         // Room for the page but not for a second picture beside the old
         // one: neither is replaced.
         QFile::remove(mount + "/.filler");
-        QVERIFY(!WritePageFile(path, doc, "Sky", shot, &error));
+        QVERIFY(!testing::Succeeds(WritePageFile(path, doc, "Sky", shot), &error));
         QCOMPARE(testing::ReadBytes(path), oldPage);
         QCOMPARE(testing::ReadBytes(path + ".bmp"), oldPicture);
 
         QVERIFY2(testing::RemountReadOnly(mount, &error), qPrintable(error));
-        QVERIFY(!WritePageFile(path, doc, "Sky", shot, &error));
+        QVERIFY(!testing::Succeeds(WritePageFile(path, doc, "Sky", shot), &error));
         QCOMPARE(error, QStringLiteral("The page file \"%1\" cannot be written: Read-only file system").arg(path));
         QCOMPARE(testing::ReadBytes(path), oldPage);
         testing::UnmountSmallFileSystem(mount);

@@ -4,6 +4,7 @@
 #include "support/PageBytes.h"
 
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "document/PageList.h"
 #include "page/PageDocument.h"
 
@@ -61,7 +62,7 @@ private Q_SLOTS:
         for (const char *bad : {"My:Page", "a/b", "a\\b", "a*", "a?", "a\"b", "a<b", "a>b", "a|b"})
             QVERIFY2(HasForbiddenCharacter(QLatin1String(bad)), bad);
         QVERIFY(!HasForbiddenCharacter(QStringLiteral("My Page (2).x")));
-        QCOMPARE(DeletePageQuestion(QStringLiteral("Home")), LoadStr(5080) + QStringLiteral(" \"Home\"?"));
+        QCOMPARE(DeletePageQuestion(QStringLiteral("Home")), LoadStr(Msg::DeleteFileQuestion) + QStringLiteral(" \"Home\"?"));
         // The palette images' help topics, by their tags.
         QCOMPARE(PaletteHelpContext(1), 12);
         QCOMPARE(PaletteHelpContext(111), 17);
@@ -77,7 +78,7 @@ private Q_SLOTS:
 
         RenameOutcome r = RenamePage(home, "Home", "My:Page");
         QCOMPARE(r.Outcome, RenameOutcome::Forbidden);
-        QCOMPARE(r.Message, LoadStr(5082));
+        QCOMPARE(r.Message, LoadStr(Msg::PageNameBadCharacters));
         QCOMPARE(r.Caption, QStringLiteral("Home"));
         r = RenamePage(home, "Home", "   ");
         QCOMPARE(r.Outcome, RenameOutcome::Kept);
@@ -111,11 +112,11 @@ private Q_SLOTS:
     {
         Put(m_save + "/Gone.qze");
         Put(m_save + "/Gone.qze.bmp", "BM");
-        QVERIFY(DeletePage(m_save + "/Gone.qze"));
+        QVERIFY(DeletePage(m_save + "/Gone.qze").ok());
         QVERIFY(QDir(m_save).isEmpty());
         // A picture whose page vanished still goes.
         Put(m_save + "/Left.qze.bmp", "BM");
-        QVERIFY(DeletePage(m_save + "/Left.qze"));
+        QVERIFY(DeletePage(m_save + "/Left.qze").ok());
         QVERIFY(QDir(m_save).isEmpty());
     }
 };

@@ -7,6 +7,7 @@
 #include "page/PageFile.h"
 #include "support/FileTree.h"
 #include "support/HttpTestServer.h"
+#include "support/ResultCheck.h"
 
 #include <QDir>
 #include <QFile>
@@ -122,8 +123,9 @@ private Q_SLOTS:
 
         TPageDocument doc = EverythingPage();
         QString error;
-        QVERIFY2(WritePageFile(m_data + QStringLiteral("/save/Everything.qze"), doc, QStringLiteral("Night Sky"),
-                               QByteArray(), &error),
+        QVERIFY2(testing::Succeeds(WritePageFile(m_data + QStringLiteral("/save/Everything.qze"), doc,
+                                                 QStringLiteral("Night Sky"), QByteArray()),
+                                   &error),
                  qPrintable(error));
         QStringList sources{m_data + QStringLiteral("/save/Everything.qze")};
         const QStringList templates = QDir(m_data + QStringLiteral("/template")).entryList({QStringLiteral("*.qzt")});

@@ -5,6 +5,7 @@
 #include "publish/UnusedPictures.h"
 #include "publish/Upload.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "support/FileTree.h"
 #include "support/SmallFileSystem.h"
 
@@ -137,7 +138,7 @@ private Q_SLOTS:
         const QString unplugged = m_tmp.filePath(QStringLiteral("media/STICK/site"));
         TUploadOutcome o = Publish(unplugged);
         QCOMPARE(o.Result, UploadResult::Failed);
-        QCOMPARE(o.Message, LoadStr(671).arg(unplugged));
+        QCOMPARE(o.Message, LoadStr(Msg::FolderNotThere).arg(unplugged));
         QVERIFY(!QFileInfo::exists(m_tmp.filePath(QStringLiteral("media"))));
 
         QString error;
@@ -153,7 +154,7 @@ private Q_SLOTS:
 
         QVERIFY2(RemountReadOnly(m_mount, &error), qPrintable(error));
         o = Publish(m_mount);
-        QCOMPARE(o.Message, LoadStr(673).arg(m_mount, QStringLiteral("Read-only file system")));
+        QCOMPARE(o.Message, LoadStr(Msg::FolderNotWritable).arg(m_mount, QStringLiteral("Read-only file system")));
     }
 
     // Cancelled in the middle of a large file: nothing new under a real name,
@@ -228,7 +229,7 @@ private Q_SLOTS:
         TUploadJob job(Page(), t);
         const TUploadOutcome o = job.DoUpload();
         QCOMPARE(o.Result, UploadResult::Failed);
-        QVERIFY2(o.Message.startsWith(LoadStr(234)), qPrintable(o.Message));
+        QVERIFY2(o.Message.startsWith(LoadStr(Msg::ServerUnreachable)), qPrintable(o.Message));
     }
 };
 

@@ -5,6 +5,7 @@
 // where, and a silent keyring costs one wait only.
 #include "settings/Settings.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "session/Keyring.h"
 #include "publish/ServerList.h"
 #include "support/FileTree.h"
@@ -105,7 +106,7 @@ private Q_SLOTS:
         // Told once, plainly, and where.
         const QStringList notices = TakeServerListNotices();
         QCOMPARE(notices.size(), 1);
-        QVERIFY(notices.at(0).startsWith(LoadStr(632)));
+        QVERIFY(notices.at(0).startsWith(LoadStr(Msg::PasswordsInSettingsFile)));
         QVERIFY(notices.at(0).contains(SettingsStore().FileName()));
         QVERIFY(SaveServerList());
         QCOMPARE(TakeServerListNotices(), QStringList());
@@ -130,7 +131,7 @@ private Q_SLOTS:
         LoadServerList();
         QVERIFY(!ServerList().at(0).PasswordKnown);
         const QStringList notices = TakeServerListNotices();
-        QCOMPARE(notices, QStringList{LoadStr(634)});
+        QCOMPARE(notices, QStringList{LoadStr(Msg::KeyringDidNotAnswer)});
         QVERIFY(SaveServerList());
         QVERIFY(!ServerHasStoredPassword(QStringLiteral("Kept")));
     }
@@ -165,7 +166,7 @@ private Q_SLOTS:
         program.closeWriteChannel();
         QVERIFY(program.waitForFinished(60000));
         QCOMPARE(program.exitCode(), 3); // on to the server, which is not there
-        QVERIFY(program.readAllStandardOutput().startsWith(LoadStr(204).toUtf8()));
+        QVERIFY(program.readAllStandardOutput().startsWith(LoadStr(Msg::ConnectingTo).toUtf8()));
     }
 
     void silentKeyringCostsOneWait()

@@ -9,6 +9,7 @@
 #include "settings/AppPaths.h"
 #include "settings/Settings.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "document/Document.h"
 #include "document/WorkspaceRules.h"
 #include "publish/SendWork.h"
@@ -52,10 +53,10 @@ private Q_SLOTS:
     {
         TSendWork work(*m_doc);
         // Without servers that is said first, saved page or not.
-        QCOMPARE(work.WhyNoFlight(0), LoadStr(35));
-        QCOMPARE(work.WhyNoFlight(2), LoadStr(34));
+        QCOMPARE(work.WhyNoFlight(0), LoadStr(Msg::ChooseServerFirst));
+        QCOMPARE(work.WhyNoFlight(2), LoadStr(Msg::SaveBeforeUpload));
         OpenExample();
-        QCOMPARE(work.WhyNoFlight(0), LoadStr(35));
+        QCOMPARE(work.WhyNoFlight(0), LoadStr(Msg::ChooseServerFirst));
         QCOMPARE(work.WhyNoFlight(1), QString());
     }
 
@@ -99,8 +100,8 @@ private Q_SLOTS:
         QCOMPARE(work.PrepareUpload(nullptr), QString());
         QCOMPARE(work.MissingPictures(), QStringList{QStringLiteral("graphics/flowers.jpg")});
         const QString question = work.MissingPicturesQuestion();
-        QVERIFY(question.startsWith(LoadStr(341) + QStringLiteral("\r\ngraphics/flowers.jpg\r\n")));
-        QVERIFY(question.endsWith(LoadStr(349)));
+        QVERIFY(question.startsWith(LoadStr(Msg::PicturesOutsideGoWithout) + QStringLiteral("\r\ngraphics/flowers.jpg\r\n")));
+        QVERIFY(question.endsWith(LoadStr(Msg::SendAllTheSame)));
         QCOMPARE(work.RefusedNote(), QString());
         // The check's entry for it shows the page would break, in words that
         // never say the upload stops.
@@ -136,11 +137,11 @@ private Q_SLOTS:
         QVERIFY(QFile::copy(m_app + QStringLiteral("/HTMLFiles/graphics/button.gif"),
                             m_app + QStringLiteral("/HTMLFiles/graphics/flowers.jpg")));
         const QString stop = work.PrepareUpload(nullptr);
-        QVERIFY2(stop.startsWith(LoadStr(232) + QStringLiteral("\r\n../../x.gif: ")), qPrintable(stop));
-        QVERIFY(stop.endsWith(LoadStr(233)));
+        QVERIFY2(stop.startsWith(LoadStr(Msg::PicturesOutsideNotSent) + QStringLiteral("\r\n../../x.gif: ")), qPrintable(stop));
+        QVERIFY(stop.endsWith(LoadStr(Msg::NothingUploaded)));
         QCOMPARE(work.MissingPictures(), QStringList());
         QCOMPARE(work.MissingPicturesQuestion(), QString());
-        QVERIFY(work.RefusedNote().startsWith(LoadStr(342) + QStringLiteral("\n../../x.gif: ")));
+        QVERIFY(work.RefusedNote().startsWith(LoadStr(Msg::NotSentOutside) + QStringLiteral("\n../../x.gif: ")));
         QVERIFY(!m_doc->UploadFileNames().join(',').contains(QStringLiteral("x.gif")));
         QCOMPARE(work.Page().Images, m_doc->UploadImages());
         const TUploadPlan all = PlanUpload(work.Page(), TUploadTarget());

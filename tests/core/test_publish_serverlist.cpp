@@ -3,6 +3,7 @@
 #include "settings/AppPaths.h"
 #include "settings/Settings.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "publish/ProfileFile.h"
 #include "publish/ServerList.h"
 #include "publish/UploadTarget.h"
@@ -289,7 +290,7 @@ private Q_SLOTS:
         QCOMPARE(ServerList().at(0).Password, QString());
         const QStringList notices = TakeServerListNotices();
         QCOMPARE(notices.size(), 1);
-        QVERIFY(notices.at(0).startsWith(LoadStr(633)));
+        QVERIFY(notices.at(0).startsWith(LoadStr(Msg::StoredPasswordDamaged)));
         QVERIFY(notices.at(0).contains("One") && notices.at(0).contains("Two"));
         LoadServerList();
         QCOMPARE(TakeServerListNotices(), QStringList());

@@ -6,6 +6,7 @@
 #include "publish/ServerList.h"
 #include "publish/SshKeys.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "support/FileTree.h"
 #include "support/TestServers.h"
 
@@ -216,7 +217,7 @@ private Q_SLOTS:
         QVERIFY(SaveServerList(list));
         const auto [refusedStatus, refusal] = publish(false);
         QCOMPARE(refusedStatus, 3);
-        QVERIFY2(refusal.contains(LoadStr(921).arg(Key("stranger"))), qPrintable(refusal));
+        QVERIFY2(refusal.contains(LoadStr(Msg::SshKeysRefused).arg(Key("stranger"))), qPrintable(refusal));
 
         list[0].KeyFile = Key("locked");
         QVERIFY(SaveServerList(list));

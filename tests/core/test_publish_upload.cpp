@@ -3,6 +3,7 @@
 // capitals from small letters.
 #include "support/FileTree.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "publish/Upload.h"
 #include "base/Paths.h"
 #include "base/Secrets.h"
@@ -245,7 +246,7 @@ private Q_SLOTS:
             p.Images << d;
         }
         const TUploadPlan plan = PlanUpload(p, TUploadTarget());
-        QCOMPARE(plan.Problem, LoadStr(232) + kCrLf + bad.join(kCrLf) + kCrLf + LoadStr(233));
+        QCOMPARE(plan.Problem, LoadStr(Msg::PicturesOutsideNotSent) + kCrLf + bad.join(kCrLf) + kCrLf + LoadStr(Msg::NothingUploaded));
 
         // Through the whole upload: nothing goes over the network.
         auto server = StartServer(TTransferProtocol::FTP);
@@ -255,7 +256,7 @@ private Q_SLOTS:
         const TUploadOutcome o = job.DoUpload();
         QCOMPARE(o.Result, UploadResult::Failed);
         QCOMPARE(o.Message, plan.Problem);
-        QCOMPARE(s.statuses, QStringList{LoadStr(250)});
+        QCOMPARE(s.statuses, QStringList{LoadStr(Msg::UploadFailed)});
         QCOMPARE(job.Client().ConnectionsMade(), 0);
         QFile::remove(m_html + QStringLiteral("/graphics/link.gif"));
     }
@@ -269,10 +270,10 @@ private Q_SLOTS:
         s.Attach(job);
         const TUploadOutcome o = job.DoUpload();
         QCOMPARE(o.Result, UploadResult::Failed);
-        QVERIFY(o.Message.startsWith(LoadStr(230) + kCrLf));
+        QVERIFY(o.Message.startsWith(LoadStr(Msg::PageFileMissing) + kCrLf));
         QVERIFY(o.Message.contains(QStringLiteral("Never Saved.html")));
-        QVERIFY(o.Message.endsWith(LoadStr(231)));
-        QCOMPARE(s.statuses, QStringList{LoadStr(250)});
+        QVERIFY(o.Message.endsWith(LoadStr(Msg::SavePageThenSend)));
+        QCOMPARE(s.statuses, QStringList{LoadStr(Msg::UploadFailed)});
     }
 
     // ---- over the network
@@ -294,8 +295,8 @@ private Q_SLOTS:
         const TUploadOutcome o = job.DoUpload();
         QVERIFY2(o.Result == UploadResult::Succeeded, qPrintable(o.Message));
         QCOMPARE(o.Message, QString());
-        const QString address = LoadStr(204) + QStringLiteral("127.0.0.1:%1").arg(server->Port());
-        QCOMPARE(s.statuses, (QStringList{address, address, LoadStr(207), LoadStr(209), LoadStr(210), LoadStr(211)}));
+        const QString address = LoadStr(Msg::ConnectingTo) + QStringLiteral("127.0.0.1:%1").arg(server->Port());
+        QCOMPARE(s.statuses, (QStringList{address, address, LoadStr(Msg::UploadingFiles), LoadStr(Msg::Disconnecting), LoadStr(Msg::Disconnected), LoadStr(Msg::UploadCompleted)}));
         QCOMPARE(s.value, s.maximum);
         QCOMPARE(s.maximum, 4 * 1000);
         QCOMPARE(job.Client().ConnectionsMade(), 1);
@@ -358,8 +359,8 @@ private Q_SLOTS:
         s.Attach(job);
         const TUploadOutcome o = job.DoUpload();
         QCOMPARE(o.Result, UploadResult::Failed);
-        QCOMPARE(o.Message, LoadStr(212));
-        QCOMPARE(s.statuses, (QStringList{LoadStr(204) + QStringLiteral("127.0.0.1:%1").arg(server->Port()), LoadStr(250)}));
+        QCOMPARE(o.Message, LoadStr(Msg::LoginFailed));
+        QCOMPARE(s.statuses, (QStringList{LoadStr(Msg::ConnectingTo) + QStringLiteral("127.0.0.1:%1").arg(server->Port()), LoadStr(Msg::UploadFailed)}));
         QCOMPARE(FilesBelow(m_root), QStringList());
         NoPassword(o, s);
     }
@@ -373,7 +374,7 @@ private Q_SLOTS:
         TUploadJob job(Page(), t);
         const TUploadOutcome o = job.DoUpload();
         // The way to the server failed, not the log-on: no word about the password.
-        QCOMPARE(o.Message, LoadStr(234) + kCrLf + LoadStr(348).arg(t.Address));
+        QCOMPARE(o.Message, LoadStr(Msg::ServerUnreachable) + kCrLf + LoadStr(Msg::CheckServerAddress).arg(t.Address));
     }
 
     void folderCannotBeEntered()
@@ -385,8 +386,8 @@ private Q_SLOTS:
         s.Attach(job);
         const TUploadOutcome o = job.DoUpload();
         QCOMPARE(o.Result, UploadResult::Failed);
-        QCOMPARE(o.Message, LoadStr(205) + kCrLf + LoadStr(206));
-        QCOMPARE(s.statuses.mid(s.statuses.size() - 2), (QStringList{LoadStr(210), LoadStr(250)}));
+        QCOMPARE(o.Message, LoadStr(Msg::FolderChangeFailed) + kCrLf + LoadStr(Msg::CheckFolderDetails));
+        QCOMPARE(s.statuses.mid(s.statuses.size() - 2), (QStringList{LoadStr(Msg::Disconnected), LoadStr(Msg::UploadFailed)}));
         QCOMPARE(FilesBelow(m_root), QStringList{QStringLiteral("public_html")});
     }
 
@@ -408,9 +409,9 @@ private Q_SLOTS:
         QCOMPARE(o.Result, UploadResult::Failed);
         QCOMPARE(o.FailedFiles, (QStringList{QStringLiteral("graphics/gone.gif"), QStringLiteral("backgrnd/Sky.jpg"),
                                              QStringLiteral("My Page.html")}));
-        QCOMPARE(o.Message, LoadStr(208) + kCrLf + kCrLf + LoadStr(240) + kCrLf + QStringLiteral("graphics/gone.gif: ")
-                     + LoadStr(239) + kCrLf + QStringLiteral("backgrnd/Sky.jpg: ") + LoadStr(238) + kCrLf + kCrLf
-                     + LoadStr(251));
+        QCOMPARE(o.Message, LoadStr(Msg::UploadFailedDetail) + kCrLf + kCrLf + LoadStr(Msg::FilesDidNotArrive) + kCrLf + QStringLiteral("graphics/gone.gif: ")
+                     + LoadStr(Msg::LocalFileUnreadable) + kCrLf + QStringLiteral("backgrnd/Sky.jpg: ") + LoadStr(Msg::ServerRefused) + kCrLf + kCrLf
+                     + LoadStr(Msg::PageHeldBack));
         QCOMPARE(FilesBelow(m_root), (QStringList{QStringLiteral("public_html/Graphics/b.GIF"),
                                                   QStringLiteral("public_html/graphics/A.gif")}));
     }
@@ -426,8 +427,8 @@ private Q_SLOTS:
         s.Attach(job);
         const TUploadOutcome o = job.DoUpload();
         QCOMPARE(o.Result, UploadResult::Failed);
-        QCOMPARE(o.Message, LoadStr(208) + kCrLf + kCrLf + QStringLiteral("My Page.html: ") + LoadStr(238));
-        QCOMPARE(s.statuses.mid(2), (QStringList{LoadStr(207), LoadStr(209), LoadStr(210), LoadStr(250)}));
+        QCOMPARE(o.Message, LoadStr(Msg::UploadFailedDetail) + kCrLf + kCrLf + QStringLiteral("My Page.html: ") + LoadStr(Msg::ServerRefused));
+        QCOMPARE(s.statuses.mid(2), (QStringList{LoadStr(Msg::UploadingFiles), LoadStr(Msg::Disconnecting), LoadStr(Msg::Disconnected), LoadStr(Msg::UploadFailed)}));
     }
 
     // The server stops answering in the middle of a picture: the upload gives
@@ -452,7 +453,7 @@ private Q_SLOTS:
         QCOMPARE(out.Result, UploadResult::Failed);
         QCOMPARE(out.FailedFiles, (QStringList{QStringLiteral("graphics/A.gif"), QStringLiteral("Graphics/b.GIF"),
                                                QStringLiteral("backgrnd/Sky.jpg"), QStringLiteral("My Page.html")}));
-        QVERIFY(out.Message.contains(LoadStr(237).arg(1)));
+        QVERIFY(out.Message.contains(LoadStr(Msg::ServerStalled).arg(1)));
         QVERIFY(WriteBytes(m_html + QStringLiteral("/graphics/a.gif"), Pattern(60000, 'a')));
     }
 
@@ -482,7 +483,7 @@ private Q_SLOTS:
         QVERIFY(finished.wait(30000));
         QCOMPARE(runner.Outcome().Result, UploadResult::Cancelled);
         QCOMPARE(runner.Outcome().Message, QString());
-        QCOMPARE(statuses.last(), LoadStr(203));
+        QCOMPARE(statuses.last(), LoadStr(Msg::ConnectionCancelled));
         QCOMPARE(ReadAll(m_root + QStringLiteral("/public_html/graphics/A.gif")), QByteArray("old copy"));
         QCOMPARE(FilesBelow(m_root), QStringList{QStringLiteral("public_html/graphics/A.gif")});
         QVERIFY(WriteBytes(m_html + QStringLiteral("/graphics/a.gif"), Pattern(60000, 'a')));

@@ -4,12 +4,14 @@
 #include "settings/Settings.h"
 #include "publish/ServerList.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "page/PageDocument.h"
 #include "page/PageFile.h"
 #include "publish/UploadManifest.h"
 #include "publish/UploadTarget.h"
 #include "support/FileTree.h"
 #include "support/TestServers.h"
+#include "support/ResultCheck.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -128,8 +130,8 @@ private Q_SLOTS:
         QStringList status, files;
         for (const QString &line : QString::fromLocal8Bit(r.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
             (line.contains(QLatin1String("  ")) ? files : status) << line;
-        QCOMPARE(status, (QStringList{LoadStr(204) + QStringLiteral("127.0.0.1:%1").arg(server.Port()), LoadStr(207),
-                                      LoadStr(209), LoadStr(210), LoadStr(211)}));
+        QCOMPARE(status, (QStringList{LoadStr(Msg::ConnectingTo) + QStringLiteral("127.0.0.1:%1").arg(server.Port()), LoadStr(Msg::UploadingFiles),
+                                      LoadStr(Msg::Disconnecting), LoadStr(Msg::Disconnected), LoadStr(Msg::UploadCompleted)}));
         QCOMPARE(files.size(), 4);
         QVERIFY2(files.last().startsWith(QStringLiteral("Example.html  ")), qPrintable(files.last()));
         for (const char *f : {"backgrnd/autumn.jpg", "graphics/button.gif", "graphics/flowers.jpg"})
@@ -224,12 +226,12 @@ private Q_SLOTS:
         QVERIFY(QFile::copy(m_data + QStringLiteral("/HTMLFiles/graphics/flowers.jpg"), m_data + QStringLiteral("/secret.jpg")));
         const QString page = m_data + QStringLiteral("/save/Outside.qze");
         QString error;
-        QVERIFY2(WritePageFile(page, doc, QString(), QByteArray(), &error), qPrintable(error));
+        QVERIFY2(testing::Succeeds(WritePageFile(page, doc, QString(), QByteArray()), &error), qPrintable(error));
         const Run r = Start({"--publish", page, "--server", "My Server", "--data-dir", m_data});
         QCOMPARE(r.code, 3);
-        QVERIFY2(r.err.startsWith(("wobbin-express: " + LoadStr(232) + QLatin1Char('\n') + QStringLiteral("../secret.jpg: ")).toLocal8Bit()),
+        QVERIFY2(r.err.startsWith(("wobbin-express: " + LoadStr(Msg::PicturesOutsideNotSent) + QLatin1Char('\n') + QStringLiteral("../secret.jpg: ")).toLocal8Bit()),
                  r.err.constData());
-        QVERIFY(r.err.endsWith((LoadStr(233) + QLatin1Char('\n')).toLocal8Bit()));
+        QVERIFY(r.err.endsWith((LoadStr(Msg::NothingUploaded) + QLatin1Char('\n')).toLocal8Bit()));
         QCOMPARE(FilesBelow(m_root), QStringList());
         QVERIFY(QFile::remove(page));
         QVERIFY(QFile::remove(m_data + QStringLiteral("/secret.jpg")));
@@ -245,8 +247,8 @@ private Q_SLOTS:
         StoreServer(QStringLiteral("My Server"), QStringLiteral("ftp"), server.Port());
         const Run r = Publish(QStringLiteral("My Server"));
         QCOMPARE(r.code, 3);
-        QCOMPARE(r.err, ("wobbin-express: " + LoadStr(212) + QLatin1Char('\n')).toLocal8Bit());
-        QVERIFY(r.out.endsWith((LoadStr(250) + QLatin1Char('\n')).toLatin1())); // never "Upload Completed."
+        QCOMPARE(r.err, ("wobbin-express: " + LoadStr(Msg::LoginFailed) + QLatin1Char('\n')).toLocal8Bit());
+        QVERIFY(r.out.endsWith((LoadStr(Msg::UploadFailed) + QLatin1Char('\n')).toLatin1())); // never "Upload Completed."
         Clean(r);
     }
 
@@ -261,8 +263,8 @@ private Q_SLOTS:
                     QStringLiteral("user\r\nDELE Example.html"));
         const Run r = Publish(QStringLiteral("Raw"));
         QCOMPARE(r.code, 3);
-        QCOMPARE(r.err, ("wobbin-express: " + LoadStr(252) + QLatin1Char('\n')).toLocal8Bit());
-        QCOMPARE(r.out, (LoadStr(250) + QLatin1Char('\n')).toLatin1());
+        QCOMPARE(r.err, ("wobbin-express: " + LoadStr(Msg::LoginControlCharacter) + QLatin1Char('\n')).toLocal8Bit());
+        QCOMPARE(r.out, (LoadStr(Msg::UploadFailed) + QLatin1Char('\n')).toLatin1());
         QCOMPARE(ReadAll(log), QByteArray()); // not one line reached the server
     }
 
@@ -275,7 +277,7 @@ private Q_SLOTS:
             doc.Blocks.Append(NewBlock(bkImage)).Image->FileName = p;
         const QString page = m_data + QStringLiteral("/save/") + name + QStringLiteral(".qze");
         QString error;
-        if (!WritePageFile(page, doc, QString(), QByteArray(), &error))
+        if (!testing::Succeeds(WritePageFile(page, doc, QString(), QByteArray()), &error))
             qWarning("%s", qPrintable(error));
         return page;
     }

@@ -7,6 +7,7 @@
 #include "publish/Upload.h"
 #include "publish/WebDavClient.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "support/DavTestServer.h"
 #include "support/FileTree.h"
 #include "support/SmallFileSystem.h"
@@ -210,15 +211,15 @@ private Q_SLOTS:
         wrong.Password = QStringLiteral("guess");
         TUploadOutcome out = Publish(wrong);
         QCOMPARE(out.Result, UploadResult::Failed);
-        QCOMPARE(out.Message, LoadStr(212));
+        QCOMPARE(out.Message, LoadStr(Msg::LoginFailed));
 
         out = Publish(Target(*server, false, QStringLiteral("private/site")));
         QCOMPARE(out.Result, UploadResult::Failed);
-        QCOMPARE(out.Message, LoadStr(205) + QStringLiteral("\r\n") + LoadStr(206));
+        QCOMPARE(out.Message, LoadStr(Msg::FolderChangeFailed) + QStringLiteral("\r\n") + LoadStr(Msg::CheckFolderDetails));
 
         out = Publish(Target(*server, false, QStringLiteral("readonly")));
         QCOMPARE(out.Result, UploadResult::Failed);
-        QVERIFY2(out.Message.contains(LoadStr(238)), qPrintable(out.Message));
+        QVERIFY2(out.Message.contains(LoadStr(Msg::ServerRefused)), qPrintable(out.Message));
         QCOMPARE(FilesBelow(m_root), QStringList());
     }
 
@@ -235,7 +236,7 @@ private Q_SLOTS:
         const TUploadOutcome out = Publish(Target(*server, false, QStringLiteral("full")));
         UnmountSmallFileSystem(full);
         QCOMPARE(out.Result, UploadResult::Failed);
-        QVERIFY2(out.Message.contains(LoadStr(680)), qPrintable(out.Message));
+        QVERIFY2(out.Message.contains(LoadStr(Msg::ServerFull)), qPrintable(out.Message));
     }
 
     // A server that dies or freezes in the middle of a file, and a cancel:

@@ -4,6 +4,7 @@
 // and the background picture copied into the HTML folder.
 
 #include "support/FileTree.h"
+#include "support/ResultCheck.h"
 #include "base/Paths.h"
 #include "styles/StyleBackground.h"
 #include "styles/StyleLibrary.h"
@@ -79,7 +80,7 @@ int FileSystemChild(const char *folder)
 
     const StyleList old = {Named(QStringLiteral("Kept"))};
     QString error;
-    if (!WriteStylesToFile(dir, old, &error))
+    if (!testing::Succeeds(WriteStylesToFile(dir, old), &error))
         return Fail("first write", error);
     const QString library = StylesFilePath(dir);
     const QByteArray oldBytes = ReadAll(library);
@@ -100,7 +101,7 @@ int FileSystemChild(const char *folder)
     for (int i = 0; i < 100; ++i)
         many << Named(QStringLiteral("Style number %1 with a long name").arg(i));
     error.clear();
-    if (WriteStylesToFile(dir, many, &error))
+    if (testing::Succeeds(WriteStylesToFile(dir, many), &error))
         return Fail("write on a full disk reported success");
     std::printf("FULL %s\n", qPrintable(error));
     if (ReadAll(library) != oldBytes)
@@ -111,7 +112,7 @@ int FileSystemChild(const char *folder)
 
     // Room again: the same write goes through.
     QFile::remove(QDir(dir).filePath(QStringLiteral("filler")));
-    if (!WriteStylesToFile(dir, many, &error) || LoadStyles(library) != many)
+    if (!testing::Succeeds(WriteStylesToFile(dir, many), &error) || LoadStyles(library) != many)
         return Fail("write after making room", error);
 
     // Read-only: refused with its cause, the library stays.
@@ -119,7 +120,7 @@ int FileSystemChild(const char *folder)
     if (::mount(nullptr, folder, nullptr, MS_REMOUNT | MS_RDONLY, nullptr) != 0)
         return Fail("remount", QString::fromLocal8Bit(std::strerror(errno)));
     error.clear();
-    if (WriteStylesToFile(dir, old, &error))
+    if (testing::Succeeds(WriteStylesToFile(dir, old), &error))
         return Fail("write on a read-only file system reported success");
     std::printf("READONLY %s\n", qPrintable(error));
     if (ReadAll(library) != manyBytes)
@@ -178,7 +179,7 @@ private Q_SLOTS:
         const QString path = StyleSamplePath(dir.path());
         QCOMPARE(QFileInfo(path).fileName(), QStringLiteral("~tmpprvw.html"));
         QVERIFY(WriteBytes(path, QByteArray(5000, 'o')));   // an older, longer sample
-        QVERIFY(WriteStyleSample(path, withImage));
+        QVERIFY(WriteStyleSample(path, withImage).ok());
         const QByteArray bytes = ReadAll(path);
         QVERIFY(bytes.endsWith("</BODY>\r\n</HTML>"));
         QVERIFY(bytes.contains("Visit\xe9 </FONT>"));
@@ -207,7 +208,7 @@ private Q_SLOTS:
         QVERIFY(dir.isValid());
         QVERIFY(WriteBytes(dir.filePath(QStringLiteral("Styles.data")), QByteArray(300, '\x7f')));
         QString error;
-        QVERIFY(WriteStylesToFile(dir.path(), {a, b}, &error));
+        QVERIFY(testing::Succeeds(WriteStylesToFile(dir.path(), {a, b}), &error));
         QVERIFY(error.isEmpty());
         const QByteArray expected = Int32(2)
             + QByteArray::fromHex("00000000 41") + QByteArray::fromHex("FFFFFFFF")
@@ -217,7 +218,7 @@ private Q_SLOTS:
         QCOMPARE(ReadAll(dir.filePath(QStringLiteral("Styles.data"))).toHex(' '), expected.toHex(' '));
 
         // An empty library is the count alone.
-        QVERIFY(WriteStylesToFile(dir.path(), {}));
+        QVERIFY(WriteStylesToFile(dir.path(), {}).ok());
         QCOMPARE(ReadAll(dir.filePath(QStringLiteral("Styles.data"))), Int32(0));
         // Nothing else is left in the folder.
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Styles.data")});

@@ -8,6 +8,7 @@
 
 #include "settings/Settings.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "document/Document.h"
 #include "base/PrivateTemp.h"
 #include "document/WebLinks.h"
@@ -156,7 +157,7 @@ private Q_SLOTS:
         m_doc->SetHtmlText(generated + "<!-- edit -->");
         m_host->FileNames = {m_app + "/save/Kept.qze"};
         QVERIFY(m_ws->SelectTab(wsSend));
-        QCOMPARE(m_host->Messages().first(), LoadStr(100));
+        QCOMPARE(m_host->Messages().first(), LoadStr(Msg::SaveFileFirst));
         QVERIFY(m_doc->HtmlText().endsWith(QStringLiteral("<!-- edit -->")));
         QVERIFY(ReadBytes(m_app + "/HTMLFiles/Kept.html").endsWith("<!-- edit -->"));
         QCOMPARE(m_doc->UploadFileNames().last(), QStringLiteral("Kept.html"));
@@ -183,7 +184,7 @@ private Q_SLOTS:
     void preconditionsRefuseTheChange()
     {
         QVERIFY(m_ws->SelectTab(wsBuild));
-        QCOMPARE(m_doc->Caption(), QStringLiteral("Wobbin Express - ") + LoadStr(33));
+        QCOMPARE(m_doc->Caption(), QStringLiteral("Wobbin Express - ") + LoadStr(Msg::Untitled));
         m_view->Log.clear();
         const int walked = m_ws->PipFramesDrawn();
         // Send: the save refused, nothing changes.
@@ -200,7 +201,7 @@ private Q_SLOTS:
         m_host->Confirmations = {false};
         QVERIFY(!m_ws->SelectTab(wsBuild));
         QCOMPARE(m_ws->State(), int(wsView));
-        QCOMPARE(m_host->Messages().last(), LoadStr(102));
+        QCOMPARE(m_host->Messages().last(), LoadStr(Msg::LoseHtmlChangesGoBack));
         QVERIFY(m_doc->HtmlText().endsWith(QStringLiteral("<!-- mine -->")));
         // Yes lets them go.
         m_host->Confirmations = {true};
@@ -235,7 +236,7 @@ private Q_SLOTS:
         Select(example, 1);
         m_host->SaveChangesAnswers = {TDocumentHost::Answer::Cancel};
         QVERIFY(m_ws->SelectTab(wsChoose));
-        QCOMPARE(m_host->Messages().last(), LoadStr(103));
+        QCOMPARE(m_host->Messages().last(), LoadStr(Msg::SaveChangesQuestion));
         QVERIFY(m_doc->DocumentChanged());
         QCOMPARE(m_doc->Page().Blocks.Count(), blocks);
         QVERIFY(m_doc->CurrentFileName().isEmpty());
@@ -377,7 +378,7 @@ private Q_SLOTS:
         QCOMPARE(pasted, m_doc->Page().BuildPageHTML(true, false));
         QVERIFY(!pasted.contains(QStringLiteral("<BODY"), Qt::CaseInsensitive));
         QCOMPARE(m_ws->State(), int(wsChoose));
-        QVERIFY(m_view->Log.contains(QStringLiteral("inform:") + LoadStr(5083)));
+        QVERIFY(m_view->Log.contains(QStringLiteral("inform:") + LoadStr(Msg::CompanionPasted)));
         QCOMPARE(m_view->Log.last(), QStringLiteral("unlock"));
         QVERIFY(!m_ws->ToolbarBusy());
 
@@ -386,7 +387,7 @@ private Q_SLOTS:
         link.PutTextAtCursor = [](const QString &) { return false; };
         m_ws->SetCompanion(true, link);
         QVERIFY(m_ws->SelectTab(wsSend));
-        QVERIFY(m_view->Log.contains(QStringLiteral("error:") + LoadStr(5084)));
+        QVERIFY(m_view->Log.contains(QStringLiteral("error:") + LoadStr(Msg::CompanionUnreachable)));
         QCOMPARE(m_ws->State(), int(wsSend));
         QCOMPARE(closes.count(), 1);
     }
@@ -408,7 +409,7 @@ private Q_SLOTS:
         QCOMPARE(bitmaps, (QStringList{"Web_Rotate1", "Web_Rotate2", "Web_Rotate3", "Web_Rotate4", "Web_Back"}));
         QVERIFY(tick.Finished);
         QCOMPARE(web.Index, 1);
-        QCOMPARE(web.Label(), LoadStr(5077) + QStringLiteral(" Ortex Software"));
+        QCOMPARE(web.Label(), LoadStr(Msg::ClickLogoToVisit) + QStringLiteral(" Ortex Software"));
         // Left from 0 without an upload lands on 6, frames in reverse.
         web.Index = 0;
         web.TurnsLeft = true;
@@ -423,7 +424,7 @@ private Q_SLOTS:
         web.PageUploaded = true;
         web.Index = -1;
         QCOMPARE(web.Normalise(), 7);
-        QCOMPARE(web.Label(), LoadStr(5078));
+        QCOMPARE(web.Label(), LoadStr(Msg::ClickLogoToView));
         web.Index = 8;
         QCOMPARE(web.Normalise(), 0);
 
@@ -434,7 +435,7 @@ private Q_SLOTS:
         // An address cannot break out of the attribute or the line.
         QVERIFY(RedirectPageText(QStringLiteral("http://a.example/x\"><b>\r\n"))
                     .contains(QStringLiteral("URL=http://a.example/x%22><b>\">\r\n<title>")));
-        const QString page = WriteRedirectPage(QStringLiteral("http://www.lanternet.example/"));
+        const QString page = WriteRedirectPage(QStringLiteral("http://www.lanternet.example/")).value();
         QCOMPARE(ReadBytes(page),
                  QByteArray("<html>\r\n<head><meta http-equiv=\"refresh\" content=\"0; URL=http://www.lanternet.example/\">\r\n"
                             "<title>Preview</title>\r\n</head>\r\n<BODY>\r\n</body>\r\n</html>\r\n\r\n"));

@@ -9,6 +9,7 @@
 #include "shell/Dialogs.h"
 #include "settings/Settings.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "document/Document.h"
 #include "document/Workspace.h"
 #include "page/PageDocument.h"
@@ -180,7 +181,7 @@ private Q_SLOTS:
         QAccessibleInterface *size = Iface(Named(w.get(), "cmbHeadSize"));
         QCOMPARE(size->role(), QAccessible::ComboBox);
         QCOMPARE(size->text(QAccessible::Name), QStringLiteral("Size"));
-        QCOMPARE(size->text(QAccessible::Value), LoadStr(23));
+        QCOMPARE(size->text(QAccessible::Value), LoadStr(Msg::HeadingSizeLargest));
         QStringList buttons;
         for (const char *name : {"spdHeadLeft", "spdHeadCenter", "spdHeadRight", "spdHeadReturn"})
             buttons << Iface(Named(w.get(), name))->text(QAccessible::Name);

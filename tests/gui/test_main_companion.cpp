@@ -7,6 +7,7 @@
 #include "shell/Dialogs.h"
 #include "settings/Settings.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "document/Document.h"
 #include "document/Workspace.h"
 #include "workspace/frmMain.h"
@@ -123,7 +124,7 @@ private Q_SLOTS:
         PresetSave(QStringLiteral("Handed.qze"));
         TDialogs::PresetAnswer(QMessageBox::Ok); // message 5083
         ClickToolbar(w.get(), 430);
-        QCOMPARE(TDialogs::LastMessage(), LoadStr(5083));
+        QCOMPARE(TDialogs::LastMessage(), LoadStr(Msg::CompanionPasted));
         QCOMPARE(TDialogs::LastIcon(), QMessageBox::Information);
         // Back to Choose, the highlight on the first tab.
         QCOMPARE(w->Workspace().State(), int(wsChoose));
@@ -158,8 +159,8 @@ private Q_SLOTS:
         QCOMPARE(Highlight(*w), QStringLiteral("QZ4Toolbutt4"));
         QCOMPARE(CallLog(), (QStringList{QStringLiteral("IsOpenDoc"), QStringLiteral("OpenNewFile"),
                                          QStringLiteral("IsOpenDoc")}));
-        QVERIFY(!TDialogs::ShownMessages().contains(LoadStr(5083)));
-        QVERIFY(!TDialogs::ShownMessages().contains(LoadStr(5084)));
+        QVERIFY(!TDialogs::ShownMessages().contains(LoadStr(Msg::CompanionPasted)));
+        QVERIFY(!TDialogs::ShownMessages().contains(LoadStr(Msg::CompanionUnreachable)));
     }
 
     void failingEditorReportsAndCloses()
@@ -170,7 +171,7 @@ private Q_SLOTS:
         PresetSave(QStringLiteral("Failed.qze"));
         TDialogs::PresetAnswer(QMessageBox::Ok); // message 5084
         ClickToolbar(w.get(), 430);
-        QCOMPARE(TDialogs::LastMessage(), LoadStr(5084));
+        QCOMPARE(TDialogs::LastMessage(), LoadStr(Msg::CompanionUnreachable));
         QCOMPARE(TDialogs::LastIcon(), QMessageBox::Critical);
         // The selection went on to Send; then the window closes (the page is saved,
         // so nothing is asked).
@@ -185,12 +186,12 @@ private Q_SLOTS:
         PresetSave(QStringLiteral("Cancelled.qze"));
         TDialogs::PresetAnswer(QMessageBox::Ok); // message 5084
         ClickToolbar(w.get(), 430);
-        QCOMPARE(TDialogs::LastMessage(), LoadStr(5084));
+        QCOMPARE(TDialogs::LastMessage(), LoadStr(Msg::CompanionUnreachable));
         QCOMPARE(w->Workspace().State(), int(wsSend));
         // Changed meanwhile: the closing asks, and Cancel keeps the window open.
         w->Document().SetDocumentChanged(true);
         TDialogs::PresetAnswer(QMessageBox::Cancel); // message 103
-        QTRY_COMPARE(TDialogs::LastMessage(), LoadStr(103));
+        QTRY_COMPARE(TDialogs::LastMessage(), LoadStr(Msg::SaveChangesQuestion));
         QVERIFY(w->isVisible());
     }
 };

@@ -10,6 +10,7 @@
 #include "shell/Dialogs.h"
 #include "settings/Settings.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "document/Document.h"
 #include "document/Workspace.h"
 #include "page/PageFile.h"
@@ -92,7 +93,7 @@ private Q_SLOTS:
         QTRY_COMPARE(w->Workspace().State(), int(wsBuild));
         QCOMPARE(w->Document().Page().Blocks.Count(), 2);
         QVERIFY(w->Document().CurrentFileName().isEmpty());
-        QVERIFY(w->windowTitle().endsWith(QStringLiteral(" - ") + LoadStr(33)));
+        QVERIFY(w->windowTitle().endsWith(QStringLiteral(" - ") + LoadStr(Msg::Untitled)));
 
         TDialogs::PresetFile(path, 1);
         Trigger(w.get(), "menFileOpen");
@@ -178,7 +179,7 @@ private Q_SLOTS:
         // Renamed in place: the page, its picture, and the open document follow.
         ClickRow(list, 1);
         RenameTo(*w, "My:Page");
-        QCOMPARE(TDialogs::LastMessage(), LoadStr(5082));
+        QCOMPARE(TDialogs::LastMessage(), LoadStr(Msg::PageNameBadCharacters));
         QCOMPARE(Captions(list), QStringList({"Starter", "Walk"}));
         ClickRow(list, 1);
         RenameTo(*w, "Walked");
@@ -198,7 +199,7 @@ private Q_SLOTS:
         ClickRow(list, 1);
         TDialogs::PresetAnswer(QMessageBox::No);
         Trigger(w.get(), "Delete1");
-        QCOMPARE(TDialogs::LastMessage(), LoadStr(5080) + QStringLiteral(" \"Walked\"?"));
+        QCOMPARE(TDialogs::LastMessage(), LoadStr(Msg::DeleteFileQuestion) + QStringLiteral(" \"Walked\"?"));
         QVERIFY(QFileInfo::exists(m_save + "/Walked.qze"));
         TDialogs::PresetAnswer(QMessageBox::Yes);
         Trigger(w.get(), "Delete1");
@@ -238,7 +239,7 @@ private Q_SLOTS:
         TDialogs::PresetAnswer(QMessageBox::Yes);
         TDialogs::PresetCancel();
         QVERIFY(!w->close());
-        QCOMPARE(TDialogs::LastMessage(), LoadStr(103));
+        QCOMPARE(TDialogs::LastMessage(), LoadStr(Msg::SaveChangesQuestion));
         QVERIFY(w->isVisible());
         TDialogs::PresetAnswer(QMessageBox::No);
         QVERIFY(w->close());
@@ -249,7 +250,7 @@ private Q_SLOTS:
         auto w = MakeMainWindow(m_app);
         auto *styles = Named<QListWidget>(w.get(), "lstStyles");
         QCOMPARE(Captions(styles), w->Document().StyleEntries());
-        QCOMPARE(styles->item(0)->text(), LoadStr(31));
+        QCOMPARE(styles->item(0)->text(), LoadStr(Msg::NoneChosen));
         const QString second = styles->item(2)->text();
         const QString path = m_save + "/Styled.qze";
         Put(path, ParagraphPage(second.toLower().toLatin1(), "s", {"x"}));

@@ -11,6 +11,7 @@
 #include "settings/Settings.h"
 #include "shell/Skin.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "document/Document.h"
 #include "document/WebLinks.h"
 #include "document/Workspace.h"
@@ -285,7 +286,7 @@ private Q_SLOTS:
         Trigger(w.get(), "ExternalPreview1");
         QTRY_COMPARE(BrowserArgs(), QStringList{QLatin1Char('[') + temp + QLatin1Char(']')});
         QCOMPARE(ReadBytes(temp), w->Document().BuildPageHTML(false).toLatin1());
-        QVERIFY(TDialogs::ShownMessages().filter(LoadStr(5079)).isEmpty());
+        QVERIFY(TDialogs::ShownMessages().filter(LoadStr(Msg::PreviewFailed)).isEmpty());
 
         // A page that cannot be written is not opened from an old copy.
         QFile::remove(m_browserOut);
@@ -294,7 +295,7 @@ private Q_SLOTS:
         blocker.close();
         w->Document().SetAppDir(m_app + QStringLiteral("/blocker"));
         Trigger(w.get(), "ExternalPreview1");
-        QCOMPARE(TDialogs::LastMessage(), LoadStr(5079));
+        QCOMPARE(TDialogs::LastMessage(), LoadStr(Msg::PreviewFailed));
         QTest::qWait(300); // the wait is the test: no browser starts within it
         QVERIFY(!QFile::exists(m_browserOut));
         w->Document().SetAppDir(m_app);
@@ -303,7 +304,7 @@ private Q_SLOTS:
         InstallBrowser(false);
         TDialogs::ClearPresets();
         Trigger(w.get(), "ExternalPreview1");
-        QCOMPARE(TDialogs::LastMessage(), LoadStr(5079));
+        QCOMPARE(TDialogs::LastMessage(), LoadStr(Msg::PreviewFailed));
         QCOMPARE(w->Workspace().State(), int(wsBuild));
     }
 
@@ -339,7 +340,7 @@ private Q_SLOTS:
         // A failing browser start reports 5079.
         InstallBrowser(false);
         QTest::mouseClick(Named(w.get(), "imgPartner6Page"), Qt::LeftButton);
-        QCOMPARE(TDialogs::LastMessage(), LoadStr(5079));
+        QCOMPARE(TDialogs::LastMessage(), LoadStr(Msg::PreviewFailed));
     }
 
     void linkInPreviewGoesToTheBrowser()
@@ -385,7 +386,7 @@ private Q_SLOTS:
         QVERIFY(!Named<QTimer>(w.get(), "timWebAn")->isActive());
         QCOMPARE(Named(w.get(), "imgWebBack")->property("Bitmap").toString(), QStringLiteral("Web_Back"));
         QVERIFY(Named(w.get(), "imgQuorPage")->isVisible());
-        QCOMPARE(Named<QLabel>(w.get(), "lblMag")->text(), LoadStr(5077) + QStringLiteral(" Quorvex"));
+        QCOMPARE(Named<QLabel>(w.get(), "lblMag")->text(), LoadStr(Msg::ClickLogoToVisit) + QStringLiteral(" Quorvex"));
         // The left button: back past 0 to the last logo.
         QTest::mouseClick(Named(w.get(), "imgUploadLeft"), Qt::LeftButton);
         QTRY_COMPARE(web.Index, 6);
@@ -395,7 +396,7 @@ private Q_SLOTS:
         web.Index = 7;
         w->SendPanel().DisplayMagnifier();
         QVERIFY(Named(w.get(), "imgYourPage")->isVisible());
-        QCOMPARE(Named<QLabel>(w.get(), "lblMag")->text(), LoadStr(5078));
+        QCOMPARE(Named<QLabel>(w.get(), "lblMag")->text(), LoadStr(Msg::ClickLogoToView));
 
         // The upload picture flashes by its tag.
         QWidget *upload = Named(w.get(), "imgUpload");

@@ -8,6 +8,7 @@
 #include "shell/Dialogs.h"
 #include "settings/Settings.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "document/Document.h"
 #include "document/Workspace.h"
 #include "publish/SendWork.h"
@@ -183,7 +184,7 @@ private Q_SLOTS:
         OpenAlbumInSend(w.get());
         QCOMPARE(Named<QComboBox>(w.get(), "cmbServers")->count(), 0);
         SendByClick(w.get(), false);
-        QCOMPARE(TDialogs::LastMessage(), LoadStr(35));
+        QCOMPARE(TDialogs::LastMessage(), LoadStr(Msg::ChooseServerFirst));
         QVERIFY(Named(w.get(), "imgUpload")->isVisible());
         QCOMPARE(w->Workspace().State(), int(wsSend));
     }
@@ -269,7 +270,7 @@ private Q_SLOTS:
         ClickToolbar(w.get(), 420);
         QVERIFY(Named(w.get(), "imgUpload")->isVisible());
         QVERIFY(SendByClick(w.get()).IsLive());
-        QCOMPARE(m_skippedShown, LoadStr(322).arg(files.size() - 1));
+        QCOMPARE(m_skippedShown, LoadStr(Msg::PicturesUnchanged).arg(files.size() - 1));
         QCOMPARE(FilesBelow(root), expected);
     }
 
@@ -328,8 +329,8 @@ private Q_SLOTS:
         OpenAlbumInSend(w.get());
 
         SendByClick(w.get());
-        QVERIFY2(TDialogs::LastMessage().startsWith(LoadStr(234)), qPrintable(TDialogs::LastMessage()));
-        QVERIFY(!TDialogs::LastMessage().contains(LoadStr(212)));
+        QVERIFY2(TDialogs::LastMessage().startsWith(LoadStr(Msg::ServerUnreachable)), qPrintable(TDialogs::LastMessage()));
+        QVERIFY(!TDialogs::LastMessage().contains(LoadStr(Msg::LoginFailed)));
         QCOMPARE(w->Workspace().State(), int(wsSend));
         QVERIFY(Named(w.get(), "imgUpload")->isVisible());
         QVERIFY(!w->SendPanel().Web().PageUploaded);
@@ -343,7 +344,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(w.get()));
         Named(w.get(), "imgUpload")->setFocus(Qt::TabFocusReason);
         SendByClick(w.get(), true, true);
-        QVERIFY2(TDialogs::LastMessage().startsWith(LoadStr(212)), qPrintable(TDialogs::LastMessage()));
+        QVERIFY2(TDialogs::LastMessage().startsWith(LoadStr(Msg::LoginFailed)), qPrintable(TDialogs::LastMessage()));
         QVERIFY(Named(w.get(), "imgUpload")->isVisible());
         QTRY_COMPARE(QApplication::focusWidget(), Named(w.get(), "imgUpload"));
         QCOMPARE(FilesBelow(root), QStringList());
@@ -366,18 +367,18 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(html));
         QVERIFY(QDir().mkdir(html)); // a folder where the page must go
         SendByClick(w.get(), false);
-        QVERIFY2(TDialogs::LastMessage().startsWith(LoadStr(340)), qPrintable(TDialogs::LastMessage()));
-        QVERIFY(TDialogs::LastMessage().contains(LoadStr(233)));
+        QVERIFY2(TDialogs::LastMessage().startsWith(LoadStr(Msg::PageNotWritten)), qPrintable(TDialogs::LastMessage()));
+        QVERIFY(TDialogs::LastMessage().contains(LoadStr(Msg::NothingUploaded)));
         QVERIFY(QDir().rmdir(html));
-        QCOMPARE(Asked(LoadStr(341)), 0);
+        QCOMPARE(Asked(LoadStr(Msg::PicturesOutsideGoWithout)), 0);
 
         QVERIFY(QFile::remove(HtmlFolder() + QStringLiteral("/graphics/lakeside.jpg")));
         TDialogs::PresetAnswer(QMessageBox::No);
         SendByClick(w.get(), false);
-        QCOMPARE(Asked(LoadStr(341)), 1);
-        QVERIFY2(TDialogs::LastMessage().startsWith(LoadStr(341)), qPrintable(TDialogs::LastMessage()));
+        QCOMPARE(Asked(LoadStr(Msg::PicturesOutsideGoWithout)), 1);
+        QVERIFY2(TDialogs::LastMessage().startsWith(LoadStr(Msg::PicturesOutsideGoWithout)), qPrintable(TDialogs::LastMessage()));
         QVERIFY(TDialogs::LastMessage().contains(QStringLiteral("graphics/lakeside.jpg")));
-        QVERIFY(TDialogs::LastMessage().endsWith(LoadStr(349)));
+        QVERIFY(TDialogs::LastMessage().endsWith(LoadStr(Msg::SendAllTheSame)));
         QCOMPARE(TDialogs::LastIcon(), QMessageBox::Question);
         QCOMPARE(w->SendWork().MissingPictures(), QStringList{QStringLiteral("graphics/lakeside.jpg")});
         QCOMPARE(FilesBelow(site.Root), QStringList());
@@ -419,7 +420,7 @@ private Q_SLOTS:
         QCOMPARE(w->Workspace().State(), int(wsSend));
         TDialogs::PresetAnswer(QMessageBox::Yes);
         SendByClick(w.get());
-        QCOMPARE(Asked(LoadStr(341)), 2);
+        QCOMPARE(Asked(LoadStr(Msg::PicturesOutsideGoWithout)), 2);
         QCOMPARE(w->Workspace().State(), int(wsSent));
         QStringList expected;
         for (const QString &f : w->Document().UploadFileNames())
@@ -455,8 +456,8 @@ private Q_SLOTS:
         QVERIFY(text.contains(QStringLiteral("../secret.jpg")));
         doc.SetHtmlText(text);
         SendByClick(w.get(), false);
-        QCOMPARE(Asked(LoadStr(341)), 0);
-        QVERIFY2(TDialogs::LastMessage().startsWith(LoadStr(232)), qPrintable(TDialogs::LastMessage()));
+        QCOMPARE(Asked(LoadStr(Msg::PicturesOutsideGoWithout)), 0);
+        QVERIFY2(TDialogs::LastMessage().startsWith(LoadStr(Msg::PicturesOutsideNotSent)), qPrintable(TDialogs::LastMessage()));
         QVERIFY(TDialogs::LastMessage().contains(QStringLiteral("../secret.jpg: ")));
         QCOMPARE(w->Workspace().State(), int(wsSend));
         QCOMPARE(FilesBelow(site.Root), QStringList());
@@ -467,7 +468,7 @@ private Q_SLOTS:
         QVERIFY(note->isVisible());
         QVERIFY(note->height() >= note->heightForWidth(note->width())); // shown whole
         QVERIFY(Named(w.get(), "lstFiles")->geometry().bottom() < note->y());
-        QVERIFY(note->text().startsWith(LoadStr(342)));
+        QVERIFY(note->text().startsWith(LoadStr(Msg::NotSentOutside)));
         QCOMPARE(doc.RefusedReferences().size(), 1);
         QVERIFY(note->text().contains(QStringLiteral("../secret.jpg: ") + doc.RefusedReferences().first().Reason));
     }

@@ -10,6 +10,7 @@
 #include "settings/Settings.h"
 #include "shell/Skin.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "document/Document.h"
 #include "document/Workspace.h"
 #include "page/PageHtml.h"
@@ -83,11 +84,11 @@ private Q_SLOTS:
         QCOMPARE(list->item(6)->text(), QStringLiteral("Example"));
         QVERIFY(list->selectedItems().isEmpty());
         // Texts from the string table.
-        QCOMPARE(Named<QAction>(w.get(), "mnuFileNew")->text(), LoadStr(5062));
-        QCOMPARE(Named<QAction>(w.get(), "popMenWhatsThis")->text(), LoadStr(5073));
-        QCOMPARE(Named<QAction>(w.get(), "Delete1")->text(), LoadStr(5074));
+        QCOMPARE(Named<QAction>(w.get(), "mnuFileNew")->text(), LoadStr(Msg::MenuNew));
+        QCOMPARE(Named<QAction>(w.get(), "popMenWhatsThis")->text(), LoadStr(Msg::WhatsThis));
+        QCOMPARE(Named<QAction>(w.get(), "Delete1")->text(), LoadStr(Msg::DeletePage));
         QVERIFY(!Named<QAction>(w.get(), "ExternalPreview1")->isEnabled());
-        QCOMPARE(w->windowTitle(), LoadStr(5000));
+        QCOMPARE(w->windowTitle(), LoadStr(Msg::ProgramName));
         // A missing sound setting means sounds on, written back.
         QVERIFY(Named<QAction>(w.get(), "Sounds")->isChecked());
         QCOMPARE(ReadSetting(QStringLiteral("General"), QStringLiteral("PlaySounds")), QStringLiteral("Yes"));
@@ -102,7 +103,7 @@ private Q_SLOTS:
         QCOMPARE(w->Workspace().State(), int(wsBuild));
         QVERIFY(Named(w.get(), "pnlBuild")->isVisible() && !Named(w.get(), "pnlChoose")->isVisible());
         QCOMPARE(pill->geometry(), QRect(103, 0, 170, 96));
-        QVERIFY(w->windowTitle().endsWith(QStringLiteral(" - ") + LoadStr(33)));
+        QVERIFY(w->windowTitle().endsWith(QStringLiteral(" - ") + LoadStr(Msg::Untitled)));
         ClickToolbar(w.get(), 280);
         QCOMPARE(w->Workspace().State(), int(wsView));
         QCOMPARE(pill->property("Bitmap").toString(), QStringLiteral("Toolbutt3"));
@@ -157,7 +158,7 @@ private Q_SLOTS:
         TDialogs::PresetAnswer(QMessageBox::No);
         ClickToolbar(w.get(), 140);
         QCOMPARE(w->Workspace().State(), int(wsView));
-        QCOMPARE(TDialogs::LastMessage(), LoadStr(102));
+        QCOMPARE(TDialogs::LastMessage(), LoadStr(Msg::LoseHtmlChangesGoBack));
         QCOMPARE(TDialogs::LastIcon(), QMessageBox::Warning);
         QVERIFY(memHTML->toPlainText().endsWith(QStringLiteral("<!-- mine -->")));
 
@@ -185,7 +186,7 @@ private Q_SLOTS:
         w->Document().SetDocumentChanged(true);
         TDialogs::PresetAnswer(QMessageBox::No);
         ClickRow(list, 1, true);
-        QCOMPARE(TDialogs::LastMessage(), LoadStr(103));
+        QCOMPARE(TDialogs::LastMessage(), LoadStr(Msg::SaveChangesQuestion));
         QCOMPARE(w->Workspace().State(), int(wsBuild));
         QVERIFY(w->Document().CurrentFileName().isEmpty());
         QVERIFY(!w->Document().DocumentChanged());
@@ -412,7 +413,7 @@ private Q_SLOTS:
             TDialogs::PresetAnswer(QMessageBox::No);
             way();
             QCOMPARE(TDialogs::ShownMessages().size(), ++asked);
-            QCOMPARE(TDialogs::LastMessage(), LoadStr(102));
+            QCOMPARE(TDialogs::LastMessage(), LoadStr(Msg::LoseHtmlChangesGoBack));
             QCOMPARE(w->Workspace().State(), int(wsView));
             QVERIFY(w->Document().HtmlText().endsWith(QStringLiteral("<!-- mine -->")));
         }

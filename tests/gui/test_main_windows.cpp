@@ -8,6 +8,7 @@
 #include "shell/Dialogs.h"
 #include "settings/Settings.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "shell/frmAbout.h"
 #include "document/Document.h"
 #include "document/Workspace.h"
@@ -178,7 +179,7 @@ private Q_SLOTS:
         QString version;
         TDialogs::PresetDialog([&](QDialog *d) {
             version = d->findChild<QLabel *>(QStringLiteral("lblVersion"))->text();
-            QCOMPARE(d->windowTitle(), LoadStr(1200));
+            QCOMPARE(d->windowTitle(), LoadStr(Msg::AboutTitle));
             // A click on the picture closes it.
             QTest::mouseClick(d->findChild<QLabel *>(QStringLiteral("imgAbout")), Qt::LeftButton);
         });

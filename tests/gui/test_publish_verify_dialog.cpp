@@ -5,6 +5,7 @@
 #include "shell/Dialogs.h"
 #include "settings/Settings.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "upload/frmJoy.h"
 #include "publish/Upload.h"
 #include "support/HttpTestServer.h"
@@ -98,12 +99,12 @@ private Q_SLOTS:
         joy.ShowOutcome(o);
         QVERIFY(joy.lblLive->isVisible());
         QVERIFY(joy.lblSkipped->isHidden());
-        QCOMPARE(joy.lblLive->text(), LoadStr(324).toHtmlEscaped());
+        QCOMPARE(joy.lblLive->text(), LoadStr(Msg::CheckingPageLive).toHtmlEscaped());
         QVERIFY(done.wait(15000));
         const QString address = m_web.Url() + QStringLiteral("index.html");
         QCOMPARE(joy.CheckResult().Verdict, VerifyVerdict::Live);
         QCOMPARE(joy.lblLive->text(), QStringLiteral("Your page is live at <a href=\"%1\">%1</a>").arg(address));
-        QCOMPARE(joy.lbl1->text(), LoadStr(1001));
+        QCOMPARE(joy.lbl1->text(), LoadStr(Msg::UploadSuccessful));
         // The OK button stays below the texts.
         QVERIFY(joy.btnJoy->geometry().top() >= joy.lblLive->geometry().bottom());
         QVERIFY(joy.height() >= joy.btnJoy->geometry().bottom());
@@ -127,7 +128,7 @@ private Q_SLOTS:
         WhenModal([&](QWidget *w) {
             auto *joy = qobject_cast<TfrmJoy *>(w);
             QVERIFY(joy);
-            QCOMPARE(joy->lblSkipped->text(), LoadStr(323));
+            QCOMPARE(joy->lblSkipped->text(), LoadStr(Msg::OnePictureUnchanged));
             QVERIFY(joy->lblSkipped->isVisible());
             QSignalSpy done(joy, &TfrmJoy::CheckFinished);
             QVERIFY(done.wait(15000));
@@ -135,8 +136,8 @@ private Q_SLOTS:
                      qPrintable(joy->lblLive->text()));
             // No congratulation: the files arrived, the page cannot be seen,
             // and the diagnosis is the main text.
-            QCOMPARE(joy->windowTitle(), LoadStr(255));
-            QCOMPARE(joy->lbl1->text(), LoadStr(256));
+            QCOMPARE(joy->windowTitle(), LoadStr(Msg::PageNotVisibleTitle));
+            QCOMPARE(joy->lbl1->text(), LoadStr(Msg::PageNotVisibleYet));
             QVERIFY(joy->lbl2->isHidden());
             QVERIFY(joy->lblLive->geometry().bottom() < joy->lblSkipped->geometry().top());
             seen = true;
@@ -185,7 +186,7 @@ private Q_SLOTS:
         o.Check.SiteUrl = QStringLiteral("http://127.0.0.1:1/");
         r = ShowUploadSuccess(nullptr, o);
         QCOMPARE(r.Verdict, VerifyVerdict::NoAnswer);
-        QCOMPARE(TDialogs::ShownMessages(), QStringList{LoadStr(256) + QStringLiteral("\n\n") + r.Text});
+        QCOMPARE(TDialogs::ShownMessages(), QStringList{LoadStr(Msg::PageNotVisibleYet) + QStringLiteral("\n\n") + r.Text});
         QCOMPARE(TDialogs::LastIcon(), QMessageBox::Warning);
         WriteSetting(QStringLiteral("General"), QStringLiteral("ShowJoy"), QStringLiteral("Yes"));
     }
@@ -218,7 +219,7 @@ private Q_SLOTS:
         QVERIFY(joy.btnRemoveUnused->geometry().bottom() < joy.btnJoy->geometry().top());
         QTest::mouseClick(joy.btnRemoveUnused, Qt::LeftButton);
         QCOMPARE(asked, o.Unused);
-        QCOMPARE(joy.lblUnused->text(), LoadStr(888) + QLatin1Char('\n') + LoadStr(889) + QStringLiteral("\ngraphics/gone.jpg"));
+        QCOMPARE(joy.lblUnused->text(), LoadStr(Msg::OneUnusedPictureRemoved) + QLatin1Char('\n') + LoadStr(Msg::PicturesNotRemoved) + QStringLiteral("\ngraphics/gone.jpg"));
         QVERIFY(joy.btnRemoveUnused->isHidden());
     }
 };

@@ -5,6 +5,7 @@
 #include "shell/Dialogs.h"
 #include "settings/Settings.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "publish/PasswordVault.h"
 #include "publish/ServerWizard.h"
 #include "wizards/frmServerWizard.h"
@@ -153,16 +154,16 @@ private Q_SLOTS:
     void startsOnTheIntroduction()
     {
         Open();
-        QCOMPARE(m_wizard->windowTitle(), LoadStr(699));
+        QCOMPARE(m_wizard->windowTitle(), LoadStr(Msg::ServerWizardTitle));
         QCOMPARE(Page(), QStringLiteral("tab1"));
         QVERIFY(W<QRadioButton>("RadioButton1")->isChecked());
         QVERIFY(!W<QPushButton>("BackButt")->isEnabled());
         QVERIFY(!W<QPushButton>("FinishButt")->isVisible());
-        QCOMPARE(W<QLabel>("lbl2")->text(), LoadStr(601));
+        QCOMPARE(W<QLabel>("lbl2")->text(), LoadStr(Msg::ServerWizardExplains));
         QVERIFY(W<QLabel>("lbl2")->text().contains("'Logon'"));
         QCOMPARE(W<QPushButton>("NextButt")->text(), QStringLiteral("Next >&>"));
         auto *providers = W<QComboBox>("cmbServerType");
-        QCOMPARE(providers->itemText(0), LoadStr(629));
+        QCOMPARE(providers->itemText(0), LoadStr(Msg::ProviderCommon));
         QCOMPARE(providers->count(), 1 + ISPList().size());
     }
 
@@ -187,7 +188,7 @@ private Q_SLOTS:
         QCOMPARE(Page(), QStringLiteral("tab2"));
         Type("txtAddress", QStringLiteral("ftp.home.example:2121"));
         Click("FinishButt");
-        QCOMPARE(TDialogs::ShownMessages(), (QStringList{LoadStr(620), LoadStr(621), LoadStr(622)}));
+        QCOMPARE(TDialogs::ShownMessages(), (QStringList{LoadStr(Msg::EnterValidDescription), LoadStr(Msg::EnterValidAddress), LoadStr(Msg::EnterValidLogin)}));
         QCOMPARE(Page(), QStringLiteral("tab2"));
         QCOMPARE(QApplication::focusWidget(), W<QWidget>("txtLogin"));
         Type("txtLogin", QStringLiteral("bob"));
@@ -199,7 +200,7 @@ private Q_SLOTS:
         QCOMPARE(W<QLineEdit>("txtDirectory")->text(), QStringLiteral("public_html"));
         Type("txtDirectory", QStringLiteral("htdocs"));
         Click("chkDir");
-        Choose("cmbProtocol", LoadStr(638));
+        Choose("cmbProtocol", LoadStr(Msg::ProtocolFtps));
         // Files sent at once: 4 unless chosen, 8 at most.
         auto *spin = W<QSpinBox>("spnConnections");
         QCOMPARE(spin->value(), 4);
@@ -209,7 +210,7 @@ private Q_SLOTS:
 
         TDialogs::PresetAnswer(QMessageBox::Yes);
         Click("FinishButt");
-        QCOMPARE(TDialogs::LastMessage(), LoadStr(618));
+        QCOMPARE(TDialogs::LastMessage(), LoadStr(Msg::SaveServerListQuestion));
         QVERIFY(!m_wizard->isVisible());
         QVERIFY(m_wizard->Saved());
         QCOMPARE(ServerList().size(), 1);
@@ -243,13 +244,13 @@ private Q_SLOTS:
         Type("txtLogin", QStringLiteral("bob"));
         Click("butAdvanced");
         QVERIFY(!W<QLineEdit>("txtKeyFile")->isVisible());
-        Choose("cmbProtocol", LoadStr(639));
+        Choose("cmbProtocol", LoadStr(Msg::ProtocolSftp));
         QVERIFY(W<QLineEdit>("txtKeyFile")->isVisible());
         TDialogs::PresetFile(QStringLiteral("/home/bob/.ssh/site_key"));
         Click("butKeyFile");
-        Choose("cmbProtocol", LoadStr(637));
+        Choose("cmbProtocol", LoadStr(Msg::ProtocolFtp));
         QVERIFY(!W<QPushButton>("butKeyFile")->isVisible());
-        Choose("cmbProtocol", LoadStr(639));
+        Choose("cmbProtocol", LoadStr(Msg::ProtocolSftp));
         TDialogs::PresetAnswer(QMessageBox::Yes);
         Click("FinishButt");
         QVERIFY(m_wizard->Saved());
@@ -267,7 +268,7 @@ private Q_SLOTS:
         Type("txtAddress", QStringLiteral("dav.home.example:8443"));
         Type("txtLogin", QStringLiteral("bob"));
         Click("butAdvanced");
-        Choose("cmbProtocol", LoadStr(682));
+        Choose("cmbProtocol", LoadStr(Msg::ProtocolWebDavs));
         QVERIFY(!W<QLineEdit>("txtKeyFile")->isVisible());
         QVERIFY(!W<QPushButton>("butBrowseFolder")->isVisible());
         QVERIFY(W<QSpinBox>("spnConnections")->isVisible());
@@ -289,14 +290,14 @@ private Q_SLOTS:
         Click("NextButt");
         Type("txtName", QStringLiteral("USB stick"));
         Click("butAdvanced");
-        Choose("cmbProtocol", LoadStr(670));
+        Choose("cmbProtocol", LoadStr(Msg::ProtocolFolder));
         QVERIFY(W<QPushButton>("butBrowseFolder")->isVisible());
         QVERIFY(!W<QSpinBox>("spnConnections")->isVisible());
-        QCOMPARE(W<QLabel>("lblDir")->text(), LoadStr(672));
+        QCOMPARE(W<QLabel>("lblDir")->text(), LoadStr(Msg::FolderToPublishInto));
         QCOMPARE(W<QLineEdit>("txtDirectory")->text(), QString());  // not the server's "public_html"
         Type("txtDirectory", QStringLiteral("site"));
         Click("FinishButt");
-        QCOMPARE(TDialogs::LastMessage(), LoadStr(677).arg(QStringLiteral("site")));
+        QCOMPARE(TDialogs::LastMessage(), LoadStr(Msg::FolderNeedsFullPath).arg(QStringLiteral("site")));
         QCOMPARE(Page(), QStringLiteral("tab3"));
         const QString folder = QDir::tempPath() + QStringLiteral("/stick site");
         TDialogs::PresetFile(folder);
@@ -338,7 +339,7 @@ private Q_SLOTS:
         TDialogs::PresetAnswer(QMessageBox::Yes);
         enter();
         QVERIFY(m_wizard->Saved());
-        QCOMPARE(TDialogs::LastCaption(), LoadStr(619));
+        QCOMPARE(TDialogs::LastCaption(), LoadStr(Msg::ServerListChanged));
         QCOMPARE(ServerList().size(), 1);
         QCOMPARE(ServerList().at(0).Directory, QStringLiteral("public_html"));
     }
@@ -351,7 +352,7 @@ private Q_SLOTS:
         Click("NextButt");
         QCOMPARE(Page(), QStringLiteral("tab4"));
         QTest::keyClick(W<QWidget>("lstServers"), Qt::Key_Return);
-        QCOMPARE(TDialogs::LastMessage(), LoadStr(874));
+        QCOMPARE(TDialogs::LastMessage(), LoadStr(Msg::SelectServerToEdit));
         QCOMPARE(Page(), QStringLiteral("tab4"));
         QCOMPARE(QApplication::focusWidget(), W<QWidget>("lstServers"));
     }
@@ -366,7 +367,7 @@ private Q_SLOTS:
         QCOMPARE(W<QLineEdit>("txtName")->text(), QStringLiteral("Harbourline Online"));
         QCOMPARE(W<QLineEdit>("txtAddress")->text(), QStringLiteral("ftp.harbourline.example"));
         QVERIFY(W<QLineEdit>("txtAddress")->isReadOnly());
-        QCOMPARE(W<QLabel>("lblLogin")->text(), LoadStr(609));
+        QCOMPARE(W<QLabel>("lblLogin")->text(), LoadStr(Msg::EnterLoginName));
         Type("txtLogin", QStringLiteral("ann"));
         Type("txtPassword", QStringLiteral("x"));
         TDialogs::PresetAnswer(QMessageBox::Yes);
@@ -411,10 +412,10 @@ private Q_SLOTS:
         Click("NextButt");
         Choose("cmbServerType", QStringLiteral("GeoCities"));
         Click("NextButt");
-        QCOMPARE(W<QLabel>("lblLogin")->text(), LoadStr(623));
-        QCOMPARE(W<QLabel>("lblPassword")->text(), LoadStr(624));
-        QCOMPARE(W<QLabel>("lblDir")->text(), LoadStr(625));
-        QCOMPARE(W<QLabel>("lblURL")->text(), LoadStr(626));
+        QCOMPARE(W<QLabel>("lblLogin")->text(), LoadStr(Msg::EnterGeoMemberName));
+        QCOMPARE(W<QLabel>("lblPassword")->text(), LoadStr(Msg::EnterGeoPassword));
+        QCOMPARE(W<QLabel>("lblDir")->text(), LoadStr(Msg::EnterGeoNeighbourhood));
+        QCOMPARE(W<QLabel>("lblURL")->text(), LoadStr(Msg::EnterGeoAddress));
         Type("txtLogin", QStringLiteral("member"));
         Type("txtPassword", QStringLiteral("geo"));
         Click("butAdvanced");
@@ -438,8 +439,8 @@ private Q_SLOTS:
         Click("NextButt");
         Choose("cmbServerType", QStringLiteral("Kestrel Net"));
         Click("NextButt");
-        QCOMPARE(W<QLabel>("lblLogin")->text(), LoadStr(609));
-        QCOMPARE(W<QLabel>("lblDir")->text(), LoadStr(612));
+        QCOMPARE(W<QLabel>("lblLogin")->text(), LoadStr(Msg::EnterLoginName));
+        QCOMPARE(W<QLabel>("lblDir")->text(), LoadStr(Msg::EnterServerFolder));
         Click("CancelButt");
     }
 
@@ -465,7 +466,7 @@ private Q_SLOTS:
         QCOMPARE(Page(), QStringLiteral("tabISP"));
         QCOMPARE(W<QComboBox>("cmbServerType")->currentText(), QStringLiteral("Kestrel Net"));
         // Switched to Common: the server belongs to no provider any more.
-        Choose("cmbServerType", LoadStr(629));
+        Choose("cmbServerType", LoadStr(Msg::ProviderCommon));
         Click("NextButt");
         QCOMPARE(W<QLineEdit>("txtName")->text(), QStringLiteral("Beta"));
         QCOMPARE(W<QLineEdit>("txtAddress")->text(), QStringLiteral("ftp.beta.example"));
@@ -568,7 +569,7 @@ private Q_SLOTS:
         QVERIFY(W<QLineEdit>("txtPassword")->text().contains(QLatin1Char('\n')));
         auto *problem = W<QLabel>("lblLogOnProblem");
         QVERIFY(problem->isVisible());
-        QCOMPARE(problem->text(), LoadStr(641));
+        QCOMPARE(problem->text(), LoadStr(Msg::PasswordControlCharacter));
         Click("butAdvanced");
         Click("FinishButt");
         QCOMPARE(Page(), QStringLiteral("tab2"));
@@ -592,12 +593,12 @@ private Q_SLOTS:
         Click("NextButt");
         Type("txtAddress", QStringLiteral("ftp.x.example"));
         Click("FinishButt");
-        QCOMPARE(TDialogs::LastMessage(), LoadStr(620));
+        QCOMPARE(TDialogs::LastMessage(), LoadStr(Msg::EnterValidDescription));
         QVERIFY(m_wizard->isVisible());
         QCOMPARE(QApplication::focusWidget(), W<QWidget>("txtName"));
         Type("txtName", QStringLiteral("HOME"));
         Click("FinishButt");
-        QCOMPARE(TDialogs::LastMessage(), LoadStr(630));
+        QCOMPARE(TDialogs::LastMessage(), LoadStr(Msg::DescriptionTaken));
         QVERIFY(m_wizard->isVisible());
         QCOMPARE(m_wizard->State().EditList.size(), 1);
         Type("txtName", QStringLiteral("Home 2"));
@@ -652,7 +653,7 @@ private Q_SLOTS:
         QCOMPARE(mount("none", folder.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr), 0);
         TDialogs::PresetAnswer(QMessageBox::Yes);
         Click("FinishButt");
-        QVERIFY(TDialogs::LastMessage().startsWith(LoadStr(631)));
+        QVERIFY(TDialogs::LastMessage().startsWith(LoadStr(Msg::ServerListNotSaved)));
         QVERIFY(TDialogs::LastMessage().contains(QStringLiteral("Read-only file system")));
         QCOMPARE(TDialogs::LastIcon(), QMessageBox::Critical);
         QVERIFY(m_wizard->isVisible());

@@ -6,6 +6,7 @@
 #include "support/FileTree.h"
 #include "shell/Dialogs.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "page/Cp1252.h"
 #include "styles/StyleLibrary.h"
 #include "styles/StyleSample.h"
@@ -92,7 +93,8 @@ struct WizardFixture
         appDir = dir.path();
         QDir().mkpath(appDir + "/HTMLFiles/backgrnd");
         library = appDir + "/Styles.data";
-        WriteStylesToFile(appDir, Library());
+        if (!WriteStylesToFile(appDir, Library()).ok())
+            qFatal("The test's style library could not be written");
         libraryBytes = ReadAll(library);
     }
     QString SamplePath() const { return appDir + "/HTMLFiles/~tmpprvw.html"; }
@@ -125,7 +127,7 @@ private Q_SLOTS:
         QCOMPARE(w.font().family(), QStringLiteral("Arial"));
         QCOMPARE(Find<QStackedWidget>(&w, "PageControl1")->currentWidget()->objectName(), QStringLiteral("tab1"));
         QVERIFY(Find<QRadioButton>(&w, "radAdd")->isChecked());
-        QCOMPARE(Find<QRadioButton>(&w, "radModify")->text(), LoadStr(505));
+        QCOMPARE(Find<QRadioButton>(&w, "radModify")->text(), LoadStr(Msg::ModifyStyle));
         QVERIFY(!Find<QPushButton>(&w, "BackButt")->isEnabled());
         QVERIFY(Find<QPushButton>(&w, "NextButt")->isVisible());
         QVERIFY(!Find<QPushButton>(&w, "FinishButt")->isVisible());
@@ -223,8 +225,8 @@ private Q_SLOTS:
         // Finish, Yes: the library gains the style at its end.
         TDialogs::PresetAnswer(QMessageBox::Yes);
         Click(&w, "FinishButt");
-        QCOMPARE(TDialogs::LastMessage(), LoadStr(523));
-        QCOMPARE(TDialogs::LastCaption(), LoadStr(524));
+        QCOMPARE(TDialogs::LastMessage(), LoadStr(Msg::SaveStyleListQuestion));
+        QCOMPARE(TDialogs::LastCaption(), LoadStr(Msg::StyleListChanged));
         QCOMPARE(TDialogs::LastIcon(), QMessageBox::Question);
         QVERIFY(w.LibraryWritten());
         QVERIFY(!w.isVisible());
@@ -240,7 +242,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(&w));
         Click(&w, "NextButt");
         Click(&w, "FinishButt");
-        QCOMPARE(TDialogs::ShownMessages(), QStringList{LoadStr(522)});
+        QCOMPARE(TDialogs::ShownMessages(), QStringList{LoadStr(Msg::StyleNeedsName)});
         QCOMPARE(TDialogs::LastIcon(), QMessageBox::NoIcon);
         QVERIFY(w.isVisible());
         QCOMPARE(QApplication::focusWidget(), Find<QWidget>(&w, "txtStyleName"));
@@ -248,7 +250,7 @@ private Q_SLOTS:
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Sunny"));
         TDialogs::PresetAnswer(QMessageBox::No);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);   // Finish is the default button
-        QCOMPARE(TDialogs::LastMessage(), LoadStr(523));
+        QCOMPARE(TDialogs::LastMessage(), LoadStr(Msg::SaveStyleListQuestion));
         QVERIFY(!w.isVisible());
         QVERIFY(!w.LibraryWritten());
         QCOMPARE(ReadAll(f.library), f.libraryBytes);
@@ -289,7 +291,7 @@ private Q_SLOTS:
         // The list has the focus but nothing is chosen: Next asks for a choice.
         Click(&w, "NextButt");
         Click(&w, "NextButt");
-        QCOMPARE(TDialogs::ShownMessages(), (QStringList{LoadStr(521), LoadStr(521)}));
+        QCOMPARE(TDialogs::ShownMessages(), (QStringList{LoadStr(Msg::SelectStyleToEdit), LoadStr(Msg::SelectStyleToEdit)}));
         QCOMPARE(w.Wizard().Page(), TWizardPage::List);
 
         ClickRow(&w, 1);
@@ -326,7 +328,7 @@ private Q_SLOTS:
     void modifyWithNoStyles()
     {
         WizardFixture f;
-        WriteStylesToFile(f.appDir, {});
+        QVERIFY(WriteStylesToFile(f.appDir, {}).ok());
         TfrmStyleWiz w(f.appDir, {});
         w.show();
         Click(&w, "radModify");
@@ -334,7 +336,7 @@ private Q_SLOTS:
         QCOMPARE(Find<QListWidget>(&w, "lstStyles")->count(), 0);
         for (int i = 0; i < 3; ++i)
             Click(&w, "NextButt");
-        QCOMPARE(TDialogs::ShownMessages(), (QStringList{LoadStr(521), LoadStr(521), LoadStr(521)}));
+        QCOMPARE(TDialogs::ShownMessages(), (QStringList{LoadStr(Msg::SelectStyleToEdit), LoadStr(Msg::SelectStyleToEdit), LoadStr(Msg::SelectStyleToEdit)}));
         QVERIFY(!Find<QWidget>(&w, "spbUp")->isEnabled());
         QVERIFY(!Find<QWidget>(&w, "spbDown")->isEnabled());
         Click(&w, "CancelButt");
@@ -413,7 +415,7 @@ private Q_SLOTS:
         TDialogs::PresetAnswer(QMessageBox::Yes);
         TDialogs::PresetAnswer(QMessageBox::No);
         Click(&w, "FinishButt");
-        QCOMPARE(TDialogs::LastMessage(), LoadStr(526).arg(QStringLiteral("Ocean")));
+        QCOMPARE(TDialogs::LastMessage(), LoadStr(Msg::StyleNameTaken).arg(QStringLiteral("Ocean")));
         QVERIFY(TDialogs::LastMessage().contains(QStringLiteral("\"Ocean\"")));
         QVERIFY(w.isVisible());
         QCOMPARE(ReadAll(f.library), f.libraryBytes);
@@ -436,7 +438,7 @@ private Q_SLOTS:
         TDialogs::PresetAnswer(QMessageBox::Yes);
         TDialogs::PresetAnswer(QMessageBox::Yes);
         Click(&again, "FinishButt");
-        QCOMPARE(TDialogs::LastMessage(), LoadStr(526).arg(QStringLiteral("Garden")));
+        QCOMPARE(TDialogs::LastMessage(), LoadStr(Msg::StyleNameTaken).arg(QStringLiteral("Garden")));
         QVERIFY(!again.isVisible());
         QCOMPARE(LoadStyles(f.library).last().Name, QStringLiteral("GARDEN"));
     }
@@ -456,8 +458,8 @@ private Q_SLOTS:
         TDialogs::PresetAnswer(QMessageBox::Yes);
         Click(&w, "FinishButt");
         const QString message = TDialogs::LastMessage();
-        QVERIFY2(message.startsWith(LoadStr(527).section(QStringLiteral("%1"), 0, 0)), qPrintable(message));
-        QVERIFY(message.size() > LoadStr(527).size());   // the cause is in it
+        QVERIFY2(message.startsWith(LoadStr(Msg::StyleListNotSaved).section(QStringLiteral("%1"), 0, 0)), qPrintable(message));
+        QVERIFY(message.size() > LoadStr(Msg::StyleListNotSaved).size());   // the cause is in it
         QCOMPARE(TDialogs::LastIcon(), QMessageBox::Warning);
         // The wizard stays open with the work in it.
         QVERIFY(w.isVisible());

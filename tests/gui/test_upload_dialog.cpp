@@ -5,6 +5,7 @@
 #include "settings/Settings.h"
 #include "shell/Skin.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "upload/frmJoy.h"
 #include "upload/frmUpload.h"
 #include "support/TestServers.h"
@@ -112,10 +113,10 @@ private Q_SLOTS:
         QVERIFY2(server.Start(o), qPrintable(server.Error()));
 
         TfrmUpload dialog(Page(), Target(TTransferProtocol::FTP, server.Port()));
-        QCOMPARE(dialog.windowTitle(), LoadStr(200));
-        QCOMPARE(dialog.lblUpProgress->text(), LoadStr(201));
-        QCOMPARE(dialog.lblUpFTPStat->text(), LoadStr(202));
-        QCOMPARE(dialog.butCancel->text(), LoadStr(7));
+        QCOMPARE(dialog.windowTitle(), LoadStr(Msg::UploadTitle));
+        QCOMPARE(dialog.lblUpProgress->text(), LoadStr(Msg::UploadProgress));
+        QCOMPARE(dialog.lblUpFTPStat->text(), LoadStr(Msg::FtpStatus));
+        QCOMPARE(dialog.butCancel->text(), LoadStr(Msg::ButtonCancel));
         QVERIFY(!dialog.imgLogo->pixmap().isNull());
         QVERIFY(!(dialog.windowFlags() & Qt::WindowCloseButtonHint));
         QSignalSpy finished(&dialog, &QDialog::finished);
@@ -146,7 +147,7 @@ private Q_SLOTS:
         QVERIFY2(bigFile.size() >= 20 && bigFile.contains(dialog.pbFile->maximum()),
                  qPrintable(QString::number(bigFile.size())));
         QCOMPARE(dialog.pbProgress->value(), dialog.pbProgress->maximum());
-        QCOMPARE(dialog.lblFTPStatus->text(), QLatin1Char(' ') + LoadStr(211));
+        QCOMPARE(dialog.lblFTPStatus->text(), QLatin1Char(' ') + LoadStr(Msg::UploadCompleted));
         QVERIFY(dialog.Succeeded());
         QCOMPARE(TDialogs::ShownMessages(), QStringList());
         QCOMPARE(FilesBelow(m_root), (QStringList{QStringLiteral("www/Index.html"), QStringLiteral("www/graphics/big.jpg"),
@@ -173,12 +174,12 @@ private Q_SLOTS:
         dialog.show();
         QTRY_VERIFY_WITH_TIMEOUT(dialog.pbProgress->value() > 200, 20000);
         QTest::mouseClick(dialog.butCancel, Qt::LeftButton);
-        QCOMPARE(dialog.lblFTPStatus->text(), QLatin1Char(' ') + LoadStr(203));
+        QCOMPARE(dialog.lblFTPStatus->text(), QLatin1Char(' ') + LoadStr(Msg::ConnectionCancelled));
         QVERIFY(finished.wait(30000));
         QCOMPARE(finished.first().first().toInt(), int(QDialog::Rejected));
         QVERIFY(dialog.Cancelled());
         QVERIFY(!dialog.Succeeded());
-        QCOMPARE(dialog.lblFTPStatus->text(), QLatin1Char(' ') + LoadStr(203));
+        QCOMPARE(dialog.lblFTPStatus->text(), QLatin1Char(' ') + LoadStr(Msg::ConnectionCancelled));
         QCOMPARE(TDialogs::ShownMessages(), QStringList());
         QCOMPARE(ReadAll(m_root + QStringLiteral("/www/graphics/big.jpg")), QByteArray("old copy"));
         // The small picture, sent beside the large one, may have arrived: whole.
@@ -200,7 +201,7 @@ private Q_SLOTS:
         t.Password = QStringLiteral("wrong");
         const TUploadOutcome outcome = RunUploadDialog(nullptr, Page(), t);
         QCOMPARE(outcome.Result, UploadResult::Failed);
-        QCOMPARE(TDialogs::ShownMessages(), QStringList{LoadStr(212)});
+        QCOMPARE(TDialogs::ShownMessages(), QStringList{LoadStr(Msg::LoginFailed)});
     }
 
     // An unknown certificate or host key: the question shows the fingerprint;
@@ -283,7 +284,7 @@ private Q_SLOTS:
         answer(QStringLiteral("not the one"));
         answer(passphrase);
         QCOMPARE(RunUploadDialog(nullptr, Page(), target).Result, UploadResult::Succeeded);
-        QCOMPARE(questions, (QStringList{LoadStr(929).arg(key, target.Name), LoadStr(930).arg(key, target.Name)}));
+        QCOMPARE(questions, (QStringList{LoadStr(Msg::KeyPassphrasePrompt).arg(key, target.Name), LoadStr(Msg::KeyPassphraseWrong).arg(key, target.Name)}));
         QVERIFY(QFile::exists(m_root + QStringLiteral("/www/graphics/big.jpg")));
         const int shown = TDialogs::ShownDialogs().size();
         QCOMPARE(RunUploadDialog(nullptr, Page(), target).Result, UploadResult::Succeeded);
@@ -297,10 +298,10 @@ private Q_SLOTS:
         WriteSetting(QStringLiteral("General"), QStringLiteral("PlaySounds"), QStringLiteral("Yes"));
         WriteSetting(QStringLiteral("General"), QStringLiteral("ShowJoy"), QStringLiteral("Yes"));
         TfrmJoy joy;
-        QCOMPARE(joy.windowTitle(), LoadStr(1000));
-        QCOMPARE(joy.lbl2->text(), LoadStr(1002));
+        QCOMPARE(joy.windowTitle(), LoadStr(Msg::UploadSuccessfulTitle));
+        QCOMPARE(joy.lbl2->text(), LoadStr(Msg::ViewPageHint));
         QCOMPARE(joy.chkJoy->text(), QStringLiteral("Don't show this screen again."));
-        QCOMPARE(joy.btnJoy->text(), LoadStr(6));
+        QCOMPARE(joy.btnJoy->text(), LoadStr(Msg::ButtonOk));
         QCOMPARE(joy.timAnimation->interval(), 200);
         QCOMPARE(joy.imgJoy->pixmap().toImage(), LoadBitmap(QStringLiteral("Joy")).toImage());
         const int before = SoundsPlayedCount();

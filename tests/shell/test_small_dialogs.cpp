@@ -6,6 +6,7 @@
 #include "settings/Settings.h"
 #include "shell/Skin.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "shell/frmAbout.h"
 #include "shell/frmHTMLWarn.h"
 #include "shell/frmSaveInfo.h"
@@ -86,8 +87,8 @@ private Q_SLOTS:
         QVERIFY(!(w.windowFlags() & Qt::WindowCloseButtonHint));
         QVERIFY(!(w.windowFlags() & Qt::WindowMinMaxButtonsHint));
         QCOMPARE(w.font().family(), QStringLiteral("Arial"));
-        QCOMPARE(Find<QLabel>(&w, "lbl1")->text(), LoadStr(1101));
-        QCOMPARE(Find<QLabel>(&w, "lbl2")->text(), LoadStr(1102));
+        QCOMPARE(Find<QLabel>(&w, "lbl1")->text(), LoadStr(Msg::HtmlChangeAlert));
+        QCOMPARE(Find<QLabel>(&w, "lbl2")->text(), LoadStr(Msg::HtmlChangeQuestion));
         QVERIFY(Find<QLabel>(&w, "lbl1")->alignment() & Qt::AlignHCenter);
         QVERIFY(Find<QLabel>(&w, "lbl2")->alignment() & Qt::AlignHCenter);
         // The doubled apostrophe as stored.
@@ -147,13 +148,13 @@ private Q_SLOTS:
         QVERIFY(!(w.windowFlags() & Qt::WindowCloseButtonHint));
         QCOMPARE(w.font().family(), QStringLiteral("Arial"));
         QLabel *msg = Find<QLabel>(&w, "lblMsg");
-        QCOMPARE(msg->text(), LoadStr(701));
+        QCOMPARE(msg->text(), LoadStr(Msg::FirstPageIndexHint));
         QVERIFY(msg->alignment() & Qt::AlignHCenter);
         QLabel *link = Find<QLabel>(&w, "lblLink");
         QCOMPARE(link->text(), QStringLiteral("Click here for a tutorial creating links."));
         QCOMPARE(link->palette().color(QPalette::WindowText), QColor(0, 0, 255));
         QCOMPARE(link->cursor().shape(), LoadCursorNumber(5).shape());
-        QCOMPARE(Find<QCheckBox>(&w, "chkShow")->text(), LoadStr(30));
+        QCOMPARE(Find<QCheckBox>(&w, "chkShow")->text(), LoadStr(Msg::DontShowAgain));
         QPushButton *ok = Find<QPushButton>(&w, "btnJoy");
         QCOMPARE(ok->text(), QStringLiteral("&OK"));
         QVERIFY(ok->isDefault());
@@ -199,7 +200,7 @@ private Q_SLOTS:
         QCOMPARE(picture->pixmap().toImage().convertToFormat(QImage::Format_RGB32),
                  LoadBitmap(QStringLiteral("About")).toImage().convertToFormat(QImage::Format_RGB32));
         QCOMPARE(Find<QLabel>(&w, "lblVersion")->text(), QStringLiteral("Version 1.07"));
-        QCOMPARE(Find<QLabel>(&w, "lblNotice")->text(), LoadStr(1201));
+        QCOMPARE(Find<QLabel>(&w, "lblNotice")->text(), LoadStr(Msg::Copyright));
 
         // The secret word, typed blind, shows the hidden picture; other
         // typing does nothing.

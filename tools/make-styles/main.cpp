@@ -389,9 +389,9 @@ int main(int argc, char **argv)
             }
         }
     }
-    QString error;
-    if (!WriteStyles(data + QStringLiteral("/Styles.data"), styles, &error)) {
-        QTextStream(stderr) << "cannot write Styles.data: " << error << "\n";
+    const TResult<void> written = WriteStyles(data + QStringLiteral("/Styles.data"), styles);
+    if (!written.ok()) {
+        QTextStream(stderr) << "cannot write Styles.data: " << written.error().Text() << "\n";
         return 1;
     }
     QTextStream(stdout) << styles.size() << " styles written\n";

@@ -458,9 +458,9 @@ int main(int argc, char **argv)
             ++failures;
             continue;
         }
-        QString error;
-        if (!WritePageFile(data + QLatin1Char('/') + plan.file, doc, entries.at(entry), picture, &error)) {
-            QTextStream(stderr) << error << "\n";
+        const TResult<void> written = WritePageFile(data + QLatin1Char('/') + plan.file, doc, entries.at(entry), picture);
+        if (!written.ok()) {
+            QTextStream(stderr) << written.error().Text() << "\n";
             ++failures;
             continue;
         }

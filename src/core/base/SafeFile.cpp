@@ -144,26 +144,25 @@ QString TSafeFile::errorString() const
 }
 
 namespace {
-bool WriteWhole(TSafeFile &file, const QByteArray &bytes, QString *error)
+TResult<void> WriteWhole(TSafeFile &file, const QByteArray &bytes)
 {
-    const bool ok = file.open() && file.write(bytes) && file.commit();
-    if (!ok && error)
-        *error = file.errorString();
-    return ok;
+    if (file.open() && file.write(bytes) && file.commit())
+        return {};
+    return TError(file.errorString());
 }
 } // namespace
 
-bool WriteFileSafely(const QString &nativePath, const QByteArray &bytes, QString *error)
+TResult<void> WriteFileSafely(const QString &nativePath, const QByteArray &bytes)
 {
     TSafeFile file(nativePath);
-    return WriteWhole(file, bytes, error);
+    return WriteWhole(file, bytes);
 }
 
-bool WritePrivateFileSafely(const QString &nativePath, const QByteArray &bytes, QString *error)
+TResult<void> WritePrivateFileSafely(const QString &nativePath, const QByteArray &bytes)
 {
     TSafeFile file(nativePath);
     file.SetOwnerOnly();
-    return WriteWhole(file, bytes, error);
+    return WriteWhole(file, bytes);
 }
 
 bool MakePrivateFolder(const QString &nativePath)

@@ -4,6 +4,8 @@
 // put in the old file's place. On any failure the old file stays whole and
 // errorString() names the cause in words ("No space left on device").
 
+#include "base/Result.h"
+
 #include <QByteArray>
 #include <QSaveFile>
 #include <QString>
@@ -22,9 +24,9 @@ public:
     // Before open(): the file is for its owner alone (0600), also when an
     // older one was readable by others.
     void SetOwnerOnly() { m_ownerOnly = true; }
-    bool open();
+    [[nodiscard]] bool open();
     // Writes all of bytes; false at the first failure (later writes do nothing).
-    bool write(const QByteArray &bytes);
+    [[nodiscard]] bool write(const QByteArray &bytes);
     // For writers that take a device (QImage::save). Writes are unbuffered, so a
     // failure shows at once; commit() checks the device's state as well.
     QIODevice *device() { return &m_file; }
@@ -33,7 +35,7 @@ public:
     void markDeviceFailure(const QString &otherwise);
     // Checks the data reached the disk, then replaces the old file. False
     // leaves the old file as it was.
-    bool commit();
+    [[nodiscard]] bool commit();
     // Drops the new content; the old file stays.
     void cancel();
 
@@ -52,13 +54,13 @@ private:
 };
 
 // Writes bytes as the whole content of the file. On failure the old file stays
-// and *error (when given) holds the cause in words.
-bool WriteFileSafely(const QString &nativePath, const QByteArray &bytes, QString *error = nullptr);
+// and the error's detail holds the cause in words.
+TResult<void> WriteFileSafely(const QString &nativePath, const QByteArray &bytes);
 // The same for a file that names servers or logins: its owner alone may read
 // it (0600).
-bool WritePrivateFileSafely(const QString &nativePath, const QByteArray &bytes, QString *error = nullptr);
+TResult<void> WritePrivateFileSafely(const QString &nativePath, const QByteArray &bytes);
 // Makes the folder (and those above it) when missing, and keeps others out of
 // it (0700); false when it cannot be made.
-bool MakePrivateFolder(const QString &nativePath);
+[[nodiscard]] bool MakePrivateFolder(const QString &nativePath);
 
 } // namespace wobbin

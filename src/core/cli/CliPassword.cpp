@@ -97,7 +97,7 @@ void AskAtTerminal(const tWWWServerType &server)
 
 } // namespace
 
-bool ReadPasswordLine(int fd, QString &password, QString *problem)
+TResult<void> ReadPasswordLine(int fd, QString &password)
 {
     password.clear();
     char buffer[kMaxPasswordBytes + 2];
@@ -138,20 +138,18 @@ bool ReadPasswordLine(int fd, QString &password, QString *problem)
         why = QStringLiteral("the password holds a control character other than its line break, "
                              "which would send the server commands of its own");
     if (why.isEmpty())
-        return true;
+        return {};
     WipeString(password);
-    if (problem)
-        *problem = why;
-    return false;
+    return TError(why);
 }
 
 bool CliServerPassword(const CliArgs &args, const tWWWServerType &server, QString &password)
 {
-    QString problem;
     if (server.TransferProtocol() == TTransferProtocol::Folder) {
         // A folder of this computer takes no password: none is asked for,
-        // and one given on standard input is read and dropped.
-        if (args.has("--password-stdin") && !isatty(STDIN_FILENO) && ReadPasswordLine(STDIN_FILENO, password, &problem))
+        // and one given on standard input is read and dropped (a line that
+        // is no password does not matter either).
+        if (args.has("--password-stdin") && !isatty(STDIN_FILENO) && ReadPasswordLine(STDIN_FILENO, password).ok())
             WipeString(password);
         password.clear();
         return true;
@@ -159,9 +157,10 @@ bool CliServerPassword(const CliArgs &args, const tWWWServerType &server, QStrin
     if (args.has("--password-stdin")) {
         if (isatty(STDIN_FILENO))
             AskAtTerminal(server);
-        if (ReadPasswordLine(STDIN_FILENO, password, &problem))
+        const TResult<void> read = ReadPasswordLine(STDIN_FILENO, password);
+        if (read.ok())
             return true;
-        CliMessage(problem + QStringLiteral("; nothing was sent"));
+        CliMessage(read.error().Text() + QStringLiteral("; nothing was sent"));
         return false;
     }
     password = PrivateCopy(server.Password);
@@ -195,9 +194,10 @@ bool CliServerPassword(const CliArgs &args, const tWWWServerType &server, QStrin
     if (!keyringProblem.isEmpty())
         CliMessage(keyringProblem + QLatin1Char('.'));
     AskAtTerminal(server);
-    if (ReadPasswordLine(STDIN_FILENO, password, &problem))
+    const TResult<void> typed = ReadPasswordLine(STDIN_FILENO, password);
+    if (typed.ok())
         return true;
-    CliMessage(problem + QStringLiteral("; nothing was sent"));
+    CliMessage(typed.error().Text() + QStringLiteral("; nothing was sent"));
     return false;
 }
 
@@ -234,9 +234,9 @@ bool CliKeyPassphrase(const QString &keyFile, const QString &serverName, bool wr
     if (::write(STDERR_FILENO, prompt.constData(), size_t(prompt.size())) < 0) {
         // nothing to do: the question is a courtesy
     }
-    QString problem;
-    if (!ReadPasswordLine(STDIN_FILENO, passphrase, &problem)) {
-        CliMessage(problem.replace(QStringLiteral("password"), QStringLiteral("passphrase"))
+    const TResult<void> typed = ReadPasswordLine(STDIN_FILENO, passphrase);
+    if (!typed.ok()) {
+        CliMessage(typed.error().Text().replace(QStringLiteral("password"), QStringLiteral("passphrase"))
                    + QStringLiteral("; nothing was sent"));
         return false;
     }

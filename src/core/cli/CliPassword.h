@@ -4,6 +4,8 @@
 // at the terminal without echo. Never from an argument, which every user of
 // the machine could read in the process list.
 
+#include "base/Result.h"
+
 #include <QString>
 
 namespace wobbin {
@@ -14,11 +16,11 @@ struct tWWWServerType;
 // The exit status of a command that got no password it may send.
 constexpr int kExitNoPassword = 5;
 
-// Reads one line from fd, the line break (LF or CR LF) removed; with echo off
-// when fd is a terminal. Refused (false, with the reason in *problem) when
-// nothing at all comes, when the line is longer than a password can be, or
-// when it holds another control character. The bytes read are wiped.
-bool ReadPasswordLine(int fd, QString &password, QString *problem);
+// Reads one line from fd into password, the line break (LF or CR LF) removed;
+// with echo off when fd is a terminal. Refused (with the reason, and password
+// empty) when nothing at all comes, when the line is longer than a password
+// can be, or when it holds another control character. The bytes read are wiped.
+TResult<void> ReadPasswordLine(int fd, QString &password);
 
 // The password for the server (a record of the loaded server list, read with
 // no vault in use): --password-stdin, else the settings file's value, else the

@@ -32,9 +32,9 @@ int RunExportCommand(const CliArgs &args)
 
     if (args.has("--out")) {
         const QString out = args.value("--out");
-        QString error;
-        if (!WriteFileSafely(ToNativePath(out), bytes, &error)) {
-            CliMessage(QStringLiteral("%1: cannot write: %2").arg(out, error));
+        const TResult<void> written = WriteFileSafely(ToNativePath(out), bytes);
+        if (!written.ok()) {
+            CliMessage(QStringLiteral("%1: cannot write: %2").arg(out, written.error().Text()));
             return 1;
         }
     } else if (!CliPrint(bytes)) {

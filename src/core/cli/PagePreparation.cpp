@@ -9,6 +9,7 @@
 #include "publish/PasswordVault.h"
 #include "settings/AppPaths.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 
 #include <QFileInfo>
 
@@ -61,10 +62,11 @@ TPreparedPage PreparePage(const CliArgs &args, const QString &nothingDone)
         return stop(2, QStringLiteral("%1: %2; %3").arg(page, styleProblem, nothingDone));
     prepared.Scratch = std::make_unique<QTemporaryDir>();
     const QString htmlName = QFileInfo(ToNativePath(page)).completeBaseName() + QStringLiteral(".html");
-    QString error;
-    if (!prepared.Scratch->isValid()
-        || !WriteFileSafely(prepared.Scratch->filePath(htmlName), EncodePageText(html), &error))
-        return stop(1, QStringLiteral("cannot write the page's HTML: %1").arg(error));
+    const TResult<void> written = prepared.Scratch->isValid()
+        ? WriteFileSafely(prepared.Scratch->filePath(htmlName), EncodePageText(html))
+        : TResult<void>(TError(QString()));
+    if (!written.ok())
+        return stop(1, QStringLiteral("cannot write the page's HTML: %1").arg(written.error().Text()));
     TUploadPage &upload = prepared.Upload;
     upload.PageFile = page;
     upload.HtmlFolder = htmlFolder;
@@ -72,10 +74,10 @@ TPreparedPage PreparePage(const CliArgs &args, const QString &nothingDone)
     RefusedReferenceList refused;
     upload.Images = LocaliseImagesInText(html, PageHtmlPath(page, htmlFolder), &refused);
     if (!refused.isEmpty()) {
-        QString text = LoadStr(232);
+        QString text = LoadStr(Msg::PicturesOutsideNotSent);
         for (const RefusedReference &r : refused)
             text += QLatin1Char('\n') + r.Reference + QStringLiteral(": ") + r.Reason;
-        return stop(3, text + QLatin1Char('\n') + LoadStr(233));
+        return stop(3, text + QLatin1Char('\n') + LoadStr(Msg::NothingUploaded));
     }
     return prepared;
 }

@@ -2,6 +2,7 @@
 // pictures uploaded to a server of the server list, without a window.
 #include "settings/AppPaths.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "base/Paths.h"
 #include "base/SafeFile.h"
 #include "base/Secrets.h"
@@ -50,7 +51,7 @@ int TidyServer(const CliArgs &args, const TUploadTarget &target, const QStringLi
     CliPrint(list);
     if (!args.has("--remove-unused"))
         return 0;
-    CliPrint((LoadStr(890) + QLatin1Char('\n')).toLocal8Bit());
+    CliPrint((LoadStr(Msg::RemovingUnusedPictures) + QLatin1Char('\n')).toLocal8Bit());
     TRemoveUnusedJob job(target, unused);
     TRemovalOutcome removal;
     int interrupted = 0;
@@ -72,7 +73,7 @@ int TidyServer(const CliArgs &args, const TUploadTarget &target, const QStringLi
         return interrupted;
     if (removal.Failed.isEmpty() && removal.Message.isEmpty())
         return 0;
-    QString text = LoadStr(889) + QLatin1Char('\n') + removal.Failed.join(QLatin1Char('\n'));
+    QString text = LoadStr(Msg::PicturesNotRemoved) + QLatin1Char('\n') + removal.Failed.join(QLatin1Char('\n'));
     if (!removal.Message.isEmpty())
         text += QLatin1Char('\n') + OneLine(removal.Message);
     CliMessage(text);
@@ -164,7 +165,7 @@ int RunPublishCommand(const CliArgs &args)
         return status;
     }
     case UploadResult::NeedsTrust:
-        progress.Status(LoadStr(250));
+        progress.Status(LoadStr(Msg::UploadFailed));
         if (outcome.Trust == TrustKind::ChangedCertificate)
             CliMessage(QStringLiteral("%1: WARNING: the server's certificate is not the one accepted for it before "
                                       "(SHA-256 fingerprint now %2). Someone may be pretending to be your server; "

@@ -34,11 +34,11 @@ int RunVerifyCommand(const CliArgs &args)
     // script that gives --publish and --verify the same options) is read and
     // let go.
     if (args.has("--password-stdin")) {
-        QString password, problem;
-        const bool read = ReadPasswordLine(STDIN_FILENO, password, &problem);
+        QString password;
+        const TResult<void> read = ReadPasswordLine(STDIN_FILENO, password);
         WipeString(password);
-        if (!read) {
-            CliMessage(problem);
+        if (!read.ok()) {
+            CliMessage(read.error().Text());
             return kExitNoPassword;
         }
     }

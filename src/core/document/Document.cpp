@@ -4,6 +4,7 @@
 #include "settings/Settings.h"
 #include "settings/StartupCheck.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "base/Paths.h"
 #include "base/SafeFile.h"
 #include "document/Messages.h"
@@ -262,12 +263,12 @@ void TDocument::markSaved() { m_savedBytes = PageFileBytes(m_page, StyleName());
 
 QString TDocument::UndoText() const
 {
-    return m_history.CanUndo() ? LoadStr(802).arg(m_history.UndoName()) : LoadStr(800);
+    return m_history.CanUndo() ? LoadStr(Msg::MenuUndoStep).arg(m_history.UndoName()) : LoadStr(Msg::MenuUndo);
 }
 
 QString TDocument::RedoText() const
 {
-    return m_history.CanRedo() ? LoadStr(803).arg(m_history.RedoName()) : LoadStr(801);
+    return m_history.CanRedo() ? LoadStr(Msg::MenuRedoStep).arg(m_history.RedoName()) : LoadStr(Msg::MenuRedo);
 }
 
 bool TDocument::Undo()
@@ -449,7 +450,7 @@ void TDocument::ShowRover()
         SelectStyleEntry(0);
     AddBodyDef();
     const QString previewFile = JoinPath(m_htmlFolder, QLatin1String(kPreviewFile));
-    const bool written = SaveFromHTML(previewFile);
+    const bool written = SaveFromHTML(previewFile).ok();
     // The viewer shows the text with its DIVs made paragraphs; the file keeps them.
     if (m_host)
         m_host->RenderPreview(ViewerText(), written ? ToNativePath(previewFile) : QString());
@@ -461,14 +462,11 @@ void TDocument::ShowAsItStands()
         m_host->RenderPreview(ViewerText(), QString());
 }
 
-bool TDocument::SaveFromHTML(const QString &path, QString *error)
+TResult<void> TDocument::SaveFromHTML(const QString &path)
 {
-    if (path.isEmpty()) {
-        if (error)
-            *error = LoadStr(34);
-        return false;
-    }
-    return WriteFileSafely(ToNativePath(path), EncodePageText(m_html), error);
+    if (path.isEmpty())
+        return TError(Msg::SaveBeforeUpload);
+    return WriteFileSafely(ToNativePath(path), EncodePageText(m_html));
 }
 
 bool TDocument::WritePageHtml()
@@ -479,12 +477,12 @@ bool TDocument::WritePageHtml()
     QString text = m_html;
     if (text.isEmpty())
         text = ApplyStyleEntry(BuildPageHTML(false), m_styles, m_styleEntry, m_form);
-    QString error;
-    if (WriteFileSafely(ToNativePath(path), EncodePageText(text), &error))
+    const TResult<void> written = WriteFileSafely(ToNativePath(path), EncodePageText(text));
+    if (written.ok())
         return true;
     if (m_host)
         m_host->ShowError(QStringLiteral("The web page \"%1\" cannot be written: %2")
-                              .arg(QFileInfo(ToNativePath(path)).fileName(), error));
+                              .arg(QFileInfo(ToNativePath(path)).fileName(), written.error().Text()));
     return false;
 }
 
@@ -496,7 +494,7 @@ QString TDocument::WriteExternalPreview()
     else if (!m_currentFileName.isEmpty())
         target = PageHTMLPath();
     // A page that could not be written is not previewed from an old file.
-    if (!SaveFromHTML(target))
+    if (!SaveFromHTML(target).ok())
         return QString();
     return ToNativePath(target);
 }
@@ -578,7 +576,7 @@ void TDocument::LoadSavedPage(const QString &path)
         readInto(native, true);
     } else {
         // Named, never a silent empty page.
-        m_lastReadProblem = LoadStr(875).arg(QDir::toNativeSeparators(native));
+        m_lastReadProblem = LoadStr(Msg::PageNotFoundUntitled).arg(QDir::toNativeSeparators(native));
         if (m_host)
             m_host->ShowWarning(m_lastReadProblem);
     }
@@ -637,10 +635,10 @@ bool TDocument::SaveBuilder(const QString &path)
         ShowRover();
     }
     const QByteArray picture = m_host ? m_host->PagePicture() : QByteArray();
-    QString error;
-    if (!WritePageFile(ToNativePath(path), m_page, StyleName(), picture, &error)) {
+    const TResult<void> written = WritePageFile(ToNativePath(path), m_page, StyleName(), picture);
+    if (!written.ok()) {
         if (m_host)
-            m_host->ShowError(error);
+            m_host->ShowError(written.error().Text());
         return false;
     }
     m_page.DocumentChanged = false;
@@ -655,7 +653,7 @@ bool TDocument::FileSaveAs()
 {
     showSaveInfo();
     const QString chosen = m_host ? m_host->AskSaveFileName(saveDialog(
-                                        5065, SaveFolderFor(m_appDir, m_currentFileName), m_currentFileName))
+                                        Msg::MenuSaveAs, SaveFolderFor(m_appDir, m_currentFileName), m_currentFileName))
                                   : QString();
     if (chosen.isEmpty())
         return false;
@@ -673,7 +671,7 @@ bool TDocument::FileSaveAs()
 bool TDocument::SaveChanges()
 {
     const QString chosen = m_host ? m_host->AskSaveFileName(saveDialog(
-                                        5064, SaveIntoFolder(m_appDir, QStringLiteral("save")), m_currentFileName))
+                                        Msg::MenuSave, SaveIntoFolder(m_appDir, QStringLiteral("save")), m_currentFileName))
                                   : QString();
     return !chosen.isEmpty() && SaveBuilder(chosen);
 }
@@ -708,7 +706,7 @@ void TDocument::SaveCommand()
     // Untitled, or its file was deleted behind the program's back: ask for a name.
     showSaveInfo();
     const QString chosen =
-        m_host ? m_host->AskSaveFileName(saveDialog(5064, SaveFolderFor(m_appDir, m_currentFileName), QString()))
+        m_host ? m_host->AskSaveFileName(saveDialog(Msg::MenuSave, SaveFolderFor(m_appDir, m_currentFileName), QString()))
                : QString();
     if (!chosen.isEmpty())
         SaveBuilder(chosen);
@@ -723,7 +721,7 @@ void TDocument::SaveAsCommand()
 
 void TDocument::MakeTemplate()
 {
-    const FileDialogSetup setup{LoadStr(5066).remove(QLatin1Char('&')),
+    const FileDialogSetup setup{LoadStr(Msg::MenuMakeTemplate).remove(QLatin1Char('&')),
                                 SaveIntoFolder(m_appDir, QStringLiteral("Template")), QString(),
                                 QStringLiteral("Wobbin Express Template (*.qzt)|*.qzt"), QStringLiteral("qzt")};
     const QString chosen = m_host ? m_host->AskSaveFileName(setup) : QString();
@@ -743,7 +741,7 @@ bool TDocument::MayClose()
 
 FileDialogSetup TDocument::OpenDialog() const
 {
-    return {LoadStr(5063).remove(QLatin1Char('&')), NativeFolder(m_appDir, QStringLiteral("save")), QString(),
+    return {LoadStr(Msg::MenuOpen).remove(QLatin1Char('&')), NativeFolder(m_appDir, QStringLiteral("save")), QString(),
             QStringLiteral("Wobbin Express Files (*.qze)|*.qze|Wobbin Express Template (*.qzt)|*.qzt"),
             QString()};
 }

@@ -7,6 +7,7 @@
 // upload and closing. What it must ask goes to a TDocumentHost; what changed
 // is announced by signals, which the window mirrors into its controls.
 
+#include "base/Result.h"
 #include "document/DocumentHost.h"
 #include "document/PageHistory.h"
 #include "page/PageDocument.h"
@@ -139,9 +140,9 @@ public:
     void ShowRover();
     // The preview of the text as it stands (nothing written or inserted).
     void ShowAsItStands();
-    // Writes the text to a file, exactly; false (with the cause in *error)
-    // when it could not be written.
-    bool SaveFromHTML(const QString &path, QString *error = nullptr);
+    // Writes the text to a file, exactly; fails, with the cause, when it could
+    // not be written.
+    TResult<void> SaveFromHTML(const QString &path);
     // Writes the page's HTML file (the text, or the page made from its
     // blocks while there is none); says why when it cannot, and is false then.
     bool WritePageHtml();

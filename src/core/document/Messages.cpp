@@ -1,6 +1,7 @@
 #include "document/Messages.h"
 
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 
 namespace wobbin {
 
@@ -8,22 +9,22 @@ const TMessages &TMessages::Get()
 {
     static const TMessages messages = [] {
         TMessages m;
-        m.SaveBeforeUpload = LoadStr(34);
-        m.ChooseServerToUpload = LoadStr(35);
-        m.SaveBeforeContinuing = LoadStr(100);
-        m.SaveChangesBeforeContinuing = LoadStr(101);
-        m.HandEditsWillBeLost = LoadStr(102);
-        m.SaveChangesQuestion = LoadStr(103);
-        m.PreviewFailed = LoadStr(5079);
-        m.DeletePageQuestion = LoadStr(5080);
-        m.ForbiddenNameCharacters = LoadStr(5082);
-        m.PastedIntoCompanion = LoadStr(5083);
-        m.CompanionUnreachable = LoadStr(5084);
-        m.AlignLeft = LoadStr(13);
-        m.AlignCenter = LoadStr(14);
-        m.AlignRight = LoadStr(15);
-        m.Untitled = LoadStr(33);
-        m.NoStyle = LoadStr(31);
+        m.SaveBeforeUpload = LoadStr(Msg::SaveBeforeUpload);
+        m.ChooseServerToUpload = LoadStr(Msg::ChooseServerFirst);
+        m.SaveBeforeContinuing = LoadStr(Msg::SaveFileFirst);
+        m.SaveChangesBeforeContinuing = LoadStr(Msg::SaveChangesFirst);
+        m.HandEditsWillBeLost = LoadStr(Msg::LoseHtmlChangesGoBack);
+        m.SaveChangesQuestion = LoadStr(Msg::SaveChangesQuestion);
+        m.PreviewFailed = LoadStr(Msg::PreviewFailed);
+        m.DeletePageQuestion = LoadStr(Msg::DeleteFileQuestion);
+        m.ForbiddenNameCharacters = LoadStr(Msg::PageNameBadCharacters);
+        m.PastedIntoCompanion = LoadStr(Msg::CompanionPasted);
+        m.CompanionUnreachable = LoadStr(Msg::CompanionUnreachable);
+        m.AlignLeft = LoadStr(Msg::AlignLeft);
+        m.AlignCenter = LoadStr(Msg::AlignCenter);
+        m.AlignRight = LoadStr(Msg::AlignRight);
+        m.Untitled = LoadStr(Msg::Untitled);
+        m.NoStyle = LoadStr(Msg::NoneChosen);
         return m;
     }();
     return messages;

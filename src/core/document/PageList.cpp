@@ -51,15 +51,16 @@ bool HasForbiddenCharacter(const QString &caption)
     return false;
 }
 
-void MovePicture(const QString &from, const QString &to)
+bool MovePicture(const QString &from, const QString &to)
 {
     const QString source = from + QStringLiteral(".bmp");
     if (!QFileInfo::exists(source))
-        return;
+        return true;
     const QString target = to + QStringLiteral(".bmp");
-    if (QFileInfo::exists(target) && QFileInfo(target).canonicalFilePath() != QFileInfo(source).canonicalFilePath())
-        QFile::remove(target);
-    QFile::rename(source, target);
+    if (QFileInfo::exists(target) && QFileInfo(target).canonicalFilePath() != QFileInfo(source).canonicalFilePath()
+        && !QFile::remove(target))
+        return false;
+    return QFile::rename(source, target);
 }
 
 QString DeletePageQuestion(const QString &caption)
@@ -67,18 +68,17 @@ QString DeletePageQuestion(const QString &caption)
     return TMessages::Get().DeletePageQuestion + QStringLiteral(" \"") + caption + QStringLiteral("\"?");
 }
 
-bool DeletePage(const QString &path, QString *error)
+TResult<void> DeletePage(const QString &path)
 {
     const QString native = FindPathNoCase(ToNativePath(path));
-    if (QFileInfo::exists(native) && !QFile::remove(native)) {
-        if (error)
-            *error = QStringLiteral("The file \"%1\" could not be deleted.").arg(QDir::toNativeSeparators(native));
-        return false;
-    }
+    if (QFileInfo::exists(native) && !QFile::remove(native))
+        return TError(QStringLiteral("The file \"%1\" could not be deleted.").arg(QDir::toNativeSeparators(native)));
+    // The page is gone, which is what was asked; a picture left behind is
+    // not listed and is replaced when a page of that name is saved.
     const QString picture = native + QStringLiteral(".bmp");
     if (QFileInfo::exists(picture))
-        QFile::remove(picture);
-    return true;
+        static_cast<void>(QFile::remove(picture));
+    return {};
 }
 
 RenameOutcome RenamePage(const QString &path, const QString &oldCaption, const QString &typed)
@@ -118,7 +118,10 @@ RenameOutcome RenamePage(const QString &path, const QString &oldCaption, const Q
         r.Message = QStringLiteral("\"%1\" could not be renamed.").arg(oldCaption);
         return r;
     }
-    MovePicture(oldPath, newPath);
+    // The page was renamed, which is what was asked. A picture that could
+    // not follow is drawn again the next time the page is saved; until then
+    // the entry shows no picture or an older one.
+    static_cast<void>(MovePicture(oldPath, newPath));
     r.Outcome = RenameOutcome::Renamed;
     r.Caption = caption;
     r.NewPath = QDir::toNativeSeparators(newPath);

@@ -2,6 +2,8 @@
 // The list of templates and saved pages on the Choose panel, and what its
 // commands Delete and Rename do to the files.
 
+#include "base/Result.h"
+
 #include <QList>
 #include <QString>
 
@@ -28,14 +30,15 @@ QString TrimCaption(const QString &caption);
 bool HasForbiddenCharacter(const QString &caption);
 
 // The picture beside a page file follows the page: an old picture left at
-// the new name by an earlier page of that name is replaced.
-void MovePicture(const QString &from, const QString &to);
+// the new name by an earlier page of that name is replaced. False when a
+// picture was there and could not follow.
+[[nodiscard]] bool MovePicture(const QString &from, const QString &to);
 
 // The question before deleting an entry: message 5080, the name in quotes, "?".
 QString DeletePageQuestion(const QString &caption);
 // Deletes the page file and the picture beside it (a picture without a page
-// goes as well). False, with the reason in *error, when the page stays.
-bool DeletePage(const QString &path, QString *error = nullptr);
+// goes as well). Fails, with the reason, when the page stays.
+TResult<void> DeletePage(const QString &path);
 
 // What renaming an entry did.
 struct RenameOutcome {

@@ -1,6 +1,7 @@
 #include "document/WebLinks.h"
 
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "base/Paths.h"
 #include "base/PrivateTemp.h"
 #include "base/SafeFile.h"
@@ -64,19 +65,17 @@ QString RedirectPageText(const QString &address)
     return text;
 }
 
-QString WriteRedirectPage(const QString &address, QString *error)
+TResult<QString> WriteRedirectPage(const QString &address)
 {
     // In the process's own temporary folder: a name fixed in the shared one
     // could be taken first by another user, or be a link to another file.
     const QString folder = PrivateTempFolder();
-    if (folder.isEmpty()) {
-        if (error)
-            *error = QStringLiteral("No private temporary folder could be made.");
-        return QString();
-    }
+    if (folder.isEmpty())
+        return TError(QStringLiteral("No private temporary folder could be made."));
     const QString path = QDir(folder).filePath(QLatin1String(kRedirectFile));
-    if (!WriteFileSafely(path, ToCp1252(RedirectPageText(address)), error))
-        return QString();
+    const TResult<void> written = WriteFileSafely(path, ToCp1252(RedirectPageText(address)));
+    if (!written.ok())
+        return written.error();
     return path;
 }
 
@@ -129,9 +128,9 @@ int TRotatingWeb::Normalise()
 QString TRotatingWeb::Label() const
 {
     if (Index == kYourPage)
-        return LoadStr(5078);
+        return LoadStr(Msg::ClickLogoToView);
     // Message 5077 ends in a blank; a blank and the name follow it.
-    return LoadStr(5077) + QLatin1Char(' ') + PartnerDisplayName(Index);
+    return LoadStr(Msg::ClickLogoToVisit) + QLatin1Char(' ') + PartnerDisplayName(Index);
 }
 
 } // namespace wobbin

@@ -2,6 +2,8 @@
 // The Send panel's rotating web of logos, the sites behind them, and the
 // addresses handed to the user's browser through the redirect page.
 
+#include "base/Result.h"
+
 #include <QString>
 
 namespace wobbin {
@@ -15,7 +17,7 @@ QString RedirectPageText(const QString &address);
 // Writes the redirect page "~qzxpreview.html" in the program's private
 // temporary folder (base/PrivateTemp.h); its
 // path, empty (with the cause in *error) when it could not be written.
-QString WriteRedirectPage(const QString &address, QString *error = nullptr);
+TResult<QString> WriteRedirectPage(const QString &address);
 
 // The address of the user's uploaded page: the server address joined with the
 // page file's name, ".html" in place of its extension, blanks removed.

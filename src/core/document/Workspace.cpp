@@ -152,8 +152,10 @@ bool TWorkspace::ChangeState(int state)
         if (m_doc.HtmlIsBare()) {
             m_doc.RegenerateHtml();
             m_doc.ShowRover();
+            // Sending writes the page again and says why when it cannot;
+            // here it only brings the file up to date for the preview.
             if (!m_doc.CurrentFileName().isEmpty())
-                m_doc.SaveFromHTML(m_doc.PageHTMLPath());
+                static_cast<void>(m_doc.SaveFromHTML(m_doc.PageHTMLPath()));
         }
         break;
     default:

@@ -163,15 +163,13 @@ QByteArray PageFileBytes(const TPageDocument &doc, const QString &styleName)
     return w.Data();
 }
 
-bool WritePageFile(const QString &fileName, const TPageDocument &doc, const QString &styleName,
-                   const QByteArray &pictureBmp, QString *error)
+TResult<void> WritePageFile(const QString &fileName, const TPageDocument &doc, const QString &styleName,
+                            const QByteArray &pictureBmp)
 {
     const QString path = ToNativePath(fileName);
     const QString picturePath = path + QStringLiteral(".bmp");
     auto fail = [&](const QString &file, const TSafeFile &writer) {
-        if (error)
-            *error = QStringLiteral("The page file \"%1\" cannot be written: %2").arg(file, writer.errorString());
-        return false;
+        return TError(QStringLiteral("The page file \"%1\" cannot be written: %2").arg(file, writer.errorString()));
     };
     // Both files are written in full beside the old ones before either
     // replaces its old one: a failure leaves the old page and picture as
@@ -195,7 +193,7 @@ bool WritePageFile(const QString &fileName, const TPageDocument &doc, const QStr
     }
     if (bmp && !bmp->commit())
         return fail(picturePath, *bmp);
-    return true;
+    return {};
 }
 
 PageReadResult ReadPageBytes(const QByteArray &data, TPageDocument &doc)

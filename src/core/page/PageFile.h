@@ -6,6 +6,8 @@
 // name (PString, from minor 1), title (PString, from minor 3), block count N,
 // N entries of Kind + kind record, 4, -1, "End of Wobbin Express File >=)".
 
+#include "base/Result.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -25,10 +27,10 @@ QByteArray PageFileBytes(const TPageDocument &doc, const QString &styleName);
 // Writes the page file and, when pictureBmp is not empty, the page picture
 // (the bytes of a BMP file, see PagePictureBytes in pictures/PagePicture.h) as
 // fileName + ".bmp". Both are written atomically: an existing file stays whole
-// until its replacement is complete. Returns false (and an explanation in
-// *error) when a file could not be written.
-bool WritePageFile(const QString &fileName, const TPageDocument &doc, const QString &styleName,
-                   const QByteArray &pictureBmp, QString *error = nullptr);
+// until its replacement is complete. Fails, with an explanation, when a file
+// could not be written.
+TResult<void> WritePageFile(const QString &fileName, const TPageDocument &doc, const QString &styleName,
+                            const QByteArray &pictureBmp);
 
 // Why a read stopped.
 enum class PageReadStop {

@@ -3,6 +3,7 @@
 #include "base/SafeFile.h"
 #include "publish/ContentHash.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 
 #include <QDir>
 #include <QFile>
@@ -77,14 +78,14 @@ bool TFolderClient::Names(const QString &path, QStringList &names, bool mayBeRoo
         const QString clean = QDir::cleanPath(path);
         if (mayBeRoot && (clean == m_given || clean == m_root))
             return true;
-        return Fail(FtpFailure::BadName, LoadStr(674).arg(path, m_given));
+        return Fail(FtpFailure::BadName, LoadStr(Msg::PathLeadsOutOfFolder).arg(path, m_given));
     }
     const QStringList parts = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
     if (parts.isEmpty() && !path.isEmpty())
-        return Fail(FtpFailure::BadName, LoadStr(674).arg(path, m_given));
+        return Fail(FtpFailure::BadName, LoadStr(Msg::PathLeadsOutOfFolder).arg(path, m_given));
     for (const QString &p : parts) {
         if (!ValidName(p))
-            return Fail(FtpFailure::BadName, LoadStr(674).arg(path, m_given));
+            return Fail(FtpFailure::BadName, LoadStr(Msg::PathLeadsOutOfFolder).arg(path, m_given));
     }
     names = m_current + parts;
     return true;
@@ -98,7 +99,7 @@ bool TFolderClient::RealFolders(const QStringList &names)
         if (!EntryOf(PathOf(above), st))
             return Fail(FtpFailure::Refused, SystemCause(errno));
         if (S_ISLNK(st.st_mode))
-            return Fail(FtpFailure::BadName, LoadStr(674).arg(above.join(QLatin1Char('/')), m_given));
+            return Fail(FtpFailure::BadName, LoadStr(Msg::PathLeadsOutOfFolder).arg(above.join(QLatin1Char('/')), m_given));
         if (!S_ISDIR(st.st_mode))
             return Fail(FtpFailure::Refused, SystemCause(ENOTDIR));
     }
@@ -114,18 +115,18 @@ bool TFolderClient::Connect(const QString &folder)
     if (m_cancel)
         return Fail(FtpFailure::Cancelled, QStringLiteral("Cancelled."));
     if (m_given.isEmpty() || !QDir::isAbsolutePath(m_given))
-        return Fail(FtpFailure::Unreachable, LoadStr(677).arg(folder));
+        return Fail(FtpFailure::Unreachable, LoadStr(Msg::FolderNeedsFullPath).arg(folder));
     // The folder the user chose may itself be a link (to a document root
     // kept elsewhere): it is followed, once.
     const QByteArray native = QFile::encodeName(m_given);
     struct stat st {};
     if (::stat(native.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
-        return Fail(FtpFailure::Unreachable, LoadStr(671).arg(m_given));
+        return Fail(FtpFailure::Unreachable, LoadStr(Msg::FolderNotThere).arg(m_given));
     if (::access(native.constData(), W_OK | X_OK) != 0)
-        return Fail(FtpFailure::Refused, LoadStr(673).arg(m_given, SystemCause(errno)));
+        return Fail(FtpFailure::Refused, LoadStr(Msg::FolderNotWritable).arg(m_given, SystemCause(errno)));
     m_root = QFileInfo(m_given).canonicalFilePath();
     if (m_root.isEmpty())
-        return Fail(FtpFailure::Unreachable, LoadStr(671).arg(m_given));
+        return Fail(FtpFailure::Unreachable, LoadStr(Msg::FolderNotThere).arg(m_given));
     m_connected = true;
     return Ok();
 }
@@ -143,7 +144,7 @@ bool TFolderClient::MakeFolder(const QString &path)
     struct stat st {};
     if (EntryOf(target, st)) {
         if (S_ISLNK(st.st_mode))
-            return Fail(FtpFailure::BadName, LoadStr(674).arg(path, m_given));
+            return Fail(FtpFailure::BadName, LoadStr(Msg::PathLeadsOutOfFolder).arg(path, m_given));
         return S_ISDIR(st.st_mode) ? Ok() : Fail(FtpFailure::Refused, SystemCause(EEXIST));
     }
     if (::mkdir(QFile::encodeName(target).constData(), 0777) != 0)
@@ -168,12 +169,12 @@ bool TFolderClient::SendFile(const QString &localPath, const QString &remotePath
     if (!Names(remotePath, names, false))
         return false;
     if (names.isEmpty())
-        return Fail(FtpFailure::BadName, LoadStr(674).arg(remotePath, m_given));
+        return Fail(FtpFailure::BadName, LoadStr(Msg::PathLeadsOutOfFolder).arg(remotePath, m_given));
     if (m_cancel)
         return Fail(FtpFailure::Cancelled, QStringLiteral("Cancelled."));
     QFile source(localPath);
     if (!QFileInfo(localPath).isFile() || !source.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return Fail(FtpFailure::LocalFile, LoadStr(239));
+        return Fail(FtpFailure::LocalFile, LoadStr(Msg::LocalFileUnreadable));
     if (!RealFolders(names.mid(0, names.size() - 1)))
         return false;
     const QString target = PathOf(names);
@@ -181,7 +182,7 @@ bool TFolderClient::SendFile(const QString &localPath, const QString &remotePath
     if (EntryOf(target, st)) {
         // The writer would follow a link to wherever it points.
         if (S_ISLNK(st.st_mode))
-            return Fail(FtpFailure::BadName, LoadStr(674).arg(remotePath, m_given));
+            return Fail(FtpFailure::BadName, LoadStr(Msg::PathLeadsOutOfFolder).arg(remotePath, m_given));
         if (!S_ISREG(st.st_mode))
             return Fail(FtpFailure::Refused, SystemCause(EISDIR));
     }
@@ -205,7 +206,7 @@ bool TFolderClient::SendFile(const QString &localPath, const QString &remotePath
         if (piece.isEmpty()) {
             if (source.error() != QFileDevice::NoError) {
                 out.cancel();
-                return Fail(FtpFailure::LocalFile, LoadStr(239));
+                return Fail(FtpFailure::LocalFile, LoadStr(Msg::LocalFileUnreadable));
             }
             break;
         }
@@ -267,7 +268,7 @@ TRemoteSize TFolderClient::RemoteSize(const QString &remotePath)
     if (!Names(remotePath, names, false))
         return TRemoteSize{TRemoteSize::Unknown, -1};
     if (names.isEmpty()) {
-        Fail(FtpFailure::BadName, LoadStr(674).arg(remotePath, m_given));
+        Fail(FtpFailure::BadName, LoadStr(Msg::PathLeadsOutOfFolder).arg(remotePath, m_given));
         return TRemoteSize{TRemoteSize::Unknown, -1};
     }
     // A folder above it that is missing (or a file in its place): the file is missing.
@@ -281,7 +282,7 @@ TRemoteSize TFolderClient::RemoteSize(const QString &remotePath)
             return TRemoteSize{TRemoteSize::Unknown, -1};
         }
         if (S_ISLNK(st.st_mode)) {
-            Fail(FtpFailure::BadName, LoadStr(674).arg(remotePath, m_given));
+            Fail(FtpFailure::BadName, LoadStr(Msg::PathLeadsOutOfFolder).arg(remotePath, m_given));
             return TRemoteSize{TRemoteSize::Unknown, -1};
         }
         if (k < names.size() && !S_ISDIR(st.st_mode))
@@ -299,7 +300,7 @@ bool TFolderClient::DeleteFile(const QString &remotePath)
     if (!Names(remotePath, names, false))
         return false;
     if (names.isEmpty())
-        return Fail(FtpFailure::BadName, LoadStr(674).arg(remotePath, m_given));
+        return Fail(FtpFailure::BadName, LoadStr(Msg::PathLeadsOutOfFolder).arg(remotePath, m_given));
     if (!RealFolders(names.mid(0, names.size() - 1)))
         return false;
     const QString target = PathOf(names);

@@ -1,6 +1,7 @@
 #include "publish/SendWork.h"
 
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "base/Paths.h"
 #include "document/Document.h"
 #include "document/WebLinks.h"
@@ -98,7 +99,7 @@ QString TSendWork::RefusedNote() const
     const RefusedReferenceList &refused = m_doc.RefusedReferences();
     if (refused.isEmpty())
         return QString();
-    QString note = LoadStr(342);
+    QString note = LoadStr(Msg::NotSentOutside);
     for (const RefusedReference &r : refused)
         note += QLatin1Char('\n') + r.Reference + QStringLiteral(": ") + r.Reason;
     return note;
@@ -107,9 +108,9 @@ QString TSendWork::RefusedNote() const
 QString TSendWork::WhyNoFlight(int serverCount) const
 {
     if (serverCount <= 0)
-        return LoadStr(35);
+        return LoadStr(Msg::ChooseServerFirst);
     if (m_doc.CurrentFileName().isEmpty())
-        return LoadStr(34);
+        return LoadStr(Msg::SaveBeforeUpload);
     return QString();
 }
 
@@ -118,18 +119,19 @@ QString TSendWork::PrepareUpload(const tWWWServerType *server)
     // The page goes as it stands in the HTML text, hand edits included.
     if (m_doc.HtmlText().isEmpty())
         m_doc.RegenerateHtml();
-    QString error;
-    if (!m_doc.SaveFromHTML(m_doc.PageHTMLPath(), &error))
-        return LoadStr(340) + kCrLf + ToNativePath(m_doc.PageHTMLPath()) + kCrLf + error + kCrLf + LoadStr(233);
+    const TResult<void> written = m_doc.SaveFromHTML(m_doc.PageHTMLPath());
+    if (!written.ok())
+        return LoadStr(Msg::PageNotWritten) + kCrLf + ToNativePath(m_doc.PageHTMLPath()) + kCrLf + written.error().Text()
+               + kCrLf + LoadStr(Msg::NothingUploaded);
     CheckPage(server);
     // A reference that leaves the HTML folder: nothing of the page goes
     // online until it is put right (the note beside the file list names it).
     const RefusedReferenceList &refused = m_doc.RefusedReferences();
     if (!refused.isEmpty()) {
-        QString text = LoadStr(232);
+        QString text = LoadStr(Msg::PicturesOutsideNotSent);
         for (const RefusedReference &r : refused)
             text += kCrLf + r.Reference + QStringLiteral(": ") + r.Reason;
-        return text + kCrLf + LoadStr(233);
+        return text + kCrLf + LoadStr(Msg::NothingUploaded);
     }
     return QString();
 }
@@ -139,7 +141,7 @@ QString TSendWork::MissingPicturesQuestion() const
     const QStringList missing = MissingPictures();
     if (missing.isEmpty())
         return QString();
-    return LoadStr(341) + kCrLf + missing.join(kCrLf) + kCrLf + kCrLf + LoadStr(349);
+    return LoadStr(Msg::PicturesOutsideGoWithout) + kCrLf + missing.join(kCrLf) + kCrLf + kCrLf + LoadStr(Msg::SendAllTheSame);
 }
 
 TUploadPage TSendWork::Page() const

@@ -3,6 +3,7 @@
 #include "settings/AppPaths.h"
 #include "settings/Settings.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "base/Paths.h"
 #include "page/Cp1252.h"
 #include "publish/PasswordVault.h"
@@ -216,7 +217,7 @@ TISPList &ISPList()
 
 QString CommonName()
 {
-    return LoadStr(629);
+    return LoadStr(Msg::ProviderCommon);
 }
 
 QStringList TakeServerListNotices()
@@ -603,8 +604,8 @@ bool SaveServerList(TServerList &list, QString *error)
         if (!r.StoredName.isEmpty())
             oldNames << r.StoredName;
 
-    QString cause;
-    if (!SettingsStore().ReplaceKey(QStringList{kServersKey}, values, &cause)) {
+    const TResult<void> replaced = SettingsStore().ReplaceKey(QStringList{kServersKey}, values);
+    if (!replaced.ok()) {
         // Put back the keyring entries this save changed.
         if (vault && !written.isEmpty()) {
             QList<QPair<QString, QString>> restore;
@@ -625,7 +626,7 @@ bool SaveServerList(TServerList &list, QString *error)
                 vault->RemovePasswords(remove);
         }
         if (error)
-            *error = cause;
+            *error = replaced.error().Text();
         return false;
     }
 

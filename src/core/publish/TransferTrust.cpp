@@ -93,7 +93,8 @@ void TTransferTrust::rememberHostKey()
     if (newKeyLine.isEmpty())
         return;
     QFileInfo info(knownHosts);
-    MakePrivateFolder(info.absolutePath());
+    // A folder that cannot be made shows as the write below failing.
+    static_cast<void>(MakePrivateFolder(info.absolutePath()));
     QByteArray bytes;
     QFile old(knownHosts);
     if (old.open(QIODevice::ReadOnly))
@@ -101,7 +102,9 @@ void TTransferTrust::rememberHostKey()
     if (!bytes.isEmpty() && !bytes.endsWith('\n'))
         bytes += '\n';
     bytes += newKeyLine.toLatin1() + '\n';
-    WritePrivateFileSafely(knownHosts, bytes);
+    // The key was accepted for this connection; a file that cannot be
+    // written only means the question comes again next time.
+    static_cast<void>(WritePrivateFileSafely(knownHosts, bytes));
     newKeyLine.clear();
 }
 

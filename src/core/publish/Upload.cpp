@@ -1,6 +1,7 @@
 #include "publish/Upload.h"
 
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "base/Paths.h"
 #include "base/SafeFile.h"
 #include "page/PageText.h"
@@ -30,10 +31,10 @@ QString ExtensionOf(const QString &path)
 QString TrustQuestion(const TUploadOutcome &outcome)
 {
     if (outcome.Trust == TrustKind::HostKey)
-        return LoadStr(245) + kCrLf + kCrLf + LoadStr(246) + kCrLf + outcome.Fingerprint + kCrLf + kCrLf + LoadStr(247);
+        return LoadStr(Msg::HostKeyUnknown) + kCrLf + kCrLf + LoadStr(Msg::HostKeyFingerprint) + kCrLf + outcome.Fingerprint + kCrLf + kCrLf + LoadStr(Msg::TrustHostKeyQuestion);
     if (outcome.Trust == TrustKind::ChangedCertificate)
-        return LoadStr(253) + kCrLf + kCrLf + LoadStr(243) + kCrLf + outcome.Fingerprint + kCrLf + kCrLf + LoadStr(254);
-    return LoadStr(242) + kCrLf + kCrLf + LoadStr(243) + kCrLf + outcome.Fingerprint + kCrLf + kCrLf + LoadStr(244);
+        return LoadStr(Msg::CertificateChanged) + kCrLf + kCrLf + LoadStr(Msg::CertificateFingerprint) + kCrLf + outcome.Fingerprint + kCrLf + kCrLf + LoadStr(Msg::TrustChangedCertificateQuestion);
+    return LoadStr(Msg::CertificateUntrusted) + kCrLf + kCrLf + LoadStr(Msg::CertificateFingerprint) + kCrLf + outcome.Fingerprint + kCrLf + kCrLf + LoadStr(Msg::TrustCertificateQuestion);
 }
 
 // ---------------------------------------------------------------------------
@@ -43,7 +44,7 @@ TUploadJob::TUploadJob(const TUploadPage &page, const TUploadTarget &target) : m
     // The job's own copy of the password, overwritten once the log-on no
     // longer needs it; the caller's stays the caller's.
     m_target.Password = PrivateCopy(target.Password);
-    m_ftp.OnDisconnect = [this] { SetStatus(LoadStr(210)); };
+    m_ftp.OnDisconnect = [this] { SetStatus(LoadStr(Msg::Disconnected)); };
     m_ftp.OnProgress = [this](qint64 sent, qint64 total) {
         if (OnFile && total > 0 && sent * 1000 / total != m_filePermille) {
             m_filePermille = sent * 1000 / total;
@@ -122,31 +123,31 @@ QString TUploadJob::CauseText(FtpFailure failure, const QString &detail) const
         return detail;
     switch (failure) {
     case FtpFailure::ServerFull:
-        return LoadStr(680);
+        return LoadStr(Msg::ServerFull);
     case FtpFailure::Unreachable:
-        return LoadStr(234);
+        return LoadStr(Msg::ServerUnreachable);
     case FtpFailure::LogOnTimeout:
-        return LoadStr(235);
+        return LoadStr(Msg::ServerTimedOut);
     case FtpFailure::Stalled:
-        return LoadStr(237).arg(m_ftp.StallLimit() / 1000);
+        return LoadStr(Msg::ServerStalled).arg(m_ftp.StallLimit() / 1000);
     case FtpFailure::LocalFile:
-        return LoadStr(239);
+        return LoadStr(Msg::LocalFileUnreadable);
     case FtpFailure::TlsFailed:
-        return LoadStr(241);
+        return LoadStr(Msg::SecureConnectionFailed);
     case FtpFailure::Refused:
     case FtpFailure::BadName:
-        return LoadStr(238);
+        return LoadStr(Msg::ServerRefused);
     case FtpFailure::LogOnRefused:
-        return LoadStr(212);
+        return LoadStr(Msg::LoginFailed);
     case FtpFailure::Incomplete:
-        return LoadStr(257);
+        return LoadStr(Msg::ArrivedIncomplete);
     case FtpFailure::None:
     case FtpFailure::Cancelled:
         return QString();
     default:
         break;
     }
-    return LoadStr(236);
+    return LoadStr(Msg::ConnectionLost);
 }
 
 TUploadOutcome TUploadJob::DoUpload()
@@ -157,7 +158,7 @@ TUploadOutcome TUploadJob::DoUpload()
     m_plan = PlanUpload(m_page, m_target);
     if (!m_plan.Problem.isEmpty()) {
         m_outcome.Message = m_plan.Problem;
-        SetStatus(LoadStr(250));
+        SetStatus(LoadStr(Msg::UploadFailed));
         return m_outcome;
     }
     m_files = 1 + int(m_plan.Images.size());
@@ -175,7 +176,7 @@ TUploadOutcome TUploadJob::DoUpload()
     // The last status line says how it ended. A server waiting to be trusted
     // gets none yet: the question comes first.
     if (m_cancelled) {
-        SetStatus(LoadStr(203));
+        SetStatus(LoadStr(Msg::ConnectionCancelled));
         m_outcome.Result = UploadResult::Cancelled;
         m_outcome.Message.clear();
     } else if (succeeded && m_page.DryRun) {
@@ -184,10 +185,10 @@ TUploadOutcome TUploadJob::DoUpload()
         m_outcome.Result = UploadResult::Succeeded;
         PrepareCheck();
         m_outcome.Unused = UnusedAfterUpload(m_plan, m_page, m_target);
-        SetStatus(LoadStr(211));
+        SetStatus(LoadStr(Msg::UploadCompleted));
     } else if (m_outcome.Result != UploadResult::NeedsTrust && m_outcome.Result != UploadResult::NeedsPassphrase) {
         m_outcome.Result = UploadResult::Failed;
-        SetStatus(LoadStr(250));
+        SetStatus(LoadStr(Msg::UploadFailed));
     }
     // Only a server still to be trusted, or a key still to be unlocked, is
     // logged on to again (DoUpload).
@@ -203,10 +204,10 @@ bool TUploadJob::ConnectToServer()
     // A control character would carry commands of its own to the server:
     // refused before anything goes out (the client refuses it too).
     if (HasControlCharacter(m_target.UserName) || HasControlCharacter(m_target.Password)) {
-        m_outcome.Message = LoadStr(252);
+        m_outcome.Message = LoadStr(Msg::LoginControlCharacter);
         return false;
     }
-    SetStatus(LoadStr(204) + AddressShown());
+    SetStatus(LoadStr(Msg::ConnectingTo) + AddressShown());
     TFtpLogOn logOn = LogOn();
     logOn.Password = m_target.Password;
     m_ftp.Connect(logOn);
@@ -229,7 +230,7 @@ bool TUploadJob::ConnectToServer()
             break;
         case FtpFailure::ChangedHostKey: {
             const QString knownHosts = m_knownHosts.isEmpty() ? QDir::homePath() + QStringLiteral("/.ssh/known_hosts") : m_knownHosts;
-            m_outcome.Message = LoadStr(248).arg(knownHosts) + kCrLf + kCrLf + LoadStr(249) + kCrLf + m_ftp.PeerFingerprint();
+            m_outcome.Message = LoadStr(Msg::HostKeyChanged).arg(knownHosts) + kCrLf + kCrLf + LoadStr(Msg::HostKeyOfferedFingerprint) + kCrLf + m_ftp.PeerFingerprint();
             break;
         }
         case FtpFailure::LogOnRefused:
@@ -244,7 +245,7 @@ bool TUploadJob::ConnectToServer()
             m_outcome.Message = KeyFileText(m_ftp.KeyFileInQuestion(), m_ftp.KeyFileProblem());
             break;
         case FtpFailure::UnsafeLogOn:
-            m_outcome.Message = LoadStr(252);
+            m_outcome.Message = LoadStr(Msg::LoginControlCharacter);
             break;
         default:
             // Not the log-on that failed but the way to the server: the
@@ -252,7 +253,7 @@ bool TUploadJob::ConnectToServer()
             m_outcome.Message = CauseText();
             if ((m_ftp.Failure() == FtpFailure::Unreachable || m_ftp.Failure() == FtpFailure::LogOnTimeout)
                 && m_target.Protocol != TTransferProtocol::Folder)
-                m_outcome.Message += kCrLf + LoadStr(348).arg(AddressShown());
+                m_outcome.Message += kCrLf + LoadStr(Msg::CheckServerAddress).arg(AddressShown());
             break;
         }
         m_ftp.SetErrorCode(0);
@@ -260,7 +261,7 @@ bool TUploadJob::ConnectToServer()
     }
     if (m_ftp.ErrorCode() > 0)
         return false; // cancelled while logging on
-    SetStatus(LoadStr(204) + AddressShown());
+    SetStatus(LoadStr(Msg::ConnectingTo) + AddressShown());
     if (!m_target.Directory.isEmpty() && !m_cancelled) {
         // A folder files were sent to before is there still, as a rule: it
         // is made only when it cannot be entered (a round trip saved). A dry
@@ -287,8 +288,8 @@ bool TUploadJob::ConnectToServer()
     }
     if (m_ftp.ErrorCode() > 0 && !m_cancelled) {
         // A web server may ask for the login only below its root.
-        m_outcome.Message = m_ftp.Failure() == FtpFailure::LogOnRefused ? LoadStr(212)
-                                                                       : LoadStr(205) + kCrLf + LoadStr(206);
+        m_outcome.Message = m_ftp.Failure() == FtpFailure::LogOnRefused ? LoadStr(Msg::LoginFailed)
+                                                                       : LoadStr(Msg::FolderChangeFailed) + kCrLf + LoadStr(Msg::CheckFolderDetails);
         return false;
     }
     return !m_cancelled;
@@ -315,12 +316,12 @@ QString TUploadJob::LogOnRefusedText() const
 {
     const QStringList keys = m_ftp.KeysOffered();
     if (keys.isEmpty())
-        return LoadStr(212);
+        return LoadStr(Msg::LoginFailed);
     QStringList shown;
     for (const QString &k : keys)
         shown << KeyFileShown(k);
-    const QString refused = LoadStr(921).arg(shown.join(QStringLiteral(", ")));
-    return m_ftp.PasswordOffered() ? LoadStr(212) + kCrLf + kCrLf + refused : refused + kCrLf + kCrLf + LoadStr(922);
+    const QString refused = LoadStr(Msg::SshKeysRefused).arg(shown.join(QStringLiteral(", ")));
+    return m_ftp.PasswordOffered() ? LoadStr(Msg::LoginFailed) + kCrLf + kCrLf + refused : refused + kCrLf + kCrLf + LoadStr(Msg::SshKeyHowTo);
 }
 
 QString KeyFileText(const QString &keyFile, TKeyFileState problem)
@@ -332,7 +333,7 @@ QString KeyFileText(const QString &keyFile, TKeyFileState problem)
     case TKeyFileState::BadName: text = 926; break;
     default: break;
     }
-    return LoadStr(text).arg(KeyFileShown(keyFile)) + kCrLf + kCrLf + LoadStr(927);
+    return LoadStr(text).arg(KeyFileShown(keyFile)) + kCrLf + kCrLf + LoadStr(Msg::ChooseAnotherKeyFile);
 }
 
 TFtpLogOn TUploadJob::LogOn() const
@@ -572,7 +573,7 @@ bool TUploadJob::UploadAll()
     m_lastValue = 0;
     if (OnProgress)
         OnProgress(0, qint64(m_files) * 1000);
-    SetStatus(LoadStr(207));
+    SetStatus(LoadStr(Msg::UploadingFiles));
     if (!m_target.FlatDir) {
         // The picture folders, and any other folder a reference names, in
         // the letters the page writes them.
@@ -622,7 +623,7 @@ bool TUploadJob::UploadAll()
         SendPictures(which, failed);
     m_outcome.Skipped = m_changes->SkippedNames();
     if (!m_outcome.Skipped.isEmpty() && !m_cancelled)
-        SetStatus(m_outcome.Skipped.size() == 1 ? LoadStr(323) : LoadStr(322).arg(m_outcome.Skipped.size()));
+        SetStatus(m_outcome.Skipped.size() == 1 ? LoadStr(Msg::OnePictureUnchanged) : LoadStr(Msg::PicturesUnchanged).arg(m_outcome.Skipped.size()));
 
     bool result = false;
     if (!m_cancelled && !failed.isEmpty()) {
@@ -631,8 +632,8 @@ bool TUploadJob::UploadAll()
         for (const QString &f : std::as_const(failed))
             m_outcome.FailedFiles << f.section(QStringLiteral(": "), 0, 0);
         m_outcome.FailedFiles << m_plan.Page.Shown;
-        m_outcome.Message = LoadStr(208) + kCrLf + kCrLf + LoadStr(240) + kCrLf + failed.join(kCrLf) + kCrLf + kCrLf
-            + LoadStr(251);
+        m_outcome.Message = LoadStr(Msg::UploadFailedDetail) + kCrLf + kCrLf + LoadStr(Msg::FilesDidNotArrive) + kCrLf + failed.join(kCrLf) + kCrLf + kCrLf
+            + LoadStr(Msg::PageHeldBack);
     } else if (!m_cancelled) {
         bool read = false;
         const QByteArray pageBytes = ReadWhole(m_plan.Page.LocalPath, &read);
@@ -648,7 +649,7 @@ bool TUploadJob::UploadAll()
         if (read && m_changes->PageUnchanged(m_plan.Page.RemotePath, pageBytes, pageSize)) {
             // The server holds the page as it is here: what visitors see stays.
             m_outcome.PageUnchanged = true;
-            SetStatus(LoadStr(325));
+            SetStatus(LoadStr(Msg::PageUnchanged));
             result = true;
             m_lastValue = qint64(m_files) * 1000;
             if (OnProgress)
@@ -663,7 +664,7 @@ bool TUploadJob::UploadAll()
             m_changes->NotSent(m_plan.Page.RemotePath);
             if (!m_cancelled) {
                 m_outcome.FailedFiles << m_plan.Page.Shown;
-                m_outcome.Message = LoadStr(208) + kCrLf + kCrLf + m_plan.Page.Shown + QStringLiteral(": ") + CauseText();
+                m_outcome.Message = LoadStr(Msg::UploadFailedDetail) + kCrLf + kCrLf + m_plan.Page.Shown + QStringLiteral(": ") + CauseText();
             }
         }
     }
@@ -674,7 +675,7 @@ bool TUploadJob::UploadAll()
     m_changes->Save();
     if (m_cancelled)
         return false;
-    SetStatus(LoadStr(209));
+    SetStatus(LoadStr(Msg::Disconnecting));
     m_ftp.Disconnect();
     return result;
 }
@@ -712,7 +713,7 @@ bool TUploadJob::ListWhatWouldGo()
         m_outcome.WouldSend << m_plan.Page.Shown;
     m_outcome.Unused = UnusedAfterUpload(m_plan, m_page, m_target);
     if (m_folderUnlisted)
-        m_outcome.Message = LoadStr(205);
+        m_outcome.Message = LoadStr(Msg::FolderChangeFailed);
     m_ftp.Disconnect();
     return true;
 }

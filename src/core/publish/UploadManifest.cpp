@@ -181,7 +181,10 @@ bool TUploadManifest::Save(const QString &folder, QString *error) const
     // user's eyes only, like the settings file.
     if (!MakePrivateFolder(folder))
         return Fail(error, QStringLiteral("%1: the folder cannot be made").arg(folder));
-    return WritePrivateFileSafely(FileFor(folder, m_server), ToBytes(), error);
+    const TResult<void> written = WritePrivateFileSafely(FileFor(folder, m_server), ToBytes());
+    if (!written.ok())
+        return Fail(error, written.error().Text());
+    return true;
 }
 
 QByteArray TUploadManifest::ToBytes() const

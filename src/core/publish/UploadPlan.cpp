@@ -4,6 +4,7 @@
 #include "base/SafeFile.h"
 #include "page/PageText.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 
 #include <QDir>
 #include <QFile>
@@ -99,7 +100,7 @@ TUploadPlan PlanUpload(const TUploadPage &page, const TUploadTarget &target)
     const QString html = page.HtmlFile.isEmpty() ? FindPathNoCase(ToNativePath(JoinPath(page.HtmlFolder, localName)))
                                                  : ToNativePath(page.HtmlFile);
     if (page.PageFile.isEmpty() || !QFileInfo(html).isFile()) {
-        plan.Problem = LoadStr(230) + kCrLf + html + kCrLf + LoadStr(231);
+        plan.Problem = LoadStr(Msg::PageFileMissing) + kCrLf + html + kCrLf + LoadStr(Msg::SavePageThenSend);
         return plan;
     }
 
@@ -134,7 +135,7 @@ TUploadPlan PlanUpload(const TUploadPage &page, const TUploadTarget &target)
             plan.Images << f;
     }
     if (!refused.isEmpty()) {
-        plan.Problem = LoadStr(232) + kCrLf + refused.join(kCrLf) + kCrLf + LoadStr(233);
+        plan.Problem = LoadStr(Msg::PicturesOutsideNotSent) + kCrLf + refused.join(kCrLf) + kCrLf + LoadStr(Msg::NothingUploaded);
         plan.Images.clear();
         return plan;
     }
@@ -147,7 +148,7 @@ TUploadPlan PlanUpload(const TUploadPage &page, const TUploadTarget &target)
         bool ok = false;
         QByteArray text = ReadWhole(html, &ok);
         if (!ok) {
-            plan.Problem = LoadStr(230) + kCrLf + html + kCrLf + LoadStr(231);
+            plan.Problem = LoadStr(Msg::PageFileMissing) + kCrLf + html + kCrLf + LoadStr(Msg::SavePageThenSend);
             return plan;
         }
         QString copyName = localName;
@@ -161,10 +162,10 @@ TUploadPlan PlanUpload(const TUploadPage &page, const TUploadTarget &target)
             text = ReplaceNoCase(text, "</BODY>", GeoCitiesFooter(modern) + (modern ? "</body>" : "</BODY>"));
         }
         plan.Scratch = std::make_shared<QTemporaryDir>();
-        QString error;
-        if (!plan.Scratch->isValid()
-            || !WriteFileSafely(plan.Scratch->filePath(copyName), text, &error)) {
-            plan.Problem = LoadStr(208) + kCrLf + localName + QStringLiteral(": ") + error;
+        const TResult<void> written = plan.Scratch->isValid() ? WriteFileSafely(plan.Scratch->filePath(copyName), text)
+                                                              : TResult<void>(TError(QString()));
+        if (!written.ok()) {
+            plan.Problem = LoadStr(Msg::UploadFailedDetail) + kCrLf + localName + QStringLiteral(": ") + written.error().Text();
             return plan;
         }
         plan.Page.LocalPath = plan.Scratch->filePath(copyName);

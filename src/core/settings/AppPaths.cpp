@@ -231,14 +231,13 @@ bool SeedDataDir(const QString &from, const QString &to)
         }
         if (!write)
             continue;
-        QString error;
-        if (QDir().mkpath(QFileInfo(target).absolutePath()) && WriteFileSafely(target, shipped, &error))
+        if (QDir().mkpath(QFileInfo(target).absolutePath()) && WriteFileSafely(target, shipped).ok())
             record.insert(relative, shippedDigest);
         else
             ok = false;
     }
     if (record != before)
-        ok = WriteFileSafely(recordPath, SeedRecordBytes(record)) && ok;
+        ok = WriteFileSafely(recordPath, SeedRecordBytes(record)).ok() && ok;
     return ok;
 }
 

@@ -130,7 +130,9 @@ struct TWobbinReg::Impl
             return;
         // A new file is created for the owner alone before anything goes into it.
         QDir().mkpath(QFileInfo(file).absolutePath());
-        WritePrivateFileSafely(file, QByteArray());
+        // When it cannot be made, the settings object's own write fails in
+        // turn, and that failure is the one reported.
+        static_cast<void>(WritePrivateFileSafely(file, QByteArray()));
         settings.sync();
     }
     void dropOldMarkers()
@@ -333,13 +335,10 @@ QStringList TWobbinReg::GetValueNames() const
     return childNames(false);
 }
 
-bool TWobbinReg::ReplaceKey(const QStringList &subKeyNames, const QList<TKeyValue> &values, QString *error)
+TResult<void> TWobbinReg::ReplaceKey(const QStringList &subKeyNames, const QList<TKeyValue> &values)
 {
-    if (subKeyNames.isEmpty()) {
-        if (error)
-            *error = QStringLiteral("no key named");
-        return false;
-    }
+    if (subKeyNames.isEmpty())
+        return TError(QStringLiteral("no key named"));
     // A settings object of its own, so that its status tells of this write
     // alone (a settings object remembers its first error for good). It shares
     // the file's contents with the store's object.
@@ -369,7 +368,7 @@ bool TWobbinReg::ReplaceKey(const QStringList &subKeyNames, const QList<TKeyValu
         Impl::forgetEmptyKeys(group);
         for (qsizetype i = 1; i <= subKeyNames.size(); ++i)
             EmptyKeys().insert(GroupOf(subKeyNames.mid(0, i)));
-        return true;
+        return {};
     }
 
     // Put the old content back, so that no later write of any setting carries
@@ -377,18 +376,14 @@ bool TWobbinReg::ReplaceKey(const QStringList &subKeyNames, const QList<TKeyValu
     s.remove(group);
     for (const auto &kv : old)
         s.setValue(kv.first, kv.second);
-    if (error) {
-        // The settings object does not say why; a checked write of a small file
-        // beside the settings file names the cause.
-        QString cause;
-        const QString probe = file + QStringLiteral(".probe");
-        if (!WriteFileSafely(probe, QByteArray(4096, '\0'), &cause))
-            *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(file), cause);
-        else
-            *error = QStringLiteral("%1 could not be written").arg(QDir::toNativeSeparators(file));
-        QFile::remove(probe);
-    }
-    return false;
+    // The settings object does not say why; a checked write of a small file
+    // beside the settings file names the cause.
+    const QString probe = file + QStringLiteral(".probe");
+    const TResult<void> probed = WriteFileSafely(probe, QByteArray(4096, '\0'));
+    QFile::remove(probe);
+    if (!probed.ok())
+        return TError(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(file), probed.error().Text()));
+    return TError(QStringLiteral("%1 could not be written").arg(QDir::toNativeSeparators(file)));
 }
 
 void TWobbinReg::DeleteProgramKey()

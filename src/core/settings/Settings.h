@@ -8,6 +8,8 @@
 // only the program's values: a key without values exists while the program
 // runs (for every store of the process) but is not written to the file.
 
+#include "base/Result.h"
+
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -57,8 +59,8 @@ public:
     // Replaces the key below the program's key, with everything below it, by
     // exactly these values (their subkeys are created) in one write of the
     // settings file. On failure the settings stay as they were, on disk and in
-    // this store, and *error names the cause.
-    bool ReplaceKey(const QStringList &subKeyNames, const QList<TKeyValue> &values, QString *error = nullptr);
+    // this store, and the error names the cause.
+    TResult<void> ReplaceKey(const QStringList &subKeyNames, const QList<TKeyValue> &values);
     // Removes the program's key with everything below it.
     void DeleteProgramKey();
     // Writes pending changes to disk (every write above already does).

@@ -1,5 +1,7 @@
 #include "strings/StringTable.h"
 
+#include "base/Result.h"
+
 #include <QFile>
 #include <QMap>
 #include <QMutex>
@@ -83,6 +85,18 @@ QList<int> MissingStringIds()
     QList<int> ids = t.missing.values();
     std::sort(ids.begin(), ids.end());
     return ids;
+}
+
+QString TError::Text() const
+{
+    if (id == NoText)
+        return detail;
+    const QString text = LoadStr(id);
+    if (text.contains(QLatin1String("%1")))
+        return text.arg(detail);
+    if (detail.isEmpty())
+        return text;
+    return text + QLatin1Char('\n') + detail;
 }
 
 } // namespace wobbin

@@ -129,8 +129,11 @@ TBackgroundCopy CopyBackgroundPicture(const QString &htmlFolder, const QString &
             result.Error = QStringLiteral("The picture is larger than %1 MB.").arg(kMaxBackgroundBytes >> 20);
             return result;
         }
-        if (!WriteFileSafely(destination, bytes, &result.Error))
+        const TResult<void> written = WriteFileSafely(destination, bytes);
+        if (!written.ok()) {
+            result.Error = written.error().Text();
             return result;
+        }
         result.Copied = true;
     }
     result.StoredPath = BackgroundPathRelative(html, destination);

@@ -147,10 +147,10 @@ QByteArray SerializeStyles(const StyleList &styles)
     return writer.Data();
 }
 
-bool WriteStyles(const QString &path, const StyleList &styles, QString *errorText)
+TResult<void> WriteStyles(const QString &path, const StyleList &styles)
 {
     // An existing library is replaced under the name it has on disk.
-    return WriteFileSafely(FindPathNoCase(ToNativePath(path)), SerializeStyles(styles), errorText);
+    return WriteFileSafely(FindPathNoCase(ToNativePath(path)), SerializeStyles(styles));
 }
 
 QString StylesFilePath(const QString &appDir)
@@ -158,9 +158,9 @@ QString StylesFilePath(const QString &appDir)
     return ToNativePath(JoinPath(appDir, QStringLiteral("Styles.data")));
 }
 
-bool WriteStylesToFile(const QString &appDir, const StyleList &styles, QString *errorText)
+TResult<void> WriteStylesToFile(const QString &appDir, const StyleList &styles)
 {
-    return WriteStyles(StylesFilePath(appDir), styles, errorText);
+    return WriteStyles(StylesFilePath(appDir), styles);
 }
 
 QString ColourToString(TColor colour)

@@ -8,6 +8,8 @@
 // text, link, active link and visited link colours in colour-name notation
 // ("clNavy", "$00123456", or a decimal number).
 
+#include "base/Result.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -60,15 +62,15 @@ QByteArray SerializeStyles(const StyleList &styles);
 // Writes the library file as a whole through the checked writer: the new
 // library is written beside the old one, checked to have reached the disk and
 // only then put in its place, so a failed write (a full disk, a read-only
-// folder) leaves the old library whole and *errorText names the cause. An
+// folder) leaves the old library whole and the error names the cause. An
 // existing file whose name differs only in letter case is the one replaced.
-bool WriteStyles(const QString &path, const StyleList &styles, QString *errorText = nullptr);
+TResult<void> WriteStyles(const QString &path, const StyleList &styles);
 
 // The library file of a program folder: appDir joined with "Styles.data".
 QString StylesFilePath(const QString &appDir);
 
 // Writes the whole list as the library of the program folder (see WriteStyles).
-bool WriteStylesToFile(const QString &appDir, const StyleList &styles, QString *errorText = nullptr);
+TResult<void> WriteStylesToFile(const QString &appDir, const StyleList &styles);
 
 // Colour-name notation: the name of a named colour, otherwise "$" and eight
 // upper-case hexadecimal digits.

@@ -60,9 +60,9 @@ QString StyleSamplePath(const QString &htmlFolder)
     return ToNativePath(JoinPath(FindPathNoCase(ToNativePath(htmlFolder)), StyleSampleFileName()));
 }
 
-bool WriteStyleSample(const QString &path, const QString &html, QString *error)
+TResult<void> WriteStyleSample(const QString &path, const QString &html)
 {
-    return WriteFileSafely(ToNativePath(path), ToCp1252(html), error);
+    return WriteFileSafely(ToNativePath(path), ToCp1252(html));
 }
 
 } // namespace wobbin

@@ -30,8 +30,8 @@ QString StyleSampleFileName();
 QString StyleSamplePath(const QString &htmlFolder);
 
 // Writes the sample text to path (Windows-1252, exactly, no line end added)
-// through the checked writer, replacing an earlier sample. False, with the
-// cause in *error, when it could not be written.
-bool WriteStyleSample(const QString &path, const QString &html, QString *error = nullptr);
+// through the checked writer, replacing an earlier sample. Fails, with the
+// cause, when it could not be written.
+TResult<void> WriteStyleSample(const QString &path, const QString &html);
 
 } // namespace wobbin

@@ -102,9 +102,9 @@ bool RenderPostScript(const QByteArray &data, QImage *out, QString *error)
 
     const QString input = QStringLiteral("input.eps");
     const QString output = QStringLiteral("output.png");
-    QString writeError;
-    if (!WriteFileSafely(QDir(work).filePath(input), data, &writeError))
-        return fail(QStringLiteral("The EPS picture cannot be prepared for drawing: %1").arg(writeError));
+    const TResult<void> written = WriteFileSafely(QDir(work).filePath(input), data);
+    if (!written.ok())
+        return fail(QStringLiteral("The EPS picture cannot be prepared for drawing: %1").arg(written.error().Text()));
 
     QProcess gsProcess;
     gsProcess.setProgram(gs);

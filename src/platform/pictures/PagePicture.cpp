@@ -22,10 +22,10 @@ QByteArray PagePictureBytes(const QImage &picture)
     return bytes;
 }
 
-bool WritePageFile(const QString &fileName, const TPageDocument &doc, const QString &styleName,
-                   const QImage &picture, QString *error)
+TResult<void> WritePageFile(const QString &fileName, const TPageDocument &doc, const QString &styleName,
+                            const QImage &picture)
 {
-    return WritePageFile(fileName, doc, styleName, PagePictureBytes(picture), error);
+    return WritePageFile(fileName, doc, styleName, PagePictureBytes(picture));
 }
 
 } // namespace wobbin

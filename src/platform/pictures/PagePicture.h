@@ -14,7 +14,7 @@ namespace wobbin {
 QByteArray PagePictureBytes(const QImage &picture);
 
 // WritePageFile with the picture given as an image.
-bool WritePageFile(const QString &fileName, const TPageDocument &doc, const QString &styleName,
-                   const QImage &picture, QString *error = nullptr);
+TResult<void> WritePageFile(const QString &fileName, const TPageDocument &doc, const QString &styleName,
+                            const QImage &picture);
 
 } // namespace wobbin

@@ -242,7 +242,10 @@ bool WritePng(const QImage &image, const QString &path, QString *error)
         *error = writer.errorString();
         return false;
     }
-    return WriteFileSafely(ToNativePath(path), bytes, error);
+    const TResult<void> written = WriteFileSafely(ToNativePath(path), bytes);
+    if (!written.ok())
+        *error = written.error().Text();
+    return written.ok();
 }
 
 } // namespace

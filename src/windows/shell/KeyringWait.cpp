@@ -1,6 +1,7 @@
 #include "shell/KeyringWait.h"
 
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "publish/PasswordVault.h"
 
 #include <QApplication>
@@ -34,7 +35,7 @@ void ShowNotice(bool waiting)
     notice->setObjectName(QStringLiteral("frmKeyringWait"));
     notice->setAttribute(Qt::WA_ShowWithoutActivating);
     notice->setFrameShape(QFrame::Box);
-    auto *text = new QLabel(LoadStr(643), notice);
+    auto *text = new QLabel(LoadStr(Msg::WaitingForKeyring), notice);
     text->setObjectName(QStringLiteral("lblKeyringWait"));
     auto *layout = new QVBoxLayout(notice);
     layout->setContentsMargins(24, 16, 24, 16);

@@ -4,6 +4,7 @@
 #include "shell/Palette.h"
 #include "settings/Settings.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 
 #include <QCheckBox>
 #include <QDialog>
@@ -19,7 +20,7 @@ void PrepareSmallDialog(QDialog *dialog, const char *name, int width, int height
     dialog->setWindowFlags(flags);
     dialog->setFixedSize(width, height);
     dialog->setModal(true);
-    QString family = LoadStr(32);
+    QString family = LoadStr(Msg::DefaultFontName);
     if (family.isEmpty())
         family = QStringLiteral("Arial");
     dialog->setFont(QFont(family, 8));

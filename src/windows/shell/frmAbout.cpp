@@ -4,6 +4,7 @@
 #include "shell/Skin.h"
 #include "shell/SmallDialog.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -19,7 +20,7 @@ constexpr int kHeight = 230;
 TfrmAbout::TfrmAbout(QWidget *parent) : QDialog(parent)
 {
     PrepareSmallDialog(this, "frmAbout", kWidth, kHeight, TTitleButtons::Close);
-    setWindowTitle(LoadStr(1200));
+    setWindowTitle(LoadStr(Msg::AboutTitle));
 
     imgAbout = new QLabel(this);
     imgAbout->setObjectName(QStringLiteral("imgAbout"));
@@ -36,7 +37,7 @@ TfrmAbout::TfrmAbout(QWidget *parent) : QDialog(parent)
     lblVersion->setAlignment(Qt::AlignCenter);
     lblVersion->setFont(bold);
 
-    lblNotice = new QLabel(LoadStr(1201), this);
+    lblNotice = new QLabel(LoadStr(Msg::Copyright), this);
     lblNotice->setObjectName(QStringLiteral("lblNotice"));
     lblNotice->setGeometry(12, 192, 346, 30);
     lblNotice->setAlignment(Qt::AlignHCenter | Qt::AlignTop);

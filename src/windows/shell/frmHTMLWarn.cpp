@@ -4,6 +4,7 @@
 #include "settings/Settings.h"
 #include "shell/SmallDialog.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -30,19 +31,19 @@ QLabel *CentredText(QWidget *parent, const char *name, const QString &text, cons
 TfrmHTMLWarn::TfrmHTMLWarn(QWidget *parent) : QDialog(parent)
 {
     PrepareSmallDialog(this, "frmHTMLWarn", kWidth, kHeight, TTitleButtons::None);
-    setWindowTitle(LoadStr(1100));
+    setWindowTitle(LoadStr(Msg::HtmlChangeAlertTitle));
 
-    lbl1 = CentredText(this, "lbl1", LoadStr(1101), QRect(8, 8, kWidth - 16, 44));
-    lbl2 = CentredText(this, "lbl2", LoadStr(1102), QRect(8, 56, kWidth - 16, 44));
+    lbl1 = CentredText(this, "lbl1", LoadStr(Msg::HtmlChangeAlert), QRect(8, 8, kWidth - 16, 44));
+    lbl2 = CentredText(this, "lbl2", LoadStr(Msg::HtmlChangeQuestion), QRect(8, 56, kWidth - 16, 44));
 
-    chkHTML = new QCheckBox(LoadStr(1103), this);
+    chkHTML = new QCheckBox(LoadStr(Msg::HtmlDontShowAgain), this);
     chkHTML->setObjectName(QStringLiteral("chkHTML"));
     chkHTML->setGeometry(8, 110, 210, 20);
 
-    butYes = new QPushButton(LoadStr(4), this);
+    butYes = new QPushButton(LoadStr(Msg::ButtonYes), this);
     butYes->setObjectName(QStringLiteral("butYes"));
     butYes->setGeometry(kWidth - 8 - 75 - 6 - 75, 107, 75, 25);
-    butNo = new QPushButton(LoadStr(5), this);
+    butNo = new QPushButton(LoadStr(Msg::ButtonNo), this);
     butNo->setObjectName(QStringLiteral("butNo"));
     butNo->setGeometry(kWidth - 8 - 75, 107, 75, 25);
     butYes->setDefault(true);

@@ -5,6 +5,7 @@
 #include "shell/Skin.h"
 #include "shell/SmallDialog.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 
 #include <QCheckBox>
 #include <QFocusEvent>
@@ -25,15 +26,15 @@ TfrmSaveInfo::TfrmSaveInfo(QWidget *parent, THelpOpener showHelpTopic)
     : QDialog(parent), m_showHelpTopic(std::move(showHelpTopic))
 {
     PrepareSmallDialog(this, "frmSaveInfo", kWidth, kHeight, TTitleButtons::None);
-    setWindowTitle(LoadStr(700));
+    setWindowTitle(LoadStr(Msg::FileSaveInformation));
 
-    lblMsg = new QLabel(LoadStr(701), this);
+    lblMsg = new QLabel(LoadStr(Msg::FirstPageIndexHint), this);
     lblMsg->setObjectName(QStringLiteral("lblMsg"));
     lblMsg->setGeometry(8, 10, kWidth - 16, 66);
     lblMsg->setWordWrap(true);
     lblMsg->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
 
-    lblLink = new QLabel(LoadStr(702), this);
+    lblLink = new QLabel(LoadStr(Msg::LinksTutorial), this);
     lblLink->setObjectName(QStringLiteral("lblLink"));
     lblLink->setGeometry(8, 80, kWidth - 16, 16);
     lblLink->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -51,11 +52,11 @@ TfrmSaveInfo::TfrmSaveInfo(QWidget *parent, THelpOpener showHelpTopic)
     const int textWidth = lblLink->fontMetrics().horizontalAdvance(lblLink->text()) + 4;
     lblLink->setGeometry((kWidth - textWidth) / 2, 80, textWidth, 16);
 
-    chkShow = new QCheckBox(LoadStr(30), this);
+    chkShow = new QCheckBox(LoadStr(Msg::DontShowAgain), this);
     chkShow->setObjectName(QStringLiteral("chkShow"));
     chkShow->setGeometry(8, 114, 220, 20);
 
-    btnJoy = new QPushButton(LoadStr(6), this);
+    btnJoy = new QPushButton(LoadStr(Msg::ButtonOk), this);
     btnJoy->setObjectName(QStringLiteral("btnJoy"));
     btnJoy->setGeometry(kWidth - 8 - 75, 111, 75, 25);
     btnJoy->setDefault(true);

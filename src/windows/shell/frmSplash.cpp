@@ -5,6 +5,7 @@
 #include "base/Paths.h"
 #include "shell/Skin.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 
 #include <QAudioDevice>
 #include <QAudioOutput>
@@ -63,7 +64,7 @@ TfrmSplash::TfrmSplash(QWidget *parent) : QWidget(parent, Qt::SplashScreen | Qt:
     medAVI = new QMediaPlayer(this);
     medAVI->setObjectName(QStringLiteral("medAVI"));
 
-    const QString arial = LoadStr(32);
+    const QString arial = LoadStr(Msg::DefaultFontName);
     QFont bold(arial, 15, QFont::Bold);
     Label1 = MakeLabel(this, "Label1", QStringLiteral("Wobbin Express"), QRect(262, 40, 186, 30));
     Label1->setFont(bold);
@@ -73,7 +74,7 @@ TfrmSplash::TfrmSplash(QWidget *parent) : QWidget(parent, Qt::SplashScreen | Qt:
                        QStringLiteral("Wobbin Express works hand in hand with the Wobbin Studio 4 HTML editor."),
                        QRect(262, 110, 186, 48));
     Label2->setFont(QFont(arial, 8));
-    lblNotice = MakeLabel(this, "lblNotice", LoadStr(1201), QRect(262, 196, 186, 40));
+    lblNotice = MakeLabel(this, "lblNotice", LoadStr(Msg::Copyright), QRect(262, 196, 186, 40));
     lblNotice->setFont(QFont(arial, 7));
 
     timWait = new QTimer(this);

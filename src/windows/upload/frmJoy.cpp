@@ -5,6 +5,7 @@
 #include "settings/Settings.h"
 #include "shell/Skin.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "publish/SendWork.h"
 #include "publish/Upload.h"
 
@@ -34,9 +35,9 @@ TfrmJoy::TfrmJoy(QWidget *parent)
     setModal(true);
     UseProgramPalette(this);
     CentreOverParent(this);
-    const QString arial = LoadStr(32);
+    const QString arial = LoadStr(Msg::DefaultFontName);
     setFont(QFont(arial.isEmpty() ? QStringLiteral("Arial") : arial, 8));
-    setWindowTitle(LoadStr(1000));
+    setWindowTitle(LoadStr(Msg::UploadSuccessfulTitle));
 
     imgJoy = new QLabel(this);
     imgJoy->setObjectName(QStringLiteral("imgJoy"));
@@ -63,9 +64,9 @@ TfrmJoy::TfrmJoy(QWidget *parent)
     lbl1->setFont(bold);
     lbl1->setGeometry(left, 8, width, lbl1->heightForWidth(width));
 
-    chkJoy = new QCheckBox(LoadStr(30), this);
+    chkJoy = new QCheckBox(LoadStr(Msg::DontShowAgain), this);
     chkJoy->setObjectName(QStringLiteral("chkJoy"));
-    btnJoy = new QPushButton(LoadStr(6), this);
+    btnJoy = new QPushButton(LoadStr(Msg::ButtonOk), this);
     btnJoy->setObjectName(QStringLiteral("btnJoy"));
     btnJoy->setDefault(true);
     connect(btnJoy, &QPushButton::clicked, this, &TfrmJoy::btnJoyClick);
@@ -88,7 +89,7 @@ TfrmJoy::TfrmJoy(QWidget *parent)
     lblUnused->setWordWrap(true);
     lblUnused->setTextInteractionFlags(Qt::TextSelectableByMouse);
     lblUnused->hide();
-    btnRemoveUnused = new QPushButton(LoadStr(886), this);
+    btnRemoveUnused = new QPushButton(LoadStr(Msg::RemoveUnusedPictures), this);
     btnRemoveUnused->setObjectName(QStringLiteral("btnRemoveUnused"));
     connect(btnRemoveUnused, &QPushButton::clicked, this, &TfrmJoy::btnRemoveUnusedClick);
     btnRemoveUnused->hide();
@@ -133,11 +134,11 @@ void TfrmJoy::ShowOutcome(const TUploadOutcome &outcome)
     const int skipped = int(outcome.Skipped.size());
     lblSkipped->setVisible(skipped > 0);
     if (skipped > 0)
-        lblSkipped->setText(skipped == 1 ? LoadStr(323) : LoadStr(322).arg(skipped));
+        lblSkipped->setText(skipped == 1 ? LoadStr(Msg::OnePictureUnchanged) : LoadStr(Msg::PicturesUnchanged).arg(skipped));
     // Pictures no page uses any more: listed, with the one choice to remove them.
     m_unused = outcome.Unused;
     lblUnused->setVisible(!m_unused.isEmpty());
-    lblUnused->setText(LoadStr(885) + QLatin1Char('\n') + m_unused.join(QLatin1Char('\n')));
+    lblUnused->setText(LoadStr(Msg::UnusedPicturesOnServer) + QLatin1Char('\n') + m_unused.join(QLatin1Char('\n')));
     btnRemoveUnused->setVisible(!m_unused.isEmpty() && RemoveUnused);
     btnRemoveUnused->setEnabled(true);
     delete m_runner;
@@ -151,7 +152,7 @@ void TfrmJoy::ShowOutcome(const TUploadOutcome &outcome)
         Relayout();
         Q_EMIT CheckFinished();
     });
-    lblLive->setText(LoadStr(324).toHtmlEscaped());
+    lblLive->setText(LoadStr(Msg::CheckingPageLive).toHtmlEscaped());
     lblLive->show();
     Relayout();
     m_runner->Start();
@@ -165,8 +166,8 @@ void TfrmJoy::ShowNotVisibleYet()
     timAnimation->stop();
     JoyFrame = 0;
     ShowBitmap(imgJoy, QStringLiteral("Splash")); // no cheering picture either
-    setWindowTitle(LoadStr(255));
-    lbl1->setText(LoadStr(256));
+    setWindowTitle(LoadStr(Msg::PageNotVisibleTitle));
+    lbl1->setText(LoadStr(Msg::PageNotVisibleYet));
     const int width = lbl1->width();
     lbl1->setGeometry(lbl1->x(), lbl1->y(), width, lbl1->heightForWidth(width));
     for (QLabel *l : {lbl2, lbl3, lbl4})
@@ -179,15 +180,15 @@ void TfrmJoy::btnRemoveUnusedClick()
     if (!RemoveUnused || m_unused.isEmpty())
         return;
     btnRemoveUnused->setEnabled(false);
-    lblUnused->setText(LoadStr(890));
+    lblUnused->setText(LoadStr(Msg::RemovingUnusedPictures));
     const TRemovalOutcome removal = RemoveUnused(m_unused);
     QString text;
     if (!removal.Removed.isEmpty())
-        text = removal.Removed.size() == 1 ? LoadStr(888) : LoadStr(887).arg(removal.Removed.size());
+        text = removal.Removed.size() == 1 ? LoadStr(Msg::OneUnusedPictureRemoved) : LoadStr(Msg::UnusedPicturesRemoved).arg(removal.Removed.size());
     if (!removal.Failed.isEmpty() || !removal.Message.isEmpty()) {
         if (!text.isEmpty())
             text += QLatin1Char('\n');
-        text += LoadStr(889) + QLatin1Char('\n') + removal.Failed.join(QLatin1Char('\n'));
+        text += LoadStr(Msg::PicturesNotRemoved) + QLatin1Char('\n') + removal.Failed.join(QLatin1Char('\n'));
         if (!removal.Message.isEmpty())
             text += QLatin1Char('\n') + removal.Message;
     }
@@ -279,7 +280,7 @@ TVerifyResult ShowUploadSuccess(QWidget *parent, const TUploadOutcome &outcome,
     wait.exec();
     const TVerifyResult result = runner.Result();
     if (PageCannotBeSeen(result.Verdict))
-        MsgBox(parent, LoadStr(256) + QStringLiteral("\n\n") + result.Text, QMessageBox::Warning, QMessageBox::Ok);
+        MsgBox(parent, LoadStr(Msg::PageNotVisibleYet) + QStringLiteral("\n\n") + result.Text, QMessageBox::Warning, QMessageBox::Ok);
     else if (!result.IsLive() && result.Verdict != VerifyVerdict::Cancelled)
         MsgBox(parent, result.Text, QMessageBox::Warning, QMessageBox::Ok);
     return result;

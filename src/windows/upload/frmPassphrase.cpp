@@ -6,6 +6,7 @@
 #include "shell/Dialogs.h"
 #include "shell/Palette.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -24,26 +25,26 @@ TfrmPassphrase::TfrmPassphrase(const QString &keyFile, const QString &serverName
     setModal(true);
     UseProgramPalette(this);
     CentreOverParent(this);
-    setWindowTitle(LoadStr(928));
+    setWindowTitle(LoadStr(Msg::KeyPassphraseTitle));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
-    lblQuestion = new QLabel(LoadStr(wrong ? 930 : 929).arg(KeyFileShown(keyFile), serverName), this);
+    lblQuestion = new QLabel(LoadStr(wrong ? Msg::KeyPassphraseWrong : Msg::KeyPassphrasePrompt).arg(KeyFileShown(keyFile), serverName), this);
     lblQuestion->setObjectName(QStringLiteral("lblQuestion"));
     lblQuestion->setWordWrap(true);
     txtPassphrase = new QLineEdit(this);
     txtPassphrase->setObjectName(QStringLiteral("txtPassphrase"));
     txtPassphrase->setEchoMode(QLineEdit::Password);
-    txtPassphrase->setAccessibleName(LoadStr(928));
+    txtPassphrase->setAccessibleName(LoadStr(Msg::KeyPassphraseTitle));
     lblQuestion->setBuddy(txtPassphrase);
-    chkKeep = new QCheckBox(LoadStr(931), this);
+    chkKeep = new QCheckBox(LoadStr(Msg::KeepPassphraseInKeyring), this);
     chkKeep->setObjectName(QStringLiteral("chkKeep"));
     chkKeep->setEnabled(keyringThere);
-    lblCancel = new QLabel(LoadStr(932), this);
+    lblCancel = new QLabel(LoadStr(Msg::PassphraseCancelHint), this);
     lblCancel->setObjectName(QStringLiteral("lblCancel"));
-    butOK = new QPushButton(LoadStr(6), this);
+    butOK = new QPushButton(LoadStr(Msg::ButtonOk), this);
     butOK->setObjectName(QStringLiteral("butOK"));
     butOK->setDefault(true);
-    butCancel = new QPushButton(LoadStr(7), this);
+    butCancel = new QPushButton(LoadStr(Msg::ButtonCancel), this);
     butCancel->setObjectName(QStringLiteral("butCancel"));
     connect(butOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(butCancel, &QPushButton::clicked, this, &QDialog::reject);

@@ -4,6 +4,7 @@
 #include "shell/Palette.h"
 #include "shell/Skin.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "publish/UploadRunner.h"
 #include "upload/frmPassphrase.h"
 
@@ -110,16 +111,16 @@ TUploadJob &TfrmUpload::Job()
 void TfrmUpload::FormCreate()
 {
     ShowBitmap(imgLogo, QStringLiteral("Splash"));
-    const QString arial = LoadStr(32);
+    const QString arial = LoadStr(Msg::DefaultFontName);
     setFont(QFont(arial.isEmpty() ? QStringLiteral("Arial") : arial, 9));
-    setWindowTitle(LoadStr(200));
-    lblUpProgress->setText(LoadStr(201));
-    lblUpFTPStat->setText(LoadStr(202));
-    lblUpFile->setText(LoadStr(876));
+    setWindowTitle(LoadStr(Msg::UploadTitle));
+    lblUpProgress->setText(LoadStr(Msg::UploadProgress));
+    lblUpFTPStat->setText(LoadStr(Msg::FtpStatus));
+    lblUpFile->setText(LoadStr(Msg::FileBeingSent));
     // A screen reader names the bars after their labels.
     pbProgress->setAccessibleName(lblUpProgress->text().remove(QLatin1Char(':')));
     pbFile->setAccessibleName(lblUpFile->text().remove(QLatin1Char(':')));
-    butCancel->setText(LoadStr(7));
+    butCancel->setText(LoadStr(Msg::ButtonCancel));
     m_succeeded = false;
     m_cancelled = false;
 }
@@ -146,7 +147,7 @@ void TfrmUpload::SetProgress(qint64 value, qint64 maximum)
 void TfrmUpload::SetFileProgress(const QString &name, qint64 sent, qint64 size)
 {
     pbFile->setValue(size > 0 ? int(qBound<qint64>(0, sent * kFileSteps / size, qint64(kFileSteps))) : 0);
-    const QString text = LoadStr(877).arg(name, SizeText(sent), SizeText(size));
+    const QString text = LoadStr(Msg::FileProgress).arg(name, SizeText(sent), SizeText(size));
     lblFile->setToolTip(text);
     lblFile->setText(lblFile->fontMetrics().elidedText(text, Qt::ElideMiddle, lblFile->width()));
 }
@@ -159,7 +160,7 @@ void TfrmUpload::butCancelClick()
     m_succeeded = false;
     butCancel->setEnabled(false);
     m_runner->Cancel();
-    SetStatus(LoadStr(203));
+    SetStatus(LoadStr(Msg::ConnectionCancelled));
     // The dialog closes as soon as the upload has stopped (UploadFinished).
     if (!m_runner->Running() && timInit->isActive()) {
         timInit->stop();
@@ -192,13 +193,13 @@ void TfrmUpload::UploadFinished()
         }
         m_outcome.Result = UploadResult::Failed; // not trusted: nothing was sent
         if (!m_cancelled)
-            SetStatus(LoadStr(250));
+            SetStatus(LoadStr(Msg::UploadFailed));
     } else if (!m_cancelled && !m_outcome.Message.isEmpty()) {
         MsgBox(this, m_outcome.Message, QMessageBox::Warning, QMessageBox::Ok);
     }
     m_succeeded = !m_cancelled && m_outcome.Result == UploadResult::Succeeded;
     if (m_cancelled)
-        SetStatus(LoadStr(203));
+        SetStatus(LoadStr(Msg::ConnectionCancelled));
     m_done = true;
     if (m_succeeded)
         accept();

@@ -4,6 +4,7 @@
 #include "shell/Palette.h"
 #include "shell/Skin.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "session/Keyring.h"
 #include "shell/FocusFrame.h"
 #include "shell/Help.h"
@@ -203,7 +204,7 @@ TfrmServerWizard::TfrmServerWizard(QWidget *parent) : QDialog(parent)
     outer->addLayout(buttons);
 
     popWhatsThis = Named(new QMenu(this), "popWhatsThis");
-    QAction *whatsThis = popWhatsThis->addAction(LoadStr(5073));
+    QAction *whatsThis = popWhatsThis->addAction(LoadStr(Msg::WhatsThis));
     whatsThis->setObjectName(QStringLiteral("popMenWhatsThis"));
     connect(whatsThis, &QAction::triggered, this, [this] {
         THelp::ShowPopup(kProviderHelp, popWhatsThis->pos(), this);
@@ -249,52 +250,52 @@ TfrmServerWizard::~TfrmServerWizard() = default;
 
 void TfrmServerWizard::FormCreate()
 {
-    setWindowTitle(LoadStr(699));
-    QFont f(LoadStr(32));
+    setWindowTitle(LoadStr(Msg::ServerWizardTitle));
+    QFont f(LoadStr(Msg::DefaultFontName));
     f.setPointSize(9);
     setFont(f);
-    lbl1->setText(LoadStr(600));
-    lbl2->setText(LoadStr(601));
-    lbl3->setText(LoadStr(602));
-    RadioButton1->setText(LoadStr(603));
-    RadioButton2->setText(LoadStr(604));
-    RadioButton3->setText(LoadStr(605));
-    lblName->setText(LoadStr(607));
-    lblServer->setText(LoadStr(606));
-    lblLogin->setText(LoadStr(609));
-    lblPassword->setText(LoadStr(608));
-    lblISP->setText(LoadStr(610));
-    grpAdvanced->setTitle(LoadStr(611));
-    lblDir->setText(LoadStr(612));
-    lblURL->setText(LoadStr(613));
-    lblModDesc->setText(LoadStr(614));
-    lblDelDesc->setText(LoadStr(615));
-    lblDelete->setText(LoadStr(616));
-    lblModify->setText(LoadStr(617));
-    Label1->setText(LoadStr(627));
-    Label2->setText(LoadStr(628));
-    butAdvanced->setText(LoadStr(2));
-    butDelete->setText(LoadStr(9));
-    butHelp->setText(LoadStr(8));
-    NextButt->setText(LoadStr(0));
-    BackButt->setText(LoadStr(1));
-    CancelButt->setText(LoadStr(7));
-    FinishButt->setText(LoadStr(3));
-    chkDir->setText(LoadStr(635));
-    lblProtocol->setText(LoadStr(636));
+    lbl1->setText(LoadStr(Msg::ServerWizardIntro));
+    lbl2->setText(LoadStr(Msg::ServerWizardExplains));
+    lbl3->setText(LoadStr(Msg::ServerWizardHelpHint));
+    RadioButton1->setText(LoadStr(Msg::AddServer));
+    RadioButton2->setText(LoadStr(Msg::ModifyServer));
+    RadioButton3->setText(LoadStr(Msg::DeleteServer));
+    lblName->setText(LoadStr(Msg::EnterServerDescription));
+    lblServer->setText(LoadStr(Msg::EnterServerAddress));
+    lblLogin->setText(LoadStr(Msg::EnterLoginName));
+    lblPassword->setText(LoadStr(Msg::EnterPassword));
+    lblISP->setText(LoadStr(Msg::SelectProvider));
+    grpAdvanced->setTitle(LoadStr(Msg::AdvancedServerDetails));
+    lblDir->setText(LoadStr(Msg::EnterServerFolder));
+    lblURL->setText(LoadStr(Msg::FullSiteAddress));
+    lblModDesc->setText(LoadStr(Msg::EditServerHint));
+    lblDelDesc->setText(LoadStr(Msg::DeleteServerHint));
+    lblDelete->setText(LoadStr(Msg::FinishReturns));
+    lblModify->setText(LoadStr(Msg::ModifyServerAddressHint));
+    Label1->setText(LoadStr(Msg::ProvidersPreconfigured));
+    Label2->setText(LoadStr(Msg::ProviderNotListed));
+    butAdvanced->setText(LoadStr(Msg::ButtonAdvanced));
+    butDelete->setText(LoadStr(Msg::ButtonDelete));
+    butHelp->setText(LoadStr(Msg::ButtonHelp));
+    NextButt->setText(LoadStr(Msg::ButtonNext));
+    BackButt->setText(LoadStr(Msg::ButtonBack));
+    CancelButt->setText(LoadStr(Msg::ButtonCancel));
+    FinishButt->setText(LoadStr(Msg::ButtonFinish));
+    chkDir->setText(LoadStr(Msg::DontCreateFolders));
+    lblProtocol->setText(LoadStr(Msg::TransferProtocol));
     for (const auto &[kind, text] : {std::pair{TTransferProtocol::FTP, 637}, std::pair{TTransferProtocol::FTPS, 638},
                                      std::pair{TTransferProtocol::SFTP, 639}, std::pair{TTransferProtocol::WebDAV, 681},
                                      std::pair{TTransferProtocol::WebDAVS, 682}, std::pair{TTransferProtocol::Folder, 670}})
         cmbProtocol->addItem(LoadStr(text), int(kind));
-    butBrowseFolder->setText(LoadStr(675));
-    lblConnections->setText(LoadStr(645));
-    spnConnections->setToolTip(LoadStr(646));
-    spnConnections->setWhatsThis(LoadStr(646));
-    lblKeyFile->setText(LoadStr(933));
-    butKeyFile->setText(LoadStr(934));
-    txtKeyFile->setToolTip(LoadStr(935));
-    txtKeyFile->setWhatsThis(LoadStr(935));
-    txtKeyFile->setPlaceholderText(LoadStr(938));
+    butBrowseFolder->setText(LoadStr(Msg::FolderBrowse));
+    lblConnections->setText(LoadStr(Msg::FilesAtOnce));
+    spnConnections->setToolTip(LoadStr(Msg::FilesAtOnceHint));
+    spnConnections->setWhatsThis(LoadStr(Msg::FilesAtOnceHint));
+    lblKeyFile->setText(LoadStr(Msg::SshKeyFile));
+    butKeyFile->setText(LoadStr(Msg::KeyFileBrowse));
+    txtKeyFile->setToolTip(LoadStr(Msg::SshKeyFileHint));
+    txtKeyFile->setWhatsThis(LoadStr(Msg::SshKeyFileHint));
+    txtKeyFile->setPlaceholderText(LoadStr(Msg::UsualKeys));
 
     m_state.NewServer();
     m_state.WizardMode = TServerWizardState::Add;
@@ -346,7 +347,7 @@ void TfrmServerWizard::butAdvancedClick()
     if (LogOnProblem())
         return;
     if (txtName->text().isEmpty()) {
-        MsgBox(this, LoadStr(620), QMessageBox::Information);
+        MsgBox(this, LoadStr(Msg::EnterValidDescription), QMessageBox::Information);
         return;
     }
     grpAdvanced->setEnabled(true);
@@ -491,7 +492,7 @@ void TfrmServerWizard::butKeyFileClick()
 {
     const QString current = KeyFilePath(txtKeyFile->text());
     const QString folder = current.isEmpty() ? QDir::homePath() + QStringLiteral("/.ssh") : QFileInfo(current).absolutePath();
-    const FileDialogResult chosen = OpenFileDialog(this, LoadStr(936), folder, QFileInfo(current).fileName(), LoadStr(937));
+    const FileDialogResult chosen = OpenFileDialog(this, LoadStr(Msg::ChooseSshKeyFile), folder, QFileInfo(current).fileName(), LoadStr(Msg::AllFilesFilter));
     if (chosen.Chosen)
         txtKeyFile->setText(chosen.FileName); // txtKeyFileChange keeps it
 }
@@ -522,11 +523,11 @@ void TfrmServerWizard::ShowKindFields()
         w->setVisible(!folder);
     butBrowseFolder->setVisible(folder);
     if (folder)
-        lblDir->setText(LoadStr(672));
+        lblDir->setText(LoadStr(Msg::FolderToPublishInto));
     else
-        lblDir->setText(ProviderTextIsGeoCities() ? LoadStr(625) : LoadStr(612));
-    txtDirectory->setToolTip(folder ? LoadStr(679) : QString());
-    txtDirectory->setWhatsThis(folder ? LoadStr(679) : QString());
+        lblDir->setText(ProviderTextIsGeoCities() ? LoadStr(Msg::EnterGeoNeighbourhood) : LoadStr(Msg::EnterServerFolder));
+    txtDirectory->setToolTip(folder ? LoadStr(Msg::FolderDestinationHint) : QString());
+    txtDirectory->setWhatsThis(folder ? LoadStr(Msg::FolderDestinationHint) : QString());
     ShowKeyFileField();
     NameFields();
 }
@@ -534,7 +535,7 @@ void TfrmServerWizard::ShowKindFields()
 void TfrmServerWizard::butBrowseFolderClick()
 {
     const QString now = txtDirectory->text().trimmed();
-    const FileDialogResult r = FolderDialog(this, LoadStr(676), QDir::isAbsolutePath(now) ? now : QDir::homePath());
+    const FileDialogResult r = FolderDialog(this, LoadStr(Msg::ChooseFolderToPublishInto), QDir::isAbsolutePath(now) ? now : QDir::homePath());
     if (r.Chosen && !r.FileName.isEmpty())
         txtDirectory->setText(r.FileName);
     txtDirectory->setFocus();

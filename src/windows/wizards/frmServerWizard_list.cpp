@@ -5,6 +5,7 @@
 
 #include "shell/Dialogs.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "session/Keyring.h"
 #include "shell/Accessible.h"
 #include "shell/Help.h"
@@ -119,11 +120,11 @@ void TfrmServerWizard::NameFields()
         {txtURL, lblURL},            {cmbProtocol, lblProtocol}};
     for (const auto &[control, label] : labelled)
         NameFromLabel(control, label);
-    lstServers->setAccessibleName(LoadStr(880));
-    spbUp->setAccessibleName(LoadStr(881));
-    spbUp->setToolTip(LoadStr(881));
-    spbDown->setAccessibleName(LoadStr(882));
-    spbDown->setToolTip(LoadStr(882));
+    lstServers->setAccessibleName(LoadStr(Msg::YourServerList));
+    spbUp->setAccessibleName(LoadStr(Msg::MoveUp));
+    spbUp->setToolTip(LoadStr(Msg::MoveUp));
+    spbDown->setAccessibleName(LoadStr(Msg::MoveDown));
+    spbDown->setToolTip(LoadStr(Msg::MoveDown));
 }
 
 // ---- help ------------------------------------------------------------------------

@@ -5,6 +5,7 @@
 
 #include "shell/Dialogs.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -75,7 +76,7 @@ void TfrmServerWizard::NextButtClick()
     if (page == tab4 && m_state.WizardMode != TServerWizardState::Modify)
         return;
     if (page == tab4 && m_state.CurrentIndex() < 0) {
-        MsgBox(this, LoadStr(874), QMessageBox::NoIcon, QMessageBox::Ok);
+        MsgBox(this, LoadStr(Msg::SelectServerToEdit), QMessageBox::NoIcon, QMessageBox::Ok);
         lstServers->setFocus(Qt::OtherFocusReason);
         return;
     }
@@ -117,15 +118,15 @@ void TfrmServerWizard::NextButtClick()
                            static_cast<QWidget *>(txtLogin), static_cast<QWidget *>(txtPassword)})
             w->setEnabled(true);
         if (cmbServerType->currentText() == QLatin1String("GeoCities")) {
-            lblLogin->setText(LoadStr(623));
-            lblPassword->setText(LoadStr(624));
-            lblDir->setText(LoadStr(625));
-            lblURL->setText(LoadStr(626));
+            lblLogin->setText(LoadStr(Msg::EnterGeoMemberName));
+            lblPassword->setText(LoadStr(Msg::EnterGeoPassword));
+            lblDir->setText(LoadStr(Msg::EnterGeoNeighbourhood));
+            lblURL->setText(LoadStr(Msg::EnterGeoAddress));
         } else {
-            lblLogin->setText(LoadStr(609));
-            lblPassword->setText(LoadStr(608));
-            lblDir->setText(LoadStr(612));
-            lblURL->setText(LoadStr(613));
+            lblLogin->setText(LoadStr(Msg::EnterLoginName));
+            lblPassword->setText(LoadStr(Msg::EnterPassword));
+            lblDir->setText(LoadStr(Msg::EnterServerFolder));
+            lblURL->setText(LoadStr(Msg::FullSiteAddress));
         }
         tWWWServerType &cur = m_state.Current();
         if (!ProviderIsCommon()) {
@@ -223,7 +224,7 @@ void TfrmServerWizard::FinishButtClick()
     }
     if (m_state.WizardMode != TServerWizardState::Delete) {
         if (const int problem = KindFieldsProblem()) {
-            MsgBox(this, problem == 677 ? LoadStr(677).arg(txtDirectory->text()) : LoadStr(problem),
+            MsgBox(this, problem == 677 ? LoadStr(Msg::FolderNeedsFullPath).arg(txtDirectory->text()) : LoadStr(problem),
                    QMessageBox::Information);
             if (problem == 677) {
                 ShowPage(tab3);
@@ -265,7 +266,7 @@ int TfrmServerWizard::AskForSave()
     if (!m_state.ListChanged)
         return QMessageBox::No;
     QMessageBox::StandardButton b =
-        MsgBoxCaption(this, LoadStr(619), LoadStr(618), QMessageBox::Question,
+        MsgBoxCaption(this, LoadStr(Msg::ServerListChanged), LoadStr(Msg::SaveServerListQuestion), QMessageBox::Question,
                       QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
     return b;
 }
@@ -285,7 +286,7 @@ bool TfrmServerWizard::WriteServerInfo()
         BackButt->setEnabled(false);
     m_finishing = false;
     if (!ok) {
-        MsgBox(this, LoadStr(631) + QStringLiteral("\n\n") + error, QMessageBox::Critical);
+        MsgBox(this, LoadStr(Msg::ServerListNotSaved) + QStringLiteral("\n\n") + error, QMessageBox::Critical);
         return false;
     }
     m_saved = true;

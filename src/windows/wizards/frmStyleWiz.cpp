@@ -4,6 +4,7 @@
 #include "shell/Palette.h"
 #include "shell/Skin.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "base/Paths.h"
 #include "styles/StyleBackground.h"
 #include "viewer/HtmlViewer.h"
@@ -94,7 +95,7 @@ public:
     void SetColour(const QColor &colour)
     {
         m_colour = colour;
-        setAccessibleDescription(LoadStr(883).arg(colour.name(QColor::HexRgb).toUpper()));
+        setAccessibleDescription(LoadStr(Msg::ColourChosen).arg(colour.name(QColor::HexRgb).toUpper()));
         update();
     }
     QColor Colour() const { return m_colour; }
@@ -153,17 +154,17 @@ void TfrmStyleWiz::FormCreate()
 {
     setObjectName(QStringLiteral("frmStyleWiz"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setWindowTitle(LoadStr(500));
+    setWindowTitle(LoadStr(Msg::StyleWizardTitle));
     setFixedSize(kWidth, kHeight);
-    setFont(QFont(LoadStr(32), 8));
+    setFont(QFont(LoadStr(Msg::DefaultFontName), 8));
     UseProgramPalette(this);
     CentreOverParent(this);
 
     m_htmlFolder = FindPathNoCase(ToNativePath(JoinPath(m_appDir, QStringLiteral("HTMLFiles"))));
-    m_words.DocumentText = LoadStr(513);
-    m_words.StandardLink = LoadStr(516);
-    m_words.ActiveLink = LoadStr(514);
-    m_words.VisitedLink = LoadStr(515);
+    m_words.DocumentText = LoadStr(Msg::DocumentText);
+    m_words.StandardLink = LoadStr(Msg::StandardLink);
+    m_words.ActiveLink = LoadStr(Msg::ActiveLink);
+    m_words.VisitedLink = LoadStr(Msg::VisitedLink);
 
     PageControl1 = new QStackedWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
@@ -186,11 +187,11 @@ void TfrmStyleWiz::FormCreate()
     bevel->setFrameStyle(QFrame::HLine | QFrame::Sunken);
     bevel->setGeometry(8, 306, kWidth - 16, 4);
 
-    butHelp = MakeButton(this, "butHelp", LoadStr(8), QRect(8, 318, 75, 25));
-    BackButt = MakeButton(this, "BackButt", LoadStr(1), QRect(252, 318, 75, 25));
-    NextButt = MakeButton(this, "NextButt", LoadStr(0), QRect(327, 318, 75, 25));
-    FinishButt = MakeButton(this, "FinishButt", LoadStr(3), QRect(327, 318, 75, 25));
-    CancelButt = MakeButton(this, "CancelButt", LoadStr(7), QRect(417, 318, 75, 25));
+    butHelp = MakeButton(this, "butHelp", LoadStr(Msg::ButtonHelp), QRect(8, 318, 75, 25));
+    BackButt = MakeButton(this, "BackButt", LoadStr(Msg::ButtonBack), QRect(252, 318, 75, 25));
+    NextButt = MakeButton(this, "NextButt", LoadStr(Msg::ButtonNext), QRect(327, 318, 75, 25));
+    FinishButt = MakeButton(this, "FinishButt", LoadStr(Msg::ButtonFinish), QRect(327, 318, 75, 25));
+    CancelButt = MakeButton(this, "CancelButt", LoadStr(Msg::ButtonCancel), QRect(417, 318, 75, 25));
     for (QPushButton *b : {butHelp, BackButt, NextButt, FinishButt, CancelButt})
         b->setAutoDefault(false);
 
@@ -218,7 +219,7 @@ void TfrmStyleWiz::NameControls()
     // What a screen reader says of the controls that show no text of their own.
     NameFromLabel(txtImgFilename, lblImg);
     NameFromLabel(lstStyles, lblMsg1);
-    spdImgFile->setAccessibleName(Plain(511));
+    spdImgFile->setAccessibleName(Plain(Msg::BackgroundImage));
     const std::pair<TColourSwatch *, QLabel *> swatches[] = {
         {pnlBack, lblColour}, {pnlDoc, lblDocText}, {pnlStandard, lblStandard},
         {pnlActive, lblActive}, {pnlVisited, lblVisited}};
@@ -226,10 +227,10 @@ void TfrmStyleWiz::NameControls()
         SetAccessibleRole(swatch, QAccessible::Button);
         NameFromLabel(swatch, label);
     }
-    spbUp->setAccessibleName(LoadStr(881));
-    spbUp->setToolTip(LoadStr(881));
-    spbDown->setAccessibleName(LoadStr(882));
-    spbDown->setToolTip(LoadStr(882));
+    spbUp->setAccessibleName(LoadStr(Msg::MoveUp));
+    spbUp->setToolTip(LoadStr(Msg::MoveUp));
+    spbDown->setAccessibleName(LoadStr(Msg::MoveDown));
+    spbDown->setToolTip(LoadStr(Msg::MoveDown));
 }
 
 void TfrmStyleWiz::BuildStartPage()
@@ -245,22 +246,22 @@ void TfrmStyleWiz::BuildStartPage()
     QFont heading = font();
     heading.setPointSize(11);
     heading.setBold(true);
-    lblWelcome = MakeLabel(tab1, "lblWelcome", LoadStr(501), QRect(x, 12, w, 40), true);
+    lblWelcome = MakeLabel(tab1, "lblWelcome", LoadStr(Msg::StyleWizardIntro), QRect(x, 12, w, 40), true);
     lblWelcome->setFont(heading);
-    lblAbout = MakeLabel(tab1, "lblAbout", LoadStr(502), QRect(x, 60, w, 44), true);
-    lblChoose = MakeLabel(tab1, "lblChoose", LoadStr(503), QRect(x, 106, w, 32), true);
-    lblQuestion = MakeLabel(tab1, "lblQuestion", LoadStr(504), QRect(x, 158, w, 18));
+    lblAbout = MakeLabel(tab1, "lblAbout", LoadStr(Msg::StyleWizardExplains), QRect(x, 60, w, 44), true);
+    lblChoose = MakeLabel(tab1, "lblChoose", LoadStr(Msg::StyleWizardChooseTask), QRect(x, 106, w, 32), true);
+    lblQuestion = MakeLabel(tab1, "lblQuestion", LoadStr(Msg::WhatToDo), QRect(x, 158, w, 18));
     QFont bold = font();
     bold.setBold(true);
     lblQuestion->setFont(bold);
 
-    radAdd = new QRadioButton(LoadStr(506), tab1);
+    radAdd = new QRadioButton(LoadStr(Msg::AddStyle), tab1);
     radAdd->setObjectName(QStringLiteral("radAdd"));
     radAdd->setGeometry(x + 10, 184, w - 10, 22);
-    radModify = new QRadioButton(LoadStr(505), tab1);
+    radModify = new QRadioButton(LoadStr(Msg::ModifyStyle), tab1);
     radModify->setObjectName(QStringLiteral("radModify"));
     radModify->setGeometry(x + 10, 210, w - 10, 22);
-    radDelete = new QRadioButton(LoadStr(507), tab1);
+    radDelete = new QRadioButton(LoadStr(Msg::DeleteStyle), tab1);
     radDelete->setObjectName(QStringLiteral("radDelete"));
     radDelete->setGeometry(x + 10, 236, w - 10, 22);
     radAdd->setChecked(true);
@@ -272,17 +273,17 @@ void TfrmStyleWiz::BuildStartPage()
 
 void TfrmStyleWiz::BuildEditorPage()
 {
-    lblName = MakeLabel(tab2, "lblName", LoadStr(508), QRect(12, 14, 76, 16));
+    lblName = MakeLabel(tab2, "lblName", LoadStr(Msg::StyleName), QRect(12, 14, 76, 16));
     txtStyleName = new QLineEdit(tab2);
     txtStyleName->setObjectName(QStringLiteral("txtStyleName"));
     txtStyleName->setGeometry(90, 10, 206, 22);
     lblName->setBuddy(txtStyleName);
     connect(txtStyleName, &QLineEdit::textChanged, this, &TfrmStyleWiz::txtStyleNameChange);
 
-    grpBack = new QGroupBox(LoadStr(509), tab2);
+    grpBack = new QGroupBox(LoadStr(Msg::BackgroundProperties), tab2);
     grpBack->setObjectName(QStringLiteral("grpBack"));
     grpBack->setGeometry(8, 40, 290, 110);
-    lblImg = MakeLabel(grpBack, "lblImg", LoadStr(511), QRect(10, 20, 200, 16));
+    lblImg = MakeLabel(grpBack, "lblImg", LoadStr(Msg::BackgroundImage), QRect(10, 20, 200, 16));
     txtImgFilename = new QLineEdit(grpBack);
     txtImgFilename->setObjectName(QStringLiteral("txtImgFilename"));
     txtImgFilename->setGeometry(10, 38, 238, 22);
@@ -297,18 +298,18 @@ void TfrmStyleWiz::BuildEditorPage()
     spdImgFile->setGeometry(252, 37, 26, 24);
     spdImgFile->setIcon(QIcon(LoadBitmap(QStringLiteral("ImgFile"))));
     spdImgFile->setIconSize(QSize(18, 18));
-    spdImgFile->setToolTip(Plain(511));
+    spdImgFile->setToolTip(Plain(Msg::BackgroundImage));
     spdImgFile->setCursor(Qt::PointingHandCursor);
     connect(spdImgFile, &QToolButton::clicked, this, &TfrmStyleWiz::spdImgFileClick);
 
     pnlBack = new TColourSwatch(grpBack, "pnlBack", [this] { pnlBackClick(); });
     pnlBack->setGeometry(10, 72, 34, 24);
-    lblColour = MakeLabel(grpBack, "lblColour", LoadStr(510), QRect(52, 76, 120, 16));
-    butClear = MakeButton(grpBack, "butClear", LoadStr(512), QRect(178, 72, 100, 25));
+    lblColour = MakeLabel(grpBack, "lblColour", LoadStr(Msg::BackgroundColour), QRect(52, 76, 120, 16));
+    butClear = MakeButton(grpBack, "butClear", LoadStr(Msg::ClearImage), QRect(178, 72, 100, 25));
     butClear->setAutoDefault(false);
     connect(butClear, &QPushButton::clicked, this, &TfrmStyleWiz::butClearClick);
 
-    grpLinks = new QGroupBox(LoadStr(525), tab2);
+    grpLinks = new QGroupBox(LoadStr(Msg::TextLinkColours), tab2);
     grpLinks->setObjectName(QStringLiteral("grpLinks"));
     grpLinks->setGeometry(8, 156, 290, 140);
     struct Row { TColourSwatch **swatch; const char *name; QLabel **label; const char *labelName; int text; void (TfrmStyleWiz::*click)(); };
@@ -346,7 +347,7 @@ void TfrmStyleWiz::BuildEditorPage()
 
 void TfrmStyleWiz::BuildListPage()
 {
-    lblMsg1 = MakeLabel(tab3, "lblMsg1", LoadStr(520), QRect(12, 10, 300, 16));
+    lblMsg1 = MakeLabel(tab3, "lblMsg1", LoadStr(Msg::YourStyleList), QRect(12, 10, 300, 16));
     lstStyles = new QListWidget(tab3);
     lstStyles->setObjectName(QStringLiteral("lstStyles"));
     lstStyles->setGeometry(12, 30, 380, 198);
@@ -369,14 +370,14 @@ void TfrmStyleWiz::BuildListPage()
     spbDown->setIconSize(QSize(16, 16));
     connect(spbDown, &QToolButton::clicked, this, &TfrmStyleWiz::spbDownClick);
 
-    butDelete = MakeButton(tab3, "butDelete", LoadStr(9), QRect(402, 203, 75, 25));
+    butDelete = MakeButton(tab3, "butDelete", LoadStr(Msg::ButtonDelete), QRect(402, 203, 75, 25));
     butDelete->setAutoDefault(false);
     connect(butDelete, &QPushButton::clicked, this, &TfrmStyleWiz::butDeleteClick);
 
     const QRect bottom(12, 238, kWidth - 24, 48);
-    lblDelete = MakeLabel(tab3, "lblDelete", LoadStr(517), bottom, true);
-    lblModify = MakeLabel(tab3, "lblModify", LoadStr(518), bottom, true);
-    lblMsg2 = MakeLabel(tab3, "lblMsg2", LoadStr(519), bottom, true);
+    lblDelete = MakeLabel(tab3, "lblDelete", LoadStr(Msg::DeleteStyleHint), bottom, true);
+    lblModify = MakeLabel(tab3, "lblModify", LoadStr(Msg::ModifyStyleHint), bottom, true);
+    lblMsg2 = MakeLabel(tab3, "lblMsg2", LoadStr(Msg::StyleOrderHint), bottom, true);
     lblMsg2->hide();
 }
 
@@ -463,10 +464,10 @@ void TfrmStyleWiz::ClearStyle()
 
 QString TfrmStyleWiz::CreateHTML()
 {
-    lblDocText->setText(LoadStr(513));
-    lblActive->setText(LoadStr(514));
-    lblVisited->setText(LoadStr(515));
-    lblStandard->setText(LoadStr(516));
+    lblDocText->setText(LoadStr(Msg::DocumentText));
+    lblActive->setText(LoadStr(Msg::ActiveLink));
+    lblVisited->setText(LoadStr(Msg::VisitedLink));
+    lblStandard->setText(LoadStr(Msg::StandardLink));
     return CreateStyleSampleHTML(m_wizard.EditStyle(), m_words);
 }
 
@@ -477,7 +478,7 @@ QString TfrmStyleWiz::SampleHTML() const
 
 bool TfrmStyleWiz::SaveFromHTML(const QString &path)
 {
-    return WriteStyleSample(path, SampleHTML());
+    return WriteStyleSample(path, SampleHTML()).ok();
 }
 
 void TfrmStyleWiz::RefreshHTML()
@@ -521,7 +522,7 @@ void TfrmStyleWiz::NextButtClick()
     const TWizardPage from = m_wizard.Page();
     const auto result = m_wizard.Next();
     if (result == TStyleWizard::TNextResult::NeedSelection) {
-        MsgBox(this, LoadStr(521), QMessageBox::NoIcon, QMessageBox::Ok);
+        MsgBox(this, LoadStr(Msg::SelectStyleToEdit), QMessageBox::NoIcon, QMessageBox::Ok);
         lstStyles->setFocus();
         return;
     }
@@ -583,13 +584,13 @@ void TfrmStyleWiz::txtImgFilenameChange()
 void TfrmStyleWiz::spdImgFileClick()
 {
     const QString folder = ToNativePath(JoinPath(m_htmlFolder, QStringLiteral("backgrnd")));
-    const FileDialogResult r = OpenFileDialog(this, Plain(511), folder, QString(),
+    const FileDialogResult r = OpenFileDialog(this, Plain(Msg::BackgroundImage), folder, QString(),
                                               QStringLiteral("JPG Files (*.jpg)|*.jpg|GIF Files (*.gif)|*.gif"));
     if (!r.Chosen)
         return;
     const TBackgroundCopy copy = CopyBackgroundPicture(m_htmlFolder, r.FileName);
     if (!copy.Ok) {
-        MsgBox(this, LoadStr(528).arg(copy.Error), QMessageBox::Warning, QMessageBox::Ok);
+        MsgBox(this, LoadStr(Msg::PictureNotCopied).arg(copy.Error), QMessageBox::Warning, QMessageBox::Ok);
         return;
     }
     txtImgFilename->setText(copy.StoredPath);
@@ -661,7 +662,7 @@ QMessageBox::StandardButton TfrmStyleWiz::AskForSave()
 {
     if (!m_wizard.StylesChanged())
         return QMessageBox::No;
-    return MsgBoxCaption(this, LoadStr(524), LoadStr(523), QMessageBox::Question,
+    return MsgBoxCaption(this, LoadStr(Msg::StyleListChanged), LoadStr(Msg::SaveStyleListQuestion), QMessageBox::Question,
                          QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
 }
 
@@ -671,7 +672,7 @@ bool TfrmStyleWiz::KeepDuplicateNames(const StyleList &styles)
     const QString name = FirstDuplicateName(styles, &second);
     if (name.isEmpty())
         return true;
-    if (MsgBox(this, LoadStr(526).arg(name), QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
+    if (MsgBox(this, LoadStr(Msg::StyleNameTaken).arg(name), QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
                QMessageBox::No)
         == QMessageBox::Yes)
         return true;
@@ -689,9 +690,10 @@ bool TfrmStyleWiz::KeepDuplicateNames(const StyleList &styles)
 bool TfrmStyleWiz::WriteStylesToFile()
 {
     const StyleList styles = m_wizard.StylesToWrite();
-    QString error;
-    if (!wobbin::WriteStylesToFile(m_appDir, styles, &error)) {
-        MsgBox(this, LoadStr(527).arg(error), QMessageBox::Warning, QMessageBox::Ok);
+    const TResult<void> written = wobbin::WriteStylesToFile(m_appDir, styles);
+    if (!written.ok()) {
+        MsgBox(this, TError(Msg::StyleListNotSaved, written.error().Text()).Text(), QMessageBox::Warning,
+               QMessageBox::Ok);
         return false;
     }
     m_wizard.MarkSaved();
@@ -702,7 +704,7 @@ bool TfrmStyleWiz::WriteStylesToFile()
 void TfrmStyleWiz::FinishButtClick()
 {
     if (m_wizard.NeedsName()) {
-        MsgBox(this, LoadStr(522), QMessageBox::NoIcon, QMessageBox::Ok);
+        MsgBox(this, LoadStr(Msg::StyleNeedsName), QMessageBox::NoIcon, QMessageBox::Ok);
         txtStyleName->setFocus();
         return;
     }

@@ -9,6 +9,7 @@
 #include "workspace/WebBlockTile.h"
 
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 
 #include <QLabel>
 #include <QToolButton>
@@ -51,10 +52,10 @@ void TBuildWorkspace::setUpAccessible()
 {
     // The panels name their own fields (TPropertyPanels).
     for (int k = 0; k < 6; ++k)
-        MakeAccessible(m_palette[std::size_t(k)], QAccessible::Button, LoadStr(840 + k), LoadStr(846));
-    MakeAccessible(m_pnlToolBox, QAccessible::List, LoadStr(838), LoadStr(839));
+        MakeAccessible(m_palette[std::size_t(k)], QAccessible::Button, LoadStr(840 + k), LoadStr(Msg::AddBlockHint));
+    MakeAccessible(m_pnlToolBox, QAccessible::List, LoadStr(Msg::PageLayoutName), LoadStr(Msg::PageLayoutHint));
     for (QLabel *shredder : {m_imgShredderBack, m_imgShredder})
-        MakeAccessible(shredder, QAccessible::Graphic, LoadStr(847), LoadStr(848));
+        MakeAccessible(shredder, QAccessible::Graphic, LoadStr(Msg::ShredderName), LoadStr(Msg::ShredderHint));
     connect(this, &TBuildWorkspace::pageEdited, this,
             [this](EditStep step, int kind, const QString &) { announceStep(step, kind); });
 }
@@ -67,8 +68,8 @@ QString TBuildWorkspace::TileAccessibleName(int blockIndex) const
     const QString place = QString::number(blockIndex + 1);
     const QString count = QString::number(m_doc.Blocks.Count());
     const QString summary = BlockSummary(b);
-    return summary.isEmpty() ? LoadStr(831).arg(place, count, KindDisplayName(b.Kind))
-                             : LoadStr(830).arg(place, count, KindDisplayName(b.Kind), summary);
+    return summary.isEmpty() ? LoadStr(Msg::BlockPosition).arg(place, count, KindDisplayName(b.Kind))
+                             : LoadStr(Msg::BlockPositionDetails).arg(place, count, KindDisplayName(b.Kind), summary);
 }
 
 void TBuildWorkspace::refreshTileNames()
@@ -84,9 +85,9 @@ void TBuildWorkspace::announceStep(EditStep step, int kind)
     const QString count = QString::number(m_doc.Blocks.Count());
     const QString place = QString::number(m_doc.CurrentBlockIndex + 1);
     switch (step) {
-    case EditStep::Add: Announce(m_pnlToolBox, LoadStr(856).arg(name, place, count)); break;
-    case EditStep::Move: Announce(m_pnlToolBox, LoadStr(857).arg(name, place, count)); break;
-    case EditStep::Shred: Announce(m_pnlToolBox, LoadStr(858).arg(name, count)); break;
+    case EditStep::Add: Announce(m_pnlToolBox, LoadStr(Msg::BlockAdded).arg(name, place, count)); break;
+    case EditStep::Move: Announce(m_pnlToolBox, LoadStr(Msg::BlockMoved).arg(name, place, count)); break;
+    case EditStep::Shred: Announce(m_pnlToolBox, LoadStr(Msg::BlockShredded).arg(name, count)); break;
     default: break;
     }
 }

@@ -8,6 +8,7 @@
 
 #include "shell/Skin.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "page/PageDocument.h"
 
 #include <QApplication>
@@ -67,12 +68,12 @@ void TBuildWorkspace::buildLayoutControls()
 
     m_lblBuildBlocks = new QLabel(m_pnlToolBox);
     m_lblBuildBlocks->setObjectName(QStringLiteral("lblBuildBlocks"));
-    m_lblBuildBlocks->setText(LoadStr(5052));
+    m_lblBuildBlocks->setText(LoadStr(Msg::WebBlocks));
     m_lblBuildBlocks->setGeometry(1, 200, 95, 14);
 
     m_lblDelete = new QLabel(m_pnlToolBox);
     m_lblDelete->setObjectName(QStringLiteral("lblDelete"));
-    m_lblDelete->setText(LoadStr(5053));
+    m_lblDelete->setText(LoadStr(Msg::DeleteWebBlock));
     m_lblDelete->setGeometry(4, 222, 95, 14);
 
     const QCursor handOpen = LoadCursorNumber(12);
@@ -105,7 +106,7 @@ void TBuildWorkspace::buildLayoutControls()
 
     m_lblBuildLeft = new QLabel(m_pnlBuild);
     m_lblBuildLeft->setObjectName(QStringLiteral("lblBuildLeft"));
-    m_lblBuildLeft->setText(LoadStr(5012));
+    m_lblBuildLeft->setText(LoadStr(Msg::ClickBlockHint));
     // Above the property panels: the panels are where a clicked block's details show.
     m_lblBuildLeft->setGeometry(338, 3, 281, 15);
 

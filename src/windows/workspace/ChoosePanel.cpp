@@ -6,6 +6,7 @@
 #include "shell/Dialogs.h"
 #include "shell/Skin.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "base/Paths.h"
 #include "document/Document.h"
 #include "page/PageFile.h"
@@ -90,15 +91,15 @@ TChoosePanel::TChoosePanel(QWidget *pnlChoose, TDocument &document, TWhatsThis &
 
 void TChoosePanel::StringEmUp()
 {
-    SetText(lblChooseDesc1, 5007);
-    SetText(lblChooseDesc2, 5008);
-    SetText(lblChoosePages, 5009);
+    SetText(lblChooseDesc1, Msg::ChooseTemplateIntro);
+    SetText(lblChooseDesc2, Msg::ChooseSavedPageIntro);
+    SetText(lblChoosePages, Msg::TemplatesAndSavedPages);
     NameFromLabel(lvTemplates, lblChoosePages);
-    SetText(lblChoosePreview, 5010);
-    lvTemplates->setToolTip(LoadStr(5011));
-    WhatsThis1->setText(LoadStr(5073));
-    Delete1->setText(LoadStr(5074));
-    Rename1->setText(LoadStr(5076));
+    SetText(lblChoosePreview, Msg::Preview);
+    lvTemplates->setToolTip(LoadStr(Msg::PageListHint));
+    WhatsThis1->setText(LoadStr(Msg::WhatsThis));
+    Delete1->setText(LoadStr(Msg::DeletePage));
+    Rename1->setText(LoadStr(Msg::RenamePage));
 }
 
 void TChoosePanel::PaintEmAll() { ShowImage(imgFrontPip, QStringLiteral("Preview")); }
@@ -179,9 +180,9 @@ void TChoosePanel::Delete1Click()
                QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
         != QMessageBox::Yes)
         return;
-    QString error;
-    if (!DeletePage(item->data(PathRole).toString(), &error)) {
-        MsgBox(lvTemplates, error, QMessageBox::Warning, QMessageBox::Ok);
+    const TResult<void> deleted = DeletePage(item->data(PathRole).toString());
+    if (!deleted.ok()) {
+        MsgBox(lvTemplates, deleted.error().Text(), QMessageBox::Warning, QMessageBox::Ok);
         GetTemplates();
         return;
     }

@@ -7,6 +7,7 @@
 #include "shell/Accessible.h"
 #include "shell/Skin.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "page/WebBlock.h"
 
 #include <QComboBox>
@@ -197,7 +198,7 @@ void TPropertyPanels::makeAlignRow(QWidget *panel, const QString &prefix, int ki
         const int value = i + 1;
         connect(b, &QToolButton::clicked, this, [this, b, kind, value] { alignClicked(b, kind, value); });
     }
-    QToolButton *r = makeSpeed(panel, prefix + QStringLiteral("Return"), 3, 873, 5023, kTagReturn,
+    QToolButton *r = makeSpeed(panel, prefix + QStringLiteral("Return"), 3, Msg::NewLineAfterBlock, Msg::StartNewLine, kTagReturn,
                                8 + 3 * 27 + 10, y);
     m_returnButtons[std::size_t(kind)] = r;
     connect(r, &QToolButton::clicked, this, [this, r, kind] { newLineClicked(r, kind); });
@@ -208,9 +209,9 @@ void TPropertyPanels::buildParaPanel()
     QFrame *p = makePanel(QStringLiteral("pnlPara"), QStringLiteral("imgParagraphT"),
                           QStringLiteral("Para_T"), bkPara);
     m_kindPanels[bkPara] = p;
-    makeLabel(p, QStringLiteral("lblPara"), 5024, 98, 9);
-    makeLabel(p, QStringLiteral("lblParaDesc"), 5019, 8, 30, 0, 40);
-    makeLabel(p, QStringLiteral("lblParaPara"), 5018, 8, 72);
+    makeLabel(p, QStringLiteral("lblPara"), Msg::ParagraphTitle, 98, 9);
+    makeLabel(p, QStringLiteral("lblParaDesc"), Msg::ParagraphHint, 8, 30, 0, 40);
+    makeLabel(p, QStringLiteral("lblParaPara"), Msg::ParagraphText, 8, 72);
     m_txtParagraph = new QPlainTextEdit(p);
     m_txtParagraph->setObjectName(QStringLiteral("txtParagraph"));
     m_txtParagraph->setGeometry(8, 88, kPanelWidth - 16, 142);
@@ -227,19 +228,19 @@ void TPropertyPanels::buildLinkPanel()
                           QStringLiteral("Link_T"), bkLink);
     m_kindPanels[bkLink] = p;
     const int w = kPanelWidth - 16;
-    makeLabel(p, QStringLiteral("lblLInkDesc"), 5028, 8, 28, 0, 28);
-    makeLabel(p, QStringLiteral("lblLinkURL"), 5029, 8, 58);
+    makeLabel(p, QStringLiteral("lblLInkDesc"), Msg::LinkHint, 8, 28, 0, 28);
+    makeLabel(p, QStringLiteral("lblLinkURL"), Msg::LinkAddress, 8, 58);
     m_txtLinkURL = makeEdit(p, QStringLiteral("txtLinkURL"), 8, 72, w, BlockField::LinkURL);
-    makeLabel(p, QStringLiteral("lblLinkEG1"), 5030, 8, 95, 28);
-    QLabel *eg2 = makeLabel(p, QStringLiteral("lblLinkEG2"), 5031, 36, 95, 230);
-    eg2->setFont(QFont(LoadStr(32).isEmpty() ? QStringLiteral("Arial") : LoadStr(32)));
-    makeLabel(p, QStringLiteral("lblLinkPre"), 5025, 8, 112);
+    makeLabel(p, QStringLiteral("lblLinkEG1"), Msg::LinkExamplePrefix, 8, 95, 28);
+    QLabel *eg2 = makeLabel(p, QStringLiteral("lblLinkEG2"), Msg::LinkExampleAddress, 36, 95, 230);
+    eg2->setFont(QFont(LoadStr(Msg::DefaultFontName).isEmpty() ? QStringLiteral("Arial") : LoadStr(Msg::DefaultFontName)));
+    makeLabel(p, QStringLiteral("lblLinkPre"), Msg::LinkTextBefore, 8, 112);
     m_txtLinkPre = makeEdit(p, QStringLiteral("txtLinkPre"), 8, 126, w, BlockField::LinkPre);
-    makeLabel(p, QStringLiteral("lblLinkLink"), 5026, 8, 150);
+    makeLabel(p, QStringLiteral("lblLinkLink"), Msg::LinkText, 8, 150);
     m_txtLinkLink = makeEdit(p, QStringLiteral("txtLinkLink"), 8, 164, w, BlockField::LinkText);
-    makeLabel(p, QStringLiteral("lblLinkPost"), 5027, 8, 188);
+    makeLabel(p, QStringLiteral("lblLinkPost"), Msg::LinkTextAfter, 8, 188);
     m_txtLinkPost = makeEdit(p, QStringLiteral("txtLinkPost"), 8, 202, w, BlockField::LinkPost);
-    makeLabel(p, QStringLiteral("lblLinkEG3"), 5032, 130, 234, 143, 34);
+    makeLabel(p, QStringLiteral("lblLinkEG3"), Msg::LinkTextHint, 130, 234, 143, 34);
     makeAlignRow(p, QString::fromLatin1(kAlignPrefix[bkLink]), bkLink, 240);
 }
 
@@ -249,8 +250,8 @@ void TPropertyPanels::buildImagePanel()
                           QStringLiteral("Image_T"), bkImage);
     m_kindPanels[bkImage] = p;
     const int w = kPanelWidth - 16;
-    makeLabel(p, QStringLiteral("lblImg"), 5039, 98, 9);
-    makeLabel(p, QStringLiteral("lblImgFilename"), 5033, 8, 40);
+    makeLabel(p, QStringLiteral("lblImg"), Msg::ImageTitle, 98, 9);
+    makeLabel(p, QStringLiteral("lblImgFilename"), Msg::ImageFile, 8, 40);
     m_txtImgFileName = makeEdit(p, QStringLiteral("txtImgFileName"), 8, 54, w - 28, BlockField::ImageFile);
     m_spdImgFile = new QToolButton(p);
     m_spdImgFile->setObjectName(QStringLiteral("spdImgFile"));
@@ -263,14 +264,14 @@ void TPropertyPanels::buildImagePanel()
     setTag(m_spdImgFile, 56);
     m_spdImgFile->installEventFilter(this);
     connect(m_spdImgFile, &QToolButton::clicked, this, [this] { pickImage(); });
-    makeLabel(p, QStringLiteral("lblImgHeight"), 5034, 8, 88, 60);
+    makeLabel(p, QStringLiteral("lblImgHeight"), Msg::ImageHeight, 8, 88, 60);
     m_txtImgHeight = makeEdit(p, QStringLiteral("txtImgHeight"), 70, 86, 60, BlockField::ImageHeight);
-    makeLabel(p, QStringLiteral("lblImgWidth"), 5035, 140, 88, 60);
+    makeLabel(p, QStringLiteral("lblImgWidth"), Msg::ImageWidth, 140, 88, 60);
     m_txtImgWidth = makeEdit(p, QStringLiteral("txtImgWidth"), 204, 86, 60, BlockField::ImageWidth);
-    makeLabel(p, QStringLiteral("lblImgAlt"), 5036, 8, 116);
+    makeLabel(p, QStringLiteral("lblImgAlt"), Msg::ImageDescription, 8, 116);
     m_txtImgDesc = makeEdit(p, QStringLiteral("txtImgDesc"), 8, 130, w, BlockField::ImageAlt);
-    makeLabel(p, QStringLiteral("lblImgLink"), 5038, 8, 160);
-    makeLabel(p, QStringLiteral("lblImgURL"), 5037, 8, 178);
+    makeLabel(p, QStringLiteral("lblImgLink"), Msg::ImageLinkGoesTo, 8, 160);
+    makeLabel(p, QStringLiteral("lblImgURL"), Msg::ImageLinkAddress, 8, 178);
     m_txtImgLink = makeEdit(p, QStringLiteral("txtImgLink"), 8, 192, w, BlockField::ImageLink);
     makeAlignRow(p, QString::fromLatin1(kAlignPrefix[bkImage]), bkImage, 240);
 }
@@ -281,11 +282,11 @@ void TPropertyPanels::buildHeadingPanel()
                           QStringLiteral("Heading_T"), bkHeading);
     m_kindPanels[bkHeading] = p;
     const int w = kPanelWidth - 16;
-    makeLabel(p, QStringLiteral("lblHead2"), 5043, 98, 9);
-    makeLabel(p, QStringLiteral("lblHeadDesc"), 5040, 8, 30, 0, 40);
-    makeLabel(p, QStringLiteral("lblHeadHeading"), 5041, 8, 72);
+    makeLabel(p, QStringLiteral("lblHead2"), Msg::HeadingTitle, 98, 9);
+    makeLabel(p, QStringLiteral("lblHeadDesc"), Msg::HeadingHint, 8, 30, 0, 40);
+    makeLabel(p, QStringLiteral("lblHeadHeading"), Msg::HeadingText, 8, 72);
     m_txtHeading = makeEdit(p, QStringLiteral("txtHeading"), 8, 86, w, BlockField::HeadingText);
-    makeLabel(p, QStringLiteral("lblHeadSize"), 5042, 8, 116);
+    makeLabel(p, QStringLiteral("lblHeadSize"), Msg::HeadingSize, 8, 116);
     m_cmbHeadSize = makeCombo(p, QStringLiteral("cmbHeadSize"), 130, 23, BlockField::HeadingSize);
     makeAlignRow(p, QString::fromLatin1(kAlignPrefix[bkHeading]), bkHeading, 240);
 }
@@ -296,19 +297,19 @@ void TPropertyPanels::buildEmailPanel()
                           QStringLiteral("Email_T"), bkEmail);
     m_kindPanels[bkEmail] = p;
     const int w = kPanelWidth - 16;
-    makeLabel(p, QStringLiteral("lblEmailDesc"), 5051, 8, 28, 0, 28);
-    makeLabel(p, QStringLiteral("lblEmailAddr"), 5044, 8, 58);
+    makeLabel(p, QStringLiteral("lblEmailDesc"), Msg::EmailHint, 8, 28, 0, 28);
+    makeLabel(p, QStringLiteral("lblEmailAddr"), Msg::EmailAddress, 8, 58);
     m_txtEmail = makeEdit(p, QStringLiteral("txtEmail"), 8, 72, w, BlockField::EmailAddress);
-    makeLabel(p, QStringLiteral("lblEmailEG1"), 5048, 8, 95, 28);
-    QLabel *eg2 = makeLabel(p, QStringLiteral("lblEmailEG2"), 5049, 36, 95, 230);
-    eg2->setFont(QFont(LoadStr(32).isEmpty() ? QStringLiteral("Arial") : LoadStr(32)));
-    makeLabel(p, QStringLiteral("lblEmailPre"), 5047, 8, 112);
+    makeLabel(p, QStringLiteral("lblEmailEG1"), Msg::EmailExamplePrefix, 8, 95, 28);
+    QLabel *eg2 = makeLabel(p, QStringLiteral("lblEmailEG2"), Msg::EmailExampleAddress, 36, 95, 230);
+    eg2->setFont(QFont(LoadStr(Msg::DefaultFontName).isEmpty() ? QStringLiteral("Arial") : LoadStr(Msg::DefaultFontName)));
+    makeLabel(p, QStringLiteral("lblEmailPre"), Msg::EmailTextBefore, 8, 112);
     m_txtEmailPre = makeEdit(p, QStringLiteral("txtEmailPre"), 8, 126, w, BlockField::EmailPre);
-    makeLabel(p, QStringLiteral("lblEmailLink"), 5045, 8, 150);
+    makeLabel(p, QStringLiteral("lblEmailLink"), Msg::EmailLinkText, 8, 150);
     m_txtEmailLink = makeEdit(p, QStringLiteral("txtEmailLink"), 8, 164, w, BlockField::EmailLink);
-    makeLabel(p, QStringLiteral("lblEmailPost"), 5046, 8, 188);
+    makeLabel(p, QStringLiteral("lblEmailPost"), Msg::EmailTextAfter, 8, 188);
     m_txtEmailPost = makeEdit(p, QStringLiteral("txtEmailPost"), 8, 202, w, BlockField::EmailPost);
-    makeLabel(p, QStringLiteral("lblEmailEG3"), 5050, 130, 234, 143, 34);
+    makeLabel(p, QStringLiteral("lblEmailEG3"), Msg::EmailLinkTextHint, 130, 234, 143, 34);
     // These four edits give right-click help instead of the edit menu.
     const std::pair<QLineEdit *, int> helpEdits[] = {
         {m_txtEmail, 62}, {m_txtEmailPre, 61}, {m_txtEmailLink, 63}, {m_txtEmailPost, 64}};
@@ -325,11 +326,11 @@ void TPropertyPanels::buildLinePanel()
     QFrame *p = makePanel(QStringLiteral("pnlLine"), QStringLiteral("imgLineT"),
                           QStringLiteral("Line_T"), bkLine);
     m_kindPanels[bkLine] = p;
-    makeLabel(p, QStringLiteral("lblLine"), 5014, 98, 9);
-    makeLabel(p, QStringLiteral("lblLineDesc1"), 5015, 8, 30, 0, 40);
-    makeLabel(p, QStringLiteral("lblLineWidth"), 5016, 8, 80);
+    makeLabel(p, QStringLiteral("lblLine"), Msg::LineTitle, 98, 9);
+    makeLabel(p, QStringLiteral("lblLineDesc1"), Msg::LineHint, 8, 30, 0, 40);
+    makeLabel(p, QStringLiteral("lblLineWidth"), Msg::LineWidthPercent, 8, 80);
     m_txtLineWidth = makeEdit(p, QStringLiteral("txtLineWidth"), 8, 94, 80, BlockField::LineWidth);
-    makeLabel(p, QStringLiteral("lblLineThick"), 5017, 8, 124);
+    makeLabel(p, QStringLiteral("lblLineThick"), Msg::LineThickness, 8, 124);
     m_cmbLineThick = makeCombo(p, QStringLiteral("cmbLineThick"), 138, 17, BlockField::LineThickness);
 }
 
@@ -362,8 +363,8 @@ void TPropertyPanels::setUpAccessible()
     for (const auto &pair : named)
         NameFromLabel(m_pnlBuild->findChild<QWidget *>(QLatin1String(pair[1])),
                       m_pnlBuild->findChild<QLabel *>(QLatin1String(pair[0])));
-    m_spdImgFile->setAccessibleName(LoadStr(878));
-    m_spdImgFile->setToolTip(LoadStr(878));
+    m_spdImgFile->setAccessibleName(LoadStr(Msg::ChooseImageFile));
+    m_spdImgFile->setToolTip(LoadStr(Msg::ChooseImageFile));
 }
 
 } // namespace wobbin

@@ -2,6 +2,7 @@
 
 #include "shell/Skin.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "publish/SendWork.h"
 #include "shell/Accessible.h"
 #include "workspace/Controls.h"
@@ -136,15 +137,15 @@ TSendPanel::TSendPanel(QWidget *pnlSend, TWhatsThis &whatsThis, QObject *parent)
 
 void TSendPanel::StringEmUp()
 {
-    spdEditWWW->setText(LoadStr(5001));
-    SetText(lblUpServer, 5002);
-    SetText(lblUpRotate1, 5003);
-    SetText(lblUpRotate2, 5003);
-    SetText(lblUpDesc, 5004);
-    SetText(lblUploadFiles, 5005);
-    chkSendAll->setText(LoadStr(343));
-    chkSendAll->setToolTip(LoadStr(344));
-    lstProblems->setToolTip(LoadStr(346));
+    spdEditWWW->setText(LoadStr(Msg::EditServerList));
+    SetText(lblUpServer, Msg::ChooseServerToSendTo);
+    SetText(lblUpRotate1, Msg::RotateWeb);
+    SetText(lblUpRotate2, Msg::RotateWeb);
+    SetText(lblUpDesc, Msg::ClickPageToSend);
+    SetText(lblUploadFiles, Msg::FilesToUpload);
+    chkSendAll->setText(LoadStr(Msg::SendEverything));
+    chkSendAll->setToolTip(LoadStr(Msg::SendEverythingHint));
+    lstProblems->setToolTip(LoadStr(Msg::DoubleClickGoesToBlock));
     // A screen reader names the controls after their labels.
     NameFromLabel(cmbServers, lblUpServer);
     NameFromLabel(lstFiles, lblUploadFiles);

@@ -2,6 +2,7 @@
 
 #include "settings/PageWritingSetting.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "shell/frmHTMLWarn.h"
 #include "document/Document.h"
 #include "page/PageText.h"
@@ -163,28 +164,28 @@ TViewPanel::TViewPanel(QWidget *pnlView, TDocument &document, TWhatsThis &whatsT
 
 void TViewPanel::StringEmUp()
 {
-    const QString fontName = LoadStr(32);
+    const QString fontName = LoadStr(Msg::DefaultFontName);
     for (QWidget *w : std::initializer_list<QWidget *>{pnlTitle, lblPreStyle}) {
         QFont wf = w->font();
         wf.setFamily(fontName);
         w->setFont(wf);
     }
-    SetText(chkLogo, 5006);
-    SetText(chkFitsPhones, 5090);
-    btnPhoneWidth->setText(LoadStr(5091));
-    btnPhoneWidth->setToolTip(LoadStr(5092));
-    SetText(lblPreDesc, 5054);
-    pagePreview->setTabText(pagePreview->indexOf(tabWebView), LoadStr(5055));
-    pagePreview->setTabText(pagePreview->indexOf(tabHTML), LoadStr(5056));
-    SetText(lblPreStyle, 5081);
-    SetText(btnEditStyle, 5057);
-    lblTitleCaption->setText(LoadStr(5058));
+    SetText(chkLogo, Msg::InsertLogo);
+    SetText(chkFitsPhones, Msg::FitsPhones);
+    btnPhoneWidth->setText(LoadStr(Msg::PhoneWidth));
+    btnPhoneWidth->setToolTip(LoadStr(Msg::PhoneWidthHint));
+    SetText(lblPreDesc, Msg::PreviewHint);
+    pagePreview->setTabText(pagePreview->indexOf(tabWebView), LoadStr(Msg::TabWeb));
+    pagePreview->setTabText(pagePreview->indexOf(tabHTML), LoadStr(Msg::TabHtml));
+    SetText(lblPreStyle, Msg::StyleLabel);
+    SetText(btnEditStyle, Msg::EditStyles);
+    lblTitleCaption->setText(LoadStr(Msg::PageTitle));
     // A screen reader names the controls after their labels.
     NameFromLabel(lstStyles, lblPreStyle);
     NameFromLabel(txtTitle, lblTitleCaption);
-    memHTML->setAccessibleName(LoadStr(879));
+    memHTML->setAccessibleName(LoadStr(Msg::PageHtmlText));
     // The pane of the two views (its tabs take the keys for it).
-    MakeAccessible(pagePreview, QAccessible::Pane, LoadStr(884));
+    MakeAccessible(pagePreview, QAccessible::Pane, LoadStr(Msg::PagePreview));
 }
 
 void TViewPanel::SetHTMLFolder(const QString &folder) { m_viewer->SetBaseFolder(folder); }

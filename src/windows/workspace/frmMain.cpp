@@ -9,6 +9,7 @@
 #include "settings/Settings.h"
 #include "shell/Skin.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "shell/frmAbout.h"
 #include "base/Paths.h"
 #include "document/Document.h"
@@ -321,30 +322,30 @@ void TfrmMain::FormShow()
 
 void TfrmMain::StringEmUp()
 {
-    const QString fontName = LoadStr(32);
+    const QString fontName = LoadStr(Msg::DefaultFontName);
     QFont f = font();
     f.setFamily(fontName);
     setFont(f);
-    QApplication::setApplicationName(LoadStr(5000));
-    setWindowTitle(LoadStr(5000));
+    QApplication::setApplicationName(LoadStr(Msg::ProgramName));
+    setWindowTitle(LoadStr(Msg::ProgramName));
 
-    SetText(lblBuildRight, 5013);
-    m_imgViewHint = LoadStr(5059);
-    imgExit->setToolTip(LoadStr(5060));
-    menFile->setTitle(LoadStr(5061));
-    mnuFileNew->setText(LoadStr(5062));
-    menFileOpen->setText(LoadStr(5063));
-    menFileSave->setText(LoadStr(5064));
-    menFileSaveAs->setText(LoadStr(5065));
-    menFileMake->setText(LoadStr(5066));
-    ExternalPreview1->setText(LoadStr(5067));
-    menFileExit->setText(LoadStr(5068));
-    mnuEdit->setTitle(LoadStr(814));
+    SetText(lblBuildRight, Msg::DragBlocksHint);
+    m_imgViewHint = LoadStr(Msg::ZoomPreview);
+    imgExit->setToolTip(LoadStr(Msg::LeaveProgram));
+    menFile->setTitle(LoadStr(Msg::MenuFile));
+    mnuFileNew->setText(LoadStr(Msg::MenuNew));
+    menFileOpen->setText(LoadStr(Msg::MenuOpen));
+    menFileSave->setText(LoadStr(Msg::MenuSave));
+    menFileSaveAs->setText(LoadStr(Msg::MenuSaveAs));
+    menFileMake->setText(LoadStr(Msg::MenuMakeTemplate));
+    ExternalPreview1->setText(LoadStr(Msg::ExternalPreview));
+    menFileExit->setText(LoadStr(Msg::MenuExit));
+    mnuEdit->setTitle(LoadStr(Msg::MenuEdit));
     updateEditMenu();
-    mnuHelp->setTitle(LoadStr(5069));
-    mnuHelpTopics->setText(LoadStr(5070));
-    menHelpAbout->setText(LoadStr(5072));
-    m_whatsThis->Item()->setText(LoadStr(5073));
+    mnuHelp->setTitle(LoadStr(Msg::MenuHelp));
+    mnuHelpTopics->setText(LoadStr(Msg::MenuHelpTopics));
+    menHelpAbout->setText(LoadStr(Msg::MenuAbout));
+    m_whatsThis->Item()->setText(LoadStr(Msg::WhatsThis));
     m_choose->StringEmUp();
     m_view->StringEmUp();
     m_send->StringEmUp();
@@ -570,11 +571,11 @@ void TfrmMain::ExternalPreview1Click()
 
 void TfrmMain::ShowInBrowser(const QString &address)
 {
-    const QString page = WriteRedirectPage(address);
-    if (page.isEmpty())
+    const TResult<QString> page = WriteRedirectPage(address);
+    if (!page.ok())
         ExecFileFail();
     else
-        openInBrowser(page);
+        openInBrowser(page.value());
 }
 
 void TfrmMain::openInBrowser(const QString &file)

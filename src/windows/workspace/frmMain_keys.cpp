@@ -10,6 +10,7 @@
 #include "document/Document.h"
 #include "page/PageDocument.h"
 #include "strings/StringTable.h"
+#include "strings/Msg.h"
 #include "shell/Accessible.h"
 #include "workspace/BuildWorkspace.h"
 #include "workspace/Controls.h"
@@ -77,7 +78,7 @@ void TfrmMain::setUpKeyboard()
     picToolbar->installEventFilter(this);
     // For a screen reader the toolbar is a list of the four steps' tabs.
     TabListModel steps;
-    steps.Name = LoadStr(836);
+    steps.Name = LoadStr(Msg::StepsName);
     for (int step = 0; step < kStepCount; ++step)
         steps.Tabs << LoadStr(832 + step);
     steps.Selected = [this] {
@@ -124,7 +125,7 @@ void TfrmMain::setUpKeyboard()
     for (const auto &p : pictures)
         if (auto *control = m_client->findChild<QWidget *>(QLatin1String(p.name)))
             MakeAccessible(control, p.role, LoadStr(p.text), p.description ? LoadStr(p.description) : QString());
-    picToolbar->setAccessibleDescription(LoadStr(837));
+    picToolbar->setAccessibleDescription(LoadStr(Msg::StepsHint));
     // The grey preview toggle is off, and no Tab stop, until View.
     SetPictureAvailable(imgView, false);
     showToolbarFocus(0);
