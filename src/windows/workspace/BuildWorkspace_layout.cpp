@@ -254,7 +254,7 @@ void TBuildWorkspace::DropPaletteBlock(QLabel *image)
     const LayoutOutcome o = runDocumentOp([&] { return m_doc.DropPaletteBlock(kind, image->y()); });
     applyOutcome(o);
     if (IsBlockKind(kind))
-        emit pageEdited(EditStep::Add, kind, QString());
+        Q_EMIT pageEdited(EditStep::Add, kind, QString());
     SendPaletteImageHome(image);
 }
 
@@ -381,7 +381,7 @@ void TBuildWorkspace::ArrayDrop(TWebBlock *dragged)
     dragged->deleteLater();
     m_draggedTile = nullptr;
     applyOutcome(o);
-    emit pageEdited(o.Shredded ? EditStep::Shred : EditStep::Move, kind, QString());
+    Q_EMIT pageEdited(o.Shredded ? EditStep::Shred : EditStep::Move, kind, QString());
 }
 
 void TBuildWorkspace::ShredWebBlock(TWebBlock *dragged)
@@ -445,7 +445,7 @@ void TBuildWorkspace::ScrollBar1Change(int position)
 
 void TBuildWorkspace::requestPaletteWhatsThis(QLabel *image, QPoint globalPos)
 {
-    emit whatsThisRequested(image, globalPos, PaletteHelpContext(image->property("Tag").toInt()));
+    Q_EMIT whatsThisRequested(image, globalPos, PaletteHelpContext(image->property("Tag").toInt()));
 }
 
 } // namespace wobbin
