@@ -37,14 +37,14 @@ public:
     bool begin(QPaintDevice *) override { return true; }
     bool end() override { return true; }
     Type type() const override { return QPaintEngine::User; }
-    void updateState(const QPaintEngineState &state) override
+    void updateState(const QPaintEngineState &changed) override
     {
-        if (state.state() & QPaintEngine::DirtyPen)
-            m_pen = state.pen();
-        if (state.state() & QPaintEngine::DirtyBrush)
-            m_brush = state.brush();
-        if (state.state() & QPaintEngine::DirtyTransform)
-            m_transform = state.transform();
+        if (changed.state() & QPaintEngine::DirtyPen)
+            m_pen = changed.pen();
+        if (changed.state() & QPaintEngine::DirtyBrush)
+            m_brush = changed.brush();
+        if (changed.state() & QPaintEngine::DirtyTransform)
+            m_transform = changed.transform();
     }
     void drawPath(const QPainterPath &path) override
     {
