@@ -99,7 +99,7 @@ class TestBuildLayout : public QObject
     // Clicks the tile of that slot, as the user picks a block.
     void select(int slot) { MouseClick(tileAt(slot), kGrab); }
 
-private slots:
+private Q_SLOTS:
     void initTestCase()
     {
         qRegisterMetaType<QWidget *>();

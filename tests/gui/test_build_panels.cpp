@@ -121,7 +121,7 @@ class TestBuildPanels : public QObject
         QTest::keyClicks(edit, text);
     }
 
-private slots:
+private Q_SLOTS:
     void initTestCase()
     {
         TBuildWorkspace::SetPointerWarp(false);

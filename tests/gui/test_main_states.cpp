@@ -339,7 +339,7 @@ private Q_SLOTS:
             QVERIFY(!THelp::TopicFile(palette).isEmpty());
     }
 
-    void hintBlinksAndEscapeCancelsUpload()
+    void hintBlinks()
     {
         auto w = MakeMainWindow(m_app);
         ClickToolbar(w.get(), 140);
@@ -349,12 +349,6 @@ private Q_SLOTS:
         timer->start(1);
         QTRY_COMPARE(hint->isVisible(), !shown);
         QCOMPARE(timer->interval(), shown ? 500 : 1000);
-
-        int cancels = 0;
-        QTest::keyClick(w.get(), Qt::Key_Escape); // nothing to cancel yet
-        w->SetUploadCancel([&cancels] { ++cancels; });
-        QTest::keyClick(w.get(), Qt::Key_Escape);
-        QCOMPARE(cancels, 1);
     }
 
     void exitAndPreviewToggle()

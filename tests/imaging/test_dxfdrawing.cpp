@@ -95,7 +95,7 @@ private:
         return QPoint(qRound(kDxfMargin + x * s), qRound(kDxfMargin + (100 - y) * s));
     }
 
-private slots:
+private Q_SLOTS:
     void initTestCase() { QVERIFY(m_dir.isValid()); }
 
     void drawsEntitiesAtTheirExtents()

@@ -25,7 +25,7 @@ private:
 
     QString Graphics(const QString &name) const { return m_html + QStringLiteral("/graphics/") + name; }
 
-private slots:
+private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());

@@ -32,7 +32,7 @@ private:
         QVERIFY2(Near(i.pixel(56, 8), QColor(0, 200, 0), tolerance), "top-right not green");
     }
 
-private slots:
+private Q_SLOTS:
     void initTestCase() { QVERIFY(m_dir.isValid()); }
 
     // Runs first, before anything has started GraphicsMagick.

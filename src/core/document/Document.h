@@ -62,7 +62,6 @@ public:
 
     // The workspace state the window shows (what a save refreshes depends on it).
     void SetWorkspaceState(int state) { m_state = state; }
-    int WorkspaceState() const { return m_state; }
 
     // ---- styles: entry 0 is "[None]", entry i the library's style i - 1
     void LoadStyleLibrary();

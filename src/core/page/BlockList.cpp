@@ -17,13 +17,6 @@ int KindFromPaletteName(const QString &name)
     return bkNone;
 }
 
-QString PaletteNameOfKind(int kind)
-{
-    if (!IsBlockKind(kind))
-        return QString();
-    return QString::fromLatin1(kPaletteNames[std::size_t(kind)]);
-}
-
 QString AlignWord(int value)
 {
     switch (value) {

@@ -14,7 +14,6 @@ namespace wobbin {
 // "imgBrLine" 5, case-sensitive); -1 for any other name.
 int KindFromPaletteName(const QString &name);
 // Palette image name of a kind; empty for a kind outside 0..5.
-QString PaletteNameOfKind(int kind);
 
 // "Left", "Center", "Right" for 1, 2, 3; empty text for every other value.
 QString AlignWord(int value);

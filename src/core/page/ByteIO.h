@@ -41,8 +41,6 @@ public:
     bool ReadRaw(qsizetype n, QByteArray &bytes);
 
     qsizetype Position() const { return m_pos; }
-    qsizetype Remaining() const { return m_data.size() - m_pos; }
-    bool AtEnd() const { return m_pos >= m_data.size(); }
     bool Failed() const { return m_failed; }
 
 private:

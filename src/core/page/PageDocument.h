@@ -208,7 +208,6 @@ private:
     void syncScrollBar();
     // Lays out the column from `first` on (clamped), moved to show `index`.
     void showInColumn(int first, int index);
-    void setScrollPosition(int position); // the change path of ScrollBar1
     LayoutOutcome highlightOutcome(int slot);
 
     TileList m_tiles;

@@ -108,12 +108,6 @@ const ISPDetails *TServerWizardState::Provider() const
     return SelectedISP >= 0 && SelectedISP < ISPList().size() ? &ISPList().at(SelectedISP) : nullptr;
 }
 
-bool TServerWizardState::ProviderIsGeoCities() const
-{
-    const ISPDetails *p = Provider();
-    return p && IsGeoCities(p->Name);
-}
-
 int TServerWizardState::CheckFields(const QString &name, const QString &address, const QString &login)
 {
     if (name.isEmpty())

@@ -48,7 +48,6 @@ public:
 
     // The provider chosen (nullptr for Common).
     const ISPDetails *Provider() const;
-    bool ProviderIsGeoCities() const;
 
     // The first failing check as a string number (620, 621, 622), 0 when all pass.
     static int CheckFields(const QString &name, const QString &address, const QString &login);

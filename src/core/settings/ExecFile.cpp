@@ -307,7 +307,6 @@ void TExecFile::Fail(int error, const QString &text)
 
 bool TExecFile::Start(const QString &programText, const QStringList &arguments, bool fromAssociation)
 {
-    m_lastProgram = programText;
     m_lastArguments = arguments;
     m_lastPid = 0;
     int error = 0;
@@ -330,7 +329,6 @@ bool TExecFile::Start(const QString &programText, const QStringList &arguments, 
         Fail(error, QStringLiteral("cannot start %1: %2").arg(programText, QString::fromLocal8Bit(strerror(error))));
         return false;
     }
-    m_lastProgram = program;
     const int nice = NiceValueFor(Priority);
     // WindowStyle has no counterpart for a program started here: ignored.
 

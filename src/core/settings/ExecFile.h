@@ -81,7 +81,6 @@ public:
     QString LastErrorText() const { return m_lastErrorText; }
     bool Running() const { return m_running; }
     // The program and arguments of the last start (or attempt), and its process id.
-    QString LastProgram() const { return m_lastProgram; }
     QStringList LastArguments() const { return m_lastArguments; }
     qint64 LastProcessId() const { return m_lastPid; }
     // The exit code of the last waited-for process (-1 when not waited or crashed).
@@ -99,7 +98,6 @@ private:
     int m_lastError = 0;
     QString m_lastErrorText;
     bool m_running = false;
-    QString m_lastProgram;
     QStringList m_lastArguments;
     qint64 m_lastPid = 0;
     int m_lastExitCode = -1;

@@ -31,9 +31,4 @@ QString PageLanguage()
     return system.language() == QLocale::C ? QStringLiteral("en") : PageLanguageTag(system.bcp47Name());
 }
 
-PageWriting SavedPageWriting()
-{
-    return {SavedHtmlForm(), PageLanguage()};
-}
-
 } // namespace wobbin

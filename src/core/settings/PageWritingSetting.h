@@ -16,7 +16,4 @@ void SaveHtmlForm(HtmlForm form);
 // otherwise the system's language.
 QString PageLanguage();
 
-// Both, as the window writes pages now.
-PageWriting SavedPageWriting();
-
 } // namespace wobbin

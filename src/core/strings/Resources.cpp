@@ -111,9 +111,4 @@ QStringList BitmapNames()
     return Bitmaps().names;
 }
 
-QStringList SoundNames()
-{
-    return Sounds().names;
-}
-
 } // namespace wobbin

@@ -22,6 +22,5 @@ QPoint CursorHotSpot(const QString &name);
 
 // Names (without extension, as stored) of all bitmaps / sounds, for tests.
 QStringList BitmapNames();
-QStringList SoundNames();
 
 } // namespace wobbin

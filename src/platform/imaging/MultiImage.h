@@ -39,7 +39,6 @@ public:
 
     // JPEG quality used by SaveAsJpeg, 1 (smallest) to 100 (best); default 75.
     void SetJpegQuality(int quality);
-    int JpegQuality() const { return m_quality; }
 
     // Writes the loaded picture as a JPEG file, replacing the file in one step
     // (the old file stays untouched when writing fails). Transparent parts are

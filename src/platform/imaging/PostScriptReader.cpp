@@ -47,11 +47,6 @@ void SetPostScriptTimeLimit(int milliseconds)
     g_limitMs = std::max(1, milliseconds);
 }
 
-int PostScriptTimeLimit()
-{
-    return g_limitMs.load();
-}
-
 QStringList GhostscriptArguments(const QString &inputName, const QString &outputName)
 {
     return {QStringLiteral("-q"),

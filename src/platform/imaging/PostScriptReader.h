@@ -24,7 +24,6 @@ bool RenderPostScript(const QByteArray &data, QImage *out, QString *error);
 // Longest time Ghostscript may take to draw one file before it is stopped
 // and the file refused (a PostScript program can loop for ever). Default 30 s.
 void SetPostScriptTimeLimit(int milliseconds);
-int PostScriptTimeLimit();
 
 // The Ghostscript command line used for a file in the work folder (for tests
 // and for the record).

@@ -190,7 +190,6 @@ int TDialogs::PendingPresets()
     return int(State().answers.size() + State().dialogs.size() + State().drivers.size());
 }
 void TDialogs::SetNonInteractive(bool on) { State().nonInteractive = on; }
-bool TDialogs::NonInteractive() { return State().nonInteractive; }
 QStringList TDialogs::ShownMessages() { return State().messages; }
 QString TDialogs::LastMessage() { return State().messages.isEmpty() ? QString() : State().messages.last(); }
 QMessageBox::Icon TDialogs::LastIcon() { return State().lastIcon; }

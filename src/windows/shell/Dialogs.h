@@ -42,7 +42,6 @@ public:
     // with its default button (or Cancel/No/OK, in that order of preference),
     // and a file or colour dialog is cancelled. Tests switch this on.
     static void SetNonInteractive(bool on);
-    static bool NonInteractive();
 
     // Every message box shown (or answered by a preset), in order.
     static QStringList ShownMessages();

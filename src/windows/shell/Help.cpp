@@ -122,7 +122,6 @@ void ShowFile(const QString &file, const QString &title, QWidget *parent)
 } // namespace
 
 void THelp::SetHelpFolder(const QString &folder) { State().folder = folder; }
-QString THelp::HelpFolder() { return State().folder; }
 
 QString THelp::TopicFile(int context)
 {

@@ -17,7 +17,6 @@ public:
     enum class Shown { None, Popup, Topic, Contents };
 
     static void SetHelpFolder(const QString &folder);
-    static QString HelpFolder();
 
     // File of the topic with that context; empty when the topic is missing.
     static QString TopicFile(int context);

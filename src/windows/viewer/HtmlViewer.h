@@ -63,7 +63,6 @@ public:
     void SetScrollBars(bool on);
     bool ScrollBars() const { return m_scrollBars; }
 
-    Variant ViewerVariant() const { return m_variant; }
 
     // True while a load has been started and has not finished.
     bool IsLoading() const { return m_loading; }

@@ -111,7 +111,7 @@ void TBuildWorkspace::LoadChunk(int index)
     SyncTiles();
     syncScrollBarFromDocument();
     if (index >= 0 && index < layout::kMaxTiles)
-        emit firstBlockDropped();
+        Q_EMIT firstBlockDropped();
 }
 
 void TBuildWorkspace::FreeAllBlocksView()
@@ -230,7 +230,7 @@ void TBuildWorkspace::applyOutcome(const LayoutOutcome &o)
             m_panels->ShowBlank();
     }
     if (o.FirstBlockShown)
-        emit firstBlockDropped();
+        Q_EMIT firstBlockDropped();
 }
 
 bool TBuildWorkspace::eventFilter(QObject *watched, QEvent *event)
@@ -301,7 +301,7 @@ bool TBuildWorkspace::eventFilter(QObject *watched, QEvent *event)
 
 void TBuildWorkspace::requestWhatsThis(QWidget *control, QPoint globalPos)
 {
-    emit whatsThisRequested(control, globalPos, control->property("Tag").toInt());
+    Q_EMIT whatsThisRequested(control, globalPos, control->property("Tag").toInt());
 }
 
 } // namespace wobbin

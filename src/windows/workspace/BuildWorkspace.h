@@ -96,7 +96,7 @@ public:
     // panel show it, the keyboard focus stays where it is.
     void ShowRestoredPage();
 
-signals:
+Q_SIGNALS:
     void documentChanged();
     // The user changed the page: one step for the history (after the change).
     void pageEdited(wobbin::EditStep step, int kind, const QString &typingKey);

@@ -57,7 +57,7 @@ void TBuildWorkspace::PaletteKeyAdd(int kind)
         return;
     PlaySoundRes(QStringLiteral("wavClick2"));
     applyOutcome(runDocumentOp([&] { return m_doc.InsertAfterCurrent(kind); }));
-    emit pageEdited(EditStep::Add, kind, QString());
+    Q_EMIT pageEdited(EditStep::Add, kind, QString());
 }
 
 void TBuildWorkspace::JumpToBlock(int index)
@@ -100,7 +100,7 @@ void TBuildWorkspace::moveByKey(int delta, bool stayInField)
     m_doc.LoadingDocument = true;
     applyOutcome(runDocumentOp([&] { return m_doc.MoveBlockBy(block, delta); }));
     m_doc.LoadingDocument = wasLoading;
-    emit pageEdited(EditStep::Move, kind, QString());
+    Q_EMIT pageEdited(EditStep::Move, kind, QString());
     if (!stayInField)
         FocusCurrentTile();
 }
@@ -126,7 +126,7 @@ void TBuildWorkspace::ShredCurrentBlock()
     m_doc.LoadingDocument = true;
     applyOutcome(runDocumentOp([&] { return m_doc.RemoveBlockIndex(block); }));
     m_doc.LoadingDocument = wasLoading;
-    emit pageEdited(EditStep::Shred, kind, QString());
+    Q_EMIT pageEdited(EditStep::Shred, kind, QString());
     FocusCurrentTile();
 }
 

@@ -255,7 +255,7 @@ void TBuildWorkspace::DropPaletteBlock(QLabel *image)
     const LayoutOutcome o = runDocumentOp([&] { return m_doc.DropPaletteBlock(kind, image->y()); });
     applyOutcome(o);
     if (IsBlockKind(kind))
-        emit pageEdited(EditStep::Add, kind, QString());
+        Q_EMIT pageEdited(EditStep::Add, kind, QString());
     SendPaletteImageHome(image);
 }
 
@@ -382,7 +382,7 @@ void TBuildWorkspace::ArrayDrop(TWebBlock *dragged)
     dragged->deleteLater();
     m_draggedTile = nullptr;
     applyOutcome(o);
-    emit pageEdited(o.Shredded ? EditStep::Shred : EditStep::Move, kind, QString());
+    Q_EMIT pageEdited(o.Shredded ? EditStep::Shred : EditStep::Move, kind, QString());
 }
 
 void TBuildWorkspace::ShredWebBlock(TWebBlock *dragged)
@@ -446,7 +446,7 @@ void TBuildWorkspace::ScrollBar1Change(int position)
 
 void TBuildWorkspace::requestPaletteWhatsThis(QLabel *image, QPoint globalPos)
 {
-    emit whatsThisRequested(image, globalPos, PaletteHelpContext(image->property("Tag").toInt()));
+    Q_EMIT whatsThisRequested(image, globalPos, PaletteHelpContext(image->property("Tag").toInt()));
 }
 
 } // namespace wobbin

@@ -19,7 +19,7 @@ LayoutOutcome TBuildWorkspace::runDocumentOp(Op op)
     const bool changed = m_doc.DocumentChanged;
     m_doc.DocumentChanged = before || changed;
     if (changed)
-        emit documentChanged();
+        Q_EMIT documentChanged();
     return o;
 }
 

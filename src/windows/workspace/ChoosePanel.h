@@ -44,7 +44,6 @@ public:
     void ShowPicture(const QPixmap &picture);
     // The mascot instead of a page picture.
     void ShowMascot();
-    bool Renaming() const { return m_renaming; }
 
     // Handlers of the list and its pop-up menu.
     void lvTemplatesClick();

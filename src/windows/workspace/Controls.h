@@ -44,7 +44,7 @@ class TImage : public QLabel
 public:
     explicit TImage(QWidget *parent = nullptr) : QLabel(parent) {}
 
-signals:
+Q_SIGNALS:
     void mouseDown(Qt::MouseButton button, QPoint pos);
     void mouseUp(Qt::MouseButton button, QPoint pos);
     // Left button pressed and released over the control.

@@ -71,7 +71,7 @@ public:
     // The six kind panels, by block kind.
     const std::array<QFrame *, 6> &KindPanels() const { return m_kindPanels; }
 
-signals:
+Q_SIGNALS:
     // The page changed (the document's changed flag is set).
     void documentChanged();
     // A field's text went into its block (right after documentChanged).

@@ -221,11 +221,11 @@ void TPropertyPanels::writeField(QObject *sender, BlockField field)
     const int kind = m_shownChunk->Kind;
     if (!m_doc.SetBlockField(m_doc.CurrentBlockIndex, field, text))
         return;
-    emit documentChanged();
-    emit fieldWritten();
+    Q_EMIT documentChanged();
+    Q_EMIT fieldWritten();
     // Values the program writes back while it fills the panel are no step of the user's.
     if (!m_pickingImage && !m_fillingPanel)
-        emit pageEdited(EditStep::Field, kind, sender->objectName());
+        Q_EMIT pageEdited(EditStep::Field, kind, sender->objectName());
 }
 
 // One alignment group: at most one button down; clicking the down one again
@@ -240,8 +240,8 @@ void TPropertyPanels::alignClicked(QToolButton *button, int kind, int value)
     if (m_doc.SuppressFieldEvents || !ShowsCurrentBlock() || m_shownChunk->Kind != kind)
         return;
     if (m_doc.SetBlockAlign(m_doc.CurrentBlockIndex, button->isChecked() ? value : 0)) {
-        emit documentChanged();
-        emit pageEdited(EditStep::Align, kind, QString());
+        Q_EMIT documentChanged();
+        Q_EMIT pageEdited(EditStep::Align, kind, QString());
     }
 }
 
@@ -250,8 +250,8 @@ void TPropertyPanels::newLineClicked(QToolButton *button, int kind)
     if (m_doc.SuppressFieldEvents || !ShowsCurrentBlock() || m_shownChunk->Kind != kind)
         return;
     if (m_doc.SetBlockNewLine(m_doc.CurrentBlockIndex, button->isChecked())) {
-        emit documentChanged();
-        emit pageEdited(EditStep::NewLine, kind, QString());
+        Q_EMIT documentChanged();
+        Q_EMIT pageEdited(EditStep::NewLine, kind, QString());
     }
 }
 
@@ -264,7 +264,7 @@ bool TPropertyPanels::eventFilter(QObject *watched, QEvent *event)
     auto *w = qobject_cast<QWidget *>(watched);
     if (!w || !w->property("Tag").isValid())
         return false;
-    emit whatsThisRequested(w, at, w->property("Tag").toInt());
+    Q_EMIT whatsThisRequested(w, at, w->property("Tag").toInt());
     return true; // handled here; the panel behind does not answer again
 }
 
@@ -321,10 +321,10 @@ void TPropertyPanels::imageRead(const ImagePickResult &r)
         m_txtImgHeight->setText(r.height);
         m_txtImgWidth->setText(r.width);
         m_pickingImage = false;
-        emit pageEdited(EditStep::Picture, bkImage, QString());
+        Q_EMIT pageEdited(EditStep::Picture, bkImage, QString());
         out.ok = true;
     }
-    emit imagePicked(out);
+    Q_EMIT imagePicked(out);
 }
 
 } // namespace wobbin

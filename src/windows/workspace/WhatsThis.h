@@ -27,8 +27,6 @@ public:
     // The topic of that context opens in the help window rather than a bubble.
     void SetFullTopicContext(int context) { m_fullTopic = context; }
 
-    int Context() const { return m_context; }
-    QMenu *Menu() const { return m_menu; }
     QAction *Item() const { return m_item; }
 
 protected:

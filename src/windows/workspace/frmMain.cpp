@@ -387,9 +387,8 @@ void TfrmMain::picToolBarMouseUp(Qt::MouseButton button, int x)
 
 void TfrmMain::keyPressEvent(QKeyEvent *event)
 {
+    // A running upload is cancelled with Escape in its own (modal) dialog.
     if (event->key() == Qt::Key_Escape) {
-        if (m_uploadCancel)
-            m_uploadCancel();
         event->accept();
         return;
     }

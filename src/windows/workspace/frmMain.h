@@ -12,7 +12,6 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
-#include <functional>
 #include <memory>
 
 class QAction;
@@ -64,8 +63,6 @@ public:
 
     // Opens an address in the user's browser through the redirect page.
     void ShowInBrowser(const QString &address);
-    // Escape cancels a running upload through this hook (set by the upload).
-    void SetUploadCancel(std::function<void()> cancel) { m_uploadCancel = std::move(cancel); }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -173,7 +170,6 @@ private:
     int m_toolbarFocusTab = 0;
     bool m_stepByToolbarKey = false; // a step chosen on the toolbar by key: the focus stays there
     TExecFile *ExecFile = nullptr;
-    std::function<void()> m_uploadCancel;
     QPointer<QWidget> m_flightFocus; // where the keyboard was when the page took off
     QString m_imgViewHint;
     bool m_shown = false;
