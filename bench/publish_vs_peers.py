@@ -31,6 +31,8 @@ Cases (--cases, by name, in this order):
            password). Goal: throughput >= 1.0 x sftp's. It prints the
            cipher and MAC each client chose and, when they differ, times
            sftp with the program's as well (no goal).
+  sftp200  the 200 files over SFTP without delay: --publish against curl
+           (sftp://, one session) and OpenSSH's `sftp -b` (no goal).
 
 Runs are interleaved (program, peer, program, peer...) against the same
 server; every figure is the median of the runs, end to end (start-up and
@@ -59,7 +61,7 @@ Options:
   --quick            fewer runs: far 1, changed 3, near 1, ftp 5, sftp 3
                      (by default 3, 5, 3, 9 and 5)
   --runs N           N runs of every case
-  --cases LIST       comma-separated names from far,changed,near,ftp,sftp
+  --cases LIST       comma-separated names from far,changed,near,ftp,sftp,sftp200
   --delay MS         the far server's wait before each answer (default 25)
   --set NAME=VALUE   one more value of the program's server entry, for every
                      case (repeatable), e.g. --set Connections=4
@@ -225,6 +227,19 @@ class Site:
                     mode = ";type=a" if name.endswith(".html") else ""
                     f.write('upload-file = "%s"\nurl = "ftp://127.0.0.1:%d/%s/%s%s"\n'
                             % (os.path.join(self.stage, name), port, folder, name, mode))
+        return ["curl", "-K", config]
+
+    def curl_sftp(self, port, folder):
+        """curl sending every file over one SFTP session (password log-on, the
+        host key from the site's known_hosts, as the program does)."""
+        config = os.path.join(self.folder, "curl-sftp-%s.rc" % folder)
+        if not os.path.exists(config):
+            with open(config, "w") as f:
+                f.write('user = "%s:%s"\nftp-create-dirs\nsilent\nshow-error\n' % (USER, PASSWORD))
+                f.write('knownhosts = "%s"\n' % os.path.join(self.env["HOME"], ".ssh", "known_hosts"))
+                for name in self.names():
+                    f.write('upload-file = "%s"\nurl = "sftp://127.0.0.1:%d/~/%s/%s"\n'
+                            % (os.path.join(self.stage, name), port, folder, name))
         return ["curl", "-K", config]
 
     def lftp(self, port, folder, options):
@@ -434,6 +449,24 @@ def case_large_ftp(site, server, runs):
          ">=", 0.95)
 
 
+def case_many_sftp(site, server, runs):
+    """The 200-file page over SFTP: --publish against curl and OpenSSH's sftp
+    (each one session, one file after the other for the peers). No goal."""
+    root = server.root
+    title("200 files over SFTP (ProFTPD mod_sftp), no delay")
+    print("  %d files, %.1f MB; %s" % (len(site.names()), site.bytes / 1e6, runs_text(runs)))
+    tools = [("--publish", "www", site.publish()), ("curl", "curl", site.curl_sftp(server.port, "curl")),
+             ("sftp", "openssh", site.sftp(server, "openssh"))]
+    rounds = []
+    for _ in range(runs):
+        rounds.append([send_all(site, None, os.path.join(root, folder), what, args, forget=(what == "--publish"))
+                       for what, folder, args in tools])
+    table(["--publish", "curl (sftp://)", "OpenSSH sftp -b"], rounds)
+    times = [median([r[i].seconds for r in rounds]) for i in range(len(tools))]
+    print("  median: --publish %.3f s, curl %.3f s, sftp %.3f s" % tuple(times))
+    print("  time of --publish / curl's: %.2f, / sftp's: %.2f" % (times[0] / times[1], times[0] / times[2]))
+
+
 def session_algorithms(server):
     """client name -> (cipher, MAC) it sent with, from mod_sftp's log."""
     log = os.path.join(server.folder, "sftp.log")
@@ -509,7 +542,7 @@ def main():
     if args.runs is not None and args.runs < 1:
         fail("--runs takes a number of 1 or more")
     cases = [c.strip() for c in args.cases.split(",") if c.strip()]
-    unknown = set(cases) - {"far", "changed", "near", "ftp", "sftp"}
+    unknown = set(cases) - {"far", "changed", "near", "ftp", "sftp", "sftp200"}
     if unknown:
         fail("unknown case %s" % ", ".join(sorted(unknown)))
     for s in args.set:
@@ -522,7 +555,7 @@ def main():
     # where one is short and noisy (the 100 MB picture over FTP).
     runs = {name: args.runs or (quick_n if args.quick else n)
             for name, n, quick_n in (("far", 3, 1), ("changed", 5, 3), ("near", 3, 1), ("ftp", 9, 5),
-                                     ("sftp", 5, 3))}
+                                     ("sftp", 5, 3), ("sftp200", 3, 1))}
     PROGRAM = os.path.join(os.path.abspath(args.build), "bin", "wobbin-express")
     SITE = os.path.join(os.path.abspath(args.build), "bench", "publish_site")
     for f in (PROGRAM, SITE):
@@ -569,15 +602,21 @@ def main():
             case_many(near_site, near, runs["near"], "200 files, no delay", False, False)
         if "ftp" in cases:
             case_large_ftp(Site(work, "large-ftp", 1, LARGE, near.port, {}), near, runs["ftp"])
-        if "sftp" in cases:
+        if "sftp" in cases or "sftp200" in cases:
             sftp = SftpServer(os.path.join(work, "sftp-root"), os.path.join(work, "sftp-server"), USER, PASSWORD)
             os.makedirs(sftp.root)
             servers.append(sftp.start())
-            site = Site(work, "large-sftp", 1, LARGE, sftp.port, {"Protocol": "SFTP"})
-            os.makedirs(os.path.join(site.env["HOME"], ".ssh"), exist_ok=True)
-            with open(os.path.join(site.env["HOME"], ".ssh", "known_hosts"), "w") as f:
-                f.write(sftp.known_hosts_line + "\n")
-            case_large_sftp(site, sftp, runs["sftp"])
+
+            def sftp_site(name, pictures, size):
+                site = Site(work, name, pictures, size, sftp.port, {"Protocol": "SFTP"})
+                os.makedirs(os.path.join(site.env["HOME"], ".ssh"), exist_ok=True)
+                with open(os.path.join(site.env["HOME"], ".ssh", "known_hosts"), "w") as f:
+                    f.write(sftp.known_hosts_line + "\n")
+                return site
+            if "sftp" in cases:
+                case_large_sftp(sftp_site("large-sftp", 1, LARGE), sftp, runs["sftp"])
+            if "sftp200" in cases:
+                case_many_sftp(sftp_site("many-sftp", 198, PICTURE), sftp, runs["sftp200"])
         if GOALS:
             title("Goals")
             for line in GOALS:
