@@ -189,6 +189,25 @@ private Q_SLOTS:
         QCOMPARE(there, QStringList{QStringLiteral("www/graphics/big.jpg")});
     }
 
+    // Escape is the keyboard's Cancel: pressed while a server that never
+    // answers holds the log-on, the dialog closes as cancelled and says nothing.
+    void escapeCancelsWhileLoggingOn()
+    {
+        TRawFtpTestServer server;
+        const QString log = m_tmp.filePath(QStringLiteral("silent.log"));
+        QVERIFY(server.Start(log, true));
+        TfrmUpload dialog(Page(), Target(TTransferProtocol::FTP, server.Port()));
+        QSignalSpy finished(&dialog, &QDialog::finished);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(log).size() > 0, 10000); // the client is waiting for its greeting
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(finished.first().first().toInt(), int(QDialog::Rejected));
+        QVERIFY(dialog.Cancelled());
+        QCOMPARE(TDialogs::ShownMessages(), QStringList());
+    }
+
     // A failure ends in its message box; the dialog closes without success.
     void failureShowsItsMessage()
     {

@@ -2,7 +2,7 @@
 """A bare FTP server for the hostile cases, on 127.0.0.1 only: it logs every
 line it receives (one a line, "PASS" without its value), takes any login and
 password, answers the log-on and folder commands and refuses everything else.
-With --silent it accepts connections and never says a word.
+With --silent it accepts connections and never says a word (the log notes each one).
 
 Prints "PORT <number>" on stdout once it listens, then serves until killed.
 """
@@ -19,6 +19,9 @@ REPLIES = {"USER": "331 password please", "PASS": "230 logged on", "PWD": '257 "
 def serve(conn, log, silent):
     with conn:
         if silent:
+            if log:
+                with open(log, "ab") as f:
+                    f.write(b"(connected)\n")
             conn.recv(1)  # until the client gives up
             return
         conn.sendall(b"220 ready\r\n")
