@@ -269,19 +269,28 @@ QStringList ConvertFilter(const QString &filter)
     return out;
 }
 
+namespace {
+enum class FileDialogMode { Open, Save, Folder };
+}
+
+// The one way every file and folder dialog goes: a preset a test gave, none
+// when not interactive, else Qt's dialog centred over its parent.
 static FileDialogResult RunFileDialog(QWidget *parent, const QString &title, const QString &initialDir,
                                       const QString &fileName, const QString &filter, int filterIndex,
-                                      const QString &defaultExt, bool save)
+                                      const QString &defaultExt, FileDialogMode mode)
 {
     auto &s = State();
     s.fileDialogs << title;
     FileDialogResult result;
+    const bool save = mode == FileDialogMode::Save;
+    const bool folder = mode == FileDialogMode::Folder;
     DialogPreset preset;
     if (TakeDialogPreset(preset)) {
         if (preset.kind == DialogPreset::File) {
             result.Chosen = true;
             result.FileName = save ? WithDefaultExt(preset.path, defaultExt) : preset.path;
-            result.FilterIndex = preset.filterIndex;
+            if (!folder)
+                result.FilterIndex = preset.filterIndex;
         }
         return result;
     }
@@ -291,16 +300,22 @@ static FileDialogResult RunFileDialog(QWidget *parent, const QString &title, con
     const TFocusReturn focusReturn;
     QFileDialog dlg(parent, title);
     CentreOverParent(&dlg);
-    dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dlg.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    const QStringList filters = ConvertFilter(filter);
-    if (!filters.isEmpty()) {
-        dlg.setNameFilters(filters);
-        if (filterIndex >= 1 && filterIndex <= filters.size())
-            dlg.selectNameFilter(filters.at(filterIndex - 1));
+    QStringList filters;
+    if (folder) {
+        dlg.setFileMode(QFileDialog::Directory);
+        dlg.setOption(QFileDialog::ShowDirsOnly, true);
+    } else {
+        dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        dlg.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+        filters = ConvertFilter(filter);
+        if (!filters.isEmpty()) {
+            dlg.setNameFilters(filters);
+            if (filterIndex >= 1 && filterIndex <= filters.size())
+                dlg.selectNameFilter(filters.at(filterIndex - 1));
+        }
+        if (!defaultExt.isEmpty())
+            dlg.setDefaultSuffix(defaultExt);
     }
-    if (!defaultExt.isEmpty())
-        dlg.setDefaultSuffix(defaultExt);
     if (!initialDir.isEmpty() && QDir(initialDir).exists())
         dlg.setDirectory(initialDir);
     if (!fileName.isEmpty())
@@ -309,50 +324,27 @@ static FileDialogResult RunFileDialog(QWidget *parent, const QString &title, con
         return result;
     result.Chosen = true;
     result.FileName = QDir::toNativeSeparators(dlg.selectedFiles().constFirst());
-    result.FilterIndex = std::max(1, int(filters.indexOf(dlg.selectedNameFilter())) + 1);
+    if (!folder)
+        result.FilterIndex = std::max(1, int(filters.indexOf(dlg.selectedNameFilter())) + 1);
     return result;
 }
 
 FileDialogResult OpenFileDialog(QWidget *parent, const QString &title, const QString &initialDir,
                                 const QString &fileName, const QString &filter, int filterIndex)
 {
-    return RunFileDialog(parent, title, initialDir, fileName, filter, filterIndex, QString(), false);
+    return RunFileDialog(parent, title, initialDir, fileName, filter, filterIndex, QString(), FileDialogMode::Open);
 }
 
 FileDialogResult SaveFileDialog(QWidget *parent, const QString &title, const QString &initialDir,
                                 const QString &fileName, const QString &filter,
                                 const QString &defaultExt, int filterIndex)
 {
-    return RunFileDialog(parent, title, initialDir, fileName, filter, filterIndex, defaultExt, true);
+    return RunFileDialog(parent, title, initialDir, fileName, filter, filterIndex, defaultExt, FileDialogMode::Save);
 }
 
 FileDialogResult FolderDialog(QWidget *parent, const QString &title, const QString &initialDir)
 {
-    auto &s = State();
-    s.fileDialogs << title;
-    FileDialogResult result;
-    DialogPreset preset;
-    if (TakeDialogPreset(preset)) {
-        if (preset.kind == DialogPreset::File) {
-            result.Chosen = true;
-            result.FileName = preset.path;
-        }
-        return result;
-    }
-    if (s.nonInteractive)
-        return result;
-    const TFocusReturn focusReturn;
-    QFileDialog dlg(parent, title);
-    CentreOverParent(&dlg);
-    dlg.setFileMode(QFileDialog::Directory);
-    dlg.setOption(QFileDialog::ShowDirsOnly, true);
-    if (!initialDir.isEmpty() && QDir(initialDir).exists())
-        dlg.setDirectory(initialDir);
-    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
-        return result;
-    result.Chosen = true;
-    result.FileName = QDir::toNativeSeparators(dlg.selectedFiles().constFirst());
-    return result;
+    return RunFileDialog(parent, title, initialDir, QString(), QString(), 0, QString(), FileDialogMode::Folder);
 }
 
 bool ColourDialog(QWidget *parent, const QColor &initial, QColor &chosen)
