@@ -28,25 +28,14 @@ import statistics
 import subprocess
 import sys
 import tempfile
-import time
+
+import run_timing
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 
-def load():
-    with open("/proc/loadavg") as f:
-        return float(f.read().split()[0])
-
-
 def timed(args, env):
-    before = load()
-    t = time.perf_counter()
-    r = subprocess.run(args, env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
-    seconds = time.perf_counter() - t
-    if r.returncode != 0:
-        sys.exit("publish folder benchmark: %s failed (exit %d):\n%s%s"
-                 % (args[0], r.returncode, r.stdout[-2000:], r.stderr[-2000:]))
-    return seconds, before, load()
+    return run_timing.timed(args, env, "publish folder benchmark")
 
 
 def empty(folder):

@@ -34,25 +34,15 @@ import sys
 import tempfile
 import time
 
+import run_timing
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 USER, PASSWORD = "bench", "bench-secret"
 MODULES = ["mpm_event", "authz_core", "authz_user", "authn_core", "authn_file", "auth_basic", "dav", "dav_fs"]
 
 
-def load():
-    with open("/proc/loadavg") as f:
-        return float(f.read().split()[0])
-
-
 def timed(args, env):
-    before = load()
-    t = time.perf_counter()
-    r = subprocess.run(args, env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
-    seconds = time.perf_counter() - t
-    if r.returncode != 0:
-        sys.exit("WebDAV benchmark: %s failed (exit %d):\n%s%s"
-                 % (args[0], r.returncode, r.stdout[-2000:], r.stderr[-2000:]))
-    return seconds, before, load()
+    return run_timing.timed(args, env, "WebDAV benchmark")
 
 
 def free_port():
