@@ -1,4 +1,5 @@
 #include "publish/FolderClient.h"
+#include "publish/ListingParse.h"
 
 #include "base/SafeFile.h"
 #include "publish/ContentHash.h"
@@ -24,17 +25,6 @@ constexpr int kMaxEntries = 100000;
 QString SystemCause(int code)
 {
     return QString::fromLocal8Bit(std::strerror(code));
-}
-
-bool ValidName(const QString &s)
-{
-    if (s.isEmpty() || s == QLatin1String(".") || s == QLatin1String(".."))
-        return false;
-    for (const QChar c : s) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f || c == QLatin1Char('\\'))
-            return false;
-    }
-    return true;
 }
 
 // lstat: the entry itself, a link not followed. errno is kept on failure.
@@ -84,7 +74,7 @@ bool TFolderClient::Names(const QString &path, QStringList &names, bool mayBeRoo
     if (parts.isEmpty() && !path.isEmpty())
         return Fail(FtpFailure::BadName, LoadStr(Msg::PathLeadsOutOfFolder).arg(path, m_given));
     for (const QString &p : parts) {
-        if (!ValidName(p))
+        if (!SafeRemoteName(p))
             return Fail(FtpFailure::BadName, LoadStr(Msg::PathLeadsOutOfFolder).arg(path, m_given));
     }
     names = m_current + parts;

@@ -25,17 +25,6 @@ QString SftpQuoted(const QString &path)
     return QLatin1Char('"') + p + QLatin1Char('"');
 }
 
-bool ValidSegment(const QString &s)
-{
-    if (s.isEmpty() || s == QLatin1String(".") || s == QLatin1String(".."))
-        return false;
-    for (const QChar c : s) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f || c == QLatin1Char('\\'))
-            return false;
-    }
-    return true;
-}
-
 // Splits a relative remote path into its names; false when one of them would
 // leave the folder it is relative to, or holds control characters.
 bool SplitRelative(const QString &path, QStringList &segments)
@@ -44,7 +33,7 @@ bool SplitRelative(const QString &path, QStringList &segments)
     if (path.startsWith(QLatin1Char('/')) || segments.isEmpty())
         return false;
     for (const QString &s : std::as_const(segments)) {
-        if (!ValidSegment(s))
+        if (!SafeRemoteName(s))
             return false;
     }
     return true;

@@ -63,4 +63,15 @@ qint64 ParseSizeAnswer(const QByteArray &line)
     return ok && value >= 0 ? value : -1;
 }
 
+bool SafeRemoteName(const QString &name)
+{
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+        return false;
+    for (const QChar c : name) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f || c == QLatin1Char('\\') || c == QLatin1Char('/'))
+            return false;
+    }
+    return true;
+}
+
 } // namespace wobbin

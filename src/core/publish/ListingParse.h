@@ -26,4 +26,9 @@ QList<TRemoteEntry> ParseNameListing(const QByteArray &listing);
 // another answer or holds no size.
 qint64 ParseSizeAnswer(const QByteArray &line);
 
+// Whether one name of a remote path (a file or folder name, no slash) may be
+// used as it is: not empty, not "." or "..", no control character, no
+// backslash. Every kind of destination checks names with it.
+bool SafeRemoteName(const QString &name);
+
 } // namespace wobbin

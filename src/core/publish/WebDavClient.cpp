@@ -1,4 +1,5 @@
 #include "publish/WebDavClient.h"
+#include "publish/ListingParse.h"
 
 #include "base/Secrets.h"
 #include "publish/ContentHash.h"
@@ -23,17 +24,6 @@ qint64 NowMs()
 {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
-bool ValidName(const QString &s)
-{
-    if (s.isEmpty() || s == QLatin1String(".") || s == QLatin1String(".."))
-        return false;
-    for (const QChar c : s) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f || c == QLatin1Char('\\') || c == QLatin1Char('/'))
-            return false;
-    }
-    return true;
 }
 
 // Headers of one request.
@@ -119,7 +109,7 @@ struct TWebDavClient::Impl {
         const QStringList parts = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
         out = path.startsWith(QLatin1Char('/')) ? QStringList() : folder;
         for (const QString &p : parts) {
-            if (!ValidName(p)) {
+            if (!SafeRemoteName(p)) {
                 setFailure(FtpFailure::BadName, QStringLiteral("The remote name %1 is not allowed.").arg(path));
                 return false;
             }
@@ -385,7 +375,7 @@ struct TWebDavClient::Impl {
         // Hrefs may start with a folder the server is mounted at: the
         // folder's own names end them, and an entry is one name more.
         for (const TDavEntry &e : std::as_const(entries)) {
-            if (e.Path.size() != names.size() + 1 || !ValidName(e.Path.last()))
+            if (e.Path.size() != names.size() + 1 || !SafeRemoteName(e.Path.last()))
                 continue;
             if (e.Path.mid(0, names.size()) != names)
                 continue;
@@ -647,7 +637,7 @@ bool TWebDavClient::ParseMultistatus(const QByteArray &xml, QList<TDavEntry> &en
                 entry.Path.clear();
                 for (const QString &part : href.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
                     const QString decoded = QUrl::fromPercentEncoding(part.toLatin1());
-                    if (!ValidName(decoded) || decoded.contains(QChar::ReplacementCharacter))
+                    if (!SafeRemoteName(decoded) || decoded.contains(QChar::ReplacementCharacter))
                         entryOk = false;
                     entry.Path << decoded;
                 }
