@@ -81,6 +81,10 @@ private Q_SLOTS:
         QVERIFY(!small.ok());
         QCOMPARE(small.error().Text(), QStringLiteral("No space left on device"));
         QCOMPARE(ReadAll(page), OldPage());
+        // A working copy, which is not forced to the disk, still fails at once.
+        const TResult<void> scratch = WriteScratchFile(m_mount + QStringLiteral("/Copy.html"), QByteArray(100, 'c'));
+        QVERIFY(!scratch.ok());
+        QCOMPARE(scratch.error().Text(), QStringLiteral("No space left on device"));
 
         // Writers that take a device (pictures) fail the same way.
         TSafeFile picture(m_mount + QStringLiteral("/Index.qze.bmp"));

@@ -112,7 +112,7 @@ bool TSafeFile::commit()
         fail(m_file.errorString());
     if (!m_failed && !m_file.flush())
         fail(m_file.errorString());
-    if (!m_failed) {
+    if (!m_failed && !m_scratch) {
         const int fd = m_file.handle();
         if (fd >= 0 && ::fsync(fd) != 0 && errno != EINVAL && errno != EROFS)
             fail(ErrnoText(errno));
@@ -162,6 +162,13 @@ TResult<void> WritePrivateFileSafely(const QString &nativePath, const QByteArray
 {
     TSafeFile file(nativePath);
     file.SetOwnerOnly();
+    return WriteWhole(file, bytes);
+}
+
+TResult<void> WriteScratchFile(const QString &nativePath, const QByteArray &bytes)
+{
+    TSafeFile file(nativePath);
+    file.SetScratch();
     return WriteWhole(file, bytes);
 }
 

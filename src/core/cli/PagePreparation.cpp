@@ -63,7 +63,7 @@ TPreparedPage PreparePage(const CliArgs &args, const QString &nothingDone)
     prepared.Scratch = std::make_unique<QTemporaryDir>();
     const QString htmlName = QFileInfo(ToNativePath(page)).completeBaseName() + QStringLiteral(".html");
     const TResult<void> written = prepared.Scratch->isValid()
-        ? WriteFileSafely(prepared.Scratch->filePath(htmlName), EncodePageText(html))
+        ? WriteScratchFile(prepared.Scratch->filePath(htmlName), EncodePageText(html))
         : TResult<void>(TError(QString()));
     if (!written.ok())
         return stop(1, QStringLiteral("cannot write the page's HTML: %1").arg(written.error().Text()));

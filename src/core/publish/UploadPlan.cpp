@@ -162,7 +162,7 @@ TUploadPlan PlanUpload(const TUploadPage &page, const TUploadTarget &target)
             text = ReplaceNoCase(text, "</BODY>", GeoCitiesFooter(modern) + (modern ? "</body>" : "</BODY>"));
         }
         plan.Scratch = std::make_shared<QTemporaryDir>();
-        const TResult<void> written = plan.Scratch->isValid() ? WriteFileSafely(plan.Scratch->filePath(copyName), text)
+        const TResult<void> written = plan.Scratch->isValid() ? WriteScratchFile(plan.Scratch->filePath(copyName), text)
                                                               : TResult<void>(TError(QString()));
         if (!written.ok()) {
             plan.Problem = LoadStr(Msg::UploadFailedDetail) + kCrLf + localName + QStringLiteral(": ") + written.error().Text();
