@@ -7,6 +7,7 @@
 #include "page/PageText.h"
 #include "page/ResourceList.h"
 #include "publish/PasswordVault.h"
+#include "publish/TransferLibrary.h"
 #include "settings/AppPaths.h"
 #include "strings/StringTable.h"
 #include "strings/Msg.h"
@@ -23,6 +24,7 @@ TPreparedPage PreparePage(const CliArgs &args, const QString &nothingDone)
         prepared.ExitCode = code;
         return std::move(prepared);
     };
+    prepared.TransferSetUp = std::jthread([] { InitTransferLibrary(); });
     const QString page = args.operand;
     TPageDocument doc;
     const PageReadResult read = ReadPageFile(page, doc);

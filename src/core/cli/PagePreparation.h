@@ -11,10 +11,14 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <thread>
 
 namespace wobbin {
 
 struct TPreparedPage {
+    // The transfer library's set-up (its TLS library with it), done while
+    // the page is read; the first connection waits for it when it is not done.
+    std::jthread TransferSetUp;
     int ExitCode = 0; // not 0: the command ends with it (the message is written)
     std::unique_ptr<QCoreApplication> App; // the keyring's answers come as events
     std::unique_ptr<QTemporaryDir> Scratch; // holds the page's HTML
