@@ -221,8 +221,8 @@ TfrmServerWizard::TfrmServerWizard(QWidget *parent) : QDialog(parent)
     connect(butAdvanced, &QPushButton::clicked, this, &TfrmServerWizard::butAdvancedClick);
     connect(butDelete, &QPushButton::clicked, this, &TfrmServerWizard::butDeleteClick);
     connect(butBrowseFolder, &QPushButton::clicked, this, &TfrmServerWizard::butBrowseFolderClick);
-    connect(spbUp, &QToolButton::clicked, this, &TfrmServerWizard::spbUpClick);
-    connect(spbDown, &QToolButton::clicked, this, &TfrmServerWizard::spbDownClick);
+    connect(spbUp, &QToolButton::clicked, this, [this] { spbMoveClick(-1); });
+    connect(spbDown, &QToolButton::clicked, this, [this] { spbMoveClick(+1); });
     connect(lstServers, &QListWidget::currentRowChanged, this, &TfrmServerWizard::lstServersClick);
     connect(lstServers, &QListWidget::itemDoubleClicked, this, &TfrmServerWizard::lstServersDblClick);
     connect(cmbServerType, &QComboBox::activated, this, &TfrmServerWizard::cmbServerTypeChange);
@@ -234,8 +234,11 @@ TfrmServerWizard::TfrmServerWizard(QWidget *parent) : QDialog(parent)
     connect(txtAddress, &QLineEdit::textChanged, this, &TfrmServerWizard::txtAddressChange);
     connect(txtLogin, &QLineEdit::textChanged, this, &TfrmServerWizard::txtLoginChange);
     connect(txtPassword, &QLineEdit::textChanged, this, &TfrmServerWizard::txtPasswordChange);
-    connect(txtDirectory, &QLineEdit::textChanged, this, &TfrmServerWizard::txtDirectoryChange);
-    connect(txtURL, &QLineEdit::textChanged, this, &TfrmServerWizard::txtURLChange);
+    connect(txtDirectory, &QLineEdit::textChanged, this, [this] {
+        txtPlaceChange(txtDirectory, &tWWWServerType::Directory, &tWWWServerType::ExtendedA);
+    });
+    connect(txtURL, &QLineEdit::textChanged, this,
+            [this] { txtPlaceChange(txtURL, &tWWWServerType::URL, &tWWWServerType::ExtendedB); });
     connect(chkDir, &QCheckBox::toggled, this, &TfrmServerWizard::chkDirClick);
 
     FormCreate();
@@ -423,26 +426,17 @@ void TfrmServerWizard::txtPasswordChange()
     m_state.ListChanged = true;
 }
 
-void TfrmServerWizard::txtDirectoryChange()
+// The folder and web-address fields. A GeoCities provider reads them as the
+// neighbourhood and the number (geoField), which is no change of the list.
+void TfrmServerWizard::txtPlaceChange(const QLineEdit *edit, QString tWWWServerType::*field,
+                                      QString tWWWServerType::*geoField)
 {
     if (FieldsLoading)
         return;
     if (ProviderTextIsGeoCities()) {
-        m_state.Current().ExtendedA = txtDirectory->text();
+        m_state.Current().*geoField = edit->text();
     } else {
-        m_state.Current().Directory = txtDirectory->text();
-        m_state.ListChanged = true;
-    }
-}
-
-void TfrmServerWizard::txtURLChange()
-{
-    if (FieldsLoading)
-        return;
-    if (ProviderTextIsGeoCities()) {
-        m_state.Current().ExtendedB = txtURL->text();
-    } else {
-        m_state.Current().URL = txtURL->text();
+        m_state.Current().*field = edit->text();
         m_state.ListChanged = true;
     }
 }

@@ -60,8 +60,7 @@ private:
     void ShowMyDetails();
     void lstServersClick();
     void lstServersDblClick();
-    void spbUpClick();
-    void spbDownClick();
+    void spbMoveClick(int step);
     void butDeleteClick();
     void RemoveWWWServer(int row);
     bool WriteServerInfo();
@@ -74,8 +73,8 @@ private:
     void txtAddressChange();
     void txtLoginChange();
     void txtPasswordChange();
-    void txtDirectoryChange();
-    void txtURLChange();
+    void txtPlaceChange(const QLineEdit *edit, QString tWWWServerType::*field,
+                        QString tWWWServerType::*geoField);
     void chkDirClick();
     void cmbProtocolChange();
     void spnConnectionsChange(int connections);
