@@ -230,15 +230,16 @@ TfrmServerWizard::TfrmServerWizard(QWidget *parent) : QDialog(parent)
     connect(spnConnections, &QSpinBox::valueChanged, this, &TfrmServerWizard::spnConnectionsChange);
     connect(txtKeyFile, &QLineEdit::textChanged, this, &TfrmServerWizard::txtKeyFileChange);
     connect(butKeyFile, &QPushButton::clicked, this, &TfrmServerWizard::butKeyFileClick);
-    connect(txtName, &QLineEdit::textChanged, this, &TfrmServerWizard::txtNameChange);
-    connect(txtAddress, &QLineEdit::textChanged, this, &TfrmServerWizard::txtAddressChange);
+    connect(txtName, &QLineEdit::textChanged, this, [this] { txtFieldChange(txtName, &tWWWServerType::Name); });
+    connect(txtAddress, &QLineEdit::textChanged, this,
+            [this] { txtFieldChange(txtAddress, &tWWWServerType::Address); });
     connect(txtLogin, &QLineEdit::textChanged, this, &TfrmServerWizard::txtLoginChange);
     connect(txtPassword, &QLineEdit::textChanged, this, &TfrmServerWizard::txtPasswordChange);
     connect(txtDirectory, &QLineEdit::textChanged, this, [this] {
-        txtPlaceChange(txtDirectory, &tWWWServerType::Directory, &tWWWServerType::ExtendedA);
+        txtFieldChange(txtDirectory, &tWWWServerType::Directory, &tWWWServerType::ExtendedA);
     });
     connect(txtURL, &QLineEdit::textChanged, this,
-            [this] { txtPlaceChange(txtURL, &tWWWServerType::URL, &tWWWServerType::ExtendedB); });
+            [this] { txtFieldChange(txtURL, &tWWWServerType::URL, &tWWWServerType::ExtendedB); });
     connect(chkDir, &QCheckBox::toggled, this, &TfrmServerWizard::chkDirClick);
 
     FormCreate();
@@ -391,29 +392,10 @@ void TfrmServerWizard::cmbServerTypeChange()
     }
 }
 
-void TfrmServerWizard::txtNameChange()
-{
-    if (FieldsLoading)
-        return;
-    m_state.Current().Name = txtName->text();
-    m_state.ListChanged = true;
-}
-
-void TfrmServerWizard::txtAddressChange()
-{
-    if (FieldsLoading)
-        return;
-    m_state.Current().Address = txtAddress->text();
-    m_state.ListChanged = true;
-}
-
 void TfrmServerWizard::txtLoginChange()
 {
     LogOnProblem();
-    if (FieldsLoading)
-        return;
-    m_state.Current().UserName = txtLogin->text();
-    m_state.ListChanged = true;
+    txtFieldChange(txtLogin, &tWWWServerType::UserName);
 }
 
 void TfrmServerWizard::txtPasswordChange()
@@ -426,14 +408,15 @@ void TfrmServerWizard::txtPasswordChange()
     m_state.ListChanged = true;
 }
 
-// The folder and web-address fields. A GeoCities provider reads them as the
-// neighbourhood and the number (geoField), which is no change of the list.
-void TfrmServerWizard::txtPlaceChange(const QLineEdit *edit, QString tWWWServerType::*field,
+// A field holding a text of the server's record. A GeoCities provider reads
+// the folder and web-address fields as the neighbourhood and the number
+// (geoField) instead, which is no change of the list.
+void TfrmServerWizard::txtFieldChange(const QLineEdit *edit, QString tWWWServerType::*field,
                                       QString tWWWServerType::*geoField)
 {
     if (FieldsLoading)
         return;
-    if (ProviderTextIsGeoCities()) {
+    if (geoField && ProviderTextIsGeoCities()) {
         m_state.Current().*geoField = edit->text();
     } else {
         m_state.Current().*field = edit->text();

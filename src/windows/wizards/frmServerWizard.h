@@ -69,12 +69,10 @@ private:
     QString BuildURL() const;
     void butAdvancedClick();
     void cmbServerTypeChange();
-    void txtNameChange();
-    void txtAddressChange();
     void txtLoginChange();
     void txtPasswordChange();
-    void txtPlaceChange(const QLineEdit *edit, QString tWWWServerType::*field,
-                        QString tWWWServerType::*geoField);
+    void txtFieldChange(const QLineEdit *edit, QString tWWWServerType::*field,
+                        QString tWWWServerType::*geoField = nullptr);
     void chkDirClick();
     void cmbProtocolChange();
     void spnConnectionsChange(int connections);
