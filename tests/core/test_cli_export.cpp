@@ -1,6 +1,7 @@
 // The command-line face run as a program: --export of hand-made page files.
 #include "styles/StyleLibrary.h"
 #include "support/PageBytes.h"
+#include "support/ProgramRun.h"
 #include "support/SmallFileSystem.h"
 
 #include <QFile>
@@ -9,32 +10,9 @@
 #include <QtTest>
 
 using namespace wobbin;
-using wobbin::testing::PageBytes;
+using namespace wobbin::testing;
 
 namespace {
-const QString kProgram = QStringLiteral(WOBBIN_BINARY_DIR "/bin/wobbin-express");
-
-struct Run {
-    int code = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Run Start(const QStringList &args, const QString &program = kProgram)
-{
-    QProcess p;
-    p.start(program, args);
-    Run r;
-    if (!p.waitForFinished(30000)) {
-        p.kill();
-        return r;
-    }
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
-}
-
 // Whole-page HTML for a page titled "Caf\xe9" holding the given body lines.
 QByteArray Expected(const QByteArray &body, const QByteArray &bodyTag = "<BODY>")
 {
@@ -81,10 +59,10 @@ private Q_SLOTS:
 
     void versionAndHelp()
     {
-        Run r = Start({"--version"});
+        Run r = RunProgram({"--version"});
         QCOMPARE(r.code, 0);
         QCOMPARE(r.out, QByteArray("Wobbin Express Version 1.07\n"));
-        r = Start({"--help"});
+        r = RunProgram({"--help"});
         QCOMPARE(r.code, 0);
         QVERIFY(r.out.contains("--export PAGE [--out FILE]"));
         QVERIFY(r.err.isEmpty());
@@ -95,20 +73,20 @@ private Q_SLOTS:
         for (const QStringList &args : {QStringList{"--frobnicate"}, QStringList{"--export", "a.qze", "--frob=1"},
                                         QStringList{"-x", "page.qze"}, QStringList{"one.qze", "two.qze"},
                                         QStringList{"--version=2"}}) {
-            const Run r = Start(args);
+            const Run r = RunProgram(args);
             QCOMPARE(r.code, 1);
             QVERIFY2(r.err.startsWith("wobbin-express: "), r.err.constData());
             QVERIFY(r.err.contains("Usage: wobbin-express"));
             QVERIFY(r.out.isEmpty());
         }
-        const Run named = Start({"--frobnicate"});
+        const Run named = RunProgram({"--frobnicate"});
         QVERIFY(named.err.contains("unknown option \"--frobnicate\""));
     }
 
     void exportToStandardOutput()
     {
         const QString page = Write("Good.qze", GoodPage());
-        const Run r = Start({"--export", page});
+        const Run r = RunProgram({"--export", page});
         QCOMPARE(r.err, QByteArray());
         QCOMPARE(r.code, 0);
         QCOMPARE(r.out, Expected(kGoodBody));
@@ -119,13 +97,13 @@ private Q_SLOTS:
         const QString page = Write("Good2.qzt", GoodPage());
         const QString out = m_dir.filePath("out.html");
         QVERIFY(testing::WriteBytes(out, "old contents"));
-        const Run r = Start({"--export", page, "--out", out});
+        const Run r = RunProgram({"--export", page, "--out", out});
         QCOMPARE(r.code, 0);
         QVERIFY(r.out.isEmpty());
         QCOMPARE(testing::ReadBytes(out), Expected(kGoodBody));
         // Unwritable output: exit 1, the message names the file.
         const QString bad = m_dir.filePath("no/such/dir/out.html");
-        const Run w = Start({"--export", page, "--out", bad});
+        const Run w = RunProgram({"--export", page, "--out", bad});
         QCOMPARE(w.code, 1);
         QVERIFY(w.err.contains(bad.toLocal8Bit()));
     }
@@ -141,13 +119,13 @@ private Q_SLOTS:
         const QByteArray old(670, 'o');
         QVERIFY(testing::WriteBytes(out, old));
         QVERIFY(testing::FillFileSystem(mount));
-        Run r = Start({"--export", page, "--out", out});
+        Run r = RunProgram({"--export", page, "--out", out});
         QCOMPARE(r.code, 1);
         QCOMPARE(r.err, ("wobbin-express: " + out + ": cannot write: No space left on device\n").toLocal8Bit());
         QCOMPARE(testing::ReadBytes(out), old);
 
         QVERIFY2(testing::RemountReadOnly(mount, &error), qPrintable(error));
-        r = Start({"--export", page, "--out", out});
+        r = RunProgram({"--export", page, "--out", out});
         QCOMPARE(r.code, 1);
         QCOMPARE(r.err, ("wobbin-express: " + out + ": cannot write: Read-only file system\n").toLocal8Bit());
         QCOMPARE(testing::ReadBytes(out), old);
@@ -159,7 +137,7 @@ private Q_SLOTS:
         PageBytes e;
         e.Para("kept").Int(9).Para("lost");
         const QString page = Write("Damaged.qze", testing::SimplePage("", "Caf\xe9", 3, e));
-        Run r = Start({"--export", page});
+        Run r = RunProgram({"--export", page});
         QCOMPARE(r.code, 2);
         QCOMPARE(r.out, Expected("kept\r\n"));
         QCOMPARE(r.err.count('\n'), 1);
@@ -169,7 +147,7 @@ private Q_SLOTS:
         QByteArray cut = GoodPage();
         cut.truncate(cut.size() - 38 - 5); // inside the line block
         const QString truncated = Write("Cut.qze", cut);
-        r = Start({"--export", truncated});
+        r = RunProgram({"--export", truncated});
         QCOMPARE(r.code, 2);
         QVERIFY(r.err.contains("truncated in block 3 (2 blocks read)"));
         QVERIFY(r.out.startsWith("<HTML>"));
@@ -180,7 +158,7 @@ private Q_SLOTS:
     void wrongFiles()
     {
         const QString text = Write("Text.qze", "Hello, this is not a page file.");
-        Run r = Start({"--export", text});
+        Run r = RunProgram({"--export", text});
         QCOMPARE(r.code, 2);
         QVERIFY(r.out.isEmpty());
         QVERIFY(r.err.contains("not a Wobbin Express page file"));
@@ -188,19 +166,19 @@ private Q_SLOTS:
 
         QByteArray v2 = GoodPage();
         v2.replace(19, 4, "2.00");
-        r = Start({"--export", Write("V2.qze", v2)});
+        r = RunProgram({"--export", Write("V2.qze", v2)});
         QCOMPARE(r.code, 2);
         QVERIFY(r.err.contains("version 2.00"));
         QVERIFY(r.out.isEmpty());
 
-        r = Start({"--export", m_dir.filePath("Missing.qze")});
+        r = RunProgram({"--export", m_dir.filePath("Missing.qze")});
         QCOMPARE(r.code, 1);
         QVERIFY(r.err.contains("Missing.qze"));
 
-        r = Start({"--export"});
+        r = RunProgram({"--export"});
         QCOMPARE(r.code, 1);
         QVERIFY(!r.err.isEmpty());
-        r = Start({"--out", m_dir.filePath("x.html")});
+        r = RunProgram({"--out", m_dir.filePath("x.html")});
         QCOMPARE(r.code, 1);
     }
 
@@ -217,32 +195,32 @@ private Q_SLOTS:
         sky.TextColour = 0x00FFFFFF;
         QVERIFY(WriteStyles(install.filePath("Styles.data"), StyleList{sky}).ok());
         const QString page = Write("Styled.qze", GoodPage());
-        const Run r = Start({"--export", page}, copy);
+        const Run r = RunProgram({"--export", page}, copy);
         QCOMPARE(r.code, 0);
         const QByteArray tag = BodyTagForEntry(StyleList{sky}, 1).toLatin1();
         QVERIFY(tag.startsWith("<BODY BACKGROUND=\"backgrnd/stars.gif\""));
         QCOMPARE(r.out, Expected(kGoodBody, tag));
 
         // The same library named with --data-dir, for the program where it is.
-        const Run d = Start({"--data-dir", install.path(), "--export", page});
+        const Run d = RunProgram({"--data-dir", install.path(), "--export", page});
         QCOMPARE(d.code, 0);
         QCOMPARE(d.out, Expected(kGoodBody, tag));
-        const Run e = Start({"--export=" + page, "--data-dir=" + install.path()});
+        const Run e = RunProgram({"--export=" + page, "--data-dir=" + install.path()});
         QCOMPARE(e.out, Expected(kGoodBody, tag));
         // A folder without the style leaves the bare BODY tag.
-        const Run bare = Start({"--export", page, "--data-dir", m_dir.path()});
+        const Run bare = RunProgram({"--export", page, "--data-dir", m_dir.path()});
         QCOMPARE(bare.code, 0);
         QCOMPARE(bare.out, Expected(kGoodBody));
         // A library damaged before the page's style: said, and exit 2.
         QFile styles(install.filePath("Styles.data"));
         QVERIFY(styles.resize(6));
-        const Run damaged = Start({"--export", page, "--data-dir", install.path()});
+        const Run damaged = RunProgram({"--export", page, "--data-dir", install.path()});
         QCOMPARE(damaged.code, 2);
         QCOMPARE(damaged.out, Expected(kGoodBody));
         QVERIFY2(damaged.err.contains("Styles.data is damaged"), damaged.err.constData());
         // Stray arguments with --export are refused.
-        QCOMPARE(Start({"--export", page, "extra.qze"}).code, 1);
-        QCOMPARE(Start({"--export", page, "--data-dir"}).code, 1);
+        QCOMPARE(RunProgram({"--export", page, "extra.qze"}).code, 1);
+        QCOMPARE(RunProgram({"--export", page, "--data-dir"}).code, 1);
     }
 };
 

@@ -2,6 +2,7 @@
 // drawn, fitted to SIZE, and every way the arguments or the files can be wrong.
 #include "styles/StyleLibrary.h"
 #include "support/PageBytes.h"
+#include "support/ProgramRun.h"
 
 #include <QFile>
 #include <QImage>
@@ -10,30 +11,9 @@
 #include <QtTest>
 
 using namespace wobbin;
-using wobbin::testing::PageBytes;
+using namespace wobbin::testing;
 
 namespace {
-const QString kProgram = QStringLiteral(WOBBIN_BINARY_DIR "/bin/wobbin-express");
-
-struct Run {
-    int code = -1;
-    QByteArray err;
-};
-
-Run Start(const QStringList &args)
-{
-    QProcess p;
-    p.start(kProgram, args);
-    Run r;
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        return r;
-    }
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.err = p.readAllStandardError();
-    return r;
-}
-
 QByteArray SkyPage()
 {
     PageBytes e;
@@ -99,13 +79,13 @@ private Q_SLOTS:
             {"--export", page, "--thumbnail", page, out, "128"},
         };
         for (const QStringList &args : cases) {
-            const Run r = Start(args);
+            const Run r = RunProgram(args);
             QCOMPARE(r.code, 1);
             QVERIFY2(r.err.contains("Usage: wobbin-express"), r.err.constData());
             QVERIFY(!QFile::exists(out));
         }
         for (const char *size : {"0", "-5", "abc", "99999", "12px"}) {
-            const Run r = Start({"--thumbnail", page, out, size});
+            const Run r = RunProgram({"--thumbnail", page, out, size});
             QCOMPARE(r.code, 1);
             QVERIFY2(r.err.contains("SIZE must be a number"), r.err.constData());
             QVERIFY(!QFile::exists(out));
@@ -120,12 +100,12 @@ private Q_SLOTS:
         QVERIFY(stored.save(page + QStringLiteral(".bmp"), "BMP"));
 
         const QString out = Path(QStringLiteral("stored.png"));
-        QCOMPARE(Start({"--thumbnail", page, out, "128"}).code, 0);
+        QCOMPARE(RunProgram({"--thumbnail", page, out, "128"}).code, 0);
         QImage thumb(out, "PNG");
         QCOMPARE(thumb.size(), QSize(109, 128));
         QCOMPARE(Corner(thumb), QColor(0, 200, 0));
 
-        QCOMPARE(Start({"--thumbnail", page, out, "512"}).code, 0);
+        QCOMPARE(RunProgram({"--thumbnail", page, out, "512"}).code, 0);
         QCOMPARE(QImage(out, "PNG").size(), QSize(196, 229));
     }
 
@@ -133,35 +113,35 @@ private Q_SLOTS:
     {
         const QString page = Write(QStringLiteral("Drawn.qze"), SkyPage());
         const QString out = Path(QStringLiteral("drawn.png"));
-        QCOMPARE(Start({"--thumbnail", page, out, "256", "--data-dir", m_data}).code, 0);
+        QCOMPARE(RunProgram({"--thumbnail", page, out, "256", "--data-dir", m_data}).code, 0);
         QImage thumb(out, "PNG");
         QCOMPARE(thumb.size(), QSize(219, 256));
         QCOMPARE(Corner(thumb), QColor(0, 0, 255));
 
         // Without the style library, the viewer's own silver background.
-        QCOMPARE(Start({"--thumbnail", page, out, "256", "--data-dir", Path(QStringLiteral("nowhere"))}).code, 0);
+        QCOMPARE(RunProgram({"--thumbnail", page, out, "256", "--data-dir", Path(QStringLiteral("nowhere"))}).code, 0);
         QCOMPARE(Corner(QImage(out, "PNG")), QColor(0xc0, 0xc0, 0xc0));
 
         // Larger sizes are drawn larger, not blown up.
-        QCOMPARE(Start({"--thumbnail", page, out, "1024", "--data-dir", m_data}).code, 0);
+        QCOMPARE(RunProgram({"--thumbnail", page, out, "1024", "--data-dir", m_data}).code, 0);
         QCOMPARE(QImage(out, "PNG").size(), QSize(876, 1024));
     }
 
     void failuresLeaveTheOutputAlone()
     {
         const QString out = Write(QStringLiteral("kept.png"), "old picture");
-        Run r = Start({"--thumbnail", Path(QStringLiteral("missing.qze")), out, "128"});
+        Run r = RunProgram({"--thumbnail", Path(QStringLiteral("missing.qze")), out, "128"});
         QCOMPARE(r.code, 1);
         QVERIFY(r.err.contains("missing.qze"));
         const QString notPage = Write(QStringLiteral("notpage.qze"), "Wobbin Express Fil");
-        r = Start({"--thumbnail", notPage, out, "128"});
+        r = RunProgram({"--thumbnail", notPage, out, "128"});
         QCOMPARE(r.code, 2);
         const QString future = Write(QStringLiteral("future.qze"), PageBytes().Header("2.00").Int(0));
-        QCOMPARE(Start({"--thumbnail", future, out, "128"}).code, 2);
+        QCOMPARE(RunProgram({"--thumbnail", future, out, "128"}).code, 2);
         QCOMPARE(testing::ReadBytes(out), QByteArray("old picture"));
 
         const QString page = Write(QStringLiteral("ok.qze"), SkyPage());
-        r = Start({"--thumbnail", page, Path(QStringLiteral("no/such/folder/t.png")), "128"});
+        r = RunProgram({"--thumbnail", page, Path(QStringLiteral("no/such/folder/t.png")), "128"});
         QCOMPARE(r.code, 1);
         QVERIFY2(r.err.contains("cannot write"), r.err.constData());
     }

@@ -3,6 +3,7 @@
 #include "support/FileTree.h"
 #include "publish/FtpClient.h"
 #include "support/TestServers.h"
+#include "support/UploadPage.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -21,17 +22,6 @@ using namespace wobbin::testing;
 Q_DECLARE_METATYPE(wobbin::TTransferProtocol)
 
 namespace {
-
-QByteArray Pattern(qint64 size, char seed)
-{
-    QByteArray b(size, Qt::Uninitialized);
-    quint32 x = quint32(uchar(seed)) * 2654435761u + 1;
-    for (qint64 i = 0; i < size; ++i) {
-        x = x * 1103515245u + 12345u;
-        b[i] = char(x >> 16);
-    }
-    return b;
-}
 
 // Runs work on a thread of its own while the test thread waits or acts.
 struct Worker {

@@ -474,6 +474,42 @@ private Q_SLOTS:
         QCOMPARE(doc.Blocks.At(2).Heading->Align, 0);
     }
 
+    // The property panels show a block's values the way they write them:
+    // every field of the block's own record reads back its own text and the
+    // fields of the other kinds are missing; the alignment reads back as set,
+    // and a line has none.
+    void blockValuesReadBack()
+    {
+        const std::pair<BlockField, int> owners[] = {
+            {BlockField::ParaText, bkPara},        {BlockField::LinkURL, bkLink},
+            {BlockField::LinkPre, bkLink},         {BlockField::LinkText, bkLink},
+            {BlockField::LinkPost, bkLink},        {BlockField::ImageFile, bkImage},
+            {BlockField::ImageHeight, bkImage},    {BlockField::ImageWidth, bkImage},
+            {BlockField::ImageAlt, bkImage},       {BlockField::ImageLink, bkImage},
+            {BlockField::HeadingText, bkHeading},  {BlockField::HeadingSize, bkHeading},
+            {BlockField::EmailAddress, bkEmail},   {BlockField::EmailPre, bkEmail},
+            {BlockField::EmailLink, bkEmail},      {BlockField::EmailPost, bkEmail},
+            {BlockField::LineWidth, bkLine},       {BlockField::LineThickness, bkLine}};
+        for (int kind : {bkPara, bkLink, bkImage, bkHeading, bkEmail, bkLine}) {
+            TPageDocument doc;
+            const TWebChunk &block = doc.Blocks.Append(NewBlock(kind));
+            for (const auto &[field, owner] : owners)
+                QCOMPARE(doc.SetBlockField(0, field, QString::number(int(field))), owner == kind);
+            for (const auto &[field, owner] : owners) {
+                const QString *text = BlockFieldText(block, field);
+                QCOMPARE(text != nullptr, owner == kind);
+                if (text)
+                    QCOMPARE(*text, QString::number(int(field)));
+            }
+            const bool aligned = kind != bkLine;
+            QCOMPARE(doc.SetBlockAlign(0, 2) && doc.SetBlockNewLine(0, true), aligned);
+            const BlockAlignment a = BlockAlignmentOf(block);
+            QCOMPARE(a.Has, aligned);
+            QCOMPARE(a.Align, aligned ? 2 : 0);
+            QCOMPARE(a.NewLine, aligned ? 1 : 0);
+        }
+    }
+
     void badArgumentsChangeNothing()
     {
         TPageDocument doc;

@@ -1,26 +1,13 @@
 // wobbin-express --list-servers: the list in its order, tab-separated, never a password.
 #include "settings/Settings.h"
 #include "publish/ServerList.h"
+#include "support/ProgramRun.h"
 
 #include <QProcess>
 #include <QtTest>
 
 using namespace wobbin;
-
-namespace {
-const QString kProgram = QStringLiteral(WOBBIN_BINARY_DIR "/bin/wobbin-express");
-
-struct Run { int code = -1; QByteArray out, err; };
-
-Run Start(const QStringList &args)
-{
-    QProcess p;
-    p.start(kProgram, args);
-    p.waitForFinished(60000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-            p.readAllStandardError()};
-}
-} // namespace
+using namespace wobbin::testing;
 
 class TestPublishCli : public QObject
 {
@@ -30,7 +17,7 @@ private Q_SLOTS:
 
     void emptyListPrintsNothing()
     {
-        const Run r = Start({QStringLiteral("--list-servers")});
+        const Run r = RunProgram({QStringLiteral("--list-servers")});
         QCOMPARE(r.code, 0);
         QCOMPARE(r.out, QByteArray());
         QCOMPARE(r.err, QByteArray());
@@ -57,15 +44,15 @@ private Q_SLOTS:
         c.SetTransferProtocol(TTransferProtocol::Folder);
         TServerList list{a, b, c};
         QVERIFY(SaveServerList(list));
-        const Run r = Start({QStringLiteral("--list-servers"), QStringLiteral("--data-dir"), QStringLiteral("/nowhere")});
+        const Run r = RunProgram({QStringLiteral("--list-servers"), QStringLiteral("--data-dir"), QStringLiteral("/nowhere")});
         QCOMPARE(r.code, 0);
         QCOMPARE(r.out, QByteArray("Zulu site\tftp.zulu.example:2121\twww\tzed\thttp://zulu.example/\tKestrel Net\t1\tSFTP\n"
                                    "Alpha site\t\t\t\t\t\t0\tFTP\n"
                                    "Stick\t\t/media/me/STICK/site\t\t\t\t0\tFolder\n"));
         QVERIFY(!r.err.contains("Secret"));
         // The command takes no value and no other option.
-        QCOMPARE(Start({QStringLiteral("--list-servers=x")}).code, 1);
-        QCOMPARE(Start({QStringLiteral("--list-servers"), QStringLiteral("--out"), QStringLiteral("f")}).code, 1);
+        QCOMPARE(RunProgram({QStringLiteral("--list-servers=x")}).code, 1);
+        QCOMPARE(RunProgram({QStringLiteral("--list-servers"), QStringLiteral("--out"), QStringLiteral("f")}).code, 1);
     }
 };
 

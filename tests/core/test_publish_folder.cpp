@@ -8,6 +8,7 @@
 #include "strings/Msg.h"
 #include "support/FileTree.h"
 #include "support/SmallFileSystem.h"
+#include "support/UploadPage.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,36 +21,13 @@
 using namespace wobbin;
 using namespace wobbin::testing;
 
-namespace {
-
-QByteArray Pattern(qint64 size, char seed)
-{
-    QByteArray b(size, Qt::Uninitialized);
-    quint32 x = quint32(uchar(seed)) * 2654435761u + 7;
-    for (qint64 i = 0; i < size; ++i) {
-        x = x * 1103515245u + 12345u;
-        b[i] = char(x >> 16);
-    }
-    return b;
-}
-
-} // namespace
-
 class TestPublishFolder : public QObject
 {
     Q_OBJECT
     QTemporaryDir m_tmp;
     QString m_html, m_pageFile, m_mount, m_records;
 
-    TUploadPage Page() const
-    {
-        TUploadPage p;
-        p.PageFile = m_pageFile;
-        p.HtmlFolder = m_html;
-        p.Images = LocaliseImages(m_pageFile, m_html);
-        p.SentFilesFolder = m_records;
-        return p;
-    }
+    TUploadPage Page() const { return PageToSend(m_pageFile, m_html, m_records); }
     static TUploadTarget Target(const QString &folder)
     {
         tWWWServerType server;

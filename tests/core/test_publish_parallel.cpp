@@ -7,6 +7,7 @@
 #include "publish/Upload.h"
 #include "publish/UploadRunner.h"
 #include "support/TestServers.h"
+#include "support/UploadPage.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -25,17 +26,6 @@ Q_DECLARE_METATYPE(wobbin::TTransferProtocol)
 namespace {
 
 const QString kPassword = QStringLiteral("par-4llel-pw");
-
-QByteArray Pattern(qint64 size, int seed)
-{
-    QByteArray b(size, Qt::Uninitialized);
-    quint32 x = quint32(seed) * 2654435761u + 11;
-    for (qint64 i = 0; i < size; ++i) {
-        x = x * 1103515245u + 12345u;
-        b[i] = char(x >> 16);
-    }
-    return b;
-}
 
 qint64 ModifiedMs(const QString &path)
 {
@@ -72,12 +62,8 @@ class TestPublishParallel : public QObject
 
     TUploadPage Page() const
     {
-        TUploadPage p;
-        p.PageFile = m_pageFile;
-        p.HtmlFolder = m_html;
-        p.Images = LocaliseImages(m_pageFile, m_html);
+        TUploadPage p = PageToSend(m_pageFile, m_html, m_tmp.filePath(QStringLiteral("sent")));
         p.SendEverything = true;
-        p.SentFilesFolder = m_tmp.filePath(QStringLiteral("sent"));
         return p;
     }
 

@@ -9,6 +9,7 @@
 #include "base/Secrets.h"
 #include "publish/UploadRunner.h"
 #include "support/TestServers.h"
+#include "support/UploadPage.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -33,17 +34,6 @@ namespace {
 
 const QString kPassword = QStringLiteral("s3cr3t-Pa55");
 const QString kCrLf = QStringLiteral("\r\n");
-
-QByteArray Pattern(qint64 size, char seed)
-{
-    QByteArray b(size, Qt::Uninitialized);
-    quint32 x = quint32(uchar(seed)) * 2654435761u + 7;
-    for (qint64 i = 0; i < size; ++i) {
-        x = x * 1103515245u + 12345u;
-        b[i] = char(x >> 16);
-    }
-    return b;
-}
 
 // A secret of this test is kept masked, so that searching this process's
 // memory for it finds no copy of the test's own.
@@ -109,14 +99,7 @@ private:
     QString m_knownHosts;
     QByteArray m_pageBytes;
 
-    TUploadPage Page() const
-    {
-        TUploadPage p;
-        p.PageFile = m_pageFile;
-        p.HtmlFolder = m_html;
-        p.Images = LocaliseImages(m_pageFile, m_html);
-        return p;
-    }
+    TUploadPage Page() const { return PageToSend(m_pageFile, m_html); }
 
     std::unique_ptr<TTestServer> StartServer(TTransferProtocol protocol, TFtpTestServer::Options o = {},
                                              const QStringList &readOnly = {})

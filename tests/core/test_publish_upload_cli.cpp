@@ -10,6 +10,7 @@
 #include "publish/UploadManifest.h"
 #include "publish/UploadTarget.h"
 #include "support/FileTree.h"
+#include "support/ProgramRun.h"
 #include "support/TestServers.h"
 #include "support/ResultCheck.h"
 
@@ -30,14 +31,15 @@ using namespace wobbin;
 using namespace wobbin::testing;
 
 namespace {
-const QString kProgram = QStringLiteral(WOBBIN_BINARY_DIR "/bin/wobbin-express");
 const QString kPassword = QStringLiteral("pw,with-comma 9");
 
-struct Run {
-    int code = -1;
-    QByteArray out;
-    QByteArray err;
-};
+// What the FTP servers of these tests take.
+TFtpTestServer::Options FtpOptions(const QString &password = kPassword)
+{
+    TFtpTestServer::Options o;
+    o.Password = password;
+    return o;
+}
 
 } // namespace
 
@@ -53,22 +55,9 @@ private:
 
     Run Start(const QStringList &args, const QByteArray &input = QByteArray())
     {
-        QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("HOME"), m_home);
-        p.setProcessEnvironment(env);
-        p.start(kProgram, args);
-        p.write(input);
-        p.closeWriteChannel();
-        Run r;
-        if (!p.waitForFinished(60000)) {
-            p.kill();
-            return r;
-        }
-        r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-        r.out = p.readAllStandardOutput();
-        r.err = p.readAllStandardError();
-        return r;
+        return RunProgram(args, QString(), input, env);
     }
 
     Run Publish(const QString &server) { return Start({"--publish", m_page, "--server", server, "--data-dir", m_data}); }
@@ -88,6 +77,22 @@ private:
         TServerList list{r};
         QString error;
         QVERIFY2(SaveServerList(list, &error), qPrintable(error));
+    }
+
+    // The server's side emptied and an FTP server on it (o's Root is m_root),
+    // stored as `name` with the server's port.
+    [[nodiscard]] bool StartFtp(TFtpTestServer &server, const QString &name, TFtpTestServer::Options o = FtpOptions(),
+                                const QString &protocol = QStringLiteral("FTP"), const QString &provider = QString())
+    {
+        QDir(m_root).removeRecursively();
+        QDir().mkpath(m_root);
+        o.Root = m_root;
+        if (!server.Start(o)) {
+            qWarning("%s", qPrintable(server.Error()));
+            return false;
+        }
+        StoreServer(name, protocol, server.Port(), QString(), provider);
+        return true;
     }
 
     void Clean(const Run &r)
@@ -112,13 +117,8 @@ private Q_SLOTS:
     // The page as --export (as Save) writes it, and its three pictures.
     void publishesThePageAndItsPictures()
     {
-        QDir().mkpath(m_root);
-        TFtpTestServer::Options o;
-        o.Root = m_root;
-        o.Password = kPassword;
         TFtpTestServer server;
-        QVERIFY2(server.Start(o), qPrintable(server.Error()));
-        StoreServer(QStringLiteral("My Server"), QStringLiteral("FTP"), server.Port());
+        QVERIFY(StartFtp(server, QStringLiteral("My Server")));
         const Run exported = Start({"--export", m_page, "--data-dir", m_data});
         QCOMPARE(exported.code, 0);
 
@@ -150,14 +150,9 @@ private Q_SLOTS:
     // in the page it is sent; nothing changes locally.
     void geoCitiesFooter()
     {
-        QDir(m_root).removeRecursively();
-        QDir().mkpath(m_root + QStringLiteral("/www"));
-        TFtpTestServer::Options o;
-        o.Root = m_root;
-        o.Password = kPassword;
         TFtpTestServer server;
-        QVERIFY(server.Start(o));
-        StoreServer(QStringLiteral("Geo"), QStringLiteral("FTP"), server.Port(), QString(), QStringLiteral("GeoCities"));
+        QVERIFY(StartFtp(server, QStringLiteral("Geo"), FtpOptions(), QStringLiteral("FTP"), QStringLiteral("GeoCities")));
+        QDir().mkpath(m_root + QStringLiteral("/www"));
         const Run r = Publish(QStringLiteral("geo"));
         QCOMPARE(r.code, 0);
         const QByteArray page = ReadAll(m_root + QStringLiteral("/www/Example.html"));
@@ -170,14 +165,9 @@ private Q_SLOTS:
     // style sheet is sent, and GeoCities' footer is in the same HTML.
     void followsTheWindowsWayOfWriting()
     {
-        QDir(m_root).removeRecursively();
-        QDir().mkpath(m_root + QStringLiteral("/www"));
-        TFtpTestServer::Options o;
-        o.Root = m_root;
-        o.Password = kPassword;
         TFtpTestServer server;
-        QVERIFY2(server.Start(o), qPrintable(server.Error()));
-        StoreServer(QStringLiteral("Geo"), QStringLiteral("FTP"), server.Port(), QString(), QStringLiteral("GeoCities"));
+        QVERIFY(StartFtp(server, QStringLiteral("Geo"), FtpOptions(), QStringLiteral("FTP"), QStringLiteral("GeoCities")));
+        QDir().mkpath(m_root + QStringLiteral("/www"));
         WriteSetting(QStringLiteral("General"), QStringLiteral("FitsPhones"), QStringLiteral("Yes"));
         WriteSetting(QStringLiteral("General"), QStringLiteral("PageLanguage"), QStringLiteral("de-CH"));
         const Run r = Publish(QStringLiteral("Geo"));
@@ -211,14 +201,8 @@ private Q_SLOTS:
     // exit 3, and nothing at all reaches the server.
     void referenceOutsideTheFolderSendsNothing()
     {
-        QDir(m_root).removeRecursively();
-        QDir().mkpath(m_root);
-        TFtpTestServer::Options o;
-        o.Root = m_root;
-        o.Password = kPassword;
         TFtpTestServer server;
-        QVERIFY2(server.Start(o), qPrintable(server.Error()));
-        StoreServer(QStringLiteral("My Server"), QStringLiteral("FTP"), server.Port());
+        QVERIFY(StartFtp(server, QStringLiteral("My Server")));
         TPageDocument doc;
         doc.PageTitle = QStringLiteral("Outside");
         auto &block = doc.Blocks.Append(NewBlock(bkImage));
@@ -239,12 +223,8 @@ private Q_SLOTS:
 
     void failedUploadSaysWhy()
     {
-        TFtpTestServer::Options o;
-        o.Root = m_root;
-        o.Password = QStringLiteral("another");
         TFtpTestServer server;
-        QVERIFY(server.Start(o));
-        StoreServer(QStringLiteral("My Server"), QStringLiteral("ftp"), server.Port());
+        QVERIFY(StartFtp(server, QStringLiteral("My Server"), FtpOptions(QStringLiteral("another")), QStringLiteral("ftp")));
         const Run r = Publish(QStringLiteral("My Server"));
         QCOMPARE(r.code, 3);
         QCOMPARE(r.err, ("wobbin-express: " + LoadStr(Msg::LoginFailed) + QLatin1Char('\n')).toLocal8Bit());
@@ -304,15 +284,9 @@ private Q_SLOTS:
     // connection, with status 5.
     void passwordFromStandardInput()
     {
-        QDir(m_root).removeRecursively();
-        QDir().mkpath(m_root);
         const QString scripted = QStringLiteral("from a script");
-        TFtpTestServer::Options o;
-        o.Root = m_root;
-        o.Password = scripted;
         TFtpTestServer server;
-        QVERIFY2(server.Start(o), qPrintable(server.Error()));
-        StoreServer(QStringLiteral("Piped"), QStringLiteral("FTP"), server.Port());
+        QVERIFY(StartFtp(server, QStringLiteral("Piped"), FtpOptions(scripted)));
         const QStringList args{"--publish", m_page, "--server", "Piped", "--data-dir", m_data, "--password-stdin"};
         Run r = Start(args, scripted.toUtf8() + "\r\n");
         QVERIFY2(r.code == 0, r.err.constData());
@@ -329,14 +303,8 @@ private Q_SLOTS:
     // server or in the record of what was sent.
     void dryRunWritesNothing()
     {
-        QDir(m_root).removeRecursively();
-        QDir().mkpath(m_root);
-        TFtpTestServer::Options o;
-        o.Root = m_root;
-        o.Password = kPassword;
         TFtpTestServer server;
-        QVERIFY2(server.Start(o), qPrintable(server.Error()));
-        StoreServer(QStringLiteral("Dry"), QStringLiteral("FTP"), server.Port());
+        QVERIFY(StartFtp(server, QStringLiteral("Dry")));
         QCOMPARE(Publish(QStringLiteral("Dry")).code, 0);
         const QString button = m_data + QStringLiteral("/HTMLFiles/graphics/button.gif");
         const QByteArray original = ReadAll(button);
@@ -362,19 +330,14 @@ private Q_SLOTS:
     void interruptedThenTidied()
     {
         QDir(TUploadManifest::DefaultFolder()).removeRecursively(); // no page of another test in the record
-        QDir(m_root).removeRecursively();
-        QDir().mkpath(m_root);
         const QString graphics = m_data + QStringLiteral("/HTMLFiles/graphics/");
         WriteFile(graphics + QStringLiteral("small.gif"), "GIF89a one");
         WriteFile(graphics + QStringLiteral("big.jpg"), QByteArray(1000, 'o'));
         const QString page = PicturePage(QStringLiteral("Big"), {"graphics\\small.gif", "graphics\\big.jpg"});
-        TFtpTestServer::Options o;
-        o.Root = m_root;
-        o.Password = kPassword;
+        TFtpTestServer::Options o = FtpOptions();
         o.Throttle = 1024 * 1024;
         TFtpTestServer server;
-        QVERIFY2(server.Start(o), qPrintable(server.Error()));
-        StoreServer(QStringLiteral("Big"), QStringLiteral("FTP"), server.Port());
+        QVERIFY(StartFtp(server, QStringLiteral("Big"), o));
         const QStringList args{"--publish", page, "--server", "Big", "--data-dir", m_data};
         QCOMPARE(Start(args).code, 0);
         const QStringList site = Snapshot(m_root);
@@ -468,16 +431,11 @@ private Q_SLOTS:
     // fingerprint, unless the stored decision already trusts it.
     void unknownCertificateAndHostKey()
     {
-        QDir(m_root).removeRecursively();
-        QDir().mkpath(m_root);
         {
-            TFtpTestServer::Options o;
-            o.Root = m_root;
-            o.Password = kPassword;
+            TFtpTestServer::Options o = FtpOptions();
             o.Tls = true;
             TFtpTestServer server;
-            QVERIFY(server.Start(o));
-            StoreServer(QStringLiteral("Secure"), QStringLiteral("FTPS"), server.Port());
+            QVERIFY(StartFtp(server, QStringLiteral("Secure"), o, QStringLiteral("FTPS")));
             Run r = Publish(QStringLiteral("Secure"));
             QCOMPARE(r.code, 3);
             QVERIFY(r.err.contains(server.Certificate().Fingerprint.toLatin1()));

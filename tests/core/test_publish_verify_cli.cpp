@@ -5,6 +5,7 @@
 #include "page/PageFile.h"
 #include "publish/ServerList.h"
 #include "support/FileTree.h"
+#include "support/ProgramRun.h"
 #include "support/HttpTestServer.h"
 #include "support/TestServers.h"
 #include "support/ResultCheck.h"
@@ -19,14 +20,7 @@ using namespace wobbin;
 using namespace wobbin::testing;
 
 namespace {
-const QString kProgram = QStringLiteral(WOBBIN_BINARY_DIR "/bin/wobbin-express");
 const QString kPassword = QStringLiteral("verify-pw 4");
-
-struct Run {
-    int code = -1;
-    QByteArray out;
-    QByteArray err;
-};
 } // namespace
 
 class TestPublishVerifyCli : public QObject
@@ -38,20 +32,7 @@ class TestPublishVerifyCli : public QObject
     TFtpTestServer m_ftp;
     THttpTestServer m_web;
 
-    Run Start(const QStringList &args)
-    {
-        QProcess p;
-        p.start(kProgram, args);
-        Run r;
-        if (!p.waitForFinished(60000)) {
-            p.kill();
-            return r;
-        }
-        r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-        r.out = p.readAllStandardOutput();
-        r.err = p.readAllStandardError();
-        return r;
-    }
+    static Run Start(const QStringList &args) { return RunProgram(args); }
     Run Verify(const QString &server = QStringLiteral("Home"))
     {
         return Start({"--verify", m_page, "--server", server, "--data-dir", m_data});

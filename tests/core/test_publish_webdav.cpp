@@ -11,6 +11,7 @@
 #include "support/DavTestServer.h"
 #include "support/FileTree.h"
 #include "support/SmallFileSystem.h"
+#include "support/UploadPage.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,17 +25,6 @@ namespace {
 
 const QString kPassword = QStringLiteral("p4ss:wörd");
 
-QByteArray Pattern(qint64 size, char seed)
-{
-    QByteArray b(size, Qt::Uninitialized);
-    quint32 x = quint32(uchar(seed)) * 2654435761u + 7;
-    for (qint64 i = 0; i < size; ++i) {
-        x = x * 1103515245u + 12345u;
-        b[i] = char(x >> 16);
-    }
-    return b;
-}
-
 } // namespace
 
 class TestPublishWebDav : public QObject
@@ -44,15 +34,7 @@ class TestPublishWebDav : public QObject
     QString m_html, m_pageFile, m_root, m_records;
     QByteArray m_pageBytes;
 
-    TUploadPage Page() const
-    {
-        TUploadPage p;
-        p.PageFile = m_pageFile;
-        p.HtmlFolder = m_html;
-        p.Images = LocaliseImages(m_pageFile, m_html);
-        p.SentFilesFolder = m_records;
-        return p;
-    }
+    TUploadPage Page() const { return PageToSend(m_pageFile, m_html, m_records); }
 
     std::unique_ptr<TDavTestServer> Start(TDavTestServer::Options o = {})
     {

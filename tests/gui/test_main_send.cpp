@@ -122,14 +122,24 @@ class TestMainSend : public QObject
         return check;
     }
 
+    // The site's server started (with TLS when asked) on the folder "ftp"
+    // holding an empty "www"; false, the reason in the log, when it did not start.
+    [[nodiscard]] bool StartFtp(TLocalSite &site, bool tls = false)
+    {
+        site.Root = m_dir->filePath(QStringLiteral("ftp"));
+        TFtpTestServer::Options o;
+        o.Root = site.Root;
+        o.Tls = tls;
+        if (QDir().mkpath(site.Root + QStringLiteral("/www")) && site.Ftp.Start(o))
+            return true;
+        qWarning("%s", qPrintable(site.Ftp.Error()));
+        return false;
+    }
+
     // The test fails (and the caller returns) when the server does not start.
     void StartLocalSite(TLocalSite &site)
     {
-        site.Root = m_dir->filePath(QStringLiteral("ftp"));
-        QVERIFY(QDir().mkpath(site.Root + QStringLiteral("/www")));
-        TFtpTestServer::Options o;
-        o.Root = site.Root;
-        QVERIFY2(site.Ftp.Start(o), qPrintable(site.Ftp.Error()));
+        QVERIFY(StartFtp(site));
         SaveServers({Server(QStringLiteral("Local"), site.Ftp.Port())});
         WriteSetting(QStringLiteral("General"), QStringLiteral("ShowJoy"), QStringLiteral("No"));
     }
@@ -194,12 +204,10 @@ private Q_SLOTS:
     // byte for byte what the program wrote.
     void sendsASavedPageWithPicturesToAnFtpServer()
     {
-        const QString root = m_dir->filePath(QStringLiteral("ftp"));
-        QVERIFY(QDir().mkpath(root + QStringLiteral("/www")));
-        TFtpTestServer ftp;
-        TFtpTestServer::Options o;
-        o.Root = root;
-        QVERIFY2(ftp.Start(o), qPrintable(ftp.Error()));
+        TLocalSite site;
+        QVERIFY(StartFtp(site));
+        const QString &root = site.Root;
+        TFtpTestServer &ftp = site.Ftp;
         THttpTestServer web;
         QVERIFY2(web.StartPlain(root + QStringLiteral("/www")), qPrintable(web.Error()));
         SaveServers({Server(QStringLiteral("Local"), ftp.Port(), QStringLiteral("secret"), web.Url())});
@@ -278,13 +286,9 @@ private Q_SLOTS:
     // answer stays with the server, and the next upload asks nothing.
     void acceptedCertificateIsKeptWithTheServer()
     {
-        const QString root = m_dir->filePath(QStringLiteral("ftp"));
-        QVERIFY(QDir().mkpath(root + QStringLiteral("/www")));
-        TFtpTestServer ftp;
-        TFtpTestServer::Options o;
-        o.Root = root;
-        o.Tls = true;
-        QVERIFY2(ftp.Start(o), qPrintable(ftp.Error()));
+        TLocalSite site;
+        QVERIFY(StartFtp(site, true));
+        TFtpTestServer &ftp = site.Ftp;
         tWWWServerType secure = Server(QStringLiteral("Secure"), ftp.Port());
         secure.SetTransferProtocol(TTransferProtocol::FTPS);
         SaveServers({secure});
@@ -303,7 +307,7 @@ private Q_SLOTS:
             return std::count_if(shown.begin(), shown.end(), [&](const QString &m) { return m.contains(fingerprint); });
         };
         QCOMPARE(asked(), 1);
-        QVERIFY(ReadAll(root + QStringLiteral("/www/Album.html")) == ReadAll(HtmlFolder() + QStringLiteral("/Album.html")));
+        QVERIFY(ReadAll(site.Root + QStringLiteral("/www/Album.html")) == ReadAll(HtmlFolder() + QStringLiteral("/Album.html")));
 
         ClickToolbar(w.get(), 420);
         QCOMPARE(w->Workspace().State(), int(wsSend));
@@ -316,12 +320,10 @@ private Q_SLOTS:
     // that says what went wrong; the page picture comes back, nothing changed.
     void failuresSayWhatWentWrong()
     {
-        const QString root = m_dir->filePath(QStringLiteral("ftp"));
-        QVERIFY(QDir().mkpath(root + QStringLiteral("/www")));
-        TFtpTestServer ftp;
-        TFtpTestServer::Options o;
-        o.Root = root;
-        QVERIFY2(ftp.Start(o), qPrintable(ftp.Error()));
+        TLocalSite site;
+        QVERIFY(StartFtp(site));
+        const QString &root = site.Root;
+        TFtpTestServer &ftp = site.Ftp;
         SaveServers({Server(QStringLiteral("Nobody"), FreePort()),
                      Server(QStringLiteral("Wrong"), ftp.Port(), QStringLiteral("not-the-password"))});
         WriteSetting(QStringLiteral("WWWServers"), QStringLiteral("LastServer"), QStringLiteral("Nobody"));

@@ -81,6 +81,16 @@ class TestServerWizard : public QObject
         m_wizard->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_wizard.get()));
     }
+    // Add from the introduction, with the provider (Common when none), on to
+    // the server details.
+    void OpenDetails(const QString &provider = QString())
+    {
+        Open();
+        Click("NextButt");
+        if (!provider.isEmpty())
+            Choose("cmbServerType", provider);
+        Click("NextButt");
+    }
     void Click(const char *button)
     {
         QWidget *b = W<QWidget>(button);
@@ -236,9 +246,7 @@ private Q_SLOTS:
     // the file dialog, and the server keeps it.
     void keyFileForSftpOnly()
     {
-        Open();
-        Click("NextButt");
-        Click("NextButt");
+        OpenDetails();
         Type("txtName", QStringLiteral("Keyed"));
         Type("txtAddress", QStringLiteral("sftp.home.example"));
         Type("txtLogin", QStringLiteral("bob"));
@@ -261,9 +269,7 @@ private Q_SLOTS:
     // once as for FTP, no key file; kept as "WebDAVS".
     void addWebDavDestination()
     {
-        Open();
-        Click("NextButt");
-        Click("NextButt");
+        OpenDetails();
         Type("txtName", QStringLiteral("Web disk"));
         Type("txtAddress", QStringLiteral("dav.home.example:8443"));
         Type("txtLogin", QStringLiteral("bob"));
@@ -285,9 +291,7 @@ private Q_SLOTS:
     // A folder: its path (typed in full, or browsed to), no address, login or password.
     void addFolderDestination()
     {
-        Open();
-        Click("NextButt");
-        Click("NextButt");
+        OpenDetails();
         Type("txtName", QStringLiteral("USB stick"));
         Click("butAdvanced");
         Choose("cmbProtocol", LoadStr(Msg::ProtocolFolder));
@@ -383,10 +387,7 @@ private Q_SLOTS:
 
     void providerWithoutLogin()
     {
-        Open();
-        Click("NextButt");
-        Choose("cmbServerType", QStringLiteral("Lantern Free Pages"));
-        Click("NextButt");
+        OpenDetails(QStringLiteral("Lantern Free Pages"));
         QVERIFY(!W<QLineEdit>("txtLogin")->isEnabled());
         QVERIFY(!W<QLineEdit>("txtPassword")->isEnabled());
         QVERIFY(!W<QLabel>("lblLogin")->isEnabled());
@@ -408,10 +409,7 @@ private Q_SLOTS:
 
     void addGeoCitiesServer()
     {
-        Open();
-        Click("NextButt");
-        Choose("cmbServerType", QStringLiteral("GeoCities"));
-        Click("NextButt");
+        OpenDetails(QStringLiteral("GeoCities"));
         QCOMPARE(W<QLabel>("lblLogin")->text(), LoadStr(Msg::EnterGeoMemberName));
         QCOMPARE(W<QLabel>("lblPassword")->text(), LoadStr(Msg::EnterGeoPassword));
         QCOMPARE(W<QLabel>("lblDir")->text(), LoadStr(Msg::EnterGeoNeighbourhood));
@@ -435,10 +433,7 @@ private Q_SLOTS:
         QCOMPARE(r.UserName, QStringLiteral("member"));
 
         // Another provider afterwards shows the usual labels again.
-        Open();
-        Click("NextButt");
-        Choose("cmbServerType", QStringLiteral("Kestrel Net"));
-        Click("NextButt");
+        OpenDetails(QStringLiteral("Kestrel Net"));
         QCOMPARE(W<QLabel>("lblLogin")->text(), LoadStr(Msg::EnterLoginName));
         QCOMPARE(W<QLabel>("lblDir")->text(), LoadStr(Msg::EnterServerFolder));
         Click("CancelButt");
@@ -557,9 +552,7 @@ private Q_SLOTS:
     // a server, and neither Advanced nor Finish leaves it until it is typed again.
     void pastedLineBreakIsRefusedOnThePage()
     {
-        Open();
-        Click("NextButt");
-        Click("NextButt");
+        OpenDetails();
         Type("txtName", QStringLiteral("Home"));
         Type("txtAddress", QStringLiteral("ftp.home.example"));
         Type("txtLogin", QStringLiteral("bob"));

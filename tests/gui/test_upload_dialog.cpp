@@ -9,6 +9,7 @@
 #include "upload/frmJoy.h"
 #include "upload/frmUpload.h"
 #include "support/TestServers.h"
+#include "support/UploadPage.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -29,21 +30,6 @@
 using namespace wobbin;
 using namespace wobbin::testing;
 
-namespace {
-
-QByteArray Pattern(qint64 size)
-{
-    QByteArray b(size, Qt::Uninitialized);
-    quint32 x = 99;
-    for (qint64 i = 0; i < size; ++i) {
-        x = x * 1103515245u + 12345u;
-        b[i] = char(x >> 16);
-    }
-    return b;
-}
-
-} // namespace
-
 class TestUploadDialog : public QObject
 {
     Q_OBJECT
@@ -51,14 +37,7 @@ private:
     QTemporaryDir m_tmp;
     QString m_html, m_root, m_pageFile, m_knownHosts;
 
-    TUploadPage Page() const
-    {
-        TUploadPage p;
-        p.PageFile = m_pageFile;
-        p.HtmlFolder = m_html;
-        p.Images = LocaliseImages(m_pageFile, m_html);
-        return p;
-    }
+    TUploadPage Page() const { return PageToSend(m_pageFile, m_html); }
 
     TUploadTarget Target(TTransferProtocol protocol, int port) const
     {
@@ -89,8 +68,8 @@ private Q_SLOTS:
         m_pageFile = m_tmp.filePath(QStringLiteral("save/Index.qze"));
         QVERIFY(WriteBytes(m_html + QStringLiteral("/Index.html"),
                           "<HTML><BODY><IMG SRC=\"graphics/big.jpg\"><IMG SRC=\"graphics/small.gif\"></BODY></HTML>\r\n"));
-        QVERIFY(WriteBytes(m_html + QStringLiteral("/graphics/big.jpg"), Pattern(24 * 1024 * 1024)));
-        QVERIFY(WriteBytes(m_html + QStringLiteral("/graphics/small.gif"), Pattern(3000)));
+        QVERIFY(WriteBytes(m_html + QStringLiteral("/graphics/big.jpg"), Pattern(24 * 1024 * 1024, 'j')));
+        QVERIFY(WriteBytes(m_html + QStringLiteral("/graphics/small.gif"), Pattern(3000, 's')));
         SettingsStore().OpenKey(QString(), true);
     }
 

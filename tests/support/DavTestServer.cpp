@@ -1,16 +1,11 @@
 #include "DavTestServer.h"
 
 #include <QCryptographicHash>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QThread>
 
-#include <arpa/inet.h>
 #include <grp.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,20 +17,6 @@ bool WriteText(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
-
-bool Listens(int port)
-{
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (s < 0)
-        return false;
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(quint16(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const bool ok = ::connect(s, reinterpret_cast<const sockaddr *>(&a), sizeof a) == 0;
-    ::close(s);
-    return ok;
 }
 
 // Owner www-data for everything below path (the server's user when run as root).
@@ -144,38 +125,18 @@ bool TDavTestServer::Start(const Options &options)
         config += "<Directory " + root + '/' + QFile::encodeName(f)
             + ">\n  <LimitExcept GET HEAD OPTIONS PROPFIND>\n    Require all denied\n  </LimitExcept>\n</Directory>\n";
 
-    const bool portChosenHere = m_port == 0;
-    for (int attempt = 1; attempt <= 3; ++attempt) {
-        if (portChosenHere)
-            m_port = FreePort();
+    const auto launch = [&](int) {
         const QByteArray listen = "Listen 127.0.0.1:" + QByteArray::number(m_port) + "\n";
         if (!WriteText(dir + QStringLiteral("/httpd.conf"), listen + config)) {
             m_error = QStringLiteral("cannot write the server's configuration");
             return false;
         }
         QFile::remove(dir + QStringLiteral("/error.log"));
-        if (!Launch(QStringLiteral("/usr/sbin/apache2"),
-                    {QStringLiteral("-X"), QStringLiteral("-f"), dir + QStringLiteral("/httpd.conf")}))
-            return false;
-        QDeadlineTimer until(15000);
-        while (!until.hasExpired() && m_process->state() == QProcess::Running) {
-            // Another test's server may have taken the port: ours must still run a moment later.
-            if (Listens(m_port)) {
-                QThread::msleep(100);
-                if (m_process->state() == QProcess::Running)
-                    return true;
-            }
-            QThread::msleep(50);
-        }
-        const QString said = QString::fromLocal8Bit(m_process->readAllStandardError()) + LogText();
-        Stop();
-        if (!portChosenHere || !said.contains(QStringLiteral("in use"))) {
-            m_error = QStringLiteral("the WebDAV server did not start: ") + said;
-            return false;
-        }
-    }
-    m_error = QStringLiteral("the WebDAV server found no free port");
-    return false;
+        return Launch(QStringLiteral("/usr/sbin/apache2"),
+                      {QStringLiteral("-X"), QStringLiteral("-f"), dir + QStringLiteral("/httpd.conf")});
+    };
+    return LaunchListening(QStringLiteral("WebDAV server"), QStringLiteral("in use"), launch,
+                           [this] { return LogText(); });
 }
 
 } // namespace wobbin::testing

@@ -245,6 +245,39 @@ void TTestServer::Stop()
     m_group = 0;
 }
 
+bool TTestServer::LaunchListening(const QString &what, const QString &portTaken,
+                                  const std::function<bool(int)> &launch, const std::function<QString()> &log)
+{
+    const bool portChosenHere = m_port == 0;
+    if (portChosenHere)
+        m_port = FreePort();
+    QString said;
+    for (int attempt = 1;; ++attempt) {
+        if (!launch(attempt))
+            return false;
+        QDeadlineTimer until(15000);
+        while (!until.hasExpired()) {
+            // Another test's server may have taken the port meanwhile and be the
+            // one that answers: ours must still be running a moment later.
+            if (PortAccepts(m_port)) {
+                QThread::msleep(100);
+                if (m_process->state() == QProcess::Running)
+                    return true;
+            }
+            if (m_process->state() != QProcess::Running)
+                break;
+            QThread::msleep(50);
+        }
+        said = QString::fromLocal8Bit(m_process->readAllStandardError()) + log();
+        Stop();
+        if (!portChosenHere || attempt == 3 || !said.contains(portTaken))
+            break;
+        m_port = FreePort();
+    }
+    m_error = QStringLiteral("the %1 did not start: ").arg(what) + said;
+    return false;
+}
+
 // ---------------------------------------------------------------------------
 
 TFtpTestServer::~TFtpTestServer()
@@ -339,8 +372,14 @@ bool TSftpTestServer::MakeHostKey()
     while (b64.endsWith('='))
         b64.chop(1);
     m_fingerprint = QStringLiteral("SHA256:") + QString::fromLatin1(b64);
-    m_knownHostsLine = QStringLiteral("[127.0.0.1]:%1 ecdsa-sha2-nistp256 %2").arg(m_port).arg(QString::fromLatin1(blob.toBase64()));
+    m_hostKey = QString::fromLatin1(blob.toBase64());
     return true;
+}
+
+QString TSftpTestServer::KnownHostsLine() const
+{
+    return m_hostKey.isEmpty() ? QString()
+                               : QStringLiteral("[127.0.0.1]:%1 ecdsa-sha2-nistp256 %2").arg(m_port).arg(m_hostKey);
 }
 
 bool TSftpTestServer::Start(const QString &root, const QString &user, const QString &password)
@@ -349,9 +388,6 @@ bool TSftpTestServer::Start(const QString &root, const QString &user, const QStr
         m_error = QStringLiteral("no temporary folder");
         return false;
     }
-    const bool portChosenHere = m_port == 0;
-    if (portChosenHere)
-        m_port = FreePort();
     m_root = root;
     m_user = user;
     m_password = password;
@@ -377,10 +413,9 @@ bool TSftpTestServer::Start(const QString &root, const QString &user, const QStr
                   QStringLiteral("--gid=") + gid, QStringLiteral("--member=") + user},
                  &m_error))
         return false;
-    QString said;
-    // A port found free may be taken by another test before the server binds
-    // it: then the server is started again on another one.
-    for (int attempt = 1;; ++attempt) {
+    const auto launch = [&](int attempt) {
+        if (attempt > 1)
+            QFile::remove(dir + QStringLiteral("/system.log"));
         const QString config = QStringLiteral(
             "ModulePath /usr/lib/proftpd\n"
             "LoadModule mod_sftp.c\n"
@@ -444,33 +479,10 @@ bool TSftpTestServer::Start(const QString &root, const QString &user, const QStr
             return false;
         }
         f.close();
-        if (!Launch(QStringLiteral("proftpd"), {QStringLiteral("-n"), QStringLiteral("-q"), QStringLiteral("-c"), f.fileName()}))
-            return false;
-        QDeadlineTimer until(15000);
-        while (!until.hasExpired()) {
-            // Another test's server may have taken the port meanwhile and be the
-            // one that answers: ours must still be running a moment later.
-            if (PortAccepts(m_port)) {
-                QThread::msleep(100);
-                if (m_process->state() == QProcess::Running)
-                    return true;
-            }
-            if (m_process->state() != QProcess::Running)
-                break;
-            QThread::msleep(50);
-        }
-        said = QString::fromLocal8Bit(m_process->readAllStandardError()) + LogText();
-        if (!portChosenHere || attempt == 3 || !said.contains(QStringLiteral("already using")))
-            break;
-        const int taken = m_port;
-        m_port = FreePort();
-        m_knownHostsLine.replace(QStringLiteral("[127.0.0.1]:%1 ").arg(taken), QStringLiteral("[127.0.0.1]:%1 ").arg(m_port));
-        Stop();
-        QFile::remove(dir + QStringLiteral("/system.log"));
-    }
-    m_error = QStringLiteral("the SFTP server did not start: ") + said;
-    Stop();
-    return false;
+        return Launch(QStringLiteral("proftpd"), {QStringLiteral("-n"), QStringLiteral("-q"), QStringLiteral("-c"), f.fileName()});
+    };
+    return LaunchListening(QStringLiteral("SFTP server"), QStringLiteral("already using"), launch,
+                           [this] { return LogText(); });
 }
 
 QString TSftpTestServer::LogText() const

@@ -12,6 +12,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 
 namespace wobbin::testing {
@@ -51,6 +52,13 @@ protected:
     bool Launch(const QString &program, const QStringList &arguments);
     // After Launch: the "PORT <number>" line the server prints once it listens.
     bool ReadPort(const QString &what);
+    // For a server told its port: launch(attempt) writes its configuration for
+    // m_port and starts it (Launch), until it listens there. A port chosen here
+    // (m_port was 0) may be taken by another test's server before ours binds
+    // it (what the server says holds portTaken): then up to three are tried.
+    // On failure m_error names `what` with what the server and log() said.
+    bool LaunchListening(const QString &what, const QString &portTaken, const std::function<bool(int)> &launch,
+                         const std::function<QString()> &log);
     std::unique_ptr<QProcess> m_process;
     qint64 m_group = 0;
     int m_port = 0;
@@ -104,7 +112,7 @@ public:
     // Of the host key made for this server: "SHA256:..." as OpenSSH shows it,
     // and the line OpenSSH would write into known_hosts.
     QString HostKeyFingerprint() const { return m_fingerprint; }
-    QString KnownHostsLine() const { return m_knownHostsLine; }
+    QString KnownHostsLine() const;
     // Before Start: folders below root where nothing may be written, and the
     // bytes a second the server takes at most (0: no limit).
     void SetReadOnly(const QStringList &folders) { m_readOnly = folders; }
@@ -120,7 +128,7 @@ private:
     QTemporaryDir m_dir;
     QString m_root, m_user, m_password;
     QString m_fingerprint;
-    QString m_knownHostsLine;
+    QString m_hostKey; // the public key as known_hosts writes it (base64)
     QStringList m_readOnly;
     QStringList m_authorizedKeys;
     qint64 m_throttle = 0;

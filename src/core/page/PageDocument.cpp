@@ -299,7 +299,7 @@ LayoutOutcome TPageDocument::ScrollBarChanged(int position)
 
 namespace {
 
-QString *FieldOf(TWebChunk &b, BlockField field)
+QString *FieldOf(const TWebChunk &b, BlockField field)
 {
     switch (field) {
     case BlockField::ParaText: return b.Para ? &b.Para->Text : nullptr;
@@ -335,7 +335,7 @@ template <class Record> AlignBytes BytesOf(Record *r)
     return r ? AlignBytes{&r->Align, &r->NewLine} : AlignBytes{};
 }
 
-AlignBytes AlignOf(TWebChunk &b)
+AlignBytes AlignOf(const TWebChunk &b)
 {
     switch (b.Kind) {
     case bkPara: return BytesOf(b.Para.get());
@@ -348,6 +348,19 @@ AlignBytes AlignOf(TWebChunk &b)
 }
 
 } // namespace
+
+const QString *BlockFieldText(const TWebChunk &block, BlockField field)
+{
+    return FieldOf(block, field);
+}
+
+BlockAlignment BlockAlignmentOf(const TWebChunk &block)
+{
+    const AlignBytes bytes = AlignOf(block);
+    if (!bytes.Align || !bytes.NewLine)
+        return {};
+    return {true, *bytes.Align, *bytes.NewLine};
+}
 
 bool TPageDocument::SetBlockField(int blockIndex, BlockField field, const QString &text)
 {

@@ -101,6 +101,20 @@ enum class BlockField {
     EmailAddress, EmailPre, EmailLink, EmailPost,
     LineWidth, LineThickness,
 };
+constexpr int kBlockFieldCount = int(BlockField::LineThickness) + 1;
+
+// The text of a block's field as the block holds it; nullptr when the block has
+// no record holding that field.
+const QString *BlockFieldText(const TWebChunk &block, BlockField field);
+
+// The alignment (0 none, 1 left, 2 center, 3 right) and new-line byte of the
+// record of the block's own kind; Has is false for a block without them (a line).
+struct BlockAlignment {
+    bool Has = false;
+    int Align = 0;
+    int NewLine = 0;
+};
+BlockAlignment BlockAlignmentOf(const TWebChunk &block);
 
 class TPageDocument
 {

@@ -221,8 +221,8 @@ TfrmServerWizard::TfrmServerWizard(QWidget *parent) : QDialog(parent)
     connect(butAdvanced, &QPushButton::clicked, this, &TfrmServerWizard::butAdvancedClick);
     connect(butDelete, &QPushButton::clicked, this, &TfrmServerWizard::butDeleteClick);
     connect(butBrowseFolder, &QPushButton::clicked, this, &TfrmServerWizard::butBrowseFolderClick);
-    connect(spbUp, &QToolButton::clicked, this, &TfrmServerWizard::spbUpClick);
-    connect(spbDown, &QToolButton::clicked, this, &TfrmServerWizard::spbDownClick);
+    connect(spbUp, &QToolButton::clicked, this, [this] { spbMoveClick(-1); });
+    connect(spbDown, &QToolButton::clicked, this, [this] { spbMoveClick(+1); });
     connect(lstServers, &QListWidget::currentRowChanged, this, &TfrmServerWizard::lstServersClick);
     connect(lstServers, &QListWidget::itemDoubleClicked, this, &TfrmServerWizard::lstServersDblClick);
     connect(cmbServerType, &QComboBox::activated, this, &TfrmServerWizard::cmbServerTypeChange);
@@ -230,12 +230,16 @@ TfrmServerWizard::TfrmServerWizard(QWidget *parent) : QDialog(parent)
     connect(spnConnections, &QSpinBox::valueChanged, this, &TfrmServerWizard::spnConnectionsChange);
     connect(txtKeyFile, &QLineEdit::textChanged, this, &TfrmServerWizard::txtKeyFileChange);
     connect(butKeyFile, &QPushButton::clicked, this, &TfrmServerWizard::butKeyFileClick);
-    connect(txtName, &QLineEdit::textChanged, this, &TfrmServerWizard::txtNameChange);
-    connect(txtAddress, &QLineEdit::textChanged, this, &TfrmServerWizard::txtAddressChange);
+    connect(txtName, &QLineEdit::textChanged, this, [this] { txtFieldChange(txtName, &tWWWServerType::Name); });
+    connect(txtAddress, &QLineEdit::textChanged, this,
+            [this] { txtFieldChange(txtAddress, &tWWWServerType::Address); });
     connect(txtLogin, &QLineEdit::textChanged, this, &TfrmServerWizard::txtLoginChange);
     connect(txtPassword, &QLineEdit::textChanged, this, &TfrmServerWizard::txtPasswordChange);
-    connect(txtDirectory, &QLineEdit::textChanged, this, &TfrmServerWizard::txtDirectoryChange);
-    connect(txtURL, &QLineEdit::textChanged, this, &TfrmServerWizard::txtURLChange);
+    connect(txtDirectory, &QLineEdit::textChanged, this, [this] {
+        txtFieldChange(txtDirectory, &tWWWServerType::Directory, &tWWWServerType::ExtendedA);
+    });
+    connect(txtURL, &QLineEdit::textChanged, this,
+            [this] { txtFieldChange(txtURL, &tWWWServerType::URL, &tWWWServerType::ExtendedB); });
     connect(chkDir, &QCheckBox::toggled, this, &TfrmServerWizard::chkDirClick);
 
     FormCreate();
@@ -388,29 +392,10 @@ void TfrmServerWizard::cmbServerTypeChange()
     }
 }
 
-void TfrmServerWizard::txtNameChange()
-{
-    if (FieldsLoading)
-        return;
-    m_state.Current().Name = txtName->text();
-    m_state.ListChanged = true;
-}
-
-void TfrmServerWizard::txtAddressChange()
-{
-    if (FieldsLoading)
-        return;
-    m_state.Current().Address = txtAddress->text();
-    m_state.ListChanged = true;
-}
-
 void TfrmServerWizard::txtLoginChange()
 {
     LogOnProblem();
-    if (FieldsLoading)
-        return;
-    m_state.Current().UserName = txtLogin->text();
-    m_state.ListChanged = true;
+    txtFieldChange(txtLogin, &tWWWServerType::UserName);
 }
 
 void TfrmServerWizard::txtPasswordChange()
@@ -423,26 +408,18 @@ void TfrmServerWizard::txtPasswordChange()
     m_state.ListChanged = true;
 }
 
-void TfrmServerWizard::txtDirectoryChange()
+// A field holding a text of the server's record. A GeoCities provider reads
+// the folder and web-address fields as the neighbourhood and the number
+// (geoField) instead, which is no change of the list.
+void TfrmServerWizard::txtFieldChange(const QLineEdit *edit, QString tWWWServerType::*field,
+                                      QString tWWWServerType::*geoField)
 {
     if (FieldsLoading)
         return;
-    if (ProviderTextIsGeoCities()) {
-        m_state.Current().ExtendedA = txtDirectory->text();
+    if (geoField && ProviderTextIsGeoCities()) {
+        m_state.Current().*geoField = edit->text();
     } else {
-        m_state.Current().Directory = txtDirectory->text();
-        m_state.ListChanged = true;
-    }
-}
-
-void TfrmServerWizard::txtURLChange()
-{
-    if (FieldsLoading)
-        return;
-    if (ProviderTextIsGeoCities()) {
-        m_state.Current().ExtendedB = txtURL->text();
-    } else {
-        m_state.Current().URL = txtURL->text();
+        m_state.Current().*field = edit->text();
         m_state.ListChanged = true;
     }
 }

@@ -60,8 +60,7 @@ private:
     void ShowMyDetails();
     void lstServersClick();
     void lstServersDblClick();
-    void spbUpClick();
-    void spbDownClick();
+    void spbMoveClick(int step);
     void butDeleteClick();
     void RemoveWWWServer(int row);
     bool WriteServerInfo();
@@ -70,12 +69,10 @@ private:
     QString BuildURL() const;
     void butAdvancedClick();
     void cmbServerTypeChange();
-    void txtNameChange();
-    void txtAddressChange();
     void txtLoginChange();
     void txtPasswordChange();
-    void txtDirectoryChange();
-    void txtURLChange();
+    void txtFieldChange(const QLineEdit *edit, QString tWWWServerType::*field,
+                        QString tWWWServerType::*geoField = nullptr);
     void chkDirClick();
     void cmbProtocolChange();
     void spnConnectionsChange(int connections);

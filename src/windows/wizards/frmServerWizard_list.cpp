@@ -68,20 +68,12 @@ void TfrmServerWizard::lstServersDblClick()
         NextButtClick();
 }
 
-void TfrmServerWizard::spbUpClick()
+// The up and down arrows beside the list: the selected server one place along
+// (step -1 up, +1 down), still selected; nothing at either end.
+void TfrmServerWizard::spbMoveClick(int step)
 {
-    const int row = m_state.MoveUp(lstServers->currentRow());
-    if (row < 0)
-        return;
-    LoadWWWList();
-    FieldsLoading = true;
-    lstServers->setCurrentRow(row);
-    FieldsLoading = false;
-}
-
-void TfrmServerWizard::spbDownClick()
-{
-    const int row = m_state.MoveDown(lstServers->currentRow());
+    const int from = lstServers->currentRow();
+    const int row = step < 0 ? m_state.MoveUp(from) : m_state.MoveDown(from);
     if (row < 0)
         return;
     LoadWWWList();

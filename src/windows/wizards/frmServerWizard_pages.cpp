@@ -312,13 +312,8 @@ void TfrmServerWizard::ClearServer()
     // show these values already and change nothing).
     m_state.NewServer();
     const bool changed = m_state.ListChanged;
+    ClearFields();
     FieldsLoading = true;
-    txtName->clear();
-    txtAddress->clear();
-    txtLogin->clear();
-    txtPassword->clear();
-    txtURL->clear();
-    txtDirectory->setText(QStringLiteral("public_html"));
     chkDir->setChecked(false);
     FieldsLoading = false;
     m_state.Current().Directory = txtDirectory->text();

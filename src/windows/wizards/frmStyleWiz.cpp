@@ -362,13 +362,13 @@ void TfrmStyleWiz::BuildListPage()
     spbUp->setGeometry(402, 30, 30, 30);
     spbUp->setIcon(QIcon(LoadBitmap(QStringLiteral("Arrow_Up"))));
     spbUp->setIconSize(QSize(16, 16));
-    connect(spbUp, &QToolButton::clicked, this, &TfrmStyleWiz::spbUpClick);
+    connect(spbUp, &QToolButton::clicked, this, [this] { spbMoveClick(-1); });
     spbDown = new QToolButton(tab3);
     spbDown->setObjectName(QStringLiteral("spbDown"));
     spbDown->setGeometry(402, 64, 30, 30);
     spbDown->setIcon(QIcon(LoadBitmap(QStringLiteral("Arrow_Down"))));
     spbDown->setIconSize(QSize(16, 16));
-    connect(spbDown, &QToolButton::clicked, this, &TfrmStyleWiz::spbDownClick);
+    connect(spbDown, &QToolButton::clicked, this, [this] { spbMoveClick(+1); });
 
     butDelete = MakeButton(tab3, "butDelete", LoadStr(Msg::ButtonDelete), QRect(402, 203, 75, 25));
     butDelete->setAutoDefault(false);
@@ -640,17 +640,10 @@ void TfrmStyleWiz::butDeleteClick()
     lstStyles->setFocus();
 }
 
-void TfrmStyleWiz::spbUpClick()
+// The up (step -1) and down (+1) arrows: the chosen style one place along.
+void TfrmStyleWiz::spbMoveClick(int step)
 {
-    if (!m_wizard.MoveUp())
-        return;
-    ShowStyles();
-    ShowState();
-}
-
-void TfrmStyleWiz::spbDownClick()
-{
-    if (!m_wizard.MoveDown())
+    if (!(step < 0 ? m_wizard.MoveUp() : m_wizard.MoveDown()))
         return;
     ShowStyles();
     ShowState();

@@ -63,8 +63,7 @@ public:
     void pnlActiveClick();
     void pnlVisitedClick();
     void butDeleteClick();
-    void spbUpClick();
-    void spbDownClick();
+    void spbMoveClick(int step);
 
     // ---- helpers
     QMessageBox::StandardButton AskForSave();

@@ -3,6 +3,7 @@
 
 #include "workspace/PropertyPanels.h"
 #include "workspace/Controls.h"
+#include "workspace/PropertyPanels_p.h"
 
 #include "shell/Accessible.h"
 #include "shell/Skin.h"
@@ -22,11 +23,12 @@
 
 namespace wobbin {
 
+using namespace panels;
+
 namespace {
 
 constexpr int kPanelLeft = 338;
 constexpr int kPanelTop = 20;
-constexpr int kPanelWidth = 281;
 constexpr int kPanelHeight = 273;
 
 // Help contexts of the alignment and new-line buttons.
@@ -37,8 +39,6 @@ constexpr int kTagReturn = 95;
 
 // Help context given to a kind panel, its labels and its banner.
 constexpr int kPanelTag[6] = {50, 53, 56, 45, 62, 47};
-
-const char *const kAlignPrefix[5] = {"spdPara", "spdLink", "spdImage", "spdHead", "spdEmail"};
 
 void setTag(QWidget *w, int tag) { w->setProperty("Tag", tag); }
 
@@ -73,12 +73,8 @@ QIcon buttonGlyph(int which)
 TPropertyPanels::TPropertyPanels(QWidget *pnlBuild, TPageDocument &document, QObject *parent)
     : QObject(parent), m_doc(document), m_pnlBuild(pnlBuild)
 {
-    buildParaPanel();
-    buildLinkPanel();
-    buildImagePanel();
-    buildHeadingPanel();
-    buildEmailPanel();
-    buildLinePanel();
+    for (int kind = 0; kind < kKindCount; ++kind)
+        buildPanel(kind);
     m_pnlBlank = makePanel(QStringLiteral("pnlBlank"), QString(), QString(), -1);
     m_pnlBlank->show();
     m_pnlBlank->raise();
@@ -204,165 +200,91 @@ void TPropertyPanels::makeAlignRow(QWidget *panel, const QString &prefix, int ki
     connect(r, &QToolButton::clicked, this, [this, r, kind] { newLineClicked(r, kind); });
 }
 
-void TPropertyPanels::buildParaPanel()
+// One kind panel from its table: the controls in their order, then the row
+// of alignment and new-line buttons.
+void TPropertyPanels::buildPanel(int kind)
 {
-    QFrame *p = makePanel(QStringLiteral("pnlPara"), QStringLiteral("imgParagraphT"),
-                          QStringLiteral("Para_T"), bkPara);
-    m_kindPanels[bkPara] = p;
-    makeLabel(p, QStringLiteral("lblPara"), Msg::ParagraphTitle, 98, 9);
-    makeLabel(p, QStringLiteral("lblParaDesc"), Msg::ParagraphHint, 8, 30, 0, 40);
-    makeLabel(p, QStringLiteral("lblParaPara"), Msg::ParagraphText, 8, 72);
-    m_txtParagraph = new QPlainTextEdit(p);
-    m_txtParagraph->setObjectName(QStringLiteral("txtParagraph"));
-    m_txtParagraph->setGeometry(8, 88, kPanelWidth - 16, 142);
-    m_txtParagraph->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_txtParagraph->setTabChangesFocus(true);
-    connect(m_txtParagraph, &QPlainTextEdit::textChanged, this,
-            [this] { writeField(m_txtParagraph, BlockField::ParaText); });
-    makeAlignRow(p, QString::fromLatin1(kAlignPrefix[bkPara]), bkPara, 240);
+    const TPanelKind &k = kPanelKinds[kind];
+    QFrame *p = makePanel(QLatin1String(k.Panel), QLatin1String(k.Banner), QLatin1String(k.Bitmap), kind);
+    m_kindPanels[std::size_t(kind)] = p;
+    for (const TPanelControl &c : k.Controls) {
+        const QString name = QLatin1String(c.Name);
+        QWidget *field = nullptr;
+        switch (c.Type) {
+        case Ctl::Label: {
+            QLabel *label = makeLabel(p, name, c.TextId, c.X, c.Y, c.W, c.H);
+            if (c.Flags & kExampleFont)
+                label->setFont(QFont(LoadStr(Msg::DefaultFontName).isEmpty() ? QStringLiteral("Arial")
+                                                                              : LoadStr(Msg::DefaultFontName)));
+            break;
+        }
+        case Ctl::Edit: field = makeEdit(p, name, c.X, c.Y, c.W, c.Field); break;
+        case Ctl::Combo: field = makeCombo(p, name, c.Y, c.TextId, c.Field); break;
+        case Ctl::Paragraph: {
+            auto *para = new QPlainTextEdit(p);
+            para->setObjectName(name);
+            para->setGeometry(c.X, c.Y, c.W, c.H);
+            para->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+            para->setTabChangesFocus(true);
+            connect(para, &QPlainTextEdit::textChanged, this, [this, para, f = c.Field] { writeField(para, f); });
+            field = para;
+            break;
+        }
+        case Ctl::Picker: makePicker(p, c); break;
+        }
+        if (!field)
+            continue;
+        m_fields[std::size_t(c.Field)] = field;
+        if (c.Flags & kNoEditMenu) {
+            field->setContextMenuPolicy(Qt::NoContextMenu);
+            field->installEventFilter(this);
+        }
+    }
+    if (k.AlignPrefix)
+        makeAlignRow(p, QLatin1String(k.AlignPrefix), kind, 240);
 }
 
-void TPropertyPanels::buildLinkPanel()
+// The Image panel's button that picks a picture.
+void TPropertyPanels::makePicker(QWidget *panel, const TPanelControl &c)
 {
-    QFrame *p = makePanel(QStringLiteral("pnlLink"), QStringLiteral("imgLinkT"),
-                          QStringLiteral("Link_T"), bkLink);
-    m_kindPanels[bkLink] = p;
-    const int w = kPanelWidth - 16;
-    makeLabel(p, QStringLiteral("lblLInkDesc"), Msg::LinkHint, 8, 28, 0, 28);
-    makeLabel(p, QStringLiteral("lblLinkURL"), Msg::LinkAddress, 8, 58);
-    m_txtLinkURL = makeEdit(p, QStringLiteral("txtLinkURL"), 8, 72, w, BlockField::LinkURL);
-    makeLabel(p, QStringLiteral("lblLinkEG1"), Msg::LinkExamplePrefix, 8, 95, 28);
-    QLabel *eg2 = makeLabel(p, QStringLiteral("lblLinkEG2"), Msg::LinkExampleAddress, 36, 95, 230);
-    eg2->setFont(QFont(LoadStr(Msg::DefaultFontName).isEmpty() ? QStringLiteral("Arial") : LoadStr(Msg::DefaultFontName)));
-    makeLabel(p, QStringLiteral("lblLinkPre"), Msg::LinkTextBefore, 8, 112);
-    m_txtLinkPre = makeEdit(p, QStringLiteral("txtLinkPre"), 8, 126, w, BlockField::LinkPre);
-    makeLabel(p, QStringLiteral("lblLinkLink"), Msg::LinkText, 8, 150);
-    m_txtLinkLink = makeEdit(p, QStringLiteral("txtLinkLink"), 8, 164, w, BlockField::LinkText);
-    makeLabel(p, QStringLiteral("lblLinkPost"), Msg::LinkTextAfter, 8, 188);
-    m_txtLinkPost = makeEdit(p, QStringLiteral("txtLinkPost"), 8, 202, w, BlockField::LinkPost);
-    makeLabel(p, QStringLiteral("lblLinkEG3"), Msg::LinkTextHint, 130, 234, 143, 34);
-    makeAlignRow(p, QString::fromLatin1(kAlignPrefix[bkLink]), bkLink, 240);
-}
-
-void TPropertyPanels::buildImagePanel()
-{
-    QFrame *p = makePanel(QStringLiteral("pnlImage"), QStringLiteral("imgImageT"),
-                          QStringLiteral("Image_T"), bkImage);
-    m_kindPanels[bkImage] = p;
-    const int w = kPanelWidth - 16;
-    makeLabel(p, QStringLiteral("lblImg"), Msg::ImageTitle, 98, 9);
-    makeLabel(p, QStringLiteral("lblImgFilename"), Msg::ImageFile, 8, 40);
-    m_txtImgFileName = makeEdit(p, QStringLiteral("txtImgFileName"), 8, 54, w - 28, BlockField::ImageFile);
-    m_spdImgFile = new QToolButton(p);
-    m_spdImgFile->setObjectName(QStringLiteral("spdImgFile"));
-    m_spdImgFile->setGeometry(8 + w - 24, 53, 24, 23);
+    m_spdImgFile = new QToolButton(panel);
+    m_spdImgFile->setObjectName(QLatin1String(c.Name));
+    m_spdImgFile->setGeometry(c.X, c.Y, c.W, c.H);
     m_spdImgFile->setText(QStringLiteral("..."));
     if (const QPixmap pm = LoadBitmap(QStringLiteral("ImgFile")); !pm.isNull()) {
         m_spdImgFile->setIcon(QIcon(pm));
         m_spdImgFile->setToolButtonStyle(Qt::ToolButtonIconOnly);
     }
-    setTag(m_spdImgFile, 56);
+    setTag(m_spdImgFile, c.Tag);
     m_spdImgFile->installEventFilter(this);
     connect(m_spdImgFile, &QToolButton::clicked, this, [this] { pickImage(); });
-    makeLabel(p, QStringLiteral("lblImgHeight"), Msg::ImageHeight, 8, 88, 60);
-    m_txtImgHeight = makeEdit(p, QStringLiteral("txtImgHeight"), 70, 86, 60, BlockField::ImageHeight);
-    makeLabel(p, QStringLiteral("lblImgWidth"), Msg::ImageWidth, 140, 88, 60);
-    m_txtImgWidth = makeEdit(p, QStringLiteral("txtImgWidth"), 204, 86, 60, BlockField::ImageWidth);
-    makeLabel(p, QStringLiteral("lblImgAlt"), Msg::ImageDescription, 8, 116);
-    m_txtImgDesc = makeEdit(p, QStringLiteral("txtImgDesc"), 8, 130, w, BlockField::ImageAlt);
-    makeLabel(p, QStringLiteral("lblImgLink"), Msg::ImageLinkGoesTo, 8, 160);
-    makeLabel(p, QStringLiteral("lblImgURL"), Msg::ImageLinkAddress, 8, 178);
-    m_txtImgLink = makeEdit(p, QStringLiteral("txtImgLink"), 8, 192, w, BlockField::ImageLink);
-    makeAlignRow(p, QString::fromLatin1(kAlignPrefix[bkImage]), bkImage, 240);
-}
-
-void TPropertyPanels::buildHeadingPanel()
-{
-    QFrame *p = makePanel(QStringLiteral("pnlHeading"), QStringLiteral("imgHeadingT"),
-                          QStringLiteral("Heading_T"), bkHeading);
-    m_kindPanels[bkHeading] = p;
-    const int w = kPanelWidth - 16;
-    makeLabel(p, QStringLiteral("lblHead2"), Msg::HeadingTitle, 98, 9);
-    makeLabel(p, QStringLiteral("lblHeadDesc"), Msg::HeadingHint, 8, 30, 0, 40);
-    makeLabel(p, QStringLiteral("lblHeadHeading"), Msg::HeadingText, 8, 72);
-    m_txtHeading = makeEdit(p, QStringLiteral("txtHeading"), 8, 86, w, BlockField::HeadingText);
-    makeLabel(p, QStringLiteral("lblHeadSize"), Msg::HeadingSize, 8, 116);
-    m_cmbHeadSize = makeCombo(p, QStringLiteral("cmbHeadSize"), 130, 23, BlockField::HeadingSize);
-    makeAlignRow(p, QString::fromLatin1(kAlignPrefix[bkHeading]), bkHeading, 240);
-}
-
-void TPropertyPanels::buildEmailPanel()
-{
-    QFrame *p = makePanel(QStringLiteral("pnlEmail"), QStringLiteral("imgEmailT"),
-                          QStringLiteral("Email_T"), bkEmail);
-    m_kindPanels[bkEmail] = p;
-    const int w = kPanelWidth - 16;
-    makeLabel(p, QStringLiteral("lblEmailDesc"), Msg::EmailHint, 8, 28, 0, 28);
-    makeLabel(p, QStringLiteral("lblEmailAddr"), Msg::EmailAddress, 8, 58);
-    m_txtEmail = makeEdit(p, QStringLiteral("txtEmail"), 8, 72, w, BlockField::EmailAddress);
-    makeLabel(p, QStringLiteral("lblEmailEG1"), Msg::EmailExamplePrefix, 8, 95, 28);
-    QLabel *eg2 = makeLabel(p, QStringLiteral("lblEmailEG2"), Msg::EmailExampleAddress, 36, 95, 230);
-    eg2->setFont(QFont(LoadStr(Msg::DefaultFontName).isEmpty() ? QStringLiteral("Arial") : LoadStr(Msg::DefaultFontName)));
-    makeLabel(p, QStringLiteral("lblEmailPre"), Msg::EmailTextBefore, 8, 112);
-    m_txtEmailPre = makeEdit(p, QStringLiteral("txtEmailPre"), 8, 126, w, BlockField::EmailPre);
-    makeLabel(p, QStringLiteral("lblEmailLink"), Msg::EmailLinkText, 8, 150);
-    m_txtEmailLink = makeEdit(p, QStringLiteral("txtEmailLink"), 8, 164, w, BlockField::EmailLink);
-    makeLabel(p, QStringLiteral("lblEmailPost"), Msg::EmailTextAfter, 8, 188);
-    m_txtEmailPost = makeEdit(p, QStringLiteral("txtEmailPost"), 8, 202, w, BlockField::EmailPost);
-    makeLabel(p, QStringLiteral("lblEmailEG3"), Msg::EmailLinkTextHint, 130, 234, 143, 34);
-    // These four edits give right-click help instead of the edit menu.
-    const std::pair<QLineEdit *, int> helpEdits[] = {
-        {m_txtEmail, 62}, {m_txtEmailPre, 61}, {m_txtEmailLink, 63}, {m_txtEmailPost, 64}};
-    for (const auto &[edit, tag] : helpEdits) {
-        setTag(edit, tag);
-        edit->setContextMenuPolicy(Qt::NoContextMenu);
-        edit->installEventFilter(this);
-    }
-    makeAlignRow(p, QString::fromLatin1(kAlignPrefix[bkEmail]), bkEmail, 240);
-}
-
-void TPropertyPanels::buildLinePanel()
-{
-    QFrame *p = makePanel(QStringLiteral("pnlLine"), QStringLiteral("imgLineT"),
-                          QStringLiteral("Line_T"), bkLine);
-    m_kindPanels[bkLine] = p;
-    makeLabel(p, QStringLiteral("lblLine"), Msg::LineTitle, 98, 9);
-    makeLabel(p, QStringLiteral("lblLineDesc1"), Msg::LineHint, 8, 30, 0, 40);
-    makeLabel(p, QStringLiteral("lblLineWidth"), Msg::LineWidthPercent, 8, 80);
-    m_txtLineWidth = makeEdit(p, QStringLiteral("txtLineWidth"), 8, 94, 80, BlockField::LineWidth);
-    makeLabel(p, QStringLiteral("lblLineThick"), Msg::LineThickness, 8, 124);
-    m_cmbLineThick = makeCombo(p, QStringLiteral("cmbLineThick"), 138, 17, BlockField::LineThickness);
 }
 
 void TPropertyPanels::AssignHelpContext()
 {
-    const std::pair<QWidget *, int> contexts[] = {
-        {m_txtParagraph, 50}, {m_txtLinkURL, 53}, {m_txtLinkPre, 52}, {m_txtLinkLink, 54},
-        {m_txtLinkPost, 55}, {m_txtImgFileName, 56}, {m_txtImgHeight, 57}, {m_txtImgWidth, 57},
-        {m_txtImgDesc, 59}, {m_txtHeading, 45}, {m_cmbHeadSize, 44}, {m_txtEmail, 62},
-        {m_txtEmailPre, 61}, {m_txtEmailLink, 63}, {m_txtEmailPost, 64}, {m_txtLineWidth, 47},
-        {m_cmbLineThick, 48}};
-    for (const auto &[w, ctx] : contexts)
-        w->setProperty("HelpContext", ctx);
-    // The image link field and the picker button carry their topic as a tag.
-    setTag(m_txtImgLink, 53);
-    setTag(m_spdImgFile, 56);
+    for (const TPanelKind &k : kPanelKinds) {
+        for (const TPanelControl &c : k.Controls) {
+            QWidget *w = c.Type == Ctl::Picker ? m_spdImgFile : c.IsField() ? field(c.Field) : nullptr;
+            if (w && c.Help)
+                w->setProperty("HelpContext", c.Help);
+            if (w && c.Tag)
+                setTag(w, c.Tag);
+        }
+    }
 }
 
 void TPropertyPanels::setUpAccessible()
 {
     // The fields are named after the labels above them.
-    static const char *const named[][2] = {
-        {"lblParaPara", "txtParagraph"},    {"lblLinkURL", "txtLinkURL"},       {"lblLinkPre", "txtLinkPre"},
-        {"lblLinkLink", "txtLinkLink"},     {"lblLinkPost", "txtLinkPost"},     {"lblImgFilename", "txtImgFileName"},
-        {"lblImgHeight", "txtImgHeight"},   {"lblImgWidth", "txtImgWidth"},     {"lblImgAlt", "txtImgDesc"},
-        {"lblImgURL", "txtImgLink"},        {"lblHeadHeading", "txtHeading"},   {"lblHeadSize", "cmbHeadSize"},
-        {"lblEmailAddr", "txtEmail"},       {"lblEmailPre", "txtEmailPre"},     {"lblEmailLink", "txtEmailLink"},
-        {"lblEmailPost", "txtEmailPost"},   {"lblLineWidth", "txtLineWidth"},   {"lblLineThick", "cmbLineThick"},
-    };
-    for (const auto &pair : named)
-        NameFromLabel(m_pnlBuild->findChild<QWidget *>(QLatin1String(pair[1])),
-                      m_pnlBuild->findChild<QLabel *>(QLatin1String(pair[0])));
+    for (std::size_t kind = 0; kind < m_kindPanels.size(); ++kind) {
+        const char *above = nullptr;
+        for (const TPanelControl &c : kPanelKinds[kind].Controls) {
+            if (c.Type == Ctl::Label)
+                above = c.Name;
+            else if (c.IsField() && above)
+                NameFromLabel(field(c.Field), m_kindPanels[kind]->findChild<QLabel *>(QLatin1String(above)));
+        }
+    }
     m_spdImgFile->setAccessibleName(LoadStr(Msg::ChooseImageFile));
     m_spdImgFile->setToolTip(LoadStr(Msg::ChooseImageFile));
 }

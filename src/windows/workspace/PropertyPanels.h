@@ -18,13 +18,15 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
 class QToolButton;
 class QWidget;
 
 namespace wobbin {
 
 class TPictureLoader;
+namespace panels {
+struct TPanelControl;
+}
 struct ImagePickResult;
 struct TWebChunk;
 
@@ -87,12 +89,8 @@ protected:
 
 private:
     // ---- construction (PropertyPanels.cpp)
-    void buildParaPanel();
-    void buildLinkPanel();
-    void buildImagePanel();
-    void buildHeadingPanel();
-    void buildEmailPanel();
-    void buildLinePanel();
+    void buildPanel(int kind);
+    void makePicker(QWidget *panel, const panels::TPanelControl &c);
     void setUpAccessible();
     QFrame *makePanel(const QString &name, const QString &banner, const QString &bannerBitmap, int kind);
     QLabel *makeLabel(QWidget *parent, const QString &name, int textId, int x, int y, int w = 0, int h = 0);
@@ -122,21 +120,14 @@ private:
 
     std::array<QFrame *, 6> m_kindPanels{};
     QFrame *m_pnlBlank = nullptr;
-    QPlainTextEdit *m_txtParagraph = nullptr;
-    QLineEdit *m_txtLinkURL = nullptr, *m_txtLinkPre = nullptr, *m_txtLinkLink = nullptr,
-              *m_txtLinkPost = nullptr;
-    QLineEdit *m_txtImgFileName = nullptr, *m_txtImgHeight = nullptr, *m_txtImgWidth = nullptr,
-              *m_txtImgDesc = nullptr, *m_txtImgLink = nullptr;
+    // The eighteen fields (line edits, the combo boxes and the paragraph), by BlockField.
+    std::array<QWidget *, kBlockFieldCount> m_fields{};
+    QWidget *field(BlockField f) const { return m_fields[std::size_t(f)]; }
+    QLineEdit *lineEdit(BlockField f) const;
     QToolButton *m_spdImgFile = nullptr;
     TPictureLoader *m_pictureLoader = nullptr;
     const TWebChunk *m_pickTarget = nullptr; // the block shown when the picture was chosen
     QPointer<QWidget> m_pickFocusMovedTo;    // where the focus went from the picker button meanwhile
-    QLineEdit *m_txtHeading = nullptr;
-    QComboBox *m_cmbHeadSize = nullptr;
-    QLineEdit *m_txtEmail = nullptr, *m_txtEmailPre = nullptr, *m_txtEmailLink = nullptr,
-              *m_txtEmailPost = nullptr;
-    QLineEdit *m_txtLineWidth = nullptr;
-    QComboBox *m_cmbLineThick = nullptr;
     // Alignment buttons [kind 0..4][Left, Center, Right] and new-line buttons [kind].
     std::array<std::array<QToolButton *, 3>, 5> m_alignButtons{};
     std::array<QToolButton *, 5> m_returnButtons{};

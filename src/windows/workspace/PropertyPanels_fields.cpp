@@ -4,6 +4,7 @@
 
 #include "workspace/PropertyPanels.h"
 #include "workspace/Controls.h"
+#include "workspace/PropertyPanels_p.h"
 
 #include "base/Paths.h"
 #include "shell/Dialogs.h"
@@ -20,6 +21,8 @@
 #include <algorithm>
 
 namespace wobbin {
+
+using namespace panels;
 
 namespace {
 
@@ -88,17 +91,14 @@ void TPropertyPanels::ShowPanel(int kind)
 
 QWidget *TPropertyPanels::FirstField() const
 {
-    if (!m_shownChunk)
+    if (!m_shownChunk || m_shownChunk->Kind < 0 || m_shownChunk->Kind >= kKindCount)
         return nullptr;
-    switch (m_shownChunk->Kind) {
-    case bkPara: return m_txtParagraph;
-    case bkLink: return m_txtLinkURL;
-    case bkImage: return m_txtImgFileName;
-    case bkHeading: return m_txtHeading;
-    case bkEmail: return m_txtEmail;
-    case bkLine: return m_txtLineWidth;
-    default: return nullptr;
-    }
+    return field(FirstFieldOf(m_shownChunk->Kind));
+}
+
+QLineEdit *TPropertyPanels::lineEdit(BlockField f) const
+{
+    return qobject_cast<QLineEdit *>(field(f));
 }
 
 QWidget *TPropertyPanels::RowNeighbour(const QWidget *button, int step) const
@@ -138,71 +138,36 @@ void TPropertyPanels::fillPanel(int kind)
 {
     const TWebChunk *c = m_shownChunk;
     // A block without the record of its kind has nothing to show.
-    const bool hasRecord = c
-                           && ((kind == bkPara && c->Para) || (kind == bkLink && c->Link)
-                               || (kind == bkImage && c->Image) || (kind == bkHeading && c->Heading)
-                               || (kind == bkEmail && c->Email) || (kind == bkLine && c->Line));
+    const bool hasRecord = c && kind >= 0 && kind < kKindCount && BlockFieldText(*c, FirstFieldOf(kind));
     ShowPanel(hasRecord ? kind : -1);
     if (!hasRecord) {
         m_shownChunk = nullptr;
         return;
     }
-    QWidget *first = nullptr;
-    auto setAlign = [this, kind](std::uint8_t align, std::uint8_t newLine) {
-        if (align >= 1 && align <= 3)
-            m_alignButtons[std::size_t(kind)][align - 1u]->setChecked(true);
-        m_returnButtons[std::size_t(kind)]->setChecked(newLine == 1);
-    };
-    switch (kind) {
-    case bkPara: {
-        const QString shown = ParagraphToEdit(c->Para->Text);
-        if (m_txtParagraph->toPlainText() != shown)
-            m_txtParagraph->setPlainText(shown);
-        setAlign(c->Para->Align, c->Para->NewLine);
-        first = m_txtParagraph;
-        break;
+    for (const TPanelControl &f : kPanelKinds[kind].Controls) {
+        if (!f.IsField())
+            continue;
+        // A copy: showing the text may store a value back into the block.
+        const QString text = *BlockFieldText(*c, f.Field);
+        QWidget *w = field(f.Field);
+        if (f.Type == Ctl::Combo) {
+            selectCombo(static_cast<QComboBox *>(w), text, f.Field);
+        } else if (f.Type == Ctl::Paragraph) {
+            auto *para = static_cast<QPlainTextEdit *>(w);
+            const QString shown = ParagraphToEdit(text);
+            if (para->toPlainText() != shown)
+                para->setPlainText(shown);
+        } else {
+            setEditText(static_cast<QLineEdit *>(w), text);
+        }
     }
-    case bkLink:
-        setEditText(m_txtLinkPre, c->Link->PreText);
-        setEditText(m_txtLinkURL, c->Link->URL);
-        setEditText(m_txtLinkLink, c->Link->LinkText);
-        setEditText(m_txtLinkPost, c->Link->PostText);
-        setAlign(c->Link->Align, c->Link->NewLine);
-        first = m_txtLinkURL;
-        break;
-    case bkImage:
-        setEditText(m_txtImgFileName, c->Image->FileName);
-        setEditText(m_txtImgHeight, c->Image->ImgHeight);
-        setEditText(m_txtImgWidth, c->Image->ImgWidth);
-        setAlign(c->Image->Align, c->Image->NewLine);
-        setEditText(m_txtImgDesc, c->Image->AltText);
-        setEditText(m_txtImgLink, c->Image->LinkURL);
-        first = m_txtImgFileName;
-        break;
-    case bkHeading:
-        setEditText(m_txtHeading, c->Heading->Text);
-        selectCombo(m_cmbHeadSize, c->Heading->SizeText, BlockField::HeadingSize);
-        setAlign(c->Heading->Align, c->Heading->NewLine);
-        first = m_txtHeading;
-        break;
-    case bkEmail:
-        setEditText(m_txtEmailPre, c->Email->PreText);
-        setEditText(m_txtEmail, c->Email->Address);
-        setEditText(m_txtEmailLink, c->Email->LinkText);
-        setEditText(m_txtEmailPost, c->Email->PostText);
-        setAlign(c->Email->Align, c->Email->NewLine);
-        first = m_txtEmail;
-        break;
-    case bkLine:
-        setEditText(m_txtLineWidth, c->Line->LineWidth);
-        selectCombo(m_cmbLineThick, c->Line->ThickText, BlockField::LineThickness);
-        first = m_txtLineWidth;
-        break;
-    default:
-        break;
+    if (const BlockAlignment a = BlockAlignmentOf(*c); a.Has) {
+        if (a.Align >= 1 && a.Align <= 3)
+            m_alignButtons[std::size_t(kind)][std::size_t(a.Align - 1)]->setChecked(true);
+        m_returnButtons[std::size_t(kind)]->setChecked(a.NewLine == 1);
     }
-    if (first && !m_doc.LoadingDocument)
-        first->setFocus(Qt::OtherFocusReason);
+    if (!m_doc.LoadingDocument)
+        field(FirstFieldOf(kind))->setFocus(Qt::OtherFocusReason);
 }
 
 // The change handler of the eighteen fields: the control's text goes into
@@ -317,9 +282,9 @@ void TPropertyPanels::imageRead(const ImagePickResult &r)
     } else {
         // The three fields are one step of the page's history.
         m_pickingImage = true;
-        m_txtImgFileName->setText(r.relativePath);
-        m_txtImgHeight->setText(r.height);
-        m_txtImgWidth->setText(r.width);
+        lineEdit(BlockField::ImageFile)->setText(r.relativePath);
+        lineEdit(BlockField::ImageHeight)->setText(r.height);
+        lineEdit(BlockField::ImageWidth)->setText(r.width);
         m_pickingImage = false;
         Q_EMIT pageEdited(EditStep::Picture, bkImage, QString());
         out.ok = true;
