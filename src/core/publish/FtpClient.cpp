@@ -3,6 +3,7 @@
 #include "base/Secrets.h"
 #include "publish/ContentHash.h"
 #include "publish/FolderClient.h"
+#include "publish/HostPort.h"
 #include "publish/FtpClientImpl.h"
 #include "publish/ListingParse.h"
 #include "publish/WebDavClient.h"
@@ -108,15 +109,15 @@ bool TFtpClient::Connect(const TFtpLogOn &logOn)
         d->setFailure(FtpFailure::Cancelled, 0, QStringLiteral("Cancelled."));
         return false;
     }
-    QString host;
-    int port = 0;
-    if (!SplitHostPort(logOn.Host, host, port)) {
-        d->setFailure(FtpFailure::Unreachable, 0, QStringLiteral("The server's address is not valid."));
+    const TResult<THostPort> split = SplitHostPort(logOn.Host);
+    if (!split.ok()) {
+        d->setFailure(FtpFailure::Unreachable, 0, split.error().Text());
         return false;
     }
+    const QString host = split.value().Host;
     d->logOn.Host = host;
     if (logOn.Port <= 0)
-        d->logOn.Port = port;
+        d->logOn.Port = split.value().Port;
     if (logOn.Protocol == TTransferProtocol::WebDAV || logOn.Protocol == TTransferProtocol::WebDAVS) {
         m_dav = std::make_unique<TWebDavClient>(d->cancel, OnProgress);
         m_dav->SetTimeLimits(d->logOnLimit, d->stallLimit);

@@ -75,9 +75,11 @@ struct tWWWServerType
     // record): its keyring entry's name until the list is saved again.
     QString StoredName;
 
-    // The host part of Address: "ftp.example.com" for "ftp.example.com:2121",
-    // "::1" for "[::1]:2121"; a leading "ftp://", "ftps://" or "sftp://" and
-    // anything from the first "/" after the host on are left out.
+    // The host part of Address as typed: "ftp.example.com" for
+    // "ftp.example.com:2121", "::1" for "[::1]:2121"; a leading "ftp://" and
+    // the like and anything from the first "/" after the host on are left
+    // out. Empty when Address is not a host with an optional port (see
+    // SplitHostPort, publish/HostPort.h).
     QString Host() const;
     // The port given in Address; 0 when none (or not a number from 1 to 65535).
     int Port() const;

@@ -2,6 +2,7 @@
 
 #include "settings/AppPaths.h"
 #include "base/SafeFile.h"
+#include "publish/HostPort.h"
 #include "publish/ServerList.h"
 #include "publish/UploadTarget.h"
 
@@ -83,12 +84,12 @@ TServerIdentity IdentityOf(const TUploadTarget &target)
         id.Directory = NormalFolder(target.Directory);
         return id;
     }
-    QString host;
-    int port = 0;
-    SplitHostPort(target.Address, host, port);
+    // As for a server of the list: an address that is no address leaves the
+    // host empty (no upload reaches such a server), a bad port is no port.
+    const THostPort split = SplitHostPort(target.Address, TBadPort::Ignore).valueOr(THostPort());
     id.Protocol = ProtocolName(target.Protocol);
-    id.Host = host.toLower();
-    id.Port = port > 0 ? port : DefaultPort(target.Protocol);
+    id.Host = split.Host.toLower();
+    id.Port = split.Port > 0 ? split.Port : DefaultPort(target.Protocol);
     id.Directory = NormalFolder(target.Directory);
     id.UserName = target.UserName;
     return id;

@@ -23,12 +23,6 @@ struct TUploadTarget {
     QString KeyFile;             // SFTP: the private key file chosen to log on with ("" the usual ones)
 };
 
-// Splits "host", "host:2121", "[::1]:2121" or "ftp://host:21/" into the host
-// and the port (0 when none is given). False when the address is empty or the
-// port is not a number from 1 to 65535. A login written into the address
-// ("user:pw@host") is dropped, never used.
-bool SplitHostPort(const QString &address, QString &host, int &port);
-
 // What the upload needs of a server of the server list: its fields, the
 // transfer protocol, and GeoCities when the server's provider definition
 // (found by FindISP) is GeoCities.
