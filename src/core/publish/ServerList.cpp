@@ -439,7 +439,7 @@ void LoadServerList()
 
 // ---- writing the list ----------------------------------------------------------
 
-bool SaveServerList(TServerList &list, QString *error)
+TResult<void> SaveServerList(TServerList &list)
 {
     TPasswordVault *vault = PasswordVault();
     TServerList work = list;
@@ -584,9 +584,7 @@ bool SaveServerList(TServerList &list, QString *error)
             if (!remove.isEmpty())
                 vault->RemovePasswords(remove);
         }
-        if (error)
-            *error = replaced.error().Text();
-        return false;
+        return replaced;
     }
 
     // Keyring entries of servers gone, renamed, without a password or kept in the file.
@@ -623,12 +621,12 @@ bool SaveServerList(TServerList &list, QString *error)
         if (!r.Name.isEmpty())
             r.StoredName = r.Name;
     list = work;
-    return true;
+    return {};
 }
 
-bool SaveServerList(QString *error)
+TResult<void> SaveServerList()
 {
-    return SaveServerList(ServerList(), error);
+    return SaveServerList(ServerList());
 }
 
 // ---- provider definitions --------------------------------------------------------

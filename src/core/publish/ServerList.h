@@ -20,6 +20,8 @@
 // A list written without "Position" loads in the order the settings give the
 // subkeys; servers with a position come first, in that order.
 
+#include "base/Result.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -124,10 +126,10 @@ bool ServerHasStoredPassword(const QString &name);
 // keyring in use, or scrambled into the settings where none answers; the
 // keyring entries of servers no longer in the list are removed. On success the
 // records' StoredName is updated; on failure nothing is changed, on disk or in
-// the list, and *error names the cause.
-bool SaveServerList(TServerList &list, QString *error = nullptr);
+// the list.
+[[nodiscard]] TResult<void> SaveServerList(TServerList &list);
 // Saves ServerList().
-bool SaveServerList(QString *error = nullptr);
+[[nodiscard]] TResult<void> SaveServerList();
 
 // Texts for the user gathered while loading and saving (a damaged stored
 // password, a keyring that did not answer, where passwords are kept); each

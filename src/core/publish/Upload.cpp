@@ -674,7 +674,7 @@ bool TUploadJob::UploadAll()
         RemoveLeftovers();
     // What arrived is kept even when the upload failed or was cancelled; a
     // list that cannot be written only makes the next upload send more.
-    m_changes->Save();
+    static_cast<void>(m_changes->Save());
     if (m_cancelled)
         return false;
     SetStatus(LoadStr(Msg::Disconnecting));

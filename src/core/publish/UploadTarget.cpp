@@ -40,30 +40,36 @@ int FindServerNoCase(const QString &name)
     return -1;
 }
 
-bool RememberTrustedFingerprint(const QString &serverName, const QString &fingerprint, QString *error)
+namespace {
+// Changes the server of that description with change and saves the list; a
+// server no longer in the list has nothing to keep.
+template<class Change>
+TResult<void> ChangeServer(const QString &serverName, Change change)
 {
     const int i = FindServerNoCase(serverName);
-    if (i < 0 || fingerprint.isEmpty())
-        return false;
+    if (i < 0)
+        return {};
     TServerList changed = ServerList();
-    changed[i].TrustedFingerprint = fingerprint;
-    if (!SaveServerList(changed, error))
-        return false;
-    ServerList() = changed;
-    return true;
+    change(changed[i]);
+    TResult<void> saved = SaveServerList(changed);
+    if (saved.ok())
+        ServerList() = changed;
+    return saved;
+}
+} // namespace
+
+TResult<void> RememberTrustedFingerprint(const QString &serverName, const QString &fingerprint)
+{
+    if (fingerprint.isEmpty())
+        return {};
+    return ChangeServer(serverName, [&](tWWWServerType &server) { server.TrustedFingerprint = fingerprint; });
 }
 
-bool RememberConnectionsAllowed(const QString &serverName, int connections, QString *error)
+TResult<void> RememberConnectionsAllowed(const QString &serverName, int connections)
 {
-    const int i = FindServerNoCase(serverName);
-    if (i < 0 || connections < 1)
-        return false;
-    TServerList changed = ServerList();
-    changed[i].ConnectionsAllowed = connections;
-    if (!SaveServerList(changed, error))
-        return false;
-    ServerList() = changed;
-    return true;
+    if (connections < 1)
+        return {};
+    return ChangeServer(serverName, [&](tWWWServerType &server) { server.ConnectionsAllowed = connections; });
 }
 
 } // namespace wobbin

@@ -30,12 +30,13 @@ TUploadTarget UploadTargetFor(const tWWWServerType &server);
 // The server of that description in ServerList(), letter case ignored; -1 when none.
 int FindServerNoCase(const QString &name);
 // Keeps a certificate the user accepted during an upload with the server of
-// that description (its TrustedFingerprint) and saves the server list; false
-// (with *error) when the list could not be saved.
-bool RememberTrustedFingerprint(const QString &serverName, const QString &fingerprint, QString *error = nullptr);
+// that description (its TrustedFingerprint) and saves the server list. Fails
+// when the list could not be saved; a server no longer in the list, or no
+// fingerprint, leaves nothing to keep.
+[[nodiscard]] TResult<void> RememberTrustedFingerprint(const QString &serverName, const QString &fingerprint);
 // Keeps the number of connections the server of that description took at
 // once (its ConnectionsAllowed: later uploads open no more) and saves the
-// server list; false (with *error) when it could not be saved.
-bool RememberConnectionsAllowed(const QString &serverName, int connections, QString *error = nullptr);
+// server list; fails when it could not be saved (as above).
+[[nodiscard]] TResult<void> RememberConnectionsAllowed(const QString &serverName, int connections);
 
 } // namespace wobbin
