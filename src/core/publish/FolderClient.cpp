@@ -77,6 +77,14 @@ TResult<QStringList> TFolderClient::Names(const QString &path, bool mayBeRoot)
     return m_current + parts;
 }
 
+TResult<QStringList> TFolderClient::FileNames(const QString &remotePath)
+{
+    TResult<QStringList> named = Names(remotePath, false);
+    if (named.ok() && named.value().isEmpty())
+        return Fail(FtpFailure::BadName, LoadStr(Msg::PathLeadsOutOfFolder).arg(remotePath, m_given));
+    return named;
+}
+
 TResult<void> TFolderClient::RealFolders(const QStringList &names)
 {
     for (qsizetype k = 1; k <= names.size(); ++k) {
@@ -154,12 +162,10 @@ TResult<void> TFolderClient::SendFile(const QString &localPath, const QString &r
 {
     if (sent)
         *sent = TFileFingerprint();
-    const TResult<QStringList> named = Names(remotePath, false);
+    const TResult<QStringList> named = FileNames(remotePath);
     if (!named.ok())
         return named.error();
     const QStringList &names = named.value();
-    if (names.isEmpty())
-        return Fail(FtpFailure::BadName, LoadStr(Msg::PathLeadsOutOfFolder).arg(remotePath, m_given));
     if (m_cancel)
         return Fail(FtpFailure::Cancelled, QStringLiteral("Cancelled."));
     QFile source(localPath);
@@ -256,12 +262,10 @@ TResult<QList<TRemoteEntry>> TFolderClient::ListFolder(const QString &path)
 
 TResult<TRemoteSize> TFolderClient::RemoteSize(const QString &remotePath)
 {
-    const TResult<QStringList> named = Names(remotePath, false);
+    const TResult<QStringList> named = FileNames(remotePath);
     if (!named.ok())
         return named.error();
     const QStringList &names = named.value();
-    if (names.isEmpty())
-        return Fail(FtpFailure::BadName, LoadStr(Msg::PathLeadsOutOfFolder).arg(remotePath, m_given));
     m_failure = FtpFailure::None;
     // A folder above it that is missing (or a file in its place): the file is missing.
     for (qsizetype k = 1; k <= names.size(); ++k) {
@@ -285,12 +289,10 @@ TResult<TRemoteSize> TFolderClient::RemoteSize(const QString &remotePath)
 
 TResult<void> TFolderClient::DeleteFile(const QString &remotePath)
 {
-    const TResult<QStringList> named = Names(remotePath, false);
+    const TResult<QStringList> named = FileNames(remotePath);
     if (!named.ok())
         return named.error();
     const QStringList &names = named.value();
-    if (names.isEmpty())
-        return Fail(FtpFailure::BadName, LoadStr(Msg::PathLeadsOutOfFolder).arg(remotePath, m_given));
     if (TResult<void> above = RealFolders(names.mid(0, names.size() - 1)); !above.ok())
         return above;
     const QString target = PathOf(names);

@@ -67,6 +67,8 @@ private:
     // The names of path below the chosen folder (current folder first for a
     // relative one); fails when one would leave it.
     TResult<QStringList> Names(const QString &path, bool mayBeRoot);
+    // The same for a file: never the chosen folder itself.
+    TResult<QStringList> FileNames(const QString &remotePath);
     // Checks that each of the folders is a real folder below the chosen one
     // (no link).
     TResult<void> RealFolders(const QStringList &names);
