@@ -32,25 +32,19 @@ private Q_SLOTS:
         row("port 0", "host:0", "host", 0, true);
         row("port too large", "[::1]:65536", "::1", 0, true);
         row("port not a number", "host:ftp", "host", 0, true);
-        row("signed port", "host:+21", "host", 0, true);
         row("colon alone", "host:", "host", 0, true);
         row("empty", "  ", "", 0, false);
         row("port only", ":21", "", 0, false);
-        row("empty brackets", "[]:21", "", 0, false);
-        row("open bracket", "[::1:21", "", 0, false);
         row("login", "user@host", "", 0, false);
         row("login with password", "ftp://user:pw@host:21/", "", 0, false);
         row("space", "my host", "", 0, false);
         row("line break", "host\r\nPASS x", "", 0, false);
-        row("control character", QStringLiteral("ho\x01st"), "", 0, false);
         row("backslash", "ho\\st", "", 0, false);
         row("query", "host?x", "", 0, false);
-        row("fragment", "host#x", "", 0, false);
         row("percent escape", "ho%73t", "", 0, false);
         row("shorthand IPv4", "127.1", "", 0, false);
         row("look-alike letters", QString::fromUtf8("ｅxample.com"), "", 0, false);
         row("IPv6 zone", "[fe80::1%25eth0]", "", 0, false);
-        row("not an address in brackets", "[v1.x]", "", 0, false);
         row("text after brackets", "[::1]x:21", "", 0, false);
     }
 
@@ -64,13 +58,11 @@ private Q_SLOTS:
         const TResult<THostPort> lenient = SplitHostPort(address, TBadPort::Ignore);
         QCOMPARE(strict.ok(), !host.isEmpty() && !badPort);
         QCOMPARE(lenient.ok(), !host.isEmpty());
-        if (strict.ok()) {
-            QCOMPARE(strict.value().Host, host);
-            QCOMPARE(strict.value().Port, port);
-        }
-        if (lenient.ok()) {
-            QCOMPARE(lenient.value().Host, host);
-            QCOMPARE(lenient.value().Port, port);
+        for (const TResult<THostPort> *split : {&strict, &lenient}) {
+            if (split->ok()) {
+                QCOMPARE(split->value().Host, host);
+                QCOMPARE(split->value().Port, port);
+            }
         }
     }
 };
