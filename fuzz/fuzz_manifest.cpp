@@ -13,9 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const TServerIdentity server{QStringLiteral("FTP"), QStringLiteral("ftp.example.com"), 21,
                                  QStringLiteral("public_html"), QStringLiteral("ann")};
     TUploadManifest manifest;
-    QString error;
-    if (!manifest.FromBytes(bytes, server, &error)) {
-        if (!manifest.IsEmpty() || error.isEmpty())
+    if (const TResult<void> read = manifest.FromBytes(bytes, server); !read.ok()) {
+        if (!manifest.IsEmpty() || read.error().detail.isEmpty())
             std::abort();
         return 0;
     }
@@ -25,12 +24,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             std::abort();
     const QByteArray once = manifest.ToBytes();
     TUploadManifest again;
-    if (!again.FromBytes(once, server, &error) || again.Entries() != manifest.Entries() || again.ToBytes() != once)
+    if (!again.FromBytes(once, server).ok() || again.Entries() != manifest.Entries() || again.ToBytes() != once)
         std::abort();
     // Written for one server, it is not read for another.
     TServerIdentity other = server;
     other.UserName = QStringLiteral("bob");
-    if (!manifest.IsEmpty() && again.FromBytes(once, other))
+    if (!manifest.IsEmpty() && again.FromBytes(once, other).ok())
         std::abort();
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "settings/StartupCheck.h"
 #include "base/Paths.h"
 #include "support/SmallFileSystem.h"
+#include "support/ResultCheck.h"
 
 #include <QDir>
 #include <QFile>
@@ -204,7 +205,7 @@ private Q_SLOTS:
     {
         const QString good = m_dir.filePath(QStringLiteral("usable"));
         QCOMPARE(ResolveAppDir(good, QString()), good);
-        QCOMPARE(DataFolderProblem(good), QString());
+        QVERIFY(CheckDataFolder(good).ok());
 
         WOBBIN_NEED_SMALL_FILE_SYSTEMS();
         const QString dir = m_dir.filePath(QStringLiteral("readonly"));
@@ -212,18 +213,22 @@ private Q_SLOTS:
         QVERIFY2(testing::MountSmallFileSystem(dir, 64, &error), qPrintable(error));
         QVERIFY(QDir().mkpath(dir + QStringLiteral("/template")));
         QVERIFY2(testing::RemountReadOnly(dir, &error), qPrintable(error));
-        QCOMPARE(DataFolderProblem(dir),
-                 QStringLiteral("The data folder \"%1\" cannot be used: Read-only file system. Pages and "
-                                "pictures cannot be saved there.").arg(dir));
-        QCOMPARE(StartupMessage({QStringLiteral("A."), DataFolderProblem(dir)}),
-                 QStringLiteral("A.\n\n") + DataFolderProblem(dir));
+        const QString problem = QStringLiteral("The data folder \"%1\" cannot be used: Read-only file system. Pages "
+                                               "and pictures cannot be saved there.").arg(dir);
+        QVERIFY(!testing::Succeeds(CheckDataFolder(dir), &error));
+        QCOMPARE(error, problem);
+        QCOMPARE(StartupMessage({QStringLiteral("A."), problem}), QStringLiteral("A.\n\n") + problem);
         testing::UnmountSmallFileSystem(dir);
     }
 
     void damagedStyleLibraryIsDescribed()
     {
         const QString path = m_dir.filePath(QStringLiteral("Styles.data"));
-        QCOMPARE(CheckStyleLibrary(path),
+        const auto problem = [&] {
+            QString why;
+            return testing::Succeeds(CheckStyleLibrary(path), &why) ? QString() : why;
+        };
+        QCOMPARE(problem(),
                  QStringLiteral("The style library \"Styles.data\" is missing or cannot be read; only \"[None]\" "
                                 "can be chosen."));
         // Two styles announced, one complete record, then the file ends.
@@ -238,13 +243,13 @@ private Q_SLOTS:
             str("clBlack");
         str("Broken");
         WriteFile(path, data);
-        QCOMPARE(CheckStyleLibrary(path),
+        QCOMPARE(problem(),
                  QStringLiteral("The style library \"Styles.data\" is damaged; only its first style could be read."));
         WriteFile(path, QByteArray("\x01\x00", 2));
-        QCOMPARE(CheckStyleLibrary(path),
+        QCOMPARE(problem(),
                  QStringLiteral("The style library \"Styles.data\" is damaged; none of its styles could be read."));
         WriteFile(path, QByteArray("\x00\x00\x00\x00", 4));
-        QCOMPARE(CheckStyleLibrary(path), QString());
+        QCOMPARE(problem(), QString());
     }
 
     void startupArguments()

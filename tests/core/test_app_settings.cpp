@@ -1,6 +1,7 @@
 // The settings store: program key, sections, values, odd names, file rights.
 #include "settings/Settings.h"
 #include "support/SmallFileSystem.h"
+#include "support/ResultCheck.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -179,7 +180,7 @@ private Q_SLOTS:
         WOBBIN_NEED_SMALL_FILE_SYSTEMS();
         QVERIFY(SettingsStore().OpenKey(QString(), true));
         WriteSetting(QStringLiteral("General"), QStringLiteral("PlaySounds"), QStringLiteral("Yes"));
-        QCOMPARE(SettingsWriteProblem(), QString());
+        QVERIFY(CheckSettingsWritable().ok());
         const QString file = SettingsStore().FileName();
         const QString folder = QFileInfo(file).absolutePath();
         const QByteArray before = [&] { QFile f(file); f.open(QIODevice::ReadOnly); return f.readAll(); }();
@@ -192,8 +193,8 @@ private Q_SLOTS:
             f.write(before);
         }
         QVERIFY2(testing::RemountReadOnly(folder, &error), qPrintable(error));
-        QCOMPARE(SettingsWriteProblem(),
-                 QStringLiteral("The settings cannot be saved in \"%1\": Read-only file system.").arg(file));
+        QVERIFY(!testing::Succeeds(CheckSettingsWritable(), &error));
+        QCOMPARE(error, QStringLiteral("The settings cannot be saved in \"%1\": Read-only file system.").arg(file));
         testing::UnmountSmallFileSystem(folder);
         // ...then full.
         QVERIFY2(testing::MountSmallFileSystem(folder, 64, &error), qPrintable(error));
@@ -205,8 +206,8 @@ private Q_SLOTS:
         QVERIFY(testing::FillFileSystem(folder));
         SettingsStore().Raw().sync();
         WriteSetting(QStringLiteral("General"), QStringLiteral("Path"), QString(5000, QLatin1Char('x')));
-        QCOMPARE(SettingsWriteProblem(),
-                 QStringLiteral("The settings cannot be saved in \"%1\": No space left on device.").arg(file));
+        QVERIFY(!testing::Succeeds(CheckSettingsWritable(), &error));
+        QCOMPARE(error, QStringLiteral("The settings cannot be saved in \"%1\": No space left on device.").arg(file));
         // The file on disk keeps the values it had.
         {
             QFile f(file);

@@ -344,7 +344,7 @@ private Q_SLOTS:
                                                          PageProblemKind::FirstPageNotIndex}));
         TUploadManifest m(IdentityOf(server));
         m.Record(QStringLiteral("index.html"), FingerprintBytes("<html>"));
-        QVERIFY(m.Save(sent));
+        QVERIFY(m.Save(sent).ok());
         QCOMPARE(check(&server), QList<PageProblemKind>{PageProblemKind::MissingPicture});
 
         // Where a double-click leads.

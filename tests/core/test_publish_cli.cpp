@@ -43,7 +43,7 @@ private Q_SLOTS:
         c.Directory = QStringLiteral("/media/me/STICK/site");
         c.SetTransferProtocol(TTransferProtocol::Folder);
         TServerList list{a, b, c};
-        QVERIFY(SaveServerList(list));
+        QVERIFY(SaveServerList(list).ok());
         const Run r = RunProgram({QStringLiteral("--list-servers"), QStringLiteral("--data-dir"), QStringLiteral("/nowhere")});
         QCOMPARE(r.code, 0);
         QCOMPARE(r.out, QByteArray("Zulu site\tftp.zulu.example:2121\twww\tzed\thttp://zulu.example/\tKestrel Net\t1\tSFTP\n"

@@ -10,6 +10,7 @@
 #include "publish/ServerList.h"
 #include "support/FileTree.h"
 #include "support/TestServers.h"
+#include "support/ResultCheck.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -97,7 +98,7 @@ private Q_SLOTS:
         ServerList() = {Server(QStringLiteral("Home"), QStringLiteral("h0me")),
                         Server(QStringLiteral("No password"), QString())};
         QString error;
-        QVERIFY2(SaveServerList(&error), qPrintable(error));
+        QVERIFY2(testing::Succeeds(SaveServerList(), &error), qPrintable(error));
         QVERIFY(keyring.Responsive());  // it answered: there is none
         QVERIFY(ServerHasStoredPassword(QStringLiteral("Home")));
         QCOMPARE(ReadServer(QStringLiteral("Home")).Password, QStringLiteral("h0me"));
@@ -108,7 +109,7 @@ private Q_SLOTS:
         QCOMPARE(notices.size(), 1);
         QVERIFY(notices.at(0).startsWith(LoadStr(Msg::PasswordsInSettingsFile)));
         QVERIFY(notices.at(0).contains(SettingsStore().FileName()));
-        QVERIFY(SaveServerList());
+        QVERIFY(SaveServerList().ok());
         QCOMPARE(TakeServerListNotices(), QStringList());
 
         ReleaseSettingsStore();
@@ -132,7 +133,7 @@ private Q_SLOTS:
         QVERIFY(!ServerList().at(0).PasswordKnown);
         const QStringList notices = TakeServerListNotices();
         QCOMPARE(notices, QStringList{LoadStr(Msg::KeyringDidNotAnswer)});
-        QVERIFY(SaveServerList());
+        QVERIFY(SaveServerList().ok());
         QVERIFY(!ServerHasStoredPassword(QStringLiteral("Kept")));
     }
 
@@ -184,7 +185,7 @@ private Q_SLOTS:
         keyring.SetTimeout(1000);
         SetPasswordVault(&keyring);
         ServerList() = {Server(QStringLiteral("Home"), QStringLiteral("h0me"))};
-        QVERIFY(SaveServerList());
+        QVERIFY(SaveServerList().ok());
         QVERIFY(!keyring.Responsive());
         QCOMPARE(ReadServer(QStringLiteral("Home")).Password, QStringLiteral("h0me"));
         // From now on the keyring is not asked again.

@@ -5,6 +5,7 @@
 #include "support/DocumentFakes.h"
 #include "support/FileTree.h"
 #include "support/PageBytes.h"
+#include "support/SmallFileSystem.h"
 
 #include "settings/AppPaths.h"
 #include "settings/Settings.h"
@@ -19,6 +20,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -162,7 +164,7 @@ private Q_SLOTS:
         server.URL = QStringLiteral("http://www.example.com/~me");
         server.SetTransferProtocol(TTransferProtocol::FTPS);
         ServerList() = {server};
-        QVERIFY(SaveServerList());
+        QVERIFY(SaveServerList().ok());
 
         TSendWork work(*m_doc);
         work.SendEverything = true;
@@ -179,6 +181,43 @@ private Q_SLOTS:
         QCOMPARE(work.Finished(server, done), QString());
         QVERIFY(!work.SendEverything);
         QCOMPARE(work.YourPageAddress(), QStringLiteral("http://www.example.com/~me/Example.html"));
+    }
+
+    // What an upload leaves to keep with the server, when the server list
+    // cannot be saved: the user is told, and the list in use stays as it was.
+    void finishedTellsWhatCouldNotBeKept_data()
+    {
+        QTest::addColumn<QString>("fingerprint");
+        QTest::addColumn<int>("connections");
+        QTest::newRow("certificate") << QStringLiteral("AB:CD") << 0;
+        QTest::newRow("connections taken") << QString() << 2;
+    }
+
+    void finishedTellsWhatCouldNotBeKept()
+    {
+        WOBBIN_NEED_SMALL_FILE_SYSTEMS();
+        QFETCH(QString, fingerprint);
+        QFETCH(int, connections);
+        OpenExample();
+        tWWWServerType server;
+        server.Name = QStringLiteral("Busy");
+        server.Address = QStringLiteral("127.0.0.1:2121");
+        ServerList() = {server};
+        QVERIFY(SaveServerList().ok());
+        const QString folder = QFileInfo(SettingsStore().FileName()).absolutePath();
+        QString error;
+        QVERIFY2(MountSmallFileSystem(folder, 64, &error), qPrintable(error));
+        QVERIFY2(RemountReadOnly(folder, &error), qPrintable(error));
+        TSendWork work(*m_doc);
+        TUploadOutcome outcome;
+        outcome.Result = UploadResult::Succeeded;
+        outcome.AcceptedFingerprint = fingerprint;
+        outcome.ConnectionsAllowed = connections;
+        const QString message = work.Finished(server, outcome);
+        UnmountSmallFileSystem(folder);
+        QVERIFY2(message.contains(QStringLiteral("Read-only file system")), qPrintable(message));
+        QCOMPARE(ServerList().at(0).TrustedFingerprint, QString());
+        QCOMPARE(ServerList().at(0).ConnectionsAllowed, 0);
     }
 
     void flightEndsInTheUpload()
@@ -202,5 +241,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPublishSend)
+WOBBIN_TEST_MAIN_WITH_SMALL_FILE_SYSTEMS(TestPublishSend, QCoreApplication)
 #include "test_publish_send.moc"

@@ -8,6 +8,7 @@
 #include "publish/ServerList.h"
 #include "publish/UploadTarget.h"
 #include "publish/ServerWizard.h"
+#include "support/ResultCheck.h"
 
 #include <QDir>
 #include <QFile>
@@ -89,7 +90,7 @@ private Q_SLOTS:
         a.TrustedFingerprint = QStringLiteral("SHA256:abc");
         ServerList() = {a, Server(QStringLiteral("Work"))};
         QString error;
-        QVERIFY2(SaveServerList(&error), qPrintable(error));
+        QVERIFY2(testing::Succeeds(SaveServerList(), &error), qPrintable(error));
 
         const QMap<QString, QString> home = ValuesOf(QStringLiteral("Home"));
         QCOMPARE(home.keys(), (QStringList{"Address", "Directory", "ExtendedA", "ExtendedC", "FlatDir", "ISP",
@@ -115,7 +116,7 @@ private Q_SLOTS:
         QCOMPARE(ReadServer(QStringLiteral("Work")).Connections, 4);
         ServerList()[1].Connections = 2;
         ServerList()[1].ConnectionsAllowed = 1;
-        QVERIFY(SaveServerList(&error));
+        QVERIFY(testing::Succeeds(SaveServerList(), &error));
         QCOMPARE(ValuesOf(QStringLiteral("Work")).value("Connections"), QStringLiteral("2"));
         QCOMPARE(ReadServer(QStringLiteral("Work")).Connections, 2);
         QCOMPARE(ReadServer(QStringLiteral("Work")).ConnectionsAllowed, 1);
@@ -187,7 +188,7 @@ private Q_SLOTS:
         }
         LoadServerList();
         QCOMPARE(ServerList().size(), 6);
-        QVERIFY(SaveServerList());
+        QVERIFY(SaveServerList().ok());
         LoadServerList();
         for (const auto &[name, kind] : stored)
             QCOMPARE(ServerList().at(FindServerNoCase(QStringLiteral("S %1").arg(QLatin1String(name)))).TransferProtocol(), kind);
@@ -201,7 +202,7 @@ private Q_SLOTS:
         SettingsStore().WriteString("LastServer", "Beta");
         SettingsStore().CloseKey();
         ServerList() = {Server("Gamma"), Server("alpha"), Server("Beta"), Server(QString())};
-        QVERIFY(SaveServerList());
+        QVERIFY(SaveServerList().ok());
         ReleaseSettingsStore();  // as a new run of the program
         LoadServerList();
         QCOMPARE(Names(ServerList()), (QStringList{"Gamma", "alpha", "Beta"}));
@@ -212,7 +213,7 @@ private Q_SLOTS:
         TServerList list = ServerList();
         list.move(2, 0);
         list[0].Name = QStringLiteral("Beta renamed");
-        QVERIFY(SaveServerList(list));
+        QVERIFY(SaveServerList(list).ok());
         QCOMPARE(list.at(0).StoredName, QStringLiteral("Beta renamed"));
         LoadServerList();
         QCOMPARE(Names(ServerList()), (QStringList{"Beta renamed", "Gamma", "alpha"}));
@@ -226,7 +227,7 @@ private Q_SLOTS:
         a.URL = QStringLiteral("http://x.example/a,b?c=\"d\"&e=%20");
         a.UserName = QStringLiteral("@Variant(1)");
         ServerList() = {a};
-        QVERIFY(SaveServerList());
+        QVERIFY(SaveServerList().ok());
         LoadServerList();
         QCOMPARE(ServerList().size(), 1);
         QCOMPARE(ServerList().at(0).Name, a.Name);
@@ -455,7 +456,7 @@ private Q_SLOTS:
         if (geteuid() != 0)
             QSKIP("needs root to make a read-only mount in a private mount namespace");
         ServerList() = {Server("Kept", "old password")};
-        QVERIFY(SaveServerList());
+        QVERIFY(SaveServerList().ok());
         const QString folder = QFileInfo(SettingsStore().FileName()).absolutePath();
         QFile f(SettingsStore().FileName());
         QVERIFY(f.open(QIODevice::ReadOnly));
@@ -469,7 +470,7 @@ private Q_SLOTS:
 
         TServerList changed = {Server("New one", "new password"), Server("Other")};
         QString error;
-        QVERIFY(!SaveServerList(changed, &error));
+        QVERIFY(!testing::Succeeds(SaveServerList(changed), &error));
         QVERIFY2(error.contains(QStringLiteral("Read-only file system")), qPrintable(error));
         QCOMPARE(Names(changed), (QStringList{"New one", "Other"}));
         QCOMPARE(changed.at(0).StoredName, QString());

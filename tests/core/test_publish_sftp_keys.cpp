@@ -9,6 +9,7 @@
 #include "strings/Msg.h"
 #include "support/FileTree.h"
 #include "support/TestServers.h"
+#include "support/ResultCheck.h"
 
 #include <QDir>
 #include <QFile>
@@ -190,7 +191,7 @@ private Q_SLOTS:
         r.KeyFile = Key("locked");
         TServerList list{r};
         QString error;
-        QVERIFY2(SaveServerList(list, &error), qPrintable(error));
+        QVERIFY2(testing::Succeeds(SaveServerList(list), &error), qPrintable(error));
         const QString home = m_tmp.filePath(QStringLiteral("cli-home"));
         QVERIFY(QDir().mkpath(home + QStringLiteral("/.ssh")));
         QVERIFY(QFile::copy(m_tmp.filePath(QStringLiteral("known_hosts")), home + QStringLiteral("/.ssh/known_hosts")));
@@ -214,13 +215,13 @@ private Q_SLOTS:
         };
         // A key the server does not know: refused, and the message names it.
         list[0].KeyFile = Key("stranger");
-        QVERIFY(SaveServerList(list));
+        QVERIFY(SaveServerList(list).ok());
         const auto [refusedStatus, refusal] = publish(false);
         QCOMPARE(refusedStatus, 3);
         QVERIFY2(refusal.contains(LoadStr(Msg::SshKeysRefused).arg(Key("stranger"))), qPrintable(refusal));
 
         list[0].KeyFile = Key("locked");
-        QVERIFY(SaveServerList(list));
+        QVERIFY(SaveServerList(list).ok());
         const auto [status, errors] = publish(false);
         QCOMPARE(status, 5);
         QVERIFY2(errors.contains(Key("locked")) && errors.contains(QStringLiteral("ssh-add")), qPrintable(errors));

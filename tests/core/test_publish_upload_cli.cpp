@@ -76,7 +76,7 @@ private:
         r.ISP = provider;
         TServerList list{r};
         QString error;
-        QVERIFY2(SaveServerList(list, &error), qPrintable(error));
+        QVERIFY2(testing::Succeeds(SaveServerList(list), &error), qPrintable(error));
     }
 
     // The server's side emptied and an FTP server on it (o's Root is m_root),
@@ -369,7 +369,7 @@ private Q_SLOTS:
         target.Address = QStringLiteral("127.0.0.1:%1").arg(server.Port());
         target.Directory = QStringLiteral("www");
         target.UserName = QStringLiteral("user");
-        QVERIFY(record.Load(TUploadManifest::DefaultFolder(), IdentityOf(target)));
+        QVERIFY(record.Load(TUploadManifest::DefaultFolder(), IdentityOf(target)).ok());
         QVERIFY(record.Find(QStringLiteral("graphics/small.gif")));
         QCOMPARE(record.Find(QStringLiteral("graphics/small.gif"))->Digest, FingerprintBytes("GIF89a two").Digest);
 
@@ -385,7 +385,7 @@ private Q_SLOTS:
         QVERIFY2(r.out.contains("\nremoved: graphics/small.gif\n"), r.out.constData());
         // (the logo footer's button stays: the page still uses it)
         QCOMPARE(FilesBelow(m_root).join(QLatin1Char(' ')), QStringLiteral("www/Big.html www/graphics/big.jpg www/graphics/button.gif"));
-        QVERIFY(record.Load(TUploadManifest::DefaultFolder(), IdentityOf(target)));
+        QVERIFY(record.Load(TUploadManifest::DefaultFolder(), IdentityOf(target)).ok());
         QVERIFY(!record.Find(QStringLiteral("graphics/small.gif")));
         QVERIFY(QFile::remove(page));
     }

@@ -21,6 +21,7 @@
 #include "workspace/SendPanel.h"
 #include "workspace/WebBlockTile.h"
 #include "workspace/frmMain.h"
+#include "support/ResultCheck.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -71,7 +72,7 @@ class TestMainSend : public QObject
     {
         ServerList() = servers;
         QString error;
-        QVERIFY2(SaveServerList(&error), qPrintable(error));
+        QVERIFY2(testing::Succeeds(SaveServerList(), &error), qPrintable(error));
     }
 
     // The Photo Album template (two pictures) made into a saved page and sent

@@ -136,7 +136,7 @@ class TestServerWizard : public QObject
     void SaveList(const TServerList &list)
     {
         ServerList() = list;
-        QVERIFY(SaveServerList());
+        QVERIFY(SaveServerList().ok());
     }
 
 private Q_SLOTS:

@@ -132,8 +132,9 @@ int RunPublishCommand(const CliArgs &args)
             loop.exec();
             outcome = runner.Outcome();
         }
-        if (outcome.ConnectionsAllowed > 0)
-            RememberConnectionsAllowed(target.Name, outcome.ConnectionsAllowed);
+        if (const TResult<void> kept = RememberConnectionsAllowed(target.Name, outcome.ConnectionsAllowed); !kept.ok())
+            CliMessage(QStringLiteral("%1: the number of connections the server takes at once could not be kept: %2")
+                           .arg(target.Name, OneLine(kept.error().Text())));
         interrupted = interrupt.Signal() ? interrupt.ExitStatus() : 0;
     }
     progress.EndLine();

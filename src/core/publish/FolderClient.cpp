@@ -40,18 +40,16 @@ TFolderClient::TFolderClient(const std::atomic<bool> &cancel, const std::functio
 {
 }
 
-bool TFolderClient::Fail(FtpFailure failure, const QString &text)
+TError TFolderClient::Fail(FtpFailure failure, const QString &text)
 {
     m_failure = failure;
-    m_error = text;
-    return false;
+    return TError(text);
 }
 
-bool TFolderClient::Ok()
+TResult<void> TFolderClient::Ok()
 {
     m_failure = FtpFailure::None;
-    m_error.clear();
-    return true;
+    return {};
 }
 
 QString TFolderClient::PathOf(const QStringList &names) const
@@ -59,15 +57,14 @@ QString TFolderClient::PathOf(const QStringList &names) const
     return names.isEmpty() ? m_root : m_root + QLatin1Char('/') + names.join(QLatin1Char('/'));
 }
 
-bool TFolderClient::Names(const QString &path, QStringList &names, bool mayBeRoot)
+TResult<QStringList> TFolderClient::Names(const QString &path, bool mayBeRoot)
 {
-    names.clear();
     if (!m_connected)
         return Fail(FtpFailure::NotConnected, QStringLiteral("Not connected."));
     if (path.startsWith(QLatin1Char('/'))) {
         const QString clean = QDir::cleanPath(path);
         if (mayBeRoot && (clean == m_given || clean == m_root))
-            return true;
+            return QStringList();
         return Fail(FtpFailure::BadName, LoadStr(Msg::PathLeadsOutOfFolder).arg(path, m_given));
     }
     const QStringList parts = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
@@ -77,11 +74,18 @@ bool TFolderClient::Names(const QString &path, QStringList &names, bool mayBeRoo
         if (!SafeRemoteName(p))
             return Fail(FtpFailure::BadName, LoadStr(Msg::PathLeadsOutOfFolder).arg(path, m_given));
     }
-    names = m_current + parts;
-    return true;
+    return m_current + parts;
 }
 
-bool TFolderClient::RealFolders(const QStringList &names)
+TResult<QStringList> TFolderClient::FileNames(const QString &remotePath)
+{
+    TResult<QStringList> named = Names(remotePath, false);
+    if (named.ok() && named.value().isEmpty())
+        return Fail(FtpFailure::BadName, LoadStr(Msg::PathLeadsOutOfFolder).arg(remotePath, m_given));
+    return named;
+}
+
+TResult<void> TFolderClient::RealFolders(const QStringList &names)
 {
     for (qsizetype k = 1; k <= names.size(); ++k) {
         const QStringList above = names.mid(0, k);
@@ -93,10 +97,10 @@ bool TFolderClient::RealFolders(const QStringList &names)
         if (!S_ISDIR(st.st_mode))
             return Fail(FtpFailure::Refused, SystemCause(ENOTDIR));
     }
-    return true;
+    return {};
 }
 
-bool TFolderClient::Connect(const QString &folder)
+TResult<void> TFolderClient::Connect(const QString &folder)
 {
     m_connected = false;
     m_current.clear();
@@ -121,15 +125,16 @@ bool TFolderClient::Connect(const QString &folder)
     return Ok();
 }
 
-bool TFolderClient::MakeFolder(const QString &path)
+TResult<void> TFolderClient::MakeFolder(const QString &path)
 {
-    QStringList names;
-    if (!Names(path, names, true))
-        return false;
+    const TResult<QStringList> named = Names(path, true);
+    if (!named.ok())
+        return named.error();
+    const QStringList &names = named.value();
     if (names.isEmpty())
         return Ok(); // the chosen folder: there since Connect, never made
-    if (!RealFolders(names.mid(0, names.size() - 1)))
-        return false;
+    if (TResult<void> above = RealFolders(names.mid(0, names.size() - 1)); !above.ok())
+        return above;
     const QString target = PathOf(names);
     struct stat st {};
     if (EntryOf(target, st)) {
@@ -142,31 +147,32 @@ bool TFolderClient::MakeFolder(const QString &path)
     return Ok();
 }
 
-bool TFolderClient::ChangeFolder(const QString &path)
+TResult<void> TFolderClient::ChangeFolder(const QString &path)
 {
-    QStringList names;
-    if (!Names(path, names, true) || !RealFolders(names))
-        return false;
-    m_current = names;
+    const TResult<QStringList> named = Names(path, true);
+    if (!named.ok())
+        return named.error();
+    if (TResult<void> real = RealFolders(named.value()); !real.ok())
+        return real;
+    m_current = named.value();
     return Ok();
 }
 
-bool TFolderClient::SendFile(const QString &localPath, const QString &remotePath, TFileFingerprint *sent)
+TResult<void> TFolderClient::SendFile(const QString &localPath, const QString &remotePath, TFileFingerprint *sent)
 {
     if (sent)
         *sent = TFileFingerprint();
-    QStringList names;
-    if (!Names(remotePath, names, false))
-        return false;
-    if (names.isEmpty())
-        return Fail(FtpFailure::BadName, LoadStr(Msg::PathLeadsOutOfFolder).arg(remotePath, m_given));
+    const TResult<QStringList> named = FileNames(remotePath);
+    if (!named.ok())
+        return named.error();
+    const QStringList &names = named.value();
     if (m_cancel)
         return Fail(FtpFailure::Cancelled, QStringLiteral("Cancelled."));
     QFile source(localPath);
     if (!QFileInfo(localPath).isFile() || !source.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return Fail(FtpFailure::LocalFile, LoadStr(Msg::LocalFileUnreadable));
-    if (!RealFolders(names.mid(0, names.size() - 1)))
-        return false;
+    if (TResult<void> above = RealFolders(names.mid(0, names.size() - 1)); !above.ok())
+        return above;
     const QString target = PathOf(names);
     struct stat st {};
     if (EntryOf(target, st)) {
@@ -232,35 +238,35 @@ bool TFolderClient::SendFile(const QString &localPath, const QString &remotePath
     return Ok();
 }
 
-bool TFolderClient::ListFolder(const QString &path, QList<TRemoteEntry> &entries)
+TResult<QList<TRemoteEntry>> TFolderClient::ListFolder(const QString &path)
 {
-    entries.clear();
-    QStringList names;
-    if (!Names(path, names, false) || !RealFolders(names))
-        return false;
-    const QString folder = PathOf(names);
+    const TResult<QStringList> named = Names(path, false);
+    if (!named.ok())
+        return named.error();
+    if (TResult<void> real = RealFolders(named.value()); !real.ok())
+        return real.error();
+    const QString folder = PathOf(named.value());
     const QStringList found =
         QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     if (found.size() > kMaxEntries)
         return Fail(FtpFailure::Refused, QStringLiteral("The folder's listing is too large."));
+    QList<TRemoteEntry> entries;
     for (const QString &name : found) {
         struct stat st {};
         const bool there = EntryOf(folder + QLatin1Char('/') + name, st);
         entries << TRemoteEntry{name, there && S_ISREG(st.st_mode) ? qint64(st.st_size) : -1};
     }
-    return Ok();
+    m_failure = FtpFailure::None;
+    return entries;
 }
 
-TRemoteSize TFolderClient::RemoteSize(const QString &remotePath)
+TResult<TRemoteSize> TFolderClient::RemoteSize(const QString &remotePath)
 {
-    Ok();
-    QStringList names;
-    if (!Names(remotePath, names, false))
-        return TRemoteSize{TRemoteSize::Unknown, -1};
-    if (names.isEmpty()) {
-        Fail(FtpFailure::BadName, LoadStr(Msg::PathLeadsOutOfFolder).arg(remotePath, m_given));
-        return TRemoteSize{TRemoteSize::Unknown, -1};
-    }
+    const TResult<QStringList> named = FileNames(remotePath);
+    if (!named.ok())
+        return named.error();
+    const QStringList &names = named.value();
+    m_failure = FtpFailure::None;
     // A folder above it that is missing (or a file in its place): the file is missing.
     for (qsizetype k = 1; k <= names.size(); ++k) {
         struct stat st {};
@@ -268,13 +274,10 @@ TRemoteSize TFolderClient::RemoteSize(const QString &remotePath)
             const int code = errno;
             if (code == ENOENT || code == ENOTDIR)
                 return TRemoteSize{TRemoteSize::Missing, -1};
-            Fail(FtpFailure::Refused, SystemCause(code));
-            return TRemoteSize{TRemoteSize::Unknown, -1};
+            return Fail(FtpFailure::Refused, SystemCause(code));
         }
-        if (S_ISLNK(st.st_mode)) {
-            Fail(FtpFailure::BadName, LoadStr(Msg::PathLeadsOutOfFolder).arg(remotePath, m_given));
-            return TRemoteSize{TRemoteSize::Unknown, -1};
-        }
+        if (S_ISLNK(st.st_mode))
+            return Fail(FtpFailure::BadName, LoadStr(Msg::PathLeadsOutOfFolder).arg(remotePath, m_given));
         if (k < names.size() && !S_ISDIR(st.st_mode))
             return TRemoteSize{TRemoteSize::Missing, -1};
         if (k == names.size())
@@ -284,15 +287,14 @@ TRemoteSize TFolderClient::RemoteSize(const QString &remotePath)
     return TRemoteSize{TRemoteSize::Unknown, -1};
 }
 
-bool TFolderClient::DeleteFile(const QString &remotePath)
+TResult<void> TFolderClient::DeleteFile(const QString &remotePath)
 {
-    QStringList names;
-    if (!Names(remotePath, names, false))
-        return false;
-    if (names.isEmpty())
-        return Fail(FtpFailure::BadName, LoadStr(Msg::PathLeadsOutOfFolder).arg(remotePath, m_given));
-    if (!RealFolders(names.mid(0, names.size() - 1)))
-        return false;
+    const TResult<QStringList> named = FileNames(remotePath);
+    if (!named.ok())
+        return named.error();
+    const QStringList &names = named.value();
+    if (TResult<void> above = RealFolders(names.mid(0, names.size() - 1)); !above.ok())
+        return above;
     const QString target = PathOf(names);
     struct stat st {};
     if (!EntryOf(target, st))

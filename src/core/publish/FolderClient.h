@@ -15,6 +15,7 @@
 // the old file is replaced only by a whole new one that reached the disk; a
 // cancel or a failure leaves no part of the new one under a real name.
 
+#include "base/Result.h"
 #include "publish/FtpClient.h"
 
 #include <QString>
@@ -32,37 +33,45 @@ public:
     // bytes of the current file written so far and its size (may be empty).
     TFolderClient(const std::atomic<bool> &cancel, const std::function<void(qint64, qint64)> &progress);
 
+    // Each operation fails with the cause in the user's words (the system's
+    // words for a refused write: "No space left on device"); Failure() then
+    // tells its kind.
+
     // Takes the folder (an absolute path) as the destination: it must be
     // there, be a folder and be writable.
-    bool Connect(const QString &folder);
+    [[nodiscard]] TResult<void> Connect(const QString &folder);
     // A folder below the current one (made when missing). The chosen folder's
     // own path stands for itself and is never made.
-    bool MakeFolder(const QString &path);
+    [[nodiscard]] TResult<void> MakeFolder(const QString &path);
     // A folder below the chosen one, or the chosen folder's own path.
-    bool ChangeFolder(const QString &path);
-    bool SendFile(const QString &localPath, const QString &remotePath, TFileFingerprint *sent);
-    bool ListFolder(const QString &path, QList<TRemoteEntry> &entries);
-    bool DeleteFile(const QString &remotePath);
-    TRemoteSize RemoteSize(const QString &remotePath);
+    [[nodiscard]] TResult<void> ChangeFolder(const QString &path);
+    [[nodiscard]] TResult<void> SendFile(const QString &localPath, const QString &remotePath, TFileFingerprint *sent);
+    [[nodiscard]] TResult<QList<TRemoteEntry>> ListFolder(const QString &path);
+    [[nodiscard]] TResult<void> DeleteFile(const QString &remotePath);
+    // Missing when the file or a folder above it is not there; Unknown for
+    // what is no plain file.
+    [[nodiscard]] TResult<TRemoteSize> RemoteSize(const QString &remotePath);
     void Disconnect() { m_connected = false; m_current.clear(); }
 
     bool Connected() const { return m_connected; }
     QString CurrentFolder() const { return m_current.join(QLatin1Char('/')); }
+    // The kind of the last operation's failure; None after a success.
     FtpFailure Failure() const { return m_failure; }
-    QString ErrorText() const { return m_error; }
 
     // Pieces a file is written in (the cancel is looked at between them).
     static constexpr qint64 kPiece = 1024 * 1024;
 
 private:
-    bool Fail(FtpFailure failure, const QString &text);
-    bool Ok();
+    TError Fail(FtpFailure failure, const QString &text);
+    TResult<void> Ok();
     // The names of path below the chosen folder (current folder first for a
-    // relative one); false (failure set) when one would leave it.
-    bool Names(const QString &path, QStringList &names, bool mayBeRoot);
+    // relative one); fails when one would leave it.
+    TResult<QStringList> Names(const QString &path, bool mayBeRoot);
+    // The same for a file: never the chosen folder itself.
+    TResult<QStringList> FileNames(const QString &remotePath);
     // Checks that each of the folders is a real folder below the chosen one
-    // (no link); false (failure set) otherwise.
-    bool RealFolders(const QStringList &names);
+    // (no link).
+    TResult<void> RealFolders(const QStringList &names);
     QString PathOf(const QStringList &names) const;
 
     const std::atomic<bool> &m_cancel;
@@ -72,7 +81,6 @@ private:
     QStringList m_current;   // the current folder's names below m_root
     bool m_connected = false;
     FtpFailure m_failure = FtpFailure::None;
-    QString m_error;
 };
 
 } // namespace wobbin

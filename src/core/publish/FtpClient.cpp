@@ -3,6 +3,7 @@
 #include "base/Secrets.h"
 #include "publish/ContentHash.h"
 #include "publish/FolderClient.h"
+#include "publish/HostPort.h"
 #include "publish/FtpClientImpl.h"
 #include "publish/ListingParse.h"
 #include "publish/WebDavClient.h"
@@ -58,13 +59,14 @@ void TFtpClient::SetTimeLimits(int logOnMs, int stallMs)
 int TFtpClient::LogOnLimit() const { return d->logOnLimit; }
 int TFtpClient::StallLimit() const { return d->stallLimit; }
 
-bool TFtpClient::FromFolder(bool ok)
+template<class T>
+bool TFtpClient::FromFolder(const TResult<T> &result)
 {
-    if (ok)
+    if (result.ok())
         d->setOk();
     else
-        d->setFailure(m_folder->Failure(), 0, m_folder->ErrorText());
-    return ok;
+        d->setFailure(m_folder->Failure(), 0, result.error().Text());
+    return result.ok();
 }
 
 bool TFtpClient::FromDav(bool ok)
@@ -108,15 +110,15 @@ bool TFtpClient::Connect(const TFtpLogOn &logOn)
         d->setFailure(FtpFailure::Cancelled, 0, QStringLiteral("Cancelled."));
         return false;
     }
-    QString host;
-    int port = 0;
-    if (!SplitHostPort(logOn.Host, host, port)) {
-        d->setFailure(FtpFailure::Unreachable, 0, QStringLiteral("The server's address is not valid."));
+    const TResult<THostPort> split = SplitHostPort(logOn.Host);
+    if (!split.ok()) {
+        d->setFailure(FtpFailure::Unreachable, 0, split.error().Text());
         return false;
     }
+    const QString host = split.value().Host;
     d->logOn.Host = host;
     if (logOn.Port <= 0)
-        d->logOn.Port = port;
+        d->logOn.Port = split.value().Port;
     if (logOn.Protocol == TTransferProtocol::WebDAV || logOn.Protocol == TTransferProtocol::WebDAVS) {
         m_dav = std::make_unique<TWebDavClient>(d->cancel, OnProgress);
         m_dav->SetTimeLimits(d->logOnLimit, d->stallLimit);
@@ -348,8 +350,11 @@ bool TFtpClient::DeleteFile(const QString &remotePath)
 
 bool TFtpClient::ListFolder(const QString &path, QList<TRemoteEntry> &entries)
 {
-    if (m_folder)
-        return FromFolder(m_folder->ListFolder(path, entries));
+    if (m_folder) {
+        const TResult<QList<TRemoteEntry>> listed = m_folder->ListFolder(path);
+        entries = listed.valueOr({});
+        return FromFolder(listed);
+    }
     if (m_dav)
         return FromDav(m_dav->ListFolder(path, entries));
     entries.clear();
@@ -401,9 +406,9 @@ TRemoteSize TFtpClient::RemoteSize(const QString &remotePath)
         return size;
     }
     if (m_folder) {
-        const TRemoteSize size = m_folder->RemoteSize(remotePath);
-        FromFolder(m_folder->Failure() == FtpFailure::None);
-        return size;
+        const TResult<TRemoteSize> size = m_folder->RemoteSize(remotePath);
+        FromFolder(size);
+        return size.valueOr(TRemoteSize{TRemoteSize::Unknown, -1});
     }
     TRemoteSize answer{TRemoteSize::Unknown, -1};
     QStringList names;

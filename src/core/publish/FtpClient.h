@@ -19,6 +19,7 @@
 // character is refused before connecting; the client's own copy of the
 // password is overwritten as soon as libcurl has taken it.
 
+#include "base/Result.h"
 #include "publish/ListingParse.h"
 #include "publish/SshKeys.h"
 #include "publish/UploadManifest.h"
@@ -188,7 +189,8 @@ public:
 
 private:
     // The folder client's outcome as this client's (error code, failure, text).
-    bool FromFolder(bool ok);
+    template<class T>
+    bool FromFolder(const TResult<T> &result);
     // The WebDAV client's outcome as this client's.
     bool FromDav(bool ok);
 

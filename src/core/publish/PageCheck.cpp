@@ -413,7 +413,9 @@ QList<TPageProblem> CheckPageForSend(const BlockList &blocks, const QString &pag
     in.FitsPhones = fitsPhones;
     if (server) {
         TUploadManifest sent;
-        sent.Load(manifestFolder.isEmpty() ? TUploadManifest::DefaultFolder() : manifestFolder, IdentityOf(*server));
+        // A damaged list reads as empty, as for the upload: a first page of the site.
+        static_cast<void>(
+            sent.Load(manifestFolder.isEmpty() ? TUploadManifest::DefaultFolder() : manifestFolder, IdentityOf(*server)));
         in.FirstPageOfSite = sent.IsEmpty();
     }
     return CheckPage(in);

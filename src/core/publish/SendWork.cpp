@@ -162,14 +162,14 @@ TUploadPage TSendWork::Page() const
 QString TSendWork::Finished(const tWWWServerType &server, const TUploadOutcome &outcome)
 {
     QString message;
-    if (!outcome.AcceptedFingerprint.isEmpty()) {
-        QString error;
-        if (!RememberTrustedFingerprint(server.Name, outcome.AcceptedFingerprint, &error))
-            message = error;
-    }
+    const TResult<void> trusted = RememberTrustedFingerprint(server.Name, outcome.AcceptedFingerprint);
     // A server that took fewer connections at once: later uploads ask for no more.
-    if (outcome.ConnectionsAllowed > 0)
-        RememberConnectionsAllowed(server.Name, outcome.ConnectionsAllowed);
+    const TResult<void> limited = RememberConnectionsAllowed(server.Name, outcome.ConnectionsAllowed);
+    // Both fail for the same reason, the list that cannot be saved: told once.
+    if (!trusted.ok())
+        message = trusted.error().Text();
+    else if (!limited.ok())
+        message = limited.error().Text();
     if (outcome.Result == UploadResult::Succeeded) {
         SendEverything = false;
         m_yourPage = ::wobbin::YourPageAddress(server.URL, m_doc.CurrentFileName());

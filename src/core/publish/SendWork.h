@@ -80,10 +80,11 @@ public:
     // What the upload sends: the page and the pictures that are there.
     TUploadPage Page() const;
 
-    // After the upload: a certificate or host key the user accepted is kept
-    // with the server (the message when the server list could not be saved
-    // is returned); on success "Send everything" is used up and the page's
-    // web address remembered.
+    // After the upload: a certificate or host key the user accepted, and the
+    // number of connections the server took, are kept with the server (the
+    // message when the server list could not be saved is returned); on
+    // success "Send everything" is used up and the page's web address
+    // remembered.
     QString Finished(const tWWWServerType &server, const TUploadOutcome &outcome);
     // The address of the page last sent (empty before the first success).
     QString YourPageAddress() const { return m_yourPage; }

@@ -6,6 +6,7 @@
 #include "strings/Msg.h"
 #include "base/Paths.h"
 #include "page/Cp1252.h"
+#include "publish/HostPort.h"
 #include "publish/PasswordVault.h"
 #include "publish/ProfileFile.h"
 
@@ -64,42 +65,6 @@ QByteArray XorWithKey(QByteArray s)
 bool FitsCp1252(const QString &text)
 {
     return FromCp1252(ToCp1252(text)) == text;
-}
-
-// "[host]:port", "host:port", "host", "::1" split into host and port text.
-void SplitAddress(const QString &address, QString &host, QString &port)
-{
-    QString a = address.trimmed();
-    for (const char *scheme : {"ftp://", "ftps://", "sftp://"}) {
-        if (a.startsWith(QLatin1String(scheme), Qt::CaseInsensitive)) {
-            a = a.mid(qsizetype(qstrlen(scheme)));
-            break;
-        }
-    }
-    // Everything from the first "/" on is a path, not part of the host.
-    if (!a.startsWith(QLatin1Char('['))) {
-        const qsizetype slash = a.indexOf(QLatin1Char('/'));
-        if (slash >= 0)
-            a.truncate(slash);
-    }
-    port.clear();
-    if (a.startsWith(QLatin1Char('['))) {
-        const qsizetype close = a.indexOf(QLatin1Char(']'));
-        if (close > 0) {
-            host = a.mid(1, close - 1);
-            const QString rest = a.mid(close + 1);
-            if (rest.startsWith(QLatin1Char(':')))
-                port = rest.mid(1);
-            return;
-        }
-    }
-    const qsizetype colon = a.indexOf(QLatin1Char(':'));
-    if (colon >= 0 && colon == a.lastIndexOf(QLatin1Char(':'))) {
-        host = a.left(colon);
-        port = a.mid(colon + 1);
-    } else {
-        host = a;  // no port, or a bare IPv6 address
-    }
 }
 
 QString ReadOpen(const QString &name)
@@ -171,18 +136,12 @@ int DefaultPort(TTransferProtocol protocol)
 
 QString tWWWServerType::Host() const
 {
-    QString host, port;
-    SplitAddress(Address, host, port);
-    return host;
+    return SplitHostPort(Address, TBadPort::Ignore).valueOr(THostPort()).Host;
 }
 
 int tWWWServerType::Port() const
 {
-    QString host, port;
-    SplitAddress(Address, host, port);
-    bool ok = false;
-    const int p = port.toInt(&ok);
-    return ok && p >= 1 && p <= 65535 ? p : 0;
+    return SplitHostPort(Address, TBadPort::Ignore).valueOr(THostPort()).Port;
 }
 
 int tWWWServerType::EffectivePort() const
@@ -480,7 +439,7 @@ void LoadServerList()
 
 // ---- writing the list ----------------------------------------------------------
 
-bool SaveServerList(TServerList &list, QString *error)
+TResult<void> SaveServerList(TServerList &list)
 {
     TPasswordVault *vault = PasswordVault();
     TServerList work = list;
@@ -625,9 +584,7 @@ bool SaveServerList(TServerList &list, QString *error)
             if (!remove.isEmpty())
                 vault->RemovePasswords(remove);
         }
-        if (error)
-            *error = replaced.error().Text();
-        return false;
+        return replaced;
     }
 
     // Keyring entries of servers gone, renamed, without a password or kept in the file.
@@ -664,12 +621,12 @@ bool SaveServerList(TServerList &list, QString *error)
         if (!r.Name.isEmpty())
             r.StoredName = r.Name;
     list = work;
-    return true;
+    return {};
 }
 
-bool SaveServerList(QString *error)
+TResult<void> SaveServerList()
 {
-    return SaveServerList(ServerList(), error);
+    return SaveServerList(ServerList());
 }
 
 // ---- provider definitions --------------------------------------------------------

@@ -20,6 +20,8 @@
 // A list written without "Position" loads in the order the settings give the
 // subkeys; servers with a position come first, in that order.
 
+#include "base/Result.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -75,9 +77,11 @@ struct tWWWServerType
     // record): its keyring entry's name until the list is saved again.
     QString StoredName;
 
-    // The host part of Address: "ftp.example.com" for "ftp.example.com:2121",
-    // "::1" for "[::1]:2121"; a leading "ftp://", "ftps://" or "sftp://" and
-    // anything from the first "/" after the host on are left out.
+    // The host part of Address as typed: "ftp.example.com" for
+    // "ftp.example.com:2121", "::1" for "[::1]:2121"; a leading "ftp://" and
+    // the like and anything from the first "/" after the host on are left
+    // out. Empty when Address is not a host with an optional port (see
+    // SplitHostPort, publish/HostPort.h).
     QString Host() const;
     // The port given in Address; 0 when none (or not a number from 1 to 65535).
     int Port() const;
@@ -122,10 +126,10 @@ bool ServerHasStoredPassword(const QString &name);
 // keyring in use, or scrambled into the settings where none answers; the
 // keyring entries of servers no longer in the list are removed. On success the
 // records' StoredName is updated; on failure nothing is changed, on disk or in
-// the list, and *error names the cause.
-bool SaveServerList(TServerList &list, QString *error = nullptr);
+// the list.
+[[nodiscard]] TResult<void> SaveServerList(TServerList &list);
 // Saves ServerList().
-bool SaveServerList(QString *error = nullptr);
+[[nodiscard]] TResult<void> SaveServerList();
 
 // Texts for the user gathered while loading and saving (a damaged stored
 // password, a keyring that did not answer, where passwords are kept); each

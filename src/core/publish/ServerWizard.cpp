@@ -173,15 +173,16 @@ void TServerWizardState::FinishAdd(const QString &login, const QString &director
     m_current = int(EditList.size()) - 1;
 }
 
-bool TServerWizardState::WriteServerInfo(QString *error)
+TResult<void> TServerWizardState::WriteServerInfo()
 {
     TServerList saved = EditList;
-    if (!SaveServerList(saved, error))
-        return false;
+    TResult<void> written = SaveServerList(saved);
+    if (!written.ok())
+        return written;
     EditList = saved;
     ServerList() = saved;
     ListChanged = false;
-    return true;
+    return written;
 }
 
 // ---- the Send panel's combo box ----------------------------------------------

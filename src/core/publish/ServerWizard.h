@@ -71,7 +71,7 @@ public:
 
     // Writes EditList as the server list; on success it replaces ServerList()
     // and the change flag is cleared. On failure nothing changes.
-    bool WriteServerInfo(QString *error = nullptr);
+    [[nodiscard]] TResult<void> WriteServerInfo();
 
 private:
     int moveRow(int row, int delta);

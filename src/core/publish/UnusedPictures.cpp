@@ -74,7 +74,7 @@ QStringList UnusedAfterUpload(const TUploadPlan &plan, const TUploadPage &page, 
 {
     TUploadManifest record;
     const QString folder = page.SentFilesFolder.isEmpty() ? TUploadManifest::DefaultFolder() : page.SentFilesFolder;
-    if (!record.Load(folder, IdentityOf(target)))
+    if (!record.Load(folder, IdentityOf(target)).ok())
         return {};
     QStringList pictures;
     for (const TUploadFile &f : plan.Images)
@@ -108,10 +108,9 @@ TRemovalOutcome TRemoveUnusedJob::Run()
 {
     TRemovalOutcome out;
     TUploadManifest record;
-    QString error;
-    if (!record.Load(m_folder, IdentityOf(m_target), &error)) {
+    if (const TResult<void> loaded = record.Load(m_folder, IdentityOf(m_target)); !loaded.ok()) {
         out.Failed = m_names;
-        out.Message = error;
+        out.Message = loaded.error().Text();
         return out;
     }
     // Only what the record names, never a page, never a name that leaves the folder.
@@ -155,8 +154,10 @@ TRemovalOutcome TRemoveUnusedJob::Run()
     }
     if (m_ftp.Connected())
         m_ftp.Disconnect();
-    if (!out.Removed.isEmpty() && !record.Save(m_folder, &error))
-        out.Message = error;
+    if (!out.Removed.isEmpty()) {
+        if (const TResult<void> saved = record.Save(m_folder); !saved.ok())
+            out.Message = saved.error().Text();
+    }
     return out;
 }
 

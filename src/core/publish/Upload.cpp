@@ -6,6 +6,7 @@
 #include "base/SafeFile.h"
 #include "page/PageText.h"
 #include "base/Secrets.h"
+#include "publish/HostPort.h"
 #include "publish/ParallelSend.h"
 #include "publish/UnusedPictures.h"
 
@@ -100,10 +101,11 @@ QString TUploadJob::AddressShown() const
 {
     if (m_target.Protocol == TTransferProtocol::Folder)
         return m_target.Directory;
-    QString host;
-    int port = 0;
-    if (!SplitHostPort(m_target.Address, host, port))
+    const TResult<THostPort> split = SplitHostPort(m_target.Address);
+    if (!split.ok())
         return m_target.Address.section(QLatin1Char('@'), -1).trimmed();
+    QString host = split.value().Host;
+    const int port = split.value().Port;
     if (host.contains(QLatin1Char(':')))
         host = QLatin1Char('[') + host + QLatin1Char(']');
     return port > 0 ? host + QLatin1Char(':') + QString::number(port) : host;
@@ -672,7 +674,7 @@ bool TUploadJob::UploadAll()
         RemoveLeftovers();
     // What arrived is kept even when the upload failed or was cancelled; a
     // list that cannot be written only makes the next upload send more.
-    m_changes->Save();
+    static_cast<void>(m_changes->Save());
     if (m_cancelled)
         return false;
     SetStatus(LoadStr(Msg::Disconnecting));

@@ -2,6 +2,7 @@
 
 #include "settings/AppPaths.h"
 #include "base/SafeFile.h"
+#include "publish/HostPort.h"
 #include "publish/ServerList.h"
 #include "publish/UploadTarget.h"
 
@@ -49,13 +50,6 @@ bool IsDigest(const QByteArray &b)
     return true;
 }
 
-bool Fail(QString *error, const QString &cause)
-{
-    if (error)
-        *error = cause;
-    return false;
-}
-
 } // namespace
 
 TServerIdentity IdentityOf(const tWWWServerType &server)
@@ -83,12 +77,12 @@ TServerIdentity IdentityOf(const TUploadTarget &target)
         id.Directory = NormalFolder(target.Directory);
         return id;
     }
-    QString host;
-    int port = 0;
-    SplitHostPort(target.Address, host, port);
+    // As for a server of the list: an address that is no address leaves the
+    // host empty (no upload reaches such a server), a bad port is no port.
+    const THostPort split = SplitHostPort(target.Address, TBadPort::Ignore).valueOr(THostPort());
     id.Protocol = ProtocolName(target.Protocol);
-    id.Host = host.toLower();
-    id.Port = port > 0 ? port : DefaultPort(target.Protocol);
+    id.Host = split.Host.toLower();
+    id.Port = split.Port > 0 ? split.Port : DefaultPort(target.Protocol);
     id.Directory = NormalFolder(target.Directory);
     id.UserName = target.UserName;
     return id;
@@ -160,31 +154,28 @@ QString TUploadManifest::FileFor(const QString &folder, const TServerIdentity &s
     return QDir(folder).filePath(QString::fromLatin1(digest.left(32)) + QStringLiteral(".sent"));
 }
 
-bool TUploadManifest::Load(const QString &folder, const TServerIdentity &server, QString *error)
+TResult<void> TUploadManifest::Load(const QString &folder, const TServerIdentity &server)
 {
     m_server = server;
     m_entries.clear();
     const QString path = FileFor(folder, server);
     QFile file(path);
     if (!file.exists())
-        return true;
+        return {};
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
-        return Fail(error, QStringLiteral("%1: cannot be read").arg(path));
+        return TError(QStringLiteral("%1: cannot be read").arg(path));
     if (file.size() > kMaxManifestBytes)
-        return Fail(error, QStringLiteral("%1: too large").arg(path));
-    return FromBytes(file.readAll(), server, error);
+        return TError(QStringLiteral("%1: too large").arg(path));
+    return FromBytes(file.readAll(), server);
 }
 
-bool TUploadManifest::Save(const QString &folder, QString *error) const
+TResult<void> TUploadManifest::Save(const QString &folder) const
 {
     // It names the server, its port, the login and the folder: for the
     // user's eyes only, like the settings file.
     if (!MakePrivateFolder(folder))
-        return Fail(error, QStringLiteral("%1: the folder cannot be made").arg(folder));
-    const TResult<void> written = WritePrivateFileSafely(FileFor(folder, m_server), ToBytes());
-    if (!written.ok())
-        return Fail(error, written.error().Text());
-    return true;
+        return TError(QStringLiteral("%1: the folder cannot be made").arg(folder));
+    return WritePrivateFileSafely(FileFor(folder, m_server), ToBytes());
 }
 
 QByteArray TUploadManifest::ToBytes() const
@@ -200,33 +191,33 @@ QByteArray TUploadManifest::ToBytes() const
     return out;
 }
 
-bool TUploadManifest::FromBytes(const QByteArray &bytes, const TServerIdentity &server, QString *error)
+TResult<void> TUploadManifest::FromBytes(const QByteArray &bytes, const TServerIdentity &server)
 {
     m_server = server;
     m_entries.clear();
     const QList<QByteArray> lines = bytes.split('\n');
     if (!lines.isEmpty() && lines.at(0) == kFirstHeader)
-        return true; // an earlier program's list: nothing known, everything goes once
+        return {}; // an earlier program's list: nothing known, everything goes once
     // Header, server, files, end, and the empty piece after the last line break.
     if (lines.size() < 4 || lines.at(0) != kHeader || !lines.last().isEmpty())
-        return Fail(error, QStringLiteral("not a list of sent files, or cut short"));
+        return TError(QStringLiteral("not a list of sent files, or cut short"));
     if (lines.at(1) != ServerLine(server))
-        return Fail(error, QStringLiteral("written for another server"));
+        return TError(QStringLiteral("written for another server"));
     QMap<QString, TManifestEntry> entries;
     const qsizetype endLine = lines.size() - 2;
     for (qsizetype i = 2; i < endLine; ++i) {
         const QList<QByteArray> f = lines.at(i).split('\t');
         if ((f.size() != 4 && f.size() != 5) || f.at(0) != "file" || f.at(1).isEmpty())
-            return Fail(error, QStringLiteral("line %1 is damaged").arg(i + 1));
+            return TError(QStringLiteral("line %1 is damaged").arg(i + 1));
         bool ok = false;
         const qint64 size = f.at(2).toLongLong(&ok);
         if (!ok || size < 0 || !IsDigest(f.at(3)))
-            return Fail(error, QStringLiteral("line %1 is damaged").arg(i + 1));
+            return TError(QStringLiteral("line %1 is damaged").arg(i + 1));
         qint64 time = -1;
         if (f.size() == 5) {
             time = f.at(4).toLongLong(&ok);
             if (!ok || time < 0)
-                return Fail(error, QStringLiteral("line %1 is damaged").arg(i + 1));
+                return TError(QStringLiteral("line %1 is damaged").arg(i + 1));
         }
         TManifestEntry e{Decode(f.at(1)), size, f.at(3), time};
         entries.insert(e.RemoteName, e);
@@ -234,9 +225,9 @@ bool TUploadManifest::FromBytes(const QByteArray &bytes, const TServerIdentity &
     const QList<QByteArray> end = lines.at(endLine).split('\t');
     bool ok = false;
     if (end.size() != 2 || end.at(0) != "end" || end.at(1).toLongLong(&ok) != endLine - 2 || !ok)
-        return Fail(error, QStringLiteral("cut short"));
+        return TError(QStringLiteral("cut short"));
     m_entries = entries;
-    return true;
+    return {};
 }
 
 const TManifestEntry *TUploadManifest::Find(const QString &remoteName) const
@@ -295,7 +286,8 @@ TSendDecision DecideSend(const TUploadManifest &manifest, const QString &remoteN
 TUploadChanges::TUploadChanges(const TServerIdentity &server, bool sendEverything, const QString &folder)
     : m_folder(folder.isEmpty() ? TUploadManifest::DefaultFolder() : folder), m_sendEverything(sendEverything)
 {
-    m_before.Load(m_folder, server);
+    // A damaged list reads as empty: everything is sent, then the list is whole again.
+    static_cast<void>(m_before.Load(m_folder, server));
     m_now = m_before;
 }
 
@@ -432,9 +424,9 @@ bool TUploadChanges::PageUnchanged(const QString &remoteName, const QByteArray &
     return false;
 }
 
-bool TUploadChanges::Save(QString *error) const
+TResult<void> TUploadChanges::Save() const
 {
-    return m_now.Save(m_folder, error);
+    return m_now.Save(m_folder);
 }
 
 } // namespace wobbin

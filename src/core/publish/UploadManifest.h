@@ -20,6 +20,7 @@
 // with another digest) reads as empty without complaint: everything is sent
 // once more, then the list is in the new form.
 
+#include "base/Result.h"
 #include "publish/ContentHash.h"
 
 #include <QByteArray>
@@ -88,17 +89,16 @@ public:
     static QString FileFor(const QString &folder, const TServerIdentity &server);
 
     // Reads the server's manifest. A missing file is an empty manifest (a
-    // first upload) and returns true; a damaged file, or one written for
-    // another server, also gives an empty manifest but returns false with the
-    // cause in *error.
-    bool Load(const QString &folder, const TServerIdentity &server, QString *error = nullptr);
-    // Writes it through the checked writer (creating the folder); false with
-    // the cause in *error, the previous file then stays as it was.
-    bool Save(const QString &folder, QString *error = nullptr) const;
+    // first upload) and no failure; a damaged file, or one written for
+    // another server, also gives an empty manifest but fails with the cause.
+    [[nodiscard]] TResult<void> Load(const QString &folder, const TServerIdentity &server);
+    // Writes it through the checked writer (creating the folder); on failure
+    // the previous file stays as it was.
+    [[nodiscard]] TResult<void> Save(const QString &folder) const;
 
     QByteArray ToBytes() const;
-    // False (and an empty manifest) when the bytes are not a whole manifest of that server.
-    bool FromBytes(const QByteArray &bytes, const TServerIdentity &server, QString *error = nullptr);
+    // Fails (leaving an empty manifest) when the bytes are not a whole manifest of that server.
+    [[nodiscard]] TResult<void> FromBytes(const QByteArray &bytes, const TServerIdentity &server);
 
     const TServerIdentity &Server() const { return m_server; }
     // Nothing has been sent to this server yet (as far as this computer knows).
@@ -196,8 +196,8 @@ public:
     int Skipped() const { return int(m_skipped.size()); }
     const QStringList &SkippedNames() const { return m_skipped; }
 
-    // Writes what is known now; false with the cause (the next upload then sends more).
-    bool Save(QString *error = nullptr) const;
+    // Writes what is known now (after a failure the next upload sends more).
+    [[nodiscard]] TResult<void> Save() const;
 
 private:
     QString m_folder;

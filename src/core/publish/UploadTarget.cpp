@@ -2,55 +2,6 @@
 
 namespace wobbin {
 
-bool SplitHostPort(const QString &address, QString &host, int &port)
-{
-    host.clear();
-    port = 0;
-    QString a = address.trimmed();
-    const int scheme = a.indexOf(QLatin1String("://"));
-    if (scheme >= 0)
-        a = a.mid(scheme + 3);
-    const int slash = a.indexOf(QLatin1Char('/'));
-    if (slash >= 0)
-        a.truncate(slash);
-    const int at = a.lastIndexOf(QLatin1Char('@'));
-    if (at >= 0)
-        a = a.mid(at + 1);
-    QString portText;
-    if (a.startsWith(QLatin1Char('['))) {
-        const int close = a.indexOf(QLatin1Char(']'));
-        if (close < 0)
-            return false;
-        host = a.mid(1, close - 1);
-        const QString rest = a.mid(close + 1);
-        if (!rest.isEmpty()) {
-            if (!rest.startsWith(QLatin1Char(':')))
-                return false;
-            portText = rest.mid(1);
-        }
-    } else if (a.count(QLatin1Char(':')) == 1) {
-        const int colon = a.indexOf(QLatin1Char(':'));
-        host = a.left(colon);
-        portText = a.mid(colon + 1);
-    } else {
-        host = a; // a name, or an IPv6 address without a port
-    }
-    if (host.isEmpty())
-        return false;
-    for (const QChar c : std::as_const(host)) {
-        if (c.unicode() <= 0x20 || c == QLatin1Char('\\'))
-            return false;
-    }
-    if (!portText.isEmpty()) {
-        bool ok = false;
-        const int p = portText.toInt(&ok);
-        if (!ok || p < 1 || p > 65535)
-            return false;
-        port = p;
-    }
-    return true;
-}
-
 TUploadTarget UploadTargetFor(const tWWWServerType &server)
 {
     TUploadTarget t;
@@ -89,30 +40,36 @@ int FindServerNoCase(const QString &name)
     return -1;
 }
 
-bool RememberTrustedFingerprint(const QString &serverName, const QString &fingerprint, QString *error)
+namespace {
+// Changes the server of that description with change and saves the list; a
+// server no longer in the list has nothing to keep.
+template<class Change>
+TResult<void> ChangeServer(const QString &serverName, Change change)
 {
     const int i = FindServerNoCase(serverName);
-    if (i < 0 || fingerprint.isEmpty())
-        return false;
+    if (i < 0)
+        return {};
     TServerList changed = ServerList();
-    changed[i].TrustedFingerprint = fingerprint;
-    if (!SaveServerList(changed, error))
-        return false;
-    ServerList() = changed;
-    return true;
+    change(changed[i]);
+    TResult<void> saved = SaveServerList(changed);
+    if (saved.ok())
+        ServerList() = changed;
+    return saved;
+}
+} // namespace
+
+TResult<void> RememberTrustedFingerprint(const QString &serverName, const QString &fingerprint)
+{
+    if (fingerprint.isEmpty())
+        return {};
+    return ChangeServer(serverName, [&](tWWWServerType &server) { server.TrustedFingerprint = fingerprint; });
 }
 
-bool RememberConnectionsAllowed(const QString &serverName, int connections, QString *error)
+TResult<void> RememberConnectionsAllowed(const QString &serverName, int connections)
 {
-    const int i = FindServerNoCase(serverName);
-    if (i < 0 || connections < 1)
-        return false;
-    TServerList changed = ServerList();
-    changed[i].ConnectionsAllowed = connections;
-    if (!SaveServerList(changed, error))
-        return false;
-    ServerList() = changed;
-    return true;
+    if (connections < 1)
+        return {};
+    return ChangeServer(serverName, [&](tWWWServerType &server) { server.ConnectionsAllowed = connections; });
 }
 
 } // namespace wobbin

@@ -23,12 +23,6 @@ struct TUploadTarget {
     QString KeyFile;             // SFTP: the private key file chosen to log on with ("" the usual ones)
 };
 
-// Splits "host", "host:2121", "[::1]:2121" or "ftp://host:21/" into the host
-// and the port (0 when none is given). False when the address is empty or the
-// port is not a number from 1 to 65535. A login written into the address
-// ("user:pw@host") is dropped, never used.
-bool SplitHostPort(const QString &address, QString &host, int &port);
-
 // What the upload needs of a server of the server list: its fields, the
 // transfer protocol, and GeoCities when the server's provider definition
 // (found by FindISP) is GeoCities.
@@ -36,12 +30,13 @@ TUploadTarget UploadTargetFor(const tWWWServerType &server);
 // The server of that description in ServerList(), letter case ignored; -1 when none.
 int FindServerNoCase(const QString &name);
 // Keeps a certificate the user accepted during an upload with the server of
-// that description (its TrustedFingerprint) and saves the server list; false
-// (with *error) when the list could not be saved.
-bool RememberTrustedFingerprint(const QString &serverName, const QString &fingerprint, QString *error = nullptr);
+// that description (its TrustedFingerprint) and saves the server list. Fails
+// when the list could not be saved; a server no longer in the list, or no
+// fingerprint, leaves nothing to keep.
+[[nodiscard]] TResult<void> RememberTrustedFingerprint(const QString &serverName, const QString &fingerprint);
 // Keeps the number of connections the server of that description took at
 // once (its ConnectionsAllowed: later uploads open no more) and saves the
-// server list; false (with *error) when it could not be saved.
-bool RememberConnectionsAllowed(const QString &serverName, int connections, QString *error = nullptr);
+// server list; fails when it could not be saved (as above).
+[[nodiscard]] TResult<void> RememberConnectionsAllowed(const QString &serverName, int connections);
 
 } // namespace wobbin

@@ -78,10 +78,11 @@ bool EnsureDataFolders(const QString &appDir)
     return ok;
 }
 
-QString DataFolderProblem(const QString &appDir)
+TResult<void> CheckDataFolder(const QString &appDir)
 {
     if (appDir.isEmpty())
-        return QStringLiteral("No data folder was found.");
+        return TError(QStringLiteral("No data folder was found."));
+    // A folder that could not be made is named by the checks below.
     EnsureDataFolders(appDir);
     QStringList folders{appDir};
     for (const QString &sub : DataSubfolders()) {
@@ -100,11 +101,11 @@ QString DataFolderProblem(const QString &appDir)
                 cause = QString::fromLocal8Bit(std::strerror(ENOSPC));
         }
         if (!cause.isEmpty())
-            return QStringLiteral("The data folder \"%1\" cannot be used: %2. Pages and pictures cannot be "
-                                  "saved there.")
-                .arg(appDir, cause);
+            return TError(QStringLiteral("The data folder \"%1\" cannot be used: %2. Pages and pictures cannot be "
+                                         "saved there.")
+                              .arg(appDir, cause));
     }
-    return QString();
+    return {};
 }
 
 bool HoldsProgramData(const QString &dir)

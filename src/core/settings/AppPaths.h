@@ -11,6 +11,8 @@
 //     any prefix works) without ever overwriting the user's files (SeedDataDir).
 // AppDir and HTMLFolder are native paths without a trailing separator.
 
+#include "base/Result.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -28,11 +30,11 @@ QStringList DataSubfolders();
 // Creates the missing ones; returns false when one could not be created.
 bool EnsureDataFolders(const QString &appDir);
 
-// Why the data folder cannot be used (AppDir, or one of the folders the
-// program writes into: HTMLFiles with graphics and backgrnd, save, template,
-// cannot be made or written), in plain words naming the folder; empty when
-// it can be used.
-QString DataFolderProblem(const QString &appDir);
+// Whether the data folder can be used: fails when AppDir, or one of the
+// folders the program writes into (HTMLFiles with graphics and backgrnd,
+// save, template), cannot be made or written, saying why in plain words that
+// name the folder.
+[[nodiscard]] TResult<void> CheckDataFolder(const QString &appDir);
 
 // True when the folder holds the program's data (Styles.data, template or servers).
 bool HoldsProgramData(const QString &dir);

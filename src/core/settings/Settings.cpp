@@ -468,7 +468,7 @@ bool DiskFull(const QString &folder)
 }
 } // namespace
 
-QString SettingsWriteProblem()
+TResult<void> CheckSettingsWritable()
 {
     QSettings &s = SettingsStore().Raw();
     s.sync();
@@ -485,8 +485,8 @@ QString SettingsWriteProblem()
         cause = DiskFull(folder) ? ErrnoText(ENOSPC) : QStringLiteral("the file cannot be written");
     }
     if (cause.isEmpty())
-        return QString();
-    return QStringLiteral("The settings cannot be saved in \"%1\": %2.").arg(file, cause);
+        return {};
+    return TError(QStringLiteral("The settings cannot be saved in \"%1\": %2.").arg(file, cause));
 }
 
 bool GeneralSwitchIsOff(const QString &name)

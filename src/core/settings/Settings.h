@@ -95,10 +95,10 @@ bool GeneralSwitchIsOff(const QString &name);
 bool StartSoundSwitch();
 // The user switched sounds on or off.
 void SetSoundSwitch(bool on);
-// Why the settings cannot be kept (their folder or file cannot be written, a
-// read-only or full disk), in plain words naming the file; empty when they
-// can. Start-up asks once, after its first writes.
-QString SettingsWriteProblem();
+// Whether the settings can be kept: fails when their folder or file cannot be
+// written (a read-only or full disk), saying why in plain words that name the
+// file. Start-up asks once, after its first writes.
+[[nodiscard]] TResult<void> CheckSettingsWritable();
 
 // Splits a key path "A\B\C" into its names (empty names dropped).
 QStringList SplitKeyPath(const QString &subKeyPath);

@@ -26,22 +26,22 @@ QString StyleLibraryProblem(const QString &path, StyleLoadStatus status, int sty
     return QString();
 }
 
-QString CheckStyleLibrary(const QString &path)
+TResult<void> CheckStyleLibrary(const QString &path)
 {
     StyleLoadStatus status = StyleLoadStatus::Complete;
     const StyleList styles = LoadStyles(path, &status);
-    return StyleLibraryProblem(path, status, int(styles.size()));
+    if (status == StyleLoadStatus::Complete)
+        return {};
+    return TError(StyleLibraryProblem(path, status, int(styles.size())));
 }
 
 QStringList StartupProblems(const QString &appDir)
 {
     QStringList problems;
-    const QString settings = SettingsWriteProblem();
-    if (!settings.isEmpty())
-        problems << settings;
-    const QString data = DataFolderProblem(appDir);
-    if (!data.isEmpty())
-        problems << data;
+    for (const TResult<void> &check : {CheckSettingsWritable(), CheckDataFolder(appDir)}) {
+        if (!check.ok())
+            problems << check.error().Text();
+    }
     return problems;
 }
 

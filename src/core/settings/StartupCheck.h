@@ -3,6 +3,7 @@
 // told to the user once, in plain words: settings that cannot be saved, a
 // data folder that cannot be used, a damaged style library.
 
+#include "base/Result.h"
 #include "styles/StyleLibrary.h"
 
 #include <QString>
@@ -14,11 +15,12 @@ namespace wobbin {
 // completely. stylesRead: how many styles came out of it.
 QString StyleLibraryProblem(const QString &path, StyleLoadStatus status, int stylesRead);
 
-// Reads the library at path and says what is wrong with it (as above).
-QString CheckStyleLibrary(const QString &path);
+// Reads the library at path; fails when it was not read completely, saying
+// what is wrong with it (as above).
+[[nodiscard]] TResult<void> CheckStyleLibrary(const QString &path);
 
-// The problems of the settings and of the data folder (SettingsWriteProblem,
-// DataFolderProblem), those that apply, in that order.
+// The problems of the settings and of the data folder (CheckSettingsWritable,
+// CheckDataFolder), those that apply, in that order.
 QStringList StartupProblems(const QString &appDir);
 
 // One message for all the problems found: each on a line of its own.

@@ -277,16 +277,16 @@ bool TfrmServerWizard::WriteServerInfo()
     for (QPushButton *b : {BackButt, FinishButt, CancelButt})
         b->setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    QString error;
-    const bool ok = m_state.WriteServerInfo(&error);
+    const TResult<void> written = m_state.WriteServerInfo();
     QApplication::restoreOverrideCursor();
     for (QPushButton *b : {BackButt, FinishButt, CancelButt})
         b->setEnabled(true);
     if (CurrentPage() == tab1)
         BackButt->setEnabled(false);
     m_finishing = false;
-    if (!ok) {
-        MsgBox(this, LoadStr(Msg::ServerListNotSaved) + QStringLiteral("\n\n") + error, QMessageBox::Critical);
+    if (!written.ok()) {
+        MsgBox(this, LoadStr(Msg::ServerListNotSaved) + QStringLiteral("\n\n") + written.error().Text(),
+               QMessageBox::Critical);
         return false;
     }
     m_saved = true;
