@@ -38,9 +38,13 @@ bool UrlTakes(const QString &authority, const QString &hostText, bool bracketed,
         static const QRegularExpression v6(QStringLiteral("^[0-9A-Fa-f:.]+$"));
         return v6.match(hostText).hasMatch();
     }
-    // A name QUrl sees otherwise (percent escapes, characters it maps to
-    // others, IPv4 shorthand like 127.1) is not taken: what was typed would
-    // not be what was checked. International names come back in ACE form.
+    // An IPv4 address in a short form (127.1) is looked up as typed, as it
+    // always was. Any other name QUrl sees otherwise (percent escapes,
+    // characters it maps to others) is not taken: what was typed would not be
+    // what was checked. International names come back in ACE form.
+    static const QRegularExpression ipv4(QStringLiteral("^[0-9.]+$"));
+    if (ipv4.match(hostText).hasMatch())
+        return true;
     const QString seen = QUrl::fromAce(url.host(QUrl::EncodeUnicode).toLatin1(), QUrl::IgnoreIDNWhitelist);
     return seen.compare(hostText, Qt::CaseInsensitive) == 0;
 }
@@ -55,6 +59,12 @@ TResult<THostPort> SplitHostPort(const QString &address, TBadPort badPort)
     const qsizetype slash = authority.indexOf(QLatin1Char('/'));
     if (slash >= 0)
         authority.truncate(slash);
+    // A login written before the host ("user@host") is not part of it; the
+    // log-on comes from its own fields.
+    authority = authority.mid(authority.lastIndexOf(QLatin1Char('@')) + 1);
+    // A colon with nothing after it gives no port.
+    if (authority.endsWith(QLatin1Char(':')) && !authority.endsWith(QStringLiteral("::")))
+        authority.chop(1);
     if (authority.isEmpty() || HasUnsafeCharacter(authority))
         return NotValid();
     // An IPv6 address without brackets cannot carry a port.
