@@ -52,17 +52,12 @@ def main():
     ap.add_argument("--work", default=None)
     ap.add_argument("--build", default=os.path.join(HERE, "..", "build"))
     a = ap.parse_args()
-    program = os.path.join(a.build, "bin", "wobbin-express")
-    site_maker = os.path.join(a.build, "bench", "publish_site")
-    for p in (program, site_maker):
-        if not os.access(p, os.X_OK):
-            sys.exit("publish folder benchmark: build %s first" % p)
+    program, site_maker = run_timing.built(a.build, "publish folder benchmark")
     work = a.work or tempfile.mkdtemp(prefix="wbx-folder-bench-")
     dest = a.dest or tempfile.mkdtemp(prefix="wbx-folder-dest-")
     mine, theirs = os.path.join(dest, "program"), os.path.join(dest, "cp")
     home = os.path.join(work, "home")
-    env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"),
-               XDG_DATA_HOME=os.path.join(home, ".local", "share"), QT_QPA_PLATFORM="offscreen")
+    env = run_timing.home_env(home)
     data = os.path.join(work, "data")
     subprocess.run([site_maker, data, str(a.pictures), str(a.size), "0", "Protocol=Folder",
                     "Directory=" + mine, "Address=", "UserName=", "Password="], env=env, check=True)

@@ -116,11 +116,7 @@ def main():
     ap.add_argument("--connections", type=int, default=0, help="files sent at once (0: the program's default)")
     ap.add_argument("--build", default=os.path.join(HERE, "..", "build"))
     a = ap.parse_args()
-    program = os.path.join(a.build, "bin", "wobbin-express")
-    site_maker = os.path.join(a.build, "bench", "publish_site")
-    for p in (program, site_maker):
-        if not os.access(p, os.X_OK):
-            sys.exit("WebDAV benchmark: build %s first" % p)
+    program, site_maker = run_timing.built(a.build, "WebDAV benchmark")
     work = tempfile.mkdtemp(prefix="wbx-dav-bench-")
     os.chmod(work, 0o755)
     root = os.path.join(work, "served")
@@ -129,8 +125,7 @@ def main():
     server.give(root)
     try:
         home = os.path.join(work, "home")
-        env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"),
-                   XDG_DATA_HOME=os.path.join(home, ".local", "share"), QT_QPA_PLATFORM="offscreen")
+        env = run_timing.home_env(home)
         data = os.path.join(work, "data")
         settings = ["Protocol=WebDAV", "Directory=program", "Address=127.0.0.1:%d" % server.port,
                     "UserName=" + USER, "Password=" + PASSWORD]
