@@ -74,24 +74,35 @@ bool TSafeFile::open()
     return true;
 }
 
+namespace {
+// Writes all of bytes to an unbuffered file; the cause of a failure in words.
+QString WriteAll(QFileDevice &file, const QByteArray &bytes)
+{
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        errno = 0;
+        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0) {
+            const int code = errno;
+            const QString cause = code != 0 ? ErrnoText(code) : file.errorString();
+            return cause.isEmpty() ? QStringLiteral("Unknown error") : cause;
+        }
+        done += n;
+    }
+    return QString();
+}
+} // namespace
+
 bool TSafeFile::write(const QByteArray &bytes)
 {
     if (m_failed || !m_file.isOpen()) {
         fail(QStringLiteral("the file is not open"));
         return false;
     }
-    qint64 done = 0;
-    while (done < bytes.size()) {
-        errno = 0;
-        const qint64 n = m_file.write(bytes.constData() + done, bytes.size() - done);
-        if (n <= 0) {
-            const int code = errno;
-            fail(code != 0 ? ErrnoText(code) : m_file.errorString());
-            return false;
-        }
-        done += n;
-    }
-    return true;
+    const QString cause = WriteAll(m_file, bytes);
+    if (!cause.isEmpty())
+        fail(cause);
+    return cause.isEmpty();
 }
 
 void TSafeFile::markDeviceFailure(const QString &otherwise)
@@ -112,7 +123,7 @@ bool TSafeFile::commit()
         fail(m_file.errorString());
     if (!m_failed && !m_file.flush())
         fail(m_file.errorString());
-    if (!m_failed && !m_scratch) {
+    if (!m_failed) {
         const int fd = m_file.handle();
         if (fd >= 0 && ::fsync(fd) != 0 && errno != EINVAL && errno != EROFS)
             fail(ErrnoText(errno));
@@ -167,9 +178,22 @@ TResult<void> WritePrivateFileSafely(const QString &nativePath, const QByteArray
 
 TResult<void> WriteScratchFile(const QString &nativePath, const QByteArray &bytes)
 {
-    TSafeFile file(nativePath);
-    file.SetScratch();
-    return WriteWhole(file, bytes);
+    // In place: the atomic replacement would force the file to the disk.
+    QFile file(nativePath);
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+        const int code = errno;
+        QString cause = CauseOfNoWrite(nativePath);
+        if (cause.isEmpty())
+            cause = code != 0 ? ErrnoText(code) : file.errorString();
+        return TError(cause);
+    }
+    const QString cause = WriteAll(file, bytes);
+    file.close();
+    if (cause.isEmpty() && file.error() == QFileDevice::NoError)
+        return {};
+    file.remove();
+    return TError(cause.isEmpty() ? file.errorString() : cause);
 }
 
 bool MakePrivateFolder(const QString &nativePath)

@@ -24,11 +24,6 @@ public:
     // Before open(): the file is for its owner alone (0600), also when an
     // older one was readable by others.
     void SetOwnerOnly() { m_ownerOnly = true; }
-    // Before commit(): a working copy that lives only until the command that
-    // made it ends (in a private temporary folder). Every write is still
-    // checked, but the file is not forced to the disk: after a power cut
-    // there is nothing to keep.
-    void SetScratch() { m_scratch = true; }
     [[nodiscard]] bool open();
     // Writes all of bytes; false at the first failure (later writes do nothing).
     [[nodiscard]] bool write(const QByteArray &bytes);
@@ -56,7 +51,6 @@ private:
     QString m_error;
     bool m_failed = false;
     bool m_ownerOnly = false;
-    bool m_scratch = false;
 };
 
 // Writes bytes as the whole content of the file. On failure the old file stays
@@ -65,8 +59,10 @@ TResult<void> WriteFileSafely(const QString &nativePath, const QByteArray &bytes
 // The same for a file that names servers or logins: its owner alone may read
 // it (0600).
 TResult<void> WritePrivateFileSafely(const QString &nativePath, const QByteArray &bytes);
-// The same for a working copy in a private temporary folder (SetScratch):
-// checked like the others, not forced to the disk.
+// A working copy that lives only until the command that made it ends, in a
+// private temporary folder: every write is checked like the others, and a
+// failed one leaves no file. It is written in place and not forced to the
+// disk: nobody else sees it, and after a power cut there is nothing to keep.
 TResult<void> WriteScratchFile(const QString &nativePath, const QByteArray &bytes);
 // Makes the folder (and those above it) when missing, and keeps others out of
 // it (0700); false when it cannot be made.
