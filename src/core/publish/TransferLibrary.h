@@ -1,9 +1,8 @@
 #pragma once
 // The one set-up of libcurl for the whole process, shared by the file-transfer
-// client and the check of a published page. libcurl is given an allocator
-// that overwrites every block before it goes back, so that the copies it makes
-// of a password (and the log-on command carrying one) do not stay behind in
-// freed memory.
+// client and the check of a published page. libcurl is given the wiping
+// allocator (WipingMemory.h), so that the copies it makes of a password do not
+// stay behind in freed memory.
 
 namespace wobbin {
 
