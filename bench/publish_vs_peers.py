@@ -96,7 +96,7 @@ PAUSE = 0.5          # a wait of this many seconds or more is a pause
 PICTURE = 50 * 1024  # the small pictures
 LARGE = 100 * 1024 * 1024
 USER, PASSWORD = "user", "secret"
-PROGRAM = SITE = ""  # in the build folder (main)
+PROGRAM = SITE = FLOOR = ""  # in the build folder (main)
 
 
 def fail(text):
@@ -134,10 +134,10 @@ class Run:
         return text
 
 
-def run_timed(args, env, what):
+def run_timed(args, env, what, given=None):
     before = load()
     t = time.perf_counter()
-    r = subprocess.run(args, env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    r = subprocess.run(args, env=env, input=given, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
     seconds = time.perf_counter() - t
     after = load()
     if r.returncode != 0:
@@ -228,6 +228,15 @@ class Site:
                     f.write('upload-file = "%s"\nurl = "ftp://127.0.0.1:%d/%s/%s%s"\n'
                             % (os.path.join(self.stage, name), port, folder, name, mode))
         return ["curl", "-K", config]
+
+    def floor(self, port, folder):
+        """qt_curl_floor's arguments for curl's work (the login goes on its
+        standard input)."""
+        args = [FLOOR]
+        for name in self.names():
+            mode = ";type=a" if name.endswith(".html") else ""
+            args += [os.path.join(self.stage, name), "ftp://127.0.0.1:%d/%s/%s%s" % (port, folder, name, mode)]
+        return args
 
     def curl_sftp(self, port, folder):
         """curl sending every file over one SFTP session (password log-on, the
@@ -340,12 +349,12 @@ def other_pauses(named_runs):
 
 # ---- the cases --------------------------------------------------------------
 
-def send_all(site, server, remote, what, args, forget=False):
+def send_all(site, server, remote, what, args, forget=False, given=None):
     empty(remote)
     if forget:
         site.forget_sent()
     mark = server.mark() if server and hasattr(server, "mark") else None
-    run = run_timed(args, site.env, what)
+    run = run_timed(args, site.env, what, given)
     if mark is not None:
         read_events(server, mark, run)
     site.check(remote, what)
@@ -432,10 +441,13 @@ def case_large_ftp(site, server, runs):
     print("  %d files, %.1f MB; %s" % (len(site.names()), site.bytes / 1e6, runs_text(runs)))
     send_all(site, server, os.path.join(root, "www"), "--publish", site.publish(), forget=True)  # not timed
     rounds = []
+    login = "%s:%s\n" % (USER, PASSWORD)
     for _ in range(runs):
         rounds.append([send_all(site, server, os.path.join(root, "www"), "--publish", site.publish(), forget=True),
-                       send_all(site, server, os.path.join(root, "curl"), "curl", site.curl(server.port, "curl"))])
-    table(["--publish", "curl"], rounds)
+                       send_all(site, server, os.path.join(root, "curl"), "curl", site.curl(server.port, "curl")),
+                       send_all(site, server, os.path.join(root, "floor"), "qt_curl_floor",
+                                site.floor(server.port, "floor"), given=login)])
+    table(["--publish", "curl", "QtCore+curl's work"], rounds)
     ours = median([r[0].seconds for r in rounds])
     curl = [r[1] for r in rounds]
     text, note = curl_line(curl)
@@ -445,6 +457,11 @@ def case_large_ftp(site, server, runs):
           % (rates[0] / 1e6, rates[1] / 1e6, rates[0] / rates[1]))
     print("  " + note)
     print("  throughput of --publish / curl's (raw)                %5.2f" % (median([r.seconds for r in curl]) / ours))
+    # curl's own work in a program that only links QtCore and makes its
+    # application object: what any Qt program reaches at best on this machine.
+    floor = median([r[2].seconds for r in rounds])
+    print("  curl's work with QtCore loaded: %.3f s; its throughput / curl's without pauses %5.2f; "
+          "--publish / it %5.2f" % (floor, median([r.without_pauses for r in curl]) / floor, floor / ours))
     goal("100 MB FTP: throughput / curl's without pauses", median([r.without_pauses for r in curl]) / ours,
          ">=", 0.95)
 
@@ -530,7 +547,7 @@ def case_large_sftp(site, server, runs):
 # ---- main -------------------------------------------------------------------
 
 def main():
-    global PROGRAM, SITE
+    global PROGRAM, SITE, FLOOR
     ap = argparse.ArgumentParser(description="--publish against curl, lftp and OpenSSH sftp")
     ap.add_argument("--quick", action="store_true")
     ap.add_argument("--runs", type=int)
@@ -558,9 +575,10 @@ def main():
                                      ("sftp", 5, 3), ("sftp200", 3, 1))}
     PROGRAM = os.path.join(os.path.abspath(args.build), "bin", "wobbin-express")
     SITE = os.path.join(os.path.abspath(args.build), "bench", "publish_site")
-    for f in (PROGRAM, SITE):
+    FLOOR = os.path.join(os.path.abspath(args.build), "bench", "qt_curl_floor")
+    for f in (PROGRAM, SITE, FLOOR):
         if not os.path.exists(f):
-            fail("missing %s: build the wobbin-express and publish_site targets" % f)
+            fail("missing %s: build the wobbin-express, publish_site and qt_curl_floor targets" % f)
     for tool, package in (("curl", "curl"), ("lftp", "lftp"), ("sftp", "openssh-client"),
                           ("ssh-keygen", "openssh-client"), ("proftpd", "proftpd-core"),
                           ("ftpasswd", "proftpd-core")):
