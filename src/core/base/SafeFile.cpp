@@ -49,19 +49,29 @@ QString CauseOfNoWrite(const QString &path)
         return ErrnoText(errno);
     return QString();
 }
+
+// Opens file for writing, unbuffered: a write that does not reach the file
+// fails at once with its cause instead of being lost in a buffer flushed
+// later. The cause of a failure in words, empty when it opened.
+QString OpenForWriting(QFileDevice &file, const QString &path, QIODevice::OpenMode extra = {})
+{
+    errno = 0;
+    if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered | extra))
+        return QString();
+    const int code = errno;
+    QString cause = CauseOfNoWrite(path);
+    if (cause.isEmpty() && code != 0)
+        cause = ErrnoText(code);
+    if (cause.isEmpty())
+        cause = file.errorString();
+    return cause.isEmpty() ? QStringLiteral("Unknown error") : cause;
+}
 } // namespace
 
 bool TSafeFile::open()
 {
-    // Unbuffered: a write that does not reach the file fails at once with its
-    // cause instead of being lost in a buffer flushed at commit.
-    errno = 0;
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        const int code = errno;
-        QString cause = CauseOfNoWrite(m_path);
-        if (cause.isEmpty() && code != 0)
-            cause = ErrnoText(code);
-        fail(cause.isEmpty() ? m_file.errorString() : cause);
+    if (const QString cause = OpenForWriting(m_file, m_path); !cause.isEmpty()) {
+        fail(cause);
         return false;
     }
     // Others are kept out before the first byte goes in.
@@ -180,14 +190,8 @@ TResult<void> WriteScratchFile(const QString &nativePath, const QByteArray &byte
 {
     // In place: the atomic replacement would force the file to the disk.
     QFile file(nativePath);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
-        const int code = errno;
-        QString cause = CauseOfNoWrite(nativePath);
-        if (cause.isEmpty())
-            cause = code != 0 ? ErrnoText(code) : file.errorString();
+    if (const QString cause = OpenForWriting(file, nativePath, QIODevice::Truncate); !cause.isEmpty())
         return TError(cause);
-    }
     const QString cause = WriteAll(file, bytes);
     file.close();
     if (cause.isEmpty() && file.error() == QFileDevice::NoError)
