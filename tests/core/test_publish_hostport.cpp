@@ -35,12 +35,9 @@ private Q_SLOTS:
         row("colon alone", "host:", "host", 0, false);
         row("empty", "  ", "", 0, false);
         row("port only", ":21", "", 0, false);
-        row("login left out", "user@host", "host", 0, false);
         row("login and password left out", "ftp://user:pw@Host:21/", "Host", 21, false);
-        row("space", "my host", "", 0, false);
         row("line break", "host\r\nPASS x", "", 0, false);
         row("backslash", "ho\\st", "", 0, false);
-        row("query", "host?x", "", 0, false);
         row("percent escape", "ho%73t", "", 0, false);
         row("shorthand IPv4", "127.1:21", "127.1", 21, false);
         row("look-alike letters", QString::fromUtf8("ｅxample.com"), "", 0, false);
