@@ -221,25 +221,24 @@ class Site:
     def publish(self):
         return [PROGRAM, "--publish", self.page, "--server", "Bench", "--data-dir", self.data]
 
+    def ftp_uploads(self, port, folder):
+        """(local file, ftp:// address) for each file, the page as text."""
+        return [(os.path.join(self.stage, name), "ftp://127.0.0.1:%d/%s/%s%s"
+                 % (port, folder, name, ";type=a" if name.endswith(".html") else "")) for name in self.names()]
+
     def curl(self, port, folder):
         config = os.path.join(self.folder, "curl-%s.rc" % folder)
         if not os.path.exists(config):
             with open(config, "w") as f:
                 f.write('user = "%s:%s"\nftp-create-dirs\nsilent\nshow-error\n' % (USER, PASSWORD))
-                for name in self.names():
-                    mode = ";type=a" if name.endswith(".html") else ""
-                    f.write('upload-file = "%s"\nurl = "ftp://127.0.0.1:%d/%s/%s%s"\n'
-                            % (os.path.join(self.stage, name), port, folder, name, mode))
+                for local, url in self.ftp_uploads(port, folder):
+                    f.write('upload-file = "%s"\nurl = "%s"\n' % (local, url))
         return ["curl", "-K", config]
 
     def floor(self, port, folder):
         """qt_curl_floor's arguments for curl's work (the login goes on its
         standard input)."""
-        args = [FLOOR]
-        for name in self.names():
-            mode = ";type=a" if name.endswith(".html") else ""
-            args += [os.path.join(self.stage, name), "ftp://127.0.0.1:%d/%s/%s%s" % (port, folder, name, mode)]
-        return args
+        return [FLOOR] + [part for upload in self.ftp_uploads(port, folder) for part in upload]
 
     def curl_sftp(self, port, folder):
         """curl sending every file over one SFTP session (password log-on, the
